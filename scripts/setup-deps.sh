@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package ORV needs to build, run and test. Works as root
+# or through sudo; does nothing when everything is already installed.
+set -euo pipefail
+
+PACKAGES=(
+    # build
+    g++ cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
+    # libraries
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
+    libxkbcommon-dev libsqlite3-dev libshp-dev
+    # fonts with the metrics of Times New Roman and Courier New
+    fonts-liberation
+    # tests: a virtual display, PDF to PNG, pxlib as an independent Paradox reader
+    xvfb xauth poppler-utils pxlib-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "ORV: instaluji balíčky: ${missing[*]}"
+if [ "$(id -u)" -eq 0 ]; then
+    SUDO=()
+elif command -v sudo >/dev/null 2>&1; then
+    SUDO=(sudo)
+else
+    echo "ORV: chybí balíčky ${missing[*]} a není k dispozici root ani sudo." >&2
+    exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+# A fresh machine may have stale or empty package lists: refresh them first.
+"${SUDO[@]}" apt-get update -q
+"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

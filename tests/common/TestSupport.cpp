@@ -1,0 +1,9 @@
+#include "TestSupport.h"
+
+namespace TestSupport {
+QString samplesDir() { return QStringLiteral(ORV_SAMPLES_DIR); }
+QString paradoxSample(const QString& fileName) { return samplesDir() + "/paradox/" + fileName; }
+QString realDistrictDir() { return samplesDir() + "/real/SALADIN"; }
+QString realWorkDbDir() { return samplesDir() + "/real/WorkDB"; }
+QString orvToolPath() { return QStringLiteral(ORV_TOOL_PATH); }
+} // namespace TestSupport
