@@ -31,12 +31,14 @@ QString machineConfigDir()
     if (!explicitDir.isEmpty())
         return QDir::cleanPath(explicitDir);
     const QString exeDir = executableDir();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).fileName() == QLatin1String("bin")) {
-        const QString prefix = QFileInfo(exeDir).path();
-        if (prefix != QLatin1String("/usr"))
-            return prefix + QStringLiteral("/etc/ORV");
-    }
-    return QStringLiteral("/etc/xdg/ORV");
+    if (exeDir.isEmpty())
+        return QStringLiteral("/etc/xdg/ORV");
+    if (QFileInfo(exeDir).fileName() != QLatin1String("bin"))
+        return exeDir + QStringLiteral("/etc"); // a run from the build tree
+    const QString prefix = QFileInfo(exeDir).path();
+    if (prefix == QLatin1String("/usr"))
+        return QStringLiteral("/etc/xdg/ORV");
+    return prefix + QStringLiteral("/etc/ORV");
 }
 
 QString userDataDir() { return xdgDir("XDG_DATA_HOME", ".local/share"); }
