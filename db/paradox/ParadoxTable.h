@@ -26,7 +26,8 @@
 #include <functional>
 #include <memory>
 
-enum class ParadoxFieldType {
+enum class ParadoxFieldType
+{
     Alpha,         // 0x01, text of `size` bytes in the table's code page
     Date,          // 0x02, days since 1 Jan 0001
     Short,         // 0x03, 16-bit integer
@@ -97,9 +98,9 @@ class ParadoxRecord
 {
 public:
     bool isBlank(int field) const;
-    qint64 toInt64(int field) const; // Short, Long, AutoIncrement, Logical (0/1)
-    double toDouble(int field) const; // Number, Currency, Bcd (also integers)
-    bool toBool(int field) const;     // Logical
+    qint64 toInt64(int field) const;   // Short, Long, AutoIncrement, Logical (0/1)
+    double toDouble(int field) const;  // Number, Currency, Bcd (also integers)
+    bool toBool(int field) const;      // Logical
     QString toString(int field) const; // Alpha, Memo (decoded), others as text
     // Appends the text of an Alpha or Memo field as UTF-8 to `out` after
     // clearing it; reuses the buffer's capacity (fast path for bulk loading).
@@ -119,9 +120,7 @@ public:
 
 private:
     friend class ParadoxTableData;
-    ParadoxRecord(const ParadoxTableData* table, const char* data) : m_table(table), m_data(data)
-    {
-    }
+    ParadoxRecord(const ParadoxTableData* table, const char* data) : m_table(table), m_data(data) {}
     const ParadoxTableData* m_table;
     const char* m_data;
 };
