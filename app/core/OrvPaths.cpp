@@ -5,7 +5,10 @@
 #include <QFileInfo>
 
 namespace {
-QString fromEnv(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+QString fromEnv(const char* name)
+{
+    return QString::fromLocal8Bit(qgetenv(name));
+}
 
 QString xdgDir(const char* variable, const char* fallbackUnderHome)
 {
@@ -41,7 +44,10 @@ QString machineConfigDir()
     return prefix + QStringLiteral("/etc/ORV");
 }
 
-QString userDataDir() { return xdgDir("XDG_DATA_HOME", ".local/share"); }
+QString userDataDir()
+{
+    return xdgDir("XDG_DATA_HOME", ".local/share");
+}
 
 QString executableDir()
 {
