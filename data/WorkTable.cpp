@@ -60,13 +60,28 @@ void appendWorkRow(Table& work, const ParcelKey& key, const QVariantList& data)
     static const char* const dataFields[] = {"PARDIL",  "VYMERA",   "DRUHPOZ", "CPCE",
                                              "NEMVYUZ", "PARCISLO", "LVCIS"};
     work.append();
-    work.setValue(QStringLiteral("FLAG"), true);
-    work.setValue(QStringLiteral("PARSKUP"), key.parskup);
-    work.setValue(QStringLiteral("PARCIS"), key.parcis);
-    work.setValue(QStringLiteral("PARPOD"), key.parpod);
-    for (int i = 0; i < int(std::size(dataFields)); ++i)
-        work.setValue(QString::fromLatin1(dataFields[i]), data[i]);
-    work.post();
+    try {
+        work.setValue(QStringLiteral("FLAG"), true);
+        work.setValue(QStringLiteral("PARSKUP"), key.parskup);
+        work.setValue(QStringLiteral("PARCIS"), key.parcis);
+        work.setValue(QStringLiteral("PARPOD"), key.parpod);
+        for (int i = 0; i < int(std::size(dataFields)); ++i)
+            work.setValue(QString::fromLatin1(dataFields[i]), data[i]);
+        work.post();
+    } catch (...) {
+        // The table object stays usable for the next parcel.
+        work.cancel();
+        throw;
+    }
+}
+
+// Group and subdivision are 16-bit fields in the registry and the work table.
+void checkStorable(const QString& text, const ParcelKey& key)
+{
+    const auto fits = [](int v) { return v >= -32768 && v <= 32767; };
+    if (!fits(key.parskup) || !fits(key.parpod))
+        throw ETalvekException(
+            QStringLiteral("Parcelní číslo \"%1\" je mimo povolený rozsah.").arg(text.trimmed()));
 }
 
 // Areas and house numbers are whole numbers stored as floating values in
@@ -171,6 +186,7 @@ void EmptyWorkTable(Table& table)
 int AddParcelToWork(const QString& text, Table& work, Table& parcels, bool addIfMissing)
 {
     const ParcelKey key = ParseParcelNumber(text);
+    checkStorable(text, key);
     if (workHasParcel(work, key))
         return 0;
     const int added = copyParcelParts(work, parcels, key);
