@@ -20,6 +20,7 @@ private slots:
     void sheetQueries();
     void catalogueAndOwnerQueries();
     void workTableStatements();
+    void selectionQueries();
     void exportTables();
     void toolPrintsCsvAndCounts();
 
@@ -94,11 +95,16 @@ void TestEngineSql::sheetQueries()
     Query* ref =
         query(m_d, {"Select DOPLUDAJ From \"NYSVL001.DB\"", "Where DLVCIS = 106 and DOPLKOD = 93"});
     QVERIFY(ref->recordCount() >= 1);
-    Query* texts = query(m_d, {"SELECT RADEK, TEXT FROM \"NYSTX001.DB\"",
-                               QString("WHERE DLVCIS = %1 AND DOPLPOR = %2")
-                                   .arg(land->asInteger("DOPLPOR"))
-                                   .arg(land->asInteger("DOPLPOR"))});
-    QVERIFY(texts->fieldCount() == 2);
+    Query* texts = query(
+        m_d, {"SELECT RADEK, TEXT FROM \"NYSTX001.DB\"", "WHERE DLVCIS = 153 AND DOPLPOR = 1"});
+    QCOMPARE(texts->recordCount(), 2);
+    QCOMPARE(texts->fieldCount(), 2);
+    Query* other =
+        query(m_d, {"Select DOPLUDAJ From \"NYSVL001.DB\"", "Where DLVCIS = 153 and DOPLKOD = 82"});
+    QCOMPARE(other->asInteger("DOPLUDAJ"), 106);
+    Query* landOwners = query(m_d, {"Select * From \"NYSUV001.DB\"", "WHERE ELLVCIS = 106"});
+    QCOMPARE(landOwners->recordCount(), 1);
+    QCOMPARE(landOwners->asInteger("IDENT"), 7757149372LL);
     // The soil-quality query is narrowed by a filter, as the browser does.
     Query* bonity = query(m_d, {"Select * From \"NYSBO001.DB\""});
     QCOMPARE(bonity->recordCount(), 90);
@@ -197,6 +203,47 @@ void TestEngineSql::workTableStatements()
     QCOMPARE(whole->recordCount(), 10);
     QCOMPARE(BatchMove::execute(*whole, work, BatchMove::Mode::Delete), 10);
     QCOMPARE(work.recordCount(), 134);
+}
+
+void TestEngineSql::selectionQueries()
+{
+    const QString columns = "SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,NEMVYUZ,"
+                            "PARCISLO,LVCIS";
+    // House number 5 in any part of the municipality.
+    Query* house = query(m_d, {columns, "FROM \"NYSPA001.DB\" WHERE CPCE=5",
+                               "OR CPCE-5 IN (0, 10000, 20000, 30000, 40000, 50000, 60000, 70000, "
+                               "80000, 90000,100000,110000,120000,130000,140000,150000,160000,"
+                               "170000,180000,190000,200000,210000,220000,230000,240000,250000,"
+                               "260000,270000,280000,290000)"});
+    QCOMPARE(house->recordCount(), 1);
+    QCOMPARE(house->asString("PARCISLO"), QString("-5/1"));
+    // One sheet and the parcel it references through a code-93 record.
+    Query* sheet = query(m_d, {columns + " FROM \"NYSPA001.DB\" WHERE LVCIS = 106"});
+    QCOMPARE(sheet->recordCount(), 3);
+    Query* referenced = query(m_d, {columns + " FROM \"NYSPA001.DB\"",
+                                    "Where PARSKUP=1 and PARCIS=14 and PARPOD=2 and VLVZTAH=5"});
+    QCOMPARE(referenced->recordCount(), 1);
+    // Owners from an identification number on, and by the start of a name.
+    Query* fromIdent = query(m_d, {"Select IDENT, NAZEV From \"NYSOBORG.DB\"",
+                                   "Where IDENT >= 5559095800", "Order By IDENT"});
+    QVERIFY(fromIdent->recordCount() >= 2);
+    QCOMPARE(fromIdent->asInteger("IDENT"), 5559095800LL);
+    Query* byName = query(m_d, {"Select IDENT, NAZEV From \"NYSOBORG.DB\"",
+                                "Where NAZEV LIKE '%KATEŘINA%'", "Order By NAZEV"});
+    QCOMPARE(byName->recordCount(), 1);
+    // The catalogue rows of one municipality, by a filter.
+    Table kat;
+    kat.setDatabaseName(m_d);
+    kat.setTableName("NYSKATAL.DB");
+    kat.setIndexFieldNames("NAZEV");
+    kat.setFilter("KATUZ >= '00101' and KATUZ <= '00199'");
+    kat.setFiltered(true);
+    kat.open();
+    QCOMPARE(kat.recordCount(), 1);
+    QCOMPARE(kat.asString("PORCIS"), QString("001"));
+    Query* district =
+        query(m_d, {"SELECT IDENTCIS, NAZEV FROM NYSKATAL.DB", "WHERE KATUZ = '00000'"});
+    QCOMPARE(district->asString("NAZEV"), QString("PRACHATICE"));
 }
 
 void TestEngineSql::exportTables()
