@@ -1,9 +1,24 @@
 #include "TestSupport.h"
 
 namespace TestSupport {
-QString samplesDir() { return QStringLiteral(ORV_SAMPLES_DIR); }
-QString paradoxSample(const QString& fileName) { return samplesDir() + "/paradox/" + fileName; }
-QString realDistrictDir() { return samplesDir() + "/real/SALADIN"; }
-QString realWorkDbDir() { return samplesDir() + "/real/WorkDB"; }
-QString orvToolPath() { return QStringLiteral(ORV_TOOL_PATH); }
+QString samplesDir()
+{
+    return QStringLiteral(ORV_SAMPLES_DIR);
+}
+QString paradoxSample(const QString& fileName)
+{
+    return samplesDir() + "/paradox/" + fileName;
+}
+QString realDistrictDir()
+{
+    return samplesDir() + "/real/SALADIN";
+}
+QString realWorkDbDir()
+{
+    return samplesDir() + "/real/WorkDB";
+}
+QString orvToolPath()
+{
+    return QStringLiteral(ORV_TOOL_PATH);
+}
 } // namespace TestSupport

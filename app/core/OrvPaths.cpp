@@ -1,0 +1,58 @@
+#include "app/core/OrvPaths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+QString fromEnv(const char* name)
+{
+    return QString::fromLocal8Bit(qgetenv(name));
+}
+
+QString xdgDir(const char* variable, const char* fallbackUnderHome)
+{
+    QString base = fromEnv(variable);
+    if (base.isEmpty())
+        base = QDir::homePath() + QLatin1Char('/') + QLatin1String(fallbackUnderHome);
+    return QDir::cleanPath(base + QStringLiteral("/ORV"));
+}
+} // namespace
+
+namespace OrvPaths {
+QString configDir()
+{
+    const QString explicitDir = fromEnv("ORV_CONFIG_DIR");
+    if (!explicitDir.isEmpty())
+        return QDir::cleanPath(explicitDir);
+    return xdgDir("XDG_CONFIG_HOME", ".config");
+}
+
+QString machineConfigDir()
+{
+    const QString explicitDir = fromEnv("ORV_MACHINE_CONFIG_DIR");
+    if (!explicitDir.isEmpty())
+        return QDir::cleanPath(explicitDir);
+    const QString exeDir = executableDir();
+    if (exeDir.isEmpty())
+        return QStringLiteral("/etc/xdg/ORV");
+    if (QFileInfo(exeDir).fileName() != QLatin1String("bin"))
+        return exeDir + QStringLiteral("/etc"); // a run from the build tree
+    const QString prefix = QFileInfo(exeDir).path();
+    if (prefix == QLatin1String("/usr"))
+        return QStringLiteral("/etc/xdg/ORV");
+    return prefix + QStringLiteral("/etc/ORV");
+}
+
+QString userDataDir()
+{
+    return xdgDir("XDG_DATA_HOME", ".local/share");
+}
+
+QString executableDir()
+{
+    if (!QCoreApplication::instance())
+        return QString();
+    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+} // namespace OrvPaths

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// Where ORV keeps its files on Linux. Every directory can be redirected by an
+// environment variable so that tests never touch the user's real files.
+namespace OrvPaths {
+// $ORV_CONFIG_DIR, else $XDG_CONFIG_HOME/ORV, else ~/.config/ORV.
+// Holds aliases.conf (engine aliases) and the per-user registry file.
+QString configDir();
+// $ORV_MACHINE_CONFIG_DIR; else for an installed executable (in a bin/)
+// <prefix>/etc/ORV, or /etc/xdg/ORV for the /usr prefix; else (a run from the
+// build tree) etc/ beside the executable. Holds the machine registry file.
+QString machineConfigDir();
+// $XDG_DATA_HOME/ORV, else ~/.local/share/ORV: the demo district, a work
+// directory when the one beside the executable is not writable.
+QString userDataDir();
+// Directory of the running executable, without a trailing separator; empty
+// when there is no application object.
+QString executableDir();
+} // namespace OrvPaths
