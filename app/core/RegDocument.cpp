@@ -136,8 +136,9 @@ bool parseValueData(const QString& data, RegValue& value)
             return false;
         QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
                                           bytes.size() / 2);
-        while (text.endsWith(QChar(0)))
-            text.chop(1);
+        if (text.endsWith(QChar(0)))
+            text.chop(1); // the terminating zero
+
         value = RegValue::fromString(text);
         value.type = type;
         return true;
