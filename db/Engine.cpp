@@ -225,6 +225,10 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
         forget(*it->second);
     TableFileIO::createEmpty(path, TableFileIO::schemaFor(path, fields, keyCount));
     LoadedTable& t = table(path);
+    // Paradox keeps "required" in a separate validity file; the engine keeps
+    // it for the run.
+    for (int i = 0; i < fields.size() && i < t.schema.fields.size(); ++i)
+        t.schema.fields[i].required = fields[i].required;
     t.primaryIndexName = primaryName;
     for (const IndexDef& index : indexes)
         if (!index.primary)

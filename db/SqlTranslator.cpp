@@ -208,7 +208,8 @@ void SqlTranslator::addSelectAliases()
             hasSum = hasAs = false;
             continue;
         }
-        if (m_t[i].isWord("SUM"))
+        // Expressions keep their text as written as the column name.
+        if (m_t[i].isSymbol("("))
             hasSum = true;
         if (depth == 0 && m_t[i].isWord("AS"))
             hasAs = true;
