@@ -125,6 +125,7 @@ private slots:
     void brokenCatalogueReachesUserAndNothingOpens();
     void aliasManagerChecksAndKeepsOrder();
     void noAliasOffersManagerAndThenOpens();
+    void toolChecksAndListsCatalogue();
 
 private:
     TKatDialog& dialog(const QString& alias = QString());
@@ -771,6 +772,31 @@ void TestKatDialog::noAliasOffersManagerAndThenOpens()
     onModal("AliasManagerDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
     QVERIFY(!TKatDialog::Execute(nullptr, m_app, info, ordinals, intoWindow));
     QVERIFY(!m_modalMissed);
+}
+
+void TestKatDialog::toolChecksAndListsCatalogue()
+{
+    auto run = [](const QString& arg, QString& out, QString& err) {
+        QProcess tool;
+        tool.start(TestSupport::orvToolPath(), {"katalog", arg});
+        tool.waitForFinished(30000);
+        out = QString::fromUtf8(tool.readAllStandardOutput());
+        err = QString::fromUtf8(tool.readAllStandardError());
+        return tool.exitCode();
+    };
+    QString out, err;
+    QCOMPARE(run("SPECIAL", out, err), 0); // by alias, from the sandbox configuration
+    QStringList areas;
+    for (const QString& line : out.split('\n', Qt::SkipEmptyParts))
+        if (line.startsWith("ku\t"))
+            areas << line.section('\t', 4);
+    QCOMPARE(areas, QStringList({"A*", "A*B", "AB", "ABC", "BETA KONEC", "O'HARA", "ČERNÁ HORA",
+                                 "ČERNÝ DŮL"}));
+    QVERIFY(out.contains("okres\t000\t00000\t003999\tZKUŠEBNÍ OKRES"));
+    QVERIFY(run(m_damagedDir, out, err) != 0);
+    QVERIFY2(err.contains("NYSKATAL", Qt::CaseInsensitive), qPrintable(err));
+    QVERIFY(run(m_brokenDir, out, err) != 0);
+    QVERIFY2(err.contains("není katalog okresu"), qPrintable(err));
 }
 
 QTEST_MAIN(TestKatDialog)
