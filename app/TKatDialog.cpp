@@ -128,14 +128,15 @@ void TKatDialog::connectControls()
                 [this, which] { runShowingErrors([this, which] { DBNavigatorClick(which); }); });
     }
 
+    // Errors must not leave a signal of the dataset: they are shown here.
     connect(m_queryObce, &Dataset::currentChanged, this, [this] {
         syncGridToDataset(m_queryObce);
-        DSObceDataChange();
+        runShowingErrors([this] { DSObceDataChange(); });
     });
     connect(m_queryObce, &Dataset::viewChanged, this, [this] { syncGridToDataset(m_queryObce); });
     connect(m_queryKatastry, &Dataset::currentChanged, this, [this] {
         syncGridToDataset(m_queryKatastry);
-        DSKatastryDataChange();
+        runShowingErrors([this] { DSKatastryDataChange(); });
     });
     connect(m_dsKatastry, &QAbstractItemModel::modelAboutToBeReset, this,
             [this] { m_syncing = true; });
