@@ -65,7 +65,12 @@ QString Engine::tablePath(const QString& directory, const QString& fileName, boo
         throw ETalvekException(
             QStringLiteral("Adresář '%1' tabulky '%2' neexistuje").arg(dir, name));
     const QString canonicalDir = dirInfo.canonicalFilePath();
-    const QString found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    QString found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    // A table name without an extension ("NYSOBORG") names a Paradox table.
+    if (found.isEmpty() && !name.contains(u'.')) {
+        name += QStringLiteral(".DB");
+        found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    }
     if (!found.isEmpty())
         return found;
     if (mustExist)

@@ -84,6 +84,13 @@ void TestEngine::keyLookupAndNearest()
     QCOMPARE(pa.asString("PARCISLO"), QString("-14/2"));
     QCOMPARE(pa.asInteger("VLVZTAH"), 5);
     QCOMPARE(pa.asInteger("LVCIS"), 153);
+    Table owners; // a table name without extension is a .DB file
+    owners.setDatabaseName(m_district);
+    owners.setTableName("NYSOBORG");
+    owners.setIndexFieldNames("IDENT;UVCHAR");
+    owners.open();
+    QVERIFY(owners.findKey({5559095800LL, 2}));
+    QCOMPARE(owners.asString("NAZEV"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
     const int here = pa.recNo();
     QVERIFY(!pa.findKey({1, 14, 99})); // not found: the position stays
     QCOMPARE(pa.recNo(), here);
