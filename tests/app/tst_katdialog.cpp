@@ -489,6 +489,14 @@ void TestKatDialog::municipalityMode()
     QCOMPARE(d.DSKatastry()->rowCount(), 8);
     QVERIFY(edit(d, "EditKU")->isEnabled());
     QCOMPARE(d.DSObce()->rowCount(), 1);
+
+    // The real district: one municipality with its one area.
+    m_app->Settings()->SetValue("KatDialog.Okres", "REAL");
+    m_app->Settings()->SetValue("KatDialog.PodleKat", false);
+    TKatDialog& real = dialog();
+    QCOMPARE(real.MunicipalityName(), QString("ZÁBLATÍ"));
+    QCOMPARE(gridNames(real), QStringList({"SALADÍN"}));
+    QCOMPARE(real.Result().Suffix, QString("001"));
 }
 
 void TestKatDialog::enterSearchesWhileSearchFieldHasFocus()
@@ -539,6 +547,7 @@ void TestKatDialog::lookupFindsOrLeavesOutputsAlone()
     const TKUInfo before{"DEMO", "a", "b", "c", "999", "d"};
     TKUInfo missing = before;
     QVERIFY(!TKatDialog::Lookup(m_app, "demo", "999", missing));
+    QVERIFY(!TKatDialog::Lookup(m_app, "REAL", "002", missing));
     QVERIFY(missing.Okres == before.Okres && missing.Obec == before.Obec &&
             missing.Katastr == before.Katastr && missing.Kod == before.Kod);
     QVERIFY_THROWS_EXCEPTION(ETalvekException, TKatDialog::Lookup(m_app, "NIKDE", "001", info));
