@@ -46,7 +46,6 @@ TKatDialog::TKatDialog(QWidget* owner, std::shared_ptr<IApp> app, const QString&
     setupTable(m_queryObce);
     setupTable(m_queryKatastry);
     setupGrids();
-    connectControls();
 
     fillAliases();
     if (ui->AliasCB->count() == 0)
@@ -57,16 +56,23 @@ TKatDialog::TKatDialog(QWidget* owner, std::shared_ptr<IApp> app, const QString&
         readSettings(wanted, rememberedArea);
     RestoreDialogPos(*m_app, this);
     selectAlias(wanted, !alias.isEmpty());
-    if (loadErrors == LoadErrors::Throw)
-        AliasCBClick();
-    else
-        runShowingErrors([this] { AliasCBClick(); });
+    connectControls();
+    try {
+        if (loadErrors == LoadErrors::Throw)
+            AliasCBClick();
+        else
+            runShowingErrors([this] { AliasCBClick(); });
+    } catch (...) {
+        disconnectHandlers();
+        throw;
+    }
     if (m_aliasLoaded && !rememberedArea.isEmpty())
         positionOnArea(rememberedArea);
 }
 
 TKatDialog::~TKatDialog()
 {
+    disconnectHandlers();
     // A dialog used only for a lookup was never placed on the screen: its
     // position means nothing and would spoil the stored one.
     if (!m_shown)
@@ -76,6 +82,19 @@ TKatDialog::~TKatDialog()
     } catch (const ETalvekException&) {
         // The position is a convenience; failing to store it loses nothing.
     }
+}
+
+void TKatDialog::disconnectHandlers()
+{
+    // The grids, models and tables are destroyed after this part of the
+    // object: none of their last signals may reach the handlers any more.
+    for (QObject* sender :
+         {static_cast<QObject*>(m_queryObce), static_cast<QObject*>(m_queryKatastry),
+          static_cast<QObject*>(m_dsKatastry), static_cast<QObject*>(ui->Obce->selectionModel()),
+          static_cast<QObject*>(ui->Katastry->selectionModel())})
+        sender->disconnect(this);
+    ui->EditKU->removeEventFilter(this);
+    ui->FKUvOkr->removeEventFilter(this);
 }
 
 void TKatDialog::setupTable(Table* table)

@@ -119,6 +119,7 @@ private:
     void setupGrids();
     void setupTable(Table* table);
     void connectControls();
+    void disconnectHandlers();
     void fillAliases();
     void readSettings(QString& alias, QString& rememberedArea);
     void selectAlias(const QString& alias, bool given);
