@@ -189,6 +189,16 @@ private slots:
         QVERIFY(rowsOf(workDir(), WorkTableFile).size() == 4);
     }
 
+    void aListIsAddedInOrderAndAllOrNothing()
+    {
+        QCOMPARE(AddParcelsToWork({"15/2", "15", "15/2", "99", "16"}, m_work, *m_parcels, true), 4);
+        QCOMPARE(workKeys(), (QStringList{"2:15/2.1", "2:15/2.2", "2:16/0.0", "2:99/0.0"}));
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, AddParcelsToWork({"15/1", "9:1/99999", "-15"},
+                                                                    m_work, *m_parcels, true));
+        QCOMPARE(workKeys(), (QStringList{"2:15/2.1", "2:15/2.2", "2:16/0.0", "2:99/0.0"}));
+        QCOMPARE(m_work.recordCount(), 4);
+    }
+
     void batchMovesMarksAndCounts()
     {
         AddParcelToWork("15", m_work, *m_parcels, false);
