@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 #include <cstring>
+#include <map>
 
 TRegistry::TRegistry(const QString& userFile, const QString& machineFile)
     : m_user(userFile), m_machine(machineFile)
@@ -13,9 +14,17 @@ TRegistry::TRegistry(const QString& userFile, const QString& machineFile)
 
 std::shared_ptr<TRegistry> TRegistry::openDefault()
 {
-    return std::make_shared<TRegistry>(OrvPaths::configDir() + QLatin1Char('/') + userFileName(),
-                                       OrvPaths::machineConfigDir() + QLatin1Char('/') +
-                                           machineFileName());
+    // One store per pair of files in the process, so that no two copies of
+    // the same file in memory can overwrite each other's changes.
+    static std::map<std::pair<QString, QString>, std::weak_ptr<TRegistry>> open;
+    const auto files =
+        std::make_pair(OrvPaths::configDir() + QLatin1Char('/') + userFileName(),
+                       OrvPaths::machineConfigDir() + QLatin1Char('/') + machineFileName());
+    if (std::shared_ptr<TRegistry> existing = open[files].lock())
+        return existing;
+    auto created = std::make_shared<TRegistry>(files.first, files.second);
+    open[files] = created;
+    return created;
 }
 
 RegHiveFile& TRegistry::file(Hive hive)

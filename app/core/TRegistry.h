@@ -24,7 +24,8 @@ public:
     };
 
     TRegistry(const QString& userFile, const QString& machineFile);
-    // The files in OrvPaths::configDir() and OrvPaths::machineConfigDir().
+    // The files in OrvPaths::configDir() and OrvPaths::machineConfigDir();
+    // the same object for as long as anyone holds it.
     static std::shared_ptr<TRegistry> openDefault();
     static QString userFileName() { return QStringLiteral("user.reg"); }
     static QString machineFileName() { return QStringLiteral("machine.reg"); }
