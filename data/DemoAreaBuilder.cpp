@@ -69,9 +69,13 @@ qint64 share(int numerator, int denominator)
     return qint64(numerator) * 100000 + denominator;
 }
 
-QString dateText(DemoRandom& random)
+QDate randomDate(DemoRandom& random)
 {
-    const QDate date(random.between(1993, 2024), random.between(1, 12), random.between(1, 28));
+    return QDate(random.between(1993, 2024), random.between(1, 12), random.between(1, 28));
+}
+
+QString dateText(const QDate& date)
+{
     return date.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
@@ -385,8 +389,11 @@ private:
         r.doplkod = kind;
         r.listdruh = deeds[m_random.below(int(deeds.size()))];
         r.listcis = m_random.between(100, 9999) * 100.0 + m_random.between(0, 24);
-        r.texts = {QStringLiteral("Vyhotoveno: ") + dateText(m_random),
-                   QStringLiteral("Právní moc: ") + dateText(m_random)};
+        // A deed takes legal effect some days after it was drawn up.
+        const QDate drawnUp = randomDate(m_random);
+        r.texts = {QStringLiteral("Vyhotoveno: ") + dateText(drawnUp),
+                   QStringLiteral("Právní moc: ") +
+                       dateText(drawnUp.addDays(m_random.between(5, 60)))};
         if (m_random.percent(20))
             r.doplvz = m_random.between(100, 4000) * 100.0 + m_random.between(1, 24);
         return r;

@@ -75,11 +75,9 @@ DistrictPlan planDistrict(const SizePlan& size, DemoRandom& random, bool city)
         area.porcis = a + 1;
         area.municipality = a < size.municipalities ? a : random.below(size.municipalities);
         const int local = ++areasInMunicipality[area.municipality];
-        area.name =
-            local == 1 ? plan.municipalities[area.municipality]
-                       : FitText(names.placeName(size.municipalities * 7 + a) +
-                                     QStringLiteral(" U ") + plan.municipalities[area.municipality],
-                                 30);
+        // Other areas get names of their own, distinct from all municipalities.
+        area.name = local == 1 ? plan.municipalities[area.municipality]
+                               : names.placeName(size.municipalities * 7 + a);
         area.katuz = QStringLiteral("%1%2")
                          .arg(area.municipality + 1, 3, 10, QLatin1Char('0'))
                          .arg(local, 2, 10, QLatin1Char('0'));
