@@ -1,11 +1,14 @@
-// Engine figures: loading a parcel table into SQLite, reopening an unchanged
-// table, exact key lookup and the statistics SUM/COUNT query.
+// Engine figures on generated data: loading parcel tables into SQLite,
+// reopening an unchanged table, exact key lookup and the statistics query.
+// Each figure is printed as wall time and as processor time of the process
+// (comparable on a busy machine).
+#include "data/DemoDistrictGenerator.h"
 #include "db/Engine.h"
 #include "db/Query.h"
 #include "db/Table.h"
-#include "db/paradox/ParadoxTable.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -13,46 +16,108 @@
 
 namespace {
 
-// A parcel-part table with the 19 leading fields of the registry layout.
-void writeParcelTable(const QString& path, int rows)
-{
-    const QList<ParadoxField> fields{
-        {"PARSKUP", ParadoxFieldType::Short, 0},  {"PARCIS", ParadoxFieldType::Long, 0},
-        {"PARPOD", ParadoxFieldType::Short, 0},   {"PARDIL", ParadoxFieldType::Short, 0},
-        {"VYMERA", ParadoxFieldType::Number, 0},  {"KVALITA", ParadoxFieldType::Short, 0},
-        {"DRUHPOZ", ParadoxFieldType::Short, 0},  {"NEMOCHR", ParadoxFieldType::Short, 0},
-        {"NEMVYUZ", ParadoxFieldType::Short, 0},  {"BONITA", ParadoxFieldType::Long, 0},
-        {"CPCE", ParadoxFieldType::Number, 0},    {"ELCIS", ParadoxFieldType::Long, 0},
-        {"LVCIS", ParadoxFieldType::Long, 0},     {"VLVZTAH", ParadoxFieldType::Short, 0},
-        {"MAPA", ParadoxFieldType::Alpha, 10},    {"UMISTENI", ParadoxFieldType::Short, 0},
-        {"TYPVL", ParadoxFieldType::Short, 0},    {"PPOLVZ", ParadoxFieldType::Long, 0},
-        {"PARCISLO", ParadoxFieldType::Alpha, 12}};
-    ParadoxWriter writer(path, fields, 4);
-    for (int i = 0; i < rows; ++i) {
-        const int group = i % 5 == 0 ? 1 : 2;
-        const int stem = i / 3 + 1;
-        const int sub = i % 3;
-        writer.addRow({group, stem, sub, 1, double(100 + i % 5000), 1, 2 + i % 13, 0, i % 10,
-                       53000 + i % 90, i % 7 == 0 ? double(10000 + i % 900) : QVariant(), 0,
-                       1 + i % 2000, 1, QString("M%1").arg(i % 40), 0, 2, i % 9000,
-                       (group == 1 ? QString("-") : QString()) + QString::number(stem) +
-                           (sub ? "/" + QString::number(sub) : QString())});
-    }
-    writer.commit();
-}
-
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-// Processor time of the process in ms: comparable on a busy machine, where
-// wall time also counts the time other processes ran.
 double cpuMs()
 {
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+struct Stopwatch
+{
+    QElapsedTimer wall;
+    double cpu0 = cpuMs();
+    Stopwatch() { wall.start(); }
+    double wallMs() const { return double(wall.nsecsElapsed()) / 1e6; }
+    double cpuMsElapsed() const { return cpuMs() - cpu0; }
+};
+
+QString generate(const QTemporaryDir& dir, DemoDistrictGenerator::Size size, const char* name)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    DemoDistrictGenerator::Options options;
+    options.size = size;
+    const auto summary = DemoDistrictGenerator(options).generate(path);
+    std::printf("generated %s: %d areas, %lld parcel parts\n", name, summary.areas,
+                summary.parcelParts);
+    return path;
+}
+
+void loadDistrict(const QString& dir)
+{
+    Engine& engine = Engine::instance();
+    const QStringList files = QDir(dir).entryList({"NYSPA*.DB"}, QDir::Files, QDir::Name);
+    qint64 rows = 0;
+    Stopwatch sw;
+    for (const QString& file : files) {
+        LoadedTable& t = engine.table(engine.tablePath(dir, file));
+        SqliteStatement count(engine.db().handle(), "SELECT COUNT(*) FROM \"" + t.sqlName + "\"");
+        count.step();
+        rows += count.int64(0);
+    }
+    std::printf("load district parcel tables: %lld tables, %lld rows: wall %.0f ms (%.0f rows/s), "
+                "cpu %.0f ms (%.0f rows/s)\n",
+                qint64(files.size()), rows, sw.wallMs(), rows / (sw.wallMs() / 1000.0),
+                sw.cpuMsElapsed(), rows / (sw.cpuMsElapsed() / 1000.0));
+}
+
+void loadCity(const QString& dir)
+{
+    Engine& engine = Engine::instance();
+    Stopwatch sw;
+    engine.table(engine.tablePath(dir, "NYSPA001.DB"));
+    std::printf("load city parcel table (40000 rows, 19 fields): wall %.1f ms (%.0f rows/s), "
+                "cpu %.1f ms (%.0f rows/s)\n",
+                sw.wallMs(), 40000 / (sw.wallMs() / 1000.0), sw.cpuMsElapsed(),
+                40000 / (sw.cpuMsElapsed() / 1000.0));
+    const int n = 1000;
+    Stopwatch reopen;
+    for (int i = 0; i < n; ++i)
+        engine.table(engine.tablePath(dir, "nyspa001.db"));
+    std::printf("reopen unchanged table (40000 rows): wall %.1f us, cpu %.1f us\n",
+                reopen.wallMs() * 1000.0 / n, reopen.cpuMsElapsed() * 1000.0 / n);
+}
+
+void lookups(const QString& dir)
+{
+    Table pa;
+    pa.setDatabaseName(dir);
+    pa.setTableName("NYSPA001.DB");
+    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
+    Stopwatch open;
+    pa.open();
+    std::printf("open dataset in key order (%d rows): wall %.2f ms, cpu %.2f ms\n",
+                pa.recordCount(), open.wallMs(), open.cpuMsElapsed());
+    QList<QVariantList> keys;
+    for (pa.first(); !pa.eof(); pa.next())
+        if (pa.recNo() % 7 == 0)
+            keys.append(
+                {pa.value("PARSKUP"), pa.value("PARCIS"), pa.value("PARPOD"), pa.value("PARDIL")});
+    const int n = 20000;
+    int found = 0;
+    Stopwatch sw;
+    for (int i = 0; i < n; ++i)
+        found += pa.findKey(keys[i % keys.size()]) ? 1 : 0;
+    std::printf("exact key lookup on %d rows: wall %.2f us, cpu %.2f us (%d of %d found)\n",
+                pa.recordCount(), sw.wallMs() * 1000.0 / n, sw.cpuMsElapsed() * 1000.0 / n, found,
+                n);
+}
+
+void statistics(const QString& dir)
+{
+    Query q;
+    q.setDatabaseName(dir);
+    q.setSql("SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"NYSPA001.DB\" WHERE PARSKUP <= 2 AND "
+             "DRUHPOZ = 13");
+    q.open(); // warm
+    const int n = 200;
+    Stopwatch sw;
+    for (int i = 0; i < n; ++i) {
+        q.close();
+        q.open();
+    }
+    std::printf("SUM/COUNT query on 40000 rows, warm: wall %.3f ms, cpu %.3f ms (count %lld)\n",
+                sw.wallMs() / n, sw.cpuMsElapsed() / n, q.asInteger("COUNT(VYMERA)"));
 }
 
 } // namespace
@@ -61,75 +126,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    Engine& engine = Engine::instance();
-    for (const int rows : {270000, 40000}) {
-        const QString name = QString("NYSPA%1.DB").arg(rows == 40000 ? "001" : "999");
-        writeParcelTable(dir.filePath(name), rows);
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = cpuMs();
-        engine.table(engine.tablePath(dir.path(), name));
-        const double loadMs = msSince(t);
-        const double loadCpu = cpuMs() - cpu0;
-        std::printf("load %s: %d rows, 19 fields: wall %.1f ms (%.0f rows/s), cpu %.1f ms "
-                    "(%.0f rows/s)\n",
-                    qPrintable(name), rows, loadMs, rows / (loadMs / 1000.0), loadCpu,
-                    rows / (loadCpu / 1000.0));
-    }
-    {
-        const int n = 1000;
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = cpuMs();
-        for (int i = 0; i < n; ++i) {
-            Table pa;
-            pa.setDatabaseName(dir.path());
-            pa.setTableName("nyspa999.db");
-            pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-            engine.table(engine.tablePath(dir.path(), "nyspa999.db"));
-        }
-        std::printf("reopen unchanged table (270000 rows): wall %.1f us, cpu %.1f us\n",
-                    msSince(t) * 1000.0 / n, (cpuMs() - cpu0) * 1000.0 / n);
-    }
-    Table pa;
-    pa.setDatabaseName(dir.path());
-    pa.setTableName("NYSPA001.DB");
-    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-    {
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = cpuMs();
-        pa.open();
-        std::printf("open dataset in key order (40000 rows): wall %.2f ms, cpu %.2f ms\n",
-                    msSince(t), cpuMs() - cpu0);
-    }
-    {
-        const int n = 20000;
-        int found = 0;
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = cpuMs();
-        for (int i = 0; i < n; ++i)
-            found += pa.findKey({2, 1 + (i * 7919) % 13000, 1, 1}) ? 1 : 0;
-        std::printf("exact key lookup on 40000 rows: wall %.2f us, cpu %.2f us (%d of %d found)\n",
-                    msSince(t) * 1000.0 / n, (cpuMs() - cpu0) * 1000.0 / n, found, n);
-    }
-    {
-        Query q;
-        q.setDatabaseName(dir.path());
-        q.setSql("SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"NYSPA001.DB\" WHERE PARSKUP <= 2 AND "
-                 "DRUHPOZ = 13");
-        q.open(); // warm
-        const int n = 200;
-        QElapsedTimer t;
-        t.start();
-        const double cpu0 = cpuMs();
-        for (int i = 0; i < n; ++i) {
-            q.close();
-            q.open();
-        }
-        std::printf("SUM/COUNT query on 40000 rows, warm: wall %.3f ms, cpu %.3f ms (count %lld)\n",
-                    msSince(t) / n, (cpuMs() - cpu0) / n, q.asInteger("COUNT(VYMERA)"));
-    }
+    const QString city = generate(dir, DemoDistrictGenerator::Size::City, "city");
+    const QString district = generate(dir, DemoDistrictGenerator::Size::District, "district");
+    loadDistrict(district);
+    loadCity(city);
+    lookups(city);
+    statistics(city);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "db/Engine.h"
 
+#include "app/core/AliasPaths.h"
 #include "app/core/ETalvekException.h"
 #include "db/TableFileIO.h"
 #include "db/paradox/ParadoxTable.h"
@@ -35,7 +36,9 @@ QString Engine::directoryOf(const QString& database)
     if (name.isEmpty())
         throw ETalvekException(QStringLiteral("Není zadána databáze (alias nebo adresář)"));
     QString dir;
-    if (name.contains(u'/') || name.contains(u'\\')) {
+    if (name.contains(u':')) {
+        dir = ExpandAliasPath(name); // "DATA1:\TEXTY\" -> the alias's directory + TEXTY
+    } else if (name.contains(u'/') || name.contains(u'\\')) {
         dir = QString(name).replace(u'\\', u'/');
     } else {
         EngineAliases& all = aliases();
@@ -50,7 +53,10 @@ QString Engine::directoryOf(const QString& database)
 
 QString Engine::tablePath(const QString& directory, const QString& fileName, bool mustExist)
 {
-    QString name = QString(fileName).trimmed().replace(u'\\', u'/');
+    QString name = QString(fileName).trimmed();
+    if (name.contains(u':'))
+        name = ExpandAliasPath(name);
+    name.replace(u'\\', u'/');
     QString dir = QString(directory).replace(u'\\', u'/');
     const int slash = name.lastIndexOf(u'/');
     if (slash >= 0) {

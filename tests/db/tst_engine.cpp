@@ -2,6 +2,7 @@
 #include "common/TestSupport.h"
 #include "db/BatchMove.h"
 #include "db/DatasetModel.h"
+#include "db/EngineAliases.h"
 #include "db/Engine.h"
 #include "db/Query.h"
 #include "db/Table.h"
@@ -26,6 +27,7 @@ private slots:
     void editsReachTheFileAtOnce();
     void changedFileIsReloaded();
     void batchMoveModes();
+    void aliasesAndAliasFormNames();
     void missingThingsAreNamed();
 
 private:
@@ -33,10 +35,13 @@ private:
     static QList<IndexDef> workIndexes();
     void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
     QString m_district;
+    QTemporaryDir m_config;
 };
 
 void TestEngine::initTestCase()
 {
+    // Aliases written by the tests go to a directory of their own.
+    qputenv("ORV_CONFIG_DIR", m_config.path().toUtf8());
     m_district = TestSupport::realDistrictDir();
     QVERIFY(QFile::exists(m_district + "/NYSPA001.DB"));
 }
@@ -213,6 +218,17 @@ void TestEngine::calculatedFieldsAndModel()
     uv.setRange({3}, {3});
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), QString("1/1"));
+    auto* owned = new Table;
+    owned->setDatabaseName(m_district);
+    owned->setTableName("NYSKATAL.DB");
+    owned->open();
+    DatasetModel orphan(owned);
+    QAbstractItemModelTester orphanTester(&orphan,
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(orphan.rowCount(), 3);
+    delete owned; // the grid outlives its dataset
+    QCOMPARE(orphan.rowCount(), 0);
+    QCOMPARE(orphan.columnCount(), 0);
 }
 
 void TestEngine::editsReachTheFileAtOnce()
@@ -343,6 +359,25 @@ void TestEngine::batchMoveModes()
     Table history;
     createWork(history, dir.path(), "PRAC_0.DB");
     QCOMPARE(BatchMove::execute(work, history, BatchMove::Mode::Append), work.recordCount());
+}
+
+void TestEngine::aliasesAndAliasFormNames()
+{
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    aliases.load();
+    if (!aliases.contains("SALADIN_T"))
+        aliases.addStandard("SALADIN_T", m_district);
+    aliases.save();
+    Table kat;
+    kat.setDatabaseName("saladin_t"); // alias names ignore case
+    kat.setTableName("NYSKATAL.DB");
+    kat.open();
+    QCOMPARE(kat.recordCount(), 3);
+    Query q;
+    q.setDatabaseName("SALADIN_T:\\");
+    q.setSql("SELECT COUNT(*) FROM \"SALADIN_T:\\NYSPA001.DB\"");
+    q.open();
+    QCOMPARE(q.asInteger("COUNT(*)"), 144);
 }
 
 void TestEngine::missingThingsAreNamed()

@@ -5,6 +5,7 @@
 #include "db/Table.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -20,6 +21,7 @@ private slots:
     void catalogueAndOwnerQueries();
     void workTableStatements();
     void exportTables();
+    void toolPrintsCsvAndCounts();
 
 private:
     Query* query(const QString& database, const QStringList& sql);
@@ -226,6 +228,58 @@ void TestEngineSql::exportTables()
         QCOMPARE(back.asString("VLASTNIK"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
         QCOMPARE(back.asInteger("VYMERA"), 4);
     }
+}
+
+static int runTool(const QStringList& args, QByteArray* out, QByteArray* err = nullptr)
+{
+    QProcess p;
+    p.start(TestSupport::orvToolPath(), args);
+    p.waitForFinished(60000);
+    *out = p.readAllStandardOutput();
+    if (err)
+        *err = p.readAllStandardError();
+    return p.exitCode();
+}
+
+void TestEngineSql::toolPrintsCsvAndCounts()
+{
+    QByteArray sqlOut;
+    QByteArray dumpOut;
+    QCOMPARE(runTool({"sql", "--dir", m_d, "SELECT * FROM \"nyspa001.db\""}, &sqlOut), 0);
+    QCOMPARE(runTool({"dump", m_d + "/NYSPA001.DB"}, &dumpOut), 0);
+    QCOMPARE(sqlOut, dumpOut); // a whole table reads as its dump
+    QCOMPARE(runTool({"sql", "--dir", m_d,
+                      "SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"NYSPA001.DB\" WHERE PARSKUP "
+                      "<= 2 AND DRUHPOZ = 13"},
+                     &sqlOut),
+             0);
+    QCOMPARE(sqlOut, QByteArray("SUM(VYMERA),COUNT(VYMERA)\r\n4115,10\r\n"));
+
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(m_d + "/NYSKATAL.DB", dir.filePath("NYSKATAL.DB")));
+    QFile::setPermissions(dir.filePath("NYSKATAL.DB"), QFile::ReadOwner | QFile::WriteOwner);
+    QCOMPARE(runTool({"sql", "--dir", dir.path(),
+                      "UPDATE NYSKATAL.DB SET NAZEV = 'X' WHERE "
+                      "PORCIS > '000'"},
+                     &sqlOut),
+             0);
+    QCOMPARE(sqlOut, QByteArray("1\n"));
+    const QByteArray before = [&] {
+        QFile f(dir.filePath("NYSKATAL.DB"));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QByteArray err;
+    QCOMPARE(
+        runTool({"sql", "--dir", dir.path(), "UPDATE NYSKATAL.DB SET NOSUCH = 1"}, &sqlOut, &err),
+        1);
+    QVERIFY(err.contains("NOSUCH"));
+    QCOMPARE(runTool({"sql", "--alias", "NOSUCHALIAS", "SELECT * FROM \"A.DB\""}, &sqlOut, &err),
+             1);
+    QVERIFY(err.contains("NOSUCHALIAS"));
+    QFile f(dir.filePath("NYSKATAL.DB"));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before); // nothing written
 }
 
 QTEST_GUILESS_MAIN(TestEngineSql)
