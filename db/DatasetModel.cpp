@@ -7,6 +7,14 @@ DatasetModel::DatasetModel(Dataset* dataset, QObject* parent)
     : QAbstractTableModel(parent), m_dataset(dataset)
 {
     connect(dataset, &Dataset::viewChanged, this, &DatasetModel::reset);
+    connect(dataset, &QObject::destroyed, this, [this] {
+        // The dataset is half gone here: do not call it.
+        beginResetModel();
+        m_dataset = nullptr;
+        m_rows = 0;
+        m_cachedRow = -1;
+        endResetModel();
+    });
     m_rows = dataset->isActive() ? dataset->recordCount() : 0;
 }
 

@@ -17,6 +17,13 @@ QList<SqlToken> SqlTokenizer::tokenize(const QString& text)
     return SqlTokenizer(text).run();
 }
 
+QString SqlTokenizer::quoteString(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(u'\'', QLatin1String("''"));
+    return u'\'' + quoted + u'\'';
+}
+
 namespace {
 bool isWordStart(QChar c)
 {

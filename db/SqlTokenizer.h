@@ -31,6 +31,9 @@ class SqlTokenizer
 {
 public:
     static QList<SqlToken> tokenize(const QString& text);
+    // A single-quoted literal of the text with its quotes doubled, for SQL and
+    // filter texts that must carry a user's value (prefer bound parameters).
+    static QString quoteString(const QString& text);
 
 private:
     explicit SqlTokenizer(const QString& text) : m_text(text) {}

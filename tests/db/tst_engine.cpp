@@ -218,6 +218,17 @@ void TestEngine::calculatedFieldsAndModel()
     uv.setRange({3}, {3});
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), QString("1/1"));
+    auto* owned = new Table;
+    owned->setDatabaseName(m_district);
+    owned->setTableName("NYSKATAL.DB");
+    owned->open();
+    DatasetModel orphan(owned);
+    QAbstractItemModelTester orphanTester(&orphan,
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(orphan.rowCount(), 3);
+    delete owned; // the grid outlives its dataset
+    QCOMPARE(orphan.rowCount(), 0);
+    QCOMPARE(orphan.columnCount(), 0);
 }
 
 void TestEngine::editsReachTheFileAtOnce()

@@ -46,6 +46,11 @@ void TestSqlDialect::tokenizerKeepsStringsWhole()
     QCOMPARE(t[3].text, QString("O'NEIL -- %"));
     QVERIFY(t[6].isSymbol("<>"));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, SqlTokenizer::tokenize("SELECT 'open"));
+    // A quoted user value comes back as one string token, unchanged.
+    const QString value = "x' OR '1'='1 %*Ř";
+    const auto q = SqlTokenizer::tokenize("NAZEV = " + SqlTokenizer::quoteString(value));
+    QCOMPARE(q.size(), 3);
+    QCOMPARE(q[2].text, value);
 }
 
 void TestSqlDialect::fileNamesBecomeTables()
