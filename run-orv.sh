@@ -5,9 +5,12 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup-deps.sh
 BUILD_DIR=${ORV_BUILD_DIR:-build}
-cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$BUILD_DIR"
+./scripts/write-machine-config.sh "$BUILD_DIR"
 ./scripts/prepare-demo.sh "$BUILD_DIR"
+# The first run binds the work alias to WorkDir beside the executable.
+mkdir -p "$BUILD_DIR/WorkDir"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
     cat >&2 <<MSG

@@ -1,11 +1,15 @@
 #include "app/MainOrvEntries.h"
 
+#include "app/TKatDialog.h"
+
 #include <QDesktopServices>
 
 TMainOrvEntries TMainOrvEntries::Program()
 {
     TMainOrvEntries entries;
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    entries.CatalogueDialog = &TKatDialog::Execute;
+    entries.CatalogueLookup = &TKatDialog::Lookup;
     // The catalogue, selection, browser and report entries are added here as
     // their dialogs and forms are built.
     return entries;

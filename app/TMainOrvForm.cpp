@@ -94,6 +94,7 @@ TMainOrvForm::TMainOrvForm(std::shared_ptr<IApp> app, std::shared_ptr<TRegistry>
 
 TMainOrvForm::~TMainOrvForm()
 {
+    m_registry->SetProblemHandler(nullptr);
     if (g_instance == this) {
         g_instance = nullptr;
         SetMessageDlgHelpHandler(nullptr);
@@ -156,7 +157,14 @@ void TMainOrvForm::connectMenu()
 void TMainOrvForm::RunStartupCheck()
 {
     QString warning;
-    runGuarded([&] { warning = StartupCheck(*m_app, *m_registry, OrvPaths::executableDir()); });
+    try {
+        warning = StartupCheck(*m_app, *m_registry, OrvPaths::executableDir());
+    } catch (const ETalvekException& e) {
+        // The first-run set-up could not store the work alias: say so, and
+        // still check the work directory.
+        ErrorBox(e.message());
+        warning = WorkDirProblem(m_app->WorkPath());
+    }
     if (!warning.isEmpty()) {
         QApplication::beep();
         QMessageBox box(QMessageBox::Critical, QStringLiteral("ORV"), warning, QMessageBox::Ok,

@@ -55,7 +55,7 @@ class ParcelAdder
 {
 public:
     ParcelAdder(LoadedTable& work, LoadedTable& parcels)
-        : m_work(work), m_parcels(parcels), m_db(Engine::instance().db().handle())
+        : m_work(work), m_db(Engine::instance().db().handle())
     {
         const QString w = SqliteDatabase::quoteIdentifier(work.sqlName);
         const QString p = SqliteDatabase::quoteIdentifier(parcels.sqlName);
@@ -141,7 +141,6 @@ private:
     }
 
     LoadedTable& m_work;
-    LoadedTable& m_parcels;
     sqlite3* m_db;
     SqliteStatement m_inWork[2];
     SqliteStatement m_parts[2];

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QSaveFile>
+#include <sys/stat.h>
 #include <utility>
 
 RegHiveFile::RegHiveFile(QString path) : m_path(std::move(path)) {}
@@ -20,20 +22,23 @@ void RegHiveFile::reloadIfChanged()
 {
     if (m_memoryOnly && m_loaded)
         return;
-    const QFileInfo info(m_path);
-    const bool changed =
-        !m_loaded || info.exists() != m_existed ||
-        (info.exists() && (info.size() != m_size || info.lastModified() != m_modified));
+    const bool changed = !m_loaded || currentFileState() != m_state;
     if (changed)
         load();
 }
 
 void RegHiveFile::rememberFileState()
 {
-    const QFileInfo info(m_path);
-    m_existed = info.exists();
-    m_size = m_existed ? info.size() : -1;
-    m_modified = m_existed ? info.lastModified() : QDateTime();
+    m_state = currentFileState();
+}
+
+RegHiveFile::FileState RegHiveFile::currentFileState() const
+{
+    struct stat st = {};
+    if (::stat(QFile::encodeName(m_path).constData(), &st) != 0)
+        return FileState{};
+    return FileState{true, quint64(st.st_ino), qint64(st.st_size),
+                     qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
 }
 
 void RegHiveFile::load()

@@ -2,7 +2,6 @@
 
 #include "app/core/RegDocument.h"
 
-#include <QDateTime>
 #include <QStringList>
 #include <functional>
 
@@ -37,14 +36,23 @@ private:
     void setAside(const QString& reason);
     void report(const QString& problem);
     void rememberFileState();
+    // Identity of the file on disk: an atomic write (rename) changes the
+    // inode, any write the size or the modification time (in nanoseconds).
+    struct FileState
+    {
+        bool exists = false;
+        quint64 inode = 0;
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+        bool operator==(const FileState&) const = default;
+    };
+    FileState currentFileState() const;
 
     QString m_path;
     RegDocument m_doc;
     bool m_loaded = false;
     bool m_memoryOnly = false;
-    bool m_existed = false;
-    qint64 m_size = -1;
-    QDateTime m_modified;
+    FileState m_state;
     QStringList m_problems;
     std::function<void(const QString&)> m_handler;
 };

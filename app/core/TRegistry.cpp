@@ -5,6 +5,7 @@
 
 #include <QtEndian>
 #include <cstring>
+#include <map>
 
 TRegistry::TRegistry(const QString& userFile, const QString& machineFile)
     : m_user(userFile), m_machine(machineFile)
@@ -13,9 +14,17 @@ TRegistry::TRegistry(const QString& userFile, const QString& machineFile)
 
 std::shared_ptr<TRegistry> TRegistry::openDefault()
 {
-    return std::make_shared<TRegistry>(OrvPaths::configDir() + QLatin1Char('/') + userFileName(),
-                                       OrvPaths::machineConfigDir() + QLatin1Char('/') +
-                                           machineFileName());
+    // One store per pair of files in the process, so that no two copies of
+    // the same file in memory can overwrite each other's changes.
+    static std::map<std::pair<QString, QString>, std::weak_ptr<TRegistry>> open;
+    const auto files =
+        std::make_pair(OrvPaths::configDir() + QLatin1Char('/') + userFileName(),
+                       OrvPaths::machineConfigDir() + QLatin1Char('/') + machineFileName());
+    if (std::shared_ptr<TRegistry> existing = open[files].lock())
+        return existing;
+    auto created = std::make_shared<TRegistry>(files.first, files.second);
+    open[files] = created;
+    return created;
 }
 
 RegHiveFile& TRegistry::file(Hive hive)
@@ -57,29 +66,29 @@ std::optional<RegValue> TRegistry::Value(Hive hive, const QString& key, const QS
     return std::nullopt;
 }
 
-RegValue TRegistry::typedValue(Hive hive, const QString& key, const QString& name, bool ok)
+RegValue TRegistry::typedValue(const std::optional<RegValue>& value, const QString& name,
+                               bool (*fits)(const RegValue&))
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    if (!v) {
+    if (!value) {
         throw ETalvekException(QStringLiteral("Hodnota „%1“ v registru neexistuje.").arg(name));
     }
-    if (!ok) {
+    if (!fits(*value)) {
         throw ETalvekException(
             QStringLiteral("Neplatný datový typ hodnoty „%1“ v registru.").arg(name));
     }
-    return *v;
+    return *value;
 }
 
 QString TRegistry::ReadString(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    return typedValue(hive, key, name, v && v->isString()).text;
+    return typedValue(Value(hive, key, name), name, [](const RegValue& v) { return v.isString(); })
+        .text;
 }
 
 qint32 TRegistry::ReadInteger(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    return qint32(typedValue(hive, key, name, v && v->type == RegValue::DWord).dword);
+    const auto isDWord = [](const RegValue& v) { return v.type == RegValue::DWord; };
+    return qint32(typedValue(Value(hive, key, name), name, isDWord).dword);
 }
 
 bool TRegistry::ReadBool(Hive hive, const QString& key, const QString& name)
@@ -89,9 +98,10 @@ bool TRegistry::ReadBool(Hive hive, const QString& key, const QString& name)
 
 double TRegistry::ReadFloat(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    const bool ok = v && v->type == RegValue::Binary && v->bytes.size() == sizeof(double);
-    const QByteArray bytes = typedValue(hive, key, name, ok).bytes;
+    const auto isDouble = [](const RegValue& v) {
+        return v.type == RegValue::Binary && v.bytes.size() == qsizetype(sizeof(double));
+    };
+    const QByteArray bytes = typedValue(Value(hive, key, name), name, isDouble).bytes;
     const quint64 bits = qFromLittleEndian<quint64>(bytes.constData());
     double result;
     std::memcpy(&result, &bits, sizeof result);

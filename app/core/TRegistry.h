@@ -24,7 +24,8 @@ public:
     };
 
     TRegistry(const QString& userFile, const QString& machineFile);
-    // The files in OrvPaths::configDir() and OrvPaths::machineConfigDir().
+    // The files in OrvPaths::configDir() and OrvPaths::machineConfigDir();
+    // the same object for as long as anyone holds it.
     static std::shared_ptr<TRegistry> openDefault();
     static QString userFileName() { return QStringLiteral("user.reg"); }
     static QString machineFileName() { return QStringLiteral("machine.reg"); }
@@ -55,7 +56,8 @@ public:
 private:
     RegHiveFile& file(Hive hive);
     static QString fullKey(Hive hive, const QString& key);
-    RegValue typedValue(Hive hive, const QString& key, const QString& name, bool ok);
+    static RegValue typedValue(const std::optional<RegValue>& value, const QString& name,
+                               bool (*fits)(const RegValue&));
 
     RegHiveFile m_user;
     RegHiveFile m_machine;

@@ -119,7 +119,7 @@ void ParadoxRecordEncoder::encodeValue(int field, const QVariant& value, char* o
         encodeBcd(field, value, out);
         break;
     case ParadoxFieldType::Logical:
-        out[0] = char(value.toBool() ? 0x81 : 0x80);
+        out[0] = char(logicalValue(field, value) ? 0x81 : 0x80);
         break;
     case ParadoxFieldType::Date: {
         const QDate date = value.toDate();
@@ -161,6 +161,19 @@ void ParadoxRecordEncoder::encodeValue(int field, const QVariant& value, char* o
         encodeBlob(field, value, out);
         break;
     }
+}
+
+bool ParadoxRecordEncoder::logicalValue(int field, const QVariant& value) const
+{
+    if (value.typeId() != QMetaType::QString)
+        return value.toBool();
+    // Text: the program's own 'T'/'F' and the usual spellings; nothing else.
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QLatin1String("t") || text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("f") || text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    failValue(field, value, QStringLiteral("není to logická hodnota"));
 }
 
 void ParadoxRecordEncoder::encodeText(int field, const QString& text, char* out)

@@ -25,6 +25,7 @@ public:
 private:
     void encodeValue(int field, const QVariant& value, char* out);
     void encodeText(int field, const QString& text, char* out);
+    bool logicalValue(int field, const QVariant& value) const;
     void encodeInteger(int field, const QVariant& value, char* out);
     void encodeNumber(int field, const QVariant& value, char* out);
     void encodeBcd(int field, const QVariant& value, char* out);

@@ -128,9 +128,11 @@ private:
 struct ParadoxReadOptions
 {
     // Code page used for text when the file has none (version 3, or 0 in the
-    // header). Cadastral data of that age are Czech DOS tables, but the
-    // Paradox default of version 3 was 437; the caller may choose 852.
-    int fallbackCodePage = 437;
+    // header). Tables of that age that ORV meets are Czech DOS tables, and
+    // the Czech DOS code page is 852 (Latin 2); 437 has no Czech letters, so
+    // it would turn every Czech character into garbage. ASCII text reads the
+    // same in both.
+    int fallbackCodePage = 852;
 };
 
 class ParadoxReader

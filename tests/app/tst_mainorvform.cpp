@@ -86,6 +86,7 @@ private slots:
     void workDirectoryChange();
     void aboutBoxFromMenu();
     void startupWarningAndSettingsProblems();
+    void startupWhenWorkAliasCannotBeStored();
 
 private:
     QAction* action(const char* name) { return m_form->findChild<QAction*>(name); }
@@ -694,6 +695,27 @@ void TestMainOrvForm::startupWarningAndSettingsProblems()
     QVERIFY(m_shown[1].text.contains("user.reg"));
     QTest::qWait(20);
     QCOMPARE(m_shown.size(), 2);
+}
+
+void TestMainOrvForm::startupWhenWorkAliasCannotBeStored()
+{
+    QFile blocker(m_dir->filePath("not-a-dir"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    m_registry = std::make_shared<TRegistry>(blocker.fileName() + "/user.reg",
+                                             m_dir->filePath("machine.reg"));
+    m_registry->WriteString(TRegistry::Hive::LocalMachine, RegistryKeys::Install, "FirstRun", "1");
+    m_app = std::make_shared<TApp>(m_registry, m_dir->path());
+    makeForm();
+    QString boxText;
+    onNextModal([&](QWidget* modal) {
+        boxText = static_cast<QMessageBox*>(modal)->text();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    m_form->RunStartupCheck();
+    QCOMPARE(m_shown.size(), 1);
+    QVERIFY2(m_shown[0].text.contains("pro soubor nastavení"), qPrintable(m_shown[0].text));
+    QCOMPARE(boxText, QString("Pracovní adresář  neexistuje."));
 }
 
 QTEST_MAIN(TestMainOrvForm)

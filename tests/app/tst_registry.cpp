@@ -50,6 +50,8 @@ private slots:
     void unreadableDirectoryKeepsBadFile();
     void handEditsAreSeenWithoutRestart();
     void writeFailureLeavesMemoryAsFile();
+    void twoStoresOnOneFileLoseNoUpdate();
+    void defaultStoreIsShared();
 
 private:
     QTemporaryDir m_dir;
@@ -246,6 +248,36 @@ void TestRegistry::writeFailureLeavesMemoryAsFile()
     TRegistry reg(blocker + "/user.reg", dir.filePath("machine.reg"));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, reg.WriteInteger(HKCU, kKey, "A", 1));
     QVERIFY(!reg.ValueExists(HKCU, kKey, "A"));
+}
+
+void TestRegistry::twoStoresOnOneFileLoseNoUpdate()
+{
+    QTemporaryDir dir;
+    TRegistry a(dir.filePath("user.reg"), dir.filePath("m.reg"));
+    TRegistry b(dir.filePath("user.reg"), dir.filePath("m.reg"));
+    // Writes of the same size in quick succession: each store must see the
+    // other's change before it writes its own.
+    for (int i = 0; i < 20; ++i) {
+        a.WriteString(HKCU, kKey, "A", QString("a%1").arg(i % 10));
+        b.WriteString(HKCU, kKey, "B", QString("b%1").arg(i % 10));
+        QCOMPARE(a.ReadString(HKCU, kKey, "B"), QString("b%1").arg(i % 10));
+        QCOMPARE(b.ReadString(HKCU, kKey, "A"), QString("a%1").arg(i % 10));
+    }
+}
+
+void TestRegistry::defaultStoreIsShared()
+{
+    QTemporaryDir dir;
+    const QByteArray old = qgetenv("ORV_CONFIG_DIR");
+    qputenv("ORV_CONFIG_DIR", dir.path().toLocal8Bit());
+    const auto first = TRegistry::openDefault();
+    const auto second = TRegistry::openDefault();
+    qputenv("ORV_CONFIG_DIR", dir.filePath("other").toLocal8Bit());
+    const auto elsewhere = TRegistry::openDefault();
+    qputenv("ORV_CONFIG_DIR", old);
+    QCOMPARE(first.get(), second.get());
+    QVERIFY(elsewhere.get() != first.get());
+    QCOMPARE(first->FilePath(HKCU), dir.filePath("user.reg"));
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

@@ -356,6 +356,13 @@ private slots:
         QVERIFY(tool.waitForFinished());
         QVERIFY(tool.exitCode() != 0);
         QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("soubor/okres"));
+        // A directory with other data is never written into.
+        const QByteArray before = fileDigest(m_district).toLatin1();
+        tool.start(TestSupport::orvToolPath(), {"gen", "--out", m_district, "--seed", "7"});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("není prázdný"));
+        QCOMPARE(fileDigest(m_district).toLatin1(), before);
     }
 };
 

@@ -306,7 +306,7 @@ void TestParadoxMalformed::randomByteDamage()
     QTemporaryDir dir;
     const QString path = dir.filePath("R.DB");
     int reported = 0;
-    for (int round = 0; round < 1500; ++round) {
+    for (int round = 0; round < 600; ++round) {
         QByteArray db = m_db;
         QByteArray mb = m_mb;
         QByteArray& target = rng.bounded(3) == 0 ? mb : db;
