@@ -110,6 +110,9 @@ void Dataset::rebuildView()
     // Replace the column list by the rowid: the view is kept as row ids.
     const int from = sql.indexOf(QStringLiteral(" FROM "));
     sql = QStringLiteral("SELECT rowid") + sql.mid(from);
+    m_viewRowidSql = sql;
+    m_viewParams = params;
+    ++m_viewVersion;
     QStringList order = orderTerms();
     order.append(QStringLiteral("rowid"));
     sql += QStringLiteral(" ORDER BY ") + order.join(u',');

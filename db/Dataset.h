@@ -111,6 +111,11 @@ protected:
     void setSource(const QString& sqlName, const QString& alias, const QList<FieldDef>& fields,
                    LoadedTable* table);
     void rebuildView();
+    // "SELECT rowid FROM ... [WHERE ...]" of the current view and its
+    // parameters, as of the last rebuild; the version grows with each rebuild.
+    const QString& viewRowidSql() const { return m_viewRowidSql; }
+    const QVariantMap& viewParams() const { return m_viewParams; }
+    quint64 viewVersion() const { return m_viewVersion; }
     bool moveToRowid(qint64 rowid);
     int positionOf(qint64 rowid) const;
     qint64 currentRowid() const;
@@ -149,4 +154,7 @@ private:
     CalcHandler m_calcHandler;
     QString m_filterText;
     bool m_filtered = false;
+    QString m_viewRowidSql;
+    QVariantMap m_viewParams;
+    quint64 m_viewVersion = 0;
 };

@@ -27,35 +27,20 @@ void Table::doOpen()
 {
     Engine& engine = Engine::instance();
     m_path = resolvedPath(true);
-    m_statements.clear();
+    m_lookups.clear();
     LoadedTable& t = engine.table(m_path);
     setSource(t.sqlName, QString(), t.fields(), &t);
     resolveOrder();
 }
 
-SqliteStatement& Table::cachedStatement(const QString& sql)
-{
-    // Lookups repeat the same statement with other values: prepare it once.
-    auto it = m_statements.find(sql);
-    if (it == m_statements.end()) {
-        if (m_statements.size() > 16)
-            m_statements.clear();
-        it = m_statements
-                 .emplace(sql,
-                          std::make_unique<SqliteStatement>(Engine::instance().db().handle(), sql))
-                 .first;
-    }
-    return *it->second;
-}
-
 void Table::doClose()
 {
-    m_statements.clear();
+    m_lookups.clear();
 }
 
 void Table::doRefresh()
 {
-    m_statements.clear();
+    m_lookups.clear();
     LoadedTable& t = Engine::instance().table(m_path);
     setSource(t.sqlName, QString(), t.fields(), &t);
     resolveOrder();
@@ -185,47 +170,62 @@ QString Table::viewCondition(QVariantMap& params) const
     return parts.join(QStringLiteral(" AND "));
 }
 
-bool Table::findKey(const QVariantList& key)
+SqliteStatement& Table::lookupStatement(int keyCount, bool nearest)
+{
+    // The view's part of a lookup is fixed until the view is rebuilt: the
+    // statement is prepared and its view parameters bound once per view.
+    if (m_lookupVersion != viewVersion()) {
+        m_lookups.clear();
+        m_lookupVersion = viewVersion();
+    }
+    std::unique_ptr<SqliteStatement>& slot = m_lookups[{keyCount, nearest}];
+    if (!slot) {
+        QVariantMap params = viewParams();
+        QVariantList placeholders;
+        for (int i = 0; i < keyCount; ++i)
+            placeholders.append(QVariant());
+        QString sql = viewRowidSql();
+        const QString condition = keyCondition(
+            placeholders, nearest ? QStringLiteral(">=") : QStringLiteral("="), params, "k");
+        if (!condition.isEmpty())
+            sql += (sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ")
+                                                            : QStringLiteral(" WHERE ")) +
+                   condition;
+        sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
+               QStringLiteral(" LIMIT 1");
+        slot = std::make_unique<SqliteStatement>(Engine::instance().db().handle(), sql);
+        bindParams(*slot, params);
+    }
+    return *slot;
+}
+
+bool Table::lookup(const QVariantList& key, bool nearest, qint64& rowid)
 {
     checkActive();
     checkBrowse();
-    QVariantMap params;
-    QString sql = viewSql(params);
-    const QString condition = keyCondition(key, QStringLiteral("="), params, "k");
-    sql = QStringLiteral("SELECT rowid") + sql.mid(sql.indexOf(QStringLiteral(" FROM ")));
-    sql += (sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ")
-                                                    : QStringLiteral(" WHERE ")) +
-           condition;
-    sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
-           QStringLiteral(" LIMIT 1");
-    SqliteStatement& stmt = cachedStatement(sql);
-    bindParams(stmt, params);
+    if (key.size() > m_orderFields.size())
+        throw ETalvekException(
+            QStringLiteral("Klíč má více hodnot, než má index tabulky '%1' položek")
+                .arg(tableName()));
+    SqliteStatement& stmt = lookupStatement(int(key.size()), nearest);
+    for (int i = 0; i < key.size(); ++i)
+        stmt.bind(stmt.parameterIndex(QStringLiteral(":k%1").arg(i)), key[i]);
     const bool found = stmt.step();
-    const qint64 rowid = found ? stmt.int64(0) : 0;
+    rowid = found ? stmt.int64(0) : 0;
     stmt.reset();
-    return found && moveToRowid(rowid);
+    return found;
+}
+
+bool Table::findKey(const QVariantList& key)
+{
+    qint64 rowid = 0;
+    return lookup(key, false, rowid) && moveToRowid(rowid);
 }
 
 void Table::findNearest(const QVariantList& key)
 {
-    checkActive();
-    checkBrowse();
-    QVariantMap params;
-    QString sql = viewSql(params);
-    const QString condition = keyCondition(key, QStringLiteral(">="), params, "k");
-    sql = QStringLiteral("SELECT rowid") + sql.mid(sql.indexOf(QStringLiteral(" FROM ")));
-    if (!condition.isEmpty())
-        sql += (sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ")
-                                                        : QStringLiteral(" WHERE ")) +
-               condition;
-    sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
-           QStringLiteral(" LIMIT 1");
-    SqliteStatement& stmt = cachedStatement(sql);
-    bindParams(stmt, params);
-    const bool found = stmt.step();
-    const qint64 rowid = found ? stmt.int64(0) : 0;
-    stmt.reset();
-    if (!found || !moveToRowid(rowid))
+    qint64 rowid = 0;
+    if (!lookup(key, true, rowid) || !moveToRowid(rowid))
         last();
 }
 

@@ -73,7 +73,8 @@ private:
                          const QString& prefix) const;
     void rebuildAndNotify();
     void applyMasterLink();
-    SqliteStatement& cachedStatement(const QString& sql);
+    SqliteStatement& lookupStatement(int keyCount, bool nearest);
+    bool lookup(const QVariantList& key, bool nearest, qint64& rowid);
 
     QString m_database;
     QString m_tableName;
@@ -89,5 +90,6 @@ private:
     QList<FieldDef> m_fieldDefs;
     QList<IndexDef> m_indexDefs;
     QString m_path;
-    std::map<QString, std::unique_ptr<SqliteStatement>> m_statements;
+    std::map<std::pair<int, bool>, std::unique_ptr<SqliteStatement>> m_lookups;
+    quint64 m_lookupVersion = 0;
 };
