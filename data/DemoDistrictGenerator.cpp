@@ -13,7 +13,10 @@
 #include <QHash>
 #include <QSet>
 
+#include <atomic>
 #include <cmath>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -137,9 +140,16 @@ public:
 
     const QList<Owner>& owners() const { return m_owners; }
     int stateOwner() const { return 0; }
-    int stateBody() { return m_stateBodies[m_random.below(int(m_stateBodies.size()))]; }
+    int stateBody(DemoRandom& random) const
+    {
+        return m_stateBodies[random.below(int(m_stateBodies.size()))];
+    }
     int municipality(int index) const { return m_municipalities[index]; }
-    int randomPrivate() { return m_private[m_random.below(int(m_private.size()))]; }
+    // Areas draw with their own generator, so that they can be built in parallel.
+    int randomPrivate(DemoRandom& random) const
+    {
+        return m_private[random.below(int(m_private.size()))];
+    }
 
 private:
     int add(const Owner& owner)
@@ -268,7 +278,7 @@ QString dateText(DemoRandom& random)
 class AreaBuilder
 {
 public:
-    AreaBuilder(const AreaPlan& plan, OwnerPool& pool, quint64 seed, bool city)
+    AreaBuilder(const AreaPlan& plan, const OwnerPool& pool, quint64 seed, bool city)
         : m_plan(plan), m_pool(pool), m_random(seed), m_names(m_random), m_city(city)
     {
         m_bareHouseNumbers = !city && plan.porcis % 3 == 2;
@@ -314,7 +324,7 @@ private:
                         {},
                         1};
         Sheet state{stateSheet,
-                    {m_pool.stateOwner(), m_pool.stateBody()},
+                    {m_pool.stateOwner(), m_pool.stateBody(m_random)},
                     {share(1, 1), share(1, 1)},
                     {},
                     {},
@@ -337,7 +347,7 @@ private:
         const int owners = kind < 78 ? 1 : kind < 92 ? 2 : kind < 97 ? 3 : 4;
         QSet<int> chosen;
         while (chosen.size() < owners)
-            chosen.insert(m_pool.randomPrivate());
+            chosen.insert(m_pool.randomPrivate(m_random));
         QList<int> list(chosen.begin(), chosen.end());
         std::sort(list.begin(), list.end());
         sheet.owners = list;
@@ -371,7 +381,7 @@ private:
         if (m_registrationSheet < 0 || m_random.percent(30)) {
             Sheet sheet;
             sheet.number = firstRegistrationSheet + m_registrationCount++;
-            sheet.owners = {m_pool.randomPrivate()};
+            sheet.owners = {m_pool.randomPrivate(m_random)};
             sheet.shares = {share(1, 1)};
             m_registrationSheet = addSheet(sheet);
         }
@@ -588,7 +598,7 @@ private:
 
     QString someoneElse()
     {
-        return m_pool.owners()[m_pool.randomPrivate()].name.section(QLatin1Char(','), 0, 0);
+        return m_pool.owners()[m_pool.randomPrivate(m_random)].name.section(QLatin1Char(','), 0, 0);
     }
 
     void addSheetRecords(Sheet& sheet)
@@ -746,7 +756,7 @@ private:
     }
 
     const AreaPlan& m_plan;
-    OwnerPool& m_pool;
+    const OwnerPool& m_pool;
     DemoRandom m_random;
     DemoNameSource m_names;
     bool m_city;
@@ -850,6 +860,54 @@ void makeDirectory(const QString& path)
             QStringLiteral("Adresář %1 nelze vytvořit.").arg(QDir::toNativeSeparators(path)));
 }
 
+void addUp(DemoDistrictGenerator::Summary& total, const DemoDistrictGenerator::Summary& area)
+{
+    total.parcelParts += area.parcelParts;
+    total.ownershipRelations += area.ownershipRelations;
+    total.sheets += area.sheets;
+    total.records += area.records;
+    total.recordTexts += area.recordTexts;
+    total.soilRecords += area.soilRecords;
+}
+
+// Areas are independent (each has its own random sequence and files), so
+// several are built at once: writing a table waits mostly for the disk to
+// confirm the file, and those waits overlap.
+void buildAreas(const QString& dir, const DistrictPlan& plan, const OwnerPool& pool, quint64 seed,
+                bool city, DemoDistrictGenerator::Summary& summary)
+{
+    std::atomic<int> next{0};
+    std::mutex mutex;
+    std::exception_ptr failure;
+    auto work = [&] {
+        DemoDistrictGenerator::Summary mine;
+        for (int i = next++; i < plan.areas.size(); i = next++) {
+            try {
+                const AreaPlan& area = plan.areas[i];
+                AreaBuilder builder(area, pool, seed * 1000003 + quint64(area.porcis), city);
+                builder.build();
+                builder.write(dir, mine);
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+                next = int(plan.areas.size());
+            }
+        }
+        const std::lock_guard lock(mutex);
+        addUp(summary, mine);
+    };
+    const int threads = std::clamp(int(std::thread::hardware_concurrency()) * 8, 4, 16);
+    std::vector<std::thread> workers;
+    for (int t = 1; t < std::min<int>(threads, int(plan.areas.size())); ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& t : workers)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 } // namespace
 
 DemoDistrictGenerator::DemoDistrictGenerator(const Options& options) : m_options(options) {}
@@ -887,10 +945,6 @@ DemoDistrictGenerator::Summary DemoDistrictGenerator::generate(const QString& di
     summary.owners = pool.owners().size();
     writeCatalogue(dir, plan);
     writeOwners(dir, pool);
-    for (const AreaPlan& area : plan.areas) {
-        AreaBuilder builder(area, pool, m_options.seed * 1000003 + quint64(area.porcis), city);
-        builder.build();
-        builder.write(dir, summary);
-    }
+    buildAreas(dir, plan, pool, m_options.seed, city, summary);
     return summary;
 }
