@@ -1,11 +1,14 @@
 #include "app/MainOrvEntries.h"
 
+#include "select/TParcDialogRunner.h"
+
 #include <QDesktopServices>
 
 TMainOrvEntries TMainOrvEntries::Program()
 {
     TMainOrvEntries entries;
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    entries.ParcelSelection = TParcDialogRunner();
     // The catalogue, selection, browser and report entries are added here as
     // their dialogs and forms are built.
     return entries;
