@@ -17,8 +17,34 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <ctime>
 
 namespace {
+// Processor time of the process in seconds: the machine may be shared, so
+// wall-clock figures are printed together with it.
+double cpuSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+struct Stopwatch
+{
+    QElapsedTimer wall;
+    double cpu = 0;
+    Stopwatch() { restart(); }
+    void restart()
+    {
+        wall.restart();
+        cpu = cpuSeconds();
+    }
+    QString text() const
+    {
+        return QStringLiteral("%1 s (processor %2 s)")
+            .arg(wall.elapsed() / 1000.0, 0, 'f', 3)
+            .arg(cpuSeconds() - cpu, 0, 'f', 3);
+    }
+};
+
 void openParcels(Table& parcels, const QString& district)
 {
     parcels.setDatabaseName(district);
@@ -62,12 +88,11 @@ int main(int argc, char* argv[])
     Table work;
     OpenOrCreateWorkTable(work, workPath);
 
-    QElapsedTimer timer;
-    timer.start();
+    Stopwatch watch;
     TParcSelector::SelectAllParcels(work, district, parcels.tableName());
-    const double allSeconds = timer.elapsed() / 1000.0;
-    std::printf("all parcels of city (%lld parts) into PRAC.DB: %d rows, %.3f s, file %lld bytes\n",
-                summary.parcelParts, work.recordCount(), allSeconds, QFileInfo(workPath).size());
+    std::printf("all parcels of city (%lld parts) into PRAC.DB: %d rows, file %lld bytes: %s\n",
+                summary.parcelParts, work.recordCount(), QFileInfo(workPath).size(),
+                qPrintable(watch.text()));
 
     const QStringList numbers = parcelNumbers(parcels.filePath(), 1000);
     const QString listPath = dir.filePath(QStringLiteral("cisla.txt"));
@@ -77,31 +102,30 @@ int main(int argc, char* argv[])
             return 1;
         file.write(numbers.join(QStringLiteral("\n")).toUtf8());
     }
-    timer.restart();
+    watch.restart();
     const QStringList lines = TParcelImport::ReadTextFile(listPath);
     const auto imported = TParcelImport::Parse(lines, TParcGridModel::Kind::Parcel);
-    const double importSeconds = timer.elapsed() / 1000.0;
+    const QString parsed = watch.text();
     TParcSelector::SelectParcels(imported.rows, work, parcels);
-    const double selectSeconds = timer.elapsed() / 1000.0;
-    std::printf("%lld parcel numbers imported from a file: parse %.3f s, selected %d parts, "
-                "total %.3f s\n",
-                qlonglong(imported.rows.size()), importSeconds, work.recordCount(), selectSeconds);
+    std::printf("%lld parcel numbers read from a file (%s) and selected: %d parts: %s\n",
+                qlonglong(imported.rows.size()), qPrintable(parsed), work.recordCount(),
+                qPrintable(watch.text()));
 
     // The same parcels without a group: nine groups searched each.
     QList<TParcGridRow> noGroup = imported.rows;
     for (TParcGridRow& row : noGroup)
         row[0].clear();
-    timer.restart();
+    watch.restart();
     TParcSelector::SelectParcels(noGroup, work, parcels);
-    std::printf("%lld parcel numbers without group: %d parts, %.3f s\n", qlonglong(noGroup.size()),
-                work.recordCount(), timer.elapsed() / 1000.0);
+    std::printf("%lld parcel numbers without a group: %d parts: %s\n", qlonglong(noGroup.size()),
+                work.recordCount(), qPrintable(watch.text()));
 
     // One by one, the work table written after every row (100 parcels).
     EmptyWorkTable(work);
-    timer.restart();
+    watch.restart();
     for (int i = 0; i < 100 && i < numbers.size(); ++i)
         AddParcelToWork(numbers[i], work, parcels, true);
-    std::printf("100 parcels added one by one with a write per row: %.3f s\n",
-                timer.elapsed() / 1000.0);
+    std::printf("100 parcels added one by one, the file written per row: %s\n",
+                qPrintable(watch.text()));
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "data/ParcelNumber.h"
 #include "data/ValueFormats.h"
 #include "data/WorkTable.h"
+#include "db/Dataset.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -16,9 +17,11 @@ namespace {
 // always written as TRUE.
 const QStringList RowFields{"PARSKUP", "PARCIS", "PARPOD",  "PARDIL",   "VYMERA",
                             "DRUHPOZ", "CPCE",   "NEMVYUZ", "PARCISLO", "LVCIS"};
-// Rows per INSERT statement: 10 bound values each stay well below SQLite's
-// limit of 32766 parameters.
-constexpr int RowsPerStatement = 1000;
+// Values looked up per SELECT statement.
+constexpr int ValuesPerLookup = 2000;
+// Rows per INSERT statement (one bound text each, far below SQLite's limit
+// of parameters); every statement writes the file once.
+constexpr int RowsPerStatement = 2000;
 // PARCISLO holds at most 12 characters.
 constexpr int ParcelTextSize = 12;
 constexpr int MaxPartOfMunicipality = 99;
@@ -41,8 +44,8 @@ int cellInt(const QString& text, int whenNotNumber)
     return int(v);
 }
 
-// The part the parcel table's cursor stands on, with group and stem given.
-QVariantList partRow(const Table& parcels, int parskup, int parcis)
+// The part a cursor over the parcel table stands on, with group and stem given.
+QVariantList partRow(const Dataset& parcels, qint64 parskup, qint64 parcis)
 {
     return {parskup,
             parcis,
@@ -90,19 +93,69 @@ struct TParcSelector::Staged
     }
 };
 
+QHash<qint64, QList<QVariantList>> TParcSelector::partsBy(Table& parcels, const QString& field,
+                                                          const QList<qint64>& values)
+{
+    QHash<qint64, QList<QVariantList>> parts;
+    for (int start = 0; start < values.size(); start += ValuesPerLookup) {
+        const int end = qMin(int(values.size()), start + ValuesPerLookup);
+        Query query;
+        query.setDatabaseName(parcels.databaseName());
+        // The values are numbers computed here, written as literals: a few
+        // thousand named parameters would make SQLite search their names
+        // once per value.
+        QStringList names;
+        for (int i = start; i < end; ++i)
+            names << QString::number(values[i]);
+        query.setSql({QStringLiteral("SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,"
+                                     "NEMVYUZ,PARCISLO,LVCIS FROM ") +
+                          quotedFile(parcels),
+                      QStringLiteral("WHERE ") + field + QStringLiteral(" IN (") +
+                          names.join(QLatin1Char(',')) + QLatin1Char(')'),
+                      QStringLiteral("ORDER BY PARSKUP,PARCIS,PARPOD,PARDIL")});
+        query.open();
+        for (query.first(); !query.eof(); query.next())
+            parts[WholeNumber(query.asFloat(field))].append(
+                partRow(query, query.asInteger(QStringLiteral("PARSKUP")),
+                        query.asInteger(QStringLiteral("PARCIS"))));
+    }
+    return parts;
+}
+
 void TParcSelector::SelectParcels(const QList<TParcGridRow>& rows, Table& work, Table& parcels)
 {
+    struct Request
+    {
+        ParcelKey key;
+        bool anyGroup;
+    };
+    QList<Request> requests;
+    QList<qint64> stems;
+    QSet<qint64> seen;
+    for (const TParcGridRow& row : rows) {
+        const int s = cellInt(row[1], 0);
+        if (s == 0)
+            continue;
+        requests.append({{cellInt(row[0], 0), s, cellInt(row[2], 0)}, cellInt(row[0], 0) == 0});
+        if (!seen.contains(s)) {
+            seen.insert(s);
+            stems.append(s);
+        }
+    }
+    const QHash<qint64, QList<QVariantList>> byStem =
+        partsBy(parcels, QStringLiteral("PARCIS"), stems);
+
     Staged staged;
+    // Every part of one parcel, or a placeholder when the area has none.
     const auto addParcel = [&](const ParcelKey& key, bool addIfMissing) {
         if (staged.hasParcel(key))
             return;
-        QVariantList range{key.parskup, key.parcis};
-        if (key.parpod != 0)
-            range.append(key.parpod);
-        parcels.setRange(range, range);
         bool found = false;
-        for (parcels.first(); !parcels.eof(); parcels.next()) {
-            staged.add(partRow(parcels, key.parskup, key.parcis));
+        for (const QVariantList& part : byStem.value(key.parcis)) {
+            if (part[0].toLongLong() != key.parskup ||
+                (key.parpod != 0 && part[2].toLongLong() != key.parpod))
+                continue;
+            staged.add(part);
             found = true;
         }
         if (!found && addIfMissing) {
@@ -110,25 +163,14 @@ void TParcSelector::SelectParcels(const QList<TParcGridRow>& rows, Table& work, 
             staged.add({key.parskup, key.parcis, key.parpod, 0, 0, 0, 0, 0, text, 0});
         }
     };
-    try {
-        for (const TParcGridRow& row : rows) {
-            const int g = cellInt(row[0], 0);
-            const int s = cellInt(row[1], 0);
-            const int p = cellInt(row[2], 0);
-            if (s == 0)
-                continue;
-            if (g != 0) {
-                addParcel({g, s, p}, true);
-                continue;
-            }
-            for (int group = 1; group <= 9; ++group)
-                addParcel({group, s, p}, false);
+    for (const Request& request : std::as_const(requests)) {
+        if (!request.anyGroup) {
+            addParcel(request.key, true);
+            continue;
         }
-    } catch (...) {
-        parcels.cancelRange();
-        throw;
+        for (int group = 1; group <= 9; ++group)
+            addParcel({group, request.key.parcis, request.key.parpod}, false);
     }
-    parcels.cancelRange();
     writeRows(work, staged.rows);
 }
 
@@ -147,48 +189,53 @@ bool TParcSelector::KindAccepts(const QString& kindCell, qint64 nemvyuz)
 
 void TParcSelector::SelectHouseNumbers(const QList<TParcGridRow>& rows, Table& work, Table& parcels)
 {
-    Staged staged;
-    const auto searchKey = [&](qint64 cpce, const QString& kind) {
-        bool found = false;
-        parcels.setRange({cpce}, {cpce});
-        for (parcels.first(); !parcels.eof(); parcels.next()) {
-            if (!KindAccepts(kind, parcels.asInteger(QStringLiteral("NEMVYUZ"))))
-                continue;
-            found = true;
-            const QVariantList row =
-                partRow(parcels, int(parcels.asInteger(QStringLiteral("PARSKUP"))),
-                        int(parcels.asInteger(QStringLiteral("PARCIS"))));
-            if (!staged.hasPart(row))
-                staged.add(row);
-        }
-        return found;
+    struct Request
+    {
+        int house;
+        QList<qint64> keys;
+        QString kind;
     };
-    parcels.setIndexName(QStringLiteral("CPCE"));
-    try {
-        for (const TParcGridRow& row : rows) {
-            const int part = qMin(cellInt(row[0], -1), MaxPartOfMunicipality);
-            const int house = qMin(cellInt(row[1], 0), HousePartFactor - 1);
-            if (house <= 0)
-                continue;
-            bool found = false;
-            if (part >= 0) {
-                found = searchKey(house + qint64(part) * HousePartFactor, row[2]);
-            } else {
-                for (int p = 0; p <= MaxPartOfMunicipality; ++p)
-                    found = searchKey(house + qint64(p) * HousePartFactor, row[2]) || found;
+    QList<Request> requests;
+    QList<qint64> allKeys;
+    QSet<qint64> seen;
+    for (const TParcGridRow& row : rows) {
+        const int part = qMin(cellInt(row[0], -1), MaxPartOfMunicipality);
+        const int house = qMin(cellInt(row[1], 0), HousePartFactor - 1);
+        if (house <= 0)
+            continue;
+        Request request{house, {}, row[2]};
+        // Without a part of the municipality every part 0..99 is searched.
+        for (int p = part >= 0 ? part : 0; p <= (part >= 0 ? part : MaxPartOfMunicipality); ++p)
+            request.keys.append(house + qint64(p) * HousePartFactor);
+        for (qint64 key : std::as_const(request.keys))
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                allKeys.append(key);
             }
-            if (!found)
-                throw ETalvekException(
-                    QStringLiteral("Nenalezeno číslo popisné (evidenční) %1").arg(house));
-        }
-    } catch (...) {
-        parcels.cancelRange();
-        parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
-        writeRows(work, staged.rows);
-        throw;
+        requests.append(request);
     }
-    parcels.cancelRange();
-    parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
+    const QHash<qint64, QList<QVariantList>> byCpce =
+        partsBy(parcels, QStringLiteral("CPCE"), allKeys);
+
+    Staged staged;
+    for (const Request& request : std::as_const(requests)) {
+        bool found = false;
+        for (qint64 key : request.keys) {
+            for (const QVariantList& part : byCpce.value(key)) {
+                if (!KindAccepts(request.kind, part[7].toLongLong()))
+                    continue;
+                found = true;
+                if (!staged.hasPart(part))
+                    staged.add(part);
+            }
+        }
+        if (!found) {
+            // The parts found so far stay selected.
+            writeRows(work, staged.rows);
+            throw ETalvekException(
+                QStringLiteral("Nenalezeno číslo popisné (evidenční) %1").arg(request.house));
+        }
+    }
     writeRows(work, staged.rows);
 }
 
@@ -221,6 +268,7 @@ QList<TParcGridRow> TParcSelector::PreviousSelection(Table& work)
 void TParcSelector::writeRows(Table& work, const QList<QVariantList>& rows)
 {
     EmptyWorkTable(work);
+    const int textField = int(RowFields.indexOf(QStringLiteral("PARCISLO")));
     for (int start = 0; start < rows.size(); start += RowsPerStatement) {
         const int end = qMin(int(rows.size()), start + RowsPerStatement);
         Query insert;
@@ -228,11 +276,16 @@ void TParcSelector::writeRows(Table& work, const QList<QVariantList>& rows)
         QStringList sql{QStringLiteral("INSERT INTO ") + quotedFile(work) + QStringLiteral(" (") +
                         RowFields.join(QLatin1Char(',')) + QStringLiteral(",FLAG) VALUES")};
         for (int r = start; r < end; ++r) {
+            // Numbers are written as literals; the parcel-number text is bound.
             QStringList values;
             for (int f = 0; f < RowFields.size(); ++f) {
-                const QString name = QStringLiteral("V%1_%2").arg(r).arg(f);
-                values << QLatin1Char(':') + name;
-                insert.bindValue(name, rows[r][f]);
+                if (f != textField) {
+                    values << QString::number(rows[r][f].toLongLong());
+                    continue;
+                }
+                const QString name = QStringLiteral(":T%1").arg(r - start);
+                values << name;
+                insert.bindValue(name, rows[r][f].toString());
             }
             sql << QStringLiteral("(") + values.join(QLatin1Char(',')) + QStringLiteral(",TRUE)") +
                        (r + 1 < end ? QStringLiteral(",") : QString());

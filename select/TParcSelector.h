@@ -2,6 +2,7 @@
 
 #include "select/TParcGridModel.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QVariantList>
@@ -9,9 +10,11 @@
 class Table;
 
 // Fills the work table from the rows of the parcel-number dialog, and holds
-// the all-parcels fill and the reading of the previous selection. The rows
-// are gathered in memory against the area's parcel table and written to the
-// work table in one go, so that a long list costs one write of the file.
+// the all-parcels fill and the reading of the previous selection. The parts
+// asked for are read from the area's parcel table in a few statements, the
+// selection is gathered in memory by the rules of adding parcels one by one,
+// and the work table is written in one go, so that a long list costs one
+// write of the file.
 // Every row written is marked (FLAG TRUE).
 class TParcSelector
 {
@@ -38,5 +41,9 @@ public:
 
 private:
     struct Staged;
+    // The parts of the parcel table whose `field` holds one of `values`,
+    // grouped by that value, each group in key order.
+    static QHash<qint64, QList<QVariantList>> partsBy(Table& parcels, const QString& field,
+                                                      const QList<qint64>& values);
     static void writeRows(Table& work, const QList<QVariantList>& rows);
 };
