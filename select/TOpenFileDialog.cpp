@@ -52,6 +52,11 @@ TOpenFileDialog::TOpenFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
     setOption(QFileDialog::DontUseNativeDialog, true);
     setOption(QFileDialog::DontConfirmOverwrite, true);
     setAcceptMode(QFileDialog::AcceptOpen);
+    setLabelText(QFileDialog::LookIn, QStringLiteral("&Oblast hledání:"));
+    setLabelText(QFileDialog::FileName, QStringLiteral("&Název souboru:"));
+    setLabelText(QFileDialog::FileType, QStringLiteral("&Soubory typu:"));
+    setLabelText(QFileDialog::Accept, QStringLiteral("&Otevřít"));
+    setLabelText(QFileDialog::Reject, QStringLiteral("Storno"));
     auto* bar = new QWidget(this);
     ui->setupUi(bar);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))

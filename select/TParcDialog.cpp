@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
@@ -140,6 +141,11 @@ void TParcDialog::setupGrid(QTableView* grid, TParcGridModel* model)
     grid->setColumnWidth(0, ScaleToScreen(NumberColumnWidth));
     for (int c = 1; c < TParcGridModel::ColumnCount; ++c)
         grid->setColumnWidth(c, ScaleToScreen(DataColumnWidth));
+    // Wide enough for the four columns and a vertical scroll bar.
+    const int columns = ScaleToScreen(NumberColumnWidth) + 3 * ScaleToScreen(DataColumnWidth);
+    grid->setMinimumWidth(columns + 2 * grid->frameWidth() +
+                          grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |

@@ -7,6 +7,7 @@ TSaveFileDialog::TSaveFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
     : TOpenFileDialog(std::move(app), parent)
 {
     setAcceptMode(QFileDialog::AcceptSave);
+    setLabelText(QFileDialog::Accept, QStringLiteral("&Uložit"));
 }
 
 QString TSaveFileDialog::Run(std::shared_ptr<IApp> app, const QString& filter, const QString& title,
