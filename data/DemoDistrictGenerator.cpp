@@ -10,6 +10,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -929,6 +930,13 @@ DemoDistrictGenerator::Summary DemoDistrictGenerator::generate(const QString& di
 {
     const QString dir = QDir::cleanPath(directory);
     const QString workDb = dir + QLatin1Char('/') + codeTableSubdirectory();
+    // Never overwrite tables of a real district given by mistake.
+    if (QFileInfo::exists(dir) &&
+        !QDir(dir).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+        throw ETalvekException(
+            QStringLiteral("Adresář %1 není prázdný; ukázkový okres se zapisuje jen "
+                           "do nového nebo prázdného adresáře.")
+                .arg(QDir::toNativeSeparators(dir)));
     makeDirectory(dir);
     makeDirectory(workDb);
     DemoCodeTables::writeAll(workDb);

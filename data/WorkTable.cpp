@@ -4,7 +4,11 @@
 #include "data/ParcelNumber.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"
+#include "db/LoadedTable.h"
 #include "db/Query.h"
+#include "db/SqliteDatabase.h"
+#include "db/SqliteStatement.h"
+#include "db/ValueConvert.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -36,73 +40,113 @@ int countRows(Table& work, const QString& select)
     return query.recordCount();
 }
 
-// Whether the work table already holds the parcel (partial key of two or,
-// with a subdivision, three fields).
-bool workHasParcel(Table& work, const ParcelKey& key)
+// Group and subdivision are 16-bit fields in the registry and the work table.
+void checkStorable(const QString& text, const ParcelKey& key)
 {
-    Query query;
-    query.setDatabaseName(work.databaseName());
-    QStringList sql{QStringLiteral("SELECT PARSKUP FROM ") + quotedTableName(work),
-                    QStringLiteral("WHERE PARSKUP = :SKUP AND PARCIS = :CIS")};
-    if (key.parpod != 0)
-        sql.append(QStringLiteral("AND PARPOD = :POD"));
-    query.setSql(sql);
-    query.bindValue(QStringLiteral("SKUP"), key.parskup);
-    query.bindValue(QStringLiteral("CIS"), key.parcis);
-    if (key.parpod != 0)
-        query.bindValue(QStringLiteral("POD"), key.parpod);
-    query.open();
-    return !query.isEmpty();
+    const auto fits = [](int v) { return v >= -32768 && v <= 32767; };
+    if (!fits(key.parskup) || !fits(key.parpod))
+        throw ETalvekException(
+            QStringLiteral("Parcelní číslo \"%1\" je mimo povolený rozsah.").arg(text.trimmed()));
 }
 
-void appendWorkRow(Table& work, const ParcelKey& key, const QVariantList& data)
+// Adds parcels inside one change of the engine, so that the work table file
+// is written once for the whole list rather than once per part.
+class ParcelAdder
 {
-    static const char* const dataFields[] = {"PARDIL",  "VYMERA",   "DRUHPOZ", "CPCE",
-                                             "NEMVYUZ", "PARCISLO", "LVCIS"};
-    work.append();
-    work.setValue(QStringLiteral("FLAG"), true);
-    work.setValue(QStringLiteral("PARSKUP"), key.parskup);
-    work.setValue(QStringLiteral("PARCIS"), key.parcis);
-    work.setValue(QStringLiteral("PARPOD"), key.parpod);
-    for (int i = 0; i < int(std::size(dataFields)); ++i)
-        work.setValue(QString::fromLatin1(dataFields[i]), data[i]);
-    work.post();
-}
+public:
+    ParcelAdder(LoadedTable& work, LoadedTable& parcels)
+        : m_work(work), m_parcels(parcels), m_db(Engine::instance().db().handle())
+    {
+        const QString w = SqliteDatabase::quoteIdentifier(work.sqlName);
+        const QString p = SqliteDatabase::quoteIdentifier(parcels.sqlName);
+        const QString parcelOf = QStringLiteral(" WHERE PARSKUP = ?1 AND PARCIS = ?2");
+        const QString withSub = QStringLiteral(" AND PARPOD = ?3");
+        const QString partFields = QStringLiteral(
+            "SELECT PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, NEMVYUZ, PARCISLO, LVCIS FROM ");
+        const QString order = QStringLiteral(" ORDER BY PARSKUP, PARCIS, PARPOD, PARDIL");
+        m_inWork[0] = SqliteStatement(m_db, QStringLiteral("SELECT 1 FROM ") + w + parcelOf);
+        m_inWork[1] =
+            SqliteStatement(m_db, QStringLiteral("SELECT 1 FROM ") + w + parcelOf + withSub);
+        m_parts[0] = SqliteStatement(m_db, partFields + p + parcelOf + order);
+        m_parts[1] = SqliteStatement(m_db, partFields + p + parcelOf + withSub + order);
+        QStringList columns, marks;
+        for (const char* name : insertedFields) {
+            columns.append(SqliteDatabase::quoteIdentifier(QString::fromLatin1(name)));
+            marks.append(QStringLiteral("?%1").arg(marks.size() + 1));
+        }
+        m_insert = SqliteStatement(m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                             .arg(w, columns.join(u','), marks.join(u',')));
+    }
 
-// Areas and house numbers are whole numbers stored as floating values in
-// the registry; the work table keeps them as integers.
-QVariant wholeValue(const Table& parcels, const char* field)
-{
-    return WholeNumber(parcels.asFloat(QString::fromLatin1(field)));
-}
-
-int copyParcelParts(Table& work, Table& parcels, const ParcelKey& key)
-{
-    QVariantList range{key.parskup, key.parcis};
-    if (key.parpod != 0)
-        range.append(key.parpod);
-    parcels.setRange(range, range);
-    int added = 0;
-    try {
-        for (parcels.first(); !parcels.eof(); parcels.next()) {
-            const ParcelKey partKey{key.parskup, key.parcis,
-                                    int(parcels.asInteger(QStringLiteral("PARPOD")))};
-            appendWorkRow(
-                work, partKey,
-                {parcels.asInteger(QStringLiteral("PARDIL")), wholeValue(parcels, "VYMERA"),
-                 parcels.asInteger(QStringLiteral("DRUHPOZ")), wholeValue(parcels, "CPCE"),
-                 parcels.asInteger(QStringLiteral("NEMVYUZ")),
-                 parcels.asString(QStringLiteral("PARCISLO")),
-                 parcels.asInteger(QStringLiteral("LVCIS"))});
+    int add(const QString& text, bool addIfMissing)
+    {
+        const ParcelKey key = ParseParcelNumber(text);
+        const int variant = key.parpod != 0 ? 1 : 0;
+        if (find(m_inWork[variant], key))
+            return 0;
+        int added = 0;
+        SqliteStatement& parts = m_parts[variant];
+        bind(parts, key);
+        while (parts.step()) {
+            // FLAG, PARSKUP and PARCIS as parsed; the rest from the part.
+            QVariantList row{true, key.parskup, key.parcis};
+            for (int column = 0; column < 8; ++column)
+                row.append(parts.value(column));
+            insert(row);
             ++added;
         }
-    } catch (...) {
-        parcels.cancelRange();
-        throw;
+        parts.reset();
+        if (added > 0 || !addIfMissing)
+            return added;
+        // PARCISLO holds at most 12 characters and may not be blank.
+        QString shown = text.trimmed().left(ParcelTextSize);
+        if (shown.isEmpty())
+            shown = FormatParcelNumber(key);
+        insert({true, key.parskup, key.parcis, key.parpod, 0, 0, 0, 0, 0, shown, 0});
+        return 1;
     }
-    parcels.cancelRange();
-    return added;
-}
+
+private:
+    static constexpr const char* insertedFields[] = {"FLAG",    "PARSKUP",  "PARCIS",  "PARPOD",
+                                                     "PARDIL",  "VYMERA",   "DRUHPOZ", "CPCE",
+                                                     "NEMVYUZ", "PARCISLO", "LVCIS"};
+
+    static void bind(SqliteStatement& statement, const ParcelKey& key)
+    {
+        statement.bindInt64(1, key.parskup);
+        statement.bindInt64(2, key.parcis);
+        if (statement.parameterCount() > 2)
+            statement.bindInt64(3, key.parpod);
+    }
+
+    static bool find(SqliteStatement& statement, const ParcelKey& key)
+    {
+        bind(statement, key);
+        const bool found = statement.step();
+        statement.reset();
+        return found;
+    }
+
+    // Values are stored as the work table's fields keep them: areas and
+    // house numbers rounded to whole numbers (half to even), texts cut.
+    void insert(const QVariantList& values)
+    {
+        const QList<FieldDef>& fields = m_work.fields();
+        for (int i = 0; i < values.size(); ++i) {
+            const int field = FieldTypes::indexOf(fields, QString::fromLatin1(insertedFields[i]));
+            m_insert.bind(i + 1, ValueConvert::toStorage(values[i], fields[field]));
+        }
+        m_insert.step();
+        m_insert.reset();
+    }
+
+    LoadedTable& m_work;
+    LoadedTable& m_parcels;
+    sqlite3* m_db;
+    SqliteStatement m_inWork[2];
+    SqliteStatement m_parts[2];
+    SqliteStatement m_insert;
+};
 
 } // namespace
 
@@ -170,18 +214,31 @@ void EmptyWorkTable(Table& table)
 
 int AddParcelToWork(const QString& text, Table& work, Table& parcels, bool addIfMissing)
 {
-    const ParcelKey key = ParseParcelNumber(text);
-    if (workHasParcel(work, key))
-        return 0;
-    const int added = copyParcelParts(work, parcels, key);
-    if (added > 0 || !addIfMissing)
-        return added;
-    // PARCISLO holds at most 12 characters and may not be blank.
-    QString shown = text.trimmed().left(ParcelTextSize);
-    if (shown.isEmpty())
-        shown = FormatParcelNumber(key);
-    appendWorkRow(work, key, {0, 0, 0, 0, 0, shown, 0});
-    return 1;
+    return AddParcelsToWork({text}, work, parcels, addIfMissing);
+}
+
+int AddParcelsToWork(const QStringList& texts, Table& work, Table& parcels, bool addIfMissing)
+{
+    if (!work.isActive())
+        work.open();
+    if (!parcels.isActive())
+        parcels.open();
+    if (!work.canModify())
+        throw ETalvekException(
+            QStringLiteral("Pracovní tabulku %1 nelze měnit.").arg(work.tableName()));
+    // Every number is checked before the first row goes in, so that a bad one
+    // leaves the work table as it was.
+    for (const QString& text : texts)
+        checkStorable(text, ParseParcelNumber(text));
+    LoadedTable* workTable = work.loadedTable();
+    int added = 0;
+    Engine::instance().runChange({workTable}, [&] {
+        ParcelAdder adder(*workTable, *parcels.loadedTable());
+        for (const QString& text : texts)
+            added += adder.add(text, addIfMissing);
+    });
+    work.refresh();
+    return added;
 }
 
 void CopyIntoWork(Dataset& source, Table& work, BatchMove::Mode mode)

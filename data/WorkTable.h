@@ -4,6 +4,7 @@
 #include "db/FieldDef.h"
 
 #include <QString>
+#include <QStringList>
 
 class Dataset;
 class Table;
@@ -40,6 +41,10 @@ void EmptyWorkTable(Table& table);
 // as one placeholder row (PARDIL 0, zero data, the text as PARCISLO) when
 // `addIfMissing`. Returns the number of rows added.
 int AddParcelToWork(const QString& text, Table& work, Table& parcels, bool addIfMissing);
+// The same for a list of parcel numbers, in order, as one change: the work
+// table file is written once, and an error (a number beyond the fields'
+// range) leaves the work table as it was.
+int AddParcelsToWork(const QStringList& texts, Table& work, Table& parcels, bool addIfMissing);
 
 // Batch move of all rows in view of `source` into the work table, matched on
 // its primary key.

@@ -31,7 +31,7 @@ private:
     void encodeBlob(int field, const QVariant& value, char* out);
     [[noreturn]] void failValue(int field, const QVariant& value, const QString& problem) const;
 
-    QList<ParadoxField> m_fields;
+    const QList<ParadoxField> m_fields;
     std::vector<int> m_offsets;
     int m_recordSize = 0;
     const CodePage& m_codePage;

@@ -2,6 +2,7 @@
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/ParcelNumber.h"
+#include "db/Query.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QCryptographicHash>
@@ -287,6 +288,47 @@ private slots:
         QVERIFY(!Table(path(PerAreaTable("ORVTX", "001"))).rows.isEmpty());
     }
 
+    // The program's own statements find what they look for in the demo data.
+    void programQueriesFindTheirData()
+    {
+        auto open = [&](const QStringList& sql) {
+            auto query = std::make_unique<Query>();
+            query->setDatabaseName(m_district);
+            query->setSql(sql);
+            query->open();
+            return query;
+        };
+        const QString codes = m_district + "/WorkDB";
+        QCOMPARE(
+            open({"Select * From \"" + codes + "/NIXDTEXT.DB\" Where KOD = 999"})->recordCount(),
+            1);
+        QVERIFY(!open({"SELECT VYMERA,CPCE,NEMVYUZ FROM \"NYSPA001.DB\" WHERE DRUHPOZ = 13 AND "
+                       "CPCE > 0"})
+                     ->isEmpty());
+
+        // Sheets with a code-93 record hold the land under buildings of other sheets.
+        auto records = open({"Select DLVCIS, DOPLUDAJ From \"NYSVL001.DB\"", "Where DOPLKOD = 93"});
+        QVERIFY(!records->isEmpty());
+        for (records->first(); !records->eof(); records->next()) {
+            const ParcelKey key = UnpackParcelReference(records->asFloat("DOPLUDAJ"));
+            auto parts = open({"Select * From \"NYSPA001.DB\"",
+                               QString("Where PARSKUP=%1 and PARCIS=%2 and PARPOD=%3 and VLVZTAH=5")
+                                   .arg(key.parskup)
+                                   .arg(key.parcis)
+                                   .arg(key.parpod)});
+            QVERIFY(!parts->isEmpty());
+        }
+
+        // Section E (titles) of a sheet, as the sheet forms select it.
+        const int sheet =
+            int(open({"SELECT LVCIS FROM \"NYSPA001.DB\" WHERE PARSKUP = 2"})->asInteger("LVCIS"));
+        auto titles = open({"SELECT * FROM \"NYSVL001.DB\" A, \"" + codes + "/NIXDTEXT.DB\" B",
+                            QString("Where 'A'.'DLVCIS' = %1 AND 'A'.'DOPLKOD' = 'B'.'KOD' AND "
+                                    "'B'.'CAST' LIKE 'E%'")
+                                .arg(sheet)});
+        QVERIFY(!titles->isEmpty());
+    }
+
     void sameSeedGivesSameFilesOtherSeedDiffers()
     {
         QTemporaryDir other;
@@ -314,6 +356,13 @@ private slots:
         QVERIFY(tool.waitForFinished());
         QVERIFY(tool.exitCode() != 0);
         QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("soubor/okres"));
+        // A directory with other data is never written into.
+        const QByteArray before = fileDigest(m_district).toLatin1();
+        tool.start(TestSupport::orvToolPath(), {"gen", "--out", m_district, "--seed", "7"});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("není prázdný"));
+        QCOMPARE(fileDigest(m_district).toLatin1(), before);
     }
 };
 
