@@ -1,0 +1,31 @@
+#include "app/core/DistrictCatalogueCheck.h"
+
+#include "app/core/ETalvekException.h"
+#include "db/Table.h"
+#include "db/paradox/ParadoxTable.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString DistrictCatalogueCheck::check(const QString& directory)
+{
+    const QString dir = QDir::cleanPath(QString(directory).trimmed().replace(u'\\', u'/'));
+    if (directory.trimmed().isEmpty() || !QFileInfo(dir).isDir())
+        throw ETalvekException(QStringLiteral("Adresář '%1' neexistuje").arg(directory));
+    if (ParadoxFiles::resolveCaseInsensitive(dir, catalogueFileName()).isEmpty())
+        throw ETalvekException(QStringLiteral("V adresáři '%1' není katalog okresu %2")
+                                   .arg(QDir::toNativeSeparators(dir), catalogueFileName()));
+    Table catalogue;
+    catalogue.setDatabaseName(dir + u'/');
+    catalogue.setTableName(catalogueFileName());
+    catalogue.setReadOnly(true);
+    catalogue.open();
+    for (const char* field : {"KATUZ", "IDENTCIS", "PORCIS", "NAZEV"}) {
+        if (!catalogue.hasField(QLatin1String(field)))
+            throw ETalvekException(QStringLiteral("Katalog okresu '%1' nemá položku %2")
+                                       .arg(catalogue.filePath(), QLatin1String(field)));
+    }
+    catalogue.setFilter(QStringLiteral("PORCIS = '000' and KATUZ = '00000'"));
+    catalogue.setFiltered(true);
+    return catalogue.isEmpty() ? QString() : catalogue.asString(QStringLiteral("NAZEV"));
+}
