@@ -3,6 +3,7 @@
 // written included), and 1,000 parcel numbers read from a text file and
 // selected (target under 1 s). For comparison, the cost of adding parcels one
 // by one with a write of the work table after each.
+#include "app/core/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
@@ -119,6 +120,21 @@ int main(int argc, char* argv[])
     TParcSelector::SelectParcels(noGroup, work, parcels);
     std::printf("%lld parcel numbers without a group: %d parts: %s\n", qlonglong(noGroup.size()),
                 work.recordCount(), qPrintable(watch.text()));
+
+    // House numbers 1..1000 without a part of the municipality: parts 0..99
+    // searched for each, every kind accepted.
+    QList<TParcGridRow> houses;
+    for (int h = 1; h <= 1000; ++h)
+        houses.append({QString(), QString::number(h), QString()});
+    watch.restart();
+    try {
+        TParcSelector::SelectHouseNumbers(houses, work, parcels);
+        std::printf("1000 house numbers without a part (100,000 keys): %d parts: %s\n",
+                    work.recordCount(), qPrintable(watch.text()));
+    } catch (const ETalvekException& e) {
+        std::printf("house numbers stopped (%s) with %d parts: %s\n", qPrintable(e.message()),
+                    work.recordCount(), qPrintable(watch.text()));
+    }
 
     // One by one, the work table written after every row (100 parcels).
     EmptyWorkTable(work);

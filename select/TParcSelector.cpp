@@ -22,8 +22,6 @@ constexpr int ValuesPerLookup = 2000;
 // Rows per INSERT statement (one bound text each, far below SQLite's limit
 // of parameters); every statement writes the file once.
 constexpr int RowsPerStatement = 2000;
-// PARCISLO holds at most 12 characters.
-constexpr int ParcelTextSize = 12;
 constexpr int MaxPartOfMunicipality = 99;
 constexpr int HousePartFactor = 10000;
 
@@ -68,27 +66,17 @@ QString keyText(const QVariantList& row, int fields)
 }
 } // namespace
 
-// The selection being gathered: its rows and the keys of the parcels and
-// parts it holds, as the work table's primary index would find them.
+// The selection being gathered: its rows and the keys of the parts it holds,
+// as the work table's primary index would find them.
 struct TParcSelector::Staged
 {
     QList<QVariantList> rows;
-    QSet<QString> stems;   // group|stem|
-    QSet<QString> parcels; // group|stem|subdivision|
-    QSet<QString> parts;   // group|stem|subdivision|part|
+    QSet<QString> parts; // group|stem|subdivision|part|
 
-    bool hasParcel(const ParcelKey& key) const
-    {
-        if (key.parpod != 0)
-            return parcels.contains(keyText({key.parskup, key.parcis, key.parpod}, 3));
-        return stems.contains(keyText({key.parskup, key.parcis}, 2));
-    }
     bool hasPart(const QVariantList& row) const { return parts.contains(keyText(row, 4)); }
     void add(const QVariantList& row)
     {
         rows.append(row);
-        stems.insert(keyText(row, 2));
-        parcels.insert(keyText(row, 3));
         parts.insert(keyText(row, 4));
     }
 };
@@ -124,54 +112,35 @@ QHash<qint64, QList<QVariantList>> TParcSelector::partsBy(Table& parcels, const 
 
 void TParcSelector::SelectParcels(const QList<TParcGridRow>& rows, Table& work, Table& parcels)
 {
-    struct Request
-    {
-        ParcelKey key;
-        bool anyGroup;
-    };
-    QList<Request> requests;
-    QList<qint64> stems;
-    QSet<qint64> seen;
+    // The parcel numbers in grid order, each with its add-if-missing flag:
+    // a row with a group may add a placeholder, a row without one adds the
+    // parcel of every group 1 to 9 that exists.
+    QList<QPair<QString, bool>> requests;
     for (const TParcGridRow& row : rows) {
+        const int g = cellInt(row[0], 0);
         const int s = cellInt(row[1], 0);
+        const int p = cellInt(row[2], 0);
         if (s == 0)
             continue;
-        requests.append({{cellInt(row[0], 0), s, cellInt(row[2], 0)}, cellInt(row[0], 0) == 0});
-        if (!seen.contains(s)) {
-            seen.insert(s);
-            stems.append(s);
-        }
-    }
-    const QHash<qint64, QList<QVariantList>> byStem =
-        partsBy(parcels, QStringLiteral("PARCIS"), stems);
-
-    Staged staged;
-    // Every part of one parcel, or a placeholder when the area has none.
-    const auto addParcel = [&](const ParcelKey& key, bool addIfMissing) {
-        if (staged.hasParcel(key))
-            return;
-        bool found = false;
-        for (const QVariantList& part : byStem.value(key.parcis)) {
-            if (part[0].toLongLong() != key.parskup ||
-                (key.parpod != 0 && part[2].toLongLong() != key.parpod))
-                continue;
-            staged.add(part);
-            found = true;
-        }
-        if (!found && addIfMissing) {
-            const QString text = FormatParcelNumber(key).left(ParcelTextSize);
-            staged.add({key.parskup, key.parcis, key.parpod, 0, 0, 0, 0, 0, text, 0});
-        }
-    };
-    for (const Request& request : std::as_const(requests)) {
-        if (!request.anyGroup) {
-            addParcel(request.key, true);
+        if (g != 0) {
+            requests.append({FormatParcelNumber(g, s, p), true});
             continue;
         }
         for (int group = 1; group <= 9; ++group)
-            addParcel({group, request.key.parcis, request.key.parpod}, false);
+            requests.append({FormatParcelNumber(group, s, p), false});
     }
-    writeRows(work, staged.rows);
+    EmptyWorkTable(work);
+    // Runs of numbers with the same flag go in as one change each (one write
+    // of the file), in order, so that a parcel already added adds nothing.
+    for (int start = 0; start < requests.size();) {
+        const bool addIfMissing = requests[start].second;
+        QStringList texts;
+        int next = start;
+        for (; next < requests.size() && requests[next].second == addIfMissing; ++next)
+            texts.append(requests[next].first);
+        AddParcelsToWork(texts, work, parcels, addIfMissing);
+        start = next;
+    }
 }
 
 bool TParcSelector::KindAccepts(const QString& kindCell, qint64 nemvyuz)
@@ -214,8 +183,17 @@ void TParcSelector::SelectHouseNumbers(const QList<TParcGridRow>& rows, Table& w
             }
         requests.append(request);
     }
-    const QHash<qint64, QList<QVariantList>> byCpce =
-        partsBy(parcels, QStringLiteral("CPCE"), allKeys);
+    // Ordering the parcel table by CPCE gives the lookups an index; its
+    // parcel order comes back afterwards, also after an error.
+    QHash<qint64, QList<QVariantList>> byCpce;
+    parcels.setIndexName(QStringLiteral("CPCE"));
+    try {
+        byCpce = partsBy(parcels, QStringLiteral("CPCE"), allKeys);
+    } catch (...) {
+        parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
+        throw;
+    }
+    parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
 
     Staged staged;
     for (const Request& request : std::as_const(requests)) {

@@ -10,11 +10,10 @@
 class Table;
 
 // Fills the work table from the rows of the parcel-number dialog, and holds
-// the all-parcels fill and the reading of the previous selection. The parts
-// asked for are read from the area's parcel table in a few statements, the
-// selection is gathered in memory by the rules of adding parcels one by one,
-// and the work table is written in one go, so that a long list costs one
-// write of the file.
+// the all-parcels fill and the reading of the previous selection. Long lists
+// cost few writes of the work table file: parcel numbers go in through the
+// work table's list operation, house numbers are gathered in memory from a
+// few statements over the parcel table and written in one go.
 // Every row written is marked (FLAG TRUE).
 class TParcSelector
 {
