@@ -1,6 +1,7 @@
 #include "app/MainOrvEntries.h"
 
 #include "app/TKatDialog.h"
+#include "select/TParcDialogRunner.h"
 
 #include <QDesktopServices>
 
@@ -10,6 +11,7 @@ TMainOrvEntries TMainOrvEntries::Program()
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     entries.CatalogueDialog = &TKatDialog::Execute;
     entries.CatalogueLookup = &TKatDialog::Lookup;
+    entries.ParcelSelection = TParcDialogRunner();
     // The catalogue, selection, browser and report entries are added here as
     // their dialogs and forms are built.
     return entries;
