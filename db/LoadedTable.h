@@ -1,0 +1,25 @@
+#pragma once
+
+#include "db/TableSchema.h"
+
+#include <QSet>
+
+// A table file held in the engine's SQLite database. The file's identity
+// (size, modification time, inode) tells when it changed on disk.
+struct LoadedTable
+{
+    QString path;    // directory canonical, file name as on disk
+    QString sqlName; // table name in SQLite
+    TableSchema schema;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    quint64 inode = 0;
+    quint64 generation = 0; // grows with every reload and change
+    bool uniqueKey = false; // the primary key is enforced by a unique index
+    QString primaryIndexName;
+    QList<IndexDef> secondaryIndexes;
+    QSet<QString> sqlIndexes; // field lists with an SQLite index
+
+    const QList<FieldDef>& fields() const { return schema.fields; }
+    QStringList keyFields() const;
+};

@@ -1,0 +1,122 @@
+#include "db/paradox/ParadoxTable.h"
+
+#include "app/core/ETalvekException.h"
+#include "db/paradox/ParadoxFormat.h"
+#include "db/paradox/ParadoxTableData.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+QByteArray readWholeFile(const QString& path, const QString& what)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ETalvekException(QStringLiteral("%1 \"%2\" nelze otevřít: %3")
+                                   .arg(what, QDir::toNativeSeparators(path), file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ETalvekException(QStringLiteral("%1 \"%2\" nelze přečíst: %3")
+                                   .arg(what, QDir::toNativeSeparators(path), file.errorString()));
+    return bytes;
+}
+
+bool hasBlobFields(const QByteArray& db)
+{
+    // Peek at the field types without validating: the table does the checks.
+    if (db.size() < ParadoxFormat::CommonHeaderEnd)
+        return false;
+    const int version = quint8(db[ParadoxFormat::FileVersionId]);
+    const int start = version >= 5 ? ParadoxFormat::DataHeaderEnd : ParadoxFormat::CommonHeaderEnd;
+    const int count = ParadoxFormat::le16(db.constData() + ParadoxFormat::FieldCount);
+    for (int i = 0; i < count && start + 2 * i < db.size(); ++i) {
+        ParadoxFieldType type;
+        if (ParadoxFormat::typeFromCode(quint8(db[start + 2 * i]), &type) &&
+            ParadoxFormat::isBlob(type))
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& options)
+{
+    const QString name = QDir::toNativeSeparators(path);
+    QByteArray db = readWholeFile(path, QStringLiteral("Tabulku"));
+    QByteArray mb;
+    QByteArray px;
+    bool hasMb = false;
+    bool hasPx = false;
+    if (hasBlobFields(db)) {
+        const QString mbPath = ParadoxFiles::companionFile(path, QStringLiteral("MB"));
+        if (!mbPath.isEmpty()) {
+            mb = readWholeFile(mbPath, QStringLiteral("Soubor memo polí"));
+            hasMb = true;
+        }
+    }
+    const QString pxPath = ParadoxFiles::companionFile(path, QStringLiteral("PX"));
+    if (!pxPath.isEmpty()) {
+        px = readWholeFile(pxPath, QStringLiteral("Primární index"));
+        hasPx = true;
+    }
+    m_data = std::make_unique<ParadoxTableData>(std::move(db), std::move(mb), hasMb, std::move(px),
+                                                hasPx, name, options);
+}
+
+ParadoxReader ParadoxReader::fromBytes(const QByteArray& db, const QByteArray& mb,
+                                       const QString& name, const ParadoxReadOptions& options)
+{
+    ParadoxReader reader;
+    reader.m_data = std::make_unique<ParadoxTableData>(db, mb, !mb.isEmpty(), QByteArray(), false,
+                                                       name, options);
+    return reader;
+}
+
+ParadoxReader::~ParadoxReader() = default;
+ParadoxReader::ParadoxReader(ParadoxReader&&) noexcept = default;
+ParadoxReader& ParadoxReader::operator=(ParadoxReader&&) noexcept = default;
+
+const ParadoxHeader& ParadoxReader::header() const
+{
+    return m_data->header();
+}
+
+QString ParadoxReader::path() const
+{
+    return m_data->fileName();
+}
+
+int ParadoxReader::fieldIndex(const QString& name) const
+{
+    const QList<ParadoxField>& fields = header().fields;
+    for (int i = 0; i < fields.size(); ++i) {
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void ParadoxReader::forEachRecord(const std::function<void(const ParadoxRecord&)>& visit) const
+{
+    m_data->forEachRecord(visit);
+}
+
+QList<QVariantList> ParadoxReader::readAll() const
+{
+    QList<QVariantList> rows;
+    rows.reserve(header().recordCount);
+    const int fieldCount = header().fields.size();
+    m_data->forEachRecord([&](const ParadoxRecord& record) {
+        QVariantList row;
+        row.reserve(fieldCount);
+        for (int i = 0; i < fieldCount; ++i)
+            row.append(record.value(i));
+        rows.append(std::move(row));
+    });
+    return rows;
+}
+
+QList<ParadoxReader::IndexEntry> ParadoxReader::primaryIndex() const
+{
+    return m_data->primaryIndex();
+}

@@ -1,0 +1,118 @@
+#include "common/TestSupport.h"
+#include "app/core/ETalvekException.h"
+#include "db/EngineAliases.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestEngineAliases : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTripKeepsOrderAndParams();
+    void namesAreCaseInsensitive();
+    void modifyAndRemove();
+    void badInputIsRefused();
+    void toolListsAddsAndRemoves();
+};
+
+void TestEngineAliases::roundTripKeepsOrderAndParams()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("sub/aliases.conf");
+    EngineAliases a(path);
+    a.load(); // missing file: no aliases
+    QVERIFY(a.names().isEmpty());
+    a.addStandard("ZETA", "/data/zeta");
+    a.addStandard("Alfa", "/data/alfa dir");
+    a.add("ORVWORK", "STANDARD", {"PATH=/tmp/w", "DEFAULT DRIVER=PARADOX"});
+    a.save();
+
+    EngineAliases b(path);
+    b.load();
+    QCOMPARE(b.names(), QStringList({"ZETA", "Alfa", "ORVWORK"}));
+    QCOMPARE(b.driverName("ORVWORK"), QString("STANDARD"));
+    QCOMPARE(b.params("ORVWORK"), QStringList({"PATH=/tmp/w", "DEFAULT DRIVER=PARADOX"}));
+    QCOMPARE(b.path("Alfa"), QString("/data/alfa dir"));
+}
+
+void TestEngineAliases::namesAreCaseInsensitive()
+{
+    QTemporaryDir dir;
+    EngineAliases a(dir.filePath("aliases.conf"));
+    a.addStandard("Saladin", "/x");
+    QVERIFY(a.contains("SALADIN"));
+    QCOMPARE(a.path("saladin"), QString("/x"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, a.addStandard("SALADIN", "/y"));
+}
+
+void TestEngineAliases::modifyAndRemove()
+{
+    QTemporaryDir dir;
+    EngineAliases a(dir.filePath("aliases.conf"));
+    a.addStandard("A", "/a");
+    a.addStandard("B", "/b");
+    a.addStandard("C", "/c");
+    a.modify("b", {"PATH=/bb", "LANGDRIVER=ancz"});
+    QCOMPARE(a.params("B"), QStringList({"PATH=/bb", "LANGDRIVER=ancz"}));
+    a.remove("B");
+    QCOMPARE(a.names(), QStringList({"A", "C"}));
+    try {
+        a.remove("B");
+        QFAIL("removing a missing alias must fail");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains("'B'"));
+    }
+}
+
+void TestEngineAliases::badInputIsRefused()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("aliases.conf");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[GOOD]\nDRIVER=STANDARD\nPATH=/g\n\nPATH without equals\n");
+    f.close();
+    EngineAliases a(path);
+    try {
+        a.load();
+        QFAIL("a malformed line must fail");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains("řádek 5"));
+    }
+    EngineAliases b(path);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, b.addStandard("A]B", "/x"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, b.add("X", "STANDARD", {"PATH"}));
+}
+
+void TestEngineAliases::toolListsAddsAndRemoves()
+{
+    QTemporaryDir config;
+    QTemporaryDir data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_CONFIG_DIR", config.path());
+    auto run = [&](const QStringList& args, QByteArray* out = nullptr) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
+        p.waitForFinished(30000);
+        if (out)
+            *out = p.readAllStandardOutput();
+        return p.exitCode();
+    };
+    QCOMPARE(run({"add", "DISTR", data.path()}), 0);
+    QCOMPARE(run({"add", "NOWHERE", data.filePath("missing")}), 1);
+    QByteArray out;
+    QCOMPARE(run({"list"}, &out), 0);
+    QCOMPARE(out, QByteArray("DISTR\tSTANDARD\t" + data.path().toUtf8() + "\n"));
+    QCOMPARE(run({"remove", "distr"}), 0);
+    QCOMPARE(run({"list"}, &out), 0);
+    QVERIFY(out.isEmpty());
+    QCOMPARE(run({"remove", "DISTR"}), 1);
+}
+
+QTEST_GUILESS_MAIN(TestEngineAliases)
+#include "tst_engineAliases.moc"
