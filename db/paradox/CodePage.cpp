@@ -87,3 +87,21 @@ bool CodePage::encode(QStringView text, QByteArray& out, qsizetype* badPosition)
     }
     return true;
 }
+
+qsizetype CodePage::encodeTo(QStringView text, char* out, qsizetype capacity,
+                             qsizetype* badPosition) const
+{
+    if (text.size() > capacity)
+        return EncodeTooLong;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        const unsigned char b = u == 0 ? 0 : m_fromUnicode[u];
+        if (u != 0 && b == 0) {
+            if (badPosition)
+                *badPosition = i;
+            return EncodeUnmappable;
+        }
+        out[i] = static_cast<char>(b);
+    }
+    return text.size();
+}

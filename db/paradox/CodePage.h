@@ -25,6 +25,12 @@ public:
     // Encodes `text`; returns false and the position of the first character
     // the code page cannot represent in `badPosition`.
     bool encode(QStringView text, QByteArray& out, qsizetype* badPosition = nullptr) const;
+    // Encodes into `out` of `capacity` bytes; returns the byte count, or
+    // EncodeUnmappable (with `badPosition`) or EncodeTooLong.
+    static constexpr qsizetype EncodeUnmappable = -1;
+    static constexpr qsizetype EncodeTooLong = -2;
+    qsizetype encodeTo(QStringView text, char* out, qsizetype capacity,
+                       qsizetype* badPosition = nullptr) const;
 
 private:
     CodePage(int number, const char16_t* toUnicode);

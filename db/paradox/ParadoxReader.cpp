@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 QByteArray readWholeFile(const QString& path, const QString& what)
@@ -42,19 +43,23 @@ bool hasBlobFields(const QByteArray& db)
 ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& options)
 {
     const QString name = QDir::toNativeSeparators(path);
-    QByteArray db = readWholeFile(path, QStringLiteral("Tabulku"));
+    // The data come from a case-insensitive file system: NYSPA001.DB may be nyspa001.db.
+    const QFileInfo info(path);
+    const QString resolved = ParadoxFiles::resolveCaseInsensitive(info.path(), info.fileName());
+    const QString dbPath = resolved.isEmpty() ? path : resolved;
+    QByteArray db = readWholeFile(dbPath, QStringLiteral("Tabulku"));
     QByteArray mb;
     QByteArray px;
     bool hasMb = false;
     bool hasPx = false;
     if (hasBlobFields(db)) {
-        const QString mbPath = ParadoxFiles::companionFile(path, QStringLiteral("MB"));
+        const QString mbPath = ParadoxFiles::companionFile(dbPath, QStringLiteral("MB"));
         if (!mbPath.isEmpty()) {
             mb = readWholeFile(mbPath, QStringLiteral("Soubor memo polí"));
             hasMb = true;
         }
     }
-    const QString pxPath = ParadoxFiles::companionFile(path, QStringLiteral("PX"));
+    const QString pxPath = ParadoxFiles::companionFile(dbPath, QStringLiteral("PX"));
     if (!pxPath.isEmpty()) {
         px = readWholeFile(pxPath, QStringLiteral("Primární index"));
         hasPx = true;

@@ -334,6 +334,8 @@ QList<ParadoxReader::IndexEntry> ParadoxTableData::primaryIndex() const
     g.fileBlocks = le16(d + FileBlocks);
     const int root = le16(d + IndexRoot);
     const int levels = quint8(d[IndexLevels]);
+    if (root == 0)
+        return out; // an empty table has an empty index
     if (g.recordSize != keySize + 6)
         failIndex(QStringLiteral("délka položky indexu nesouhlasí s klíčem tabulky"));
     if (g.blockSize == 0 || g.blockSize > 32 * 1024 || g.headerSize > m_px.size())
@@ -341,8 +343,7 @@ QList<ParadoxReader::IndexEntry> ParadoxTableData::primaryIndex() const
     if (levels < 1 || levels > 16)
         failIndex(QStringLiteral("neplatný počet úrovní %1").arg(levels));
     std::vector<bool> visited(size_t(g.fileBlocks) + 1, false);
-    if (root != 0)
-        collectIndexEntries(g, root, levels, 0, visited, out);
+    collectIndexEntries(g, root, levels, 0, visited, out);
     return out;
 }
 

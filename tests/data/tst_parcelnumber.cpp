@@ -1,0 +1,176 @@
+#include "data/CadastralTables.h"
+#include "data/ParcelNumber.h"
+#include "data/ValueFormats.h"
+
+#include <QTest>
+#include <limits>
+
+Q_DECLARE_METATYPE(ParcelKey)
+
+class TestParcelNumber : public QObject
+{
+    Q_OBJECT
+private slots:
+    void formatsEveryGroup_data()
+    {
+        QTest::addColumn<int>("skup");
+        QTest::addColumn<int>("cis");
+        QTest::addColumn<int>("pod");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("land") << 2 << 15 << 0 << "15";
+        QTest::newRow("building subdivided") << 1 << 15 << 3 << "-15/3";
+        QTest::newRow("land cadastre") << 5 << 7 << 0 << "(7)";
+        QTest::newRow("land cadastre building") << 4 << 7 << 1 << "(-7/1)";
+        QTest::newRow("defunct") << 3 << 7 << 0 << "3:7";
+        QTest::newRow("allotment") << 7 << 120 << 0 << "7:120";
+        QTest::newRow("other area subdivided") << 8 << 15 << 2 << "8:15/2";
+        QTest::newRow("negated group hides sign") << -2 << 15 << 0 << "15";
+        QTest::newRow("negated building") << -1 << 15 << 0 << "-15";
+        QTest::newRow("group zero") << 0 << 15 << 0 << "0:15";
+        QTest::newRow("huge group") << std::numeric_limits<int>::min() << 1 << 0 << "2147483648:1";
+    }
+    void formatsEveryGroup()
+    {
+        QFETCH(int, skup);
+        QFETCH(int, cis);
+        QFETCH(int, pod);
+        QFETCH(QString, text);
+        QCOMPARE(FormatParcelNumber(skup, cis, pod), text);
+    }
+
+    void parsesTypedNumbers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<ParcelKey>("key");
+        QTest::newRow("empty") << "" << ParcelKey{2, 0, 0};
+        QTest::newRow("plain") << "12" << ParcelKey{2, 12, 0};
+        QTest::newRow("building") << "-12" << ParcelKey{1, 12, 0};
+        QTest::newRow("land cadastre") << "(12)" << ParcelKey{5, 12, 0};
+        QTest::newRow("land cadastre building") << "(-12/3)" << ParcelKey{4, 12, 3};
+        QTest::newRow("group prefix with dash") << "7:-15" << ParcelKey{6, 15, 0};
+        QTest::newRow("group 9 building") << "9:-4" << ParcelKey{8, 4, 0};
+        QTest::newRow("question mark negates") << "?15" << ParcelKey{-2, 15, 0};
+        QTest::newRow("question marks anywhere") << "-1?5/?2" << ParcelKey{-1, 15, 2};
+        QTest::newRow("letters") << "abc" << ParcelKey{2, 0, 0};
+        QTest::newRow("letter as group") << "x:5" << ParcelKey{0, 5, 0};
+        QTest::newRow("bad subdivision") << "15/x" << ParcelKey{2, 15, 0};
+        QTest::newRow("second slash") << "15/2/3" << ParcelKey{2, 15, 0};
+        QTest::newRow("blanks") << " 15 / 2 " << ParcelKey{2, 15, 2};
+        QTest::newRow("overflow") << "99999999999" << ParcelKey{2, 0, 0};
+        QTest::newRow("unclosed paren") << "(7" << ParcelKey{5, 7, 0};
+        QTest::newRow("only paren") << "(" << ParcelKey{5, 0, 0};
+        QTest::newRow("only colon") << "1:" << ParcelKey{1, 0, 0};
+        QTest::newRow("non-ascii digits") << QString::fromUtf8("١٢") << ParcelKey{2, 0, 0};
+        QTest::newRow("czech letters") << QString::fromUtf8("ž:čř/ů") << ParcelKey{0, 0, 0};
+    }
+    void parsesTypedNumbers()
+    {
+        QFETCH(QString, text);
+        QFETCH(ParcelKey, key);
+        const ParcelKey got = ParseParcelNumber(text);
+        QCOMPARE(got.parskup, key.parskup);
+        QCOMPARE(got.parcis, key.parcis);
+        QCOMPARE(got.parpod, key.parpod);
+    }
+
+    void formatAndParseRoundTrip()
+    {
+        for (int skup = 1; skup <= 9; ++skup) {
+            for (int pod : {0, 1, 27}) {
+                const ParcelKey key{skup, 4321, pod};
+                QCOMPARE(ParseParcelNumber(FormatParcelNumber(key)), key);
+            }
+        }
+    }
+
+    void unpacksParcelReferences()
+    {
+        QCOMPARE(UnpackParcelReference(20001234567.0), (ParcelKey{2, 1234, 567}));
+        QCOMPARE(UnpackParcelReference(1234005.0), (ParcelKey{2, 1234, 5}));
+        QCOMPARE(UnpackParcelReference(10000014002.0), (ParcelKey{1, 14, 2}));
+        QCOMPARE(UnpackParcelReference(90000000001.0), (ParcelKey{9, 0, 1}));
+        QCOMPARE(UnpackParcelReference(0.0), (ParcelKey{2, 0, 0}));
+        const ParcelKey key{7, 9999999, 999};
+        QCOMPARE(UnpackParcelReference(double(PackParcelReference(key))), key);
+        // Garbage never crashes and gives nothing sensible-looking.
+        QCOMPARE(UnpackParcelReference(std::numeric_limits<double>::quiet_NaN()), ParcelKey{});
+        QCOMPARE(UnpackParcelReference(std::numeric_limits<double>::infinity()), ParcelKey{});
+        QCOMPARE(UnpackParcelReference(1e300), ParcelKey{});
+        const ParcelKey huge = UnpackParcelReference(9.1e18);
+        QCOMPARE(huge.parskup, 910000000); // 64-bit arithmetic, no overflow
+    }
+
+    void showsHouseNumbers()
+    {
+        // Browser grid: padded number, split into number / part from 10001 on.
+        QCOMPARE(HouseNumberGridText(30012, 400, 1), QStringLiteral("  12/3p"));
+        QCOMPARE(HouseNumberGridText(10000, 400, 1), QStringLiteral("10000  p"));
+        QCOMPARE(HouseNumberGridText(5, 401, 2), QStringLiteral("   5  e"));
+        QCOMPARE(HouseNumberGridText(5, 402, 2), QStringLiteral("   5  e"));
+        QCOMPARE(HouseNumberGridText(0, 400, 1), QString());
+        QCOMPARE(HouseNumberGridText(-7, 400, 1), QString());
+        QCOMPARE(HouseNumberGridText(123456789, 0, 1), QStringLiteral("6789/12345p"));
+        // Older registers show no kind.
+        QCOMPARE(HouseNumberGridText(10005, 400, 3), QStringLiteral("   5/1"));
+        // Printed forms: no padding, empty only for 0.
+        QCOMPARE(HouseNumberReportText(30012, 400, 1), QStringLiteral("12/3p"));
+        QCOMPARE(HouseNumberReportText(10000, 1, 2), QStringLiteral("10000e"));
+        QCOMPARE(HouseNumberReportText(0, 1, 2), QString());
+        QCOMPARE(HouseNumberReportText(10017, 400, 5), QStringLiteral("17/1"));
+        QCOMPARE(HouseNumberReportText(std::numeric_limits<qint64>::max(), -3, 1).isEmpty(), false);
+    }
+
+    void houseNumberKinds()
+    {
+        QCOMPARE(HouseNumberKindOf(400), HouseNumberKind::Descriptive);
+        QCOMPARE(HouseNumberKindOf(402), HouseNumberKind::Garage);
+        for (int u : {1, 3, 9, 401, 405})
+            QCOMPARE(HouseNumberKindOf(u), HouseNumberKind::Registration);
+    }
+
+    void showsSharesItemsAndDeeds()
+    {
+        QCOMPARE(ShareText(100002), QStringLiteral("1/2"));
+        QCOMPARE(ShareText(100001), QStringLiteral("1/1"));
+        QCOMPARE(ShareText(1700099), QStringLiteral("17/99"));
+        QCOMPARE(ShareText(0), QString());
+        QCOMPARE(ChangeItemText(141617), QStringLiteral("1416/17"));
+        QCOMPARE(ChangeItemText(0), QStringLiteral("0/0"));
+        QCOMPARE(DeedNumberText(141617), QStringLiteral("1416/17"));
+        QCOMPARE(DeedNumberText(102405), QStringLiteral("1024/ 5"));
+        QCOMPARE(DeedNumberText(0), QString());
+        QVERIFY(!DeedNumberText(std::numeric_limits<qint64>::min()).isEmpty());
+    }
+
+    void wholeNumbersRoundHalfToEven()
+    {
+        QCOMPARE(WholeNumber(2.5), qint64(2));
+        QCOMPARE(WholeNumber(3.5), qint64(4));
+        QCOMPARE(WholeNumber(-2.5), qint64(-2));
+        QCOMPARE(WholeNumber(20000342000.0), qint64(20000342000));
+        QCOMPARE(WholeNumber(std::numeric_limits<double>::quiet_NaN()), qint64(0));
+        QCOMPARE(WholeNumber(1e300), std::numeric_limits<qint64>::max());
+    }
+
+    void tableNamesAndCaptions()
+    {
+        using namespace CadastralTables;
+        QCOMPARE(AreaSuffix(1), QStringLiteral("001"));
+        QCOMPARE(AreaSuffix(170), QStringLiteral("170"));
+        QCOMPARE(PerAreaTable(ParcelPrefix, AreaSuffix(7)), QStringLiteral("NYSPA007.DB"));
+        QCOMPARE(ParcelFieldName(12), QStringLiteral("LVCIS"));
+        QCOMPARE(ParcelFieldCaption(4), QStringLiteral("výměra [m čtverečních]"));
+        QCOMPARE(ParcelFieldCaption(16), QStringLiteral("typ vlastníka (+10=uživatele)"));
+        QCOMPARE(ParcelFieldCaption(18, "PARCISLO"), QStringLiteral("parcelní číslo"));
+        QCOMPARE(ParcelFieldCaption(19, "XYZ"), QString());
+        QCOMPARE(ParcelGroupName(3), QStringLiteral("Evidence nemovitosti - zaniklý"));
+        QCOMPARE(ParcelGroupName(10), QString());
+        QCOMPARE(LandUseKey(13, 400), 13400);
+        const OlderRegisterTarget t = OlderRegisterTargetOf(OlderRegisterCpce(215, 3));
+        QCOMPARE(t.parcis, 215);
+        QCOMPARE(t.parpod, 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestParcelNumber)
+#include "tst_parcelnumber.moc"
