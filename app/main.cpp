@@ -1,10 +1,63 @@
+#include "app/TMainOrvForm.h"
+#include "app/core/OrvPaths.h"
+#include "app/core/TApp.h"
+#include "app/core/TCommandLine.h"
+#include "app/core/TSingleInstance.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+bool hasDisplay()
+{
+    const auto set = [](const char* name) { return !qEnvironmentVariableIsEmpty(name); };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+void explainMissingDisplay()
+{
+    std::fputs("ORV je grafický program a není k dispozici žádný displej (proměnné DISPLAY\n"
+               "ani WAYLAND_DISPLAY nejsou nastaveny).\n"
+               "Spusťte ho na virtuálním displeji, například:\n"
+               "    xvfb-run -a orv\n"
+               "nebo se připojte s přesměrováním X (ssh -X).\n",
+               stderr);
+}
+
+QStringList arguments(int argc, char* argv[])
+{
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+} // namespace
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QLabel label(QStringLiteral("ORV"));
-    label.show();
-    return app.exec();
+    // Registration switches of the object model: nothing to register here.
+    if (TCommandLine::Parse(arguments(argc, argv)).EndsAtOnce())
+        return EXIT_SUCCESS;
+
+    // One copy at a time: a second start ends at once, creating nothing.
+    TSingleInstance instance;
+    if (!instance.Acquire())
+        return EXIT_SUCCESS;
+
+    if (!hasDisplay()) {
+        explainMissingDisplay();
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ORV"));
+    QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION_STRING));
+
+    const std::shared_ptr<TApp> app = TApp::create();
+    TMainOrvForm form(app, app->Registry(), TMainOrvEntries::Program());
+    form.show();
+    QTimer::singleShot(0, &form, [&form] { form.RunStartupCheck(); });
+    return application.exec();
 }

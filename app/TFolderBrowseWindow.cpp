@@ -1,0 +1,105 @@
+#include "app/TFolderBrowseWindow.h"
+
+#include "ui_FolderBrowseWindow.h"
+
+#include <QFileInfo>
+#include <QFileSystemModel>
+
+TFolderBrowseWindow::TFolderBrowseWindow(const Setup& setup, QWidget* owner)
+    : QDialog(owner), ui(std::make_unique<Ui::TFolderBrowseWindow>()), m_setup(setup)
+{
+    ui->setupUi(this);
+    setWindowTitle(setup.Title);
+    ui->PromptLabel->setText(setup.Prompt);
+    ui->PromptLabel->setVisible(!setup.Prompt.isEmpty());
+    ui->StatusLabel->setVisible(setup.StatusLine || setup.PathInStatus);
+
+    m_model = new QFileSystemModel(this);
+    QDir::Filters filters = QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives;
+    if (setup.IncludeFiles)
+        filters |= QDir::Files;
+    m_model->setFilter(filters);
+    m_model->setRootPath(setup.RootPath);
+    ui->FolderTree->setModel(m_model);
+    for (int column = 1; column < m_model->columnCount(); ++column)
+        ui->FolderTree->hideColumn(column);
+    ui->FolderTree->setRootIndex(m_model->index(setup.RootPath));
+
+    if (setup.CustomButton)
+        ui->ButtonLayout->insertWidget(0, setup.CustomButton);
+    connect(ui->FolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this] { selectionChanged(); });
+    connect(ui->FolderTree, &QTreeView::doubleClicked, this, [this] {
+        if (CanAccept())
+            accept();
+    });
+    connect(ui->OKBtn, &QPushButton::clicked, this, [this] {
+        if (CanAccept())
+            accept();
+    });
+    connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    if (!setup.Directory.isEmpty())
+        SelectPath(setup.Directory);
+    selectionChanged();
+}
+
+TFolderBrowseWindow::~TFolderBrowseWindow()
+{
+    // The custom button belongs to the caller: hand it back unharmed.
+    if (m_setup.CustomButton && m_setup.CustomButton->parent() != nullptr) {
+        m_setup.CustomButton->hide();
+        m_setup.CustomButton->setParent(nullptr);
+    }
+}
+
+bool TFolderBrowseWindow::SelectPath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false;
+    const QModelIndex index = m_model->index(info.absoluteFilePath());
+    if (!index.isValid())
+        return false;
+    // Only items below the root can be selected.
+    for (QModelIndex up = index.parent(); up != ui->FolderTree->rootIndex(); up = up.parent())
+        if (!up.isValid())
+            return false;
+    ui->FolderTree->setCurrentIndex(index);
+    ui->FolderTree->scrollTo(index);
+    return true;
+}
+
+QString TFolderBrowseWindow::SelectedPath() const
+{
+    const QModelIndex index = ui->FolderTree->currentIndex();
+    return index.isValid() ? m_model->filePath(index) : QString();
+}
+
+QString TFolderBrowseWindow::SelectedDisplayName() const
+{
+    const QModelIndex index = ui->FolderTree->currentIndex();
+    return index.isValid() ? m_model->fileName(index) : QString();
+}
+
+QString TFolderBrowseWindow::StatusText() const
+{
+    return ui->StatusLabel->text();
+}
+
+bool TFolderBrowseWindow::CanAccept() const
+{
+    const QString path = SelectedPath();
+    if (path.isEmpty())
+        return false;
+    return !m_setup.DirsOnly || QFileInfo(path).isDir();
+}
+
+void TFolderBrowseWindow::selectionChanged()
+{
+    const QString path = SelectedPath();
+    if (m_setup.PathInStatus)
+        ui->StatusLabel->setText(path);
+    ui->OKBtn->setEnabled(CanAccept());
+    emit SelectionChanged(path);
+}

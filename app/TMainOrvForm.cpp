@@ -1,0 +1,463 @@
+#include "app/TMainOrvForm.h"
+
+#include "app/MessageDlg.h"
+#include "app/ScreenScale.h"
+#include "app/TAboutBox.h"
+#include "app/TFolderDialog.h"
+#include "app/core/CoCollection.h"
+#include "app/core/ETalvekException.h"
+#include "app/core/OrvPaths.h"
+#include "app/core/StartupCheck.h"
+#include "ui_MainOrvForm.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+TMainOrvForm* g_instance = nullptr;
+
+constexpr int kClientWidth = 420;
+constexpr int kClientHeight = 105;
+constexpr int kLabelTop = 8;
+constexpr int kLabelStep = 24;
+
+const char* const kTag = "tag";
+
+QString workTablePath(const IApp& app)
+{
+    return app.WorkPath() + QStringLiteral("PRAC.DB");
+}
+
+// "%.3d": at least three digits, zero-padded.
+QString threeDigits(int n)
+{
+    const QString digits = QStringLiteral("%1").arg(qAbs(n), 3, 10, QLatin1Char('0'));
+    return n < 0 ? QLatin1Char('-') + digits : digits;
+}
+
+QString menuCaption(const QString& text)
+{
+    QString caption = text;
+    return caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+QString commandName(const QAction* action)
+{
+    QString text = action ? action->text() : QString();
+    text.remove(QLatin1Char('&'));
+    if (text.endsWith(QLatin1String("...")))
+        text.chop(3);
+    return text;
+}
+
+int tagOf(const QAction* action)
+{
+    return action->property(kTag).toInt();
+}
+} // namespace
+
+TMainOrvForm::TMainOrvForm(std::shared_ptr<IApp> app, std::shared_ptr<TRegistry> registry,
+                           TMainOrvEntries entries, QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TMainOrvForm>()), m_app(std::move(app)),
+      m_registry(std::move(registry)), m_entries(std::move(entries))
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+    setupTags();
+    setupSize();
+
+    m_outputGroup = new QActionGroup(this);
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+        m_outputGroup->addAction(a);
+    m_openKUGroup = new QActionGroup(this);
+    ui->OpenKU->menuAction()->setEnabled(false);
+    ui->Sestava->menuAction()->setEnabled(false);
+
+    m_folderDialog = new TFolderDialog(this);
+    m_folderDialog->SetTitle(QStringLiteral("Vyhledání adresáře"));
+    m_folderDialog->SetText(QStringLiteral("Zadejte adresář pro alias"));
+
+    connectMenu();
+    SetMessageDlgHelpHandler([this](int) { openHelp(); });
+    g_instance = this;
+}
+
+TMainOrvForm::~TMainOrvForm()
+{
+    if (g_instance == this) {
+        g_instance = nullptr;
+        SetMessageDlgHelpHandler(nullptr);
+    }
+}
+
+TMainOrvForm* TMainOrvForm::Instance()
+{
+    return g_instance;
+}
+
+void TMainOrvForm::setupTags()
+{
+    const QList<QPair<QAction*, int>> tags{{ui->Sestava0, 0}, {ui->Sestava1, 1}, {ui->Sestava2, 6},
+                                           {ui->Sestava3, 5}, {ui->Sestava4, 4}, {ui->Sestava5, 2},
+                                           {ui->Sestava6, 3}, {ui->Tisk0, 0},    {ui->Tisk1, 1},
+                                           {ui->Tisk2, 2}};
+    for (const auto& [action, tag] : tags)
+        action->setProperty(kTag, tag);
+}
+
+void TMainOrvForm::setupSize()
+{
+    // Client area 420 x 105 at 96 dpi, scaled to the screen; the window keeps
+    // that size (it can't be resized).
+    const QList<QLabel*> labels{ui->Label1, ui->Label2, ui->Label3, ui->Label4};
+    for (int i = 0; i < labels.size(); ++i) {
+        labels[i]->setGeometry(ScaleToScreen(8), ScaleToScreen(kLabelTop + i * kLabelStep),
+                               ScaleToScreen(kClientWidth - 16), labels[i]->sizeHint().height());
+    }
+    ui->ClientArea->setFixedSize(ScaleToScreen(kClientWidth), ScaleToScreen(kClientHeight));
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    adjustSize();
+    m_designSize = size();
+    setFixedSize(m_designSize);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(m_designSize.width() / 2, m_designSize.height() / 2));
+    }
+}
+
+void TMainOrvForm::connectMenu()
+{
+    connect(ui->KUOpen, &QAction::triggered, this, [this] { KUOpenClick(); });
+    connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
+    connect(ui->KUVyhledat, &QAction::triggered, this, [this] { KUVyhledatClick(); });
+    for (QAction* a : {ui->Sestava0, ui->Sestava1, ui->Sestava2, ui->Sestava3, ui->Sestava4,
+                       ui->Sestava5, ui->Sestava6}) {
+        connect(a, &QAction::triggered, this, [this, a] { SestavaClick(tagOf(a)); });
+    }
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+        connect(a, &QAction::triggered, this, [this, a] { TiskClick(tagOf(a)); });
+    connect(ui->TiskStatistika, &QAction::triggered, this, [this] { TiskStatistikaClick(); });
+    for (QAction* a : {ui->Help, ui->InforVeldo, ui->InforOrv})
+        connect(a, &QAction::triggered, this, [this, a] { InformaceClick(a); });
+    connect(ui->Infor3, &QAction::triggered, this, [this] { WorkDirChangeClick(); });
+    connect(ui->Konec, &QAction::triggered, this, [this] { KonecClick(); });
+}
+
+void TMainOrvForm::RunStartupCheck()
+{
+    QString warning;
+    runGuarded([&] { warning = StartupCheck(*m_app, *m_registry, OrvPaths::executableDir()); });
+    if (!warning.isEmpty()) {
+        QApplication::beep();
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("ORV"), warning, QMessageBox::Ok,
+                        this);
+        box.setObjectName(QStringLiteral("StartupWarning"));
+        box.setWindowModality(Qt::ApplicationModal);
+        box.exec();
+    }
+    for (const QString& problem : m_registry->TakeProblems())
+        ErrorBox(problem);
+    // Problems found later (a settings file damaged while the program runs)
+    // are shown once each, outside the code that was reading the settings.
+    QPointer<TMainOrvForm> self(this);
+    m_registry->SetProblemHandler([self](const QString& problem) {
+        QTimer::singleShot(0, self, [problem] { ErrorBox(problem); });
+    });
+}
+
+void TMainOrvForm::runGuarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const ETalvekException& e) {
+        m_app->ShowWaitCursor(false);
+        ErrorBox(e.message());
+        return;
+    } catch (const std::exception& e) {
+        m_app->ShowWaitCursor(false);
+        ErrorBox(QString::fromUtf8(e.what()));
+        return;
+    }
+    m_app->ShowWaitCursor(false);
+}
+
+void TMainOrvForm::notAvailable(const QAction* command)
+{
+    InfoBox(QStringLiteral("Funkce „%1“ zatím není k dispozici").arg(commandName(command)));
+}
+
+void TMainOrvForm::SelectKU(int i)
+{
+    const QList<QAction*> items = ui->OpenKU->actions();
+    for (int k = 0; k < items.size(); ++k)
+        items[k]->setChecked(k == i);
+    m_current = i;
+}
+
+void TMainOrvForm::ShowKU(bool open)
+{
+    ui->KUClose->setEnabled(open);
+    ui->Sestava->menuAction()->setEnabled(open);
+    ui->OpenKU->menuAction()->setEnabled(open);
+    ui->TiskStatistika->setEnabled(open);
+    if (open) {
+        const TKUInfo& ku = CurrentKU();
+        ui->Label1->setText(QStringLiteral("Okres: ") + ku.Okres);
+        ui->Label2->setText(QStringLiteral("Obec:  ") + ku.Obec);
+        ui->Label3->setText(QStringLiteral("Katastr: ") + ku.Katastr);
+        ui->Label4->setText(QStringLiteral("Číslo v okrese: %1        Číslo v J.Č.S.J.: %2")
+                                .arg(ku.Suffix, ku.Kod));
+    } else {
+        ui->Label1->setText(QStringLiteral("Okres:"));
+        ui->Label2->setText(QStringLiteral("Obec:"));
+        ui->Label3->setText(QStringLiteral("Katastr:"));
+        ui->Label4->setText(QStringLiteral("Číslo:"));
+    }
+    // A previous selection never survives a change of the current area.
+    ui->Sestava6->setEnabled(false);
+}
+
+void TMainOrvForm::AddKU(const TKUInfo& info)
+{
+    for (int i = 0; i < m_kuList.size(); ++i) {
+        if (SameArea(m_kuList[i], info)) {
+            SelectKU(i);
+            ShowKU(true);
+            return;
+        }
+    }
+    QAction* item = ui->OpenKU->addAction(menuCaption(info.Katastr));
+    item->setCheckable(true);
+    m_openKUGroup->addAction(item);
+    connect(item, &QAction::triggered, this, [this, item] { OpenKUClick(item); });
+    m_kuList.append(info);
+    SelectKU(int(m_kuList.size()) - 1);
+    ShowKU(true);
+}
+
+void TMainOrvForm::KUOpenClick()
+{
+    if (!m_entries.CatalogueDialog || !m_entries.CatalogueLookup)
+        return notAvailable(ui->KUOpen);
+    runGuarded([this] {
+        const std::shared_ptr<ICollection> ordinals = CoCollection::Create();
+        TKUInfo info;
+        bool openIntoWindow = false;
+        if (!m_entries.CatalogueDialog(this, m_app, info, ordinals, openIntoWindow))
+            return;
+        if (ordinals->Count() == 1)
+            return AddKU(info);
+        for (int i = 0; i < ordinals->Count(); ++i) {
+            info.Suffix = threeDigits(ordinals->Item(i).toInt());
+            if (m_entries.CatalogueLookup(m_app, info.Alias, info.Suffix, info))
+                AddKU(info);
+        }
+    });
+}
+
+void TMainOrvForm::KUCloseClick()
+{
+    if (m_kuList.isEmpty())
+        return;
+    int i = int(m_kuList.size()) - 1;
+    while (i > 0 && m_kuList[i].Kod != CurrentKU().Kod)
+        --i;
+    QAction* item = ui->OpenKU->actions().at(i);
+    ui->OpenKU->removeAction(item);
+    delete item;
+    m_kuList.removeAt(i);
+    if (i >= m_kuList.size())
+        --i;
+    if (i >= 0) {
+        SelectKU(i);
+        ShowKU(true);
+    } else {
+        m_current = -1;
+        ShowKU(false);
+    }
+}
+
+void TMainOrvForm::KUVyhledatClick()
+{
+    if (!m_entries.SheetSearch)
+        return notAvailable(ui->KUVyhledat);
+    runGuarded([this] {
+        m_entries.SheetSearch(this, m_app, [this](const TKUInfo& info) { AddKU(info); });
+    });
+}
+
+void TMainOrvForm::OpenKUClick(QAction* item)
+{
+    const int index = int(ui->OpenKU->actions().indexOf(item));
+    if (index < 0)
+        return;
+    SelectKU(index);
+    ShowKU(true);
+}
+
+void TMainOrvForm::SestavaClick(int tag)
+{
+    if (m_kuList.isEmpty())
+        return;
+    runGuarded([this, tag] {
+        const QString problem = WorkDirProblem(m_app->WorkPath());
+        if (!problem.isEmpty())
+            throw ETalvekException(problem);
+        const TSelectionContext ctx{m_app, CurrentKU(), workTablePath(*m_app)};
+        if (tag == 6)
+            return ownershipSheetSelection(ctx);
+        if (!selectionCompleted(tag, ctx))
+            return;
+        ui->Sestava6->setEnabled(true);
+        showSelection(ctx);
+    });
+}
+
+bool TMainOrvForm::selectionCompleted(int tag, const TSelectionContext& ctx)
+{
+    if (tag == 4 || tag == 5) {
+        m_partsOnly = tag == 4;
+        if (!m_entries.ConditionsSelection) {
+            notAvailable(tag == 4 ? ui->Sestava4 : ui->Sestava3);
+            return false;
+        }
+        return m_entries.ConditionsSelection(this, m_partsOnly, ctx);
+    }
+    m_partsOnly = false;
+    if (!m_entries.ParcelSelection) {
+        const QList<QAction*> items = ui->Sestava->actions();
+        auto it = std::find_if(items.begin(), items.end(),
+                               [tag](const QAction* a) { return tagOf(a) == tag; });
+        notAvailable(it != items.end() ? *it : nullptr);
+        return false;
+    }
+    return m_entries.ParcelSelection(this, tag, ctx);
+}
+
+void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
+{
+    m_partsOnly = true;
+    if (m_outputType == 0) {
+        if (!m_entries.OwnerSelection)
+            return notAvailable(ui->Sestava2);
+        m_entries.OwnerSelection(this, ctx);
+        ui->Sestava6->setEnabled(true);
+        return;
+    }
+    if (!m_entries.SheetForm)
+        return notAvailable(ui->Sestava2);
+    m_entries.SheetForm(this, m_outputType, ctx);
+    ui->Sestava6->setEnabled(false);
+}
+
+void TMainOrvForm::showSelection(const TSelectionContext& ctx)
+{
+    if (m_outputType == 0) {
+        if (!m_entries.ParcelBrowser)
+            return notAvailable(ui->Tisk0);
+        m_entries.ParcelBrowser(this, m_partsOnly ? 1 : 0, ctx);
+        return;
+    }
+    if (!m_entries.PrintReport)
+        return notAvailable(m_outputType == 1 ? ui->Tisk1 : ui->Tisk2);
+    m_entries.PrintReport(this, m_outputType, ctx);
+}
+
+void TMainOrvForm::TiskClick(int tag)
+{
+    m_outputType = tag;
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+        a->setChecked(tagOf(a) == m_outputType);
+}
+
+void TMainOrvForm::TiskStatistikaClick()
+{
+    if (m_kuList.isEmpty())
+        return;
+    if (!m_entries.Statistics)
+        return notAvailable(ui->TiskStatistika);
+    runGuarded([this] {
+        m_entries.Statistics(nullptr, m_app->WorkDbPath(), CurrentKU().Alias, CurrentKU().Suffix);
+    });
+}
+
+QString TMainOrvForm::HelpFile(const QString& executableDir)
+{
+    const QString beside = executableDir + QStringLiteral("/help/index.html");
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed =
+        QDir::cleanPath(executableDir + QStringLiteral("/../share/ORV/help/index.html"));
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QUrl TMainOrvForm::HomePage()
+{
+    return QUrl(QStringLiteral("https://www.veldo.cz/"));
+}
+
+void TMainOrvForm::openHelp()
+{
+    const QString file = HelpFile(OrvPaths::executableDir());
+    if (!QFileInfo::exists(file)) {
+        ErrorBox(
+            QStringLiteral("Soubor nápovědy %1 nebyl nalezen").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    if (!m_entries.OpenUrl || !m_entries.OpenUrl(QUrl::fromLocalFile(file)))
+        ErrorBox(QStringLiteral("Nápovědu %1 nelze otevřít").arg(QDir::toNativeSeparators(file)));
+}
+
+void TMainOrvForm::InformaceClick(QAction* item)
+{
+    if (item == ui->Help)
+        return openHelp();
+    if (item == ui->InforVeldo) {
+        if (!m_entries.OpenUrl || !m_entries.OpenUrl(HomePage()))
+            ErrorBox(QStringLiteral("Stránku %1 nelze otevřít").arg(HomePage().toString()));
+        return;
+    }
+    if (item == ui->InforOrv) {
+        runGuarded([this] {
+            TAboutBox box(m_app, this);
+            box.exec();
+        });
+    }
+}
+
+void TMainOrvForm::WorkDirChangeClick()
+{
+    runGuarded([this] {
+        m_folderDialog->SetDirectory(m_app->WorkPath());
+        if (m_folderDialog->Execute())
+            SetWorkDir(*m_app, *m_registry, m_folderDialog->Directory());
+    });
+}
+
+void TMainOrvForm::KonecClick()
+{
+    close();
+}
+
+bool TMainOrvForm::FormCloseQuery()
+{
+    return MessageDlg(QStringLiteral("Ukončit program ?"), mtConfirmation, mbYes | mbNo) == mrYes;
+}
+
+void TMainOrvForm::closeEvent(QCloseEvent* event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,398 @@
+#include "app/core/RegDocument.h"
+
+#include <QStringDecoder>
+
+namespace {
+const QString kHeader4 = QStringLiteral("REGEDIT4");
+const QString kHeader5 = QStringLiteral("Windows Registry Editor Version 5.00");
+constexpr int kHexLineWidth = 76;
+
+bool decodeText(const QByteArray& bytes, QString& text)
+{
+    if (bytes.startsWith("\xFF\xFE")) {
+        QStringDecoder utf16(QStringDecoder::Utf16LE);
+        text = utf16(bytes.mid(2));
+        return !utf16.hasError();
+    }
+    if (bytes.contains('\0'))
+        return false; // binary garbage, not a text file
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    text = utf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+    return !utf8.hasError();
+}
+
+// Joins lines ending with a backslash outside quotes (hex values wrapped by
+// regedit) with the line that follows.
+QStringList logicalLines(const QString& text, QList<int>& lineNumbers, bool& danglingJoin)
+{
+    const QStringList raw = text.split(QLatin1Char('\n'));
+    QStringList lines;
+    QString pending;
+    int pendingStart = 0;
+    bool joining = false;
+    for (int i = 0; i < raw.size(); ++i) {
+        QString line = raw[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (joining)
+            line = line.trimmed();
+        else
+            pendingStart = i + 1;
+        const bool continues =
+            line.endsWith(QLatin1Char('\\')) && line.contains(QLatin1String("=hex"));
+        const bool continuesJoin = joining && line.endsWith(QLatin1Char('\\'));
+        if (continues || continuesJoin) {
+            line.chop(1);
+            pending += line;
+            joining = true;
+            continue;
+        }
+        lines << pending + line;
+        lineNumbers << pendingStart;
+        pending.clear();
+        joining = false;
+    }
+    danglingJoin = joining;
+    return lines;
+}
+
+// Reads a quoted string starting at text[pos] == '"'; moves pos past it.
+bool readQuoted(const QString& text, int& pos, QString& out)
+{
+    out.clear();
+    for (++pos; pos < text.size(); ++pos) {
+        const QChar c = text[pos];
+        if (c == QLatin1Char('"')) {
+            ++pos;
+            return true;
+        }
+        if (c == QLatin1Char('\\')) {
+            if (++pos >= text.size())
+                return false;
+            out += text[pos];
+            continue;
+        }
+        out += c;
+    }
+    return false;
+}
+
+bool parseHexBytes(const QString& text, QByteArray& out)
+{
+    out.clear();
+    if (text.trimmed().isEmpty())
+        return true;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const QString digits = part.trimmed();
+        bool ok = false;
+        const uint byte = digits.toUInt(&ok, 16);
+        if (!ok || digits.size() > 2)
+            return false;
+        out.append(char(byte));
+    }
+    return true;
+}
+
+bool parseValueData(const QString& data, RegValue& value)
+{
+    if (data.startsWith(QLatin1Char('"'))) {
+        int pos = 0;
+        QString text;
+        if (!readQuoted(data, pos, text) || !data.mid(pos).trimmed().isEmpty())
+            return false;
+        value = RegValue::fromString(text);
+        return true;
+    }
+    if (data.startsWith(QLatin1String("dword:"), Qt::CaseInsensitive)) {
+        const QString digits = data.mid(6).trimmed();
+        bool ok = false;
+        const uint number = digits.toUInt(&ok, 16);
+        if (!ok || digits.isEmpty() || digits.size() > 8)
+            return false;
+        value = RegValue::fromDWord(number);
+        return true;
+    }
+    quint32 type = RegValue::Binary;
+    QString rest;
+    if (data.startsWith(QLatin1String("hex:"), Qt::CaseInsensitive)) {
+        rest = data.mid(4);
+    } else if (data.startsWith(QLatin1String("hex("), Qt::CaseInsensitive)) {
+        const int close = data.indexOf(QLatin1String("):"));
+        bool ok = false;
+        type = data.mid(4, close - 4).toUInt(&ok, 16);
+        if (close < 0 || !ok)
+            return false;
+        rest = data.mid(close + 2);
+    } else {
+        return false;
+    }
+    QByteArray bytes;
+    if (!parseHexBytes(rest, bytes))
+        return false;
+    if (type == RegValue::String || type == RegValue::ExpandString) {
+        // UTF-16LE text with a terminating zero, as written for texts that
+        // hold line breaks or other control characters.
+        if (bytes.size() % 2 != 0)
+            return false;
+        QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
+                                          bytes.size() / 2);
+        while (text.endsWith(QChar(0)))
+            text.chop(1);
+        value = RegValue::fromString(text);
+        value.type = type;
+        return true;
+    }
+    if (type == RegValue::DWord && bytes.size() == 4) {
+        value = RegValue::fromDWord(quint8(bytes[0]) | quint8(bytes[1]) << 8 |
+                                    quint8(bytes[2]) << 16 | quint32(quint8(bytes[3])) << 24);
+        return true;
+    }
+    value = RegValue::fromBinary(bytes, type);
+    return true;
+}
+
+QString quoted(const QString& text)
+{
+    QString out = QStringLiteral("\"");
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('"'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+bool hasControlCharacters(const QString& text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20)
+            return true;
+    return false;
+}
+
+QString hexData(const QString& prefix, const QByteArray& bytes)
+{
+    QString out = prefix;
+    int lineLength = out.size();
+    for (int i = 0; i < bytes.size(); ++i) {
+        const QString byte = QStringLiteral("%1").arg(quint8(bytes[i]), 2, 16, QLatin1Char('0'));
+        out += byte;
+        lineLength += 2;
+        if (i + 1 < bytes.size()) {
+            out += QLatin1Char(',');
+            ++lineLength;
+            if (lineLength >= kHexLineWidth) {
+                out += QStringLiteral("\\\n  ");
+                lineLength = 2;
+            }
+        }
+    }
+    return out;
+}
+
+QString serializeValue(const RegValue& v)
+{
+    switch (v.type) {
+    case RegValue::DWord:
+        return QStringLiteral("dword:%1").arg(v.dword, 8, 16, QLatin1Char('0'));
+    case RegValue::String:
+    case RegValue::ExpandString: {
+        if (v.type == RegValue::String && !hasControlCharacters(v.text))
+            return quoted(v.text);
+        QString withZero = v.text + QChar(0);
+        const QByteArray utf16(reinterpret_cast<const char*>(withZero.utf16()),
+                               withZero.size() * 2);
+        return hexData(QStringLiteral("hex(%1):").arg(v.type), utf16);
+    }
+    case RegValue::Binary:
+        return hexData(QStringLiteral("hex:"), v.bytes);
+    default:
+        return hexData(QStringLiteral("hex(%1):").arg(v.type, 0, 16), v.bytes);
+    }
+}
+
+bool isBelow(const QString& path, const QString& ancestor)
+{
+    return path.compare(ancestor, Qt::CaseInsensitive) == 0 ||
+           path.startsWith(ancestor + QLatin1Char('\\'), Qt::CaseInsensitive);
+}
+} // namespace
+
+QString RegDocument::normalizedKey(const QString& key)
+{
+    QStringList parts = key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    for (QString& part : parts)
+        part = part.trimmed();
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char('\\'));
+}
+
+bool RegDocument::parse(const QByteArray& bytes, RegDocument& out, QString& error)
+{
+    out = RegDocument();
+    QString text;
+    if (!decodeText(bytes, text)) {
+        error = QStringLiteral("soubor není textový");
+        return false;
+    }
+    QList<int> numbers;
+    bool dangling = false;
+    const QStringList lines = logicalLines(text, numbers, dangling);
+    if (dangling) {
+        error = QStringLiteral("soubor končí uprostřed hodnoty");
+        return false;
+    }
+    bool headerSeen = false;
+    Key* current = nullptr;
+    bool currentDeleted = false;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        const auto fail = [&](const QString& what) {
+            error = QStringLiteral("řádek %1: %2").arg(numbers[i]).arg(what);
+            return false;
+        };
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (!headerSeen) {
+            if (line != kHeader4 && line != kHeader5)
+                return fail(QStringLiteral("chybí záhlaví REGEDIT4"));
+            headerSeen = true;
+            continue;
+        }
+        if (line.startsWith(QLatin1Char('['))) {
+            if (!line.endsWith(QLatin1Char(']')))
+                return fail(QStringLiteral("neukončený název klíče"));
+            QString path = line.mid(1, line.size() - 2);
+            currentDeleted = path.startsWith(QLatin1Char('-'));
+            if (currentDeleted)
+                path = path.mid(1);
+            path = normalizedKey(path);
+            if (!path.startsWith(QLatin1String("HKEY_"), Qt::CaseInsensitive))
+                return fail(QStringLiteral("neplatný název klíče"));
+            if (currentDeleted) {
+                out.removeKey(path);
+                current = nullptr;
+            } else {
+                current = &out.keyForWriting(path);
+            }
+            continue;
+        }
+        if (!current) {
+            return fail(currentDeleted ? QStringLiteral("hodnota v odstraněném klíči")
+                                       : QStringLiteral("hodnota mimo klíč"));
+        }
+        QString name;
+        int pos = 0;
+        if (line.startsWith(QLatin1Char('@'))) {
+            pos = 1;
+        } else if (!line.startsWith(QLatin1Char('"')) || !readQuoted(line, pos, name)) {
+            return fail(QStringLiteral("neplatný název hodnoty"));
+        }
+        const QString rest = line.mid(pos).trimmed();
+        if (!rest.startsWith(QLatin1Char('=')))
+            return fail(QStringLiteral("chybí znak ="));
+        const QString data = rest.mid(1).trimmed();
+        if (data == QLatin1String("-")) {
+            out.removeValue(current->path, name);
+            continue;
+        }
+        RegValue value;
+        if (!parseValueData(data, value))
+            return fail(QStringLiteral("neplatná hodnota „%1“").arg(name));
+        out.setValue(current->path, name, value);
+    }
+    if (!headerSeen && !text.trimmed().isEmpty()) {
+        error = QStringLiteral("chybí záhlaví REGEDIT4");
+        return false;
+    }
+    return true;
+}
+
+QByteArray RegDocument::serialize() const
+{
+    QString out = kHeader4 + QStringLiteral("\n\n");
+    for (const Key& key : m_keys) {
+        out += QLatin1Char('[') + key.path + QStringLiteral("]\n");
+        for (const Entry& e : key.entries) {
+            out += e.name.isEmpty() ? QStringLiteral("@") : quoted(e.name);
+            out += QLatin1Char('=') + serializeValue(e.value) + QLatin1Char('\n');
+        }
+        out += QLatin1Char('\n');
+    }
+    return out.toUtf8();
+}
+
+const RegDocument::Key* RegDocument::findKey(const QString& key) const
+{
+    const QString path = normalizedKey(key);
+    for (const Key& k : m_keys)
+        if (k.path.compare(path, Qt::CaseInsensitive) == 0)
+            return &k;
+    return nullptr;
+}
+
+RegDocument::Key& RegDocument::keyForWriting(const QString& key)
+{
+    if (const Key* found = findKey(key))
+        return const_cast<Key&>(*found);
+    m_keys.append(Key{normalizedKey(key), {}});
+    return m_keys.last();
+}
+
+bool RegDocument::hasKey(const QString& key) const
+{
+    return findKey(key) != nullptr;
+}
+
+void RegDocument::ensureKey(const QString& key)
+{
+    keyForWriting(key);
+}
+
+void RegDocument::removeKey(const QString& key)
+{
+    const QString path = normalizedKey(key);
+    m_keys.removeIf([&](const Key& k) { return isBelow(k.path, path); });
+}
+
+const RegValue* RegDocument::value(const QString& key, const QString& name) const
+{
+    const Key* k = findKey(key);
+    if (!k)
+        return nullptr;
+    for (const Entry& e : k->entries)
+        if (e.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &e.value;
+    return nullptr;
+}
+
+QStringList RegDocument::valueNames(const QString& key) const
+{
+    QStringList names;
+    if (const Key* k = findKey(key))
+        for (const Entry& e : k->entries)
+            names << e.name;
+    return names;
+}
+
+void RegDocument::setValue(const QString& key, const QString& name, const RegValue& value)
+{
+    Key& k = keyForWriting(key);
+    for (Entry& e : k.entries) {
+        if (e.name.compare(name, Qt::CaseInsensitive) == 0) {
+            e.value = value;
+            return;
+        }
+    }
+    k.entries.append(Entry{name, value});
+}
+
+bool RegDocument::removeValue(const QString& key, const QString& name)
+{
+    const Key* k = findKey(key);
+    if (!k)
+        return false;
+    auto& entries = const_cast<Key*>(k)->entries;
+    return entries.removeIf(
+               [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; }) > 0;
+}

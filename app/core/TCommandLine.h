@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+// The program's command-line switches, written "-NAME" or "/NAME" in any case.
+// REGSERVER and UNREGSERVER only registered the object model on the original
+// platform; here they end the program at once. AUTOMATION and EMBEDDING mark a
+// start on behalf of a client and change nothing.
+struct TCommandLine
+{
+    bool RegServer = false;
+    bool UnregServer = false;
+    bool Automation = false;
+    bool Embedding = false;
+
+    static TCommandLine Parse(const QStringList& arguments);
+    bool EndsAtOnce() const { return RegServer || UnregServer; }
+};

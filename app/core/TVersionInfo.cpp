@@ -1,0 +1,7 @@
+#include "app/core/TVersionInfo.h"
+
+TVersionInfo TVersionInfo::Program()
+{
+    return TVersionInfo{QStringLiteral("ORV"), QStringLiteral(ORV_VERSION_STRING),
+                        QStringLiteral("Copyright © VELDO")};
+}

@@ -1,0 +1,11 @@
+#include "app/core/TWaitCursor.h"
+
+TWaitCursor::TWaitCursor(IApp& app) : m_app(app)
+{
+    m_app.ShowWaitCursor(true);
+}
+
+TWaitCursor::~TWaitCursor()
+{
+    m_app.ShowWaitCursor(false);
+}

@@ -1,0 +1,265 @@
+// The application object with its settings, aliases and collection.
+#include "app/core/CoCollection.h"
+#include "app/core/ETalvekException.h"
+#include "app/core/RegistryKeys.h"
+#include "app/core/TApp.h"
+#include "app/core/TOAlias.h"
+#include "app/core/TOCollection.h"
+
+#include <QDate>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+constexpr auto HKCU = TRegistry::Hive::CurrentUser;
+}
+
+class TestAppObject : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void dialogPositions();
+    void windowPlacements_data();
+    void windowPlacements();
+    void settingsTypeRules();
+    void settingsRejectOtherTypesOnlyForStoredValues();
+    void settingsOfWrongStoredTypeFail();
+    void settingsFloatsAndTexts();
+    void workPathWithAndWithoutSeparator_data();
+    void workPathWithAndWithoutSeparator();
+    void aliasLookupAndCopies();
+    void aliasNameAndPathParts();
+    void collectionGrowsAndDeletes();
+    void collectionRejectsBadIndex();
+    void workDbPathBesideProgram();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<TRegistry> m_registry;
+    std::shared_ptr<TApp> m_app;
+};
+
+void TestAppObject::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_registry =
+        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
+    m_app = std::make_shared<TApp>(m_registry, m_dir->path());
+}
+
+void TestAppObject::dialogPositions()
+{
+    int x = 111, y = 222;
+    QVERIFY(!m_app->ReadDialogPos("ParcDialog", x, y));
+    QCOMPARE(x, 111);
+    QCOMPARE(y, 222);
+
+    m_app->WriteDialogPos("ParcDialog", -5, 70);
+    QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::WindowPos, "ParcDialog"), QString("-5,70"));
+    QVERIFY(m_app->ReadDialogPos("parcdialog", x, y));
+    QCOMPARE(x, -5);
+    QCOMPARE(y, 70);
+
+    m_registry->WriteString(HKCU, RegistryKeys::WindowPos, "Semi", "10;20");
+    QVERIFY(m_app->ReadDialogPos("Semi", x, y));
+    QCOMPARE(QPoint(x, y), QPoint(10, 20));
+    m_registry->WriteString(HKCU, RegistryKeys::WindowPos, "Bad", " x1 , 7 ");
+    QVERIFY(m_app->ReadDialogPos("Bad", x, y));
+    QCOMPARE(QPoint(x, y), QPoint(0, 7));
+    m_registry->WriteString(HKCU, RegistryKeys::WindowPos, "Empty", "");
+    QVERIFY(m_app->ReadDialogPos("Empty", x, y));
+    QCOMPARE(QPoint(x, y), QPoint(0, 0));
+}
+
+void TestAppObject::windowPlacements_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QList<int>>("expected");
+    QTest::newRow("state above range") << "10,20,300,200,7" << QList<int>{10, 20, 300, 200, 2};
+    QTest::newRow("state below range") << "10,20,300,200,-1" << QList<int>{10, 20, 300, 200, 0};
+    QTest::newRow("minimized") << "1,2,3,4,1" << QList<int>{1, 2, 3, 4, 1};
+    QTest::newRow("missing numbers") << "5,6" << QList<int>{5, 6, 0, 0, 0};
+    QTest::newRow("empty tokens") << "5,,7;8,2" << QList<int>{5, 0, 7, 8, 2};
+}
+
+void TestAppObject::windowPlacements()
+{
+    QFETCH(QString, stored);
+    QFETCH(QList<int>, expected);
+    m_registry->WriteString(HKCU, RegistryKeys::WindowPos, "ParcDbfForm", stored);
+    int x = -1, y = -1, w = -1, h = -1;
+    qint16 state = -1;
+    QVERIFY(m_app->ReadWndPlacement("ParcDbfForm", x, y, w, h, state));
+    QCOMPARE((QList<int>{x, y, w, h, state}), expected);
+}
+
+void TestAppObject::settingsTypeRules()
+{
+    const auto settings = m_app->Settings();
+    QCOMPARE(settings->GetValue("X", 5), QVariant(5));
+    settings->SetValue("X", true);
+    QCOMPARE(settings->GetValue("X", false), QVariant(true));
+    const QVariant asInt = settings->GetValue("X", 0);
+    QCOMPARE(asInt.typeId(), int(QMetaType::Int));
+    QCOMPARE(asInt.toInt(), 1);
+    settings->SetValue("X", false);
+    QCOMPARE(settings->GetValue("X", true), QVariant(false));
+    settings->SetValue("Small", QVariant::fromValue<short>(-3));
+    QCOMPARE(settings->GetValue("Small", 0), QVariant(-3));
+    // The setting is kept in the Settings key as a 32-bit number.
+    QCOMPARE(m_registry->Value(HKCU, RegistryKeys::Settings, "Small")->type,
+             quint32(RegValue::DWord));
+}
+
+void TestAppObject::settingsRejectOtherTypesOnlyForStoredValues()
+{
+    const auto settings = m_app->Settings();
+    const QVariant date(QDate(2024, 2, 29));
+    QCOMPARE(settings->GetValue("D", date), date);
+    settings->SetValue("D", 1);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("D", date));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("D", QVariant()));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->SetValue("D", date));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->SetValue("D", qint64(1)));
+    QCOMPARE(settings->GetValue("D", 0), QVariant(1)); // unchanged by the failures
+}
+
+void TestAppObject::settingsOfWrongStoredTypeFail()
+{
+    const auto settings = m_app->Settings();
+    settings->SetValue("KatDialog.Okres", QString("Kladno"));
+    try {
+        settings->GetValue("KatDialog.Okres", 0);
+        QFAIL("a text read as an integer must fail");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains("KatDialog.Okres"));
+    }
+    settings->SetValue("N", 4);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("N", QString()));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("N", 1.0));
+}
+
+void TestAppObject::settingsFloatsAndTexts()
+{
+    const auto settings = m_app->Settings();
+    settings->SetValue("F", 0.1);
+    QCOMPARE(settings->GetValue("F", 0.0).toDouble(), 0.1);
+    settings->SetValue("F", 2.5f);
+    QCOMPARE(settings->GetValue("F", 0.0f).toDouble(), 2.5);
+    QCOMPARE(m_registry->Value(HKCU, RegistryKeys::Settings, "F")->bytes.size(), 8);
+    settings->SetValue("T", QString("Číslo v okrese"));
+    QCOMPARE(settings->GetValue("T", QString()), QVariant(QString("Číslo v okrese")));
+    // A second application object on the same files sees the values.
+    TApp other(
+        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg")),
+        m_dir->path());
+    QCOMPARE(other.Settings()->GetValue("T", QString()).toString(), QString("Číslo v okrese"));
+}
+
+void TestAppObject::workPathWithAndWithoutSeparator_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("without") << "/data/orv/WorkDir";
+    QTest::newRow("with") << "/data/orv/WorkDir/";
+}
+
+void TestAppObject::workPathWithAndWithoutSeparator()
+{
+    QFETCH(QString, stored);
+    QCOMPARE(m_app->WorkPath(), QString());
+    m_registry->WriteString(HKCU, RegistryKeys::Aliases, "Pracovní", stored);
+    m_app->Aliases()->Refresh();
+    QCOMPARE(m_app->WorkPath(), QString("/data/orv/WorkDir/"));
+}
+
+void TestAppObject::aliasLookupAndCopies()
+{
+    m_registry->WriteString(HKCU, RegistryKeys::Aliases, "Texty", "/srv/texty");
+    m_registry->WriteString(HKCU, RegistryKeys::Aliases, "Pracovní", "/home/u/work");
+    const auto aliases = m_app->Aliases();
+    QCOMPARE(aliases->Count(), 0); // loaded at construction, before the writes
+    aliases->Refresh();
+    QCOMPARE(aliases->Count(), 2);
+    QCOMPARE(aliases->Item(0)->Name(), QString("Texty"));
+    QCOMPARE(aliases->Item(1)->Path(), QString("/home/u/work/"));
+    QVERIFY(!aliases->Item(0)->Internal());
+    QVERIFY(aliases->Item(1)->Internal());
+
+    const auto work = aliases->Find("pracovní");
+    QVERIFY(work);
+    QCOMPARE(work->Name(), QString("Pracovní"));
+    QVERIFY(!aliases->Find("Pracovni")); // accents count
+    QVERIFY(!aliases->Find("Neni"));
+
+    work->SetPath("/elsewhere");
+    work->SetName("Jiný");
+    QCOMPARE(work->Path(), QString("/elsewhere/"));
+    QVERIFY(!work->Internal());
+    QCOMPARE(m_app->WorkPath(), QString("/home/u/work/"));
+    QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::Aliases, "Pracovní"),
+             QString("/home/u/work"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, aliases->Item(2));
+}
+
+void TestAppObject::aliasNameAndPathParts()
+{
+    TOAlias noEquals("justtext");
+    QCOMPARE(noEquals.Name(), QString());
+    QCOMPARE(noEquals.Path(), QString());
+    TOAlias twoEquals("A=/x=y");
+    QCOMPARE(twoEquals.Name(), QString("A"));
+    QCOMPARE(twoEquals.Path(), QString("/x=y/"));
+    TOAlias emptyDir("A=");
+    QCOMPARE(emptyDir.Path(), QString());
+    noEquals.SetName("B");
+    QCOMPARE(noEquals.Entry(), QString("B="));
+}
+
+void TestAppObject::collectionGrowsAndDeletes()
+{
+    auto collection = CoCollection::Create();
+    for (int i = 0; i < 120; ++i)
+        collection->Add(i * 10);
+    QCOMPARE(collection->Count(), 120);
+    QCOMPARE(static_cast<TOCollection*>(collection.get())->Capacity(), 150);
+    collection->Delete(0);
+    QCOMPARE(collection->Count(), 119);
+    QCOMPARE(collection->Item(0), QVariant(10));
+    QCOMPARE(collection->Item(118), QVariant(1190));
+    collection->SetItem(5, QString("x"));
+    QCOMPARE(collection->Item(5), QVariant(QString("x")));
+    QCOMPARE(collection->Count(), 119);
+    collection->Delete(118);
+    QCOMPARE(collection->Count(), 118);
+    collection->Add(7);
+    QCOMPARE(collection->Item(118), QVariant(7));
+    collection->Clear();
+    QCOMPARE(collection->Count(), 0);
+    collection->Add(1);
+    QCOMPARE(collection->Item(0), QVariant(1));
+}
+
+void TestAppObject::collectionRejectsBadIndex()
+{
+    auto collection = CoCollection::Create();
+    collection->Add(1);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->Item(1));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->Item(-1));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->SetItem(1, 0));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->Delete(1));
+    QCOMPARE(collection->Count(), 1);
+}
+
+void TestAppObject::workDbPathBesideProgram()
+{
+    qunsetenv("ORV_WORKDB");
+    QCOMPARE(m_app->WorkDbPath(), m_dir->path() + "/WorkDB");
+    qputenv("ORV_WORKDB", "/opt/kody/");
+    QCOMPARE(m_app->WorkDbPath(), QString("/opt/kody"));
+    qunsetenv("ORV_WORKDB");
+}
+
+QTEST_GUILESS_MAIN(TestAppObject)
+#include "tst_appobject.moc"

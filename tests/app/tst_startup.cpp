@@ -1,0 +1,317 @@
+// Start-up: installation values, first run, the work directory, engine alias
+// paths, command-line switches and the single-copy rule (also of the real
+// executable).
+#include "common/TestSupport.h"
+#include "app/core/AliasPaths.h"
+#include "app/core/RegistryKeys.h"
+#include "app/core/StartupCheck.h"
+#include "app/core/TApp.h"
+#include "app/core/TCommandLine.h"
+#include "app/core/TInstallInfo.h"
+#include "app/core/TSingleInstance.h"
+#include "db/EngineAliases.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+constexpr auto HKCU = TRegistry::Hive::CurrentUser;
+constexpr auto HKLM = TRegistry::Hive::LocalMachine;
+
+QString orvPath()
+{
+    return QFileInfo(TestSupport::orvToolPath()).absolutePath() + "/orv";
+}
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void firstRunCreatesWorkAlias();
+    void firstRunKeepsExistingAlias();
+    void noWorkAliasWarnsWithEmptyPath();
+    void existingWorkDirGivesNoWarning();
+    void workDirThatIsAFile();
+    void setWorkDirChangesWorkPathOnly();
+    void defaultWorkDirFallsBackToDataDir();
+    void expandAliasPath_data();
+    void expandAliasPath();
+    void aliasOfPath();
+    void aliasPathListReadsEngineAliases();
+    void commandLineSwitches_data();
+    void commandLineSwitches();
+    void singleInstanceLock();
+    void executableEndsAtOnce_data();
+    void executableEndsAtOnce();
+
+private:
+    void installValues(bool firstRun);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_exeDir;
+    std::shared_ptr<TRegistry> m_registry;
+    std::shared_ptr<TApp> m_app;
+};
+
+void TestStartup::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_exeDir = m_dir->filePath("bin");
+    QDir().mkpath(m_exeDir);
+    m_registry =
+        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
+    m_app = std::make_shared<TApp>(m_registry, m_exeDir);
+    TInstallInfo::Set(QString(), QString());
+}
+
+void TestStartup::installValues(bool firstRun)
+{
+    m_registry->WriteString(HKLM, RegistryKeys::Install, "Name", "Jan Novák");
+    m_registry->WriteString(HKLM, RegistryKeys::Install, "Company", "Katastrální úřad");
+    if (firstRun)
+        m_registry->WriteString(HKLM, RegistryKeys::Install, "FirstRun", "1");
+}
+
+void TestStartup::firstRunCreatesWorkAlias()
+{
+    installValues(true);
+    const QString warning = StartupCheck(*m_app, *m_registry, m_exeDir);
+    const QString expected = m_exeDir + "/WorkDir";
+    QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::Aliases, "Pracovní"), expected);
+    QCOMPARE(m_app->WorkPath(), expected + "/");
+    QCOMPARE(warning, QString("Pracovní adresář %1/ neexistuje.").arg(expected));
+    QVERIFY(!m_registry->ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QCOMPARE(TInstallInfo::UserName(), QString("Jan Novák"));
+    QCOMPARE(TInstallInfo::CompanyName(), QString("Katastrální úřad"));
+    // The machine file on disk no longer holds the mark.
+    TRegistry again(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
+    QVERIFY(!again.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QVERIFY(again.ValueExists(HKLM, RegistryKeys::Install, "Name"));
+}
+
+void TestStartup::firstRunKeepsExistingAlias()
+{
+    installValues(true);
+    const QString work = m_dir->filePath("mywork");
+    QDir().mkpath(work);
+    m_registry->WriteString(HKCU, RegistryKeys::Aliases, "PRACOVNÍ", work);
+    m_app->Aliases()->Refresh();
+    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir), QString());
+    QCOMPARE(m_registry->ValueNames(HKCU, RegistryKeys::Aliases), QStringList{"PRACOVNÍ"});
+    QCOMPARE(m_app->WorkPath(), work + "/");
+    QVERIFY(!m_registry->ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+}
+
+void TestStartup::noWorkAliasWarnsWithEmptyPath()
+{
+    // No installation values and no alias: names stay empty, the path too.
+    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir), QString("Pracovní adresář  neexistuje."));
+    QCOMPARE(TInstallInfo::UserName(), QString());
+    QVERIFY(m_registry->ValueNames(HKCU, RegistryKeys::Aliases).isEmpty());
+}
+
+void TestStartup::existingWorkDirGivesNoWarning()
+{
+    installValues(true);
+    QDir().mkpath(m_exeDir + "/WorkDir");
+    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir), QString());
+    QCOMPARE(WorkDirProblem(m_app->WorkPath()), QString());
+}
+
+void TestStartup::workDirThatIsAFile()
+{
+    const QString file = m_dir->filePath("plain");
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.close();
+    SetWorkDir(*m_app, *m_registry, file);
+    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir),
+             QString("Pracovní adresář %1/ neexistuje.").arg(file));
+    if (geteuid() != 0) {
+        const QString locked = m_dir->filePath("locked");
+        QDir().mkpath(locked);
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QVERIFY(WorkDirProblem(locked + "/").startsWith("Do pracovního adresáře"));
+    }
+}
+
+void TestStartup::setWorkDirChangesWorkPathOnly()
+{
+    const QString target = m_dir->filePath("new work");
+    QDir().mkpath(target);
+    SetWorkDir(*m_app, *m_registry, target);
+    QCOMPARE(m_app->WorkPath(), target + "/");
+    QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::Aliases, "Pracovní"), target);
+    QVERIFY(QDir(target).isEmpty()); // nothing is created there
+    SetWorkDir(*m_app, *m_registry, target + "/");
+    QCOMPARE(m_app->WorkPath(), target + "/");
+    QCOMPARE(m_registry->ValueNames(HKCU, RegistryKeys::Aliases).size(), 1);
+}
+
+void TestStartup::defaultWorkDirFallsBackToDataDir()
+{
+    QCOMPARE(DefaultWorkDir(m_exeDir), m_exeDir + "/WorkDir");
+    // A program directory that does not exist (or can't be written) sends the
+    // work directory to the user's data directory, which is created.
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_dir->filePath("data").toLocal8Bit());
+    const QString fallback = DefaultWorkDir(m_dir->filePath("missing/bin"));
+    qputenv("XDG_DATA_HOME", oldData);
+    QCOMPARE(fallback, m_dir->filePath("data/ORV/WorkDir"));
+    QVERIFY(QFileInfo(fallback).isDir());
+}
+
+void TestStartup::expandAliasPath_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("alias with rest") << "DATA1:\\TEXTY\\"
+                                     << "/kn/okres1/TEXTY";
+    QTest::newRow("alias with slash rest") << "DATA1:/TEXTY/"
+                                           << "/kn/okres1/TEXTY";
+    QTest::newRow("case ignored") << "data1:\\a\\b"
+                                  << "/kn/okres1/a/b";
+    QTest::newRow("alias alone") << "DATA1:"
+                                 << "/kn/okres1";
+    QTest::newRow("dir without separator") << "Bare:\\x"
+                                           << "/srv/bare/x";
+    QTest::newRow("plain path") << "/tmp/"
+                                << "/tmp";
+    QTest::newRow("root stays root") << "/"
+                                     << "/";
+    QTest::newRow("drive-like, no alias") << "C:\\TEMP\\"
+                                          << "C:\\TEMP";
+    QTest::newRow("unknown alias") << "NEZNAMY:\\x\\"
+                                   << "NEZNAMY:\\x";
+    QTest::newRow("colon first") << ":\\x\\"
+                                 << ":\\x";
+}
+
+void TestStartup::expandAliasPath()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    const QStringList list{"Data1=/kn/okres1/", "Bare=/srv/bare", "DATA1=/second/match"};
+    QCOMPARE(ExpandAliasPath(text, list), expected);
+}
+
+void TestStartup::aliasOfPath()
+{
+    const QStringList list{"Okres_Kladno=/kn/kl", "SALADIN=/kn/sal"};
+    QCOMPARE(AliasOfPath("okres_kladno:\\TEXTY", list), QString("Okres_Kladno"));
+    QCOMPARE(AliasOfPath("Saladin:", list), QString("SALADIN"));
+    QCOMPARE(AliasOfPath("/kn/sal/x", list), QString());
+    QCOMPARE(AliasOfPath(":x", list), QString());
+    QCOMPARE(AliasOfPath("Jiny:\\x", list), QString());
+}
+
+void TestStartup::aliasPathListReadsEngineAliases()
+{
+    const QByteArray oldConfig = qgetenv("ORV_CONFIG_DIR");
+    qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toLocal8Bit());
+    QDir().mkpath(m_dir->filePath("config"));
+    EngineAliases engine(EngineAliases::defaultFilePath());
+    engine.addStandard("Zeta", "/kn/zeta/");
+    engine.addStandard("Alfa", "/kn/alfa");
+    engine.save();
+    QStringList list{"stale=line"};
+    AliasPathList(list);
+    const QString expanded = ExpandAliasPath("ALFA:\\NYSPA001.DB");
+    qputenv("ORV_CONFIG_DIR", oldConfig);
+    QCOMPARE(list, (QStringList{"Zeta=/kn/zeta/", "Alfa=/kn/alfa"}));
+    QCOMPARE(expanded, QString("/kn/alfa/NYSPA001.DB"));
+}
+
+void TestStartup::commandLineSwitches_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("endsAtOnce");
+    QTest::addColumn<bool>("automation");
+    QTest::newRow("none") << QStringList{"orv"} << false << false;
+    QTest::newRow("dash regserver") << QStringList{"orv", "-RegServer"} << true << false;
+    QTest::newRow("slash unregserver") << QStringList{"orv", "/unregserver"} << true << false;
+    QTest::newRow("automation") << QStringList{"orv", "/AUTOMATION"} << false << true;
+    QTest::newRow("embedding") << QStringList{"orv", "-embedding"} << false << false;
+    QTest::newRow("no prefix") << QStringList{"orv", "REGSERVER"} << false << false;
+    QTest::newRow("double dash") << QStringList{"orv", "--regserver"} << false << false;
+}
+
+void TestStartup::commandLineSwitches()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, endsAtOnce);
+    QFETCH(bool, automation);
+    const TCommandLine line = TCommandLine::Parse(args);
+    QCOMPARE(line.EndsAtOnce(), endsAtOnce);
+    QCOMPARE(line.Automation, automation);
+}
+
+void TestStartup::singleInstanceLock()
+{
+    const QString path = m_dir->filePath("orv.lock");
+    {
+        TSingleInstance first(path);
+        QVERIFY(first.Acquire());
+        TSingleInstance second(path);
+        QVERIFY(!second.Acquire());
+        QVERIFY(second.OtherCopyRuns());
+    }
+    TSingleInstance afterExit(path);
+    QVERIFY(afterExit.Acquire());
+}
+
+void TestStartup::executableEndsAtOnce_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<bool>("holdLock");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("regserver") << QStringList{"/REGSERVER"} << "offscreen" << false << 0;
+    QTest::newRow("unregserver") << QStringList{"-unregserver"} << "" << false << 0;
+    QTest::newRow("second copy") << QStringList{} << "offscreen" << true << 0;
+    QTest::newRow("no display") << QStringList{} << "" << false << 2;
+}
+
+void TestStartup::executableEndsAtOnce()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, platform);
+    QFETCH(bool, holdLock);
+    QFETCH(int, exitCode);
+    if (!QFile::exists(orvPath()))
+        QSKIP("the orv executable is not built");
+    QTemporaryDir runtime;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    if (!platform.isEmpty())
+        env.insert("QT_QPA_PLATFORM", platform);
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("ORV_CONFIG_DIR", m_dir->filePath("config"));
+    env.insert("ORV_MACHINE_CONFIG_DIR", m_dir->filePath("machine"));
+    TSingleInstance running(runtime.path() + "/orv.lock");
+    if (holdLock)
+        QVERIFY(running.Acquire());
+    QProcess orv;
+    orv.setProcessEnvironment(env);
+    orv.start(orvPath(), args);
+    QVERIFY(orv.waitForFinished(20000));
+    QCOMPARE(orv.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(orv.exitCode(), exitCode);
+    const QString err = QString::fromUtf8(orv.readAllStandardError());
+    if (exitCode == 2) {
+        QVERIFY2(err.contains("xvfb-run -a"), qPrintable(err));
+        QVERIFY2(!err.contains("qt.qpa"), qPrintable(err));
+    }
+    QVERIFY(!QFile::exists(m_dir->filePath("config/user.reg"))); // nothing was created
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
