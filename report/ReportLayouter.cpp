@@ -63,6 +63,7 @@ ReportDocument ReportLayouter::run()
     m_doc.paperSize = m_report.paperSize();
     m_doc.copies = m_report.copies;
     m_pageCountSlots.clear();
+    m_fonts.clear();
     try {
         layoutAll();
     } catch (const ETalvekException&) {
@@ -371,11 +372,18 @@ QString ReportLayouter::fieldText(const ReportElement& e, ReportDataSource* sour
 
 QFont ReportLayouter::fontFor(const ReportElement& e) const
 {
+    // Fonts are shared between boxes: one per style, not one per box.
+    const FontKey key{e.pointSize, e.bold, e.italic};
+    for (const auto& [k, font] : m_fonts) {
+        if (k == key)
+            return font;
+    }
     QFont font = m_report.baseFont;
     if (e.pointSize > 0)
         font.setPointSizeF(e.pointSize);
     font.setBold(e.bold);
     font.setItalic(e.italic);
+    m_fonts.append({key, font});
     return font;
 }
 

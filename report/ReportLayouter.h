@@ -54,7 +54,16 @@ private:
     static bool isEmpty(ReportDataSource* source);
     void resolvePageCounts();
 
+    struct FontKey
+    {
+        double pointSize;
+        bool bold;
+        bool italic;
+        bool operator==(const FontKey&) const = default;
+    };
+
     ReportDefinition& m_report;
+    mutable QList<std::pair<FontKey, QFont>> m_fonts;
     QDateTime m_now;
     ReportDocument m_doc;
     QRectF m_content;
