@@ -12,6 +12,16 @@
 #include <QPieSlice>
 
 namespace {
+// Slice colours in the order slices are added, distinct enough for the dozen
+// or so slices of a statistics chart and still apart when printed in grey.
+QColor sliceColour(qsizetype index)
+{
+    static const QRgb palette[] = {0xE41A1C, 0x377EB8, 0x4DAF4A, 0xFF7F00, 0xFFFF33, 0x984EA3,
+                                   0xA65628, 0xF781BF, 0x999999, 0x66C2A5, 0x1F3A93, 0xB2DF8A,
+                                   0xFB9A99, 0x00CED1, 0x8B0000, 0x6A3D9A};
+    return QColor(palette[index % qsizetype(std::size(palette))]);
+}
+
 QChart* buildChart(const ReportBox& box, const QSizeF& size)
 {
     auto* chart = new QChart;
@@ -27,6 +37,9 @@ QChart* buildChart(const ReportBox& box, const QSizeF& size)
     for (const PieChartData::Slice& s : box.chart.slices()) {
         QPieSlice* slice = series->append(s.label, std::max(s.value, 0.0));
         slice->setLabelVisible(false);
+        slice->setBrush(sliceColour(series->count() - 1));
+        slice->setBorderColor(Qt::black);
+        slice->setBorderWidth(0.5);
     }
     series->setPieSize(0.8);
     chart->addSeries(series);
