@@ -79,7 +79,17 @@ void ParcelFormFixture::write(const QList<Part>& parts) const
         workRows.append({p.parskup, p.parcis, p.parpod, p.pardil, qint64(p.vymera), p.druhpoz,
                          qint64(p.cpce), p.nemvyuz, p.parcislo, p.lvcis, p.marked});
     }
-    ParadoxWriter::writeTable(parcelTable(), parcelFields, 4, parcelRows);
+    const int omitted =
+        int(std::find_if(parcelFields.begin(), parcelFields.end(),
+                         [&](const ParadoxField& f) { return f.name == m_omitted; }) -
+            parcelFields.begin());
+    QList<ParadoxField> writtenFields = parcelFields;
+    if (omitted < parcelFields.size()) {
+        writtenFields.removeAt(omitted);
+        for (QVariantList& row : parcelRows)
+            row.removeAt(omitted);
+    }
+    ParadoxWriter::writeTable(parcelTable(), writtenFields, 4, parcelRows);
     ParadoxWriter::writeTable(workTable(), workFields, 4, workRows);
     ParadoxWriter::writeTable(
         workDbPath() + QStringLiteral("/DRUHPOZ.DB"),

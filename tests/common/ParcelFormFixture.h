@@ -40,6 +40,8 @@ public:
     static Part numberedPart(int i);
     // Writes the three tables.
     void write(const QList<Part>& parts) const;
+    // Leaves a field out of the parcel table (a damaged or foreign table).
+    void omitParcelField(const QString& name) { m_omitted = name; }
 
     TKUInfo area() const;
     QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
@@ -49,4 +51,5 @@ public:
 
 private:
     QString m_dir;
+    QString m_omitted;
 };

@@ -50,6 +50,7 @@ private slots:
     void emptySelectionAndMissingTables();
     void longTextsStayInTheirColumn();
     void dispatchByKind();
+    void dataErrorStopsBeforeAnythingIsShownOrPrinted();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -354,6 +355,44 @@ void TestListForm::dispatchByKind()
     QVERIFY(shown.isEmpty());
     QVERIFY(messages.isEmpty());
     SetMessageDlgInterceptor(nullptr);
+}
+
+void TestListForm::dataErrorStopsBeforeAnythingIsShownOrPrinted()
+{
+    // A parcel table without the statement field: the first rows have no
+    // parcel and print, the third one fails while the report is laid out.
+    QList<ParcelFormFixture::Part> parts = numberedParts(5);
+    parts[0].inArea = false;
+    parts[1].inArea = false;
+    m_fixture->omitParcelField("PPOLVZ");
+    m_fixture->write(parts);
+    try {
+        layout();
+        QFAIL("the engine's error was swallowed");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains("PPOLVZ"), qPrintable(e.message()));
+    }
+    bool previewShown = false;
+    QStringList messages;
+    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        messages.append(text);
+        return int(mrOk);
+    });
+    QTimer::singleShot(0, this, [&] {
+        if (auto* w = QApplication::activeModalWidget()) {
+            previewShown = true;
+            w->close();
+        }
+    });
+    const auto app = m_fixture->app();
+    QVERIFY_THROWS_EXCEPTION(
+        ETalvekException, PrintReport(app, 1, 0, m_fixture->area(), m_fixture->workTable(), {}, 1));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, PrintReport(app, -1, 0, m_fixture->area(),
+                                                           m_fixture->workTable(), {}, 1));
+    QCoreApplication::processEvents();
+    SetMessageDlgInterceptor(nullptr);
+    QVERIFY(!previewShown);
+    QVERIFY(messages.isEmpty()); // not even the printer was looked for
 }
 
 QTEST_MAIN(TestListForm)
