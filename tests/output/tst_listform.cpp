@@ -2,7 +2,9 @@
 #include "common/ParcelFormFixture.h"
 #include "app/MessageDlg.h"
 #include "app/core/ETalvekException.h"
+#include "app/MainOrvEntries.h"
 #include "output/PrintReport.h"
+#include "output/PrintReportEntry.h"
 #include "output/TListForm.h"
 #include "report/ReportPainter.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -331,6 +333,11 @@ void TestListForm::dispatchByKind()
     PrintReport(app, 1, 0, ku, m_fixture->workTable(), {}, 1);
     QCOMPARE(shown, QStringLiteral("Strana 1 z 2"));
     QCOMPARE(pages, 2);
+    // The main window's output type 1 goes the same way.
+    shown.clear();
+    QTimer::singleShot(0, this, closePreview);
+    PrintReportEntry(nullptr, 1, TSelectionContext{app, ku, m_fixture->workTable()});
+    QCOMPARE(shown, QStringLiteral("Strana 1 z 2"));
 
     // Negative: straight to the printer; without one, the message.
     QStringList messages;
