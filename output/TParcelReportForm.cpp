@@ -42,8 +42,6 @@ TParcelReportForm::TParcelReportForm(std::shared_ptr<IApp> app, QWidget* owner, 
 TParcelReportForm::~TParcelReportForm()
 {
     // Details first, so that closing a master does not refresh them.
-    TableDruhP.setMasterSource(nullptr, {});
-    TablePa.setMasterSource(nullptr, {});
     TableDruhP.close();
     TablePa.close();
     QueryWork.close();

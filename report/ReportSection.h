@@ -10,7 +10,9 @@
 class ReportDataSource;
 
 // A group inside a section: its header is printed before the first row of
-// each run of rows with the same key, its footer after the last one.
+// each run of rows with the same key, its footer after the last one. The
+// footer is printed once the key has changed, so the sources already stand on
+// the next run's first row: footers show what callbacks gathered, not fields.
 struct ReportGroup
 {
     std::function<QVariant()> key;

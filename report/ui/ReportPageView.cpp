@@ -25,7 +25,8 @@ void ReportPageView::setPage(int index)
 
 void ReportPageView::setZoom(double zoom)
 {
-    zoom = std::clamp(zoom, 0.05, 8.0);
+    // Up to four times the actual size: the page image then takes some 55 MB.
+    zoom = std::clamp(zoom, 0.05, 4.0);
     if (qFuzzyCompare(zoom, m_zoom))
         return;
     m_zoom = zoom;

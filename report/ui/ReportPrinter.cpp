@@ -54,7 +54,7 @@ bool ReportPrinter::printWithDialog(const ReportDocument& document, QWidget* par
         return false;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(document, printer);
-    printer.setCopyCount(document.copies);
+    printer.setCopyCount(std::max(document.copies, 1));
     printer.setFromTo(1, document.pageCount());
     QPrintDialog dialog(&printer, parent);
     dialog.setMinMax(1, document.pageCount());
