@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QTimer>
 
 TFolderBrowseWindow::TFolderBrowseWindow(const Setup& setup, QWidget* owner)
     : QDialog(owner), ui(std::make_unique<Ui::TFolderBrowseWindow>()), m_setup(setup)
@@ -27,6 +28,15 @@ TFolderBrowseWindow::TFolderBrowseWindow(const Setup& setup, QWidget* owner)
 
     if (setup.CustomButton)
         ui->ButtonLayout->insertWidget(0, setup.CustomButton);
+    // Folders are read in the background: keep the selected one in view as
+    // its parents fill in.
+    // (The rows of a loaded folder are inserted shortly after it is read.)
+    connect(m_model, &QFileSystemModel::directoryLoaded, this, [this] {
+        QTimer::singleShot(50, this, [this] {
+            if (ui->FolderTree->currentIndex().isValid())
+                ui->FolderTree->scrollTo(ui->FolderTree->currentIndex());
+        });
+    });
     connect(ui->FolderTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this] { selectionChanged(); });
     connect(ui->FolderTree, &QTreeView::doubleClicked, this, [this] {

@@ -94,6 +94,7 @@ TMainOrvForm::TMainOrvForm(std::shared_ptr<IApp> app, std::shared_ptr<TRegistry>
 
 TMainOrvForm::~TMainOrvForm()
 {
+    m_registry->SetProblemHandler(nullptr);
     if (g_instance == this) {
         g_instance = nullptr;
         SetMessageDlgHelpHandler(nullptr);

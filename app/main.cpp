@@ -1,10 +1,10 @@
 #include "app/TMainOrvForm.h"
+#include "app/TOrvApplication.h"
 #include "app/core/OrvPaths.h"
 #include "app/core/TApp.h"
 #include "app/core/TCommandLine.h"
 #include "app/core/TSingleInstance.h"
 
-#include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
         return 2;
     }
 
-    QApplication application(argc, argv);
+    TOrvApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ORV"));
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION_STRING));
 

@@ -37,8 +37,9 @@ public:
 
     explicit DemoDistrictGenerator(const Options& options);
 
-    // Creates `directory` (and WorkDB inside it) when missing and writes every
-    // table; throws ETalvekException with a Czech message on failure.
+    // Creates `directory` (and WorkDB inside it) and writes every table. The
+    // directory must be new or empty, so that no other data are overwritten.
+    // Throws ETalvekException with a Czech message on failure.
     Summary generate(const QString& directory) const;
 
     // "small", "district" or "city"; throws ETalvekException otherwise.

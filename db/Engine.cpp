@@ -65,7 +65,12 @@ QString Engine::tablePath(const QString& directory, const QString& fileName, boo
         throw ETalvekException(
             QStringLiteral("Adresář '%1' tabulky '%2' neexistuje").arg(dir, name));
     const QString canonicalDir = dirInfo.canonicalFilePath();
-    const QString found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    QString found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    // A table name without an extension ("NYSOBORG") names a Paradox table.
+    if (found.isEmpty() && !name.contains(u'.')) {
+        name += QStringLiteral(".DB");
+        found = ParadoxFiles::resolveCaseInsensitive(canonicalDir, name);
+    }
     if (!found.isEmpty())
         return found;
     if (mustExist)
@@ -225,6 +230,10 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
         forget(*it->second);
     TableFileIO::createEmpty(path, TableFileIO::schemaFor(path, fields, keyCount));
     LoadedTable& t = table(path);
+    // Paradox keeps "required" in a separate validity file; the engine keeps
+    // it for the run.
+    for (int i = 0; i < fields.size() && i < t.schema.fields.size(); ++i)
+        t.schema.fields[i].required = fields[i].required;
     t.primaryIndexName = primaryName;
     for (const IndexDef& index : indexes)
         if (!index.primary)

@@ -1,6 +1,7 @@
 #include "db/EngineAliases.h"
 
 #include "app/core/ETalvekException.h"
+#include "app/core/OrvPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,14 +10,7 @@
 
 QString EngineAliases::defaultFilePath()
 {
-    QString dir = qEnvironmentVariable("ORV_CONFIG_DIR");
-    if (dir.isEmpty()) {
-        QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-        if (xdg.isEmpty())
-            xdg = QDir::homePath() + QStringLiteral("/.config");
-        dir = xdg + QStringLiteral("/ORV");
-    }
-    return QDir(dir).filePath(QStringLiteral("aliases.conf"));
+    return QDir(OrvPaths::configDir()).filePath(QStringLiteral("aliases.conf"));
 }
 
 EngineAliases::EngineAliases(QString filePath) : m_filePath(std::move(filePath)) {}

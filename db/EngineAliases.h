@@ -22,8 +22,7 @@ public:
     // The driver of a directory of Paradox (and dBASE) tables.
     static QString standardDriver() { return QStringLiteral("STANDARD"); }
 
-    // $ORV_CONFIG_DIR/aliases.conf, else $XDG_CONFIG_HOME/ORV/aliases.conf
-    // (XDG default ~/.config).
+    // aliases.conf in the program's configuration directory.
     static QString defaultFilePath();
 
     EngineAliases() = default;

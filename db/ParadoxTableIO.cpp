@@ -11,12 +11,13 @@ namespace {
 const QString kTimeFormat = QStringLiteral("HH:mm:ss.zzz");
 const QString kStampFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz");
 
+// The text must stay unchanged until the statement has been stepped.
 void bindUtf8(sqlite3_stmt* stmt, int index, const QByteArray& text)
 {
     if (text.isEmpty())
         sqlite3_bind_null(stmt, index);
     else
-        sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, index, text.constData(), int(text.size()), SQLITE_STATIC);
 }
 
 void bindField(sqlite3_stmt* stmt, int index, const ParadoxRecord& record, int field,
@@ -40,13 +41,16 @@ void bindField(sqlite3_stmt* stmt, int index, const ParadoxRecord& record, int f
         sqlite3_bind_double(stmt, index, record.toDouble(field));
         break;
     case ParadoxFieldType::Date:
-        bindUtf8(stmt, index, record.toDate(field).toString(Qt::ISODate).toUtf8());
+        buffer = record.toDate(field).toString(Qt::ISODate).toUtf8();
+        bindUtf8(stmt, index, buffer);
         break;
     case ParadoxFieldType::Time:
-        bindUtf8(stmt, index, record.toTime(field).toString(kTimeFormat).toUtf8());
+        buffer = record.toTime(field).toString(kTimeFormat).toUtf8();
+        bindUtf8(stmt, index, buffer);
         break;
     case ParadoxFieldType::Timestamp:
-        bindUtf8(stmt, index, record.toDateTime(field).toString(kStampFormat).toUtf8());
+        buffer = record.toDateTime(field).toString(kStampFormat).toUtf8();
+        bindUtf8(stmt, index, buffer);
         break;
     default: {
         const QByteArray bytes = record.toBytes(field);
@@ -108,13 +112,14 @@ TableSchema ParadoxTableIO::load(const QString& path, SqliteDatabase& db, const 
     QList<ParadoxFieldType> types;
     for (const ParadoxField& f : header.fields)
         types.append(f.type);
-    QByteArray buffer;
+    // One buffer per field: the texts are bound without copying.
+    QList<QByteArray> buffers(types.size());
     reader.forEachRecord([&](const ParadoxRecord& record) {
         for (int i = 0; i < types.size(); ++i) {
             if (record.isBlank(i))
                 sqlite3_bind_null(stmt, i + 1);
             else
-                bindField(stmt, i + 1, record, i, types[i], buffer);
+                bindField(stmt, i + 1, record, i, types[i], buffers[i]);
         }
         insert.step();
         insert.reset();

@@ -83,6 +83,7 @@ void Query::doOpen()
 
 void Query::openLive(const SqlTranslator::Result& result)
 {
+    indexEqualityColumns(result);
     LoadedTable& t = Engine::instance().table(result.tablePaths.first());
     m_live = true;
     m_liveWhere = result.liveWhere;
@@ -90,10 +91,24 @@ void Query::openLive(const SqlTranslator::Result& result)
     setSource(t.sqlName, result.liveAlias, t.fields(), &t);
 }
 
+void Query::indexEqualityColumns(const SqlTranslator::Result& result)
+{
+    Engine& engine = Engine::instance();
+    for (const QString& path : result.tablePaths) {
+        LoadedTable& t = engine.table(path);
+        for (const QString& column : result.equalityColumns) {
+            const int field = FieldTypes::indexOf(t.fields(), column);
+            if (field >= 0)
+                engine.ensureIndex(t, {t.fields()[field].name});
+        }
+    }
+}
+
 void Query::openCopy(const SqlTranslator::Result& result)
 {
     Engine& engine = Engine::instance();
     m_live = false;
+    indexEqualityColumns(result);
     dropResultTable();
     SqliteStatement select(engine.db().handle(), result.sql);
     QList<FieldDef> fields;
@@ -197,6 +212,7 @@ int Query::execSql()
         break;
     }
     LoadedTable& target = engine.table(result.targetPath);
+    indexEqualityColumns(result);
     SqliteDatabase::Savepoint savepoint(engine.db());
     SqliteStatement stmt(engine.db().handle(), result.sql);
     bindParams(stmt, bindingsFor(result.sql));

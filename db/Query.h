@@ -47,6 +47,7 @@ private:
     void openLive(const SqlTranslator::Result& result);
     void openCopy(const SqlTranslator::Result& result);
     void dropResultTable();
+    static void indexEqualityColumns(const SqlTranslator::Result& result);
     QVariantMap bindingsFor(const QString& sql) const;
 
     QString m_database;

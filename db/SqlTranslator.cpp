@@ -98,6 +98,7 @@ SqlTranslator::Result SqlTranslator::run()
         addSelectAliases();
     result.sql = emitRange(0, int(m_t.size()));
     result.tablePaths = m_paths;
+    result.equalityColumns = equalityColumns();
     if (result.kind != Kind::Select)
         result.targetPath = m_paths.first();
     else
@@ -176,6 +177,23 @@ int SqlTranslator::tableRefAt(int i)
     return used;
 }
 
+QStringList SqlTranslator::equalityColumns() const
+{
+    QStringList columns;
+    for (int i = 0; i + 2 < m_t.size(); ++i) {
+        const SqlToken& column = m_t[i];
+        const SqlToken& value = m_t[i + 2];
+        if ((column.kind == SqlToken::Word || column.kind == SqlToken::QuotedName) &&
+            m_t[i + 1].isSymbol("=") &&
+            (value.kind == SqlToken::Number || value.kind == SqlToken::String ||
+             value.kind == SqlToken::Parameter) &&
+            !isIdentifierString(i + 2) && !m_logicalColumns.contains(column.text.toUpper()) &&
+            !columns.contains(column.text, Qt::CaseInsensitive))
+            columns.append(column.text);
+    }
+    return columns;
+}
+
 void SqlTranslator::addSelectAliases()
 {
     int i = 1;
@@ -208,7 +226,8 @@ void SqlTranslator::addSelectAliases()
             hasSum = hasAs = false;
             continue;
         }
-        if (m_t[i].isWord("SUM"))
+        // Expressions keep their text as written as the column name.
+        if (m_t[i].isSymbol("("))
             hasSum = true;
         if (depth == 0 && m_t[i].isWord("AS"))
             hasAs = true;

@@ -48,6 +48,9 @@ public:
         QString liveAlias;
         QString liveWhere;
         QString liveOrder;
+        // Columns compared for equality with a constant ("DRUHPOZ = 13"):
+        // worth an index when the statement is repeated with other values.
+        QStringList equalityColumns;
     };
 
     static Result translate(const QString& sql, const Resolver& resolver);
@@ -66,6 +69,7 @@ private:
     bool isIdentifierString(int i) const;
     void detectLive(Result& result);
     void addSelectAliases();
+    QStringList equalityColumns() const;
 
     struct TableRef
     {

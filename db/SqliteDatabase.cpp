@@ -76,7 +76,9 @@ SqliteDatabase::SqliteDatabase()
 {
     if (sqlite3_open(":memory:", &m_db) != SQLITE_OK)
         throw ETalvekException(QStringLiteral("Databázový stroj nelze spustit"));
-    exec(QStringLiteral("PRAGMA journal_mode=OFF"));
+    // The rollback journal stays (in memory): a change whose file cannot be
+    // written is rolled back, which a journal mode of OFF would not allow.
+    exec(QStringLiteral("PRAGMA journal_mode=MEMORY"));
     exec(QStringLiteral("PRAGMA synchronous=OFF"));
     exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
     // The program's LIKE distinguishes upper and lower case.

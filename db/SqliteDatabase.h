@@ -5,7 +5,8 @@
 struct sqlite3;
 
 // The engine's one in-process SQLite database (in memory). Tables loaded from
-// files live here; nothing in it is durable, so journaling and syncing are off.
+// files live here; nothing in it is durable, so syncing is off and the rollback
+// journal (needed to undo a change whose file cannot be written) is in memory.
 // Registers the helper functions the engine's SQL uses:
 //   orv_cast(value, code, size)  conversion to a field's storage class
 //   orv_round(value)             number to integer, half to even

@@ -27,13 +27,35 @@ void Table::doOpen()
 {
     Engine& engine = Engine::instance();
     m_path = resolvedPath(true);
+    m_statements.clear();
     LoadedTable& t = engine.table(m_path);
     setSource(t.sqlName, QString(), t.fields(), &t);
     resolveOrder();
 }
 
+SqliteStatement& Table::cachedStatement(const QString& sql)
+{
+    // Lookups repeat the same statement with other values: prepare it once.
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end()) {
+        if (m_statements.size() > 16)
+            m_statements.clear();
+        it = m_statements
+                 .emplace(sql,
+                          std::make_unique<SqliteStatement>(Engine::instance().db().handle(), sql))
+                 .first;
+    }
+    return *it->second;
+}
+
+void Table::doClose()
+{
+    m_statements.clear();
+}
+
 void Table::doRefresh()
 {
+    m_statements.clear();
     LoadedTable& t = Engine::instance().table(m_path);
     setSource(t.sqlName, QString(), t.fields(), &t);
     resolveOrder();
@@ -176,11 +198,12 @@ bool Table::findKey(const QVariantList& key)
            condition;
     sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
            QStringLiteral(" LIMIT 1");
-    SqliteStatement stmt(Engine::instance().db().handle(), sql);
+    SqliteStatement& stmt = cachedStatement(sql);
     bindParams(stmt, params);
-    if (!stmt.step())
-        return false;
-    return moveToRowid(stmt.int64(0));
+    const bool found = stmt.step();
+    const qint64 rowid = found ? stmt.int64(0) : 0;
+    stmt.reset();
+    return found && moveToRowid(rowid);
 }
 
 void Table::findNearest(const QVariantList& key)
@@ -197,9 +220,12 @@ void Table::findNearest(const QVariantList& key)
                condition;
     sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
            QStringLiteral(" LIMIT 1");
-    SqliteStatement stmt(Engine::instance().db().handle(), sql);
+    SqliteStatement& stmt = cachedStatement(sql);
     bindParams(stmt, params);
-    if (!stmt.step() || !moveToRowid(stmt.int64(0)))
+    const bool found = stmt.step();
+    const qint64 rowid = found ? stmt.int64(0) : 0;
+    stmt.reset();
+    if (!found || !moveToRowid(rowid))
         last();
 }
 

@@ -3,6 +3,8 @@
 #include "db/Dataset.h"
 
 #include <QPointer>
+#include <map>
+#include <memory>
 
 // A table file bound to a database (alias or directory) and a file name.
 // Orders by an index name or a field list; exact and nearest key lookups and
@@ -58,6 +60,7 @@ public:
 protected:
     void doOpen() override;
     void doRefresh() override;
+    void doClose() override;
     QString viewCondition(QVariantMap& params) const override;
     QStringList orderTerms() const override;
     bool writable() const override { return !m_readOnly; }
@@ -70,6 +73,7 @@ private:
                          const QString& prefix) const;
     void rebuildAndNotify();
     void applyMasterLink();
+    SqliteStatement& cachedStatement(const QString& sql);
 
     QString m_database;
     QString m_tableName;
@@ -85,4 +89,5 @@ private:
     QList<FieldDef> m_fieldDefs;
     QList<IndexDef> m_indexDefs;
     QString m_path;
+    std::map<QString, std::unique_ptr<SqliteStatement>> m_statements;
 };

@@ -136,8 +136,9 @@ bool parseValueData(const QString& data, RegValue& value)
             return false;
         QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
                                           bytes.size() / 2);
-        while (text.endsWith(QChar(0)))
-            text.chop(1);
+        if (text.endsWith(QChar(0)))
+            text.chop(1); // the terminating zero
+
         value = RegValue::fromString(text);
         value.type = type;
         return true;
@@ -335,7 +336,7 @@ RegDocument::Key& RegDocument::keyForWriting(const QString& key)
 {
     if (const Key* found = findKey(key))
         return const_cast<Key&>(*found);
-    m_keys.append(Key{normalizedKey(key), {}});
+    m_keys.append(Key{normalizedKey(key), {}, {}});
     return m_keys.last();
 }
 
@@ -360,10 +361,8 @@ const RegValue* RegDocument::value(const QString& key, const QString& name) cons
     const Key* k = findKey(key);
     if (!k)
         return nullptr;
-    for (const Entry& e : k->entries)
-        if (e.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &e.value;
-    return nullptr;
+    const qsizetype i = k->byName.value(name.toCaseFolded(), -1);
+    return i < 0 ? nullptr : &k->entries[i].value;
 }
 
 QStringList RegDocument::valueNames(const QString& key) const
@@ -378,21 +377,28 @@ QStringList RegDocument::valueNames(const QString& key) const
 void RegDocument::setValue(const QString& key, const QString& name, const RegValue& value)
 {
     Key& k = keyForWriting(key);
-    for (Entry& e : k.entries) {
-        if (e.name.compare(name, Qt::CaseInsensitive) == 0) {
-            e.value = value;
-            return;
-        }
+    const QString folded = name.toCaseFolded();
+    const qsizetype i = k.byName.value(folded, -1);
+    if (i >= 0) {
+        k.entries[i].value = value;
+        return;
     }
+    k.byName.insert(folded, k.entries.size());
     k.entries.append(Entry{name, value});
 }
 
 bool RegDocument::removeValue(const QString& key, const QString& name)
 {
-    const Key* k = findKey(key);
-    if (!k)
+    const Key* found = findKey(key);
+    if (!found)
         return false;
-    auto& entries = const_cast<Key*>(k)->entries;
-    return entries.removeIf(
-               [&](const Entry& e) { return e.name.compare(name, Qt::CaseInsensitive) == 0; }) > 0;
+    Key& k = const_cast<Key&>(*found);
+    const qsizetype i = k.byName.value(name.toCaseFolded(), -1);
+    if (i < 0)
+        return false;
+    k.entries.removeAt(i);
+    k.byName.clear();
+    for (qsizetype n = 0; n < k.entries.size(); ++n)
+        k.byName.insert(k.entries[n].name.toCaseFolded(), n);
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/core/RegValue.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,7 @@ private:
     {
         QString path;
         QList<Entry> entries;
+        QHash<QString, qsizetype> byName; // case-folded name -> index in entries
     };
 
     const Key* findKey(const QString& key) const;

@@ -44,7 +44,7 @@ bool TApp::readNumbers(const QString& name, int count, QList<int>& numbers)
     const QString text = value->isString() ? value->text : QString();
     int pos = 0;
     for (int i = 0; i < count; ++i)
-        numbers << NextToken(text, pos).toInt(nullptr, 10);
+        numbers << TokenToInt(NextToken(text, pos), 0);
     return true;
 }
 

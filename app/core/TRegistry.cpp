@@ -57,29 +57,29 @@ std::optional<RegValue> TRegistry::Value(Hive hive, const QString& key, const QS
     return std::nullopt;
 }
 
-RegValue TRegistry::typedValue(Hive hive, const QString& key, const QString& name, bool ok)
+RegValue TRegistry::typedValue(const std::optional<RegValue>& value, const QString& name,
+                               bool (*fits)(const RegValue&))
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    if (!v) {
+    if (!value) {
         throw ETalvekException(QStringLiteral("Hodnota „%1“ v registru neexistuje.").arg(name));
     }
-    if (!ok) {
+    if (!fits(*value)) {
         throw ETalvekException(
             QStringLiteral("Neplatný datový typ hodnoty „%1“ v registru.").arg(name));
     }
-    return *v;
+    return *value;
 }
 
 QString TRegistry::ReadString(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    return typedValue(hive, key, name, v && v->isString()).text;
+    return typedValue(Value(hive, key, name), name, [](const RegValue& v) { return v.isString(); })
+        .text;
 }
 
 qint32 TRegistry::ReadInteger(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    return qint32(typedValue(hive, key, name, v && v->type == RegValue::DWord).dword);
+    const auto isDWord = [](const RegValue& v) { return v.type == RegValue::DWord; };
+    return qint32(typedValue(Value(hive, key, name), name, isDWord).dword);
 }
 
 bool TRegistry::ReadBool(Hive hive, const QString& key, const QString& name)
@@ -89,9 +89,10 @@ bool TRegistry::ReadBool(Hive hive, const QString& key, const QString& name)
 
 double TRegistry::ReadFloat(Hive hive, const QString& key, const QString& name)
 {
-    const std::optional<RegValue> v = Value(hive, key, name);
-    const bool ok = v && v->type == RegValue::Binary && v->bytes.size() == sizeof(double);
-    const QByteArray bytes = typedValue(hive, key, name, ok).bytes;
+    const auto isDouble = [](const RegValue& v) {
+        return v.type == RegValue::Binary && v.bytes.size() == qsizetype(sizeof(double));
+    };
+    const QByteArray bytes = typedValue(Value(hive, key, name), name, isDouble).bytes;
     const quint64 bits = qFromLittleEndian<quint64>(bytes.constData());
     double result;
     std::memcpy(&result, &bits, sizeof result);

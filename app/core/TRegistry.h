@@ -55,7 +55,8 @@ public:
 private:
     RegHiveFile& file(Hive hive);
     static QString fullKey(Hive hive, const QString& key);
-    RegValue typedValue(Hive hive, const QString& key, const QString& name, bool ok);
+    static RegValue typedValue(const std::optional<RegValue>& value, const QString& name,
+                               bool (*fits)(const RegValue&));
 
     RegHiveFile m_user;
     RegHiveFile m_machine;

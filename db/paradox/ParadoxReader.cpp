@@ -12,12 +12,15 @@ namespace {
 QByteArray readWholeFile(const QString& path, const QString& what)
 {
     QFile file(path);
+    if (!file.exists())
+        throw ETalvekException(
+            QStringLiteral("%1 \"%2\" neexistuje.").arg(what, QDir::toNativeSeparators(path)));
     if (!file.open(QIODevice::ReadOnly))
-        throw ETalvekException(QStringLiteral("%1 \"%2\" nelze otevřít: %3")
+        throw ETalvekException(QStringLiteral("Soubor \"%2\" (%1) nelze otevřít: %3")
                                    .arg(what, QDir::toNativeSeparators(path), file.errorString()));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw ETalvekException(QStringLiteral("%1 \"%2\" nelze přečíst: %3")
+        throw ETalvekException(QStringLiteral("Soubor \"%2\" (%1) nelze přečíst: %3")
                                    .arg(what, QDir::toNativeSeparators(path), file.errorString()));
     return bytes;
 }
@@ -47,7 +50,7 @@ ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& opti
     const QFileInfo info(path);
     const QString resolved = ParadoxFiles::resolveCaseInsensitive(info.path(), info.fileName());
     const QString dbPath = resolved.isEmpty() ? path : resolved;
-    QByteArray db = readWholeFile(dbPath, QStringLiteral("Tabulku"));
+    QByteArray db = readWholeFile(dbPath, QStringLiteral("Tabulka"));
     QByteArray mb;
     QByteArray px;
     bool hasMb = false;

@@ -39,17 +39,72 @@ void ParadoxRecordEncoder::encode(const QVariantList& row, char* out)
         encodeValue(i, row[i], out + m_offsets[size_t(i)]);
 }
 
+namespace {
+// Direct access to the common value types; QVariant's general conversion is
+// several times slower and the writer encodes millions of values.
+bool directInteger(const QVariant& value, qint64* out)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+        *out = *static_cast<const int*>(value.constData());
+        return true;
+    case QMetaType::LongLong:
+        *out = *static_cast<const qlonglong*>(value.constData());
+        return true;
+    case QMetaType::Short:
+        *out = *static_cast<const short*>(value.constData());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool directDouble(const QVariant& value, double* out)
+{
+    switch (value.typeId()) {
+    case QMetaType::Double:
+        *out = *static_cast<const double*>(value.constData());
+        return true;
+    case QMetaType::Int:
+        *out = *static_cast<const int*>(value.constData());
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isBlankValue(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return true;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Double:
+    case QMetaType::Bool:
+        return false;
+    case QMetaType::QString:
+        return static_cast<const QString*>(value.constData())->isNull();
+    default:
+        return value.isNull();
+    }
+}
+} // namespace
+
 void ParadoxRecordEncoder::encodeValue(int field, const QVariant& value, char* out)
 {
     const ParadoxFieldType type = m_fields[field].type;
-    if (!value.isValid() || value.isNull()) {
+    if (isBlankValue(value)) {
         if (type == ParadoxFieldType::AutoIncrement)
             encodeInteger(field, QVariant(qint64(m_autoIncrement) + 1), out);
         return; // blank: zero bytes
     }
     switch (type) {
     case ParadoxFieldType::Alpha:
-        encodeText(field, value.toString(), out);
+        if (value.typeId() == QMetaType::QString)
+            encodeText(field, *static_cast<const QString*>(value.constData()), out);
+        else
+            encodeText(field, value.toString(), out);
         break;
     case ParadoxFieldType::Short:
     case ParadoxFieldType::Long:
@@ -64,7 +119,7 @@ void ParadoxRecordEncoder::encodeValue(int field, const QVariant& value, char* o
         encodeBcd(field, value, out);
         break;
     case ParadoxFieldType::Logical:
-        out[0] = char(value.toBool() ? 0x81 : 0x80);
+        out[0] = char(logicalValue(field, value) ? 0x81 : 0x80);
         break;
     case ParadoxFieldType::Date: {
         const QDate date = value.toDate();
@@ -108,6 +163,19 @@ void ParadoxRecordEncoder::encodeValue(int field, const QVariant& value, char* o
     }
 }
 
+bool ParadoxRecordEncoder::logicalValue(int field, const QVariant& value) const
+{
+    if (value.typeId() != QMetaType::QString)
+        return value.toBool();
+    // Text: the program's own 'T'/'F' and the usual spellings; nothing else.
+    const QString text = value.toString().trimmed().toLower();
+    if (text == QLatin1String("t") || text == QLatin1String("true") || text == QLatin1String("1"))
+        return true;
+    if (text == QLatin1String("f") || text == QLatin1String("false") || text == QLatin1String("0"))
+        return false;
+    failValue(field, value, QStringLiteral("není to logická hodnota"));
+}
+
 void ParadoxRecordEncoder::encodeText(int field, const QString& text, char* out)
 {
     qsizetype bad = 0;
@@ -126,10 +194,13 @@ void ParadoxRecordEncoder::encodeText(int field, const QString& text, char* out)
 
 void ParadoxRecordEncoder::encodeInteger(int field, const QVariant& value, char* out)
 {
-    bool ok = false;
-    const qint64 v = value.toLongLong(&ok);
-    if (!ok)
-        failValue(field, value, QStringLiteral("není to celé číslo"));
+    qint64 v = 0;
+    if (!directInteger(value, &v)) {
+        bool ok = false;
+        v = value.toLongLong(&ok);
+        if (!ok)
+            failValue(field, value, QStringLiteral("není to celé číslo"));
+    }
     const ParadoxFieldType type = m_fields[field].type;
     const int size = type == ParadoxFieldType::Short ? 2 : 4;
     // The lowest value of each width encodes as all zeros, i.e. as a blank.
@@ -143,8 +214,10 @@ void ParadoxRecordEncoder::encodeInteger(int field, const QVariant& value, char*
 
 void ParadoxRecordEncoder::encodeNumber(int field, const QVariant& value, char* out)
 {
-    bool ok = false;
-    const double d = value.toDouble(&ok);
+    double d = 0;
+    bool ok = directDouble(value, &d);
+    if (!ok)
+        d = value.toDouble(&ok);
     if (!ok || !std::isfinite(d))
         failValue(field, value, QStringLiteral("není to konečné číslo"));
     encodeDouble(out, d);

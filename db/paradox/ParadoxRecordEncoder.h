@@ -25,13 +25,14 @@ public:
 private:
     void encodeValue(int field, const QVariant& value, char* out);
     void encodeText(int field, const QString& text, char* out);
+    bool logicalValue(int field, const QVariant& value) const;
     void encodeInteger(int field, const QVariant& value, char* out);
     void encodeNumber(int field, const QVariant& value, char* out);
     void encodeBcd(int field, const QVariant& value, char* out);
     void encodeBlob(int field, const QVariant& value, char* out);
     [[noreturn]] void failValue(int field, const QVariant& value, const QString& problem) const;
 
-    QList<ParadoxField> m_fields;
+    const QList<ParadoxField> m_fields;
     std::vector<int> m_offsets;
     int m_recordSize = 0;
     const CodePage& m_codePage;

@@ -138,9 +138,10 @@ QByteArray ParadoxTableImage::header(int fileType, int headerSize) const
     return bytes;
 }
 
-QByteArray ParadoxTableImage::dataFile(const char* records, qint64 count,
+QByteArray ParadoxTableImage::dataFile(const std::vector<const char*>& records,
                                        qint32 autoIncrement) const
 {
+    const qint64 count = qint64(records.size());
     const int headerSize = roundUp(dataHeaderSize(), 2048);
     const int perBlock = recordsPerBlock();
     const int blocks = int((count + perBlock - 1) / perBlock);
@@ -159,14 +160,16 @@ QByteArray ParadoxTableImage::dataFile(const char* records, qint64 count,
         const int inBlock = int(std::min<qint64>(perBlock, count - first));
         char* block = h + headerSize + qint64(b) * m_blockSize;
         fillBlockHeader(block, b + 1 < blocks ? b + 2 : 0, b, inBlock, m_recordSize);
-        std::memcpy(block + BlockHeaderSize, records + first * m_recordSize,
-                    size_t(inBlock) * size_t(m_recordSize));
+        char* out = block + BlockHeaderSize;
+        for (int i = 0; i < inBlock; ++i, out += m_recordSize)
+            std::memcpy(out, records[size_t(first + i)], size_t(m_recordSize));
     }
     return file;
 }
 
-QByteArray ParadoxTableImage::primaryIndexFile(const char* records, qint64 count) const
+QByteArray ParadoxTableImage::primaryIndexFile(const std::vector<const char*>& records) const
 {
+    const qint64 count = qint64(records.size());
     const int entrySize = keySize() + 6;
     const int perIndexBlock = (m_blockSize - BlockHeaderSize) / entrySize;
     const int perBlock = recordsPerBlock();
@@ -180,7 +183,7 @@ QByteArray ParadoxTableImage::primaryIndexFile(const char* records, qint64 count
     std::vector<Entry> level;
     for (qint64 first = 0, b = 1; first < count; first += perBlock, ++b)
         level.push_back(
-            {records + first * m_recordSize, int(b), std::min<qint64>(perBlock, count - first)});
+            {records[size_t(first)], int(b), std::min<qint64>(perBlock, count - first)});
     const qint64 leafEntries = qint64(level.size());
     QByteArray blocks;
     int blockCount = 0;

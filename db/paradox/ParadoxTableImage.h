@@ -14,9 +14,10 @@ public:
     ParadoxTableImage(const QList<ParadoxField>& fields, int keyFieldCount, int recordSize,
                       QString tableName);
 
-    // `records` holds `count` records of recordSize() bytes in final order.
-    QByteArray dataFile(const char* records, qint64 count, qint32 autoIncrement) const;
-    QByteArray primaryIndexFile(const char* records, qint64 count) const;
+    // `records` points to the encoded records (recordSize() bytes each) in
+    // their final order.
+    QByteArray dataFile(const std::vector<const char*>& records, qint32 autoIncrement) const;
+    QByteArray primaryIndexFile(const std::vector<const char*>& records) const;
     int blockSize() const { return m_blockSize; }
     int recordsPerBlock() const { return (m_blockSize - 6) / m_recordSize; }
 

@@ -78,11 +78,19 @@ struct ParadoxWriter::Private
     int keySize = 0;
     ParadoxBlobStore blobs;
     std::unique_ptr<ParadoxRecordEncoder> encoder;
-    std::vector<char> records;
+    // Encoded records in chunks, so that growing never copies them.
+    static constexpr qint64 ChunkRecords = 8192;
+    std::vector<std::unique_ptr<char[]>> chunks;
     qint64 rowCount = 0;
 
-    std::vector<qint64> sortedOrder() const;
-    std::vector<char> recordsInKeyOrder() const;
+    char* record(qint64 index) const
+    {
+        return chunks[size_t(index / ChunkRecords)].get() +
+               size_t(index % ChunkRecords) * size_t(encoder->recordSize());
+    }
+
+    std::vector<const char*> recordPointers() const;
+    std::vector<const char*> recordsInKeyOrder() const;
 };
 
 ParadoxWriter::ParadoxWriter(const QString& path, const QList<ParadoxField>& fields,
@@ -106,12 +114,13 @@ ParadoxWriter::~ParadoxWriter() = default;
 void ParadoxWriter::addRow(const QVariantList& row)
 {
     const size_t size = size_t(d->encoder->recordSize());
-    const size_t start = d->records.size();
-    d->records.resize(start + size, '\0');
+    if (d->rowCount % Private::ChunkRecords == 0)
+        d->chunks.emplace_back(new char[size_t(Private::ChunkRecords) * size]());
+    char* out = d->record(d->rowCount);
     try {
-        d->encoder->encode(row, d->records.data() + start);
+        d->encoder->encode(row, out);
     } catch (...) {
-        d->records.resize(start);
+        std::memset(out, 0, size);
         throw;
     }
     ++d->rowCount;
@@ -122,32 +131,49 @@ qint64 ParadoxWriter::rowCount() const
     return d->rowCount;
 }
 
-std::vector<qint64> ParadoxWriter::Private::sortedOrder() const
+std::vector<const char*> ParadoxWriter::Private::recordPointers() const
 {
-    std::vector<qint64> order(static_cast<size_t>(rowCount));
-    std::iota(order.begin(), order.end(), 0);
-    const char* base = records.data();
-    const size_t size = size_t(encoder->recordSize());
-    // Encoded keys compare bytewise in key order (sign-flipped big endian
-    // numbers, text in code page 1250 byte order, blanks first).
-    std::stable_sort(order.begin(), order.end(), [&](qint64 a, qint64 b) {
-        return std::memcmp(base + size_t(a) * size, base + size_t(b) * size, size_t(keySize)) < 0;
-    });
-    return order;
+    std::vector<const char*> pointers(static_cast<size_t>(rowCount));
+    for (size_t i = 0; i < pointers.size(); ++i)
+        pointers[i] = record(qint64(i));
+    return pointers;
 }
 
-std::vector<char> ParadoxWriter::Private::recordsInKeyOrder() const
+std::vector<const char*> ParadoxWriter::Private::recordsInKeyOrder() const
 {
-    const std::vector<qint64> order = sortedOrder();
-    const size_t size = size_t(encoder->recordSize());
-    std::vector<char> sorted(records.size());
-    for (size_t i = 0; i < order.size(); ++i) {
-        const char* record = records.data() + size_t(order[i]) * size;
-        if (i > 0 && std::memcmp(sorted.data() + (i - 1) * size, record, size_t(keySize)) == 0)
+    // Encoded keys compare bytewise in key order (sign-flipped big-endian
+    // numbers, text in code page 1250 byte order, blanks first). The first
+    // eight key bytes are compared as one integer.
+    struct Entry
+    {
+        quint64 prefix;
+        const char* record;
+    };
+    const size_t prefixSize = std::min<size_t>(8, size_t(keySize));
+    const size_t restSize = size_t(keySize) - prefixSize;
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<size_t>(rowCount));
+    for (const char* record : recordPointers()) {
+        quint64 prefix = 0;
+        for (size_t i = 0; i < 8; ++i)
+            prefix = (prefix << 8) | (i < prefixSize ? quint8(record[i]) : 0);
+        entries.push_back({prefix, record});
+    }
+    const auto less = [&](const Entry& a, const Entry& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        return std::memcmp(a.record + prefixSize, b.record + prefixSize, restSize) < 0;
+    };
+    if (!std::is_sorted(entries.begin(), entries.end(), less))
+        std::sort(entries.begin(), entries.end(), less);
+    std::vector<const char*> sorted;
+    sorted.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (i > 0 && !less(entries[i - 1], entries[i]))
             throw ETalvekException(
                 QStringLiteral("Tabulku \"%1\" nelze uložit: dva záznamy mají stejný klíč.")
                     .arg(QDir::toNativeSeparators(path)));
-        std::memcpy(sorted.data() + i * size, record, size);
+        sorted.push_back(entries[i].record);
     }
     return sorted;
 }
@@ -167,10 +193,7 @@ void ParadoxWriter::commit()
     const QString pxPath = existingOrNew(dir, base + (lowerCase ? ".px" : ".PX"));
 
     const bool keyed = d->keyFieldCount > 0;
-    std::vector<char> sorted;
-    if (keyed)
-        sorted = d->recordsInKeyOrder();
-    const char* records = keyed ? sorted.data() : d->records.data();
+    const std::vector<const char*> records = keyed ? d->recordsInKeyOrder() : d->recordPointers();
 
     ParadoxTableImage image(d->fields, d->keyFieldCount, d->encoder->recordSize(), dbPath);
     image.chooseBlockSize(d->rowCount);
@@ -180,10 +203,10 @@ void ParadoxWriter::commit()
     else if (QFileInfo::exists(mbPath))
         files.removeAfterCommit(mbPath);
     if (keyed)
-        files.write(pxPath, image.primaryIndexFile(records, d->rowCount));
+        files.write(pxPath, image.primaryIndexFile(records));
     else if (QFileInfo::exists(pxPath))
         files.removeAfterCommit(pxPath);
-    files.write(dbPath, image.dataFile(records, d->rowCount, d->encoder->highestAutoIncrement()));
+    files.write(dbPath, image.dataFile(records, d->encoder->highestAutoIncrement()));
     files.commit();
 }
 

@@ -47,6 +47,7 @@ private slots:
     void commandLineSwitches_data();
     void commandLineSwitches();
     void singleInstanceLock();
+    void machineConfigScript();
     void executableEndsAtOnce_data();
     void executableEndsAtOnce();
 
@@ -264,6 +265,40 @@ void TestStartup::singleInstanceLock()
     }
     TSingleInstance afterExit(path);
     QVERIFY(afterExit.Acquire());
+}
+
+void TestStartup::machineConfigScript()
+{
+    const QString script = QStringLiteral(ORV_SOURCE_DIR) + "/scripts/write-machine-config.sh";
+    const auto run = [&](const QStringList& args, const QString& name) {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORV_USER_NAME", name);
+        env.insert("ORV_COMPANY", "Úřad \\ \"Sever\"");
+        process.setProcessEnvironment(env);
+        process.start("bash", QStringList{script} + args);
+        return process.waitForFinished(10000) && process.exitCode() == 0;
+    };
+    // Build tree: BUILD_DIR/etc/machine.reg, which StartupCheck then reads.
+    const QString build = m_dir->filePath("build");
+    QVERIFY(run({build}, "Jan Novák"));
+    TRegistry machine(m_dir->filePath("u.reg"), build + "/etc/machine.reg");
+    QVERIFY(machine.TakeProblems().isEmpty());
+    QVERIFY(machine.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QCOMPARE(machine.ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jan Novák"));
+    QCOMPARE(machine.ReadString(HKLM, RegistryKeys::Install, "Company"),
+             QString("Úřad \\ \"Sever\""));
+    // A second run from the build tree keeps the file (and its consumed mark).
+    machine.DeleteValue(HKLM, RegistryKeys::Install, "FirstRun");
+    QVERIFY(run({build}, "Jiný"));
+    TRegistry again(m_dir->filePath("u.reg"), build + "/etc/machine.reg");
+    QVERIFY(!again.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QCOMPARE(again.ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jan Novák"));
+    // An installation always writes a fresh file.
+    QVERIFY(run({"--into", m_dir->filePath("prefix/etc/ORV")}, "Instalace"));
+    TRegistry installed(m_dir->filePath("u.reg"), m_dir->filePath("prefix/etc/ORV/machine.reg"));
+    QVERIFY(installed.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QVERIFY(!run({}, "x"));
 }
 
 void TestStartup::executableEndsAtOnce_data()

@@ -325,7 +325,7 @@ void TestParadoxWriter::blanksAndDefaults()
     const QList<QVariantList> rows = {
         {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
         {QString(), 0, 0.0, false, QDate(), QString(), 7},
-        {"", -32767, -0.0, true, QDate(1, 1, 1), "x", QVariant()}};
+        {"", -32767, -0.0, "T", QDate(1, 1, 1), "x", QVariant()}};
     ParadoxWriter::writeTable(dir.filePath("B.DB"), fields, 0, rows);
     const ParadoxReader reader(dir.filePath("B.DB"));
     QCOMPARE(reader.header().fields[5].size, 11); // default memo leader of one byte
@@ -412,6 +412,8 @@ void TestParadoxWriter::badValuesAreRejectedAndOldTableKept_data()
                          << "číslo";
     QTest::newRow("duplicate key")
         << ParadoxField{"K", ParadoxFieldType::Long, 0} << QVariantList{4, 4} << "klíč";
+    QTest::newRow("logical text") << ParadoxField{"L", ParadoxFieldType::Logical, 0}
+                                  << QVariantList{"možná"} << "logická";
     QTest::newRow("bytes too long") << ParadoxField{"B", ParadoxFieldType::Bytes, 2}
                                     << QVariantList{QByteArray("abc")} << "bajtů";
 }

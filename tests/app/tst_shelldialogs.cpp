@@ -1,0 +1,287 @@
+// Dialog placement, the folder dialog and the about box.
+#include "app/DialogPos.h"
+#include "app/TAboutBox.h"
+#include "app/TFolderBrowseWindow.h"
+#include "app/TFolderDialog.h"
+#include "app/core/RegistryKeys.h"
+#include "app/core/SystemMemory.h"
+#include "app/core/TApp.h"
+#include "app/core/TInstallInfo.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+void onNextModal(const std::function<void(QWidget*)>& handle)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handle(modal);
+        }
+    });
+    timer->start();
+}
+} // namespace
+
+class TestShellDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void restoreAndSaveDialogPos();
+    void centerDialogOverAnchor();
+    void centerDialogOnScreenAndPullBack();
+    void folderDialogDefaults();
+    void browseWindowSelection();
+    void browseWindowFilesAndRoot();
+    void folderDialogExecute();
+    void folderDialogCustomButton();
+    void memoryText();
+    void aboutBoxLabelsAndPosition();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::shared_ptr<TRegistry> m_registry;
+    std::shared_ptr<TApp> m_app;
+};
+
+void TestShellDialogs::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_registry =
+        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
+    m_app = std::make_shared<TApp>(m_registry, m_dir->path());
+}
+
+void TestShellDialogs::restoreAndSaveDialogPos()
+{
+    QDialog dialog;
+    dialog.setObjectName("ParcDialog");
+    dialog.move(33, 44);
+    RestoreDialogPos(*m_app, &dialog);
+    QCOMPARE(dialog.pos(), QPoint(33, 44));
+    m_registry->WriteString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog",
+                            "120;80");
+    RestoreDialogPos(*m_app, &dialog);
+    QCOMPARE(dialog.pos(), QPoint(120, 80));
+    dialog.move(7, 9);
+    SaveDialogPos(*m_app, &dialog);
+    QCOMPARE(
+        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
+        QString("7,9"));
+}
+
+void TestShellDialogs::centerDialogOverAnchor()
+{
+    QWidget anchorWindow;
+    anchorWindow.setGeometry(100, 100, 301, 201);
+    QDialog form;
+    form.setObjectName("Form");
+    form.resize(100, 50);
+    CenterDialog(*m_app, &anchorWindow, &form);
+    const QPoint anchorPos = anchorWindow.mapToGlobal(QPoint(0, 0));
+    // Halves rounded towards zero: (301 - 100) / 2 = 100, (201 - 50) / 2 = 75.
+    QCOMPARE(form.pos(), anchorPos + QPoint(100, 75));
+
+    // An anchor smaller than the form: negative halves round towards zero too.
+    QWidget small;
+    small.setGeometry(300, 300, 21, 21);
+    CenterDialog(*m_app, &small, &form);
+    QCOMPARE(form.pos(), small.mapToGlobal(QPoint(0, 0)) + QPoint(-39, -14));
+}
+
+void TestShellDialogs::centerDialogOnScreenAndPullBack()
+{
+    QDialog form;
+    form.setObjectName("Form");
+    form.resize(200, 100);
+    const QRect screen = form.screen()->geometry();
+    CenterDialog(*m_app, nullptr, &form);
+    QCOMPARE(form.pos(),
+             screen.topLeft() + QPoint((screen.width() - 200) / 2, (screen.height() - 100) / 2));
+    // A stored position past the right and bottom edges is pulled back.
+    m_app->WriteDialogPos("Form", screen.right() + 50, screen.bottom() - 10);
+    CenterDialog(*m_app, nullptr, &form);
+    QCOMPARE(form.pos(), screen.topLeft() + QPoint(screen.width() - 200, screen.height() - 100));
+    // Negative positions become the screen's edge.
+    m_app->WriteDialogPos("Form", -40, -5);
+    CenterDialog(*m_app, nullptr, &form);
+    QCOMPARE(form.pos(), screen.topLeft());
+    // An anchor near the right edge of the screen.
+    QWidget anchor;
+    anchor.setGeometry(screen.right() - 20, 10, 40, 40);
+    CenterDialog(*m_app, &anchor, &form);
+    QCOMPARE(form.x(), screen.x() + screen.width() - 200);
+}
+
+void TestShellDialogs::folderDialogDefaults()
+{
+    TFolderDialog dialog;
+    QCOMPARE(dialog.Title(), QString("Browse for Folder"));
+    QVERIFY(dialog.Ctl3D());
+    QVERIFY(dialog.Directory().isEmpty());
+    QVERIFY(dialog.Text().isEmpty());
+    QCOMPARE(dialog.RootFolder(), TFolderDialog::sfoDesktopExpanded);
+    QCOMPARE(dialog.Options(),
+             (TFolderDialog::TFolderDialogOptions{
+                 TFolderDialog::bfFileSysDirsOnly, TFolderDialog::bfStatusText,
+                 TFolderDialog::bfShowPathInStatusArea, TFolderDialog::bfSyncCustomButton,
+                 TFolderDialog::bfAlignCustomButton, TFolderDialog::bfParentCenter}));
+    QCOMPARE(TFolderDialog::RootPath(TFolderDialog::sfoDesktopExpanded), QDir::rootPath());
+    QCOMPARE(TFolderDialog::RootPath(TFolderDialog::sfoMyComputer), QDir::rootPath());
+    QVERIFY(QFileInfo(TFolderDialog::RootPath(TFolderDialog::sfoPersonal)).isDir());
+}
+
+void TestShellDialogs::browseWindowSelection()
+{
+    const QString target = m_dir->filePath("a/b");
+    QDir().mkpath(target);
+    TFolderBrowseWindow::Setup setup;
+    setup.Title = "Vyhledání adresáře";
+    setup.Prompt = "Zadejte adresář pro alias";
+    setup.RootPath = QDir::rootPath();
+    setup.Directory = target + "/";
+    TFolderBrowseWindow window(setup, nullptr);
+    QCOMPARE(window.windowTitle(), QString("Vyhledání adresáře"));
+    QCOMPARE(window.SelectedPath(), target);
+    QCOMPARE(window.SelectedDisplayName(), QString("b"));
+    QCOMPARE(window.StatusText(), target);
+    QVERIFY(window.CanAccept());
+
+    QSignalSpy changed(&window, &TFolderBrowseWindow::SelectionChanged);
+    QVERIFY(window.SelectPath(m_dir->filePath("a")));
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed[0][0].toString(), m_dir->filePath("a"));
+    QCOMPARE(window.StatusText(), m_dir->filePath("a"));
+
+    // A directory that no longer exists: nothing is selected, OK is off.
+    setup.Directory = m_dir->filePath("gone");
+    TFolderBrowseWindow missing(setup, nullptr);
+    QCOMPARE(missing.SelectedPath(), QString());
+    QVERIFY(!missing.CanAccept());
+    QVERIFY(!missing.findChild<QPushButton*>("OKBtn")->isEnabled());
+}
+
+void TestShellDialogs::browseWindowFilesAndRoot()
+{
+    QDir().mkpath(m_dir->filePath("root/sub"));
+    QFile file(m_dir->filePath("root/sub/x.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    TFolderBrowseWindow::Setup setup;
+    setup.RootPath = m_dir->filePath("root");
+    setup.IncludeFiles = true;
+    setup.DirsOnly = true;
+    TFolderBrowseWindow window(setup, nullptr);
+    QVERIFY(window.SelectPath(file.fileName()));
+    QVERIFY(!window.CanAccept()); // a file is not a folder
+    setup.DirsOnly = false;
+    TFolderBrowseWindow filesToo(setup, nullptr);
+    QVERIFY(filesToo.SelectPath(file.fileName()));
+    QVERIFY(filesToo.CanAccept());
+    // Nothing outside the root can be selected.
+    QVERIFY(!filesToo.SelectPath(m_dir->path()));
+    QCOMPARE(filesToo.SelectedPath(), file.fileName());
+}
+
+void TestShellDialogs::folderDialogExecute()
+{
+    const QString target = m_dir->filePath("chosen");
+    QDir().mkpath(target);
+    QWidget owner;
+    TFolderDialog dialog(&owner);
+    dialog.SetTitle("Vyhledání adresáře");
+    dialog.SetText("Zadejte adresář pro alias");
+    dialog.SetDirectory(m_dir->path());
+    QSignalSpy shown(&dialog, &TFolderDialog::OnShow);
+    QSignalSpy closed(&dialog, &TFolderDialog::OnClose);
+    QSignalSpy changed(&dialog, &TFolderDialog::OnChange);
+    QString prompt;
+    onNextModal([&](QWidget* modal) {
+        auto* window = qobject_cast<TFolderBrowseWindow*>(modal);
+        QVERIFY(window);
+        QCOMPARE(window->parentWidget(), &owner);
+        prompt = window->findChild<QLabel*>("PromptLabel")->text();
+        window->SelectPath(target);
+        window->accept();
+    });
+    QVERIFY(dialog.Execute());
+    QCOMPARE(dialog.Directory(), target);
+    QCOMPARE(dialog.DisplayName(), QString("chosen"));
+    QCOMPARE(prompt, QString("Zadejte adresář pro alias"));
+    QCOMPARE(closed.size(), 1);
+    QVERIFY(changed.size() >= 1);
+    QTRY_COMPARE(shown.size(), 1);
+
+    onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+    QVERIFY(!dialog.Execute());
+    QCOMPARE(dialog.Directory(), QString());
+}
+
+void TestShellDialogs::folderDialogCustomButton()
+{
+    QPushButton button("Nový adresář");
+    TFolderDialog dialog;
+    dialog.SetCustomButton(&button);
+    bool placed = false;
+    onNextModal([&](QWidget* modal) {
+        placed = button.window() == modal;
+        static_cast<QDialog*>(modal)->reject();
+    });
+    QVERIFY(!dialog.Execute());
+    QVERIFY(placed);
+    QCOMPARE(button.parent(), nullptr); // handed back, not destroyed with the window
+}
+
+void TestShellDialogs::memoryText()
+{
+    QCOMPARE(PhysicalMemoryText(256ull * 1024 * 1024), QString("262144 kB"));
+    QCOMPARE(PhysicalMemoryText(1023), QString("0 kB"));
+    QCOMPARE(PhysicalMemoryText(64ull << 40), QString("68719476736 kB"));
+    QVERIFY(PhysicalMemoryBytes() > 0);
+}
+
+void TestShellDialogs::aboutBoxLabelsAndPosition()
+{
+    TInstallInfo::Set(QString(), QString());
+    QPoint left;
+    {
+        TAboutBox box(m_app);
+        box.show();
+        QCOMPARE(box.windowTitle(), QString("Co je ORV"));
+        QCOMPARE(box.ProductNameText(), QString("ORV"));
+        QCOMPARE(box.VersionText(), QString("Verze ") + ORV_VERSION_STRING);
+        QCOMPARE(box.UserNameText(), QString());
+        QCOMPARE(box.CompanyText(), QString());
+        QCOMPARE(box.MemText(), PhysicalMemoryText(PhysicalMemoryBytes()));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        box.move(61, 47);
+        left = box.pos();
+        box.accept();
+    }
+    int x = 0;
+    int y = 0;
+    QVERIFY(m_app->ReadDialogPos("AboutBox", x, y));
+    QCOMPARE(QPoint(x, y), left);
+    TInstallInfo::Set("Jan Novák", "Katastrální úřad Kladno");
+    TAboutBox again(m_app);
+    again.show();
+    QCOMPARE(again.pos(), left);
+    QCOMPARE(again.UserNameText(), QString("Jan Novák"));
+    QCOMPARE(again.CompanyText(), QString("Katastrální úřad Kladno"));
+    again.accept();
+    TInstallInfo::Set(QString(), QString());
+}
+
+QTEST_MAIN(TestShellDialogs)
+#include "tst_shelldialogs.moc"

@@ -1,0 +1,370 @@
+#include "common/TestSupport.h"
+#include "data/CadastralTables.h"
+#include "data/DemoDistrictGenerator.h"
+#include "data/ParcelNumber.h"
+#include "db/Query.h"
+#include "db/paradox/ParadoxTable.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A whole table read into memory, columns addressed by name.
+struct Table
+{
+    explicit Table(const QString& path) : reader(path), rows(reader.readAll()) {}
+    int col(const char* name) const
+    {
+        const int index = reader.fieldIndex(QString::fromLatin1(name));
+        if (index < 0)
+            qFatal("missing field %s in %s", name, qPrintable(reader.path()));
+        return index;
+    }
+    qint64 i(const QVariantList& row, const char* name) const
+    {
+        return qRound64(row[col(name)].toDouble());
+    }
+    QString s(const QVariantList& row, const char* name) const { return row[col(name)].toString(); }
+
+    ParadoxReader reader;
+    QList<QVariantList> rows;
+};
+
+QString fileDigest(const QString& dir)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+    QStringList files;
+    while (it.hasNext())
+        files.append(it.next());
+    files.sort();
+    for (const QString& f : files) {
+        QFile file(f);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        hash.addData(QDir(dir).relativeFilePath(f).toUtf8());
+        hash.addData(file.readAll());
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+using CadastralTables::PerAreaTable;
+
+} // namespace
+
+class TestDemoDistrict : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    QString m_district;
+    DemoDistrictGenerator::Summary m_summary;
+    QString path(const QString& file) const { return m_district + QLatin1Char('/') + file; }
+    QString codeTable(const QString& file) const { return path("WorkDB/" + file); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_district = m_dir.filePath("okres");
+        m_summary = DemoDistrictGenerator({}).generate(m_district);
+        QCOMPARE(m_summary.areas, 3);
+    }
+
+    // Every generated table has the field names and types of the real
+    // district's table of the same name, so the program reads both alike.
+    void tablesHaveTheRealLayout_data()
+    {
+        QTest::addColumn<QString>("generated");
+        QTest::addColumn<QString>("real");
+        const QString real = TestSupport::realDistrictDir() + '/';
+        for (const char* prefix : {"NYSPA", "NYSUV", "NYSVL", "NYSTX", "NYSBO"})
+            QTest::newRow(prefix) << PerAreaTable(prefix, "002")
+                                  << real + PerAreaTable(prefix, "001");
+        QTest::newRow("NYSOBORG") << "NYSOBORG.DB" << real + "NYSOBORG.DB";
+        QTest::newRow("NYSKATAL") << "NYSKATAL.DB" << real + "NYSKATAL.DB";
+        for (const char* code :
+             {"PARSKUP", "KVALVYM1", "DRUHPOZ", "NIXVYUZ", "OCHRNEM1", "OCHRNEM2", "OCHRNEM3",
+              "VLAVZT", "CHARUV", "SEKTOR", "NIXDTEXT", "NIXLIST"}) {
+            const QString file = QString::fromLatin1(code) + ".DB";
+            QTest::newRow(code) << "WorkDB/" + file << TestSupport::realWorkDbDir() + '/' + file;
+        }
+    }
+    void tablesHaveTheRealLayout()
+    {
+        QFETCH(QString, generated);
+        QFETCH(QString, real);
+        const ParadoxReader ours(path(generated));
+        const ParadoxReader theirs(real);
+        QCOMPARE(ours.header().fields, theirs.header().fields);
+        QCOMPARE(ours.header().keyFieldCount, theirs.header().keyFieldCount);
+        QCOMPARE(ours.header().codePage, 1250);
+        QVERIFY(ours.header().recordCount > 0);
+    }
+
+    void catalogueDescribesDistrictMunicipalitiesAndAreas()
+    {
+        const Table katal(path("NYSKATAL.DB"));
+        int districts = 0, municipalities = 0;
+        QStringList suffixes;
+        for (const QVariantList& row : katal.rows) {
+            const QString katuz = katal.s(row, "KATUZ"), porcis = katal.s(row, "PORCIS");
+            QCOMPARE(katal.s(row, "IDENTCIS").size(), 6);
+            if (porcis == "000" && katuz == "00000") {
+                ++districts;
+            } else if (porcis == "000") {
+                ++municipalities;
+                QVERIFY(katuz.endsWith("00"));
+            } else {
+                suffixes.append(porcis);
+                QVERIFY(!katuz.endsWith("00"));
+            }
+        }
+        QCOMPARE(districts, 1);
+        QCOMPARE(municipalities, m_summary.municipalities);
+        suffixes.sort();
+        QCOMPARE(suffixes, (QStringList{"001", "002", "003"}));
+        for (const QString& suffix : suffixes)
+            for (const char* prefix : {"NYSPA", "NYSUV", "NYSVL", "NYSTX", "NYSBO", "ORVTX"})
+                QVERIFY2(QFile::exists(path(PerAreaTable(prefix, suffix))), prefix);
+    }
+
+    void parcelsCoverEveryGroupAndHouseNumberKind()
+    {
+        QSet<int> groups, kinds, partsOfMunicipality;
+        bool subdivided = false, multipart = false, bare = false;
+        qint64 parts = 0;
+        for (const QString suffix : {"001", "002", "003"}) {
+            const Table pa(path(PerAreaTable("NYSPA", suffix)));
+            parts += pa.rows.size();
+            for (const QVariantList& row : pa.rows) {
+                const ParcelKey key{int(pa.i(row, "PARSKUP")), int(pa.i(row, "PARCIS")),
+                                    int(pa.i(row, "PARPOD"))};
+                QCOMPARE(pa.s(row, "PARCISLO"), FormatParcelNumber(key));
+                groups.insert(key.parskup);
+                subdivided |= key.parpod > 0;
+                multipart |= pa.i(row, "PARDIL") > 1;
+                const qint64 cpce = pa.i(row, "CPCE");
+                if (key.parskup <= 2 && cpce > 0) {
+                    QCOMPARE(pa.i(row, "DRUHPOZ"), qint64(BuildingLandKind));
+                    kinds.insert(int(HouseNumberKindOf(int(pa.i(row, "NEMVYUZ")))));
+                    if (cpce < HouseNumberSplit)
+                        bare = true;
+                    else
+                        partsOfMunicipality.insert(int(cpce / 10000));
+                }
+            }
+        }
+        QCOMPARE(parts, m_summary.parcelParts);
+        QCOMPARE(groups, (QSet<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+        QCOMPARE(kinds.size(), 3);
+        QVERIFY(subdivided && multipart && bare);
+        QVERIFY(partsOfMunicipality.size() >= 2);
+    }
+
+    // Older-register parcels point at current parcels; parcels whose land and
+    // building lie on different sheets are linked by records 82/90 and 93.
+    void referencesPointAtExistingParcels()
+    {
+        int olderParts = 0, relation5 = 0;
+        for (const QString suffix : {"001", "002", "003"}) {
+            const Table pa(path(PerAreaTable("NYSPA", suffix)));
+            const Table vl(path(PerAreaTable("NYSVL", suffix)));
+            QSet<QPair<int, int>> current;
+            QSet<qint64> relation5Parcels;
+            QHash<qint64, qint64> sheetOfParcel;
+            for (const QVariantList& row : pa.rows) {
+                const ParcelKey key{int(pa.i(row, "PARSKUP")), int(pa.i(row, "PARCIS")),
+                                    int(pa.i(row, "PARPOD"))};
+                if (key.parskup <= 2)
+                    current.insert({key.parcis, key.parpod});
+                if (pa.i(row, "VLVZTAH") == RelationLandAndBuildingApart) {
+                    relation5Parcels.insert(PackParcelReference(key));
+                    sheetOfParcel.insert(PackParcelReference(key), pa.i(row, "LVCIS"));
+                }
+            }
+            for (const QVariantList& row : pa.rows) {
+                if (pa.i(row, "PARSKUP") < 3 || pa.i(row, "CPCE") == 0)
+                    continue;
+                const OlderRegisterTarget t = OlderRegisterTargetOf(pa.i(row, "CPCE"));
+                QVERIFY(current.contains({t.parcis, t.parpod}));
+                ++olderParts;
+            }
+            QSet<qint64> named93;
+            for (const QVariantList& row : vl.rows) {
+                const qint64 kind = vl.i(row, "DOPLKOD");
+                const qint64 udaj = vl.i(row, "DOPLUDAJ");
+                if (kind == RecordBuildingFromOtherSheet)
+                    named93.insert(PackParcelReference(UnpackParcelReference(double(udaj))));
+                if (kind == RecordBuildingStandsOn)
+                    QCOMPARE(sheetOfParcel.value(udaj), vl.i(row, "DLVCIS"));
+            }
+            QCOMPARE(named93, relation5Parcels);
+            relation5 += relation5Parcels.size();
+        }
+        QVERIFY(olderParts > 0);
+        QVERIFY(relation5 > 0);
+    }
+
+    void ownersAndSharesAreConsistent()
+    {
+        const Table oborg(path("NYSOBORG.DB"));
+        QSet<QPair<qint64, qint64>> owners;
+        for (const QVariantList& row : oborg.rows) {
+            QVERIFY(!oborg.s(row, "NAZEV").isEmpty());
+            owners.insert({oborg.i(row, "IDENT"), oborg.i(row, "UVCHAR")});
+        }
+        QCOMPARE(qint64(owners.size()), m_summary.owners);
+        for (const QString suffix : {"001", "002", "003"}) {
+            const Table uv(path(PerAreaTable("NYSUV", suffix)));
+            QHash<qint64, double> shareSum;
+            for (const QVariantList& row : uv.rows) {
+                QVERIFY(owners.contains({uv.i(row, "IDENT"), uv.i(row, "UVCHAR")}));
+                const qint64 podil = uv.i(row, "PODIL");
+                QVERIFY(podil % 100000 > 0);
+                shareSum[uv.i(row, "ELLVCIS")] += double(podil / 100000) / double(podil % 100000);
+            }
+            for (auto it = shareSum.cbegin(); it != shareSum.cend(); ++it) {
+                if (it.key() != 10002) // the State with the body managing its property
+                    QVERIFY2(qAbs(it.value() - 1.0) < 1e-9, qPrintable(QString::number(it.key())));
+            }
+            // Every sheet a parcel names has owners.
+            const Table pa(path(PerAreaTable("NYSPA", suffix)));
+            for (const QVariantList& row : pa.rows) {
+                const qint64 sheet = pa.i(row, "LVCIS") ? pa.i(row, "LVCIS") : pa.i(row, "ELCIS");
+                QVERIFY(shareSum.contains(sheet));
+            }
+        }
+    }
+
+    void codesUsedByTheDataAreInTheCodeTables()
+    {
+        const Table vyuz(codeTable("NIXVYUZ.DB"));
+        QSet<qint64> uses;
+        for (const QVariantList& row : vyuz.rows)
+            uses.insert(vyuz.i(row, "KOD"));
+        const Table dtext(codeTable("NIXDTEXT.DB"));
+        QSet<qint64> recordKinds;
+        QSet<QString> sections;
+        for (const QVariantList& row : dtext.rows) {
+            recordKinds.insert(dtext.i(row, "KOD"));
+            sections.insert(dtext.s(row, "CAST"));
+        }
+        QVERIFY(recordKinds.contains(RecordKindNoEntry));
+        QVERIFY(sections.contains("B") && sections.contains("C") && sections.contains("D") &&
+                sections.contains("E"));
+        const Table list(codeTable("NIXLIST.DB"));
+        QSet<qint64> deeds;
+        for (const QVariantList& row : list.rows)
+            deeds.insert(list.i(row, "KOD"));
+
+        const Table pa(path(PerAreaTable("NYSPA", "001")));
+        for (const QVariantList& row : pa.rows)
+            QVERIFY(
+                uses.contains(LandUseKey(int(pa.i(row, "DRUHPOZ")), int(pa.i(row, "NEMVYUZ")))));
+        const Table vl(path(PerAreaTable("NYSVL", "001")));
+        for (const QVariantList& row : vl.rows) {
+            QVERIFY(recordKinds.contains(vl.i(row, "DOPLKOD")));
+            QVERIFY(vl.i(row, "LISTDRUH") == 0 || deeds.contains(vl.i(row, "LISTDRUH")));
+        }
+        const Table tx(path(PerAreaTable("NYSTX", "001")));
+        QSet<QPair<qint64, qint64>> records;
+        for (const QVariantList& row : vl.rows)
+            records.insert({vl.i(row, "DLVCIS"), vl.i(row, "DOPLPOR")});
+        for (const QVariantList& row : tx.rows)
+            QVERIFY(records.contains({tx.i(row, "DLVCIS"), tx.i(row, "DOPLPOR")}));
+        QVERIFY(!tx.rows.isEmpty());
+        const Table bo(path(PerAreaTable("NYSBO", "001")));
+        QVERIFY(!bo.rows.isEmpty());
+        for (const QVariantList& row : bo.rows)
+            QCOMPARE(bo.s(row, "BONITA").size(), 5);
+        QVERIFY(!Table(path(PerAreaTable("ORVTX", "001"))).rows.isEmpty());
+    }
+
+    // The program's own statements find what they look for in the demo data.
+    void programQueriesFindTheirData()
+    {
+        auto open = [&](const QStringList& sql) {
+            auto query = std::make_unique<Query>();
+            query->setDatabaseName(m_district);
+            query->setSql(sql);
+            query->open();
+            return query;
+        };
+        const QString codes = m_district + "/WorkDB";
+        QCOMPARE(
+            open({"Select * From \"" + codes + "/NIXDTEXT.DB\" Where KOD = 999"})->recordCount(),
+            1);
+        QVERIFY(!open({"SELECT VYMERA,CPCE,NEMVYUZ FROM \"NYSPA001.DB\" WHERE DRUHPOZ = 13 AND "
+                       "CPCE > 0"})
+                     ->isEmpty());
+
+        // Sheets with a code-93 record hold the land under buildings of other sheets.
+        auto records = open({"Select DLVCIS, DOPLUDAJ From \"NYSVL001.DB\"", "Where DOPLKOD = 93"});
+        QVERIFY(!records->isEmpty());
+        for (records->first(); !records->eof(); records->next()) {
+            const ParcelKey key = UnpackParcelReference(records->asFloat("DOPLUDAJ"));
+            auto parts = open({"Select * From \"NYSPA001.DB\"",
+                               QString("Where PARSKUP=%1 and PARCIS=%2 and PARPOD=%3 and VLVZTAH=5")
+                                   .arg(key.parskup)
+                                   .arg(key.parcis)
+                                   .arg(key.parpod)});
+            QVERIFY(!parts->isEmpty());
+        }
+
+        // Section E (titles) of a sheet, as the sheet forms select it.
+        const int sheet =
+            int(open({"SELECT LVCIS FROM \"NYSPA001.DB\" WHERE PARSKUP = 2"})->asInteger("LVCIS"));
+        auto titles = open({"SELECT * FROM \"NYSVL001.DB\" A, \"" + codes + "/NIXDTEXT.DB\" B",
+                            QString("Where 'A'.'DLVCIS' = %1 AND 'A'.'DOPLKOD' = 'B'.'KOD' AND "
+                                    "'B'.'CAST' LIKE 'E%'")
+                                .arg(sheet)});
+        QVERIFY(!titles->isEmpty());
+    }
+
+    void sameSeedGivesSameFilesOtherSeedDiffers()
+    {
+        QTemporaryDir other;
+        DemoDistrictGenerator({}).generate(other.filePath("a"));
+        DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, 2})
+            .generate(other.filePath("b"));
+        const QString digest = fileDigest(m_district);
+        QVERIFY(!digest.isEmpty());
+        QCOMPARE(fileDigest(other.filePath("a")), digest);
+        QVERIFY(fileDigest(other.filePath("b")) != digest);
+    }
+
+    void toolRejectsBadArgumentsAndUnwritableTarget()
+    {
+        QProcess tool;
+        tool.start(TestSupport::orvToolPath(),
+                   {"gen", "--size", "huge", "--out", m_dir.filePath("x")});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("huge"));
+        QFile blocker(m_dir.filePath("soubor"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        tool.start(TestSupport::orvToolPath(), {"gen", "--out", m_dir.filePath("soubor/okres")});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("soubor/okres"));
+        // A directory with other data is never written into.
+        const QByteArray before = fileDigest(m_district).toLatin1();
+        tool.start(TestSupport::orvToolPath(), {"gen", "--out", m_district, "--seed", "7"});
+        QVERIFY(tool.waitForFinished());
+        QVERIFY(tool.exitCode() != 0);
+        QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("není prázdný"));
+        QCOMPARE(fileDigest(m_district).toLatin1(), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemoDistrict)
+#include "tst_demodistrict.moc"

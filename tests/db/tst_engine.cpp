@@ -1,0 +1,378 @@
+#include "app/core/ETalvekException.h"
+#include "common/TestSupport.h"
+#include "db/BatchMove.h"
+#include "db/DatasetModel.h"
+#include "db/Engine.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Tables, lookups, ranges, links, filters and edits on the real district
+// sample and on work tables created in a temporary directory.
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void keyLookupAndNearest();
+    void rangesAndMasterDetail();
+    void filtersAndBlanks();
+    void calculatedFieldsAndModel();
+    void editsReachTheFileAtOnce();
+    void changedFileIsReloaded();
+    void batchMoveModes();
+    void missingThingsAreNamed();
+
+private:
+    static QList<FieldDef> workFields();
+    static QList<IndexDef> workIndexes();
+    void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    QString m_district;
+};
+
+void TestEngine::initTestCase()
+{
+    m_district = TestSupport::realDistrictDir();
+    QVERIFY(QFile::exists(m_district + "/NYSPA001.DB"));
+}
+
+QList<FieldDef> TestEngine::workFields()
+{
+    return {{"PARSKUP", FieldType::SmallInt, 0, true},
+            {"PARCIS", FieldType::Integer, 0, true},
+            {"PARPOD", FieldType::SmallInt, 0, true},
+            {"PARDIL", FieldType::SmallInt, 0, true},
+            {"VYMERA", FieldType::Integer},
+            {"DRUHPOZ", FieldType::SmallInt},
+            {"CPCE", FieldType::Integer},
+            {"NEMVYUZ", FieldType::SmallInt},
+            {"PARCISLO", FieldType::String, 12, true},
+            {"LVCIS", FieldType::Integer},
+            {"FLAG", FieldType::Boolean}};
+}
+
+QList<IndexDef> TestEngine::workIndexes()
+{
+    return {{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}};
+}
+
+void TestEngine::createWork(Table& t, const QString& dir, const QString& name)
+{
+    t.setDatabaseName(dir);
+    t.setTableName(name);
+    t.setFieldDefs(workFields());
+    t.setIndexDefs(workIndexes());
+    t.createTable();
+    t.open();
+}
+
+void TestEngine::keyLookupAndNearest()
+{
+    Table pa;
+    pa.setDatabaseName(m_district);
+    pa.setTableName("nyspa001.db"); // file names match without regard to case
+    pa.setReadOnly(true);
+    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
+    pa.open();
+    QCOMPARE(pa.recordCount(), 144);
+    QVERIFY(pa.findKey({1, 14, 2}));
+    QCOMPARE(pa.asString("PARCISLO"), QString("-14/2"));
+    QCOMPARE(pa.asInteger("VLVZTAH"), 5);
+    QCOMPARE(pa.asInteger("LVCIS"), 153);
+    Table owners; // a table name without extension is a .DB file
+    owners.setDatabaseName(m_district);
+    owners.setTableName("NYSOBORG");
+    owners.setIndexFieldNames("IDENT;UVCHAR");
+    owners.open();
+    QVERIFY(owners.findKey({5559095800LL, 2}));
+    QCOMPARE(owners.asString("NAZEV"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
+    const int here = pa.recNo();
+    QVERIFY(!pa.findKey({1, 14, 99})); // not found: the position stays
+    QCOMPARE(pa.recNo(), here);
+    pa.findNearest({1, 14, 99}); // first row after the key
+    QVERIFY(pa.asInteger("PARCIS") > 14 || pa.asInteger("PARSKUP") > 1);
+    pa.findNearest({99}); // beyond the end: the last row
+    QCOMPARE(pa.recNo(), pa.recordCount() - 1);
+    // Order by house number and find the first house of part 1.
+    pa.setIndexName("CPCE");
+    QVERIFY(pa.findKey({10005}));
+    QCOMPARE(pa.asString("PARCISLO"), QString("-5/1"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, pa.edit()); // registry table is read-only
+}
+
+void TestEngine::rangesAndMasterDetail()
+{
+    Table pa;
+    pa.setDatabaseName(m_district);
+    pa.setTableName("NYSPA001.DB");
+    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
+    pa.open();
+    pa.setRange({1, 5}, {1, 13}); // inclusive on the leading fields
+    QVERIFY(pa.recordCount() > 0);
+    for (pa.first(); !pa.eof(); pa.next()) {
+        QCOMPARE(pa.asInteger("PARSKUP"), 1);
+        QVERIFY(pa.asInteger("PARCIS") >= 5 && pa.asInteger("PARCIS") <= 13);
+    }
+    QVERIFY(pa.findKey({1, 13}));
+    QVERIFY(!pa.findKey({1, 14})); // outside the range
+    pa.cancelRange();
+    QCOMPARE(pa.recordCount(), 144);
+
+    // Owners of the current part's sheet through a master link.
+    Table uv;
+    uv.setDatabaseName(m_district);
+    uv.setTableName("NYSUV001.DB");
+    uv.setIndexName("ELLVCIS");
+    uv.open();
+    uv.setMasterSource(&pa, "LVCIS");
+    QVERIFY(pa.findKey({1, 14, 2}));
+    QCOMPARE(uv.recordCount(), 1);
+    QCOMPARE(uv.asInteger("ELLVCIS"), 153);
+    pa.first();
+    while (!pa.eof() && pa.asInteger("LVCIS") != 3)
+        pa.next();
+    QCOMPARE(uv.recordCount(), 2); // sheet 3 has two owners
+    uv.setMasterSource(nullptr, QString());
+    QCOMPARE(uv.recordCount(), 24);
+}
+
+void TestEngine::filtersAndBlanks()
+{
+    Table kat;
+    kat.setDatabaseName(m_district);
+    kat.setTableName("NYSKATAL.DB");
+    kat.setIndexFieldNames("NAZEV");
+    kat.setFilter("PORCIS > '000' and NAZEV = 'SAL*'");
+    kat.setFiltered(true);
+    kat.open();
+    QCOMPARE(kat.recordCount(), 1);
+    QCOMPARE(kat.asString("KATUZ"), QString("00103"));
+    kat.setFilter("NAZEV = 'sal*'"); // case-sensitive
+    QCOMPARE(kat.recordCount(), 0);
+    kat.setFilter("NAZEV = 'x'' OR 1=1 --*'"); // quotes are data
+    QCOMPARE(kat.recordCount(), 0);
+    kat.setFilter("PORCIS = '000'");
+    QCOMPARE(kat.recordCount(), 2); // the district and its municipality
+    QTemporaryDir dir;
+    Table work;
+    createWork(work, dir.path());
+    work.append();
+    work.setValue("PARSKUP", 2);
+    work.setValue("PARCIS", 7);
+    work.setValue("PARPOD", 0);
+    work.setValue("PARDIL", 0);
+    work.setValue("PARCISLO", "7");
+    work.post();
+    QVERIFY(work.isNull("VYMERA"));
+    QCOMPARE(work.asInteger("VYMERA"), 0);
+    QCOMPARE(work.asFloat("CPCE"), 0.0);
+    QCOMPARE(work.asString("LVCIS"), QString());
+    QCOMPARE(work.asBoolean("FLAG"), false);
+    work.setFilter("FLAG");
+    work.setFiltered(true);
+    QCOMPARE(work.recordCount(), 0);
+    work.setFiltered(false);
+    work.edit();
+    work.setValue("VYMERA", 2.5); // half to even
+    work.setValue("CPCE", 3.5);
+    work.setValue("FLAG", true);
+    work.post();
+    QCOMPARE(work.asInteger("VYMERA"), 2);
+    QCOMPARE(work.asInteger("CPCE"), 4);
+    work.setFiltered(true);
+    QCOMPARE(work.recordCount(), 1);
+}
+
+void TestEngine::calculatedFieldsAndModel()
+{
+    Table uv;
+    uv.setDatabaseName(m_district);
+    uv.setTableName("NYSUV001.DB");
+    uv.setIndexName("ELLVCIS");
+    uv.addCalculatedField({"SHARE", FieldType::String, 20});
+    uv.setCalcHandler([](Dataset& d) {
+        const qint64 podil = d.asInteger("PODIL");
+        d.setCalculatedValue("SHARE", QString("%1/%2").arg(podil / 100000).arg(podil % 100000));
+    });
+    uv.open();
+    QVERIFY(uv.findKey({3}));
+    QCOMPARE(uv.asString("SHARE"), QString("1/1"));
+    DatasetModel model(&uv);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.rowCount(), 24);
+    QCOMPARE(model.columnCount(), uv.fieldCount());
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("ELLVCIS"));
+    model.setColumns({{"SHARE", "Podíl"}, {"ELLVCIS", "List"}});
+    QCOMPARE(model.data(model.index(0, 1)).toString(), uv.rowValues(0).value(0).toString());
+    uv.setIndexName("ELLVCIS");
+    uv.setRange({3}, {3});
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QString("1/1"));
+}
+
+void TestEngine::editsReachTheFileAtOnce()
+{
+    QTemporaryDir dir;
+    Table work;
+    createWork(work, dir.path());
+    for (int i = 1; i <= 3; ++i) {
+        work.append();
+        work.setValue("PARSKUP", 2);
+        work.setValue("PARCIS", i);
+        work.setValue("PARPOD", 0);
+        work.setValue("PARDIL", 0);
+        work.setValue("PARCISLO", QString("%1").arg(i));
+        work.setValue("FLAG", true);
+        work.post();
+    }
+    // Duplicate key: refused, the file keeps three rows.
+    work.append();
+    work.setValue("PARSKUP", 2);
+    work.setValue("PARCIS", 2);
+    work.setValue("PARPOD", 0);
+    work.setValue("PARDIL", 0);
+    work.setValue("PARCISLO", "dup");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
+    work.cancel();
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 3);
+    // A required field left blank is refused.
+    work.append();
+    work.setValue("PARSKUP", 2);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
+    work.cancel();
+
+    Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE");
+    QCOMPARE(q.execSql(), 3);
+    const auto rows = ParadoxReader(dir.filePath("PRAC.DB")).readAll();
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0].value(10).toBool(), false);
+    q.setSql("UPDATE \"PRAC.DB\" SET FLAG = 'T' WHERE PARCIS >= 2");
+    QCOMPARE(q.execSql(), 2);
+    work.refresh();
+    work.setFilter("FLAG = TRUE");
+    work.setFiltered(true);
+    QCOMPARE(work.recordCount(), 2);
+    work.first();
+    work.deleteRecord();
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 2);
+    work.emptyTable();
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 0);
+    // A secondary index asked for twice is kept once.
+    work.addIndex({"LVCIS", {"LVCIS"}});
+    work.addIndex({"LVCIS", {"LVCIS"}});
+    QCOMPARE(work.indexDefs().size(), 2);
+    work.setIndexName("LVCIS");
+    work.deleteTable();
+    QVERIFY(!QFile::exists(dir.filePath("PRAC.DB")));
+}
+
+void TestEngine::changedFileIsReloaded()
+{
+    QTemporaryDir dir;
+    const QList<ParadoxField> fields{{"KOD", ParadoxFieldType::Short, 0},
+                                     {"TEXT", ParadoxFieldType::Alpha, 20}};
+    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1, {{1, "jedna"}, {2, "dvě"}});
+    Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql("SELECT COUNT(*) FROM \"CODES.DB\"");
+    q.open();
+    QCOMPARE(q.asInteger("COUNT(*)"), 2);
+    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1,
+                              {{1, "jedna"}, {2, "dvě"}, {3, "tři"}});
+    q.close();
+    q.open();
+    QCOMPARE(q.asInteger("COUNT(*)"), 3);
+    // An unchanged file is not read again.
+    LoadedTable& t = Engine::instance().table(Engine::instance().tablePath(dir.path(), "codes.db"));
+    const quint64 generation = t.generation;
+    Engine::instance().table(t.path);
+    QCOMPARE(t.generation, generation);
+}
+
+void TestEngine::batchMoveModes()
+{
+    QTemporaryDir dir;
+    Table work;
+    createWork(work, dir.path());
+    Query source;
+    source.setDatabaseName(m_district);
+    source.setSql({"SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,NEMVYUZ,PARCISLO,"
+                   "LVCIS FROM \"NYSPA001.DB\"",
+                   "WHERE PARSKUP = 1"});
+    source.open();
+    const int buildings = source.recordCount();
+    QVERIFY(buildings > 0);
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::Append), buildings);
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::Append), 0); // keys exist: skipped
+    QCOMPARE(work.recordCount(), buildings);
+
+    Query mark;
+    mark.setDatabaseName(dir.path());
+    mark.setSql("UPDATE \"PRAC.DB\" SET FLAG = TRUE");
+    mark.execSql();
+    // Append-update changes the existing rows and keeps FLAG (not in source).
+    Query changed;
+    changed.setDatabaseName(m_district);
+    changed.setSql("SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA+1 AS VYMERA,PARCISLO FROM "
+                   "\"NYSPA001.DB\" WHERE PARSKUP = 1 AND PARCIS = 14");
+    changed.open();
+    const int parts14 = changed.recordCount();
+    QCOMPARE(BatchMove::execute(changed, work, BatchMove::Mode::AppendUpdate), parts14);
+    Table pa;
+    pa.setDatabaseName(m_district);
+    pa.setTableName("NYSPA001.DB");
+    pa.open();
+    QVERIFY(pa.findKey({1, 14, 2}));
+    QVERIFY(work.findKey({1, 14, 2}));
+    QCOMPARE(work.asInteger("VYMERA"), pa.asInteger("VYMERA") + 1);
+    QCOMPARE(work.asBoolean("FLAG"), true);
+    // Delete the rows of parcel 14; the file follows.
+    QCOMPARE(BatchMove::execute(changed, work, BatchMove::Mode::Delete), parts14);
+    QCOMPARE(work.recordCount(), buildings - parts14);
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), buildings - parts14);
+    // A filtered table moves only its rows in view.
+    work.setFilter("PARCIS < 10");
+    work.setFiltered(true);
+    Table history;
+    createWork(history, dir.path(), "PRAC_0.DB");
+    QCOMPARE(BatchMove::execute(work, history, BatchMove::Mode::Append), work.recordCount());
+}
+
+void TestEngine::missingThingsAreNamed()
+{
+    Table t;
+    t.setDatabaseName(m_district);
+    t.setTableName("NYSXX999.DB");
+    try {
+        t.open();
+        QFAIL("a missing table must fail");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains("NYSXX999.DB"));
+    }
+    t.setDatabaseName("NOSUCHALIAS");
+    try {
+        t.open();
+        QFAIL("a missing alias must fail");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains("NOSUCHALIAS"));
+    }
+    Query q;
+    q.setDatabaseName(m_district);
+    q.setSql("SELECT NOSUCH FROM \"NYSPA001.DB\"");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.open());
+    q.setSql("UPDATE \"NYSPA001.DB\" SET NOSUCH = 1");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.execSql());
+    q.setSql("SELECT * FROM \"NYSPA001.DB\"");
+    q.open();
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.fieldIndex("X") < 0 ? q.asInteger("X") : 0);
+}
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_engine.moc"

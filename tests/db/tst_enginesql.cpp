@@ -1,0 +1,232 @@
+#include "app/core/ETalvekException.h"
+#include "common/TestSupport.h"
+#include "db/BatchMove.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The program's SQL texts run on the real district sample, with the results
+// the registry facts (expected-saladin.json) give.
+class TestEngineSql : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statisticsQueries();
+    void sheetQueries();
+    void catalogueAndOwnerQueries();
+    void workTableStatements();
+    void exportTables();
+
+private:
+    Query* query(const QString& database, const QStringList& sql);
+    QString m_d = TestSupport::realDistrictDir();
+    QString m_w = TestSupport::realWorkDbDir();
+};
+
+Query* TestEngineSql::query(const QString& database, const QStringList& sql)
+{
+    auto* q = new Query(this);
+    q->setDatabaseName(database);
+    q->setSql(sql);
+    q->open();
+    return q;
+}
+
+void TestEngineSql::statisticsQueries()
+{
+    const QString f = "SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"%1\" WHERE PARSKUP <= 2 AND "
+                      "DRUHPOZ = %2";
+    const QList<QPair<int, QPair<int, int>>> expected{
+        {2, {268939, 7}},  {5, {6932, 5}},   {7, {435150, 32}}, {10, {420433, 42}},
+        {11, {24722, 14}}, {13, {4115, 10}}, {14, {83468, 34}}, {3, {0, 0}}};
+    for (const auto& [kind, sums] : expected) {
+        Query* q = query(m_d, {f.arg("NYSPA001.DB").arg(kind)});
+        QCOMPARE(q->recordCount(), 1);
+        QCOMPARE(q->asInteger("SUM(VYMERA)"), sums.first);
+        QCOMPARE(q->asInteger("COUNT(VYMERA)"), sums.second);
+        QVERIFY(!q->isNull("SUM(VYMERA)")); // an empty set sums to 0
+    }
+    Query* pk =
+        query(m_d, {"SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"NYSPA001.DB\" WHERE PARSKUP > 2"});
+    QCOMPARE(pk->asFloat("SUM(VYMERA)"), 0.0);
+    Query* houses = query(m_d, {"SELECT CPCE, NEMVYUZ FROM \"NYSPA001.DB\" WHERE PARSKUP <= 2 "
+                                "AND DRUHPOZ = 13 AND CPCE > 0"});
+    int cp = 0;
+    for (houses->first(); !houses->eof(); houses->next())
+        cp += houses->asInteger("NEMVYUZ") % 10 == 0 ? 1 : 0;
+    QCOMPARE(cp, 7);
+    Query* kat =
+        query(m_d, {"SELECT KATUZ, IDENTCIS, NAZEV FROM NYSKATAL.DB", "WHERE PORCIS = '001'"});
+    QCOMPARE(kat->asString("IDENTCIS"), QString("789160"));
+    Query* obec = query(m_d, {"SELECT IDENTCIS, NAZEV FROM NYSKATAL.DB", "WHERE KATUZ = '00100'"});
+    QCOMPARE(obec->asString("NAZEV"), QString("ZÁBLATÍ"));
+}
+
+void TestEngineSql::sheetQueries()
+{
+    // Section B of sheet 153 joins records with their code-table kinds.
+    Query* b =
+        query(m_d, {QString("Select * From \"NYSVL001.DB\" A, \"%1\\NIXDTEXT.DB\" B").arg(m_w),
+                    "Where 'A'.'DLVCIS' = 153 AND 'A'.'DOPLKOD' = 'B'.'KOD' AND "
+                    "'B'.'CAST' LIKE 'B%'",
+                    "Order By DOPLPOR"});
+    QVERIFY(b->recordCount() >= 2);
+    for (b->first(); !b->eof(); b->next())
+        QCOMPARE(b->asString("CAST"), QString("B"));
+    Query* lower =
+        query(m_d, {QString("Select * From \"NYSVL001.DB\" A, \"%1/NIXDTEXT.DB\" B").arg(m_w),
+                    "Where 'A'.'DOPLKOD' = 'B'.'KOD' AND 'B'.'CAST' LIKE 'b%'"});
+    QCOMPARE(lower->recordCount(), 0); // LIKE is case-sensitive
+    Query* none =
+        query(m_d, {QString("Select * From \"%1\\NIXDTEXT.DB\" Where KOD = 999").arg(m_w)});
+    QCOMPARE(none->recordCount(), 1);
+    Query* land =
+        query(m_d, {"Select DOPLPOR, DOPLKOD, DOPLUDAJ From \"NYSVL001.DB\"",
+                    "Where DLVCIS = 153 and DOPLKOD in (82, 90)", "Order by DOPLPOR, DOPLKOD"});
+    QCOMPARE(land->recordCount(), 2);
+    QCOMPARE(land->asInteger("DOPLUDAJ"), 106);
+    Query* ref =
+        query(m_d, {"Select DOPLUDAJ From \"NYSVL001.DB\"", "Where DLVCIS = 106 and DOPLKOD = 93"});
+    QVERIFY(ref->recordCount() >= 1);
+    Query* texts = query(m_d, {"SELECT RADEK, TEXT FROM \"NYSTX001.DB\"",
+                               QString("WHERE DLVCIS = %1 AND DOPLPOR = %2")
+                                   .arg(land->asInteger("DOPLPOR"))
+                                   .arg(land->asInteger("DOPLPOR"))});
+    QVERIFY(texts->fieldCount() == 2);
+    // The soil-quality query is narrowed by a filter, as the browser does.
+    Query* bonity = query(m_d, {"Select * From \"NYSBO001.DB\""});
+    QCOMPARE(bonity->recordCount(), 90);
+    bonity->setFilter(QString("PARSKUP=%1 AND PARCIS=%2 AND PARPOD=%3")
+                          .arg(bonity->asInteger("PARSKUP"))
+                          .arg(bonity->asInteger("PARCIS"))
+                          .arg(bonity->asInteger("PARPOD")));
+    bonity->setFiltered(true);
+    QVERIFY(bonity->recordCount() >= 1 && bonity->recordCount() < 90);
+    Query* pk = query(m_d, {"Select PARSKUP, PARCISLO, PARDIL, VYMERA, CPCE From \"NYSPA001.DB\"",
+                            "Where PARSKUP > 2"});
+    QCOMPARE(pk->recordCount(), 0);
+}
+
+void TestEngineSql::catalogueAndOwnerQueries()
+{
+    Query* owners =
+        query(m_d, {"SELECT DISTINCT NYSUV.ELLVCIS, OBORG.IDENT, OBORG.NAZEV FROM "
+                    "\"NYSOBORG.DB\" OBORG, \"NYSUV001.DB\" NYSUV",
+                    "WHERE (OBORG.IDENT = NYSUV.IDENT)", "AND (OBORG.UVCHAR = NYSUV.UVCHAR)",
+                    "AND (NYSUV.ELLVCIS IN (3,123))", "ORDER BY OBORG.NAZEV"});
+    QCOMPARE(owners->recordCount(), 4);
+    // A user's name goes in as a parameter, never into the text.
+    Query byName;
+    byName.setDatabaseName(m_d);
+    byName.setSql({"Select IDENT, NAZEV From \"NYSOBORG.DB\"", "Where NAZEV LIKE :PATTERN",
+                   "Order By NAZEV"});
+    byName.bindValue("PATTERN", QString("BEDNÁŘ%"));
+    byName.open();
+    QCOMPARE(byName.recordCount(), 1);
+    QCOMPARE(byName.asInteger("IDENT"), 4612271713LL);
+    byName.close();
+    byName.bindValue("PATTERN", QString("x' OR '1'='1%"));
+    byName.open();
+    QCOMPARE(byName.recordCount(), 0);
+    Query* parts =
+        query(m_d, {"SELECT DISTINCT PA.PARSKUP,PA.PARCIS,PA.PARPOD,PA.PARDIL,PA.VYMERA,"
+                    "PA.DRUHPOZ,PA.CPCE,PA.NEMVYUZ,PA.PARCISLO",
+                    "FROM \"NYSPA001.DB\" PA, \"NYSOBORG.DB\" OBORG, \"NYSUV001.DB\" NYSUV",
+                    "WHERE (PA.LVCIS = NYSUV.ELLVCIS) AND (OBORG.IDENT = NYSUV.IDENT) ",
+                    "AND (OBORG.UVCHAR = NYSUV.UVCHAR)", "AND (OBORG.IDENT >= 0)"});
+    QVERIFY(parts->recordCount() > 0);
+    QCOMPARE(parts->fieldCount(), 9);
+}
+
+void TestEngineSql::workTableStatements()
+{
+    QTemporaryDir dir;
+    Table work;
+    work.setDatabaseName(dir.path());
+    work.setTableName("PRAC.DB");
+    work.setFieldDefs({{"PARSKUP", FieldType::SmallInt},
+                       {"PARCIS", FieldType::Integer},
+                       {"PARPOD", FieldType::SmallInt},
+                       {"PARDIL", FieldType::SmallInt},
+                       {"VYMERA", FieldType::Integer},
+                       {"DRUHPOZ", FieldType::SmallInt},
+                       {"CPCE", FieldType::Integer},
+                       {"NEMVYUZ", FieldType::SmallInt},
+                       {"PARCISLO", FieldType::String, 12},
+                       {"LVCIS", FieldType::Integer},
+                       {"FLAG", FieldType::Boolean}});
+    work.setIndexDefs({{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}});
+    work.createTable();
+    Query* all = query(m_d, {"SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,NEMVYUZ,"
+                             "PARCISLO,LVCIS FROM \"NYSPA001.DB\""});
+    QCOMPARE(BatchMove::execute(*all, work, BatchMove::Mode::Append), 144);
+    Query mark;
+    mark.setDatabaseName(dir.path());
+    mark.setSql("UPDATE \"PRAC.DB\" SET FLAG = TRUE");
+    QCOMPARE(mark.execSql(), 144);
+    Query* sums =
+        query(dir.path(), {"SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"PRAC.DB\" WHERE FLAG = TRUE"});
+    QCOMPARE(sums->asInteger("COUNT(VYMERA)"), 144);
+    Query* distinct = query(dir.path(), {"SELECT DISTINCT PARCISLO FROM \"PRAC.DB\""});
+    QCOMPARE(distinct->recordCount(), 144);
+    Query* buildings =
+        query(dir.path(), {"SELECT VYMERA,CPCE,NEMVYUZ FROM \"PRAC.DB\" WHERE FLAG = "
+                           "TRUE AND DRUHPOZ = 13 AND CPCE > 0"});
+    QCOMPARE(buildings->recordCount(), 7);
+    Query* list =
+        query(dir.path(), {"Select Distinct FLAG, PARSKUP, PARCIS, PARPOD, PARDIL, PARCISLO",
+                           "From \"PRAC.DB\"", "Order By PARSKUP, PARCIS, PARPOD, PARDIL"});
+    list->setFilter("FLAG");
+    list->setFiltered(true);
+    QCOMPARE(list->recordCount(), 144);
+    mark.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE");
+    mark.execSql();
+    list->refresh();
+    QCOMPARE(list->recordCount(), 0);
+    // Whole parcels through the self join of the conditions dialog.
+    Query* whole = query(m_d, {"SELECT DB2.PARSKUP,DB2.PARCIS,DB2.PARPOD,DB2.PARDIL,DB2.VYMERA,"
+                               "DB2.DRUHPOZ,DB2.CPCE,DB2.NEMVYUZ,DB2.PARCISLO,DB2.LVCIS",
+                               "FROM \"NYSPA001.DB\" DB1 LEFT JOIN \"NYSPA001.DB\" DB2 ON "
+                               "DB1.PARCISLO = DB2.PARCISLO WHERE DB1.DRUHPOZ = 13"});
+    QCOMPARE(whole->recordCount(), 10);
+    QCOMPARE(BatchMove::execute(*whole, work, BatchMove::Mode::Delete), 10);
+    QCOMPARE(work.recordCount(), 134);
+}
+
+void TestEngineSql::exportTables()
+{
+    QTemporaryDir dir;
+    for (const QString& name : {QString("export.db"), QString("export.dbf")}) {
+        Query create;
+        create.setDatabaseName(dir.path());
+        create.setSql("CREATE TABLE \"" + name +
+                      "\" (PARCISLO CHAR(12), VYMERA NUMERIC(9, 0), VLASTNIK CHAR(60))");
+        create.execSql();
+        QVERIFY(QFile::exists(dir.filePath(name)));
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, create.execSql()); // exists already
+        Query out;
+        out.setDatabaseName(dir.path());
+        out.setSql("Select * From \"" + name + "\"");
+        out.open();
+        out.append();
+        out.setValue("PARCISLO", "-14/2");
+        out.setValue("VYMERA", 4);
+        out.setValue("VLASTNIK", "ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY");
+        out.post();
+        out.close();
+        Query back;
+        back.setDatabaseName(dir.path());
+        back.setSql("SELECT PARCISLO, VYMERA, VLASTNIK FROM \"" + name.toUpper() + "\"");
+        back.open();
+        QCOMPARE(back.recordCount(), 1);
+        QCOMPARE(back.asString("VLASTNIK"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
+        QCOMPARE(back.asInteger("VYMERA"), 4);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestEngineSql)
+#include "tst_enginesql.moc"
