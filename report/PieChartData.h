@@ -17,7 +17,9 @@ public:
 
     QString title;
     bool showLegend = true;
-    double depth = 0.5; // 3D depth as a fraction of the radius (0 = flat)
+    // 3D depth as a fraction of the radius, kept with the chart; Qt Charts draws
+    // pies flat, so the renderer does not use it.
+    double depth = 0.5;
 
     void addSlice(double value, const QString& label);
     void clear();
