@@ -1,6 +1,7 @@
 #include "app/MainOrvEntries.h"
 
 #include "app/TKatDialog.h"
+#include "output/PrintReportEntry.h"
 #include "select/TParcDialogRunner.h"
 
 #include <QDesktopServices>
@@ -12,7 +13,7 @@ TMainOrvEntries TMainOrvEntries::Program()
     entries.CatalogueDialog = &TKatDialog::Execute;
     entries.CatalogueLookup = &TKatDialog::Lookup;
     entries.ParcelSelection = TParcDialogRunner();
-    // The catalogue, selection, browser and report entries are added here as
-    // their dialogs and forms are built.
+    entries.PrintReport = &PrintReportEntry;
+    // The browser entry is added here when it is built.
     return entries;
 }
