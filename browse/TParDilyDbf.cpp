@@ -424,8 +424,8 @@ void TParDilyDbf::DSPaDataChange()
 {
     if (!m_tablePa->isActive() || m_tablePa->state() != Dataset::State::Browse)
         return;
-    if (!m_returningToPart)
-        PostOwnTextOrReturn();
+    if (!m_returningToPart && !PostOwnTextOrReturn())
+        return;
     m_shownRecNo = m_tablePa->recNo();
     m_shownKey = currentPartKey();
     UpdateCodeTexts();
@@ -669,10 +669,11 @@ void TParDilyDbf::PostOwnText()
     m_memoDirty = false;
 }
 
-void TParDilyDbf::PostOwnTextOrReturn()
+bool TParDilyDbf::PostOwnTextOrReturn()
 {
     try {
         PostOwnText();
+        return true;
     } catch (const ETalvekException& e) {
         // The refused text stays in the editor, with its part current again.
         const int previous = m_shownRecNo;
@@ -682,7 +683,7 @@ void TParDilyDbf::PostOwnTextOrReturn()
             m_tablePa->setRecNo(previous);
             m_returningToPart = false;
         }
-        throw ETalvekException(e.message());
+        return false;
     }
 }
 

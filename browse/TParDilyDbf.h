@@ -101,7 +101,7 @@ private:
     void UpdateSektor();
     void PrepareOwnText();
     void LoadOwnText();
-    void PostOwnTextOrReturn();
+    bool PostOwnTextOrReturn();
     void SyncGridToDataset();
     void GridRowChosen(int row);
     void runGuarded(const std::function<void()>& action);
