@@ -74,6 +74,10 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
       m_workTablePath(workTablePath)
 {
     ui->setupUi(this);
+    // Compact spacing leaves the free height to the grid.
+    ui->MainLayout->setSpacing(2);
+    ui->MainLayout->setContentsMargins(6, 6, 6, 6);
+    ui->DetailLayout->setVerticalSpacing(0);
     const QFileInfo info(workTablePath);
     m_workDir = info.absolutePath();
     m_workFile = info.fileName();
@@ -220,7 +224,7 @@ void TParDilyDbf::setColumnWidths(QTableView* view, TBrowseGridModel* model)
     for (int c = 0; c < model->columns().size(); ++c) {
         const TBrowseGridModel::Column& col = model->columns().at(c);
         const int chars = col.widthChars * fm.averageCharWidth();
-        view->setColumnWidth(c, qMax(chars, header.horizontalAdvance(col.title)) + 10);
+        view->setColumnWidth(c, qMax(chars, header.horizontalAdvance(col.title)) + 8);
     }
 }
 
