@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTableView>
 
 using namespace ParDilyRules;
@@ -702,6 +703,16 @@ void TParDilyDbf::closeEvent(QCloseEvent* event)
     // Closing by the window's close box drops a pending own-text edit.
     m_memoDirty = false;
     QDialog::closeEvent(event);
+}
+
+void TParDilyDbf::keyPressEvent(QKeyEvent* event)
+{
+    // Esc is the cancel key of the "Storno" button, which keeps a typed text.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        runGuarded([this] { CancelBtnClick(); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TParDilyDbf::showEvent(QShowEvent* event)

@@ -321,7 +321,7 @@ void TestParDilyDbf::ownTextsStoredAndRefused()
     form.TablePa().setRecNo(rowOf("16", 1)); // posts the pending text
     QCOMPARE(memo->toPlainText(), QString());
     memo->setPlainText("krátký");
-    form.CancelBtnClick();
+    QTest::keyClick(&form, Qt::Key_Escape); // the cancel key keeps the text
     QVERIFY(m_messages.isEmpty());
     m_form.reset();
 
@@ -393,11 +393,17 @@ void TestParDilyDbf::supplementaryRecords()
     for (const QString& line : written)
         QVERIFY2(line.startsWith("    "), qPrintable(line));
     QVERIFY(text.contains("12/ 5"));
+    // Kinds 90 and 93 name a parcel: the value shows as its parcel number.
+    QVERIFY(text.contains(QStringLiteral("Stavba stojí na pozemku")));
+    QVERIFY(text.contains(QStringLiteral("parc. č.  15/3    ")));
     QVERIFY(text.contains("první řádek textu"));
     QVERIFY(!text.contains("     16000")); // record 3 names another parcel
 
     TDoplnDlg dialog(nullptr, m_fx->app(), "CTL", "001", 10, 15003, 2);
     QCOMPARE(dialog.QueryVl().recordCount(), 2);
+    QCOMPARE(dialog.findChild<QLabel*>("Udaj")->text(), QStringLiteral("15/3"));
+    QVERIFY(!dialog.findChild<QLabel*>("TypText")->text().isEmpty());
+    QCOMPARE(dialog.QueryTx().isActive(), true);
     QVERIFY(dialog.windowTitle().endsWith("číslo: 10"));
     TDoplnDlg all(nullptr, m_fx->app(), "CTL", "001", 10, 0, 2);
     QCOMPARE(all.QueryVl().recordCount(), 4);
