@@ -95,6 +95,8 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
     m_queryTx->setDatabaseName(alias);
     m_queryVl->open();
     QueryVlDataChange();
+    if (!m_queryVl->isEmpty())
+        ui->DBGridVl->selectRow(0);
 }
 
 TDoplnDlg::~TDoplnDlg()

@@ -271,6 +271,13 @@ void TestParDilyDbf::yellowOnlyInParcelView()
              QStringLiteral("Přehled vlastníků parcel v katastru Katastr CTL"));
     parcels.TablePa().setRecNo(rowOf("15/3", 2));
     QCOMPARE(yellowRows(), (QList<int>{rowOf("15/3", 1), rowOf("15/3", 2)}));
+    parcels.DBGridPaDblClick(rowOf("16", 1));
+    parcels.TablePa().setRecNo(rowOf("15/3", 2));
+    parcels.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parcels));
+    parcels.grab().save("/tmp/orv-browse-colours.png"); // to be looked at
+    parcels.DBGridPaDblClick(rowOf("16", 1));
+    parcels.TablePa().setRecNo(rowOf("15/3", 2));
     parcels.TablePa().setRecNo(rowOf("16", 1));
     QCOMPARE(yellowRows(), QList<int>{rowOf("16", 1)});
     TParDilyDbf& parts = open(1);
