@@ -573,6 +573,15 @@ void TParDilyDbf::UpdatePK()
 
 void TParDilyDbf::RGStrandardClick(int item)
 {
+    if (item != PageText && ui->Notebook->currentIndex() == PageText) {
+        try {
+            PostOwnText();
+        } catch (const ETalvekException&) {
+            // The refused text stays on its page.
+            ui->RGText->setChecked(true);
+            throw;
+        }
+    }
     ui->Notebook->setCurrentIndex(item);
     if (m_tablePa->isActive()) {
         if (item == PageUsers)
@@ -580,8 +589,6 @@ void TParDilyDbf::RGStrandardClick(int item)
         else
             m_tableUz->setMasterSource(nullptr, QString());
     }
-    if (item != PageText)
-        PostOwnText();
     PrepareOwnText();
     DSPaDataChange();
 }
@@ -799,7 +806,7 @@ void TParDilyDbf::AddPKBtnClick()
     m_tableUz->close();
     m_tableVl->close();
     m_tablePa->close();
-    {
+    try {
         TWaitCursor wait(*m_app);
         Table work;
         work.setDatabaseName(m_workDir);
@@ -808,6 +815,10 @@ void TParDilyDbf::AddPKBtnClick()
         AddParcelsToWork(numbers, work, *m_tablePopCis, true);
         work.close();
         m_tablePopCis->close();
+    } catch (const ETalvekException&) {
+        // The browser comes back over the unchanged work table.
+        OpenData(false);
+        throw;
     }
     OpenData(false);
 }

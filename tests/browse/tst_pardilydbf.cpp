@@ -350,6 +350,10 @@ void TestParDilyDbf::ownTextsStoredAndRefused()
     QCOMPARE(memo->toPlainText(), QStringLiteral("smajlík 😀"));
     QCOMPARE(m_form->TablePa().recNo(), rowOf("16", 1));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, m_form->PostOwnText());
+    child<QRadioButton>("RGBonita")->click(); // the page stays with the refused text
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY(child<QRadioButton>("RGText")->isChecked());
+    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(), QStringLiteral("smajlík 😀"));
     Table stored;
     stored.setDatabaseName(m_ctl);
     stored.setTableName("ORVTX001.DB");
