@@ -1,6 +1,7 @@
 #include "app/MainOrvEntries.h"
 
 #include "app/TKatDialog.h"
+#include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
 #include "select/TParcDialogRunner.h"
 
@@ -13,7 +14,11 @@ TMainOrvEntries TMainOrvEntries::Program()
     entries.CatalogueDialog = &TKatDialog::Execute;
     entries.CatalogueLookup = &TKatDialog::Lookup;
     entries.ParcelSelection = TParcDialogRunner();
+    entries.ParcelBrowser = [](QWidget* owner, int mode, const TSelectionContext& ctx) {
+        TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
+    };
     entries.PrintReport = &PrintReportEntry;
-    // The browser entry is added here when it is built.
+    // The remaining selection commands (conditions, sheets, owner search) are
+    // added here as their dialogs are built.
     return entries;
 }
