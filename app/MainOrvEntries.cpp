@@ -1,6 +1,9 @@
 #include "app/MainOrvEntries.h"
 
 #include "app/TKatDialog.h"
+#include "browse/TParDilyDbf.h"
+#include "output/PrintReportEntry.h"
+#include "select/TParcDialogRunner.h"
 
 #include <QDesktopServices>
 
@@ -10,7 +13,12 @@ TMainOrvEntries TMainOrvEntries::Program()
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     entries.CatalogueDialog = &TKatDialog::Execute;
     entries.CatalogueLookup = &TKatDialog::Lookup;
-    // The catalogue, selection, browser and report entries are added here as
-    // their dialogs and forms are built.
+    entries.ParcelSelection = TParcDialogRunner();
+    entries.ParcelBrowser = [](QWidget* owner, int mode, const TSelectionContext& ctx) {
+        TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
+    };
+    entries.PrintReport = &PrintReportEntry;
+    // The remaining selection commands (conditions, sheets, owner search) are
+    // added here as their dialogs are built.
     return entries;
 }

@@ -10,7 +10,7 @@
 //
 // Writing: ParadoxWriter creates a Paradox 7 table in code page 1250, sorted by
 // its key fields when keyed, with a matching .PX and a .MB for memo fields.
-// The table set is replaced atomically, see ParadoxWriter::commit().
+// The table set is replaced atomically, see ParadoxWriter.
 //
 // Blank values: isBlank() reports them; readAll() and value() return an
 // invalid QVariant; the typed accessors return 0 / 0.0 / "" / false for them.
@@ -29,7 +29,7 @@
 enum class ParadoxFieldType
 {
     Alpha,         // 0x01, text of `size` bytes in the table's code page
-    Date,          // 0x02, days since 1 Jan 0001
+    Date,          // 0x02, day number, 1 = 1 Jan 0001 (proleptic Gregorian)
     Short,         // 0x03, 16-bit integer
     Long,          // 0x04, 32-bit integer
     Currency,      // 0x05, double
@@ -41,7 +41,7 @@ enum class ParadoxFieldType
     Ole,           // 0x0F, bytes in the .MB
     Graphic,       // 0x10, bytes in the .MB
     Time,          // 0x14, milliseconds since midnight
-    Timestamp,     // 0x15, milliseconds since 1 Jan 0001 00:00
+    Timestamp,     // 0x15, milliseconds on the Date day scale (86,400,000 = 1 Jan 0001 00:00)
     AutoIncrement, // 0x16, 32-bit integer
     Bcd,           // 0x17, 17 bytes packed decimal
     Bytes          // 0x18, raw bytes of `size`
@@ -110,8 +110,8 @@ public:
     QDate toDate(int field) const;
     int toMsecsOfDay(int field) const; // Time
     QTime toTime(int field) const;
-    qint64 toTimestampMsecs(int field) const; // Timestamp, ms since 1 Jan 0001 00:00
-    QDateTime toDateTime(int field) const;    // Timestamp as local-less (Qt::UTC) value
+    qint64 toTimestampMsecs(int field) const; // Timestamp as stored (see the enum)
+    QDateTime toDateTime(int field) const;    // Timestamp, wall-clock fields in Qt::UTC
     QString toBcdText(int field) const;       // Bcd as a plain decimal text
     QVariant value(int field) const;          // typed QVariant, invalid when blank
 

@@ -1,0 +1,126 @@
+// The parcel browser over the 40,000 parts of the "city" demo area: opening
+// it up to the first painted grid, the mark button over every part, and the
+// longest single step while scrolling the grid from top to bottom.
+// Usage: bench_browse [CITY_DIR]  (default: generates the city demo into a
+// temporary directory first).
+#include "app/core/StartupCheck.h"
+#include "app/core/TApp.h"
+#include "app/core/TRegistry.h"
+#include "browse/TParDilyDbf.h"
+#include "data/DemoDistrictGenerator.h"
+#include "data/WorkTable.h"
+#include "db/Engine.h"
+#include "db/EngineAliases.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+double msSince(const QElapsedTimer& t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+QString fillWorkTable(const QString& workDir)
+{
+    Table work;
+    work.setDatabaseName(workDir);
+    work.setTableName(QStringLiteral("PRAC.DB"));
+    CreateWorkTable(work);
+    Query all;
+    all.setDatabaseName(QStringLiteral("CITY"));
+    all.setSql(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, "
+                              "NEMVYUZ, PARCISLO, LVCIS FROM \"NYSPA001.DB\""));
+    all.open();
+    CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
+    return workDir + QStringLiteral("/PRAC.DB");
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir tmp;
+    qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
+    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (city.isEmpty()) {
+        city = tmp.filePath("city");
+        QElapsedTimer t;
+        t.start();
+        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
+        std::printf("generated the city demo in %.1f s\n", msSince(t) / 1000.0);
+    }
+    qputenv("ORV_WORKDB", (city + QStringLiteral("/WorkDB")).toUtf8());
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    aliases.addStandard(QStringLiteral("CITY"), city);
+    aliases.save();
+    Engine::instance().aliases() = aliases;
+    auto registry =
+        std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
+    auto app = std::make_shared<TApp>(registry, tmp.path());
+    QDir().mkpath(tmp.filePath("work"));
+    SetWorkDir(*app, *registry, tmp.filePath("work"));
+    const QString work = fillWorkTable(tmp.filePath("work"));
+    const TKUInfo ku{QStringLiteral("CITY"), {}, {}, QStringLiteral("Město"),
+                     QStringLiteral("001"),  {}};
+
+    for (int round = 0; round < 3; ++round) {
+        QElapsedTimer t;
+        t.start();
+        TParDilyDbf form(nullptr, app, work, ku);
+        form.SetupView(0, 0);
+        form.show();
+        auto* grid = form.findChild<QTableView*>(QStringLiteral("DBGridPa"));
+        grid->viewport()->grab(); // the first painted grid
+        const double openMs = msSince(t);
+        const int parts = form.TablePa().recordCount();
+
+        auto* flag = form.findChild<QPushButton*>(QStringLiteral("FlagBtn"));
+        t.restart();
+        flag->click();
+        const double markMs = msSince(t);
+        t.restart();
+        flag->click();
+        const double remarkMs = msSince(t);
+
+        // Where the mark button's time goes: the statement (with the write of
+        // the table file) and the refresh of the grid's rows.
+        Query update;
+        update.setDatabaseName(tmp.filePath(QStringLiteral("work")));
+        update.setSql(QStringLiteral("UPDATE \"PRAC.DB\" SET FLAG = TRUE"));
+        t.restart();
+        update.execSql();
+        const double statementMs = msSince(t);
+        t.restart();
+        form.TablePa().refresh();
+        const double refreshMs = msSince(t);
+        std::printf("  of which: UPDATE with file write %.1f ms, refresh %.1f ms\n", statementMs,
+                    refreshMs);
+
+        QScrollBar* bar = grid->verticalScrollBar();
+        double worst = 0;
+        int steps = 0;
+        for (int v = 0; v <= bar->maximum() && steps < 400; v += qMax(1, bar->maximum() / 400)) {
+            t.restart();
+            bar->setValue(v);
+            grid->viewport()->grab();
+            worst = qMax(worst, msSince(t));
+            ++steps;
+        }
+        std::printf("parts %d: open to first painted grid %.1f ms; mark button %.1f ms (clear) "
+                    "%.1f ms (set); scrolling %d steps, slowest %.1f ms\n",
+                    parts, openMs, markMs, remarkMs, steps, worst);
+        form.hide();
+    }
+    return 0;
+}

@@ -1,0 +1,222 @@
+// Report engine figures: laying out the simple parcel form over 10,000 marked
+// parcel parts and exporting it to PDF. With --demo-pdf FILE it also writes the
+// simple form over the demo district's first area to FILE.
+#include "app/core/IApp.h"
+#include "app/core/TInstallInfo.h"
+#include "app/core/TKUInfo.h"
+#include "data/DemoDistrictGenerator.h"
+#include "db/Query.h"
+#include "db/Table.h"
+#include "db/paradox/ParadoxTable.h"
+#include "output/TListForm.h"
+#include "report/ReportPdfExporter.h"
+#include "report/ui/PieChartRenderer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+class BenchApp : public IApp
+{
+public:
+    explicit BenchApp(QString workDb) : m_workDb(std::move(workDb)) {}
+    bool ReadDialogPos(const QString&, int&, int&) override { return false; }
+    void WriteDialogPos(const QString&, int, int) override {}
+    void ShowWaitCursor(bool) override {}
+    QString WorkPath() const override { return {}; }
+    QString WorkDbPath() const override { return m_workDb; }
+    bool ReadWndPlacement(const QString&, int&, int&, int&, int&, qint16&) override
+    {
+        return false;
+    }
+    void WriteWndPlacement(const QString&, int, int, int, int, qint16) override {}
+    std::shared_ptr<IAliases> Aliases() const override { return nullptr; }
+    std::shared_ptr<ISettings> Settings() const override { return nullptr; }
+    QString LogUsername() const override { return {}; }
+
+private:
+    QString m_workDb;
+};
+
+ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
+{
+    return ParadoxField{QString::fromLatin1(name), type, size};
+}
+
+const QList<ParadoxField>& workFields()
+{
+    using T = ParadoxFieldType;
+    static const QList<ParadoxField> fields{
+        field("PARSKUP", T::Short), field("PARCIS", T::Long),   field("PARPOD", T::Short),
+        field("PARDIL", T::Short),  field("VYMERA", T::Long),   field("DRUHPOZ", T::Short),
+        field("CPCE", T::Long),     field("NEMVYUZ", T::Short), field("PARCISLO", T::Alpha, 12),
+        field("LVCIS", T::Long),    field("FLAG", T::Logical)};
+    return fields;
+}
+
+// A district area of `parts` parcel parts with its work table, all marked.
+void writeSyntheticArea(const QString& dir, int parts)
+{
+    using T = ParadoxFieldType;
+    const QList<ParadoxField> parcelFields{
+        field("PARSKUP", T::Short), field("PARCIS", T::Long),       field("PARPOD", T::Short),
+        field("PARDIL", T::Short),  field("VYMERA", T::Number),     field("DRUHPOZ", T::Short),
+        field("NEMOCHR", T::Short), field("NEMVYUZ", T::Short),     field("CPCE", T::Number),
+        field("LVCIS", T::Long),    field("VLVZTAH", T::Short),     field("MAPA", T::Alpha, 5),
+        field("PPOLVZ", T::Long),   field("PARCISLO", T::Alpha, 12)};
+    QList<QVariantList> parcels;
+    QList<QVariantList> work;
+    for (int i = 1; i <= parts; ++i) {
+        const int parcis = (i + 1) / 2;
+        const int pardil = 1 + (i + 1) % 2;
+        const QString number = QString::number(parcis);
+        parcels.append({2, parcis, 0, pardil, double(100 + i % 5000), 2 + i % 13, i % 3,
+                        i % 2 ? 10 : 13, double(i % 4 ? 0 : 10000 * (i % 3) + i % 900), 1 + i % 700,
+                        1 + i % 5, QStringLiteral("M%1").arg(i % 40), i % 9999, number});
+        work.append({2, parcis, 0, pardil, 100 + i % 5000, 2 + i % 13, 0, 10, number, 1, true});
+    }
+    QDir().mkpath(dir + "/WorkDB");
+    QDir().mkpath(dir + "/work");
+    ParadoxWriter::writeTable(dir + "/NYSPA001.DB", parcelFields, 4, parcels);
+    ParadoxWriter::writeTable(dir + "/work/PRAC.DB", workFields(), 4, work);
+    QList<QVariantList> kinds;
+    for (int k = 2; k <= 14; ++k)
+        kinds.append({k, QStringLiteral("druh %1").arg(k)});
+    ParadoxWriter::writeTable(dir + "/WorkDB/DRUHPOZ.DB",
+                              {field("CIS", T::Short), field("ZKR", T::Alpha, 10)}, 1, kinds);
+}
+
+double seconds(const QElapsedTimer& t)
+{
+    return t.nsecsElapsed() / 1e9;
+}
+
+// Processor time of this process, to tell the work from waiting on a busy machine.
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void benchSimpleForm(int parts)
+{
+    QTemporaryDir dir;
+    writeSyntheticArea(dir.path(), parts);
+    TKUInfo ku{dir.path(), "Okres", "Obec", "Katastr", "001", "000001"};
+    auto app = std::make_shared<BenchApp>(dir.path() + "/WorkDB");
+
+    QElapsedTimer timer;
+    timer.start();
+    TListForm form(app, nullptr, ku, dir.path() + "/work/PRAC.DB", {});
+    const double open = seconds(timer);
+    timer.restart();
+    double cpu = cpuSeconds();
+    qint64 sum = 0;
+    for (form.QueryWork.first(); !form.QueryWork.eof(); form.QueryWork.next())
+        sum += form.TablePa.isEmpty() ? 0 : form.TablePa.asInteger("LVCIS");
+    const double walk = seconds(timer);
+    std::printf("  reading the %d work rows with their parcel rows alone: %.3f s (cpu %.3f s)\n",
+                parts, walk, cpuSeconds() - cpu);
+    Q_UNUSED(sum);
+    timer.restart();
+    cpu = cpuSeconds();
+    const ReportDocument doc = form.Layout();
+    const double layout = seconds(timer);
+    const double layoutCpu = cpuSeconds() - cpu;
+    qsizetype boxes = 0;
+    for (const ReportPage& p : doc.pages)
+        boxes += p.boxes.size();
+
+    const QString pdf = dir.path() + "/form.pdf";
+    timer.restart();
+    cpu = cpuSeconds();
+    ReportPdfExporter::write(doc, pdf);
+    const double exportTime = seconds(timer);
+    const double exportCpu = cpuSeconds() - cpu;
+    std::printf("simple form, %d marked parts: open %.3f s; layout %.3f s (cpu %.3f s; %d pages, "
+                "%lld boxes; target < 1 s); PDF export %.3f s (cpu %.3f s; %lld bytes; target < 5 "
+                "s)\n",
+                parts, open, layout, layoutCpu, doc.pageCount(), qlonglong(boxes), exportTime,
+                exportCpu, qlonglong(QFileInfo(pdf).size()));
+}
+
+QString catalogueName(const QString& dir, const QString& where)
+{
+    Query q;
+    q.setDatabaseName(dir);
+    q.setSql(QStringList{"SELECT NAZEV, KATUZ FROM \"NYSKATAL.DB\"", where});
+    q.open();
+    return q.isEmpty() ? QString() : q.asString("NAZEV").trimmed();
+}
+
+// The simple form over all parts of the demo district's first area.
+void writeDemoPdf(const QString& pdfPath)
+{
+    QTemporaryDir dir;
+    DemoDistrictGenerator::Options options;
+    DemoDistrictGenerator(options).generate(dir.path());
+    Table parcels;
+    parcels.setDatabaseName(dir.path());
+    parcels.setTableName("NYSPA001.DB");
+    parcels.open();
+    QList<QVariantList> work;
+    for (parcels.first(); !parcels.eof(); parcels.next())
+        work.append({parcels.value("PARSKUP"), parcels.value("PARCIS"), parcels.value("PARPOD"),
+                     parcels.value("PARDIL"), parcels.asInteger("VYMERA"), parcels.value("DRUHPOZ"),
+                     parcels.asInteger("CPCE"), parcels.value("NEMVYUZ"), parcels.value("PARCISLO"),
+                     parcels.value("LVCIS"), true});
+    parcels.close();
+    QDir().mkpath(dir.path() + "/work");
+    ParadoxWriter::writeTable(dir.path() + "/work/PRAC.DB", workFields(), 4, work);
+
+    Query area;
+    area.setDatabaseName(dir.path());
+    area.setSql(
+        QStringList{"SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\"", "WHERE PORCIS = '001'"});
+    area.open();
+    const QString katuz = area.asString("KATUZ");
+    TKUInfo ku;
+    ku.Alias = dir.path();
+    ku.Katastr = area.asString("NAZEV").trimmed();
+    ku.Kod = area.asString("IDENTCIS").trimmed();
+    ku.Suffix = "001";
+    ku.Obec = catalogueName(dir.path(), "WHERE KATUZ = '" + katuz.left(3) + "00'");
+    ku.Okres = catalogueName(dir.path(), "WHERE KATUZ = '00000'");
+    TInstallInfo::Set(QString(), QStringLiteral("Katastrální úřad pro Vysočinu"));
+
+    auto app = std::make_shared<BenchApp>(dir.path() + "/" +
+                                          DemoDistrictGenerator::codeTableSubdirectory());
+    TListForm form(app, nullptr, ku, dir.path() + "/work/PRAC.DB", {});
+    const ReportDocument doc = form.Layout();
+    ReportPdfExporter::write(doc, pdfPath);
+    std::printf("demo district area 001 (%s): %lld parts, %d pages written to %s\n",
+                qPrintable(ku.Katastr), qlonglong(work.size()), doc.pageCount(),
+                qPrintable(pdfPath));
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    PieChartRenderer::install();
+    const QStringList args = application.arguments();
+    try {
+        const int demo = args.indexOf("--demo-pdf");
+        if (demo > 0 && demo + 1 < args.size()) {
+            writeDemoPdf(args.at(demo + 1));
+            return 0;
+        }
+        benchSimpleForm(1000);
+        benchSimpleForm(10000);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "error: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

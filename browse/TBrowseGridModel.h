@@ -1,0 +1,56 @@
+#pragma once
+
+#include "browse/ParDilyRules.h"
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <functional>
+
+class Dataset;
+
+// A read-only grid model over the rows in view of a dataset, with the
+// browser's columns (title, width in characters, alignment) and an optional
+// colouring of whole rows. The values of the last row asked for are kept, so
+// a painted row is read (and its calculated fields filled) only once.
+class TBrowseGridModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    struct Column
+    {
+        QString field;
+        QString title;
+        int widthChars = 0;
+        Qt::Alignment alignment = Qt::AlignLeft;
+    };
+    using RowStyle = std::function<ParDilyRules::CellColours(const QVariantList& values)>;
+
+    TBrowseGridModel(Dataset* dataset, QList<Column> columns, QObject* parent = nullptr);
+
+    void setRowStyle(RowStyle style) { m_style = std::move(style); }
+    const QList<Column>& columns() const { return m_columns; }
+    // Index of a field within a row's values; -1 when the dataset lacks it.
+    int valueIndex(const QString& field) const;
+    // Repaints every row (after a change of the colouring's inputs).
+    void repaintAll();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+private:
+    void reset();
+    const QVariantList& valuesOf(int row) const;
+    static QString displayText(const QVariant& value);
+
+    QPointer<Dataset> m_dataset;
+    QList<Column> m_columns;
+    QList<int> m_fieldOf;
+    RowStyle m_style;
+    int m_rows = 0;
+    mutable int m_cachedRow = -1;
+    mutable QVariantList m_cachedValues;
+};

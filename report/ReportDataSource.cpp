@@ -1,0 +1,3 @@
+#include "report/ReportDataSource.h"
+
+ReportDataSource::~ReportDataSource() = default;

@@ -1,0 +1,450 @@
+#include "BrowseFixture.h"
+
+#include "app/MessageDlg.h"
+#include "app/core/ETalvekException.h"
+#include "browse/TBrowseGridModel.h"
+#include "browse/TDoplnDlg.h"
+#include "browse/TParDilyDbf.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTextStream>
+#include <QtTest>
+
+// The browser over a small controlled area: parts 15/3 (two parts, relation
+// 5, protection 302), -20, 16, the older-register 3:40 that refers to 15/3,
+// and a placeholder 99 that the area lacks.
+class TestParDilyDbf : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void calculatedFieldsAndMissingPart();
+    void codeTextsAndProtectionLines();
+    void landSheetAndOwners();
+    void marksByButtonAndDoubleClick();
+    void yellowOnlyInParcelView();
+    void sortingByTitles();
+    void ownTextsStoredAndRefused();
+    void pagesBonitaUsersAndOlderRegister();
+    void supplementaryRecords();
+    void placementIsKept();
+
+private:
+    TParDilyDbf& open(int mode, const QStringList& parcels = {"15/3", "-20", "16", "99"});
+    int rowOf(const QString& parcislo, int pardil);
+    QStringList column(const QString& field);
+    template <typename T> T* child(const char* name) { return m_form->findChild<T*>(name); }
+    QString codeText(const QString& table, int code);
+
+    QTemporaryDir m_root;
+    QString m_ctl;
+    QString m_demo;
+    std::unique_ptr<BrowseFixture> m_fx;
+    std::unique_ptr<TParDilyDbf> m_form;
+    QStringList m_messages;
+};
+
+void TestParDilyDbf::initTestCase()
+{
+    m_ctl = m_root.filePath("ctl");
+    m_demo = m_root.filePath("demo");
+    BrowseFixture::writeControlledDistrict(m_ctl);
+    BrowseFixture::writeDemoDistrict(m_demo);
+    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+}
+
+void TestParDilyDbf::init()
+{
+    m_fx = std::make_unique<BrowseFixture>();
+    m_fx->setAliases({{"CTL", m_ctl}});
+    QFile::remove(m_ctl + "/ORVTX001.DB");
+    QFile::remove(m_ctl + "/ORVTX001.MB");
+    m_messages.clear();
+    SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        m_messages << text;
+        return int(mrOk);
+    });
+}
+
+void TestParDilyDbf::cleanup()
+{
+    m_form.reset();
+    SetMessageDlgInterceptor(nullptr);
+}
+
+TParDilyDbf& TestParDilyDbf::open(int mode, const QStringList& parcels)
+{
+    const QString work = m_fx->fillWorkTable("CTL", parcels);
+    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("CTL"));
+    m_form->SetupView(mode, 0);
+    new QAbstractItemModelTester(
+        m_form->GridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_form.get());
+    return *m_form;
+}
+
+int TestParDilyDbf::rowOf(const QString& parcislo, int pardil)
+{
+    Table& pa = m_form->TablePa();
+    for (int i = 0; i < pa.recordCount(); ++i) {
+        const QVariantList v = pa.rowValues(i);
+        if (v.value(pa.fieldIndex("PARCISLO")).toString() == parcislo &&
+            v.value(pa.fieldIndex("PARDIL")).toInt() == pardil)
+            return i;
+    }
+    return -1;
+}
+
+QStringList TestParDilyDbf::column(const QString& field)
+{
+    Table& pa = m_form->TablePa();
+    QStringList values;
+    for (int i = 0; i < pa.recordCount(); ++i)
+        values << pa.rowValues(i).value(pa.fieldIndex(field)).toString();
+    return values;
+}
+
+QString TestParDilyDbf::codeText(const QString& table, int code)
+{
+    Table t;
+    t.setDatabaseName(m_demo + "/WorkDB");
+    t.setTableName(table);
+    t.setIndexFieldNames(table == "NIXVYUZ.DB" ? "KOD" : "CIS");
+    t.open();
+    return t.findKey({code}) ? t.asString("TEXT") : QString();
+}
+
+void TestParDilyDbf::calculatedFieldsAndMissingPart()
+{
+    TParDilyDbf& form = open(1);
+    TBrowseGridModel* model = form.GridModel();
+    QCOMPARE(model->rowCount(), 5);
+    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral(" Parcelní číslo "));
+    const int a = rowOf("15/3", 1);
+    const auto cell = [&](int row, const QString& field) {
+        for (int c = 0; c < model->columnCount(); ++c)
+            if (model->columns().at(c).field == field)
+                return model->data(model->index(row, c)).toString();
+        return QStringLiteral("<no column>");
+    };
+    QCOMPARE(cell(a, "PopCis"), QStringLiteral("  25  p"));
+    QCOMPARE(cell(a, "Vykaz"), QStringLiteral("12/34"));
+    QCOMPARE(cell(a, "BONITA"), QStringLiteral("12345"));
+    QCOMPARE(cell(a, "MAPA"), QStringLiteral("A1"));
+    QCOMPARE(cell(rowOf("-20", 1), "PopCis"), QStringLiteral("   1/1e"));
+    QCOMPARE(cell(rowOf("15/3", 2), "PopCis"), QString());
+    QCOMPARE(cell(rowOf("15/3", 2), "Vykaz"), QStringLiteral("0/0"));
+    // The placeholder of a parcel the area lacks: red, "-", zeros, no house number.
+    const int missing = rowOf("99", 0);
+    QVERIFY(missing >= 0);
+    QCOMPARE(cell(missing, "MAPA"), QStringLiteral("-"));
+    QCOMPARE(cell(missing, "Vykaz"), QStringLiteral("0/0"));
+    QCOMPARE(cell(missing, "BONITA"), QStringLiteral("0"));
+    QCOMPARE(cell(missing, "PopCis"), QString());
+    QCOMPARE(model->data(model->index(missing, 3), Qt::BackgroundRole).value<QBrush>().color(),
+             QColor(Qt::red));
+    QVERIFY(!model->data(model->index(a, 3), Qt::BackgroundRole).isValid());
+    const Table& pa = form.TablePa();
+    QCOMPARE(pa.rowValues(a).value(pa.fieldIndex("KodVyuz")).toInt(), 13020);
+    QCOMPARE(pa.rowValues(a).value(pa.fieldIndex("ELCIS")).toInt(), 7);
+    QCOMPARE(pa.rowValues(missing).value(pa.fieldIndex("ELCIS")).toInt(), 0);
+}
+
+void TestParDilyDbf::codeTextsAndProtectionLines()
+{
+    TParDilyDbf& form = open(1);
+    form.TablePa().setRecNo(rowOf("15/3", 1));
+    QCOMPARE(child<QLabel>("TextDruhP")->text(), codeText("DRUHPOZ.DB", 13));
+    QCOMPARE(child<QLabel>("TextVyuz")->text(), codeText("NIXVYUZ.DB", 13020));
+    QCOMPARE(child<QLabel>("TextVlVztah")->text(), codeText("VLAVZT.DB", 5));
+    // NEMOCHR 302: the third protection moves up to the second line.
+    QVERIFY(!codeText("OCHRNEM1.DB", 3).isEmpty());
+    QVERIFY(!codeText("OCHRNEM3.DB", 2).isEmpty());
+    QCOMPARE(child<QLabel>("TextOchrNem1")->text(), codeText("OCHRNEM1.DB", 3));
+    QCOMPARE(child<QLabel>("TextOchrNem2")->text(), codeText("OCHRNEM3.DB", 2));
+    QCOMPARE(child<QLabel>("TextOchrNem3")->text(), QString());
+    // The placeholder: no codes, empty texts.
+    form.TablePa().setRecNo(rowOf("99", 0));
+    QCOMPARE(child<QLabel>("TextOchrNem1")->text(), QString());
+    QCOMPARE(child<QLabel>("TextVlVztah")->text(), QString());
+}
+
+void TestParDilyDbf::landSheetAndOwners()
+{
+    TParDilyDbf& form = open(1);
+    auto* box = child<QCheckBox>("DoplCB");
+    new QAbstractItemModelTester(form.OwnersModel(),
+                                 QAbstractItemModelTester::FailureReportingMode::QtTest, &form);
+    form.TablePa().setRecNo(rowOf("15/3", 1));
+    QVERIFY(!box->isHidden());
+    QCOMPARE(box->text(), QStringLiteral("&Pozemku na LV 25"));
+    QVERIFY(box->isChecked());
+    QVERIFY(box->isEnabled());
+    QCOMPARE(form.LandLV(), 25);
+    QCOMPARE(form.OwnLV(), 10);
+    // Sheet 25: one owner missing from the owner table.
+    TBrowseGridModel* owners = form.OwnersModel();
+    QCOMPARE(owners->rowCount(), 1);
+    QCOMPARE(owners->data(owners->index(0, 2)).toString(), QStringLiteral("nenalezen"));
+    QCOMPARE(owners->data(owners->index(0, 0)).toString(), QStringLiteral("1/1"));
+    // Clearing the box shows the own sheet 10; the second owner's name comes
+    // from the row with the same IDENT and another characteristic.
+    box->click();
+    QCOMPARE(owners->rowCount(), 2);
+    QCOMPARE(owners->data(owners->index(0, 2)).toString(), QStringLiteral("Novák Jan"));
+    QCOMPARE(owners->data(owners->index(1, 2)).toString(), QStringLiteral("Svoboda Petr"));
+    QCOMPARE(owners->data(owners->index(1, 0)).toString(), QStringLiteral("1/2"));
+    QCOMPARE(child<QLabel>("Charak")->text(), codeText("CHARUV.DB", 1));
+    box->click();
+    QCOMPARE(owners->rowCount(), 1);
+    // A part with another relation hides the box and shows its own sheet.
+    form.TablePa().setRecNo(rowOf("16", 1));
+    QVERIFY(box->isHidden());
+    QCOMPARE(owners->rowCount(), 2);
+}
+
+void TestParDilyDbf::marksByButtonAndDoubleClick()
+{
+    TParDilyDbf& form = open(1);
+    auto* button = child<QPushButton>("FlagBtn");
+    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+    const QColor silver(192, 192, 192);
+    auto markedOnDisk = [&] {
+        Query q;
+        q.setDatabaseName(m_fx->workDir());
+        q.setSql("SELECT FLAG FROM \"PRAC.DB\"");
+        q.open();
+        QList<bool> flags;
+        for (q.first(); !q.eof(); q.next())
+            flags << q.asBoolean("FLAG");
+        return flags;
+    };
+    QVERIFY(!markedOnDisk().contains(false));
+    button->click(); // a fresh window: clears every mark
+    QVERIFY(!markedOnDisk().contains(true));
+    QCOMPARE(button->text(), QStringLiteral("&Označit"));
+    TBrowseGridModel* model = form.GridModel();
+    for (int r = 0; r < model->rowCount(); ++r)
+        QCOMPARE(model->data(model->index(r, 0), Qt::ForegroundRole).value<QBrush>().color(),
+                 silver);
+    button->click();
+    QVERIFY(!markedOnDisk().contains(false));
+    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+    // A double click inverts the mark of one row only.
+    const int row = rowOf("16", 1);
+    form.DBGridPaDblClick(row);
+    QCOMPARE(markedOnDisk().count(false), 1);
+    QCOMPARE(model->data(model->index(row, 0), Qt::ForegroundRole).value<QBrush>().color(), silver);
+    form.DBGridPaDblClick(row);
+    QVERIFY(!markedOnDisk().contains(false));
+    // Reopening the data returns the toggle to clearing.
+    button->click();
+    form.OpenData(true);
+    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+    QVERIFY(!form.MarkToggle());
+}
+
+void TestParDilyDbf::yellowOnlyInParcelView()
+{
+    auto yellowRows = [&] {
+        TBrowseGridModel* model = m_form->GridModel();
+        QList<int> rows;
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->data(model->index(r, 0), Qt::BackgroundRole).value<QBrush>().color() ==
+                QColor(Qt::yellow))
+                rows << r;
+        return rows;
+    };
+    TParDilyDbf& parcels = open(0);
+    QCOMPARE(parcels.windowTitle(),
+             QStringLiteral("Přehled vlastníků parcel v katastru Katastr CTL"));
+    parcels.TablePa().setRecNo(rowOf("15/3", 2));
+    QCOMPARE(yellowRows(), (QList<int>{rowOf("15/3", 1), rowOf("15/3", 2)}));
+    parcels.DBGridPaDblClick(rowOf("16", 1));
+    parcels.TablePa().setRecNo(rowOf("15/3", 2));
+    parcels.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parcels));
+    parcels.grab().save("/tmp/orv-browse-colours.png"); // to be looked at
+    parcels.DBGridPaDblClick(rowOf("16", 1));
+    parcels.TablePa().setRecNo(rowOf("15/3", 2));
+    parcels.TablePa().setRecNo(rowOf("16", 1));
+    QCOMPARE(yellowRows(), QList<int>{rowOf("16", 1)});
+    TParDilyDbf& parts = open(1);
+    QCOMPARE(parts.windowTitle(),
+             QStringLiteral("Přehled vlastníků dílů parcel v katastru Katastr CTL"));
+    for (int r = 0; r < parts.TablePa().recordCount(); ++r) {
+        parts.TablePa().setRecNo(r);
+        QVERIFY(yellowRows().isEmpty());
+    }
+}
+
+void TestParDilyDbf::sortingByTitles()
+{
+    TParDilyDbf& form = open(1);
+    QHeaderView* header = child<QTableView>("DBGridPa")->horizontalHeader();
+    const QStringList initial = column("PARCISLO");
+    QCOMPARE(initial, (QStringList{"-20", "15/3", "15/3", "16", "99"}));
+    auto click = [&](const QString& field) {
+        const auto& columns = form.GridModel()->columns();
+        for (int c = 0; c < columns.size(); ++c)
+            if (columns.at(c).field == field)
+                emit header->sectionClicked(c);
+    };
+    click("VYMERA");
+    QCOMPARE(column("VYMERA"), (QStringList{"0", "50", "100", "300", "500"}));
+    click("VYMERA"); // the index exists already
+    QCOMPARE(column("VYMERA"), (QStringList{"0", "50", "100", "300", "500"}));
+    click("PopCis"); // by CPCE
+    QCOMPARE(column("CPCE").last(), QStringLiteral("10001"));
+    const QStringList before = column("PARCISLO");
+    click("MAPA");
+    QCOMPARE(m_messages, QStringList{"Podle položky \" Mapa \" nelze třídit."});
+    QCOMPARE(column("PARCISLO"), before);
+    click("PARCISLO");
+    QCOMPARE(column("PARCISLO"), initial);
+    QCOMPARE(m_messages.size(), 1);
+}
+
+void TestParDilyDbf::ownTextsStoredAndRefused()
+{
+    TParDilyDbf& form = open(1);
+    auto* memo = child<QPlainTextEdit>("DBMemoText");
+    QVERIFY(QFile::exists(m_ctl + "/ORVTX001.DB")); // created on first use
+    const QString text =
+        "Věta s \"uvozovkami\", 'apostrofy';\nnový řádek\r\n" + QString(3000, u'ž');
+    form.TablePa().setRecNo(rowOf("15/3", 1));
+    memo->setPlainText(text);
+    form.TablePa().setRecNo(rowOf("16", 1)); // posts the pending text
+    QCOMPARE(memo->toPlainText(), QString());
+    memo->setPlainText("krátký");
+    QTest::keyClick(&form, Qt::Key_Escape); // the cancel key keeps the text
+    QVERIFY(m_messages.isEmpty());
+    m_form.reset();
+
+    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), m_fx->workDir() + "/PRAC.DB",
+                                           m_fx->area("CTL"));
+    m_form->TablePa().setRecNo(rowOf("15/3", 1));
+    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(),
+             QPlainTextEdit(text).toPlainText());
+    m_form->TablePa().setRecNo(rowOf("16", 1));
+    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(), QStringLiteral("krátký"));
+
+    // A character the table's code page cannot hold: refused, not cut; the
+    // text stays in the editor and the part stays current.
+    memo = child<QPlainTextEdit>("DBMemoText");
+    memo->setPlainText("smajlík 😀");
+    m_form->TablePa().setRecNo(rowOf("-20", 1));
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_messages.first().startsWith("Vlastní text nelze uložit"));
+    QCOMPARE(memo->toPlainText(), QStringLiteral("smajlík 😀"));
+    QCOMPARE(m_form->TablePa().recNo(), rowOf("16", 1));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, m_form->PostOwnText());
+    child<QRadioButton>("RGBonita")->click(); // the page stays with the refused text
+    QCOMPARE(m_messages.size(), 2);
+    QVERIFY(child<QRadioButton>("RGText")->isChecked());
+    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(), QStringLiteral("smajlík 😀"));
+    Table stored;
+    stored.setDatabaseName(m_ctl);
+    stored.setTableName("ORVTX001.DB");
+    stored.open();
+    QCOMPARE(stored.recordCount(), 2);
+    // Closing by the close box drops the refused edit.
+    m_form->close();
+}
+
+void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
+{
+    TParDilyDbf& form = open(1);
+    form.TablePa().setRecNo(rowOf("15/3", 1));
+    child<QRadioButton>("RGBonita")->click();
+    QCOMPARE(form.QueryBonity().recordCount(), 1);
+    QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
+    child<QRadioButton>("RGUziv")->click();
+    QCOMPARE(form.TableUz().recordCount(), 1);
+    QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
+    QCOMPARE(child<QLabel>("Sektor")->text(), codeText("SEKTOR.DB", 3));
+    child<QRadioButton>("RGPK")->click();
+    auto* add = child<QPushButton>("AddPKBtn");
+    QCOMPARE(form.QueryPK().recordCount(), 1);
+    QVERIFY(add->isEnabled());
+    form.TablePa().setRecNo(rowOf("16", 1));
+    QVERIFY(!add->isEnabled());
+    form.TablePa().setRecNo(rowOf("15/3", 1));
+    add->click();
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(form.TablePa().recordCount(), 6);
+    QVERIFY(rowOf("3:40", 1) >= 0);
+    // A part of an older register has no older-register page.
+    form.TablePa().setRecNo(rowOf("3:40", 1));
+    QVERIFY(!add->isEnabled());
+    QVERIFY(!form.QueryPK().isActive());
+}
+
+void TestParDilyDbf::supplementaryRecords()
+{
+    QString text;
+    QTextStream out(&text);
+    // All records of sheet 10 that name parcel 15/3 (packed with or without group).
+    const int lines = ShowLVSupplement(m_fx->app(), "CTL", "001", 10, 4, &out, 15003, 2);
+    out.flush();
+    const QStringList written = text.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines, int(text.count('\n')));
+    QVERIFY(written.size() > 20);
+    for (const QString& line : written)
+        QVERIFY2(line.startsWith("    "), qPrintable(line));
+    QVERIFY(text.contains("12/ 5"));
+    // Kinds 90 and 93 name a parcel: the value shows as its parcel number.
+    QVERIFY(text.contains(QStringLiteral("Stavba stojí na pozemku")));
+    QVERIFY(text.contains(QStringLiteral("parc. č.  15/3    ")));
+    QVERIFY(text.contains("první řádek textu"));
+    QVERIFY(!text.contains("     16000")); // record 3 names another parcel
+
+    TDoplnDlg dialog(nullptr, m_fx->app(), "CTL", "001", 10, 15003, 2);
+    QCOMPARE(dialog.QueryVl().recordCount(), 2);
+    QCOMPARE(dialog.findChild<QLabel*>("Udaj")->text(), QStringLiteral("15/3"));
+    QVERIFY(!dialog.findChild<QLabel*>("TypText")->text().isEmpty());
+    QCOMPARE(dialog.QueryTx().isActive(), true);
+    QVERIFY(dialog.windowTitle().endsWith("číslo: 10"));
+    TDoplnDlg all(nullptr, m_fx->app(), "CTL", "001", 10, 0, 2);
+    QCOMPARE(all.QueryVl().recordCount(), 4);
+
+    // A missing records table: nothing written, or the dialog refuses.
+    m_fx->setAliases({{"CTL", m_ctl}, {"EMPTY", m_root.filePath("ctl/none")}});
+    QDir().mkpath(m_root.filePath("ctl/none"));
+    QCOMPARE(ShowLVSupplement(m_fx->app(), "EMPTY", "001", 10, 0, &out, 0, 0), 0);
+    try {
+        ShowLVSupplement(m_fx->app(), "EMPTY", "001", 10, -1, nullptr, 0, 0);
+        QFAIL("no error for a missing table");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().endsWith("NYSVL001.DB\nSoubor nebyl nalezen"));
+    }
+}
+
+void TestParDilyDbf::placementIsKept()
+{
+    open(1);
+    m_form->setGeometry(40, 50, 542, 520);
+    const QRect placed = m_form->geometry();
+    m_form.reset();
+    int x = 0, y = 0, w = 0, h = 0;
+    qint16 state = 0;
+    QVERIFY(m_fx->app()->ReadWndPlacement("ParDilyDbf", x, y, w, h, state));
+    QCOMPARE(QRect(x, y, w, h), placed);
+    open(1);
+    QCOMPARE(m_form->geometry(), placed);
+    QCOMPARE(m_form->maximumWidth(), m_form->minimumWidth());
+}
+
+QTEST_MAIN(TestParDilyDbf)
+#include "tst_pardilydbf.moc"

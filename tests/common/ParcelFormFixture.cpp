@@ -1,0 +1,117 @@
+#include "ParcelFormFixture.h"
+
+#include "db/paradox/ParadoxTable.h"
+
+#include <QDir>
+
+namespace {
+ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
+{
+    return ParadoxField{QString::fromLatin1(name), type, size};
+}
+
+// The application object as the forms use it: only the code-table directory.
+class FixtureApp : public IApp
+{
+public:
+    explicit FixtureApp(QString workDb) : m_workDb(std::move(workDb)) {}
+    bool ReadDialogPos(const QString&, int&, int&) override { return false; }
+    void WriteDialogPos(const QString&, int, int) override {}
+    void ShowWaitCursor(bool) override {}
+    QString WorkPath() const override { return {}; }
+    QString WorkDbPath() const override { return m_workDb; }
+    bool ReadWndPlacement(const QString&, int&, int&, int&, int&, qint16&) override
+    {
+        return false;
+    }
+    void WriteWndPlacement(const QString&, int, int, int, int, qint16) override {}
+    std::shared_ptr<IAliases> Aliases() const override { return nullptr; }
+    std::shared_ptr<ISettings> Settings() const override { return nullptr; }
+    QString LogUsername() const override { return {}; }
+
+private:
+    QString m_workDb;
+};
+} // namespace
+
+ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
+{
+    QDir().mkpath(m_dir + QStringLiteral("/WorkDB"));
+    QDir().mkpath(m_dir + QStringLiteral("/work"));
+}
+
+ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
+{
+    Part p;
+    p.parcis = i;
+    p.vymera = 100 + i;
+    p.druhpoz = 2 + i % 3;
+    p.nemvyuz = i % 2 == 0 ? 0 : 13;
+    p.cpce = i % 5 == 0 ? i : 0;
+    p.lvcis = 1000 + i;
+    p.mapa = QStringLiteral("M%1").arg(i % 7);
+    p.ppolvz = i;
+    p.parcislo = QString::number(i);
+    return p;
+}
+
+void ParcelFormFixture::write(const QList<Part>& parts) const
+{
+    using T = ParadoxFieldType;
+    const QList<ParadoxField> parcelFields{
+        field("PARSKUP", T::Short), field("PARCIS", T::Long),       field("PARPOD", T::Short),
+        field("PARDIL", T::Short),  field("VYMERA", T::Number),     field("DRUHPOZ", T::Short),
+        field("NEMOCHR", T::Short), field("NEMVYUZ", T::Short),     field("CPCE", T::Number),
+        field("LVCIS", T::Long),    field("VLVZTAH", T::Short),     field("MAPA", T::Alpha, 60),
+        field("PPOLVZ", T::Long),   field("PARCISLO", T::Alpha, 12)};
+    const QList<ParadoxField> workFields{
+        field("PARSKUP", T::Short), field("PARCIS", T::Long),   field("PARPOD", T::Short),
+        field("PARDIL", T::Short),  field("VYMERA", T::Long),   field("DRUHPOZ", T::Short),
+        field("CPCE", T::Long),     field("NEMVYUZ", T::Short), field("PARCISLO", T::Alpha, 12),
+        field("LVCIS", T::Long),    field("FLAG", T::Logical)};
+    QList<QVariantList> parcelRows;
+    QList<QVariantList> workRows;
+    for (const Part& p : parts) {
+        if (p.inArea)
+            parcelRows.append({p.parskup, p.parcis, p.parpod, p.pardil, p.vymera, p.druhpoz,
+                               p.nemochr, p.nemvyuz, p.cpce, p.lvcis, p.vlvztah, p.mapa, p.ppolvz,
+                               p.parcislo});
+        workRows.append({p.parskup, p.parcis, p.parpod, p.pardil, qint64(p.vymera), p.druhpoz,
+                         qint64(p.cpce), p.nemvyuz, p.parcislo, p.lvcis, p.marked});
+    }
+    const int omitted =
+        int(std::find_if(parcelFields.begin(), parcelFields.end(),
+                         [&](const ParadoxField& f) { return f.name == m_omitted; }) -
+            parcelFields.begin());
+    QList<ParadoxField> writtenFields = parcelFields;
+    if (omitted < parcelFields.size()) {
+        writtenFields.removeAt(omitted);
+        for (QVariantList& row : parcelRows)
+            row.removeAt(omitted);
+    }
+    ParadoxWriter::writeTable(parcelTable(), writtenFields, 4, parcelRows);
+    ParadoxWriter::writeTable(workTable(), workFields, 4, workRows);
+    ParadoxWriter::writeTable(
+        workDbPath() + QStringLiteral("/DRUHPOZ.DB"),
+        {field("CIS", T::Short), field("ZKR", T::Alpha, 10), field("TEXT", T::Alpha, 40)}, 1,
+        {{2, QStringLiteral("orná"), QStringLiteral("orná půda")},
+         {3, QStringLiteral("chmel."), QStringLiteral("chmelnice")},
+         {4, QStringLiteral("vinice"), QStringLiteral("vinice")}});
+}
+
+TKUInfo ParcelFormFixture::area() const
+{
+    TKUInfo ku;
+    ku.Alias = m_dir;
+    ku.Okres = QStringLiteral("Žďár nad Sázavou");
+    ku.Obec = QStringLiteral("Křižanov");
+    ku.Katastr = QStringLiteral("Kundratice u Křižanova");
+    ku.Suffix = QStringLiteral("001");
+    ku.Kod = QStringLiteral("675601");
+    return ku;
+}
+
+std::shared_ptr<IApp> ParcelFormFixture::app() const
+{
+    return std::make_shared<FixtureApp>(workDbPath());
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/core/IApp.h"
+#include "app/core/TKUInfo.h"
+
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+// A small area on disk for the printed forms: the parcel table NYSPA001.DB,
+// the kind-of-land code table in WorkDB/ and the work table PRAC.DB in work/.
+// Parts are numbered 1..n with computable values so that tests can check
+// every cell.
+class ParcelFormFixture
+{
+public:
+    struct Part
+    {
+        int parskup = 2;
+        int parcis = 1;
+        int parpod = 0;
+        int pardil = 1;
+        double vymera = 100;
+        int druhpoz = 2;
+        int nemochr = 0;
+        int nemvyuz = 0;
+        double cpce = 0;
+        int lvcis = 1;
+        int vlvztah = 1;
+        QString mapa;
+        int ppolvz = 0;
+        QString parcislo;
+        bool marked = true;
+        bool inArea = true; // false: only in the work table
+    };
+
+    explicit ParcelFormFixture(const QString& directory);
+
+    // Part i (1-based) of a standard sequence: group 2, number i, part 1.
+    static Part numberedPart(int i);
+    // Writes the three tables.
+    void write(const QList<Part>& parts) const;
+    // Leaves a field out of the parcel table (a damaged or foreign table).
+    void omitParcelField(const QString& name) { m_omitted = name; }
+
+    TKUInfo area() const;
+    QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
+    QString parcelTable() const { return m_dir + QStringLiteral("/NYSPA001.DB"); }
+    QString workDbPath() const { return m_dir + QStringLiteral("/WorkDB"); }
+    std::shared_ptr<IApp> app() const;
+
+private:
+    QString m_dir;
+    QString m_omitted;
+};

@@ -1,0 +1,269 @@
+// The grid rows of the parcel-number dialog: the item model, the checks of
+// typed numbers (field ranges) and the import of parcel and house numbers
+// from text in both layouts, in UTF-8 and code page 1250.
+#include "app/core/ETalvekException.h"
+#include "select/TParcGridModel.h"
+#include "select/TParcelImport.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+using Kind = TParcGridModel::Kind;
+
+QStringList rowTexts(const QList<TParcGridRow>& rows)
+{
+    QStringList texts;
+    for (const TParcGridRow& r : rows)
+        texts << r[0] + QLatin1Char('|') + r[1] + QLatin1Char('|') + r[2];
+    return texts;
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(bytes);
+    return path;
+}
+} // namespace
+
+class TestParcImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void modelRowsAndNumbering();
+    void typedNumbersWithinFieldRanges_data();
+    void typedNumbersWithinFieldRanges();
+    void listLayoutParcels();
+    void columnLayout();
+    void badLinesStopTheImport_data();
+    void badLinesStopTheImport();
+    void houseNumberLists();
+    void clipboardLines();
+    void fileEncodingsAndRefusals();
+    void manyLines();
+};
+
+void TestParcImport::modelRowsAndNumbering()
+{
+    TParcGridModel model(Kind::Parcel, {"", "Skupina", "Parcel.číslo", "Podlomení"});
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("1"));
+    QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Parcel.číslo"));
+    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+    QVERIFY(model.flags(model.index(0, 2)) & Qt::ItemIsEditable);
+
+    model.AddRows({{"2", "15", "0"}}); // reuses the empty first row
+    QCOMPARE(model.rowCount(), 1);
+    model.AddRows({{"1", "16", "0"}, {"", "17", ""}});
+    QCOMPARE(model.rowCount(), 3);
+    QVERIFY(model.setData(model.index(2, 3), QStringLiteral("4")));
+    QCOMPARE(model.Cell(2, 3), QStringLiteral("4"));
+    QVERIFY(!model.setData(model.index(2, 0), QStringLiteral("9")));
+
+    model.DeleteRow(0); // the rows below move up and are renumbered
+    QCOMPARE(rowTexts(model.Rows()), (QStringList{"1|16|0", "|17|4"}));
+    QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("2"));
+    model.DeleteRow(1);
+    model.DeleteRow(0); // the only row stays, empty, numbered 1
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(model.RowEmpty(0));
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("1"));
+    model.AppendRow();
+    model.SetCell(1, 1, QStringLiteral("x"));
+    model.Reset();
+    QCOMPARE(model.rowCount(), 1);
+    QVERIFY(model.RowEmpty(0));
+}
+
+void TestParcImport::typedNumbersWithinFieldRanges_data()
+{
+    QTest::addColumn<bool>("house");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("valid");
+    QTest::newRow("group empty") << false << 1 << "" << true;
+    QTest::newRow("group 5") << false << 1 << " 5 " << true;
+    QTest::newRow("group -1") << false << 1 << "-1" << true;
+    QTest::newRow("group -2") << false << 1 << "-2" << false;
+    QTest::newRow("group beyond 16 bits") << false << 1 << "65538" << false;
+    QTest::newRow("group text counts as empty") << false << 1 << "x" << true;
+    QTest::newRow("group of 25 digits") << false << 1 << "9999999999999999999999999" << false;
+    QTest::newRow("stem empty") << false << 2 << "" << false;
+    QTest::newRow("stem 0") << false << 2 << "0" << false;
+    QTest::newRow("stem 1") << false << 2 << "1" << true;
+    QTest::newRow("stem max 32 bits") << false << 2 << "2147483647" << true;
+    QTest::newRow("stem wraps 32 bits") << false << 2 << "4294967311" << false;
+    QTest::newRow("stem letters") << false << 2 << "15a" << false;
+    QTest::newRow("subdivision 0") << false << 3 << "0" << true;
+    QTest::newRow("subdivision empty") << false << 3 << "" << false;
+    QTest::newRow("subdivision beyond 16 bits") << false << 3 << "65537" << false;
+    QTest::newRow("part empty") << true << 1 << "" << true;
+    QTest::newRow("part 99") << true << 1 << "99" << true;
+    QTest::newRow("part 100") << true << 1 << "100" << false;
+    QTest::newRow("house 9999") << true << 2 << "9999" << true;
+    QTest::newRow("house 10000 would be another part") << true << 2 << "10000" << false;
+    QTest::newRow("house 0") << true << 2 << "0" << false;
+    QTest::newRow("kind letter") << true << 3 << "Popis.č." << true;
+    QTest::newRow("kind empty") << true << 3 << "" << true;
+    QTest::newRow("kind -5") << true << 3 << "-5" << false;
+}
+
+void TestParcImport::typedNumbersWithinFieldRanges()
+{
+    QFETCH(bool, house);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(bool, valid);
+    const TParcGridModel model(house ? Kind::House : Kind::Parcel, {});
+    QCOMPARE(model.CellValid(column, text), valid);
+}
+
+void TestParcImport::listLayoutParcels()
+{
+    auto result = TParcelImport::Parse({"12/1;15;(7)"}, Kind::Parcel);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"2|12|1", "2|15|0", "5|7|0"}));
+
+    result = TParcelImport::Parse({"-3/2, 4:8/1", "  20 , 21  ", "(-9)"}, Kind::Parcel);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"1|3|2", "4|8|1", "2|20|0", "2|21|0", "4|9|0"}));
+}
+
+void TestParcImport::columnLayout()
+{
+    auto result = TParcelImport::Parse({"2 15 3", "1 7 0", "  0   8  0  extra"}, Kind::Parcel);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"2|15|3", "1|7|0", "0|8|0"}));
+    result = TParcelImport::Parse({"2\t15\t3", "1\t 7 \t0"}, Kind::Parcel);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"2|15|3", "1|7|0"}));
+    // The first line fixes the separator for all lines.
+    QCOMPARE(TParcelImport::Parse({"2 15 3", "1\t7\t0"}, Kind::Parcel).errorLine, 2);
+
+    // In the house grid the part may be empty text and the kind is free.
+    result = TParcelImport::Parse({"3 12 P", "x 14 E"}, Kind::House);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"3|12|P", "x|14|E"}));
+}
+
+void TestParcImport::badLinesStopTheImport_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("house");
+    QTest::addColumn<int>("errorLine");
+    QTest::addColumn<int>("rowsKept");
+    QTest::newRow("bare first number: columns 2 and 3 empty")
+        << QStringList{"15"} << false << 1 << 0;
+    QTest::newRow("empty line in a list") << QStringList{"12;13", "", "14"} << false << 2 << 2;
+    QTest::newRow("empty line in columns") << QStringList{"2 15 0", ""} << false << 2 << 1;
+    QTest::newRow("stem 0 in a list") << QStringList{"12/1;0"} << false << 1 << 1;
+    QTest::newRow("text in a list") << QStringList{"12/1;abc"} << false << 1 << 1;
+    QTest::newRow("negative group column") << QStringList{"-1 15 0"} << false << 1 << 0;
+    QTest::newRow("subdivision beyond field") << QStringList{"2 15 70000"} << false << 1 << 0;
+    QTest::newRow("stem wraps 32 bits") << QStringList{"2 4294967311 0"} << false << 1 << 0;
+    QTest::newRow("house 0 in a list") << QStringList{"12/1;0/1"} << true << 1 << 1;
+    QTest::newRow("house too large") << QStringList{"5;12345"} << true << 1 << 1;
+    QTest::newRow("house empty line") << QStringList{"5 12", ""} << true << 2 << 1;
+}
+
+void TestParcImport::badLinesStopTheImport()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, house);
+    QFETCH(int, errorLine);
+    QFETCH(int, rowsKept);
+    const auto result = TParcelImport::Parse(lines, house ? Kind::House : Kind::Parcel);
+    QCOMPARE(result.errorLine, errorLine);
+    QCOMPARE(result.rows.size(), rowsKept);
+    QVERIFY(result.errorText.isEmpty());
+}
+
+void TestParcImport::houseNumberLists()
+{
+    const auto result = TParcelImport::Parse({"12/3P;14;7/1g", "150 E"}, Kind::House);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(rowTexts(result.rows), (QStringList{"3|12|P", "|14|V", "1|7|g", "|150|E"}));
+    // A kind letter after the first number is no separator.
+    const auto single = TParcelImport::Parse({"12P;14"}, Kind::House);
+    QCOMPARE(single.errorLine, 0);
+    QCOMPARE(rowTexts(single.rows), (QStringList{"|12|P", "|14|V"}));
+}
+
+void TestParcImport::clipboardLines()
+{
+    QCOMPARE(TParcelImport::SplitText(QString()), QStringList{QString()});
+    QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\r\n2\r\n")), (QStringList{"1", "2"}));
+    QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\n2\n\n3")),
+             (QStringList{"1", "2", "", "3"}));
+    const auto empty = TParcelImport::Parse(TParcelImport::SplitText(QString()), Kind::Parcel);
+    QCOMPARE(empty.errorLine, 1);
+    const auto emptyHouse = TParcelImport::Parse(TParcelImport::SplitText(QString()), Kind::House);
+    QCOMPARE(emptyHouse.errorLine, 1);
+}
+
+void TestParcImport::fileEncodingsAndRefusals()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // "č" in UTF-8, with a byte-order mark and Windows line ends.
+    const QString utf8 = writeFile(dir, "utf8.txt",
+                                   QByteArray("\xEF\xBB\xBF"
+                                              "1 12 P\r\n2 13 Evid.\xC4\x8D.\r\n"));
+    QCOMPARE(TParcelImport::ReadTextFile(utf8), (QStringList{"1 12 P", "2 13 Evid.č."}));
+    // "č" is 0xE8 in code page 1250 and no valid UTF-8.
+    const QString cp1250 = writeFile(dir, "cp1250.txt", QByteArray("1 12 Evid.\xE8.\n3 4 P"));
+    QCOMPARE(TParcelImport::ReadTextFile(cp1250), (QStringList{"1 12 Evid.č.", "3 4 P"}));
+
+    const QString binary = writeFile(dir, "data.txt", QByteArray("12\0\x01\x02", 5));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, TParcelImport::ReadTextFile(binary));
+    try {
+        TParcelImport::ReadTextFile(binary);
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains(QStringLiteral("není textový soubor")));
+    }
+
+    const QString huge = dir.filePath("huge.txt");
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(100 * 1024 * 1024)); // sparse: no disk is used
+    }
+    try {
+        TParcelImport::ReadTextFile(huge);
+        QFAIL("a 100 MB file was read");
+    } catch (const ETalvekException& e) {
+        QVERIFY(e.message().contains(QStringLiteral("příliš velký")));
+    }
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             TParcelImport::ReadTextFile(dir.filePath("missing.txt")));
+}
+
+void TestParcImport::manyLines()
+{
+    QStringList lines;
+    for (int i = 1; i <= 100000; ++i)
+        lines << QString::number(i) + QStringLiteral("/1");
+    const auto result = TParcelImport::Parse(lines, Kind::Parcel);
+    QCOMPARE(result.errorLine, 0);
+    QCOMPARE(result.rows.size(), 100000);
+    QCOMPARE(result.rows.last()[1], QStringLiteral("100000"));
+
+    QStringList tooMany{QString()};
+    for (int i = 1; i <= 1000; ++i)
+        tooMany[0] += QString::number(i) + QLatin1Char(';');
+    tooMany = QStringList(TParcelImport::MaxRows / 1000 + 1, tooMany[0]);
+    const auto capped = TParcelImport::Parse(tooMany, Kind::Parcel);
+    QCOMPARE(capped.rows.size(), TParcelImport::MaxRows);
+    QVERIFY(!capped.errorText.isEmpty());
+}
+
+QTEST_MAIN(TestParcImport)
+#include "tst_parcimport.moc"

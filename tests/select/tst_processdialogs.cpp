@@ -1,0 +1,226 @@
+// Progress windows (bar, cancel with confirmation, event pump) and the
+// field-choice dialog (ticks, reordering by drop).
+#include "app/MessageDlg.h"
+#include "select/TCProcessDlg.h"
+#include "select/TFieldsDialog.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+class TestProcessDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup() { SetMessageDlgInterceptor(nullptr); }
+
+    void barRoundsToNearestPercent();
+    void zeroTotalJumpsToFullOnFirstStep();
+    void startShowsCaptionAndBlocksOtherWindows();
+    void cancelAskedOnceAndNoContinues();
+    void escapeRequestsCancelWithoutClosing();
+    void positionPumpsEventsAfterInterval();
+
+    void itemsKeepTicksAndOrder();
+    void dropMovesSelectedItemOnly();
+    void tickAndUntickAll();
+};
+
+void TestProcessDialogs::barRoundsToNearestPercent()
+{
+    TProcessDlg dlg;
+    dlg.SetTotal(3);
+    const QList<QPair<int, int>> cases{{0, 0}, {1, 33}, {2, 67}, {3, 100}, {5, 100}};
+    for (const auto& [step, percent] : cases) {
+        dlg.SetPosition(step);
+        QCOMPARE(dlg.BarValue(), percent);
+        QCOMPARE(dlg.Position(), step);
+    }
+    dlg.SetTotal(8);
+    dlg.SetPosition(1); // 12.5 rounds up
+    QCOMPARE(dlg.BarValue(), 13);
+    dlg.SetTotal(2000000000);
+    dlg.SetPosition(1999999999); // no overflow on large totals
+    QCOMPARE(dlg.BarValue(), 100);
+    dlg.SetPosition(1000000000);
+    QCOMPARE(dlg.BarValue(), 50);
+}
+
+void TestProcessDialogs::zeroTotalJumpsToFullOnFirstStep()
+{
+    TCProcessDlg dlg;
+    dlg.Start(QStringLiteral("Tisk"), 0);
+    QCOMPARE(dlg.BarValue(), 0);
+    QVERIFY(!dlg.Step());
+    QCOMPARE(dlg.BarValue(), 100);
+    dlg.Start(QStringLiteral("Tisk"), -5);
+    QCOMPARE(dlg.Total(), 1);
+    dlg.Finish();
+}
+
+void TestProcessDialogs::startShowsCaptionAndBlocksOtherWindows()
+{
+    QWidget main;
+    main.show();
+    TCProcessDlg dlg(&main);
+    dlg.Start(QStringLiteral("Sestava parcel"), 10);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Sestava parcel"));
+    QCOMPARE(QApplication::activeModalWidget(), &dlg);
+    QVERIFY(dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->isEnabled());
+    QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->text(),
+             QStringLiteral("Storno"));
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!dlg.Step());
+    QCOMPARE(dlg.BarValue(), 40);
+    dlg.Finish();
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+}
+
+void TestProcessDialogs::cancelAskedOnceAndNoContinues()
+{
+    QStringList asked;
+    int answer = mrNo;
+    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons) {
+        asked << text;
+        [&] {
+            QCOMPARE(kind, mtConfirmation);
+            QCOMPARE(buttons, TMsgDlgButtons(mbYes | mbNo));
+        }();
+        return answer;
+    });
+    TCProcessDlg dlg;
+    dlg.Start(QStringLiteral("Statistika"), 100);
+    QVERIFY(!dlg.Step());
+    QVERIFY(asked.isEmpty());
+
+    dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
+    QVERIFY(!dlg.Step()); // No: go on
+    QCOMPARE(asked, QStringList{QStringLiteral("Chcete přerušit operaci?")});
+    QVERIFY(!dlg.Step()); // not asked again without another press
+    QVERIFY(!dlg.Step());
+    QCOMPARE(asked.size(), 1);
+
+    dlg.CancelBtnClick();
+    answer = mrYes;
+    QVERIFY(dlg.Step());
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(dlg.Position(), 5);
+
+    dlg.Start(QStringLiteral("Znovu"), 3); // a new run starts without a pending request
+    QVERIFY(!dlg.CancelRequested());
+    QVERIFY(!dlg.Step());
+    QCOMPARE(asked.size(), 2);
+    dlg.Finish();
+}
+
+void TestProcessDialogs::escapeRequestsCancelWithoutClosing()
+{
+    TCProcessDlg dlg;
+    dlg.Start(QStringLiteral("Export"), 10);
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(dlg.isVisible());
+    QVERIFY(dlg.CancelRequested());
+    SetMessageDlgInterceptor(
+        [](const QString&, TMsgDlgType, TMsgDlgButtons) { return int(mrYes); });
+    QVERIFY(dlg.Step());
+    dlg.Finish();
+
+    TProcessDlg plain; // without "Storno" Escape does nothing
+    plain.show();
+    QTest::keyClick(&plain, Qt::Key_Escape);
+    QVERIFY(plain.isVisible());
+}
+
+void TestProcessDialogs::positionPumpsEventsAfterInterval()
+{
+    TProcessDlg dlg;
+    dlg.SetTotal(10);
+    dlg.SetPosition(0);
+    bool delivered = false;
+    QTimer::singleShot(0, [&] { delivered = true; });
+    dlg.SetPosition(1); // within the interval of the last pump: no events
+    QVERIFY(!delivered);
+    QThread::msleep(TProcessDlg::PumpInterval + 30);
+    dlg.SetPosition(2);
+    QVERIFY(delivered);
+}
+
+void TestProcessDialogs::itemsKeepTicksAndOrder()
+{
+    TFieldsDialog dlg;
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Položky"));
+    const QList<TFieldsDialog::Item> items{
+        {"Parcela", true}, {"Výměra", false}, {"Druh", true}, {"LV", false}};
+    dlg.SetItems(items);
+    QCOMPARE(dlg.Items(), items);
+    dlg.FieldListBox()->item(1)->setCheckState(Qt::Checked);
+    QVERIFY(dlg.Items()[1].second);
+}
+
+void TestProcessDialogs::dropMovesSelectedItemOnly()
+{
+    TFieldsDialog dlg;
+    dlg.resize(300, 300);
+    dlg.SetItems({{"A", true}, {"B", false}, {"C", true}, {"D", false}, {"E", true}});
+    dlg.show();
+    QListWidget* list = dlg.FieldListBox();
+    const auto order = [&] {
+        QStringList names;
+        for (const auto& item : dlg.Items())
+            names << item.first;
+        return names.join(QString());
+    };
+
+    // Nothing selected: no target anywhere.
+    list->setCurrentRow(-1);
+    list->clearSelection();
+    QCOMPARE(dlg.DropTargetAt(list->visualItemRect(list->item(2)).center()), -1);
+
+    list->setCurrentRow(1); // B
+    const QPoint onD = list->visualItemRect(list->item(3)).center();
+    const QPoint onB = list->visualItemRect(list->item(1)).center();
+    const QPoint below = list->visualItemRect(list->item(4)).bottomLeft() + QPoint(5, 40);
+    QCOMPARE(dlg.DropTargetAt(onD), 3);
+    QCOMPARE(dlg.DropTargetAt(onB), -1);   // onto itself
+    QCOMPARE(dlg.DropTargetAt(below), -1); // outside any item
+
+    dlg.DropOn(dlg.DropTargetAt(onB));
+    dlg.DropOn(dlg.DropTargetAt(below));
+    QCOMPARE(order(), QStringLiteral("ABCDE"));
+
+    dlg.DropOn(3); // B down onto D: C and D shift up
+    QCOMPARE(order(), QStringLiteral("ACDBE"));
+    QCOMPARE(list->currentRow(), 3);
+    QVERIFY(!dlg.Items()[3].second); // B keeps its tick
+
+    list->setCurrentRow(4); // E up onto A
+    dlg.DropOn(0);
+    QCOMPARE(order(), QStringLiteral("EACDB"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("E"));
+}
+
+void TestProcessDialogs::tickAndUntickAll()
+{
+    TFieldsDialog dlg;
+    dlg.SetItems({{"A", true}, {"B", false}, {"C", true}});
+    dlg.findChild<QPushButton*>(QStringLiteral("SelectAllBtn"))->click();
+    for (const auto& item : dlg.Items())
+        QVERIFY(item.second);
+    dlg.findChild<QPushButton*>(QStringLiteral("UnselectAllBtn"))->click();
+    for (const auto& item : dlg.Items())
+        QVERIFY(!item.second);
+    QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("SelectAllBtn"))->text(),
+             QStringLiteral("Vše &označit"));
+    QCOMPARE(dlg.findChild<QPushButton*>(QStringLiteral("UnselectAllBtn"))->text(),
+             QStringLiteral("Vše o&dznačit"));
+}
+
+QTEST_MAIN(TestProcessDialogs)
+#include "tst_processdialogs.moc"
