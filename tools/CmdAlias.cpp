@@ -1,4 +1,5 @@
 // orv-tool alias: list, add and remove the engine's database aliases.
+#include "app/core/DistrictCatalogueCheck.h"
 #include "app/core/ETalvekException.h"
 #include "db/EngineAliases.h"
 #include "tools/ToolCommand.h"
@@ -17,11 +18,15 @@ int listAliases(const EngineAliases& aliases)
     return 0;
 }
 
-int addAlias(EngineAliases& aliases, const QString& name, const QString& directory)
+// A district alias must lead to a readable catalogue, as in the alias manager
+// of the program; --force binds any existing directory.
+int addAlias(EngineAliases& aliases, const QString& name, const QString& directory, bool force)
 {
     const QFileInfo dir(directory);
     if (!dir.isDir())
         throw ETalvekException(QStringLiteral("Adresář '%1' neexistuje").arg(directory));
+    if (!force)
+        DistrictCatalogueCheck::check(dir.absoluteFilePath());
     aliases.addStandard(name, QDir::cleanPath(dir.absoluteFilePath()));
     aliases.save();
     return 0;
@@ -31,22 +36,27 @@ int runAlias(const QStringList& args)
 {
     EngineAliases aliases(EngineAliases::defaultFilePath());
     aliases.load();
-    const QString sub = args.value(0);
-    if (sub == QLatin1String("list") && args.size() == 1)
+    QStringList rest = args;
+    const bool force = rest.removeAll(QStringLiteral("--force")) > 0;
+    const QString sub = rest.value(0);
+    if (sub == QLatin1String("list") && rest.size() == 1)
         return listAliases(aliases);
-    if (sub == QLatin1String("add") && args.size() == 3)
-        return addAlias(aliases, args[1], args[2]);
-    if (sub == QLatin1String("remove") && args.size() == 2) {
-        aliases.remove(args[1]);
+    if (sub == QLatin1String("add") && rest.size() == 3)
+        return addAlias(aliases, rest[1], rest[2], force);
+    if (sub == QLatin1String("remove") && rest.size() == 2) {
+        aliases.remove(rest[1]);
         aliases.save();
         return 0;
     }
-    std::fprintf(stderr, "použití: orv-tool alias list | add NÁZEV ADRESÁŘ | remove NÁZEV\n");
+    std::fprintf(stderr,
+                 "použití: orv-tool alias list | add NÁZEV ADRESÁŘ [--force] | remove NÁZEV\n");
     return 1;
 }
 
 } // namespace
 
 static ToolCommandRegistrar reg{
-    {"alias", "alias list | add NAME DIR | remove NAME   engine aliases (aliases.conf)",
+    {"alias",
+     "alias list | add NAME DIR [--force] | remove NAME   engine aliases (aliases.conf); add "
+     "checks DIR/NYSKATAL.DB unless --force",
      &runAlias}};

@@ -81,7 +81,7 @@ private slots:
         QProcessEnvironment env = environment(m_root.filePath("config2"));
         QProcess tool;
         tool.setProcessEnvironment(env);
-        tool.start(TestSupport::orvToolPath(), {"alias", "add", "OKRES", m_root.path()});
+        tool.start(TestSupport::orvToolPath(), {"alias", "add", "OKRES", m_root.path(), "--force"});
         QVERIFY(tool.waitForFinished());
         QCOMPARE(tool.exitCode(), 0);
         const QString workDb = m_root.filePath("workdb");

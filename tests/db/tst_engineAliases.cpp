@@ -103,8 +103,10 @@ void TestEngineAliases::toolListsAddsAndRemoves()
             *out = p.readAllStandardOutput();
         return p.exitCode();
     };
-    QCOMPARE(run({"add", "DISTR", data.path()}), 0);
-    QCOMPARE(run({"add", "NOWHERE", data.filePath("missing")}), 1);
+    // A directory without a district catalogue is refused unless forced.
+    QCOMPARE(run({"add", "DISTR", data.path()}), 1);
+    QCOMPARE(run({"add", "DISTR", data.path(), "--force"}), 0);
+    QCOMPARE(run({"add", "NOWHERE", data.filePath("missing"), "--force"}), 1);
     QByteArray out;
     QCOMPARE(run({"list"}, &out), 0);
     QCOMPARE(out, QByteArray("DISTR\tSTANDARD\t" + data.path().toUtf8() + "\n"));
@@ -112,6 +114,9 @@ void TestEngineAliases::toolListsAddsAndRemoves()
     QCOMPARE(run({"list"}, &out), 0);
     QVERIFY(out.isEmpty());
     QCOMPARE(run({"remove", "DISTR"}), 1);
+    QCOMPARE(run({"add", "SALADIN", TestSupport::realDistrictDir()}), 0);
+    QCOMPARE(run({"list"}, &out), 0);
+    QVERIFY(out.startsWith("SALADIN\tSTANDARD\t"));
 }
 
 QTEST_GUILESS_MAIN(TestEngineAliases)
