@@ -1,6 +1,7 @@
 // The main window: menus and labels, open areas, the selection commands with
 // their hand-over to browser or forms, output type, help, work directory,
 // start-up warning and the quit question.
+#include "common/ModalHelpers.h"
 #include "app/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
@@ -31,20 +32,7 @@ TKUInfo area(const QString& kod, const QString& katastr, const QString& suffix =
     return TKUInfo{"OKRES1", "Kladno", "Obec " + katastr, katastr, suffix, kod};
 }
 
-// Runs `handle` on the next modal window as soon as it is shown.
-void onNextModal(const std::function<void(QWidget*)>& handle)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(modal);
-        }
-    });
-    timer->start();
-}
+using TestSupport::onNextModal;
 
 bool hasInk(const QImage& image, const QRect& rect)
 {

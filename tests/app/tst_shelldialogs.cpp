@@ -1,4 +1,5 @@
 // Dialog placement, the folder dialog and the about box.
+#include "common/ModalHelpers.h"
 #include "app/DialogPos.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
@@ -17,19 +18,7 @@
 #include <QtTest>
 
 namespace {
-void onNextModal(const std::function<void(QWidget*)>& handle)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(modal);
-        }
-    });
-    timer->start();
-}
+using TestSupport::onNextModal;
 } // namespace
 
 class TestShellDialogs : public QObject

@@ -3,6 +3,7 @@
 // the selection rules give when applied straight to the area's parcel file.
 // Also the grid keys, validation, import into the grid, the close check and
 // the main window's selection entry.
+#include "common/ModalHelpers.h"
 #include "app/MessageDlg.h"
 #include "app/core/ETalvekException.h"
 #include "app/core/TApp.h"
@@ -102,19 +103,7 @@ struct Shown
     TMsgDlgType kind;
 };
 
-void onNextModal(const std::function<void(QWidget*)>& handle)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handle(modal);
-        }
-    });
-    timer->start();
-}
+using TestSupport::onNextModal;
 } // namespace
 
 class TestParcDialog : public QObject
