@@ -193,17 +193,33 @@ void Engine::createKeyIndex(LoadedTable& table)
 
 void Engine::ensureIndex(LoadedTable& table, const QStringList& fields)
 {
-    const QString key = fields.join(u';').toUpper();
-    if (fields.isEmpty() || table.sqlIndexes.contains(key))
-        return;
     QStringList quoted;
     for (const QString& f : fields)
         quoted.append(SqliteDatabase::quoteIdentifier(f));
+    createIndex(table, fields.join(u';').toUpper(), quoted);
+}
+
+void Engine::ensureOrderIndex(LoadedTable& table, const QStringList& fields)
+{
+    if (!table.hasTextField(fields)) {
+        ensureIndex(table, fields);
+        return;
+    }
+    QStringList columns;
+    for (const QString& f : fields)
+        columns.append(table.orderColumn(f));
+    createIndex(table, QStringLiteral("CS:") + fields.join(u';').toUpper(), columns);
+}
+
+void Engine::createIndex(LoadedTable& table, const QString& key, const QStringList& columns)
+{
+    if (columns.isEmpty() || table.sqlIndexes.contains(key))
+        return;
     m_db.exec(
         QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
             .arg(SqliteDatabase::quoteIdentifier(
                      QStringLiteral("%1_i%2").arg(table.sqlName).arg(table.sqlIndexes.size())),
-                 SqliteDatabase::quoteIdentifier(table.sqlName), quoted.join(u',')));
+                 SqliteDatabase::quoteIdentifier(table.sqlName), columns.join(u',')));
     table.sqlIndexes.insert(key);
 }
 
@@ -281,7 +297,7 @@ void Engine::addIndex(LoadedTable& table, const IndexDef& index)
         known = known || existing.name.compare(index.name, Qt::CaseInsensitive) == 0;
     if (!known)
         table.secondaryIndexes.append(index);
-    ensureIndex(table, index.fields);
+    ensureOrderIndex(table, index.fields);
 }
 
 void Engine::runChange(const QList<LoadedTable*>& changed, const std::function<void()>& change)

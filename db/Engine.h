@@ -37,8 +37,11 @@ public:
     void deleteTable(const QString& path);
     void emptyTable(LoadedTable& table);
     void addIndex(LoadedTable& table, const IndexDef& index);
-    // An SQLite index over the fields, for ordering and key searches.
+    // An SQLite index over the fields, for equality searches (plain order).
     void ensureIndex(LoadedTable& table, const QStringList& fields);
+    // An SQLite index over the fields in the order datasets show them: text
+    // fields in Czech alphabetical order (LoadedTable::orderColumn).
+    void ensureOrderIndex(LoadedTable& table, const QStringList& fields);
 
     // Runs a change of the SQLite copies in a savepoint and writes the changed
     // tables back to their files; any failure undoes the change in memory.
@@ -47,6 +50,9 @@ public:
 
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
+
+private:
+    void createIndex(LoadedTable& table, const QString& key, const QStringList& columns);
 
 private:
     Engine() = default;

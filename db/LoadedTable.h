@@ -22,4 +22,8 @@ struct LoadedTable
 
     const QList<FieldDef>& fields() const { return schema.fields; }
     QStringList keyFields() const;
+    bool hasTextField(const QStringList& names) const;
+    // The quoted column of a field as an ordering term: text fields sort in
+    // Czech alphabetical order (collation CS), others as stored.
+    QString orderColumn(const QString& name) const;
 };

@@ -1,6 +1,7 @@
 #include "db/SqlTranslator.h"
 
 #include "app/core/ETalvekException.h"
+#include "db/CzechCollation.h"
 #include "db/SqliteDatabase.h"
 
 #include <QFileInfo>
@@ -96,6 +97,7 @@ SqlTranslator::Result SqlTranslator::run()
         syntaxError(QStringLiteral("chybí název tabulky"));
     if (result.kind == Kind::Select)
         addSelectAliases();
+    addOrderCollations();
     result.sql = emitRange(0, int(m_t.size()));
     result.tablePaths = m_paths;
     result.equalityColumns = equalityColumns();
@@ -192,6 +194,54 @@ QStringList SqlTranslator::equalityColumns() const
             columns.append(column.text);
     }
     return columns;
+}
+
+void SqlTranslator::addOrderCollations()
+{
+    for (int i = 0; i + 1 < m_t.size(); ++i)
+        if (m_t[i].isWord("ORDER") && m_t[i + 1].isWord("BY"))
+            collateOrderTerms(i + 2);
+}
+
+void SqlTranslator::collateOrderTerms(int from)
+{
+    int depth = 0;
+    int termStart = from;
+    for (int k = from; k <= m_t.size(); ++k) {
+        const bool atEnd = k == m_t.size();
+        if (!atEnd && m_t[k].isSymbol("("))
+            ++depth;
+        else if (!atEnd && m_t[k].isSymbol(")"))
+            --depth;
+        const bool stops = atEnd || depth < 0 ||
+                           (depth == 0 && (m_t[k].isWord("LIMIT") || m_t[k].isWord("OFFSET") ||
+                                           m_t[k].isWord("UNION") || m_t[k].isWord("EXCEPT") ||
+                                           m_t[k].isWord("INTERSECT")));
+        if (stops || (depth == 0 && m_t[k].isSymbol(","))) {
+            collateOrderTerm(termStart, k);
+            termStart = k + 1;
+        }
+        if (stops)
+            return;
+    }
+}
+
+void SqlTranslator::collateOrderTerm(int from, int to)
+{
+    // Text sorts in Czech alphabetical order. Numbers compare as numbers
+    // whatever the collation, and a column number with a collation still
+    // names the column, so every term gets it.
+    int last = to - 1;
+    while (last >= from &&
+           (m_t[last].isWord("ASC") || m_t[last].isWord("DESC") || m_t[last].isWord("NULLS") ||
+            m_t[last].isWord("FIRST") || m_t[last].isWord("LAST")))
+        --last;
+    if (last < from)
+        return;
+    for (int k = from; k <= last; ++k)
+        if (m_t[k].isWord("COLLATE"))
+            return;
+    m_aliasAfter[last] += QStringLiteral(" COLLATE ") + QLatin1String(CzechCollation::sqlName);
 }
 
 void SqlTranslator::addSelectAliases()

@@ -69,6 +69,9 @@ private:
     bool isIdentifierString(int i) const;
     void detectLive(Result& result);
     void addSelectAliases();
+    void addOrderCollations();
+    void collateOrderTerms(int from);
+    void collateOrderTerm(int from, int to);
     QStringList equalityColumns() const;
 
     struct TableRef

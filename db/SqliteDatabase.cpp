@@ -1,6 +1,7 @@
 #include "db/SqliteDatabase.h"
 
 #include "app/core/ETalvekException.h"
+#include "db/CzechCollation.h"
 #include "db/ValueConvert.h"
 
 #include <sqlite3.h>
@@ -65,6 +66,12 @@ void roundFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_int64(ctx, ValueConvert::toInteger(argumentValue(argv[0])));
 }
 
+int czechCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
+    return CzechCollation::compareUtf8(static_cast<const char*>(a), lengthA,
+                                       static_cast<const char*>(b), lengthB);
+}
+
 QString afterPrefix(const QString& message, const QString& prefix)
 {
     return message.mid(prefix.size()).trimmed();
@@ -98,6 +105,8 @@ void SqliteDatabase::registerFunctions()
                                nullptr);
     sqlite3_create_function_v2(m_db, "orv_round", 1, flags, nullptr, &roundFunction, nullptr,
                                nullptr, nullptr);
+    sqlite3_create_collation_v2(m_db, CzechCollation::sqlName, SQLITE_UTF8, nullptr,
+                                &czechCollation, nullptr);
 }
 
 void SqliteDatabase::exec(const QString& sql)

@@ -10,6 +10,7 @@ struct sqlite3;
 // Registers the helper functions the engine's SQL uses:
 //   orv_cast(value, code, size)  conversion to a field's storage class
 //   orv_round(value)             number to integer, half to even
+// and the collation CS (Czech alphabetical order, see CzechCollation).
 class SqliteDatabase
 {
 public:

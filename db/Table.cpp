@@ -78,7 +78,7 @@ void Table::resolveOrder()
         f = t->fields()[index].name;
     }
     m_orderFields = fields;
-    Engine::instance().ensureIndex(*t, fields);
+    Engine::instance().ensureOrderIndex(*t, fields);
 }
 
 void Table::rebuildAndNotify()
@@ -115,8 +115,17 @@ QStringList Table::orderTerms() const
 {
     QStringList terms;
     for (const QString& f : m_orderFields)
-        terms.append(SqliteDatabase::quoteIdentifier(f));
+        terms.append(orderColumn(f));
     return terms;
+}
+
+QString Table::orderColumn(const QString& field) const
+{
+    // Comparisons on text fields use the order's collation so that nearest
+    // lookups and ranges agree with the row order; it tells two texts equal
+    // only when they are identical, so exact lookups stay exact.
+    const LoadedTable* t = loadedTable();
+    return t ? t->orderColumn(field) : SqliteDatabase::quoteIdentifier(field);
 }
 
 QString Table::keyCondition(const QVariantList& key, const QString& op, QVariantMap& params,
@@ -132,7 +141,7 @@ QString Table::keyCondition(const QVariantList& key, const QString& op, QVariant
     QStringList columns;
     QStringList values;
     for (int i = 0; i < n; ++i) {
-        columns.append(SqliteDatabase::quoteIdentifier(m_orderFields[i]));
+        columns.append(orderColumn(m_orderFields[i]));
         const QString name = QStringLiteral(":%1%2").arg(prefix).arg(i);
         params.insert(name, key[i]);
         values.append(name);
@@ -162,8 +171,7 @@ QString Table::viewCondition(QVariantMap& params) const
         for (int i = 0; i < values.size(); ++i) {
             const QString name = QStringLiteral(":ml%1").arg(i);
             params.insert(name, values[i]);
-            columns.append(SqliteDatabase::quoteIdentifier(m_orderFields.value(i)) +
-                           QStringLiteral(" = ") + name);
+            columns.append(orderColumn(m_orderFields.value(i)) + QStringLiteral(" = ") + name);
         }
         parts.append(columns.join(QStringLiteral(" AND ")));
     }

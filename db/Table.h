@@ -69,6 +69,7 @@ protected:
 private:
     QString resolvedPath(bool mustExist) const;
     void resolveOrder();
+    QString orderColumn(const QString& field) const;
     QString keyCondition(const QVariantList& key, const QString& op, QVariantMap& params,
                          const QString& prefix) const;
     void rebuildAndNotify();

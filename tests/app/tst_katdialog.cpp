@@ -15,6 +15,7 @@
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 #include "data/DemoDistrictGenerator.h"
+#include "db/CzechCollation.h"
 #include "db/DatasetModel.h"
 #include "db/Engine.h"
 #include "db/EngineAliases.h"
@@ -54,8 +55,9 @@ QList<CatRow> areasByName(const QList<CatRow>& rows)
     for (const CatRow& r : rows)
         if (r.porcis > "000")
             areas.append(r);
-    std::stable_sort(areas.begin(), areas.end(),
-                     [](const CatRow& a, const CatRow& b) { return a.nazev < b.nazev; });
+    std::stable_sort(areas.begin(), areas.end(), [](const CatRow& a, const CatRow& b) {
+        return CzechCollation::compare(a.nazev, b.nazev) < 0;
+    });
     return areas;
 }
 
@@ -431,7 +433,7 @@ void TestKatDialog::nameSearchIsCaseInsensitiveAndTakesTextAsData()
         {"'", {}},
         {"x' or NAZEV > '", {}},
         {"*", {}},
-        {"", {"A*", "A*B", "AB", "ABC", "BETA KONEC", "O'HARA", "ČERNÁ HORA", "ČERNÝ DŮL"}}};
+        {"", {"A*", "A*B", "AB", "ABC", "BETA KONEC", "ČERNÁ HORA", "ČERNÝ DŮL", "O'HARA"}}};
     for (const auto& [typed, names] : cases) {
         edit(d, "EditKU")->setText(typed);
         d.EditKUKeyEnter();
@@ -799,8 +801,8 @@ void TestKatDialog::toolChecksAndListsCatalogue()
     for (const QString& line : out.split('\n', Qt::SkipEmptyParts))
         if (line.startsWith("ku\t"))
             areas << line.section('\t', 4);
-    QCOMPARE(areas, QStringList({"A*", "A*B", "AB", "ABC", "BETA KONEC", "O'HARA", "ČERNÁ HORA",
-                                 "ČERNÝ DŮL"}));
+    QCOMPARE(areas, QStringList({"A*", "A*B", "AB", "ABC", "BETA KONEC", "ČERNÁ HORA", "ČERNÝ DŮL",
+                                 "O'HARA"}));
     QVERIFY(out.contains("okres\t000\t00000\t003999\tZKUŠEBNÍ OKRES"));
     QVERIFY(run(m_damagedDir, out, err) != 0);
     QVERIFY2(err.contains("NYSKATAL", Qt::CaseInsensitive), qPrintable(err));

@@ -1,0 +1,230 @@
+#include "app/core/ETalvekException.h"
+#include "db/CzechCollation.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+// Czech alphabetical order: the comparison itself, and tables, lookups,
+// ranges and SQL statements that order text by it.
+class TestCzechCollation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lettersInAlphabetOrder_data();
+    void lettersInAlphabetOrder();
+    void accentsAndCaseBreakTiesOnly();
+    void equalOnlyWhenIdentical();
+    void sortsAListLikeADictionary();
+    void tableOrdersTextByIndex();
+    void nearestAndRangeFollowTheOrder();
+    void exactLookupStaysExact();
+    void sqlOrderBySortsCzech();
+
+private:
+    void createPlaces(Table& t, const QString& dir);
+    static QStringList column(Dataset& d, const QString& field);
+    static const QStringList places;
+};
+
+const QStringList TestCzechCollation::places = {
+    "Zbraslav", "Čáslav", "Cheb",    "Hradec",  "Chrudim",  "Žatec",  "Šumava",
+    "Sázava",   "Ústí",   "Určice",  "Řevnice", "Rakovník", "adamov", "Adamov",
+    "1. máj",   "",       "Ďáblice", "Dobříš",  "Hlinsko",  "Iglau"};
+
+void TestCzechCollation::lettersInAlphabetOrder_data()
+{
+    QTest::addColumn<QString>("lower");
+    QTest::addColumn<QString>("higher");
+    const QList<QPair<QString, QString>> pairs = {
+        {"C", "Č"},          {"Č", "D"},           {"H", "CH"},           {"CH", "I"},
+        {"hrad", "chata"},   {"cizí", "chata"},    {"čára", "chata"},     {"Čáslav", "Zbraslav"},
+        {"Šumava", "Žatec"}, {"Sázava", "Šumava"}, {"rz", "řa"},          {"Zz", "Ža"},
+        {"", "a"},           {"Praha", "Praha 1"}, {"a b", "ab"},         {"-", "0"},
+        {"9", "A"},          {"10", "9"},          {"Ďáblice", "Dobříš"}, {"Úvoz", "Uzel"},
+        {"Ž", "Ω"},          {"ch", "Ch"},         {"Chata", "chatb"},    {"Abc", "Ábc"},
+    };
+    for (const auto& [lower, higher] : pairs)
+        QTest::newRow(qPrintable(lower + " < " + higher)) << lower << higher;
+}
+
+void TestCzechCollation::lettersInAlphabetOrder()
+{
+    QFETCH(QString, lower);
+    QFETCH(QString, higher);
+    QVERIFY(CzechCollation::compare(lower, higher) < 0);
+    QVERIFY(CzechCollation::compare(higher, lower) > 0);
+}
+
+void TestCzechCollation::accentsAndCaseBreakTiesOnly()
+{
+    // Á counts as A until the rest is equal.
+    QVERIFY(CzechCollation::compare("Ábc", "Abd") < 0);
+    QVERIFY(CzechCollation::compare("Abd", "Ábc") > 0);
+    QVERIFY(CzechCollation::compare("Abc", "Ábc") < 0);
+    QVERIFY(CzechCollation::compare("dě", "de") > 0);
+    QVERIFY(CzechCollation::compare("Ů", "Ú") != 0);
+    // Case counts last: lower case first.
+    QVERIFY(CzechCollation::compare("adamov", "Adamov") < 0);
+    QVERIFY(CzechCollation::compare("Adamov", "adamova") < 0);
+    QVERIFY(CzechCollation::compare("Ch", "ch") > 0);
+    QVERIFY(CzechCollation::compare("CHATA", "chatb") < 0);
+    // Accent outweighs case.
+    QVERIFY(CzechCollation::compare("A", "á") < 0);
+}
+
+void TestCzechCollation::equalOnlyWhenIdentical()
+{
+    QCOMPARE(CzechCollation::compare("", ""), 0);
+    QCOMPARE(CzechCollation::compare("Čáslav", "Čáslav"), 0);
+    // Malformed UTF-8 still orders consistently.
+    const char bad1[] = "a\xC4";
+    const char bad2[] = "a\xC5";
+    const int forward = CzechCollation::compareUtf8(bad1, 2, bad2, 2);
+    QVERIFY(forward != 0);
+    QCOMPARE(CzechCollation::compareUtf8(bad2, 2, bad1, 2), -forward);
+    QCOMPARE(CzechCollation::compareUtf8(bad1, 2, bad1, 2), 0);
+    // Decomposed á (a + combining acute) differs from the precomposed one.
+    QVERIFY(CzechCollation::compare(QString::fromUtf8("a\xCC\x81"), "á") != 0);
+}
+
+void TestCzechCollation::sortsAListLikeADictionary()
+{
+    QStringList sorted = places;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const QString& a, const QString& b) { return CzechCollation::compare(a, b) < 0; });
+    const QStringList expected = {"",        "1. máj", "adamov",   "Adamov",   "Čáslav",
+                                  "Ďáblice", "Dobříš", "Hlinsko",  "Hradec",   "Cheb",
+                                  "Chrudim", "Iglau",  "Rakovník", "Řevnice",  "Sázava",
+                                  "Šumava",  "Určice", "Ústí",     "Zbraslav", "Žatec"};
+    QCOMPARE(sorted, expected);
+}
+
+void TestCzechCollation::createPlaces(Table& t, const QString& dir)
+{
+    t.setDatabaseName(dir);
+    t.setTableName("OBCE.DB");
+    t.setFieldDefs({{"KOD", FieldType::Integer, 0, true}, {"NAZEV", FieldType::String, 30}});
+    t.setIndexDefs({{"KOD", {"KOD"}, true, true}, {"NAZEV", {"NAZEV"}, false, false}});
+    t.createTable();
+    t.open();
+    for (int i = 0; i < places.size(); ++i) {
+        t.append();
+        t.setValue("KOD", i + 1);
+        t.setValue("NAZEV", places[i].isEmpty() ? QVariant() : QVariant(places[i]));
+        t.post();
+    }
+}
+
+QStringList TestCzechCollation::column(Dataset& d, const QString& field)
+{
+    QStringList values;
+    for (d.first(); !d.eof(); d.next())
+        values.append(d.value(field).toString());
+    return values;
+}
+
+void TestCzechCollation::tableOrdersTextByIndex()
+{
+    QTemporaryDir dir;
+    Table t;
+    createPlaces(t, dir.path());
+    t.setIndexName("NAZEV");
+    const QStringList byName = column(t, "NAZEV");
+    QCOMPARE(byName.mid(0, 6),
+             QStringList({"", "1. máj", "adamov", "Adamov", "Čáslav", "Ďáblice"}));
+    QCOMPARE(byName.mid(7, 4), QStringList({"Hlinsko", "Hradec", "Cheb", "Chrudim"}));
+    QCOMPARE(byName.last(), QString("Žatec"));
+    // A field list orders the same way; a reopened table too.
+    t.setIndexFieldNames("NAZEV;KOD");
+    QCOMPARE(column(t, "NAZEV"), byName);
+    t.close();
+    t.setIndexName("NAZEV");
+    t.open();
+    QCOMPARE(column(t, "NAZEV"), byName);
+    // Numbers still order as numbers.
+    t.setIndexName(QString());
+    QCOMPARE(t.value("KOD").toInt(), 1);
+}
+
+void TestCzechCollation::nearestAndRangeFollowTheOrder()
+{
+    QTemporaryDir dir;
+    Table t;
+    createPlaces(t, dir.path());
+    t.setIndexName("NAZEV");
+    t.findNearest({"Ch"});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Cheb"));
+    t.findNearest({"Ci"});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Čáslav"));
+    t.findNearest({"Hr"});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Hradec"));
+    t.findNearest({"Š"});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Šumava"));
+    t.findNearest({"Źz"});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Žatec"));
+    t.setRange({"C"}, {"Hz"});
+    QCOMPARE(column(t, "NAZEV"), QStringList({"Čáslav", "Ďáblice", "Dobříš", "Hlinsko", "Hradec"}));
+    // The end key is inclusive: "Ř" itself would end before "Řevnice".
+    t.setRange({"H"}, {"Ř"});
+    QCOMPARE(column(t, "NAZEV").last(), QString("Rakovník"));
+    t.setRange({"H"}, {"Řz"});
+    QCOMPARE(column(t, "NAZEV"),
+             QStringList({"Hlinsko", "Hradec", "Cheb", "Chrudim", "Iglau", "Rakovník", "Řevnice"}));
+    t.cancelRange();
+    QCOMPARE(t.recordCount(), places.size());
+}
+
+void TestCzechCollation::exactLookupStaysExact()
+{
+    QTemporaryDir dir;
+    Table t;
+    createPlaces(t, dir.path());
+    t.setIndexName("NAZEV");
+    QVERIFY(t.findKey({"Adamov"}));
+    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("Adamov")) + 1);
+    QVERIFY(t.findKey({"adamov"}));
+    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("adamov")) + 1);
+    QVERIFY(!t.findKey({"ADAMOV"}));
+    QVERIFY(!t.findKey({"Caslav"}));
+    QVERIFY(t.findKey({"Čáslav"}));
+    // Filters compare exactly too.
+    t.setFilter("NAZEV = 'Cheb'");
+    t.setFiltered(true);
+    QCOMPARE(t.recordCount(), 1);
+    t.setFilter("NAZEV = 'cheb'");
+    QCOMPARE(t.recordCount(), 0);
+}
+
+void TestCzechCollation::sqlOrderBySortsCzech()
+{
+    QTemporaryDir dir;
+    {
+        Table t;
+        createPlaces(t, dir.path());
+    }
+    Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql("SELECT NAZEV, KOD FROM \"OBCE.DB\" WHERE NAZEV LIKE 'C%' OR NAZEV LIKE 'Č%' "
+             "ORDER BY NAZEV DESC");
+    q.open();
+    QCOMPARE(column(q, "NAZEV"), QStringList({"Chrudim", "Cheb", "Čáslav"}));
+    // Live query (SELECT *), a column number and a numeric term.
+    q.close();
+    q.setSql("SELECT * FROM \"OBCE.DB\" WHERE KOD <= 3 ORDER BY NAZEV");
+    q.open();
+    QCOMPARE(column(q, "NAZEV"), QStringList({"Čáslav", "Cheb", "Zbraslav"}));
+    q.close();
+    q.setSql("SELECT NAZEV, KOD FROM \"OBCE.DB\" WHERE KOD <= 3 ORDER BY 1");
+    q.open();
+    QCOMPARE(column(q, "NAZEV"), QStringList({"Čáslav", "Cheb", "Zbraslav"}));
+    q.close();
+    q.setSql("SELECT KOD FROM \"OBCE.DB\" WHERE KOD >= 9 AND KOD <= 11 ORDER BY KOD DESC");
+    q.open();
+    QCOMPARE(column(q, "KOD"), QStringList({"11", "10", "9"}));
+}
+
+QTEST_GUILESS_MAIN(TestCzechCollation)
+#include "tst_czechcollation.moc"
