@@ -3,6 +3,7 @@
 #include "db/Query.h"
 #include "db/Table.h"
 
+#include <QCollator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,9 +19,11 @@ private slots:
     void accentsAndCaseBreakTiesOnly();
     void equalOnlyWhenIdentical();
     void sortsAListLikeADictionary();
+    void agreesWithTheSystemCzechCollator();
     void tableOrdersTextByIndex();
     void nearestAndRangeFollowTheOrder();
     void exactLookupStaysExact();
+    void textPrimaryKeyKeepsExactKeys();
     void sqlOrderBySortsCzech();
 
 private:
@@ -102,6 +105,28 @@ void TestCzechCollation::sortsAListLikeADictionary()
     QCOMPARE(sorted, expected);
 }
 
+void TestCzechCollation::agreesWithTheSystemCzechCollator()
+{
+    QCollator system{QLocale(QLocale::Czech, QLocale::CzechRepublic)};
+    system.setCaseSensitivity(Qt::CaseSensitive);
+    if (system.compare(QString("chata"), QString("hrad")) < 0)
+        QSKIP("The system collator has no Czech rules here (Qt without ICU)");
+    const QStringList words = {"Čech", "cech",   "Cech", "čepice", "ďábel", "Dáša",     "dasa",
+                               "ěř",   "Eva",    "éra",  "hora",   "Chýně", "chyba",    "ihned",
+                               "Ivan", "Íránec", "kůň",  "kuna",   "Kúra",  "ňadra",    "Nová",
+                               "nova", "ovce",   "Óda",  "řada",   "Rada",  "rada",     "šála",
+                               "Sala", "ťuk",    "Tuk",  "úl",     "ul",    "ůl",       "Ýko",
+                               "yko",  "žába",   "Zába", "zabit",  "1a",    "10",       "9",
+                               "a-b",  "a b",    "ab",   "Abc",    "abc",   "Praha 10", "Praha 9"};
+    QStringList ours = words;
+    std::sort(ours.begin(), ours.end(),
+              [](const QString& a, const QString& b) { return CzechCollation::compare(a, b) < 0; });
+    QStringList theirs = words;
+    std::sort(theirs.begin(), theirs.end(),
+              [&](const QString& a, const QString& b) { return system.compare(a, b) < 0; });
+    QCOMPARE(ours, theirs);
+}
+
 void TestCzechCollation::createPlaces(Table& t, const QString& dir)
 {
     t.setDatabaseName(dir);
@@ -175,6 +200,40 @@ void TestCzechCollation::nearestAndRangeFollowTheOrder()
              QStringList({"Hlinsko", "Hradec", "Cheb", "Chrudim", "Iglau", "Rakovník", "Řevnice"}));
     t.cancelRange();
     QCOMPARE(t.recordCount(), places.size());
+    // Two order fields: the text one still decides first.
+    t.setIndexFieldNames("NAZEV;KOD");
+    t.findNearest({"Ch", 0});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Cheb"));
+    t.findNearest({"Adamov", 100});
+    QCOMPARE(t.value("NAZEV").toString(), QString("Čáslav"));
+    t.setRange({"Cheb", 0}, {"Chrudim", 100});
+    QCOMPARE(column(t, "NAZEV"), QStringList({"Cheb", "Chrudim"}));
+}
+
+void TestCzechCollation::textPrimaryKeyKeepsExactKeys()
+{
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("ZKRATKY.DB");
+    t.setFieldDefs({{"ZKR", FieldType::String, 10, true}, {"POCET", FieldType::Integer}});
+    t.setIndexDefs({{"", {"ZKR"}, true, true}});
+    t.createTable();
+    t.open();
+    // Keys differing only in case or accent are different keys.
+    for (const char* key : {"ch", "Ch", "c", "č", "C", "d", "h"}) {
+        t.append();
+        t.setValue("ZKR", QString::fromUtf8(key));
+        t.post();
+    }
+    t.append();
+    t.setValue("ZKR", "Ch");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, t.post());
+    t.cancel();
+    QCOMPARE(column(t, "ZKR"), QStringList({"c", "C", "č", "d", "h", "ch", "Ch"}));
+    QVERIFY(t.findKey({"Ch"}));
+    QCOMPARE(t.recNo(), 6);
+    QVERIFY(!t.findKey({"CH"}));
 }
 
 void TestCzechCollation::exactLookupStaysExact()
