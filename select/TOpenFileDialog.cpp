@@ -2,6 +2,7 @@
 
 #include "app/MessageDlg.h"
 #include "app/core/AliasPaths.h"
+#include "app/core/TextHelpers.h"
 
 #include "ui_TOpenFileDialog.h"
 
@@ -236,7 +237,7 @@ int TOpenFileDialog::AliasIndexForFolder(const QString& directory) const
             continue;
         if (folder == dir)
             return i;
-        const QString prefix = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+        const QString prefix = IncludeTrailingBackslash(dir);
         if (!m_exactMatch && folder.startsWith(prefix))
             return i;
     }
@@ -371,7 +372,7 @@ QString TOpenFileDialog::aliasForm(const QString& path) const
     if (dir.isEmpty())
         return alias + QLatin1Char(':') + path;
     const QString clean = QDir::cleanPath(path);
-    const QString prefix = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    const QString prefix = IncludeTrailingBackslash(dir);
     if (!clean.startsWith(prefix))
         return path;
     return alias + QStringLiteral(":/") + clean.mid(prefix.size());
