@@ -38,7 +38,7 @@ const QList<TListForm::Column>& TListForm::Columns()
     // Widths in 1/96 inch; together the content width of Letter paper with
     // 10 mm margins (740 units).
     static const QList<Column> columns = [] {
-        struct Spec
+        struct ColumnLayout
         {
             const char* caption;
             const char* name;
@@ -46,7 +46,7 @@ const QList<TListForm::Column>& TListForm::Columns()
             Qt::Alignment caption_;
             Qt::Alignment cell;
         };
-        const Spec specs[] = {
+        const ColumnLayout layouts[] = {
             {"Skup.", "PARSKUP", 38, Centre, Centre},
             {"Parcelní číslo", "PARCISLO", 86, Centre, Centre},
             {"Díl", "PARDIL", 28, Left, Left},
@@ -62,7 +62,7 @@ const QList<TListForm::Column>& TListForm::Columns()
         };
         QList<Column> result;
         double left = 0;
-        for (const Spec& s : specs) {
+        for (const ColumnLayout& s : layouts) {
             result.append({QString::fromUtf8(s.caption), QString::fromLatin1(s.name), left, s.width,
                            s.caption_, s.cell});
             left += s.width;
