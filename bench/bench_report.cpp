@@ -1,6 +1,7 @@
 // Report engine figures: laying out the simple parcel form over 10,000 marked
 // parcel parts and exporting it to PDF. With --demo-pdf FILE it also writes the
 // simple form over the demo district's first area to FILE.
+#include "app/core/TCodeTableApp.h"
 #include "app/core/IApp.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TKUInfo.h"
@@ -21,28 +22,6 @@
 #include <ctime>
 
 namespace {
-class BenchApp : public IApp
-{
-public:
-    explicit BenchApp(QString workDb) : m_workDb(std::move(workDb)) {}
-    bool ReadDialogPos(const QString&, int&, int&) override { return false; }
-    void WriteDialogPos(const QString&, int, int) override {}
-    void ShowWaitCursor(bool) override {}
-    QString WorkPath() const override { return {}; }
-    QString WorkDbPath() const override { return m_workDb; }
-    bool ReadWndPlacement(const QString&, int&, int&, int&, int&, qint16&) override
-    {
-        return false;
-    }
-    void WriteWndPlacement(const QString&, int, int, int, int, qint16) override {}
-    std::shared_ptr<IAliases> Aliases() const override { return nullptr; }
-    std::shared_ptr<ISettings> Settings() const override { return nullptr; }
-    QString LogUsername() const override { return {}; }
-
-private:
-    QString m_workDb;
-};
-
 ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
 {
     return ParadoxField{QString::fromLatin1(name), type, size};
@@ -109,7 +88,7 @@ void benchSimpleForm(int parts)
     QTemporaryDir dir;
     writeSyntheticArea(dir.path(), parts);
     TKUInfo ku{dir.path(), "Okres", "Obec", "Katastr", "001", "000001"};
-    auto app = std::make_shared<BenchApp>(dir.path() + "/WorkDB");
+    auto app = std::make_shared<TCodeTableApp>(dir.path() + "/WorkDB");
 
     QElapsedTimer timer;
     timer.start();
@@ -190,8 +169,8 @@ void writeDemoPdf(const QString& pdfPath)
     ku.Okres = catalogueName(dir.path(), "WHERE KATUZ = '00000'");
     TInstallInfo::Set(QString(), QStringLiteral("Katastrální úřad pro Vysočinu"));
 
-    auto app = std::make_shared<BenchApp>(dir.path() + "/" +
-                                          DemoDistrictGenerator::codeTableSubdirectory());
+    auto app = std::make_shared<TCodeTableApp>(dir.path() + "/" +
+                                               DemoDistrictGenerator::codeTableSubdirectory());
     TListForm form(app, nullptr, ku, dir.path() + "/work/PRAC.DB", {});
     const ReportDocument doc = form.Layout();
     ReportPdfExporter::write(doc, pdfPath);

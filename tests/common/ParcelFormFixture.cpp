@@ -1,5 +1,7 @@
 #include "ParcelFormFixture.h"
 
+#include "app/core/TCodeTableApp.h"
+
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -10,28 +12,6 @@ ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
     return ParadoxField{QString::fromLatin1(name), type, size};
 }
 
-// The application object as the forms use it: only the code-table directory.
-class FixtureApp : public IApp
-{
-public:
-    explicit FixtureApp(QString workDb) : m_workDb(std::move(workDb)) {}
-    bool ReadDialogPos(const QString&, int&, int&) override { return false; }
-    void WriteDialogPos(const QString&, int, int) override {}
-    void ShowWaitCursor(bool) override {}
-    QString WorkPath() const override { return {}; }
-    QString WorkDbPath() const override { return m_workDb; }
-    bool ReadWndPlacement(const QString&, int&, int&, int&, int&, qint16&) override
-    {
-        return false;
-    }
-    void WriteWndPlacement(const QString&, int, int, int, int, qint16) override {}
-    std::shared_ptr<IAliases> Aliases() const override { return nullptr; }
-    std::shared_ptr<ISettings> Settings() const override { return nullptr; }
-    QString LogUsername() const override { return {}; }
-
-private:
-    QString m_workDb;
-};
 } // namespace
 
 ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
@@ -113,5 +93,5 @@ TKUInfo ParcelFormFixture::area() const
 
 std::shared_ptr<IApp> ParcelFormFixture::app() const
 {
-    return std::make_shared<FixtureApp>(workDbPath());
+    return std::make_shared<TCodeTableApp>(workDbPath());
 }
