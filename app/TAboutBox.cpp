@@ -1,12 +1,12 @@
 #include "app/TAboutBox.h"
 
-#include "app/DialogPos.h"
-#include "app/ScreenScale.h"
-#include "app/core/ETalvekException.h"
-#include "app/core/SystemMemory.h"
+#include "widgets/DialogPos.h"
+#include "widgets/ScreenScale.h"
+#include "base/ETalvekException.h"
+#include "base/SystemMemory.h"
 #include "app/core/TInstallInfo.h"
-#include "app/core/TVersionInfo.h"
-#include "app/core/TWaitCursor.h"
+#include "base/TVersionInfo.h"
+#include "widgets/TWaitCursor.h"
 #include "ui_AboutBox.h"
 
 #include <QApplication>

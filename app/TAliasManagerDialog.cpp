@@ -1,9 +1,9 @@
 #include "app/TAliasManagerDialog.h"
 
-#include "app/DialogPos.h"
-#include "app/MessageDlg.h"
+#include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
 #include "app/TAliasListModel.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "ui_TAliasManagerDialog.h"
 
 #include <QHeaderView>

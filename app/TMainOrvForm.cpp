@@ -1,12 +1,12 @@
 #include "app/TMainOrvForm.h"
 
-#include "app/MessageDlg.h"
-#include "app/ScreenScale.h"
+#include "widgets/MessageDlg.h"
+#include "widgets/ScreenScale.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderDialog.h"
 #include "app/core/CoCollection.h"
-#include "app/core/ETalvekException.h"
-#include "app/core/OrvPaths.h"
+#include "base/ETalvekException.h"
+#include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
 #include "ui_MainOrvForm.h"
 

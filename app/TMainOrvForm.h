@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainOrvEntries.h"
+#include "app/core/MainOrvEntries.h"
 #include "app/core/IApp.h"
 #include "app/core/TKUInfo.h"
 #include "app/core/TRegistry.h"

@@ -1,7 +1,7 @@
 #include "app/TOrvApplication.h"
 
-#include "app/MessageDlg.h"
-#include "app/core/ETalvekException.h"
+#include "widgets/MessageDlg.h"
+#include "base/ETalvekException.h"
 
 TOrvApplication::TOrvApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

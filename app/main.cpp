@@ -1,6 +1,7 @@
+#include "app/ProgramEntries.h"
 #include "app/TMainOrvForm.h"
 #include "app/TOrvApplication.h"
-#include "app/core/OrvPaths.h"
+#include "base/OrvPaths.h"
 #include "app/core/TApp.h"
 #include "app/core/TCommandLine.h"
 #include "app/core/TSingleInstance.h"
@@ -56,7 +57,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION_STRING));
 
     const std::shared_ptr<TApp> app = TApp::create();
-    TMainOrvForm form(app, app->Registry(), TMainOrvEntries::Program());
+    TMainOrvForm form(app, app->Registry(), ProgramEntries());
     form.show();
     QTimer::singleShot(0, &form, [&form] { form.RunStartupCheck(); });
     return application.exec();

@@ -9,7 +9,7 @@
 #include "db/Query.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
-#include "output/TListForm.h"
+#include "output/core/TListForm.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/PieChartRenderer.h"
 

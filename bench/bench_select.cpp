@@ -3,14 +3,14 @@
 // written included), and 1,000 parcel numbers read from a text file and
 // selected (target under 1 s). For comparison, the cost of adding parcels one
 // by one with a write of the work table after each.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
-#include "select/TParcSelector.h"
-#include "select/TParcelImport.h"
+#include "select/core/TParcSelector.h"
+#include "select/core/TParcelImport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 
 #include "ui_TDoplnDlg.h"
 
-#include "app/DialogPos.h"
-#include "app/MessageDlg.h"
-#include "app/core/ETalvekException.h"
-#include "app/core/Format.h"
-#include "browse/LVSupplementText.h"
-#include "browse/TBrowseGridModel.h"
+#include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
+#include "base/ETalvekException.h"
+#include "base/Format.h"
+#include "browse/core/LVSupplementText.h"
+#include "browse/core/TBrowseGridModel.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"

@@ -1,6 +1,6 @@
 #include "data/DemoDistrictGenerator.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/DemoCodeTables.h"
 #include "data/DemoAreaBuilder.h"

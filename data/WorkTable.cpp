@@ -1,6 +1,6 @@
 #include "data/WorkTable.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/ParcelNumber.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"

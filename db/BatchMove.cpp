@@ -1,6 +1,6 @@
 #include "db/BatchMove.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/Table.h"
 #include "db/ValueConvert.h"

@@ -1,6 +1,6 @@
 #include "db/Dataset.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/FilterTranslator.h"
 #include "db/ValueConvert.h"

@@ -1,6 +1,6 @@
 #include "db/DbfTableIO.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/TableFileIO.h"

@@ -1,7 +1,7 @@
 #include "db/Engine.h"
 
-#include "app/core/AliasPaths.h"
-#include "app/core/ETalvekException.h"
+#include "db/AliasPaths.h"
+#include "base/ETalvekException.h"
 #include "db/TableFileIO.h"
 #include "db/paradox/ParadoxTable.h"
 

@@ -1,7 +1,7 @@
 #include "db/EngineAliases.h"
 
-#include "app/core/ETalvekException.h"
-#include "app/core/OrvPaths.h"
+#include "base/ETalvekException.h"
+#include "base/OrvPaths.h"
 
 #include <QDir>
 #include <QFile>

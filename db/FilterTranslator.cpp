@@ -1,6 +1,6 @@
 #include "db/FilterTranslator.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 
 QString FilterTranslator::translate(const QString& filter, const QList<FieldDef>& fields,

@@ -1,6 +1,6 @@
 #include "db/Query.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Engine.h"
 
 #include <QFileInfo>

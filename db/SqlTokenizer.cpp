@@ -1,6 +1,6 @@
 #include "db/SqlTokenizer.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 bool SqlToken::isWord(const char* keyword) const
 {

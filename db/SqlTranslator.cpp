@@ -1,6 +1,6 @@
 #include "db/SqlTranslator.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/CzechCollation.h"
 #include "db/SqliteDatabase.h"
 

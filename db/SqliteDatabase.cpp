@@ -1,6 +1,6 @@
 #include "db/SqliteDatabase.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/CzechCollation.h"
 #include "db/ValueConvert.h"
 

@@ -1,6 +1,6 @@
 #include "db/SqliteStatement.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "db/Table.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Engine.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // libFuzzer target: the input is a .DB file; if it is long enough, its last
 // quarter is used as the .MB companion so that blob pointers get exercised.
 // Every input must either read completely or throw ETalvekException.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "db/paradox/ParadoxTable.h"
 

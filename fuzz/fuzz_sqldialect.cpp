@@ -1,7 +1,7 @@
 // libFuzzer target: the SQL dialect translator and the filter translator must
 // turn any text into a translation or an ETalvekException, never a crash. A
 // translated statement must also be accepted or refused cleanly by SQLite.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/FilterTranslator.h"
 #include "db/SqlTranslator.h"
 #include "db/SqliteDatabase.h"

@@ -1,6 +1,6 @@
 #include "output/PrintReport.h"
 
-#include "output/TListForm.h"
+#include "output/core/TListForm.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 

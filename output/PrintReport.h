@@ -2,7 +2,7 @@
 
 #include "app/core/IApp.h"
 #include "app/core/TKUInfo.h"
-#include "output/ReportKind.h"
+#include "output/core/ReportKind.h"
 
 #include <QString>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "output/PrintReportEntry.h"
 
-#include "app/MainOrvEntries.h"
+#include "app/core/MainOrvEntries.h"
 #include "output/PrintReport.h"
 
 void PrintReportEntry(QWidget* owner, int kind, const TSelectionContext& ctx)

@@ -1,6 +1,6 @@
 #include "report/ReportBand.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 ReportBand::ReportBand(Type type, double height, const QString& name)
     : type(type), name(name), height(height)

@@ -1,7 +1,7 @@
 #include "report/ReportLayouter.h"
 
-#include "app/core/ETalvekException.h"
-#include "app/core/Format.h"
+#include "base/ETalvekException.h"
+#include "base/Format.h"
 #include "report/ReportDataSource.h"
 
 #include <QFontMetricsF>

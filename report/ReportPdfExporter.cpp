@@ -1,6 +1,6 @@
 #include "report/ReportPdfExporter.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPainter.h"
 

@@ -1,6 +1,6 @@
 #include "select/TCProcessDlg.h"
 
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 
 #include "ui_TCProcessDlg.h"
 

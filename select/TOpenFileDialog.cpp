@@ -1,8 +1,8 @@
 #include "select/TOpenFileDialog.h"
 
-#include "app/MessageDlg.h"
-#include "app/core/AliasPaths.h"
-#include "app/core/TextHelpers.h"
+#include "widgets/MessageDlg.h"
+#include "db/AliasPaths.h"
+#include "base/TextHelpers.h"
 
 #include "ui_TOpenFileDialog.h"
 

@@ -1,14 +1,14 @@
 #include "select/TParcDialog.h"
 
-#include "app/DialogPos.h"
-#include "app/MessageDlg.h"
-#include "app/ScreenScale.h"
-#include "app/core/AliasPaths.h"
-#include "app/core/ETalvekException.h"
-#include "app/core/TWaitCursor.h"
+#include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
+#include "widgets/ScreenScale.h"
+#include "db/AliasPaths.h"
+#include "base/ETalvekException.h"
+#include "widgets/TWaitCursor.h"
 #include "select/TOpenFileDialog.h"
-#include "select/TParcSelector.h"
-#include "select/TParcelImport.h"
+#include "select/core/TParcSelector.h"
+#include "select/core/TParcelImport.h"
 
 #include "ui_TParcDialog.h"
 

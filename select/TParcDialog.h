@@ -2,7 +2,7 @@
 
 #include "app/core/IApp.h"
 #include "db/Table.h"
-#include "select/TParcGridModel.h"
+#include "select/core/TParcGridModel.h"
 
 #include <QDialog>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "select/TParcDialogRunner.h"
 
-#include "app/DialogPos.h"
-#include "app/core/TWaitCursor.h"
+#include "widgets/DialogPos.h"
+#include "widgets/TWaitCursor.h"
 #include "data/CadastralTables.h"
 #include "data/WorkTable.h"
 #include "select/TParcDialog.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MainOrvEntries.h"
+#include "app/core/MainOrvEntries.h"
 
 #include <QPointer>
 #include <memory>

@@ -1,6 +1,6 @@
 // orv-tool alias: list, add and remove the engine's database aliases.
 #include "app/core/DistrictCatalogueCheck.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/EngineAliases.h"
 #include "tools/ToolCommand.h"
 

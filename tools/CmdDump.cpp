@@ -1,6 +1,6 @@
 // orv-tool dump FILE: the records of a Paradox table as CSV (RFC 4180,
 // UTF-8), a header line of field names, one line per record in file order.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "db/paradox/ParadoxTable.h"
 #include "tools/ToolCommand.h"

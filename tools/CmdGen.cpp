@@ -1,6 +1,6 @@
 // orv-tool gen: writes the deterministic demo district (tables of one
 // district plus the shared code tables in WorkDB/) into a directory.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/DemoDistrictGenerator.h"
 #include "tools/ToolCommand.h"
 

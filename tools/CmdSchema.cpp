@@ -1,6 +1,6 @@
 // orv-tool schema FILE: the header of a Paradox table (version, file type,
 // code page, record count, key fields, fields with type and size).
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxTable.h"
 #include "tools/ToolCommand.h"
 

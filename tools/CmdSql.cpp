@@ -1,7 +1,7 @@
 // orv-tool sql: runs one statement of the program's SQL dialect on an alias
 // or a directory. A SELECT prints CSV in the form of "orv-tool dump"; any
 // other statement prints the number of rows it changed.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Query.h"
 #include "db/ValueConvert.h"
 #include "db/paradox/ParadoxCsv.h"

@@ -1,6 +1,6 @@
 // orv-tool: command-line utilities around ORV's data (dump a table, run SQL on
 // an alias, generate demo data). Each command lives in its own tools/Cmd*.cpp.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "tools/ToolCommand.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/core/DistrictAliasEditor.h"
 
 #include "app/core/DistrictCatalogueCheck.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/EngineAliases.h"
 

@@ -1,6 +1,6 @@
 #include "app/core/DistrictCatalogueCheck.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 

@@ -1,6 +1,6 @@
 #include "app/core/RegHiveFile.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 #include <QDir>
 #include <QFile>

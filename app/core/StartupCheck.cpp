@@ -1,10 +1,10 @@
 #include "app/core/StartupCheck.h"
 
-#include "app/core/OrvPaths.h"
+#include "base/OrvPaths.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TOAlias.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 #include <QDir>
 #include <QFileInfo>

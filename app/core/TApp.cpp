@@ -1,11 +1,11 @@
 #include "app/core/TApp.h"
 
-#include "app/core/OrvPaths.h"
+#include "base/OrvPaths.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/TOAlias.h"
 #include "app/core/TOAliases.h"
 #include "app/core/TSettings.h"
-#include "app/core/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>

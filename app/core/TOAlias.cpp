@@ -1,6 +1,6 @@
 #include "app/core/TOAlias.h"
 
-#include "app/core/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <utility>
 

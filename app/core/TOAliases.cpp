@@ -1,6 +1,6 @@
 #include "app/core/TOAliases.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/TOAlias.h"
 

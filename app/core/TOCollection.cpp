@@ -1,6 +1,6 @@
 #include "app/core/TOCollection.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 namespace {
 constexpr int kGrowth = 50;

@@ -1,7 +1,7 @@
 #include "app/core/TRegistry.h"
 
-#include "app/core/ETalvekException.h"
-#include "app/core/OrvPaths.h"
+#include "base/ETalvekException.h"
+#include "base/OrvPaths.h"
 
 #include <QtEndian>
 #include <cstring>

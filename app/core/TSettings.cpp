@@ -1,6 +1,6 @@
 #include "app/core/TSettings.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 
 #include <utility>

@@ -1,6 +1,6 @@
 #include "db/paradox/CodePage.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/CodePageTables.h"
 
 CodePage::CodePage(int number, const char16_t* toUnicode)

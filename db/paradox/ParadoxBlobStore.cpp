@@ -1,6 +1,6 @@
 #include "db/paradox/ParadoxBlobStore.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxFormat.h"
 
 using namespace ParadoxFormat;

@@ -1,6 +1,6 @@
 #include "db/paradox/ParadoxFileSet.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 #include <QDir>
 #include <QFile>

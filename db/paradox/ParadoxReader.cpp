@@ -1,6 +1,6 @@
 #include "db/paradox/ParadoxTable.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxFormat.h"
 #include "db/paradox/ParadoxTableData.h"
 

@@ -1,7 +1,7 @@
 #include "report/ui/ReportPreviewDialog.h"
 
-#include "app/MessageDlg.h"
-#include "app/core/ETalvekException.h"
+#include "widgets/MessageDlg.h"
+#include "base/ETalvekException.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/PieChartRenderer.h"
 #include "report/ui/ReportPageView.h"

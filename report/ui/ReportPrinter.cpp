@@ -1,6 +1,6 @@
 #include "report/ui/ReportPrinter.h"
 
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPainter.h"
 

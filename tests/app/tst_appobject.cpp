@@ -1,6 +1,6 @@
 // The application object with its settings, aliases and collection.
 #include "app/core/CoCollection.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/TApp.h"
 #include "app/core/TOAlias.h"

@@ -1,5 +1,5 @@
-#include "app/core/ETalvekException.h"
-#include "app/core/Format.h"
+#include "base/ETalvekException.h"
+#include "base/Format.h"
 
 #include <QTest>
 #include <limits>

@@ -3,14 +3,15 @@
 // opening areas through the main window, broken districts, and the alias
 // manager that defines districts from inside the program.
 #include "common/TestSupport.h"
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "app/TAliasListModel.h"
 #include "app/TAliasManagerDialog.h"
 #include "app/TKatDialog.h"
+#include "app/ProgramEntries.h"
 #include "app/TMainOrvForm.h"
 #include "app/core/CoCollection.h"
 #include "app/core/DistrictCatalogueCheck.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
@@ -593,7 +594,7 @@ void TestKatDialog::executeStoresChoiceForNextRun()
 
 void TestKatDialog::openThreeAreasThroughMainWindow()
 {
-    TMainOrvForm form(m_app, m_registry, TMainOrvEntries::Program());
+    TMainOrvForm form(m_app, m_registry, ProgramEntries());
     onModal("KatDialog", [](QWidget* w) {
         auto* k = static_cast<TKatDialog*>(w);
         auto* combo = k->findChild<QComboBox*>("AliasCB");
@@ -662,7 +663,7 @@ void TestKatDialog::brokenCatalogueReachesUserAndNothingOpens()
 
     // Through the main window: the message is shown, the dialog stays usable,
     // nothing is opened; a good district can be chosen afterwards.
-    TMainOrvForm form(m_app, m_registry, TMainOrvEntries::Program());
+    TMainOrvForm form(m_app, m_registry, ProgramEntries());
     m_app->Settings()->SetValue("KatDialog.Okres", "POSKOZENY");
     bool emptyDialog = false;
     onModal("KatDialog", [&](QWidget* w) {

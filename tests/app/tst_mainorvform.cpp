@@ -2,11 +2,11 @@
 // their hand-over to browser or forms, output type, help, work directory,
 // start-up warning and the quit question.
 #include "common/ModalHelpers.h"
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
 #include "app/TMainOrvForm.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"

@@ -1,4 +1,4 @@
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The application's default error handler: an error leaving an event handler
 // is shown once in an error box and the program goes on.
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "app/TOrvApplication.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 #include <QTimer>
 #include <QtTest>

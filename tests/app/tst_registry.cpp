@@ -1,6 +1,6 @@
 // The REGEDIT4 registry store: parsing, writing, typed reads and the handling
 // of damaged files.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "app/core/RegDocument.h"
 #include "app/core/TRegistry.h"
 

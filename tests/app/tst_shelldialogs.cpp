@@ -1,11 +1,11 @@
 // Dialog placement, the folder dialog and the about box.
 #include "common/ModalHelpers.h"
-#include "app/DialogPos.h"
+#include "widgets/DialogPos.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
 #include "app/TFolderDialog.h"
 #include "app/core/RegistryKeys.h"
-#include "app/core/SystemMemory.h"
+#include "base/SystemMemory.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 

@@ -2,7 +2,7 @@
 // paths, command-line switches and the single-copy rule (also of the real
 // executable).
 #include "common/TestSupport.h"
-#include "app/core/AliasPaths.h"
+#include "db/AliasPaths.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"

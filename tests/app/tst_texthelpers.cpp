@@ -1,6 +1,6 @@
-#include "app/ScreenScale.h"
+#include "widgets/ScreenScale.h"
 #include "app/core/ListingOptions.h"
-#include "app/core/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 #include "BrowseFixture.h"
 #include "common/TestSupport.h"
 
-#include "app/MessageDlg.h"
-#include "browse/TBrowseGridModel.h"
+#include "widgets/MessageDlg.h"
+#include "browse/core/TBrowseGridModel.h"
 #include "browse/TParDilyDbf.h"
 #include "db/Query.h"
 #include "db/Table.h"

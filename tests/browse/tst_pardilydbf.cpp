@@ -1,8 +1,8 @@
 #include "BrowseFixture.h"
 
-#include "app/MessageDlg.h"
-#include "app/core/ETalvekException.h"
-#include "browse/TBrowseGridModel.h"
+#include "widgets/MessageDlg.h"
+#include "base/ETalvekException.h"
+#include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "db/Query.h"

@@ -1,5 +1,5 @@
-#include "browse/LVSupplementText.h"
-#include "browse/ParDilyRules.h"
+#include "browse/core/LVSupplementText.h"
+#include "browse/core/ParDilyRules.h"
 #include "browse/TDoplnDlg.h"
 #include "data/ValueFormats.h"
 

@@ -1,4 +1,4 @@
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/BatchMove.h"
 #include "db/Engine.h"
 #include "db/SqliteStatement.h"

@@ -1,4 +1,4 @@
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "common/TestSupport.h"
 #include "db/BatchMove.h"
 #include "db/DatasetModel.h"

@@ -1,5 +1,5 @@
 #include "common/TestSupport.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/EngineAliases.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 // completely or fail with ETalvekException. Inputs that once crashed or hung
 // the reader are kept in the corpus as regression cases.
 #include "common/TestSupport.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "db/paradox/ParadoxTable.h"
 

@@ -1,7 +1,7 @@
 // Damaged Paradox files: every kind of bad input gives ETalvekException
 // naming the file and the problem, never a crash, a hang or wrong data.
 #include "common/TestSupport.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "db/paradox/ParadoxTable.h"
 

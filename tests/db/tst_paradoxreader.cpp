@@ -1,7 +1,7 @@
 // Reading real Paradox files written by other software, and the real
 // cadastral sample district.
 #include "common/TestSupport.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "db/paradox/ParadoxTable.h"

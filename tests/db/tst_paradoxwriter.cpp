@@ -1,7 +1,7 @@
 // Tables written by ParadoxWriter read back equal (random schemas and rows),
 // are sorted and indexed by key, and replace old tables atomically.
 #include "common/TestSupport.h"
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxTable.h"
 

@@ -1,4 +1,4 @@
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "db/FilterTranslator.h"
 #include "db/SqlTranslator.h"
 

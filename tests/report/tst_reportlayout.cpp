@@ -1,5 +1,5 @@
 // Layout of banded reports: which boxes land on which page, where.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportMemorySource.h"
 

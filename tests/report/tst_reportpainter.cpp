@@ -1,5 +1,5 @@
 // Painting laid-out pages: scale, clipping, charts, PDF export.
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportMemorySource.h"
 #include "report/ReportPainter.h"

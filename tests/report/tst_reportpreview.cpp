@@ -1,5 +1,5 @@
 // The preview window and printing: navigation, zoom, keys, PDF, printer output.
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportMemorySource.h"
 #include "report/ui/ReportPreviewDialog.h"

@@ -1,7 +1,7 @@
 // The open and save dialogs with the alias bar: filters and extension check,
 // alias jumps and alias-form names, the table list of an alias without a
 // directory, existence and overwrite checks, the remembered position.
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "app/core/TApp.h"
 #include "select/TOpenFileDialog.h"
 #include "select/TSaveFileDialog.h"

@@ -4,8 +4,8 @@
 // Also the grid keys, validation, import into the grid, the close check and
 // the main window's selection entry.
 #include "common/ModalHelpers.h"
-#include "app/MessageDlg.h"
-#include "app/core/ETalvekException.h"
+#include "widgets/MessageDlg.h"
+#include "base/ETalvekException.h"
 #include "app/core/TApp.h"
 #include "common/TestSupport.h"
 #include "data/CadastralTables.h"
@@ -14,7 +14,7 @@
 #include "db/paradox/ParadoxTable.h"
 #include "select/TParcDialog.h"
 #include "select/TParcDialogRunner.h"
-#include "select/TParcSelector.h"
+#include "select/core/TParcSelector.h"
 
 #include <QAction>
 #include <QApplication>

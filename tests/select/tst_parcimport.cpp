@@ -1,9 +1,9 @@
 // The grid rows of the parcel-number dialog: the item model, the checks of
 // typed numbers (field ranges) and the import of parcel and house numbers
 // from text in both layouts, in UTF-8 and code page 1250.
-#include "app/core/ETalvekException.h"
-#include "select/TParcGridModel.h"
-#include "select/TParcelImport.h"
+#include "base/ETalvekException.h"
+#include "select/core/TParcGridModel.h"
+#include "select/core/TParcelImport.h"
 
 #include <QAbstractItemModelTester>
 #include <QFile>

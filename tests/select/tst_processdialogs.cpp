@@ -1,6 +1,6 @@
 // Progress windows (bar, cancel with confirmation, event pump) and the
 // field-choice dialog (ticks, reordering by drop).
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 #include "select/TCProcessDlg.h"
 #include "select/TFieldsDialog.h"
 

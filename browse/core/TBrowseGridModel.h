@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/ParDilyRules.h"
+#include "browse/core/ParDilyRules.h"
 
 #include <QAbstractTableModel>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "select/TParcelImport.h"
+#include "select/core/TParcelImport.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/ParcelNumber.h"
 #include "db/paradox/CodePage.h"
 

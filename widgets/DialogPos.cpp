@@ -1,4 +1,4 @@
-#include "app/DialogPos.h"
+#include "widgets/DialogPos.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,6 +1,6 @@
-#include "app/core/Format.h"
+#include "base/Format.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 
 #include <cmath>
 #include <cstdio>

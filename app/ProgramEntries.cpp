@@ -1,4 +1,4 @@
-#include "app/MainOrvEntries.h"
+#include "app/ProgramEntries.h"
 
 #include "app/TKatDialog.h"
 #include "browse/TParDilyDbf.h"
@@ -7,7 +7,7 @@
 
 #include <QDesktopServices>
 
-TMainOrvEntries TMainOrvEntries::Program()
+TMainOrvEntries ProgramEntries()
 {
     TMainOrvEntries entries;
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };

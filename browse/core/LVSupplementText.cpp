@@ -1,6 +1,6 @@
-#include "browse/LVSupplementText.h"
+#include "browse/core/LVSupplementText.h"
 
-#include "app/core/Format.h"
+#include "base/Format.h"
 #include "data/ParcelNumber.h"
 
 namespace LVSupplementText {

@@ -1,4 +1,4 @@
-#include "output/TReportForm.h"
+#include "output/core/TReportForm.h"
 
 #include "report/ReportLayouter.h"
 

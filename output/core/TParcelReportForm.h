@@ -4,7 +4,7 @@
 #include "app/core/TKUInfo.h"
 #include "db/Query.h"
 #include "db/Table.h"
-#include "output/TReportForm.h"
+#include "output/core/TReportForm.h"
 #include "report/DatasetReportSource.h"
 
 #include <QStringList>

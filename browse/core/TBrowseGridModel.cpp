@@ -1,4 +1,4 @@
-#include "browse/TBrowseGridModel.h"
+#include "browse/core/TBrowseGridModel.h"
 
 #include "db/Dataset.h"
 

@@ -1,4 +1,4 @@
-#include "app/MessageDlg.h"
+#include "widgets/MessageDlg.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "output/TListForm.h"
+#include "output/core/TListForm.h"
 
 namespace {
 constexpr double HeaderHeight = 20;

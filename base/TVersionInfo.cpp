@@ -1,4 +1,4 @@
-#include "app/core/TVersionInfo.h"
+#include "base/TVersionInfo.h"
 
 TVersionInfo TVersionInfo::Program()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "select/TParcGridModel.h"
+#include "select/core/TParcGridModel.h"
 
 #include <QHash>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "browse/ParDilyRules.h"
+#include "browse/core/ParDilyRules.h"
 
-#include "app/core/Format.h"
+#include "base/Format.h"
 #include "data/ValueFormats.h"
 
 #include <cmath>

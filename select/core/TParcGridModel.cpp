@@ -1,4 +1,4 @@
-#include "select/TParcGridModel.h"
+#include "select/core/TParcGridModel.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
-#include "output/TParcelReportForm.h"
+#include "output/core/TParcelReportForm.h"
 
-#include "app/core/Format.h"
+#include "base/Format.h"
 #include "app/core/TInstallInfo.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"

@@ -21,9 +21,11 @@ struct TSelectionContext
 };
 
 // The entries through which the main window reaches the dialogs and forms of
-// the other parts of the program. An entry left empty makes its command say
-// that it is not available yet. Each entry runs its dialog modally and frees
-// it; errors are thrown as ETalvekException and shown by the main window.
+// the other parts of the program. Declared here, below the dialog folders, so
+// that a dialog folder can implement an entry without including the main
+// window's folder; app/ProgramEntries wires them. An entry left empty makes
+// its command say that it is not available yet. Each entry runs its dialog
+// modally and frees it; errors are thrown as ETalvekException and shown by the main window.
 struct TMainOrvEntries
 {
     // Catalogue dialog, interactive: fills `info` for the area under the cursor
@@ -65,8 +67,4 @@ struct TMainOrvEntries
         Statistics;
     // Opens a file or an address with the desktop's default application.
     std::function<bool(const QUrl& url)> OpenUrl;
-
-    // The entries of the program as built: every part that exists is wired
-    // here (and only here).
-    static TMainOrvEntries Program();
 };

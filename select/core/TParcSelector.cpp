@@ -1,6 +1,6 @@
-#include "select/TParcSelector.h"
+#include "select/core/TParcSelector.h"
 
-#include "app/core/ETalvekException.h"
+#include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
 #include "data/ValueFormats.h"

@@ -1,4 +1,4 @@
-#include "app/core/TWaitCursor.h"
+#include "widgets/TWaitCursor.h"
 
 TWaitCursor::TWaitCursor(IApp& app) : m_app(app)
 {

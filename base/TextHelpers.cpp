@@ -1,4 +1,4 @@
-#include "app/core/TextHelpers.h"
+#include "base/TextHelpers.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "app/core/OrvPaths.h"
+#include "base/OrvPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

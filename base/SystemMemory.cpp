@@ -1,4 +1,4 @@
-#include "app/core/SystemMemory.h"
+#include "base/SystemMemory.h"
 
 #include <sys/sysinfo.h>
 

@@ -1,4 +1,4 @@
-#include "app/core/AliasPaths.h"
+#include "db/AliasPaths.h"
 
 #include "db/EngineAliases.h"
 

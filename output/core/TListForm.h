@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/TParcelReportForm.h"
+#include "output/core/TParcelReportForm.h"
 
 // The simple form (report kind 1): one framed line per marked parcel part
 // with its group, number, part, kind of land, area, house number, sheet,
