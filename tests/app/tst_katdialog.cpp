@@ -118,12 +118,11 @@ private slots:
     void rememberedAliasAreaAndMode();
     void multiSelectionInCatalogueOrder();
     void okWithOnlyANumber();
-    void nameSearchIsCaseInsensitiveAndTakesTextAsData();
-    void numberSearchTakesTextAsData();
+    void searchesTakeTypedTextAsData_data();
+    void searchesTakeTypedTextAsData();
     void municipalityMode();
     void enterSearchesWhileSearchFieldHasFocus();
     void lookupFindsOrLeavesOutputsAlone();
-    void executeStoresChoiceForNextRun();
     void openThreeAreasThroughMainWindow();
     void brokenCatalogueReachesUserAndNothingOpens();
     void aliasManagerChecksAndKeepsOrder();
@@ -247,25 +246,15 @@ void TestKatDialog::firstRunWithoutSettings()
     // Only STANDARD aliases, sorted without regard to case; the first one is chosen.
     QCOMPARE(listed, QStringList({"demo", "REAL", "SPECIAL"}));
     QCOMPARE(d.Alias(), QString("demo"));
-    QVERIFY(d.AliasLoaded());
     QVERIFY(d.findChild<QCheckBox*>("PodleKat")->isChecked());
-    QVERIFY(d.findChild<QCheckBox*>("OpenToWindowCB")->isHidden());
-    QCOMPARE(d.DistrictName(), nameOf(m_demo, "00000"));
     QCOMPARE(d.windowTitle(), "Volba katastrálního území v okrese " + nameOf(m_demo, "00000"));
 
     const QList<CatRow> areas = areasByName(m_demo);
     QCOMPARE(d.DSKatastry()->rowCount(), areas.size());
-    QCOMPARE(d.QueryKatastry()->recNo(), 0);
-    QCOMPARE(grid(d, "Katastry")->currentIndex().row(), 0);
     const CatRow& first = areas.first();
     QCOMPARE(edit(d, "EditKU")->text(), first.nazev);
-    QCOMPARE(edit(d, "EditKatuz")->text(), first.katuz);
-    QCOMPARE(edit(d, "FKUvOkr")->text(), first.porcis);
     QCOMPARE(edit(d, "FKatJCSJ")->text(), first.identcis);
     QCOMPARE(d.MunicipalityName(), nameOf(m_demo, first.katuz.left(3) + "00"));
-    QCOMPARE(d.DSObce()->rowCount(), 1);
-    QVERIFY(edit(d, "EditKU")->isEnabled() && edit(d, "FKUvOkr")->isEnabled());
-    QVERIFY(!edit(d, "EditKatuz")->isEnabled() && !edit(d, "FKatJCSJ")->isEnabled());
 
     // Moving in the grid shows the other area and its municipality.
     grid(d, "Katastry")->setCurrentIndex(d.DSKatastry()->index(2, 0));
@@ -402,62 +391,76 @@ void TestKatDialog::okWithOnlyANumber()
     QCOMPARE(ordinals->Item(0).toInt(), 10);
 }
 
-void TestKatDialog::nameSearchIsCaseInsensitiveAndTakesTextAsData()
+void TestKatDialog::searchesTakeTypedTextAsData_data()
 {
-    // Lower case with diacritics on the real district.
-    TKatDialog& real = dialog("REAL");
-    edit(real, "EditKU")->setText("saladí");
-    real.EditKUKeyEnter();
-    QCOMPARE(gridNames(real), QStringList({"SALADÍN"}));
-    QCOMPARE(real.Result().Kod, QString("789160"));
-    QCOMPARE(real.MunicipalityName(), QString("ZÁBLATÍ"));
-
-    // On the demo district: every area whose upper-case name starts with the text.
-    const QList<CatRow> areas = areasByName(m_demo);
-    const QString prefix = areas[1].nazev.left(2);
-    QStringList expected;
-    for (const CatRow& r : areas)
-        if (r.nazev.startsWith(prefix))
-            expected << r.nazev;
-    TKatDialog& demo = dialog("DEMO");
-    edit(demo, "EditKU")->setText(prefix.toLower());
-    demo.EditKUKeyEnter();
-    QCOMPARE(gridNames(demo), expected);
-    QCOMPARE(edit(demo, "EditKU")->text(), expected.first());
-
-    // Quotes and stars typed by the user are characters of the name.
-    TKatDialog& d = dialog("SPECIAL");
-    QAbstractItemModelTester tester(d.DSKatastry());
-    const QList<QPair<QString, QStringList>> cases{
-        {"a*", {"A*", "A*B"}},
-        {"o'h", {"O'HARA"}},
-        {"'", {}},
-        {"x' or NAZEV > '", {}},
-        {"*", {}},
-        {"", {"A*", "A*B", "AB", "ABC", "BETA KONEC", "ČERNÁ HORA", "ČERNÝ DŮL", "O'HARA"}}};
-    for (const auto& [typed, names] : cases) {
-        edit(d, "EditKU")->setText(typed);
-        d.EditKUKeyEnter();
-        QCOMPARE(gridNames(d), names);
-        if (names.isEmpty()) // the typed text stays for correcting it
-            QCOMPARE(edit(d, "EditKU")->text(), typed);
-    }
-    QVERIFY(m_messages.isEmpty());
+    QTest::addColumn<QString>("alias");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("names");
+    const QStringList all{"A*",         "A*B",        "AB",        "ABC",
+                          "BETA KONEC", "ČERNÁ HORA", "ČERNÝ DŮL", "O'HARA"};
+    // By name: lower case with diacritics finds the upper-case name; quotes
+    // and stars typed by the user are characters of the name.
+    QTest::newRow("lower case czech") << "REAL"
+                                      << "EditKU"
+                                      << "saladí" << QStringList{"SALADÍN"};
+    QTest::newRow("star is a letter") << "SPECIAL"
+                                      << "EditKU"
+                                      << "a*" << QStringList{"A*", "A*B"};
+    QTest::newRow("quote is a letter") << "SPECIAL"
+                                       << "EditKU"
+                                       << "o'h" << QStringList{"O'HARA"};
+    QTest::newRow("lone quote") << "SPECIAL"
+                                << "EditKU"
+                                << "'" << QStringList{};
+    QTest::newRow("injection") << "SPECIAL"
+                               << "EditKU"
+                               << "x' or NAZEV > '" << QStringList{};
+    QTest::newRow("lone star") << "SPECIAL"
+                               << "EditKU"
+                               << "*" << QStringList{};
+    QTest::newRow("empty lists all") << "SPECIAL"
+                                     << "EditKU"
+                                     << "" << all;
+    // By number: the whole three-digit number, never a pattern.
+    QTest::newRow("number") << "SPECIAL"
+                            << "FKUvOkr"
+                            << "002" << QStringList{"A*B"};
+    QTest::newRow("number star") << "SPECIAL"
+                                 << "FKUvOkr"
+                                 << "00*" << QStringList{};
+    QTest::newRow("number only star") << "SPECIAL"
+                                      << "FKUvOkr"
+                                      << "*" << QStringList{};
+    QTest::newRow("number quote") << "SPECIAL"
+                                  << "FKUvOkr"
+                                  << "0'1" << QStringList{};
+    QTest::newRow("number unpadded") << "SPECIAL"
+                                     << "FKUvOkr"
+                                     << "7" << QStringList{};
+    QTest::newRow("number empty") << "SPECIAL"
+                                  << "FKUvOkr"
+                                  << "" << QStringList{};
 }
 
-void TestKatDialog::numberSearchTakesTextAsData()
+void TestKatDialog::searchesTakeTypedTextAsData()
 {
-    TKatDialog& d = dialog("SPECIAL");
-    QVERIFY(d.LocateByNumber("007"));
-    QCOMPARE(d.Result().Katastr, QString("ČERNÁ HORA"));
-    for (const QString typed : {"00*", "*", "0'1", "7", ""}) {
-        QVERIFY2(!d.LocateByNumber(typed), qPrintable(typed));
-        QCOMPARE(d.DSKatastry()->rowCount(), 0);
-    }
-    // Enter in the number field searches the same way.
-    edit(d, "FKUvOkr")->setText("002");
-    d.FKUvOkrKeyEnter();
-    QCOMPARE(gridNames(d), QStringList({"A*B"}));
+    QFETCH(QString, alias);
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, names);
+    TKatDialog& d = dialog(alias);
+    QAbstractItemModelTester tester(d.DSKatastry());
+    edit(d, qPrintable(field))->setText(typed);
+    if (field == "EditKU")
+        d.EditKUKeyEnter();
+    else
+        d.FKUvOkrKeyEnter();
+    QCOMPARE(gridNames(d), names);
+    // Found: the first match is shown; not found: the typed text stays for correcting it.
+    QCOMPARE(edit(d, qPrintable(field))->text(),
+             names.isEmpty() || field != "EditKU" ? typed : names.first());
+    QVERIFY(m_messages.isEmpty());
 }
 
 void TestKatDialog::municipalityMode()
@@ -559,39 +562,6 @@ void TestKatDialog::lookupFindsOrLeavesOutputsAlone()
     QVERIFY(!m_app->ReadDialogPos("KatDialog", x, y));
 }
 
-void TestKatDialog::executeStoresChoiceForNextRun()
-{
-    const QList<CatRow> areas = areasByName(m_demo);
-    onModal("KatDialog", [&](QWidget* w) {
-        auto* k = static_cast<TKatDialog*>(w);
-        auto* combo = k->findChild<QComboBox*>("AliasCB");
-        combo->setCurrentIndex(combo->findText("demo"));
-        k->AliasCBClick();
-        k->findChild<QTableView*>("Katastry")->setCurrentIndex(k->DSKatastry()->index(2, 0));
-        k->KatastryDblClick();
-    });
-    m_app->Settings()->SetValue("KatDialog.Okres", "SPECIAL");
-    TKUInfo info;
-    bool intoWindow = false;
-    QVERIFY(TKatDialog::Execute(nullptr, m_app, info, nullptr, intoWindow));
-    QVERIFY(!m_modalMissed);
-    QCOMPARE(info.Katastr, areas[2].nazev);
-    QCOMPARE(info.Suffix, areas[2].porcis);
-    QCOMPARE(info.Okres, nameOf(m_demo, "00000"));
-    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(), "demo");
-    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Katastr", QString()).toString(),
-             areas[2].nazev);
-    QCOMPARE(m_app->Settings()->GetValue("KatDialog.PodleKat", false).toBool(), true);
-    int x = 0, y = 0;
-    QVERIFY(m_app->ReadDialogPos("KatDialog", x, y));
-    // The next run opens there.
-    QCOMPARE(edit(dialog(), "EditKU")->text(), areas[2].nazev);
-
-    // Cancel returns false and stores nothing new.
-    onModal("KatDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
-    QVERIFY(!TKatDialog::Execute(nullptr, m_app, info, nullptr, intoWindow));
-}
-
 void TestKatDialog::openThreeAreasThroughMainWindow()
 {
     TMainOrvForm form(m_app, m_registry, ProgramEntries());
@@ -637,6 +607,18 @@ void TestKatDialog::openThreeAreasThroughMainWindow()
     QCOMPARE(form.CurrentKU().Alias, QString("demo"));
     QCOMPARE(form.KUList()[0].Okres, QString("PRACHATICE"));
     QCOMPARE(form.findChild<QLabel*>("Label3")->text(), "Katastr: " + areas[2].nazev);
+
+    // The district and the area under the cursor are stored; the next run
+    // opens there; Cancel opens nothing.
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(), "demo");
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Katastr", QString()).toString(),
+             areas[0].nazev);
+    int x = 0, y = 0;
+    QVERIFY(m_app->ReadDialogPos("KatDialog", x, y));
+    QCOMPARE(edit(dialog(), "EditKU")->text(), areas[0].nazev);
+    onModal("KatDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    form.KUOpenClick();
+    QCOMPARE(form.KUList().size(), 3);
 }
 
 void TestKatDialog::brokenCatalogueReachesUserAndNothingOpens()

@@ -1,4 +1,8 @@
+// Message boxes (captions, default and Escape buttons, help, centring) and
+// the application's default error handler that shows errors in them.
 #include "widgets/MessageDlg.h"
+#include "app/TOrvApplication.h"
+#include "base/ETalvekException.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -32,29 +36,6 @@ class TestMessageDlg : public QObject
     Q_OBJECT
 private slots:
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
-
-    void titlesAndButtons()
-    {
-        QCOMPARE(MessageDlgTitle(mtWarning), QStringLiteral("Upozornění"));
-        QCOMPARE(MessageDlgTitle(mtError), QStringLiteral("Chyba"));
-        QCOMPARE(MessageDlgTitle(mtInformation), QStringLiteral("Informace"));
-        QCOMPARE(MessageDlgTitle(mtConfirmation), QStringLiteral("Potvrzení"));
-        const QList<std::tuple<TMsgDlgBtn, QString, int>> expected{{mbYes, "&Ano", 6},
-                                                                   {mbNo, "&Ne", 7},
-                                                                   {mbOK, "OK", 1},
-                                                                   {mbCancel, "Storno", 2},
-                                                                   {mbAbort, "&Přerušit", 3},
-                                                                   {mbRetry, "&Znovu", 4},
-                                                                   {mbIgnore, "&Ignorovat", 5},
-                                                                   {mbAll, "&Všechno", 8},
-                                                                   {mbNoToAll, "Ne &všem", 9},
-                                                                   {mbYesToAll, "Ano &všem", 10},
-                                                                   {mbHelp, "Nápo&věda", 0}};
-        for (const auto& [button, caption, result] : expected) {
-            QCOMPARE(MessageDlgButtonCaption(button), caption);
-            QCOMPARE(MessageDlgButtonResult(button), result);
-        }
-    }
 
     void pressingAButtonGivesItsResult()
     {
@@ -155,7 +136,32 @@ private slots:
                  qPrintable(QString("%1 %2").arg(box.center().x()).arg(screen.center().x())));
         QVERIFY(qAbs(box.center().y() - screen.center().y()) <= 2);
     }
+
+    // An error leaving an event handler is shown once in an error box and
+    // the program goes on, with the wait cursor taken down.
+    void errorsFromHandlersAreShown()
+    {
+        QStringList shown;
+        SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
+            shown << QString("%1:%2").arg(kind).arg(text);
+            return int(mrOk);
+        });
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QTimer::singleShot(0, [] { throw ETalvekException("Tabulka NYSPA001.DB neexistuje"); });
+        QTimer::singleShot(1, [] { throw std::runtime_error("engine failure."); });
+        bool later = false;
+        QTimer::singleShot(5, [&] { later = true; });
+        QTRY_VERIFY(later);
+        QCOMPARE(shown, (QStringList{QString("%1:Tabulka NYSPA001.DB neexistuje.").arg(mtError),
+                                     QString("%1:engine failure.").arg(mtError)}));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
 };
 
-QTEST_MAIN(TestMessageDlg)
+int main(int argc, char* argv[])
+{
+    TOrvApplication application(argc, argv);
+    TestMessageDlg test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_messagedlg.moc"

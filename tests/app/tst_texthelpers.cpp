@@ -1,5 +1,5 @@
 #include "widgets/ScreenScale.h"
-#include "app/core/ListingOptions.h"
+#include "base/ETalvekException.h"
 #include "base/TextHelpers.h"
 
 #include <QTest>
@@ -86,13 +86,10 @@ private slots:
         QCOMPARE(ScaleToScreen(-2000000000, 192), INT_MIN);
     }
 
-    void listingDefaults()
+    void exceptionCarriesCzechMessageAsUtf8()
     {
-        ListingOptions::ListingPaging = true;
-        ListingOptions::ListingLinesPerPage = 10;
-        ListingOptions::resetListingOptions();
-        QCOMPARE(ListingOptions::ListingPaging, false);
-        QCOMPARE(ListingOptions::ListingLinesPerPage, 64);
+        const QString text = QStringLiteral("Soubor nebyl nalezen: žluťoučký kůň");
+        QCOMPARE(QString::fromUtf8(ETalvekException(text).what()), text);
     }
 };
 
