@@ -120,14 +120,6 @@ private slots:
         QCOMPARE(HouseNumberReportText(std::numeric_limits<qint64>::max(), -3, 1).isEmpty(), false);
     }
 
-    void houseNumberKinds()
-    {
-        QCOMPARE(HouseNumberKindOf(400), HouseNumberKind::Descriptive);
-        QCOMPARE(HouseNumberKindOf(402), HouseNumberKind::Garage);
-        for (int u : {1, 3, 9, 401, 405})
-            QCOMPARE(HouseNumberKindOf(u), HouseNumberKind::Registration);
-    }
-
     void showsSharesItemsAndDeeds()
     {
         QCOMPARE(ShareText(100002), QStringLiteral("1/2"));
@@ -152,20 +144,8 @@ private slots:
         QCOMPARE(WholeNumber(1e300), std::numeric_limits<qint64>::max());
     }
 
-    void tableNamesAndCaptions()
+    void olderRegisterReferenceRoundTrip()
     {
-        using namespace CadastralTables;
-        QCOMPARE(AreaSuffix(1), QStringLiteral("001"));
-        QCOMPARE(AreaSuffix(170), QStringLiteral("170"));
-        QCOMPARE(PerAreaTable(ParcelPrefix, AreaSuffix(7)), QStringLiteral("NYSPA007.DB"));
-        QCOMPARE(ParcelFieldName(12), QStringLiteral("LVCIS"));
-        QCOMPARE(ParcelFieldCaption(4), QStringLiteral("výměra [m čtverečních]"));
-        QCOMPARE(ParcelFieldCaption(16), QStringLiteral("typ vlastníka (+10=uživatele)"));
-        QCOMPARE(ParcelFieldCaption(18, "PARCISLO"), QStringLiteral("parcelní číslo"));
-        QCOMPARE(ParcelFieldCaption(19, "XYZ"), QString());
-        QCOMPARE(ParcelGroupName(3), QStringLiteral("Evidence nemovitosti - zaniklý"));
-        QCOMPARE(ParcelGroupName(10), QString());
-        QCOMPARE(LandUseKey(13, 400), 13400);
         const OlderRegisterTarget t = OlderRegisterTargetOf(OlderRegisterCpce(215, 3));
         QCOMPARE(t.parcis, 215);
         QCOMPARE(t.parpod, 3);

@@ -102,19 +102,6 @@ private slots:
 
     void cleanup() { m_work.close(); }
 
-    void createsTheWorkTableLayout()
-    {
-        const ParadoxReader reader(m_workDir->filePath(WorkTableFile));
-        QStringList names;
-        for (const ParadoxField& field : reader.header().fields)
-            names.append(field.name);
-        QCOMPARE(names, (QStringList{"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "VYMERA", "DRUHPOZ",
-                                     "CPCE", "NEMVYUZ", "PARCISLO", "LVCIS", "FLAG"}));
-        QCOMPARE(reader.header().keyFieldCount, 4);
-        QCOMPARE(reader.header().fields[8].size, 12);
-        QCOMPARE(reader.header().fields[10].type, ParadoxFieldType::Logical);
-    }
-
     void openOrCreateKeepsAnExistingTableAndCreateEmptiesIt()
     {
         AddParcelToWork("16", m_work, *m_parcels, false);
@@ -357,7 +344,6 @@ private slots:
     {
         QVERIFY_THROWS_EXCEPTION(ETalvekException, OpenParcelTable(m_area.path(), "002"));
         QVERIFY_THROWS_EXCEPTION(ETalvekException, OpenParcelTable("NEEXISTUJICI_ALIAS", "001"));
-        QCOMPARE(m_parcels->orderFields(), (QStringList{"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}));
     }
 };
 
