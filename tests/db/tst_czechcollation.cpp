@@ -16,13 +16,11 @@ class TestCzechCollation : public QObject
 private slots:
     void lettersInAlphabetOrder_data();
     void lettersInAlphabetOrder();
-    void accentsAndCaseBreakTiesOnly();
     void equalOnlyWhenIdentical();
     void sortsAListLikeADictionary();
     void agreesWithTheSystemCzechCollator();
     void tableOrdersTextByIndex();
-    void nearestAndRangeFollowTheOrder();
-    void exactLookupStaysExact();
+    void nearestRangeAndExactLookups();
     void textPrimaryKeyKeepsExactKeys();
     void sqlOrderBySortsCzech();
 
@@ -30,6 +28,7 @@ private:
     void createPlaces(Table& t, const QString& dir);
     static QStringList column(Dataset& d, const QString& field);
     static const QStringList places;
+    static const QStringList placesInOrder;
 };
 
 const QStringList TestCzechCollation::places = {
@@ -37,17 +36,48 @@ const QStringList TestCzechCollation::places = {
     "Sázava",   "Ústí",   "Určice",  "Řevnice", "Rakovník", "adamov", "Adamov",
     "1. máj",   "",       "Ďáblice", "Dobříš",  "Hlinsko",  "Iglau"};
 
+const QStringList TestCzechCollation::placesInOrder = {
+    "",        "1. máj", "adamov", "Adamov",  "Čáslav",   "Ďáblice",  "Dobříš",
+    "Hlinsko", "Hradec", "Cheb",   "Chrudim", "Iglau",    "Rakovník", "Řevnice",
+    "Sázava",  "Šumava", "Určice", "Ústí",    "Zbraslav", "Žatec"};
+
 void TestCzechCollation::lettersInAlphabetOrder_data()
 {
     QTest::addColumn<QString>("lower");
     QTest::addColumn<QString>("higher");
     const QList<QPair<QString, QString>> pairs = {
-        {"C", "Č"},          {"Č", "D"},           {"H", "CH"},           {"CH", "I"},
-        {"hrad", "chata"},   {"cizí", "chata"},    {"čára", "chata"},     {"Čáslav", "Zbraslav"},
-        {"Šumava", "Žatec"}, {"Sázava", "Šumava"}, {"rz", "řa"},          {"Zz", "Ža"},
-        {"", "a"},           {"Praha", "Praha 1"}, {"a b", "ab"},         {"-", "0"},
-        {"9", "A"},          {"10", "9"},          {"Ďáblice", "Dobříš"}, {"Úvoz", "Uzel"},
-        {"Ž", "Ω"},          {"ch", "Ch"},         {"Chata", "chatb"},    {"Abc", "Ábc"},
+        {"C", "Č"},
+        {"Č", "D"},
+        {"H", "CH"},
+        {"CH", "I"},
+        {"hrad", "chata"},
+        {"cizí", "chata"},
+        {"čára", "chata"},
+        {"Čáslav", "Zbraslav"},
+        {"Šumava", "Žatec"},
+        {"Sázava", "Šumava"},
+        {"rz", "řa"},
+        {"Zz", "Ža"},
+        {"", "a"},
+        {"Praha", "Praha 1"},
+        {"a b", "ab"},
+        {"-", "0"},
+        {"9", "A"},
+        {"10", "9"},
+        {"Ďáblice", "Dobříš"},
+        {"Úvoz", "Uzel"},
+        {"Ž", "Ω"},
+        {"ch", "Ch"},
+        {"Chata", "chatb"},
+        {"Abc", "Ábc"},
+        // Accents and case only break ties: Á counts as A until the rest is
+        // equal, lower case comes first, an accent outweighs case.
+        {"Ábc", "Abd"},
+        {"de", "dě"},
+        {"adamov", "Adamov"},
+        {"Adamov", "adamova"},
+        {"CHATA", "chatb"},
+        {"A", "á"},
     };
     for (const auto& [lower, higher] : pairs)
         QTest::newRow(qPrintable(lower + " < " + higher)) << lower << higher;
@@ -59,23 +89,6 @@ void TestCzechCollation::lettersInAlphabetOrder()
     QFETCH(QString, higher);
     QVERIFY(CzechCollation::compare(lower, higher) < 0);
     QVERIFY(CzechCollation::compare(higher, lower) > 0);
-}
-
-void TestCzechCollation::accentsAndCaseBreakTiesOnly()
-{
-    // Á counts as A until the rest is equal.
-    QVERIFY(CzechCollation::compare("Ábc", "Abd") < 0);
-    QVERIFY(CzechCollation::compare("Abd", "Ábc") > 0);
-    QVERIFY(CzechCollation::compare("Abc", "Ábc") < 0);
-    QVERIFY(CzechCollation::compare("dě", "de") > 0);
-    QVERIFY(CzechCollation::compare("Ů", "Ú") != 0);
-    // Case counts last: lower case first.
-    QVERIFY(CzechCollation::compare("adamov", "Adamov") < 0);
-    QVERIFY(CzechCollation::compare("Adamov", "adamova") < 0);
-    QVERIFY(CzechCollation::compare("Ch", "ch") > 0);
-    QVERIFY(CzechCollation::compare("CHATA", "chatb") < 0);
-    // Accent outweighs case.
-    QVERIFY(CzechCollation::compare("A", "á") < 0);
 }
 
 void TestCzechCollation::equalOnlyWhenIdentical()
@@ -98,11 +111,7 @@ void TestCzechCollation::sortsAListLikeADictionary()
     QStringList sorted = places;
     std::sort(sorted.begin(), sorted.end(),
               [](const QString& a, const QString& b) { return CzechCollation::compare(a, b) < 0; });
-    const QStringList expected = {"",        "1. máj", "adamov",   "Adamov",   "Čáslav",
-                                  "Ďáblice", "Dobříš", "Hlinsko",  "Hradec",   "Cheb",
-                                  "Chrudim", "Iglau",  "Rakovník", "Řevnice",  "Sázava",
-                                  "Šumava",  "Určice", "Ústí",     "Zbraslav", "Žatec"};
-    QCOMPARE(sorted, expected);
+    QCOMPARE(sorted, placesInOrder);
 }
 
 void TestCzechCollation::agreesWithTheSystemCzechCollator()
@@ -158,10 +167,7 @@ void TestCzechCollation::tableOrdersTextByIndex()
     createPlaces(t, dir.path());
     t.setIndexName("NAZEV");
     const QStringList byName = column(t, "NAZEV");
-    QCOMPARE(byName.mid(0, 6),
-             QStringList({"", "1. máj", "adamov", "Adamov", "Čáslav", "Ďáblice"}));
-    QCOMPARE(byName.mid(7, 4), QStringList({"Hlinsko", "Hradec", "Cheb", "Chrudim"}));
-    QCOMPARE(byName.last(), QString("Žatec"));
+    QCOMPARE(byName, placesInOrder);
     // A field list orders the same way; a reopened table too.
     t.setIndexFieldNames("NAZEV;KOD");
     QCOMPARE(column(t, "NAZEV"), byName);
@@ -174,7 +180,7 @@ void TestCzechCollation::tableOrdersTextByIndex()
     QCOMPARE(t.value("KOD").toInt(), 1);
 }
 
-void TestCzechCollation::nearestAndRangeFollowTheOrder()
+void TestCzechCollation::nearestRangeAndExactLookups()
 {
     QTemporaryDir dir;
     Table t;
@@ -208,6 +214,22 @@ void TestCzechCollation::nearestAndRangeFollowTheOrder()
     QCOMPARE(t.value("NAZEV").toString(), QString("Čáslav"));
     t.setRange({"Cheb", 0}, {"Chrudim", 100});
     QCOMPARE(column(t, "NAZEV"), QStringList({"Cheb", "Chrudim"}));
+    t.cancelRange();
+    // Exact lookups and filters stay exact: case and accents count.
+    t.setIndexName("NAZEV");
+    QVERIFY(t.findKey({"Adamov"}));
+    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("Adamov")) + 1);
+    QVERIFY(t.findKey({"adamov"}));
+    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("adamov")) + 1);
+    QVERIFY(!t.findKey({"ADAMOV"}));
+    QVERIFY(!t.findKey({"Caslav"}));
+    QVERIFY(t.findKey({"Čáslav"}));
+    // Filters compare exactly too.
+    t.setFilter("NAZEV = 'Cheb'");
+    t.setFiltered(true);
+    QCOMPARE(t.recordCount(), 1);
+    t.setFilter("NAZEV = 'cheb'");
+    QCOMPARE(t.recordCount(), 0);
 }
 
 void TestCzechCollation::textPrimaryKeyKeepsExactKeys()
@@ -234,27 +256,6 @@ void TestCzechCollation::textPrimaryKeyKeepsExactKeys()
     QVERIFY(t.findKey({"Ch"}));
     QCOMPARE(t.recNo(), 6);
     QVERIFY(!t.findKey({"CH"}));
-}
-
-void TestCzechCollation::exactLookupStaysExact()
-{
-    QTemporaryDir dir;
-    Table t;
-    createPlaces(t, dir.path());
-    t.setIndexName("NAZEV");
-    QVERIFY(t.findKey({"Adamov"}));
-    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("Adamov")) + 1);
-    QVERIFY(t.findKey({"adamov"}));
-    QCOMPARE(t.value("KOD").toInt(), int(places.indexOf("adamov")) + 1);
-    QVERIFY(!t.findKey({"ADAMOV"}));
-    QVERIFY(!t.findKey({"Caslav"}));
-    QVERIFY(t.findKey({"Čáslav"}));
-    // Filters compare exactly too.
-    t.setFilter("NAZEV = 'Cheb'");
-    t.setFiltered(true);
-    QCOMPARE(t.recordCount(), 1);
-    t.setFilter("NAZEV = 'cheb'");
-    QCOMPARE(t.recordCount(), 0);
 }
 
 void TestCzechCollation::sqlOrderBySortsCzech()

@@ -12,9 +12,9 @@ class TestSqlDialect : public QObject
 
 private slots:
     void tokenizerKeepsStringsWhole();
-    void fileNamesBecomeTables();
-    void quotedIdentifiersAndBooleans();
-    void sumReadsZeroAndKeepsColumnName();
+    void statementsAreTranslated_data();
+    void statementsAreTranslated();
+    void updateAndMissingTables();
     void liveSelectIsRecognised();
     void createTableIsParsed();
     void unknownStatementsAreRefused();
@@ -53,53 +53,64 @@ void TestSqlDialect::tokenizerKeepsStringsWhole()
     QCOMPARE(q[2].text, value);
 }
 
-void TestSqlDialect::fileNamesBecomeTables()
+void TestSqlDialect::statementsAreTranslated_data()
 {
-    auto r =
-        translated("SELECT DISTINCT PA.PARSKUP FROM \"NYSPA001.DB\" PA, \"NYSOBORG.DB\" OBORG, "
-                   "\"NYSUV001.DB\" NYSUV WHERE (PA.LVCIS = NYSUV.ELLVCIS)");
-    QCOMPARE(r.tablePaths, QStringList({"/d/NYSPA001.DB", "/d/NYSOBORG.DB", "/d/NYSUV001.DB"}));
-    QVERIFY(r.sql.contains("\"t_NYSPA001\" PA"));
-    QVERIFY(r.sql.contains("\"t_NYSUV001\" NYSUV"));
-    // Full paths with backslashes, unquoted NAME.DB and LEFT JOIN.
-    r = translated("Select * From \"/opt/WorkDB\\NIXDTEXT.DB\" Where KOD = 999");
-    QCOMPARE(r.tablePaths, QStringList({"/d/NIXDTEXT.DB"}));
-    r = translated("SELECT KATUZ FROM NYSKATAL.DB WHERE PORCIS = '001'");
-    QCOMPARE(r.tablePaths, QStringList({"/d/NYSKATAL.DB"}));
-    QVERIFY(r.sql.contains("'001'"));
-    r = translated("SELECT DB2.PARSKUP FROM \"A.DB\" DB1 LEFT JOIN \"A.DB\" DB2 ON DB1.PARCISLO = "
-                   "DB2.PARCISLO WHERE DB1.PARSKUP = 2");
-    QCOMPARE(r.tablePaths.size(), 1);
-    QVERIFY(r.sql.contains("LEFT JOIN \"t_A\" DB2 ON"));
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, translated("SELECT * FROM \"MISSING.DB\""));
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("fragments");
+    const QStringList a{"/d/A.DB"};
+    // File names become tables, under their aliases; full paths, unquoted
+    // names and joins too.
+    QTest::newRow("aliases") << "SELECT DISTINCT PA.PARSKUP FROM \"NYSPA001.DB\" PA, "
+                                "\"NYSOBORG.DB\" OBORG, \"NYSUV001.DB\" NYSUV WHERE "
+                                "(PA.LVCIS = NYSUV.ELLVCIS)"
+                             << QStringList{"/d/NYSPA001.DB", "/d/NYSOBORG.DB", "/d/NYSUV001.DB"}
+                             << QStringList{"\"t_NYSPA001\" PA", "\"t_NYSUV001\" NYSUV"};
+    QTest::newRow("backslash path") << "Select * From \"/opt/WorkDB\\NIXDTEXT.DB\" Where KOD = 999"
+                                    << QStringList{"/d/NIXDTEXT.DB"} << QStringList{};
+    QTest::newRow("unquoted name") << "SELECT KATUZ FROM NYSKATAL.DB WHERE PORCIS = '001'"
+                                   << QStringList{"/d/NYSKATAL.DB"} << QStringList{"'001'"};
+    QTest::newRow("self join") << "SELECT DB2.PARSKUP FROM \"A.DB\" DB1 LEFT JOIN \"A.DB\" DB2 ON "
+                                  "DB1.PARCISLO = DB2.PARCISLO WHERE DB1.PARSKUP = 2"
+                               << a << QStringList{"LEFT JOIN \"t_A\" DB2 ON"};
+    // Quoted identifiers and logical constants.
+    QTest::newRow("quoted identifiers")
+        << "Select * From \"NYSVL001.DB\" A, \"W\\NIXDTEXT.DB\" B Where 'A'.'DLVCIS' = 5 AND "
+           "'A'.'DOPLKOD' = 'B'.'KOD' AND 'B'.'CAST' LIKE 'B%'"
+        << QStringList{"/d/NYSVL001.DB", "/d/NIXDTEXT.DB"}
+        << QStringList{"\"A\" . \"DLVCIS\" = 5", "\"B\" . \"CAST\" LIKE 'B%'"};
+    QTest::newRow("T is true") << "UPDATE \"A.DB\" SET FLAG = 'T'" << a << QStringList{"FLAG = 1"};
+    QTest::newRow("T of a text field stays")
+        << "UPDATE \"A.DB\" SET FLAG = FALSE WHERE PARSKUP = 'T'" << a
+        << QStringList{"FLAG = 0", "PARSKUP = 'T'"};
+    QTest::newRow("F on the left")
+        << "SELECT * FROM \"A.DB\" WHERE 'F' = FLAG" << a << QStringList{"0 = FLAG"};
+    // SUM of nothing reads 0; aggregate columns keep their names.
+    QTest::newRow("sum and count")
+        << "SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"A.DB\" WHERE FLAG = TRUE" << a
+        << QStringList{"COALESCE(SUM ( VYMERA ),0) AS \"SUM(VYMERA)\"",
+                       "COUNT ( VYMERA ) AS \"COUNT(VYMERA)\" FROM", "FLAG = 1"};
+    QTest::newRow("sum of expression") << "SELECT SUM(A*(B+1)) AS TOTAL FROM \"A.DB\"" << a
+                                       << QStringList{"COALESCE(SUM ( A * ( B + 1 ) ),0) AS TOTAL"};
 }
 
-void TestSqlDialect::quotedIdentifiersAndBooleans()
+void TestSqlDialect::statementsAreTranslated()
 {
-    auto r =
-        translated("Select * From \"NYSVL001.DB\" A, \"W\\NIXDTEXT.DB\" B Where 'A'.'DLVCIS' = 5 "
-                   "AND 'A'.'DOPLKOD' = 'B'.'KOD' AND 'B'.'CAST' LIKE 'B%'");
-    QVERIFY(r.sql.contains("\"A\" . \"DLVCIS\" = 5"));
-    QVERIFY(r.sql.contains("\"B\" . \"CAST\" LIKE 'B%'"));
-    r = translated("UPDATE \"PRAC.DB\" SET FLAG = 'T'");
+    QFETCH(QString, sql);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, fragments);
+    const auto r = translated(sql);
+    QCOMPARE(r.tablePaths, paths);
+    for (const QString& fragment : fragments)
+        QVERIFY2(r.sql.contains(fragment), qPrintable(r.sql));
+}
+
+void TestSqlDialect::updateAndMissingTables()
+{
+    const auto r = translated("UPDATE \"PRAC.DB\" SET FLAG = 'T'");
     QCOMPARE(r.kind, SqlTranslator::Kind::Update);
     QCOMPARE(r.targetPath, QString("/d/PRAC.DB"));
-    QVERIFY(r.sql.endsWith("SET FLAG = 1"));
-    r = translated("UPDATE \"PRAC.DB\" SET FLAG = FALSE WHERE PARSKUP = 'T'");
-    QVERIFY(r.sql.contains("FLAG = 0"));
-    QVERIFY(r.sql.contains("PARSKUP = 'T'")); // not a logical field
-    r = translated("SELECT * FROM \"PRAC.DB\" WHERE 'F' = FLAG");
-    QVERIFY(r.sql.endsWith("0 = FLAG"));
-}
-
-void TestSqlDialect::sumReadsZeroAndKeepsColumnName()
-{
-    auto r = translated("SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"X.DB\" WHERE FLAG = TRUE");
-    QVERIFY(r.sql.contains("COALESCE(SUM ( VYMERA ),0) AS \"SUM(VYMERA)\""));
-    QVERIFY(r.sql.contains("COUNT ( VYMERA ) AS \"COUNT(VYMERA)\" FROM"));
-    QVERIFY(r.sql.endsWith("FLAG = 1"));
-    r = translated("SELECT SUM(A*(B+1)) AS TOTAL FROM \"X.DB\"");
-    QVERIFY(r.sql.contains("COALESCE(SUM ( A * ( B + 1 ) ),0) AS TOTAL"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, translated("SELECT * FROM \"MISSING.DB\""));
 }
 
 void TestSqlDialect::liveSelectIsRecognised()
