@@ -22,6 +22,11 @@ private slots:
     void parcelNumbersAgreeWithParcisloColumn()
     {
         const ParadoxReader pa(table(CadastralTables::ParcelPrefix));
+        for (int pos = 0; pos < CadastralTables::FixedParcelFieldCount; ++pos) {
+            const QString name = CadastralTables::ParcelFieldName(pos);
+            if (!name.isEmpty())
+                QCOMPARE(pa.header().fields[pos].name, name);
+        }
         const int skup = pa.fieldIndex("PARSKUP"), cis = pa.fieldIndex("PARCIS"),
                   pod = pa.fieldIndex("PARPOD"), text = pa.fieldIndex("PARCISLO");
         int rows = 0;

@@ -130,50 +130,56 @@ private slots:
         QCOMPARE(m_parcels->recordCount(), parcelRows);
     }
 
-    void addsOnlyTheGivenSubdivisionAndOtherGroups()
+    // Each typed number in turn: how many rows it adds, and the work table's keys after all.
+    void typedNumbersAddTheirParts_data()
     {
-        QCOMPARE(AddParcelToWork("15/2", m_work, *m_parcels, false), 2);
-        QCOMPARE(AddParcelToWork("-15", m_work, *m_parcels, false), 1);
-        QCOMPARE(workKeys(), (QStringList{"1:15/0.0", "2:15/2.1", "2:15/2.2"}));
-        const QList<WorkRow> rows = rowsOf(workDir(), WorkTableFile);
-        QCOMPARE(rows[0].cpce, qint64(10005));
-    }
-
-    void aParcelAlreadySelectedAddsNothing()
-    {
-        AddParcelToWork("15/2", m_work, *m_parcels, false);
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<bool>("addMissing");
+        QTest::addColumn<QList<int>>("added");
+        QTest::addColumn<QStringList>("keys");
+        QTest::newRow("only the subdivision, other group")
+            << QStringList{"15/2", "-15"} << false << QList<int>{2, 1}
+            << QStringList{"1:15/0.0", "2:15/2.1", "2:15/2.2"};
         // The stem is there (through 15/2): nothing of 15 is added, though
-        // its other parts are missing.
-        QCOMPARE(AddParcelToWork("15", m_work, *m_parcels, true), 0);
-        QCOMPARE(AddParcelToWork(" 15/2 ", m_work, *m_parcels, true), 0);
-        QCOMPARE(m_work.recordCount(), 2);
-        // Another subdivision of the same stem is a different parcel.
-        QCOMPARE(AddParcelToWork("15/1", m_work, *m_parcels, false), 1);
+        // its other parts are missing; 15/1 is a different parcel.
+        QTest::newRow("already selected")
+            << QStringList{"15/2", "15", " 15/2 ", "15/1"} << true << QList<int>{2, 0, 0, 1}
+            << QStringList{"2:15/1.0", "2:15/2.1", "2:15/2.2"};
+        QTest::newRow("missing, not wanted")
+            << QStringList{"99/3"} << false << QList<int>{0} << QStringList{};
+        QTest::newRow("missing: one placeholder")
+            << QStringList{"99/3", "99/3"} << true << QList<int>{1, 0} << QStringList{"2:99/3.0"};
+        // Odd texts are data, never SQL; a long one is cut to the field size.
+        QTest::newRow("odd texts")
+            << QStringList{"7:'; DROP TABLE x", QString::fromUtf8("(řčš/12345)"), ""} << true
+            << QList<int>{1, 1, 1} << QStringList{"2:0/0.0", "5:0/12345.0", "7:0/0.0"};
+    }
+    void typedNumbersAddTheirParts()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(bool, addMissing);
+        QFETCH(QList<int>, added);
+        QFETCH(QStringList, keys);
+        QList<int> counts;
+        for (const QString& text : typed)
+            counts.append(AddParcelToWork(text, m_work, *m_parcels, addMissing));
+        QCOMPARE(counts, added);
+        QCOMPARE(workKeys(), keys);
     }
 
-    void aMissingParcelBecomesOnePlaceholderRow()
+    void placeholderRowAndTooLargeSubdivision()
     {
-        QCOMPARE(AddParcelToWork("99/3", m_work, *m_parcels, false), 0);
-        QCOMPARE(m_work.recordCount(), 0);
         QCOMPARE(AddParcelToWork("99/3", m_work, *m_parcels, true), 1);
-        QCOMPARE(AddParcelToWork("99/3", m_work, *m_parcels, true), 0);
         const QList<WorkRow> rows = rowsOf(workDir(), WorkTableFile);
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(keysOf(rows), QStringList{"2:99/3.0"});
         QCOMPARE(rows[0].vymera + rows[0].cpce + rows[0].lv, qint64(0));
         QCOMPARE(rows[0].text, QStringLiteral("99/3"));
         QVERIFY(rows[0].flag);
-        // Odd texts are data, never SQL; a long one is cut to the field size.
-        QCOMPARE(AddParcelToWork("7:'; DROP TABLE x", m_work, *m_parcels, true), 1);
-        QCOMPARE(AddParcelToWork(QString::fromUtf8("(řčš/12345)"), m_work, *m_parcels, true), 1);
-        QCOMPARE(m_work.recordCount(), 3);
         // A subdivision beyond the 16-bit field cannot exist: a clear error,
         // and the table object stays usable.
         QVERIFY_THROWS_EXCEPTION(ETalvekException,
                                  AddParcelToWork("15/1234567890", m_work, *m_parcels, true));
         QCOMPARE(m_work.state(), Dataset::State::Browse);
-        QCOMPARE(AddParcelToWork("", m_work, *m_parcels, true), 1);
-        QVERIFY(rowsOf(workDir(), WorkTableFile).size() == 4);
+        QCOMPARE(AddParcelToWork("16", m_work, *m_parcels, true), 1);
     }
 
     void aListIsAddedInOrderAndAllOrNothing()
