@@ -8,6 +8,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QHash>
 #include <QProcess>
 #include <QSet>
@@ -66,8 +67,38 @@ private:
     QTemporaryDir m_dir;
     QString m_district;
     DemoDistrictGenerator::Summary m_summary;
+    QString m_build;
     QString path(const QString& file) const { return m_district + QLatin1Char('/') + file; }
     QString codeTable(const QString& file) const { return path("WorkDB/" + file); }
+    QProcessEnvironment environment(const QString& config) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("ORV_CONFIG_DIR", config);
+        env.remove("ORV_WORKDB");
+        return env;
+    }
+
+    QString run(const QProcessEnvironment& env)
+    {
+        QProcess script;
+        script.setProcessEnvironment(env);
+        script.start("bash",
+                     {QStringLiteral(ORV_SOURCE_DIR) + "/scripts/prepare-demo.sh", m_build});
+        if (!script.waitForFinished(120000) || script.exitCode() != 0)
+            qWarning() << script.readAllStandardError();
+        return script.exitCode() == 0 ? QString::fromUtf8(script.readAllStandardOutput())
+                                      : QStringLiteral("FAILED");
+    }
+
+    QString aliases(const QProcessEnvironment& env) const
+    {
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(TestSupport::orvToolPath(), {"alias", "list"});
+        tool.waitForFinished();
+        return QString::fromUtf8(tool.readAllStandardOutput());
+    }
 
 private slots:
     void initTestCase()
@@ -76,6 +107,10 @@ private slots:
         m_district = m_dir.filePath("okres");
         m_summary = DemoDistrictGenerator({}).generate(m_district);
         QCOMPARE(m_summary.areas, 3);
+        // A build directory holding only the tool, as the prepare script expects.
+        m_build = m_dir.filePath("build");
+        QVERIFY(QDir().mkpath(m_build));
+        QVERIFY(QFile::link(TestSupport::orvToolPath(), m_build + "/orv-tool"));
     }
 
     // Every generated table has the field names and types of the real
@@ -341,6 +376,52 @@ private slots:
         QVERIFY(tool.exitCode() != 0);
         QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("není prázdný"));
         QCOMPARE(fileDigest(m_district).toLatin1(), before);
+    }
+
+    // scripts/prepare-demo.sh: the demo district is generated once into the
+    // user's data directory, the alias DEMO is defined only when there is no
+    // alias yet, and the code tables land where the program looks for them.
+    void prepareScriptGeneratesDefinesAndCopies()
+    {
+        const QProcessEnvironment env = environment(m_dir.filePath("config"));
+        QVERIFY(run(env) != "FAILED");
+        const QString demo = m_dir.filePath("data/ORV/demo");
+        QVERIFY(QFile::exists(demo + "/NYSKATAL.DB"));
+        QVERIFY(QFile::exists(demo + "/NYSPA001.DB"));
+        QVERIFY(QFile::exists(m_build + "/WorkDB/PARSKUP.DB"));
+        QVERIFY(QFile::exists(m_build + "/WorkDB/NIXDTEXT.DB"));
+        QVERIFY(aliases(env).startsWith("DEMO\tSTANDARD\t" + QFileInfo(demo).canonicalFilePath()));
+        // No leftovers of the generation beside the district.
+        QCOMPARE(QDir(m_dir.filePath("data/ORV")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                 QStringList{"demo"});
+
+        // A second run changes nothing.
+        const QDateTime generated = QFileInfo(demo + "/NYSPA001.DB").lastModified();
+        QCOMPARE(run(env), QString());
+        QCOMPARE(QFileInfo(demo + "/NYSPA001.DB").lastModified(), generated);
+        QCOMPARE(aliases(env).count('\n'), 1);
+    }
+
+    void prepareScriptLeavesExistingAliasesAndCodeTables()
+    {
+        QProcessEnvironment env = environment(m_dir.filePath("config2"));
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(TestSupport::orvToolPath(), {"alias", "add", "OKRES", m_dir.path(), "--force"});
+        QVERIFY(tool.waitForFinished());
+        QCOMPARE(tool.exitCode(), 0);
+        const QString workDb = m_dir.filePath("workdb");
+        env.insert("ORV_WORKDB", workDb);
+        QVERIFY(QDir().mkpath(workDb));
+        QFile own(workDb + "/parskup.db");
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        own.write("own");
+        own.close();
+
+        QVERIFY(run(env) != "FAILED");
+        QVERIFY(aliases(env).startsWith("OKRES\t"));
+        QCOMPARE(aliases(env).count('\n'), 1);
+        QCOMPARE(QDir(workDb).entryList(QDir::Files), QStringList{"parskup.db"});
     }
 };
 
