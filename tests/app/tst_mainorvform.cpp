@@ -75,6 +75,7 @@ private slots:
     void aboutBoxFromMenu();
     void startupWarningAndSettingsProblems();
     void startupWhenWorkAliasCannotBeStored();
+    void firstStartCreatesWorkDirectory();
 
 private:
     QAction* action(const char* name) { return m_form->findChild<QAction*>(name); }
@@ -603,7 +604,6 @@ void TestMainOrvForm::workDirectoryChange()
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
     const QString target = QDir(m_dir->filePath("nový")).absolutePath();
-    QDir().mkpath(target);
     QString title;
     QString startPath;
     onNextModal([&](QWidget* modal) {
@@ -611,13 +611,15 @@ void TestMainOrvForm::workDirectoryChange()
         QVERIFY(window);
         title = window->windowTitle();
         startPath = window->SelectedPath();
-        QVERIFY(window->SelectPath(target));
+        QVERIFY(window->SelectPath(m_dir->path()));
+        QVERIFY(window->CreateFolder("nový"));
         window->accept();
     });
     action("Infor3")->trigger();
     QCOMPARE(title, QString("Vyhledání adresáře"));
     QCOMPARE(startPath, m_dir->filePath("work"));
     QCOMPARE(m_app->WorkPath(), target + "/");
+    QVERIFY(QFileInfo(target).isDir());
     QCOMPARE(m_form->KUList().size(), 1); // open areas are not touched
     // The next selection uses the new directory.
     m_form->SestavaClick(0);
@@ -626,6 +628,14 @@ void TestMainOrvForm::workDirectoryChange()
     onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     m_form->WorkDirChangeClick();
     QCOMPARE(m_app->WorkPath(), target + "/");
+    // A work directory that is gone: the browser opens at the home folder.
+    SetWorkDir(*m_app, *m_registry, m_dir->filePath("gone"));
+    onNextModal([&](QWidget* modal) {
+        startPath = static_cast<TFolderBrowseWindow*>(modal)->SelectedPath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    m_form->WorkDirChangeClick();
+    QCOMPARE(startPath, QDir::homePath());
 }
 
 void TestMainOrvForm::aboutBoxFromMenu()
@@ -700,10 +710,50 @@ void TestMainOrvForm::startupWhenWorkAliasCannotBeStored()
         boxText = static_cast<QMessageBox*>(modal)->text();
         static_cast<QDialog*>(modal)->accept();
     });
-    m_form->RunStartupCheck();
+    m_form->RunStartupCheck(m_dir->filePath("bin"));
     QCOMPARE(m_shown.size(), 1);
     QVERIFY2(m_shown[0].text.contains("pro soubor nastavení"), qPrintable(m_shown[0].text));
-    QCOMPARE(boxText, QString("Pracovní adresář  neexistuje."));
+    QCOMPARE(boxText, QString("Pracovní adresář není nastaven: chybí alias \"Pracovní\"."));
+}
+
+void TestMainOrvForm::firstStartCreatesWorkDirectory()
+{
+    // No work alias (no installation values either): the default work
+    // directory is created and selections use it, without a warning.
+    m_registry->DeleteValue(TRegistry::Hive::CurrentUser, RegistryKeys::Aliases, "Pracovní");
+    m_app->Aliases()->Refresh();
+    const QString bin = m_dir->filePath("bin");
+    QDir().mkpath(bin);
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    m_form->RunStartupCheck(bin);
+    QVERIFY(m_shown.isEmpty());
+    QVERIFY(QFileInfo(bin + "/WorkDir").isDir());
+    m_form->SestavaClick(0);
+    QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/WorkDir/PRAC.DB").arg(bin));
+
+    // A default that cannot be created is named at start and at selection.
+    m_registry->DeleteValue(TRegistry::Hive::CurrentUser, RegistryKeys::Aliases, "Pracovní");
+    m_app->Aliases()->Refresh();
+    m_calls.clear();
+    QFile blocker(m_dir->filePath("file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", blocker.fileName().toLocal8Bit());
+    const QString work = blocker.fileName() + "/ORV/WorkDir/";
+    QString boxText;
+    onNextModal([&](QWidget* modal) {
+        boxText = static_cast<QMessageBox*>(modal)->text();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    m_form->RunStartupCheck(blocker.fileName() + "/bin");
+    qputenv("XDG_DATA_HOME", dataHome);
+    QVERIFY2(boxText.startsWith(QString("Pracovní adresář %1 nelze vytvořit").arg(work)),
+             qPrintable(boxText));
+    m_form->SestavaClick(0);
+    QCOMPARE(m_shown.value(0).text, QString("Pracovní adresář %1 neexistuje.").arg(work));
+    QVERIFY(m_calls.isEmpty());
 }
 
 QTEST_MAIN(TestMainOrvForm)
