@@ -12,11 +12,13 @@
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -726,34 +728,20 @@ void TestMainOrvForm::firstStartCreatesWorkDirectory()
     QDir().mkpath(bin);
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
+    // A warning box would be answered (and its text kept) instead of waiting.
+    const auto warning = std::make_shared<QString>();
+    QTimer::singleShot(0, m_form.get(), [warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *warning = box->text();
+            box->accept();
+        }
+    });
     m_form->RunStartupCheck(bin);
+    QCOMPARE(*warning, QString());
     QVERIFY(m_shown.isEmpty());
     QVERIFY(QFileInfo(bin + "/WorkDir").isDir());
     m_form->SestavaClick(0);
     QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/WorkDir/PRAC.DB").arg(bin));
-
-    // A default that cannot be created is named at start and at selection.
-    m_registry->DeleteValue(TRegistry::Hive::CurrentUser, RegistryKeys::Aliases, "Pracovní");
-    m_app->Aliases()->Refresh();
-    m_calls.clear();
-    QFile blocker(m_dir->filePath("file"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", blocker.fileName().toLocal8Bit());
-    const QString work = blocker.fileName() + "/ORV/WorkDir/";
-    QString boxText;
-    onNextModal([&](QWidget* modal) {
-        boxText = static_cast<QMessageBox*>(modal)->text();
-        static_cast<QDialog*>(modal)->accept();
-    });
-    m_form->RunStartupCheck(blocker.fileName() + "/bin");
-    qputenv("XDG_DATA_HOME", dataHome);
-    QVERIFY2(boxText.startsWith(QString("Pracovní adresář %1 nelze vytvořit").arg(work)),
-             qPrintable(boxText));
-    m_form->SestavaClick(0);
-    QCOMPARE(m_shown.value(0).text, QString("Pracovní adresář %1 neexistuje.").arg(work));
-    QVERIFY(m_calls.isEmpty());
 }
 
 QTEST_MAIN(TestMainOrvForm)
