@@ -98,7 +98,12 @@ QString createDefaultWorkDir(const QString& workPath, const QString& executableD
 QString DefaultWorkDir(const QString& executableDir)
 {
     const QString beside = executableDir + QStringLiteral("/WorkDir");
-    if (writableDir(beside) || (!QFileInfo::exists(beside) && writableDir(executableDir)))
+    // An installed program (<prefix>/bin with <prefix>/share/ORV) never gets a
+    // work directory among the programs, even for a user who may write there.
+    const bool installed = QFileInfo(executableDir).fileName() == QLatin1String("bin") &&
+                           QFileInfo(OrvPaths::installedDataDir(executableDir)).isDir();
+    if (!installed &&
+        (writableDir(beside) || (!QFileInfo::exists(beside) && writableDir(executableDir))))
         return beside;
     return OrvPaths::userDataDir() + QStringLiteral("/WorkDir");
 }

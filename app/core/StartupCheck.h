@@ -23,8 +23,9 @@ QString StartupCheck(IApp& app, TRegistry& registry, const QString& executableDi
 void SetWorkDir(IApp& app, TRegistry& registry, const QString& directory);
 
 // The directory the first run binds the work alias to: "WorkDir" beside the
-// program when it exists and is writable or can be created there, else
-// "WorkDir" in the user's data directory. Nothing is created here.
+// program when it exists and is writable or can be created there and the
+// program is not an installed one, else "WorkDir" in the user's data
+// directory. Nothing is created here.
 QString DefaultWorkDir(const QString& executableDir);
 
 // What stops the work table from being used in `workPath`, as a Czech

@@ -146,33 +146,36 @@ void TestStartup::firstRunKeepsExistingAlias()
 void TestStartup::firstStartWorkDir_data()
 {
     // How the first start finds the work directory, by what exists: the
-    // installation values, a writable program directory, a writable data
-    // directory, a stored work alias ("default": WorkDir beside the program,
-    // "own": a directory the user chose). `work` is where the alias points
-    // afterwards; `created` whether that directory exists then.
+    // installation values, the program directory (writable, read-only or an
+    // installed program's bin), a writable data directory, a stored work
+    // alias ("default": WorkDir beside the program, "own": a directory the
+    // user chose). `work` is where the alias points afterwards; `created`
+    // whether that directory exists then.
     QTest::addColumn<bool>("install");
-    QTest::addColumn<bool>("exeWritable");
+    QTest::addColumn<QString>("exe");
     QTest::addColumn<bool>("dataWritable");
     QTest::addColumn<QString>("alias");
     QTest::addColumn<QString>("work");
     QTest::addColumn<bool>("created");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("no installation values") << false << true << true << ""
+    QTest::newRow("no installation values") << false << "writable" << true << ""
                                             << "exe" << true << "";
-    QTest::newRow("program dir read-only") << true << false << true << ""
+    QTest::newRow("program dir read-only") << true << "locked" << true << ""
                                            << "data" << true << "";
-    QTest::newRow("nothing writable") << false << false << false << ""
+    QTest::newRow("installed program") << true << "installed" << true << ""
+                                       << "data" << true << "";
+    QTest::newRow("nothing writable") << false << "locked" << false << ""
                                       << "data" << false << "nelze vytvořit";
-    QTest::newRow("default alias, dir never made") << true << true << true << "default"
+    QTest::newRow("default alias, dir never made") << true << "writable" << true << "default"
                                                    << "exe" << true << "";
-    QTest::newRow("own dir is not created") << false << true << true << "own"
+    QTest::newRow("own dir is not created") << false << "writable" << true << "own"
                                             << "own" << false << "neexistuje";
 }
 
 void TestStartup::firstStartWorkDir()
 {
     QFETCH(bool, install);
-    QFETCH(bool, exeWritable);
+    QFETCH(QString, exe);
     QFETCH(bool, dataWritable);
     QFETCH(QString, alias);
     QFETCH(QString, work);
@@ -180,7 +183,9 @@ void TestStartup::firstStartWorkDir()
     QFETCH(QString, warning);
     if (install)
         installValues(false);
-    const QString exeDir = exeWritable ? m_exeDir : unwritableDir("lockedbin");
+    if (exe == "installed")
+        QDir().mkpath(m_dir->filePath("share/ORV"));
+    const QString exeDir = exe == "locked" ? unwritableDir("lockedbin") : m_exeDir;
     const QString dataHome = dataWritable ? m_dir->filePath("data") : unwritableDir("lockeddata");
     qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
     const QMap<QString, QString> places{{"exe", exeDir + "/WorkDir"},
