@@ -1,9 +1,11 @@
 #include "app/TFolderBrowseWindow.h"
 
 #include "ui_FolderBrowseWindow.h"
+#include "widgets/MessageDlg.h"
 
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QInputDialog>
 #include <QTimer>
 
 TFolderBrowseWindow::TFolderBrowseWindow(const Setup& setup, QWidget* owner)
@@ -48,6 +50,10 @@ TFolderBrowseWindow::TFolderBrowseWindow(const Setup& setup, QWidget* owner)
             accept();
     });
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->NewFolderBtn, &QPushButton::clicked, this, [this] { askForNewFolder(); });
+    m_model->setReadOnly(false); // folders can be created (nothing is renamed or moved)
+    ui->FolderTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->FolderTree->setDragDropMode(QAbstractItemView::NoDragDrop);
 
     if (!setup.Directory.isEmpty())
         SelectPath(setup.Directory);
@@ -112,4 +118,40 @@ void TFolderBrowseWindow::selectionChanged()
         ui->StatusLabel->setText(path);
     ui->OKBtn->setEnabled(CanAccept());
     emit SelectionChanged(path);
+}
+
+QString TFolderBrowseWindow::newFolderParent() const
+{
+    const QString selected = SelectedPath();
+    return QFileInfo(selected).isDir() ? selected : QFileInfo(m_setup.RootPath).absoluteFilePath();
+}
+
+bool TFolderBrowseWindow::CreateFolder(const QString& name)
+{
+    const QString parentPath = newFolderParent();
+    const QString folder = name.trimmed();
+    if (folder.isEmpty())
+        return false;
+    const QString path = QDir(parentPath).filePath(folder);
+    const QModelIndex created = folder.contains(QLatin1Char('/'))
+                                    ? QModelIndex()
+                                    : m_model->mkdir(m_model->index(parentPath), folder);
+    if (!created.isValid()) {
+        ErrorBox(QStringLiteral("Složku %1 nelze vytvořit").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    ui->FolderTree->setCurrentIndex(created);
+    ui->FolderTree->scrollTo(created);
+    return true;
+}
+
+void TFolderBrowseWindow::askForNewFolder()
+{
+    bool ok = false;
+    const QString name = QInputDialog::getText(
+        this, QStringLiteral("Nová složka"),
+        QStringLiteral("Název nové složky v %1:").arg(QDir::toNativeSeparators(newFolderParent())),
+        QLineEdit::Normal, QString(), &ok);
+    if (ok)
+        CreateFolder(name);
 }

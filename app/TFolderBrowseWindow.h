@@ -39,12 +39,18 @@ public:
     QString SelectedDisplayName() const;
     QString StatusText() const;
     bool CanAccept() const;
+    // Creates the folder `name` in the selected folder (the root when none
+    // is selected) and selects it; an error box names a folder that cannot
+    // be created.
+    bool CreateFolder(const QString& name);
 
 signals:
     void SelectionChanged(const QString& path);
 
 private:
     void selectionChanged();
+    void askForNewFolder();
+    QString newFolderParent() const;
 
     std::unique_ptr<Ui::TFolderBrowseWindow> ui;
     QFileSystemModel* m_model = nullptr;

@@ -154,11 +154,11 @@ void TMainOrvForm::connectMenu()
     connect(ui->Konec, &QAction::triggered, this, [this] { KonecClick(); });
 }
 
-void TMainOrvForm::RunStartupCheck()
+void TMainOrvForm::RunStartupCheck(const QString& executableDir)
 {
     QString warning;
     try {
-        warning = StartupCheck(*m_app, *m_registry, OrvPaths::executableDir());
+        warning = StartupCheck(*m_app, *m_registry, executableDir);
     } catch (const ETalvekException& e) {
         // The first-run set-up could not store the work alias: say so, and
         // still check the work directory.
@@ -442,7 +442,9 @@ void TMainOrvForm::InformaceClick(QAction* item)
 void TMainOrvForm::WorkDirChangeClick()
 {
     runGuarded([this] {
-        m_folderDialog->SetDirectory(m_app->WorkPath());
+        // The browser opens at the work directory, else at the home folder.
+        const QString work = m_app->WorkPath();
+        m_folderDialog->SetDirectory(QFileInfo(work).isDir() ? work : QDir::homePath());
         if (m_folderDialog->Execute())
             SetWorkDir(*m_app, *m_registry, m_folderDialog->Directory());
     });

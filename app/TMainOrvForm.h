@@ -4,6 +4,7 @@
 #include "app/core/IApp.h"
 #include "app/core/TKUInfo.h"
 #include "app/core/TRegistry.h"
+#include "base/OrvPaths.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -36,7 +37,8 @@ public:
 
     // Runs the start-up check of the work directory and shows its warning and
     // any problem with the settings files. Called once after the window shows.
-    void RunStartupCheck();
+    // `executableDir`: where the default work directory goes (see StartupCheck).
+    void RunStartupCheck(const QString& executableDir = OrvPaths::executableDir());
 
     void SelectKU(int i);
     void ShowKU(bool open);

@@ -1,8 +1,12 @@
 #include "db/ParadoxTableIO.h"
 
+#include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/TableFileIO.h"
+
+#include <QDebug>
+#include <QDir>
 
 #include <sqlite3.h>
 
@@ -97,6 +101,9 @@ TableSchema ParadoxTableIO::load(const QString& path, SqliteDatabase& db, const 
     TableSchema schema;
     schema.keyFieldCount = header.keyFieldCount;
     schema.paradoxFields = header.fields;
+    schema.missingMemoFile = reader.missingMemoFile();
+    if (!reader.warning().isEmpty())
+        qWarning().noquote() << reader.warning();
     for (const ParadoxField& f : header.fields)
         schema.fields.append(fieldDef(f));
 
@@ -131,6 +138,11 @@ TableSchema ParadoxTableIO::load(const QString& path, SqliteDatabase& db, const 
 void ParadoxTableIO::save(const QString& path, const TableSchema& schema, SqliteDatabase& db,
                           const QString& sqlName)
 {
+    if (!schema.missingMemoFile.isEmpty())
+        throw ETalvekException(
+            QStringLiteral("Tabulku \"%1\" nelze zapsat: chybí její soubor memo a blob polí "
+                           "\"%2\" a memo a blob pole by se ztratila.")
+                .arg(QDir::toNativeSeparators(path), schema.missingMemoFile));
     ParadoxWriter writer(path, schema.paradoxFields, schema.keyFieldCount);
     SqliteStatement rows(db.handle(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid")
                                           .arg(SqliteDatabase::quoteIdentifier(sqlName)));

@@ -11,5 +11,8 @@ struct TableSchema
     QList<FieldDef> fields;
     int keyFieldCount = 0;
     QList<ParadoxField> paradoxFields; // empty for dBASE files
+    // The .MB the file's memo cells refer to but that was missing when it was
+    // read: those cells were read blank, so the table must not be written.
+    QString missingMemoFile;
     bool dbf = false;
 };

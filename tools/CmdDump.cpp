@@ -13,6 +13,8 @@ int runDump(const QStringList& args)
     if (args.size() != 1)
         return toolUsageError(QStringLiteral("dump SOUBOR.DB"));
     const ParadoxReader reader(args.first());
+    if (!reader.warning().isEmpty())
+        std::fprintf(stderr, "orv-tool: %s\n", reader.warning().toUtf8().constData());
     QByteArray out = ParadoxCsv::headerLine(reader.header());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     reader.forEachRecord([&](const ParadoxRecord& record) {

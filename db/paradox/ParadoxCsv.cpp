@@ -90,6 +90,10 @@ void recordLine(const ParadoxHeader& header, const ParadoxRecord& record, QByteA
             line += ',';
         appendQuoted(line, cellText(header.fields[i].type, record, i));
     }
+    // A one-column record with a blank cell would be an empty line, which
+    // CSV readers skip: quote the empty text so that the record counts.
+    if (line.isEmpty())
+        line = QByteArrayLiteral("\"\"");
     line += "\r\n";
 }
 

@@ -41,6 +41,17 @@ bool hasBlobFields(const QByteArray& db)
     }
     return false;
 }
+
+// Where the .MB of a table would be: its name with the extension's case.
+QString memoFileBeside(const QString& dbPath)
+{
+    const QString suffix = QFileInfo(dbPath).suffix();
+    if (suffix.isEmpty())
+        return dbPath + QStringLiteral(".MB");
+    const bool lower = suffix == suffix.toLower();
+    return dbPath.left(dbPath.size() - suffix.size()) +
+           (lower ? QStringLiteral("mb") : QStringLiteral("MB"));
+}
 } // namespace
 
 ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& options)
@@ -69,6 +80,27 @@ ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& opti
     }
     m_data = std::make_unique<ParadoxTableData>(std::move(db), std::move(mb), hasMb, std::move(px),
                                                 hasPx, name, options);
+    noteMissingMemoFile();
+}
+
+void ParadoxReader::noteMissingMemoFile()
+{
+    if (m_data->needsMissingMemoFile())
+        m_missingMemoFile = memoFileBeside(m_data->fileName());
+}
+
+QString ParadoxReader::missingMemoFile() const
+{
+    return m_missingMemoFile;
+}
+
+QString ParadoxReader::warning() const
+{
+    if (m_missingMemoFile.isEmpty())
+        return {};
+    return QStringLiteral("Soubor memo a blob polí \"%1\" chybí: memo a blob pole tabulky \"%2\" "
+                          "jsou prázdná.")
+        .arg(m_missingMemoFile, m_data->fileName());
 }
 
 ParadoxReader ParadoxReader::fromBytes(const QByteArray& db, const QByteArray& mb,
@@ -77,6 +109,7 @@ ParadoxReader ParadoxReader::fromBytes(const QByteArray& db, const QByteArray& m
     ParadoxReader reader;
     reader.m_data = std::make_unique<ParadoxTableData>(db, mb, !mb.isEmpty(), QByteArray(), false,
                                                        name, options);
+    reader.noteMissingMemoFile();
     return reader;
 }
 

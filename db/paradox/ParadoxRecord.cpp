@@ -26,11 +26,20 @@ bool logicalValue(char byte)
     return byte != 0 && quint8(byte) != 0x80;
 }
 
+// A BCD field is blank when its first byte is zero, or when its sixteen value
+// bytes are: Paradox sets the first byte (sign and decimals) of a new record's
+// fields and leaves the digits of an empty cell zero. A zero value is written
+// as negative zero (value bytes 0xFF), see ParadoxRecordEncoder.
+bool bcdBlank(const char* p)
+{
+    return p[0] == 0 || allZero(p + 1, 16);
+}
+
 // 32 decimal digits of a BCD field; an invalid nibble ends the significant
 // digits (some writers leave garbage after the digits of a converted double).
 QString bcdText(const char* p, int decimals)
 {
-    if (p[0] == 0)
+    if (bcdBlank(p))
         return {};
     const bool negative = (quint8(p[0]) & 0x80) == 0;
     char digits[32];
@@ -71,14 +80,15 @@ bool ParadoxRecord::isBlank(int field) const
     switch (l.type) {
     case ParadoxFieldType::Alpha:
     case ParadoxFieldType::Logical:
-    case ParadoxFieldType::Bcd:
         return p[0] == 0;
+    case ParadoxFieldType::Bcd:
+        return bcdBlank(p);
     case ParadoxFieldType::Memo:
     case ParadoxFieldType::BinaryBlob:
     case ParadoxFieldType::FormattedMemo:
     case ParadoxFieldType::Ole:
     case ParadoxFieldType::Graphic:
-        return le32(p + l.size - 6) == 0;
+        return le32(p + l.size - 6) == 0 || m_table->inMissingMemoFile(field, p);
     default:
         return allZero(p, l.size);
     }

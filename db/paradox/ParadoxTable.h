@@ -6,6 +6,8 @@
 // .PX primary index, found case-insensitively beside it), validates every
 // offset, size, count and block chain against the file and throws
 // ETalvekException with a Czech message naming the file and the problem.
+// A missing .MB is not an error: the cells kept in it read as blank and
+// warning() names the file.
 // Records are streamed in file order, which is key order for keyed tables.
 //
 // Writing: ParadoxWriter creates a Paradox 7 table in code page 1250, sorted by
@@ -150,6 +152,11 @@ public:
 
     const ParadoxHeader& header() const;
     QString path() const;
+    // The .MB that memo or blob cells of the table refer to but that is
+    // missing (those cells read as blank); empty when nothing is missing.
+    QString missingMemoFile() const;
+    // The Czech warning to show about the missing .MB; empty when none.
+    QString warning() const;
     int fieldIndex(const QString& name) const; // case-insensitive; -1 when missing
 
     // Streams every record in file order (key order for keyed tables).
@@ -168,7 +175,9 @@ public:
 
 private:
     ParadoxReader() = default;
+    void noteMissingMemoFile();
     std::unique_ptr<ParadoxTableData> m_data;
+    QString m_missingMemoFile;
 };
 
 // Creates a whole Paradox 7 table (code page 1250).

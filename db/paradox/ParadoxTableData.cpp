@@ -267,15 +267,37 @@ QByteArray ParadoxTableData::blobBytes(int field, const char* fieldData) const
         return {};
     if (length <= quint32(leader))
         return QByteArray(fieldData, qsizetype(length));
+    if (!m_hasMb)
+        return {};
     return memoBlockBytes(pointer, length, l.type == ParadoxFieldType::Graphic);
+}
+
+bool ParadoxTableData::inMissingMemoFile(int field, const char* fieldData) const
+{
+    if (m_hasMb)
+        return false;
+    const FieldLayout& l = layout(field);
+    return isBlob(l.type) && le32(fieldData + l.size - 6) > quint32(l.size - 10);
+}
+
+bool ParadoxTableData::needsMissingMemoFile() const
+{
+    if (m_hasMb)
+        return false;
+    bool needed = false;
+    for (int field = 0; field < fieldCount() && !needed; ++field) {
+        if (!isBlob(m_layout[size_t(field)].type))
+            continue;
+        const int offset = m_layout[size_t(field)].offset;
+        forEachRecordPointer([&](const char* record) {
+            needed = needed || inMissingMemoFile(field, record + offset);
+        });
+    }
+    return needed;
 }
 
 QByteArray ParadoxTableData::memoBlockBytes(quint32 pointer, quint32 length, bool graphic) const
 {
-    if (!m_hasMb)
-        throw ETalvekException(
-            QStringLiteral("K tabulce \"%1\" chybí soubor memo a blob polí (.MB).")
-                .arg(m_fileName));
     const qint64 blockOffset = pointer & 0xFFFFFF00u;
     const int index = int(pointer & 0xFF);
     const qint64 size = m_mb.size();

@@ -48,6 +48,11 @@ public:
     void decodeTextUtf8(const char* data, qsizetype length, QByteArray& out) const;
     // The bytes of a blob field (leader or .MB); empty when blank.
     QByteArray blobBytes(int field, const char* fieldData) const;
+    // True when a blob cell's contents lie in the .MB and there is none:
+    // such a cell reads as blank.
+    bool inMissingMemoFile(int field, const char* fieldData) const;
+    // True when some record has a blob cell in the missing .MB.
+    bool needsMissingMemoFile() const;
 
     QList<ParadoxReader::IndexEntry> primaryIndex() const;
 

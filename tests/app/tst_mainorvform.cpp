@@ -12,11 +12,13 @@
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -75,6 +77,7 @@ private slots:
     void aboutBoxFromMenu();
     void startupWarningAndSettingsProblems();
     void startupWhenWorkAliasCannotBeStored();
+    void firstStartCreatesWorkDirectory();
 
 private:
     QAction* action(const char* name) { return m_form->findChild<QAction*>(name); }
@@ -603,7 +606,6 @@ void TestMainOrvForm::workDirectoryChange()
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
     const QString target = QDir(m_dir->filePath("nový")).absolutePath();
-    QDir().mkpath(target);
     QString title;
     QString startPath;
     onNextModal([&](QWidget* modal) {
@@ -611,13 +613,15 @@ void TestMainOrvForm::workDirectoryChange()
         QVERIFY(window);
         title = window->windowTitle();
         startPath = window->SelectedPath();
-        QVERIFY(window->SelectPath(target));
+        QVERIFY(window->SelectPath(m_dir->path()));
+        QVERIFY(window->CreateFolder("nový"));
         window->accept();
     });
     action("Infor3")->trigger();
     QCOMPARE(title, QString("Vyhledání adresáře"));
     QCOMPARE(startPath, m_dir->filePath("work"));
     QCOMPARE(m_app->WorkPath(), target + "/");
+    QVERIFY(QFileInfo(target).isDir());
     QCOMPARE(m_form->KUList().size(), 1); // open areas are not touched
     // The next selection uses the new directory.
     m_form->SestavaClick(0);
@@ -626,6 +630,14 @@ void TestMainOrvForm::workDirectoryChange()
     onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     m_form->WorkDirChangeClick();
     QCOMPARE(m_app->WorkPath(), target + "/");
+    // A work directory that is gone: the browser opens at the home folder.
+    SetWorkDir(*m_app, *m_registry, m_dir->filePath("gone"));
+    onNextModal([&](QWidget* modal) {
+        startPath = static_cast<TFolderBrowseWindow*>(modal)->SelectedPath();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    m_form->WorkDirChangeClick();
+    QCOMPARE(startPath, QDir::homePath());
 }
 
 void TestMainOrvForm::aboutBoxFromMenu()
@@ -700,10 +712,36 @@ void TestMainOrvForm::startupWhenWorkAliasCannotBeStored()
         boxText = static_cast<QMessageBox*>(modal)->text();
         static_cast<QDialog*>(modal)->accept();
     });
-    m_form->RunStartupCheck();
+    m_form->RunStartupCheck(m_dir->filePath("bin"));
     QCOMPARE(m_shown.size(), 1);
     QVERIFY2(m_shown[0].text.contains("pro soubor nastavení"), qPrintable(m_shown[0].text));
-    QCOMPARE(boxText, QString("Pracovní adresář  neexistuje."));
+    QCOMPARE(boxText, QString("Pracovní adresář není nastaven: chybí alias \"Pracovní\"."));
+}
+
+void TestMainOrvForm::firstStartCreatesWorkDirectory()
+{
+    // No work alias (no installation values either): the default work
+    // directory is created and selections use it, without a warning.
+    m_registry->DeleteValue(TRegistry::Hive::CurrentUser, RegistryKeys::Aliases, "Pracovní");
+    m_app->Aliases()->Refresh();
+    const QString bin = m_dir->filePath("bin");
+    QDir().mkpath(bin);
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    // A warning box would be answered (and its text kept) instead of waiting.
+    const auto warning = std::make_shared<QString>();
+    QTimer::singleShot(0, m_form.get(), [warning] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            *warning = box->text();
+            box->accept();
+        }
+    });
+    m_form->RunStartupCheck(bin);
+    QCOMPARE(*warning, QString());
+    QVERIFY(m_shown.isEmpty());
+    QVERIFY(QFileInfo(bin + "/WorkDir").isDir());
+    m_form->SestavaClick(0);
+    QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/WorkDir/PRAC.DB").arg(bin));
 }
 
 QTEST_MAIN(TestMainOrvForm)

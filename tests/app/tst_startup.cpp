@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
+
 namespace {
 constexpr auto HKCU = TRegistry::Hive::CurrentUser;
 constexpr auto HKLM = TRegistry::Hive::LocalMachine;
@@ -33,13 +35,14 @@ class TestStartup : public QObject
 
 private slots:
     void init();
+    void cleanup();
     void firstRunCreatesWorkAlias();
     void firstRunKeepsExistingAlias();
-    void noWorkAliasWarnsWithEmptyPath();
+    void firstStartWorkDir_data();
+    void firstStartWorkDir();
     void existingWorkDirGivesNoWarning();
     void workDirThatIsAFile();
     void setWorkDirChangesWorkPathOnly();
-    void defaultWorkDirFallsBackToDataDir();
     void expandAliasPath_data();
     void expandAliasPath();
     void aliasOfPath();
@@ -53,11 +56,14 @@ private slots:
 
 private:
     void installValues(bool firstRun);
+    QString unwritableDir(const QString& name);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_exeDir;
     std::shared_ptr<TRegistry> m_registry;
     std::shared_ptr<TApp> m_app;
+    QStringList m_locked;
+    QByteArray m_dataHome;
 };
 
 void TestStartup::init()
@@ -69,6 +75,33 @@ void TestStartup::init()
         std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
     m_app = std::make_shared<TApp>(m_registry, m_exeDir);
     TInstallInfo::Set(QString(), QString());
+    m_dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", m_dir->filePath("data").toLocal8Bit());
+}
+
+void TestStartup::cleanup()
+{
+    for (const QString& dir : m_locked)
+        QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                       QFileDevice::ExeOwner);
+    m_locked.clear();
+    qputenv("XDG_DATA_HOME", m_dataHome);
+}
+
+// A directory in which nothing can be created: read-only, or for root (whom
+// permissions do not stop) a path under a regular file.
+QString TestStartup::unwritableDir(const QString& name)
+{
+    const QString path = m_dir->filePath(name);
+    if (geteuid() == 0) {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        return path + "/sub";
+    }
+    QDir().mkpath(path);
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    m_locked << path;
+    return path;
 }
 
 void TestStartup::installValues(bool firstRun)
@@ -86,7 +119,8 @@ void TestStartup::firstRunCreatesWorkAlias()
     const QString expected = m_exeDir + "/WorkDir";
     QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::Aliases, "Pracovní"), expected);
     QCOMPARE(m_app->WorkPath(), expected + "/");
-    QCOMPARE(warning, QString("Pracovní adresář %1/ neexistuje.").arg(expected));
+    QCOMPARE(warning, QString()); // created, as it did not exist
+    QVERIFY(QFileInfo(expected).isDir());
     QVERIFY(!m_registry->ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
     QCOMPARE(TInstallInfo::UserName(), QString("Jan Novák"));
     QCOMPARE(TInstallInfo::CompanyName(), QString("Katastrální úřad"));
@@ -109,12 +143,71 @@ void TestStartup::firstRunKeepsExistingAlias()
     QVERIFY(!m_registry->ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
 }
 
-void TestStartup::noWorkAliasWarnsWithEmptyPath()
+void TestStartup::firstStartWorkDir_data()
 {
-    // No installation values and no alias: names stay empty, the path too.
-    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir), QString("Pracovní adresář  neexistuje."));
-    QCOMPARE(TInstallInfo::UserName(), QString());
-    QVERIFY(m_registry->ValueNames(HKCU, RegistryKeys::Aliases).isEmpty());
+    // How the first start finds the work directory, by what exists: the
+    // installation values, the program directory (writable, read-only or an
+    // installed program's bin), a writable data directory, a stored work
+    // alias ("default": WorkDir beside the program, "own": a directory the
+    // user chose). `work` is where the alias points afterwards; `created`
+    // whether that directory exists then.
+    QTest::addColumn<bool>("install");
+    QTest::addColumn<QString>("exe");
+    QTest::addColumn<bool>("dataWritable");
+    QTest::addColumn<QString>("alias");
+    QTest::addColumn<QString>("work");
+    QTest::addColumn<bool>("created");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("no installation values") << false << "writable" << true << ""
+                                            << "exe" << true << "";
+    QTest::newRow("program dir read-only") << true << "locked" << true << ""
+                                           << "data" << true << "";
+    QTest::newRow("installed program") << true << "installed" << true << ""
+                                       << "data" << true << "";
+    QTest::newRow("nothing writable") << false << "locked" << false << ""
+                                      << "data" << false << "nelze vytvořit";
+    QTest::newRow("default alias, dir never made") << true << "writable" << true << "default"
+                                                   << "exe" << true << "";
+    QTest::newRow("own dir is not created") << false << "writable" << true << "own"
+                                            << "own" << false << "neexistuje";
+}
+
+void TestStartup::firstStartWorkDir()
+{
+    QFETCH(bool, install);
+    QFETCH(QString, exe);
+    QFETCH(bool, dataWritable);
+    QFETCH(QString, alias);
+    QFETCH(QString, work);
+    QFETCH(bool, created);
+    QFETCH(QString, warning);
+    if (install)
+        installValues(false);
+    if (exe == "installed")
+        QDir().mkpath(m_dir->filePath("share/ORV"));
+    const QString exeDir = exe == "locked" ? unwritableDir("lockedbin") : m_exeDir;
+    const QString dataHome = dataWritable ? m_dir->filePath("data") : unwritableDir("lockeddata");
+    qputenv("XDG_DATA_HOME", dataHome.toLocal8Bit());
+    const QMap<QString, QString> places{{"exe", exeDir + "/WorkDir"},
+                                        {"data", dataHome + "/ORV/WorkDir"},
+                                        {"own", m_dir->filePath("own")},
+                                        {"default", exeDir + "/WorkDir"}};
+    if (!alias.isEmpty())
+        SetWorkDir(*m_app, *m_registry, places[alias]);
+
+    const QString text = StartupCheck(*m_app, *m_registry, exeDir);
+    const QString expected = places[work];
+    QCOMPARE(m_registry->ReadString(HKCU, RegistryKeys::Aliases, "Pracovní"), expected);
+    QCOMPARE(QFileInfo(expected).isDir(), created);
+    if (warning.isEmpty()) {
+        QCOMPARE(text, QString());
+    } else {
+        QVERIFY2(text.contains(warning), qPrintable(text));
+        QVERIFY2(text.contains(expected + "/"), qPrintable(text)); // the directory is named
+    }
+    // Nothing is written anywhere else.
+    QVERIFY(work == "exe" || !QFileInfo::exists(m_exeDir + "/WorkDir"));
+    QVERIFY(work == "data" || !QFileInfo::exists(m_dir->filePath("data/ORV")));
 }
 
 void TestStartup::existingWorkDirGivesNoWarning()
@@ -153,19 +246,6 @@ void TestStartup::setWorkDirChangesWorkPathOnly()
     SetWorkDir(*m_app, *m_registry, target + "/");
     QCOMPARE(m_app->WorkPath(), target + "/");
     QCOMPARE(m_registry->ValueNames(HKCU, RegistryKeys::Aliases).size(), 1);
-}
-
-void TestStartup::defaultWorkDirFallsBackToDataDir()
-{
-    QCOMPARE(DefaultWorkDir(m_exeDir), m_exeDir + "/WorkDir");
-    // A program directory that does not exist (or can't be written) sends the
-    // work directory to the user's data directory, which is created.
-    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", m_dir->filePath("data").toLocal8Bit());
-    const QString fallback = DefaultWorkDir(m_dir->filePath("missing/bin"));
-    qputenv("XDG_DATA_HOME", oldData);
-    QCOMPARE(fallback, m_dir->filePath("data/ORV/WorkDir"));
-    QVERIFY(QFileInfo(fallback).isDir());
 }
 
 void TestStartup::expandAliasPath_data()

@@ -4,6 +4,7 @@
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxCsv.h"
+#include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QFile>
@@ -47,6 +48,7 @@ private slots:
     void emptyTableAndKeyedIndex();
     void encryptedTablesAreRefused();
     void missingMemoFileIsReportedWhenNeeded();
+    void tableWithoutItsMemoFileIsNotWritten();
     void unknownCodePageOnlyFailsOnNonAsciiText();
     void realDistrictCatalogueInCodePage1250();
     void realParcelTableInKeyOrder();
@@ -175,9 +177,12 @@ void TestParadoxReader::logicalBytesAndBcd()
     bcd.forEachRecord([&](const ParadoxRecord& r) {
         texts << r.toBcdText(0) + QLatin1Char('|') + r.toBcdText(1);
     });
-    QCOMPARE(texts, (QStringList{"1.23|1", "-1.23|-1", "0|"}));
+    // Row 3 is blank in A and B: A keeps its first byte (sign, decimals) set
+    // and zero value bytes.
+    QCOMPARE(texts, (QStringList{"1.23|1", "-1.23|-1", "|"}));
     // Column C holds garbage nibbles after the digits of 0.123.
     const QList<QVariantList> rows = bcd.readAll();
+    QVERIFY(!rows[2][0].isValid());
     QCOMPARE(qRound(rows[0][2].toDouble() * 1000), 123);
     QCOMPARE(qRound(rows[1][2].toDouble() * 1000), -123);
 }
@@ -274,26 +279,64 @@ void TestParadoxReader::encryptedTablesAreRefused()
 
 void TestParadoxReader::missingMemoFileIsReportedWhenNeeded()
 {
+    // MEMBRE.DB comes without its .MB: the table reads, the cells kept in the
+    // .MB are blank and one warning names the missing file.
     const ParadoxReader membre = sample("MEMBRE.DB");
     QCOMPARE(membre.header().fields.size(), 92);
     QCOMPARE(membre.header().headerSize, 4096);
     QVERIFY(!membre.header().hasMemoFile);
+    QCOMPARE(membre.missingMemoFile(), TestSupport::paradoxSample("MEMBRE.MB"));
+    QVERIFY(membre.warning().contains(membre.missingMemoFile()));
     const int memo = membre.fieldIndex(QStringLiteral("memo"));
-    QVERIFY(memo > 0);
+    const int photo = membre.fieldIndex(QStringLiteral("photo"));
     QStringList names;
-    bool memoFailed = false;
     membre.forEachRecord([&](const ParadoxRecord& r) {
         names << r.toString(membre.fieldIndex(QStringLiteral("Nom")));
-        try {
-            r.toString(memo);
-        } catch (const ETalvekException& e) {
-            memoFailed = true;
-            QVERIFY(e.message().contains(QStringLiteral(".MB")));
-        }
+        QVERIFY(r.isBlank(memo) && r.isBlank(photo));
+        QVERIFY(r.toString(memo).isEmpty() && r.toBytes(photo).isEmpty());
     });
     QCOMPARE(names.size(), 6);
     QVERIFY(!names[0].isEmpty());
-    QVERIFY(memoFailed);
+    const QList<QVariantList> rows = membre.readAll();
+    QVERIFY(!rows[0][memo].isValid());
+
+    // Without its .MB, a memo that fits the record keeps its value.
+    QTemporaryDir dir;
+    QVERIFY(QFile::copy(TestSupport::paradoxSample("fields_memo.db"), dir.filePath("m.db")));
+    const ParadoxReader cut(dir.filePath("m.db"));
+    QCOMPARE(cut.missingMemoFile(), dir.filePath("m.mb"));
+    const QList<QVariantList> memos = cut.readAll();
+    QVERIFY(!memos[0][1].isValid());             // was in the .MB
+    QCOMPARE(memos[1][1].toString().size(), 12); // fits its leader
+}
+
+void TestParadoxReader::tableWithoutItsMemoFileIsNotWritten()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("MEMBRE.DB");
+    QVERIFY(QFile::copy(TestSupport::paradoxSample("MEMBRE.DB"), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+    Table members;
+    members.setDatabaseName(dir.path());
+    members.setTableName("MEMBRE.DB");
+    members.open();
+    QCOMPARE(members.recordCount(), 6);
+    QVERIFY(members.isNull("Memo"));
+    members.edit();
+    members.setValue("Nom", "X");
+    try {
+        members.post();
+        QFAIL("a table without its .MB was written");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains(dir.filePath("MEMBRE.MB")), qPrintable(e.message()));
+    }
+    members.cancel();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 void TestParadoxReader::unknownCodePageOnlyFailsOnNonAsciiText()
@@ -438,6 +481,19 @@ void TestParadoxReader::dumpAndSchemaCommands()
     tool.start(TestSupport::orvToolPath(), {"dump", TestSupport::paradoxSample("fields_long.db")});
     QVERIFY(tool.waitForFinished(10000));
     QCOMPARE(tool.readAllStandardOutput(), QByteArray("Id,LONG\r\n1,1\r\n2,2\r\n3,\r\n"));
+
+    // One column: a blank record is "" so that CSV readers keep the line.
+    tool.start(TestSupport::orvToolPath(), {"dump", TestSupport::paradoxSample("fields_time.db")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.readAllStandardOutput(), QByteArray("Time\r\n01:00:01\r\n\"\"\r\n03:00:03\r\n"));
+
+    // A missing .MB: one warning naming it, the records, success.
+    tool.start(TestSupport::orvToolPath(), {"dump", TestSupport::paradoxSample("MEMBRE.DB")});
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+    const QString warning = QString::fromUtf8(tool.readAllStandardError());
+    QCOMPARE(warning.count(QStringLiteral("MEMBRE.MB")), 1);
+    QCOMPARE(tool.readAllStandardOutput().count("\r\n"), 7);
 
     tool.start(TestSupport::orvToolPath(), {"schema", real("NYSPA001.DB")});
     QVERIFY(tool.waitForFinished(10000));

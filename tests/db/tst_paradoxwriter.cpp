@@ -470,23 +470,24 @@ void TestParadoxWriter::blanksAndDefaults()
 {
     QTemporaryDir dir;
     const QList<ParadoxField> fields = {
-        {"A", ParadoxFieldType::Alpha, 5},        {"S", ParadoxFieldType::Short, 0},
-        {"N", ParadoxFieldType::Number, 0},       {"L", ParadoxFieldType::Logical, 0},
-        {"D", ParadoxFieldType::Date, 0},         {"M", ParadoxFieldType::Memo, 0},
-        {"I", ParadoxFieldType::AutoIncrement, 0}};
+        {"A", ParadoxFieldType::Alpha, 5},         {"S", ParadoxFieldType::Short, 0},
+        {"N", ParadoxFieldType::Number, 0},        {"L", ParadoxFieldType::Logical, 0},
+        {"D", ParadoxFieldType::Date, 0},          {"M", ParadoxFieldType::Memo, 0},
+        {"I", ParadoxFieldType::AutoIncrement, 0}, {"B", ParadoxFieldType::Bcd, 2}};
     const QList<QVariantList> rows = {
-        {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
-        {QString(), 0, 0.0, false, QDate(), QString(), 7},
-        {"", -32767, -0.0, "T", QDate(1, 1, 1), "x", QVariant()}};
+        {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
+         QVariant()},
+        {QString(), 0, 0.0, false, QDate(), QString(), 7, 0.0},
+        {"", -32767, -0.0, "T", QDate(1, 1, 1), "x", QVariant(), -0.001}};
     ParadoxWriter::writeTable(dir.filePath("B.DB"), fields, 0, rows);
     const ParadoxReader reader(dir.filePath("B.DB"));
     QCOMPARE(reader.header().fields[5].size, 11); // default memo leader of one byte
     const QList<QVariantList> read = reader.readAll();
     QCOMPARE(read[0], (QVariantList{QVariant(), QVariant(), QVariant(), QVariant(), QVariant(),
-                                    QVariant(), 1}));
-    // Zero, 0.0 and false are values, not blanks.
-    QCOMPARE(read[1], (QVariantList{QVariant(), 0, 0.0, false, QVariant(), QVariant(), 7}));
-    QCOMPARE(read[2], (QVariantList{QVariant(), -32767, 0.0, true, QDate(1, 1, 1), "x", 8}));
+                                    QVariant(), 1, QVariant()}));
+    // Zero, 0.0 and false are values, not blanks (a BCD zero too).
+    QCOMPARE(read[1], (QVariantList{QVariant(), 0, 0.0, false, QVariant(), QVariant(), 7, 0.0}));
+    QCOMPARE(read[2], (QVariantList{QVariant(), -32767, 0.0, true, QDate(1, 1, 1), "x", 8, 0.0}));
     QCOMPARE(reader.header().autoIncrement, 8);
     QVERIFY(!QFile::exists(dir.filePath("B.MB"))); // the one memo fits its leader
 }
