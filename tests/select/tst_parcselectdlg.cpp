@@ -244,10 +244,12 @@ void TestParcSelectDlg::steps_data()
     QTest::addColumn<QStringList>("captions");
 
     const QString kind = "kód druhu pozemku", house = "číslo popisné (evidenční)";
-    QTest::newRow("whole parcels, built-up")
-        << false << false << false << QStringList{"+DRUHPOZ=13"} << QStringList{kind};
-    QTest::newRow("parts only, built-up")
-        << false << true << false << QStringList{"+DRUHPOZ=13"} << QStringList{kind};
+    const QString area = "výměra [m čtverečních]";
+    // Parts of one parcel differ in area: whole parcels take more rows.
+    QTest::newRow("whole parcels")
+        << false << false << false << QStringList{"+VYMERA>=400"} << QStringList{area};
+    QTest::newRow("parts only") << false << true << false << QStringList{"+VYMERA>=400"}
+                                << QStringList{area};
     QTest::newRow("add, take out, add")
         << false << false << false << QStringList{"+DRUHPOZ=13", "-CPCE=3", "+VYMERA>=5000"}
         << QStringList{kind, house, "výměra [m čtverečních]"};
