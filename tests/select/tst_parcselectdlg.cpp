@@ -390,7 +390,8 @@ void TestParcSelectDlg::recallClearAndCancel()
         enterStep(*d, parseStep("+VYMERA>=5000"));
         d->Button("CancelBtn")->click();
     });
-    QCOMPARE(TParcSelectDlg::Execute(nullptr, *pa, true, m_app, m_work), int(QDialog::Rejected));
+    const TSelectionContext ctx{m_app, {m_demo, "Okres", "Obec", "Území", "001", "1"}, m_work};
+    QVERIFY(!TParcSelectDlg::ConditionsSelection(nullptr, true, ctx)); // the main window's entry
     QVERIFY(!work().isEmpty());
     QVERIFY(history().isEmpty());
     TParcSelectDlg again(*pa, true, m_app, m_work);
