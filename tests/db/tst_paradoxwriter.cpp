@@ -245,8 +245,10 @@ QString difference(const ParadoxRecord& ours, int field, const PxlibValue& px, i
     const bool fourBytes = px.type == pxfLong || px.type == pxfDate || px.type == pxfTime;
     const bool eightBytes =
         px.type == pxfNumber || px.type == pxfCurrency || px.type == pxfTimestamp;
+    // A BCD cell with zero value bytes is blank to us and 0 to pxlib.
+    const bool zeroBcd = px.type == pxfBCD && px.text.toDouble() == 0 && ours.isBlank(field);
     const bool pxBlank = px.null || (fourBytes && px.integer == INT_MIN) ||
-                         (eightBytes && px.number == 0 && ours.isBlank(field));
+                         (eightBytes && px.number == 0 && ours.isBlank(field)) || zeroBcd;
     if (ours.isBlank(field) != pxBlank)
         return QStringLiteral("blank %1 vs %2 (pxlib type %3, %4, %5)")
             .arg(ours.isBlank(field))
