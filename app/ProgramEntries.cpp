@@ -1,11 +1,26 @@
 #include "app/ProgramEntries.h"
 
 #include "app/TKatDialog.h"
+#include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 
 #include <QDesktopServices>
+
+TParOborgDlg::Entries SheetDialogEntries()
+{
+    TParOborgDlg::Entries entries;
+    entries.Browser = [](QWidget* owner, int sheet, const TSelectionContext& ctx) {
+        return TParDilyDbf::ExecuteParDily(owner, 1, sheet, ctx.App, ctx.WorkTable, ctx.KU);
+    };
+    entries.Supplement = [](QWidget*, int sheet, const TSelectionContext& ctx) {
+        ShowLVSupplement(ctx.App, ctx.KU.Alias, ctx.KU.Suffix, sheet, -1, nullptr, 0, 0);
+    };
+    // The names listing and the sheet printout come with the text listings.
+    return entries;
+}
 
 TMainOrvEntries ProgramEntries()
 {
@@ -18,6 +33,9 @@ TMainOrvEntries ProgramEntries()
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.PrintReport = &PrintReportEntry;
+    entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
+        TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
+    };
     // The remaining selection commands (conditions, sheets, owner search) are
     // added here as their dialogs are built.
     return entries;
