@@ -51,9 +51,8 @@ bool isCount(const QString& text)
 
 const QStringList& TConditionSelector::Operators()
 {
-    static const QStringList ops{QStringLiteral("="),  QStringLiteral(">"), QStringLiteral(">="),
-                                 QStringLiteral("<"),  QStringLiteral("<="),
-                                 QStringLiteral("<>")};
+    static const QStringList ops{QStringLiteral("="), QStringLiteral(">"),  QStringLiteral(">="),
+                                 QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("<>")};
     return ops;
 }
 
@@ -116,10 +115,9 @@ void TConditionSelector::Check(const TCondition& c) const
         throw ETalvekException(
             QStringLiteral("Chybí hodnota podmínky pro pole %1.").arg(field.name));
     if (!IsValidValue(c.position, v))
-        throw ETalvekException(
-            QStringLiteral("Hodnota „%1“ pole %2 není celé číslo od 0 do %3.")
-                .arg(v, field.name)
-                .arg(std::numeric_limits<int>::max()));
+        throw ETalvekException(QStringLiteral("Hodnota „%1“ pole %2 není celé číslo od 0 do %3.")
+                                   .arg(v, field.name)
+                                   .arg(std::numeric_limits<int>::max()));
     if (FieldTypes::isText(field.type)) {
         if (field.size > 0 && v.size() > field.size)
             throw ETalvekException(QStringLiteral("Hodnota „%1“ je delší než pole %2 (%3 znaků).")
