@@ -4,6 +4,7 @@
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
 #include "select/TParcDialogRunner.h"
+#include "select/TParcSelectDlg.h"
 
 #include <QDesktopServices>
 
@@ -18,7 +19,8 @@ TMainOrvEntries ProgramEntries()
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.PrintReport = &PrintReportEntry;
-    // The remaining selection commands (conditions, sheets, owner search) are
+    entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
+    // The remaining selection commands (sheets, owner search) are
     // added here as their dialogs are built.
     return entries;
 }
