@@ -6,6 +6,7 @@
 #include "output/PrintReportEntry.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
+#include "select/TParcSelectDlg.h"
 
 #include <QDesktopServices>
 
@@ -36,7 +37,8 @@ TMainOrvEntries ProgramEntries()
     entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
         TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
-    // The remaining selection commands (conditions, sheets, owner search) are
-    // added here as their dialogs are built.
+    entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
+    // The remaining selection command (owner search across districts) is
+    // added here when its dialog is built.
     return entries;
 }
