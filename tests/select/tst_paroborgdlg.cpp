@@ -384,7 +384,7 @@ void TstParOborgDlg::realDistrictSheetsThroughTool()
     const QString work = m_fixture->workDir() + "/REAL.DB";
     for (const int sheet : std::as_const(sheets)) {
         QProcess tool;
-        tool.start(TestSupport::orvToolPath(), {"select", "--dir", dir, "--suffix", "001", "--work",
+        tool.start(TestSupport::orvToolPath(), {"select", "--dir", dir, "--area", "001", "--work",
                                                 work, "--sheet", QString::number(sheet)});
         QVERIFY(tool.waitForFinished(60000));
         QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
