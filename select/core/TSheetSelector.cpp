@@ -104,18 +104,21 @@ bool TSheetSelector::SelectSheetsIntoWork(Table& work, const QString& alias, con
     else
         prepareOwnersSheets(parts, suffix, field, search);
     parts.open();
-    const bool found = !parts.isEmpty();
+    bool found = !parts.isEmpty();
+    if (found)
+        CopyIntoWork(parts, work, BatchMove::Mode::Append);
+    parts.close();
+    // The referenced parcels count also for a sheet without parts of its
+    // own (the land under another sheet's building is all it holds).
+    if (oneSheet && !registration)
+        found = addReferencedParcels(work, alias, suffix, search.numbers().value(0)) || found;
     if (!found)
         return false;
-    CopyIntoWork(parts, work, BatchMove::Mode::Append);
-    parts.close();
-    if (oneSheet && !registration)
-        addReferencedParcels(work, alias, suffix, search.numbers().value(0));
     MarkAll(work);
     return true;
 }
 
-void TSheetSelector::addReferencedParcels(Table& work, const QString& alias, const QString& suffix,
+bool TSheetSelector::addReferencedParcels(Table& work, const QString& alias, const QString& suffix,
                                           qint64 sheet)
 {
     // Every parcel named by a kind-93 record of the sheet, gathered into one
@@ -141,16 +144,19 @@ void TSheetSelector::addReferencedParcels(Table& work, const QString& alias, con
             referenced.bindValue(QStringLiteral(":P%1").arg(i), key.parpod);
         }
         if (parcels.isEmpty())
-            return;
+            return false;
         referenced.setSql({QStringLiteral("SELECT %1,LVCIS FROM %2")
                                .arg(PartColumns, perArea(CadastralTables::ParcelPrefix, suffix)),
                            QStringLiteral("Where VLVZTAH=%1 and (%2)")
                                .arg(ReferencedRelation)
                                .arg(parcels.join(QStringLiteral(" or ")))});
         referenced.open();
-        if (!referenced.isEmpty())
-            CopyIntoWork(referenced, work, BatchMove::Mode::Append);
+        if (referenced.isEmpty())
+            return false;
+        CopyIntoWork(referenced, work, BatchMove::Mode::Append);
+        return true;
     } catch (const ETalvekException&) {
         // A missing or unreadable records table: the sheet's own parts stay.
+        return false;
     }
 }

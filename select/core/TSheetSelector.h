@@ -30,6 +30,7 @@ public:
     // relation 5 of the parcels its kind-93 records name (an unreadable
     // records table leaves only the sheet's own parts). Other modes: the
     // parts of every sheet of the owners the search finds, LVCIS empty.
+    // A sheet whose only parcels are referenced ones is found through them.
     // Returns whether any part was found; the work table is empty otherwise.
     static bool SelectSheetsIntoWork(Table& work, const QString& alias, const QString& suffix,
                                      const TSheetSearch& search, bool registration);
@@ -42,6 +43,7 @@ private:
                                 qint64 sheet);
     static void prepareOwnersSheets(Query& query, const QString& suffix, const QString& field,
                                     const TSheetSearch& search);
-    static void addReferencedParcels(Table& work, const QString& alias, const QString& suffix,
+    // True when it added parts.
+    static bool addReferencedParcels(Table& work, const QString& alias, const QString& suffix,
                                      qint64 sheet);
 };

@@ -24,7 +24,7 @@
 namespace {
 // Sheets 12 and 15 ownership, 7 and 8 registration (8 without parcels),
 // 20 without parcels, 40 naming parcel 50 (relation 5 in part 1) by a
-// kind-93 record; owner names to be matched as data.
+// kind-93 record, 41 holding only that reference; owner names to be matched as data.
 void writeSheetDistrict(const QString& dir)
 {
     QDir().mkpath(dir);
@@ -67,7 +67,8 @@ void writeSheetDistrict(const QString& dir)
                                       numberField("DOPLVZ"),  shortField("DOPLZM")};
     ParadoxWriter::writeTable(dir + "/NYSVL001.DB", records, 3,
                               {{40.0, 1, 93, 20000050000.0, 0, 0.0, 0.0, 0},
-                               {40.0, 2, 93, 20000077000.0, 0, 0.0, 0.0, 0}});
+                               {40.0, 2, 93, 20000077000.0, 0, 0.0, 0.0, 0},
+                               {41.0, 1, 93, 20000050000.0, 0, 0.0, 0.0, 0}});
     // A second area without any ownership relation.
     ParadoxWriter::writeTable(dir + "/NYSUV002.DB",
                               {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
@@ -109,7 +110,8 @@ private slots:
     void listing();
     void controlRules();
     void emptyArea();
-    void realDistrictSheetsThroughTool();
+    void sheetsThroughTool_data();
+    void sheetsThroughTool();
 
 private:
     std::unique_ptr<TParOborgDlg> dialog(const QString& suffix = "001");
@@ -252,6 +254,8 @@ void TstParOborgDlg::listing_data()
         << "K listu číslo 8 nenalezena žádná parcela.";
     QTest::newRow("kind-93 parcel added to 40")
         << 0 << 0 << "40" << false << QList{40} << QStringList{"50/1", "60/1"} << "";
+    QTest::newRow("only a referenced parcel")
+        << 0 << 0 << "41" << false << QList{41} << QStringList{"50/1"} << "";
     QTest::newRow("all sheets without parcels")
         << 0 << 0 << "20" << true << QList<int>() << QStringList()
         << "K vybraným listům nenalezena žádná parcela.";
@@ -347,11 +351,21 @@ void TstParOborgDlg::emptyArea()
     QVERIFY(m_messages.isEmpty());
 }
 
-void TstParOborgDlg::realDistrictSheetsThroughTool()
+void TstParOborgDlg::sheetsThroughTool_data()
+{
+    QTest::addColumn<QString>("dir");
+    QTest::newRow("real district") << TestSupport::realDistrictDir();
+    const QString demo = m_fixture->path("DEMO");
+    if (!QFileInfo::exists(demo))
+        BrowseFixture::writeDemoDistrict(demo);
+    QTest::newRow("demo district") << demo;
+}
+
+void TstParOborgDlg::sheetsThroughTool()
 {
     // Expected: the parts whose LVCIS is the sheet, plus the relation-5 parts
     // of the parcels its kind-93 records name, read straight from the files.
-    const QString dir = TestSupport::realDistrictDir();
+    QFETCH(QString, dir);
     const ParadoxReader parcels(dir + "/NYSPA001.DB");
     QMap<int, QSet<QString>> expected;
     QMap<qint64, QList<QString>> relation5; // packed parcel -> its relation-5 parts
@@ -374,14 +388,15 @@ void TstParOborgDlg::realDistrictSheetsThroughTool()
         for (const QString& part : relation5.value(PackParcelReference(key)))
             expected[r.value(records.fieldIndex("DLVCIS")).toInt()].insert(part), ++references;
     });
-    QVERIFY(references > 0); // -14/2 is on sheet 106 through a kind-93 record
+    QVERIFY(references > 0); // real: -14/2 is on sheet 106 through a kind-93 record
     const ParadoxReader relations(dir + "/NYSUV001.DB");
     QSet<int> sheets;
     relations.forEachRecord([&](const ParadoxRecord& r) {
-        sheets.insert(r.value(relations.fieldIndex("ELLVCIS")).toInt());
+        if (sheets.size() < 40) // every sheet of the real district, the first 40 of the demo
+            sheets.insert(r.value(relations.fieldIndex("ELLVCIS")).toInt());
     });
     QVERIFY(sheets.size() > 10);
-    const QString work = m_fixture->workDir() + "/REAL.DB";
+    const QString work = m_fixture->workDir() + "/SHEET.DB";
     for (const int sheet : std::as_const(sheets)) {
         QProcess tool;
         tool.start(TestSupport::orvToolPath(), {"select", "--dir", dir, "--area", "001", "--work",
