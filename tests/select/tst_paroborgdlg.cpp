@@ -122,6 +122,7 @@ private:
     std::unique_ptr<BrowseFixture> m_fixture;
     QStringList m_messages;
     QList<int> m_browserSheets;
+    int m_browserResult = 0;
     QList<int> m_supplements;
     QStringList m_targets;
 };
@@ -152,7 +153,7 @@ std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
     TParOborgDlg::Entries entries;
     entries.Browser = [this](QWidget*, int sheet, const TSelectionContext&) {
         m_browserSheets << sheet;
-        return 0;
+        return m_browserResult;
     };
     entries.Supplement = [this](QWidget*, int sheet, const TSelectionContext&) {
         m_supplements << sheet;
@@ -342,6 +343,12 @@ void TstParOborgDlg::controlRules()
     dlg->findChild<QPushButton*>("TiskBtn")->click();
     QCOMPARE(m_messages, QStringList({"Funkce „Seznam jmen“ zatím není k dispozici.",
                                       "Funkce „Tisk“ zatím není k dispozici."}));
+    // The browser's result 6 closes the dialog with 6.
+    m_browserResult = TParOborgDlg::ResultMap;
+    ok->click();
+    m_browserResult = 0;
+    QCOMPARE(m_browserSheets, QList{15});
+    QCOMPARE(dlg->result(), int(TParOborgDlg::ResultMap));
 }
 
 void TstParOborgDlg::emptyArea()
