@@ -134,6 +134,8 @@ void TParOborgDlg::guarded(const std::function<void()>& handler)
         handler();
     } catch (const ETalvekException& e) {
         ErrorBox(e.message());
+    } catch (const std::exception& e) {
+        ErrorBox(QString::fromUtf8(e.what()));
     }
 }
 
@@ -234,7 +236,8 @@ QString TParOborgDlg::askListingFile()
 {
     const QString filter =
         QStringLiteral("Text (*.txt)|*.txt") + u'|' + QStringLiteral("Všechny soubory (*.*)|*.*");
-    const QString initial = QDir(m_ctx.App->WorkPath()).filePath(QString());
+    // A name ending in a separator: the work directory is the initial folder.
+    const QString initial = QDir(m_ctx.App->WorkPath()).path() + u'/';
     return TSaveFileDialog::Run(m_ctx.App, filter, QStringLiteral("Nalistování výstupní sestavy"),
                                 initial, false, {}, this);
 }

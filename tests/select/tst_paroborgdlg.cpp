@@ -90,11 +90,6 @@ QStringList workParts(const QString& path)
     return parts;
 }
 
-QList<int> sorted(QList<int> list)
-{
-    std::sort(list.begin(), list.end());
-    return list;
-}
 } // namespace
 
 class TstParOborgDlg : public QObject
@@ -169,7 +164,8 @@ QList<int> TstParOborgDlg::listedSheets(TParOborgDlg& dlg) const
     QList<int> sheets;
     for (int row = 0; row < dlg.GridModel()->rowCount(); ++row)
         sheets << dlg.GridModel()->index(row, 0).data(Qt::EditRole).toInt();
-    return sorted(sheets);
+    std::sort(sheets.begin(), sheets.end());
+    return sheets;
 }
 
 void TstParOborgDlg::setSearch(TParOborgDlg& dlg, int typ, int hledat, const QString& key,
@@ -261,7 +257,7 @@ void TstParOborgDlg::listing_data()
         << 0 << 0 << "20" << true << QList<int>() << QStringList()
         << "K vybraným listům nenalezena žádná parcela.";
     QTest::newRow("sheet not in the relations")
-        << 0 << 0 << "99" << false << QList<int>() << QStringList{"old/1"}
+        << 0 << 0 << "99" << false << QList<int>() << QStringList{"11/1"}
         << "List číslo 99 nenalezen.";
     QTest::newRow("owner name, all sheets") << 0 << 2 << "nov" << true << QList{0} << sheet12 << "";
 }
@@ -275,23 +271,8 @@ void TstParOborgDlg::listing()
     QFETCH(QList<int>, browser);
     QFETCH(QStringList, parts);
     QFETCH(QString, message);
-    // A previous selection that an unknown sheet must leave alone.
-    const QString work = m_fixture->workDir() + "/PRAC.DB";
-    {
-        Table table;
-        table.setDatabaseName(m_fixture->workDir());
-        table.setTableName("PRAC.DB");
-        CreateWorkTable(table);
-        table.append();
-        for (const auto& [name, value] : QList<QPair<QString, QVariant>>{{"PARSKUP", 2},
-                                                                         {"PARCIS", 1},
-                                                                         {"PARPOD", 0},
-                                                                         {"PARDIL", 1},
-                                                                         {"PARCISLO", "old"},
-                                                                         {"FLAG", true}})
-            table.setValue(name, value);
-        table.post();
-    }
+    // A previous selection (parcel 11) that an unknown sheet must leave alone.
+    const QString work = m_fixture->fillWorkTable("SHEETS", {"11"});
     auto dlg = dialog();
     setSearch(*dlg, typ, hledat, key, false, false);
     dlg->findChild<QCheckBox*>("CbAll")->setChecked(all);
