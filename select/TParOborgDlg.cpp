@@ -60,10 +60,17 @@ void TParOborgDlg::setupGrid()
          {QStringLiteral("IDENT"), QString::fromUtf8(CadastralTables::OwnerIdentCaption)},
          {QStringLiteral("NAZEV"), QString::fromUtf8(CadastralTables::OwnerNameCaption)}});
     ui->DBGridOborg->setModel(m_model);
-    const int charWidth = ui->DBGridOborg->fontMetrics().averageCharWidth();
+    // The designed widths in characters, widened where the title is longer.
+    const QFontMetrics metrics = ui->DBGridOborg->fontMetrics();
+    const QFontMetrics titleMetrics = ui->DBGridOborg->horizontalHeader()->fontMetrics();
     const int widths[] = {SheetWidth, IdentWidth, NameWidth};
-    for (int column = 0; column < 3; ++column)
-        ui->DBGridOborg->setColumnWidth(column, (widths[column] + 2) * charWidth);
+    for (int column = 0; column < 3; ++column) {
+        const QString title = m_model->headerData(column, Qt::Horizontal).toString();
+        ui->DBGridOborg->setColumnWidth(
+            column, qMax((widths[column] + 2) * metrics.averageCharWidth(),
+                         titleMetrics.horizontalAdvance(title) + 4 * metrics.averageCharWidth()));
+    }
+    ui->DBGridOborg->verticalHeader()->setDefaultSectionSize(metrics.height() + 4);
     ui->DBGridOborg->verticalHeader()->hide();
 }
 
