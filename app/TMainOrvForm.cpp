@@ -401,12 +401,8 @@ void TMainOrvForm::TiskStatistikaClick()
 
 QString TMainOrvForm::HelpFile(const QString& executableDir)
 {
-    const QString beside = executableDir + QStringLiteral("/help/index.html");
-    if (QFileInfo::exists(beside))
-        return beside;
-    const QString installed =
-        QDir::cleanPath(executableDir + QStringLiteral("/../share/ORV/help/index.html"));
-    return QFileInfo::exists(installed) ? installed : beside;
+    return OrvPaths::programData(executableDir, QStringLiteral("help")) +
+           QStringLiteral("/index.html");
 }
 
 QUrl TMainOrvForm::HomePage()

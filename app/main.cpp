@@ -38,8 +38,16 @@ QStringList arguments(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
+    // --help and --version print and end before anything needs a display.
+    const TCommandLine commandLine = TCommandLine::Parse(arguments(argc, argv));
+    if (commandLine.PrintsAndEnds()) {
+        const QString text =
+            commandLine.Help ? TCommandLine::HelpText() : TCommandLine::VersionText();
+        std::fputs(text.toLocal8Bit().constData(), stdout);
+        return std::fflush(stdout) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+    }
     // Registration switches of the object model: nothing to register here.
-    if (TCommandLine::Parse(arguments(argc, argv)).EndsAtOnce())
+    if (commandLine.EndsAtOnce())
         return EXIT_SUCCESS;
 
     // One copy at a time: a second start ends at once, creating nothing.

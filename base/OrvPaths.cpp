@@ -1,5 +1,7 @@
 #include "base/OrvPaths.h"
 
+#include "base/TextHelpers.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -54,5 +56,29 @@ QString executableDir()
     if (!QCoreApplication::instance())
         return QString();
     return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+
+QString installedDataDir(const QString& executableDir)
+{
+    return QDir::cleanPath(executableDir + QStringLiteral("/../share/ORV"));
+}
+
+QString programData(const QString& executableDir, const QString& name)
+{
+    if (executableDir.isEmpty())
+        return name;
+    const QString beside = QDir::cleanPath(executableDir + QLatin1Char('/') + name);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = installedDataDir(executableDir) + QLatin1Char('/') + name;
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString codeTableDir(const QString& executableDir)
+{
+    const QString explicitDir = fromEnv("ORV_WORKDB");
+    if (!explicitDir.isEmpty())
+        return ExcludeTrailingBackslash(explicitDir);
+    return programData(executableDir, QStringLiteral("WorkDB"));
 }
 } // namespace OrvPaths

@@ -18,4 +18,16 @@ QString userDataDir();
 // Directory of the running executable, without a trailing separator; empty
 // when there is no application object.
 QString executableDir();
+
+// Read-only data of the program (code tables, help pages). A run from the
+// build tree finds them beside the executable; an installed program in
+// <prefix>/bin finds them in <prefix>/share/ORV, wherever the prefix was
+// moved, so nothing ever points back into the build tree.
+QString installedDataDir(const QString& executableDir);
+// `name` (a file or directory) beside the executable when it is there, else in
+// the installed data directory when it is there, else the path beside the
+// executable (so that an error message names where the data were expected).
+QString programData(const QString& executableDir, const QString& name);
+// The code tables: $ORV_WORKDB, else programData(executableDir, "WorkDB").
+QString codeTableDir(const QString& executableDir);
 } // namespace OrvPaths

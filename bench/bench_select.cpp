@@ -2,22 +2,24 @@
 // 40,000 parcel parts): all parcels into PRAC.DB (target under 1 s, the file
 // written included), and 1,000 parcel numbers read from a text file and
 // selected (target under 1 s). For comparison, the cost of adding parcels one
-// by one with a write of the work table after each.
+// by one with a write of the work table after each. One condition step of
+// the selection by conditions, whole parcels and parts only.
 // The sheet dialog on the largest area of the "district" demo (about 170
 // areas, 55,000 owners): opening with the full owner list (target under
 // 300 ms), a name search (under 50 ms), one sheet of about 500 parts into the
 // work table (under 100 ms).
 #include "app/core/MainOrvEntries.h"
 #include "app/core/TCodeTableApp.h"
+#include "db/DatasetModel.h"
 #include "select/TParOborgDlg.h"
 #include "select/core/TSheetSelector.h"
-#include "db/DatasetModel.h"
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
+#include "select/core/TConditionSelector.h"
 #include "select/core/TParcSelector.h"
 #include "select/core/TParcelImport.h"
 
@@ -259,6 +261,27 @@ int main(int argc, char* argv[])
     } catch (const ETalvekException& e) {
         std::printf("house numbers stopped (%s) with %d parts: %s\n", qPrintable(e.message()),
                     work.recordCount(), qPrintable(watch.text()));
+    }
+
+    // One condition step: the history table saved, the statement run over
+    // the area, the rows moved into the work table and marked, the history
+    // line counted. First an add into an empty table, then a take-out.
+    for (const bool partsOnly : {false, true}) {
+        EmptyWorkTable(work);
+        TConditionSelector selector(parcels, work, partsOnly);
+        selector.Start();
+        watch.restart();
+        selector.Step(true, {selector.FieldPosition(QStringLiteral("VYMERA")), QStringLiteral(">="),
+                             QStringLiteral("500")});
+        std::printf("condition step +VYMERA>=500 (%s): %d parts: %s\n",
+                    partsOnly ? "parts only" : "whole parcels", work.recordCount(),
+                    qPrintable(watch.text()));
+        watch.restart();
+        selector.Step(false, {selector.FieldPosition(QStringLiteral("CPCE")), QStringLiteral("="),
+                              QStringLiteral("12")});
+        std::printf("condition step -CPCE=12 (%s, house number in parts 0-29): %d parts: %s\n",
+                    partsOnly ? "parts only" : "whole parcels", work.recordCount(),
+                    qPrintable(watch.text()));
     }
 
     // One by one, the work table written after every row (100 parcels).

@@ -13,6 +13,9 @@ PACKAGES=(
     fonts-liberation
     # tests: a virtual display, PDF to PNG, pxlib as an independent Paradox reader
     xvfb xauth poppler-utils pxlib-dev
+    # installation check and Debian package: validators of the launcher and the
+    # AppStream metainfo, dpkg-shlibdeps for the package's dependencies
+    desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

@@ -48,15 +48,14 @@ int runAlias(const QStringList& args)
         aliases.save();
         return 0;
     }
-    std::fprintf(stderr,
-                 "použití: orv-tool alias list | add NÁZEV ADRESÁŘ [--force] | remove NÁZEV\n");
-    return 1;
+    return toolUsageError(
+        QStringLiteral("alias list | add NÁZEV ADRESÁŘ [--force] | remove NÁZEV"));
 }
 
 } // namespace
 
 static ToolCommandRegistrar reg{
     {"alias",
-     "alias list | add NAME DIR [--force] | remove NAME   engine aliases (aliases.conf); add "
-     "checks DIR/NYSKATAL.DB unless --force",
+     "alias list | add NÁZEV ADRESÁŘ [--force] | remove NÁZEV   aliasy okresů (aliases.conf); "
+     "add bez --force ověří katalog ADRESÁŘ/NYSKATAL.DB",
      &runAlias}};

@@ -10,10 +10,8 @@
 namespace {
 int runDump(const QStringList& args)
 {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "použití: orv-tool dump SOUBOR.DB\n");
-        return 1;
-    }
+    if (args.size() != 1)
+        return toolUsageError(QStringLiteral("dump SOUBOR.DB"));
     const ParadoxReader reader(args.first());
     QByteArray out = ParadoxCsv::headerLine(reader.header());
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);

@@ -11,9 +11,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr,
-                 "použití: orv-tool gen [--size small|district|city] --out ADRESÁŘ [--seed N]\n");
-    return 1;
+    return toolUsageError(
+        QStringLiteral("gen [--size small|district|city] --out ADRESÁŘ [--seed N]"));
 }
 
 int runGen(const QStringList& args)
@@ -55,4 +54,7 @@ int runGen(const QStringList& args)
 } // namespace
 
 static ToolCommandRegistrar reg{
-    {"gen", "gen [--size small|district|city] --out DIR [--seed N]   demo district", &runGen}};
+    {"gen",
+     "gen [--size small|district|city] --out ADRESÁŘ [--seed N]   ukázkový okres, číselníky v "
+     "ADRESÁŘ/WorkDB",
+     &runGen}};

@@ -22,10 +22,8 @@ void printRows(Table& catalogue, const QString& filter, const char* kind)
 
 int runKatalog(const QStringList& args)
 {
-    if (args.size() != 1) {
-        std::fprintf(stderr, "použití: orv-tool katalog ALIAS|ADRESÁŘ\n");
-        return 1;
-    }
+    if (args.size() != 1)
+        return toolUsageError(QStringLiteral("katalog ALIAS|ADRESÁŘ"));
     // A plain word is an alias; anything with a separator is a directory.
     const QString directory = Engine::instance().directoryOf(args.first());
     DistrictCatalogueCheck::check(directory);

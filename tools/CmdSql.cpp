@@ -57,8 +57,7 @@ int runSql(const QStringList& args)
 {
     if (args.size() != 3 ||
         (args[0] != QLatin1String("--alias") && args[0] != QLatin1String("--dir"))) {
-        std::fprintf(stderr, "použití: orv-tool sql (--alias NÁZEV | --dir ADRESÁŘ) \"PŘÍKAZ\"\n");
-        return 1;
+        return toolUsageError(QStringLiteral("sql (--alias NÁZEV | --dir ADRESÁŘ) \"PŘÍKAZ\""));
     }
     Query query;
     query.setDatabaseName(args[0] == QLatin1String("--dir") && !args[1].startsWith(u'/')
@@ -79,4 +78,6 @@ int runSql(const QStringList& args)
 } // namespace
 
 static ToolCommandRegistrar reg{
-    {"sql", "sql (--alias NAME | --dir DIR) \"STATEMENT\"   run SQL; SELECT prints CSV", &runSql}};
+    {"sql",
+     "sql (--alias NÁZEV | --dir ADRESÁŘ) \"PŘÍKAZ\"   příkaz SQL programu; SELECT vypíše CSV",
+     &runSql}};

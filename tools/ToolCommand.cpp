@@ -1,5 +1,31 @@
 #include "tools/ToolCommand.h"
 
+#include "base/ETalvekException.h"
+#include "base/TVersionInfo.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+
+namespace {
+void print(FILE* out, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), out);
+}
+
+bool isOneOf(const QString& arg, std::initializer_list<const char*> names)
+{
+    return std::any_of(names.begin(), names.end(),
+                       [&arg](const char* name) { return arg == QLatin1String(name); });
+}
+} // namespace
+
+int toolUsageError(const QString& synopsis)
+{
+    print(stderr, QStringLiteral("použití: orv-tool %1\n").arg(synopsis));
+    return ToolExit::Usage;
+}
+
 ToolCommandRegistry& ToolCommandRegistry::instance()
 {
     static ToolCommandRegistry registry;
@@ -18,4 +44,60 @@ const ToolCommand* ToolCommandRegistry::find(const QString& name) const
             return &c;
     }
     return nullptr;
+}
+
+void ToolCommandRegistry::printHelp(FILE* out) const
+{
+    QList<ToolCommand> sorted = m_commands;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const ToolCommand& a, const ToolCommand& b) { return a.name < b.name; });
+    QString text = QStringLiteral("použití: orv-tool PŘÍKAZ [PARAMETRY]\n"
+                                  "         orv-tool help | --version\n\npříkazy:\n");
+    for (const ToolCommand& c : sorted)
+        text += QStringLiteral("  %1\n").arg(c.usage);
+    text += QStringLiteral("\nnávratový kód: 0 hotovo, 1 chybný vstup nebo data, "
+                           "2 chybné použití\n");
+    print(out, text);
+}
+
+int ToolCommandRegistry::runCommand(const ToolCommand& command, const QStringList& args) const
+{
+    try {
+        return command.run(args);
+    } catch (const ETalvekException& e) {
+        print(stderr, QStringLiteral("orv-tool %1: %2\n").arg(command.name, e.message()));
+    } catch (const std::bad_alloc&) {
+        print(stderr, QStringLiteral("orv-tool %1: nedostatek paměti\n").arg(command.name));
+    } catch (const std::exception& e) {
+        print(stderr, QStringLiteral("orv-tool %1: neočekávaná chyba: %2\n")
+                          .arg(command.name, QString::fromLocal8Bit(e.what())));
+    }
+    return ToolExit::BadData;
+}
+
+int ToolCommandRegistry::dispatch(QStringList args) const
+{
+    if (args.isEmpty()) {
+        printHelp(stderr);
+        return ToolExit::Usage;
+    }
+    const QString name = args.takeFirst();
+    if (isOneOf(name, {"help", "--help", "-h"})) {
+        printHelp(stdout);
+        return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
+    }
+    if (isOneOf(name, {"--version", "-v"})) {
+        const TVersionInfo info = TVersionInfo::Program();
+        print(stdout, QStringLiteral("orv-tool (%1) %2\n%3\n")
+                          .arg(info.ProductName, info.ProductVersion, info.LegalCopyright));
+        return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
+    }
+    const ToolCommand* command = find(name);
+    if (!command) {
+        print(stderr, QStringLiteral("orv-tool: neznámý příkaz \"%1\"; seznam příkazů vypíše "
+                                     "\"orv-tool help\"\n")
+                          .arg(name));
+        return ToolExit::Usage;
+    }
+    return runCommand(*command, args);
 }

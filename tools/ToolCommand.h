@@ -1,18 +1,31 @@
 #pragma once
 
 #include <QStringList>
+#include <cstdio>
 #include <functional>
 
 // orv-tool subcommands register themselves here, one source file each
 // (tools/Cmd*.cpp), so that adding a command never touches main.cpp.
 // A command gets its arguments after the command name and returns the exit
-// status; ETalvekException escaping it is printed by main as an error.
+// status (ToolExit); ETalvekException escaping it is printed as an error and
+// ends with ToolExit::BadData. Every text the tool prints is Czech.
 struct ToolCommand
 {
     QString name;
-    QString usage; // one line shown by "orv-tool help"
+    QString usage; // one line shown by "orv-tool help": synopsis, blanks, what it does
     std::function<int(const QStringList& args)> run;
 };
+
+// The exit status of orv-tool, the same for every command (man orv-tool).
+namespace ToolExit {
+constexpr int Ok = 0;      // done
+constexpr int BadData = 1; // a file, table, alias, value or statement could not be used
+constexpr int Usage = 2;   // wrong command line: unknown command, missing or extra argument
+} // namespace ToolExit
+
+// A command whose arguments do not fit calls this: it prints
+// "použití: orv-tool SYNOPSIS" to stderr and returns ToolExit::Usage.
+int toolUsageError(const QString& synopsis);
 
 class ToolCommandRegistry
 {
@@ -22,12 +35,21 @@ public:
     const ToolCommand* find(const QString& name) const;
     const QList<ToolCommand>& commands() const { return m_commands; }
 
+    // Runs orv-tool with its arguments (without the program name): help,
+    // --version, or the named command; returns the exit status.
+    int dispatch(QStringList args) const;
+
 private:
+    void printHelp(FILE* out) const;
+    int runCommand(const ToolCommand& command, const QStringList& args) const;
+
     QList<ToolCommand> m_commands;
 };
 
 // Use at namespace scope in a command's source file:
-//   static ToolCommandRegistrar reg{{"dump", "dump FILE  ...", &runDump}};
+//   static ToolCommandRegistrar reg{{"dump", "dump SOUBOR.DB   ...", &runDump}};
+// and in its run function, for arguments that do not fit:
+//   return toolUsageError(QStringLiteral("dump SOUBOR.DB"));
 struct ToolCommandRegistrar
 {
     explicit ToolCommandRegistrar(ToolCommand command)

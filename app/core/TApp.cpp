@@ -7,8 +7,6 @@
 #include "app/core/TSettings.h"
 #include "base/TextHelpers.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QCursor>
 #include <QGuiApplication>
 #include <algorithm>
@@ -16,11 +14,6 @@
 
 namespace {
 constexpr auto kHive = TRegistry::Hive::CurrentUser;
-
-QString existingDir(const QString& path)
-{
-    return QFileInfo(path).isDir() ? path : QString();
-}
 } // namespace
 
 TApp::TApp(std::shared_ptr<TRegistry> registry, QString executableDir)
@@ -108,14 +101,5 @@ QString TApp::WorkPath() const
 
 QString TApp::WorkDbPath() const
 {
-    const QString fromEnv = QString::fromLocal8Bit(qgetenv("ORV_WORKDB"));
-    if (!fromEnv.isEmpty())
-        return ExcludeTrailingBackslash(fromEnv);
-    const QString beside = IncludeTrailingBackslash(m_executableDir) + QStringLiteral("WorkDB");
-    if (!existingDir(beside).isEmpty())
-        return beside;
-    // An installed program keeps its data in <prefix>/share/ORV.
-    const QString installed =
-        QDir::cleanPath(m_executableDir + QStringLiteral("/../share/ORV/WorkDB"));
-    return existingDir(installed).isEmpty() ? beside : installed;
+    return OrvPaths::codeTableDir(m_executableDir);
 }

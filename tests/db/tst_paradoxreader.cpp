@@ -442,10 +442,10 @@ void TestParadoxReader::dumpAndSchemaCommands()
     tool.start(TestSupport::orvToolPath(), {"schema", real("NYSPA001.DB")});
     QVERIFY(tool.waitForFinished(10000));
     const QString schema = QString::fromUtf8(tool.readAllStandardOutput());
-    QVERIFY(schema.contains(QStringLiteral("version: 7.0")));
-    QVERIFY(schema.contains(QStringLiteral("code page: 1250")));
-    QVERIFY(schema.contains(QStringLiteral("records: 144")));
-    QVERIFY(schema.contains(QStringLiteral("  1 PARSKUP Short 2 key")));
+    QVERIFY(schema.contains(QStringLiteral("verze: 7.0")));
+    QVERIFY(schema.contains(QStringLiteral("kódová stránka: 1250")));
+    QVERIFY(schema.contains(QStringLiteral("záznamů: 144")));
+    QVERIFY(schema.contains(QStringLiteral("  1 PARSKUP Short 2 klíč")));
     QVERIFY(schema.contains(QStringLiteral("  19 PARCISLO Alpha 12\n")));
 
     tool.start(TestSupport::orvToolPath(),
