@@ -21,9 +21,10 @@
 
 namespace {
 
-const char Usage[] =
-    "použití: orv-tool select (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB\n"
-    "                         [--parts] KROK...\n"
+const QString Synopsis = QStringLiteral(
+    "select (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB [--parts] KROK...");
+
+const char Help[] =
     "Vybere parcely katastrálního území (tabulka NYSPA + PŘÍPONA + .DB) do pracovní tabulky\n"
     "SOUBOR.DB (vytvoří ji, když chybí) stejně jako dialogy výběru parcel. Kroky se provedou\n"
     "v zadaném pořadí; chybný krok nezmění nic.\n"
@@ -47,12 +48,6 @@ const char Usage[] =
     "                          nerozhoduje), s --substring jméno TEXT obsahuje\n"
     "Volba --parts počítá díly místo parcel (Výběrovými podmínkami - jen díly). Po každém\n"
     "kroku vypíše řádek historie, na konci počet řádků pracovní tabulky.\n";
-
-int usage()
-{
-    std::fputs(Usage, stderr);
-    return 1;
-}
 
 // What the command line asks for: the tables and the steps in order.
 struct SelectRun
@@ -290,13 +285,13 @@ void openTables(SelectRun& run)
 int runSelect(const QStringList& args)
 {
     if (args.contains(QLatin1String("--help"))) {
-        std::fputs(Usage, stdout);
-        return 0;
+        std::printf("použití: orv-tool %s\n%s", qPrintable(Synopsis), Help);
+        return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
     }
     SelectRun run;
     QList<SelectStep> steps;
     if (!parseArguments(args, run, steps))
-        return usage();
+        return toolUsageError(Synopsis);
     openTables(run);
     for (const SelectStep& step : std::as_const(steps))
         step.check(run);
@@ -305,16 +300,15 @@ int runSelect(const QStringList& args)
         std::printf("%s\n", qPrintable(step.run(run)));
     run.conditions->Close();
     std::printf("počet řádků pracovní tabulky: %d\n", run.work.recordCount());
-    std::fflush(stdout);
-    return 0;
+    return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
 }
 
 } // namespace
 
 static ToolCommandRegistrar reg{
     {"select",
-     "select (--alias NAME | --dir DIR) --area SUFFIX --work FILE.DB [--parts] STEP...   "
-     "select parcels into the work table (+FIELD OP VALUE, -FIELD OP VALUE, --parcels LIST, "
-     "--houses LIST, --all, --sheet N[,N] [--registration], --owner-ident N[,N], "
-     "--owner-ident-from N, --owner-name TEXT [--substring])",
+     "select (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB [--parts] KROK...   "
+     "výběr parcel do pracovní tabulky (+POLE OP HODNOTA, -POLE OP HODNOTA, --parcels, "
+     "--houses, --all, --sheet, --owner-ident, --owner-ident-from, --owner-name; "
+     "podrobně select --help)",
      &runSelect}};

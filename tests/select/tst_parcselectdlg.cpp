@@ -429,7 +429,7 @@ void TestParcSelectDlg::badValues()
     // The tool: the message, nothing written, not even the good step before.
     QString out;
     QCOMPARE(runTool({"--dir", m_demo, "--work", m_work, "-DRUHPOZ=13", step}, out), 1);
-    QCOMPARE(out, "orv-tool: " + message + "\n");
+    QCOMPARE(out, "orv-tool select: " + message + "\n");
     QCOMPARE(work(), before);
 
     // The dialog lists only the table's fields; its button stays off, or the

@@ -52,6 +52,9 @@ void TestCommandLines::exitCodeAndText_data()
                                       << false << "použití: orv-tool sql (--alias";
     QTest::newRow("cesty with argument")
         << tool << QStringList{"cesty", "navíc"} << 2 << false << "použití: orv-tool cesty";
+    QTest::newRow("select without steps")
+        << tool << QStringList{"select", "--dir", ".", "--area", "001", "--work", "P.DB"} << 2
+        << false << "použití: orv-tool select (--alias";
     QTest::newRow("schema of missing file")
         << tool << QStringList{"schema", "/nonexistent/NYSPA001.DB"} << 1 << false
         << "orv-tool schema: ";
