@@ -1,12 +1,27 @@
 #include "app/ProgramEntries.h"
 
 #include "app/TKatDialog.h"
+#include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
 
 #include <QDesktopServices>
+
+TParOborgDlg::Entries SheetDialogEntries()
+{
+    TParOborgDlg::Entries entries;
+    entries.Browser = [](QWidget* owner, int sheet, const TSelectionContext& ctx) {
+        return TParDilyDbf::ExecuteParDily(owner, 1, sheet, ctx.App, ctx.WorkTable, ctx.KU);
+    };
+    entries.Supplement = [](QWidget*, int sheet, const TSelectionContext& ctx) {
+        ShowLVSupplement(ctx.App, ctx.KU.Alias, ctx.KU.Suffix, sheet, -1, nullptr, 0, 0);
+    };
+    // The names listing and the sheet printout come with the text listings.
+    return entries;
+}
 
 TMainOrvEntries ProgramEntries()
 {
@@ -19,8 +34,11 @@ TMainOrvEntries ProgramEntries()
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.PrintReport = &PrintReportEntry;
+    entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
+        TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
+    };
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
-    // The remaining selection commands (sheets, owner search) are
-    // added here as their dialogs are built.
+    // The remaining selection command (owner search across districts) is
+    // added here when its dialog is built.
     return entries;
 }

@@ -66,6 +66,20 @@ void roundFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
         sqlite3_result_int64(ctx, ValueConvert::toInteger(argumentValue(argv[0])));
 }
 
+// UPPER of the program's SQL: every letter upper-cased, Czech ones included
+// (the engine's own upper() changes only ASCII letters).
+void upperFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    const QByteArray upper =
+        QString::fromUtf8(text, sqlite3_value_bytes(argv[0])).toUpper().toUtf8();
+    sqlite3_result_text(ctx, upper.constData(), int(upper.size()), SQLITE_TRANSIENT);
+}
+
 int czechCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
     return CzechCollation::compareUtf8(static_cast<const char*>(a), lengthA,
@@ -105,6 +119,8 @@ void SqliteDatabase::registerFunctions()
                                nullptr);
     sqlite3_create_function_v2(m_db, "orv_round", 1, flags, nullptr, &roundFunction, nullptr,
                                nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "upper", 1, flags, nullptr, &upperFunction, nullptr, nullptr,
+                               nullptr);
     sqlite3_create_collation_v2(m_db, CzechCollation::sqlName, SQLITE_UTF8, nullptr,
                                 &czechCollation, nullptr);
 }

@@ -10,6 +10,7 @@
 #include "select/core/TConditionSelector.h"
 #include "select/core/TParcSelector.h"
 #include "select/core/TParcelImport.h"
+#include "select/core/TSheetSelector.h"
 #include "tools/ToolCommand.h"
 
 #include <QDir>
@@ -38,6 +39,13 @@ const char Help[] =
     "  --parcels SEZNAM        jen parcely daných čísel, např. \"12/1;15;(7)\"\n"
     "  --houses SEZNAM         jen díly s danými čísly popisnými, např. \"12;7/2;15P\"\n"
     "  --all                   všechny parcely území\n"
+    "  --sheet N[,N...]        parcely listu vlastnictví N (s kódem 93 odkázanými parcelami\n"
+    "                          vztahu 5), s čárkami parcely všech těch listů;\n"
+    "                          s --registration evidenčního listu\n"
+    "  --owner-ident N[,N...]  parcely všech listů vlastníků s rodnými čísly (IČO) N\n"
+    "  --owner-ident-from N    ... vlastníků s rodným číslem (IČO) od N\n"
+    "  --owner-name TEXT       ... vlastníků, jejichž jméno začíná TEXTEM (velikost písmen\n"
+    "                          nerozhoduje), s --substring jméno TEXT obsahuje\n"
     "Volba --parts počítá díly místo parcel (Výběrovými podmínkami - jen díly). Po každém\n"
     "kroku vypíše řádek historie, na konci počet řádků pracovní tabulky.\n";
 
@@ -48,6 +56,8 @@ struct SelectRun
     QString suffix;
     QString workPath;
     bool partsOnly = false;
+    bool registration = false; // sheet steps: registration sheets (ELCIS)
+    bool substring = false;    // owner-name steps: the name anywhere in NAZEV
     Table parcels;
     Table work;
     std::unique_ptr<TConditionSelector> conditions;
@@ -122,6 +132,32 @@ SelectStep allStep()
             }};
 }
 
+// The parcels of sheets, or of the sheets of owners, as the sheet dialog
+// selects them: the key is read as the dialog reads it, so a bad number
+// fails the check before any step runs.
+SelectStep sheetStep(int mode, bool list, const QString& key)
+{
+    auto search = std::make_shared<TSheetSearch>();
+    return {[=](SelectRun& run) {
+                *search = TSheetSearch::Prepare(mode, key, list, run.substring);
+                if (search->isEmpty())
+                    throw ETalvekException(QStringLiteral("Chybí hledaná hodnota."));
+                if (mode == TSheetSearch::BySheet && search->numbers().size() == 1)
+                    *search = TSheetSearch::Sheet(search->numbers().first());
+            },
+            [=](SelectRun& run) {
+                run.work.close();
+                TSheetSelector::SelectSheetsIntoWork(run.work, run.database, run.suffix, *search,
+                                                     run.registration);
+                return QStringLiteral("= %1 %2 => %3")
+                    .arg(run.registration && mode == TSheetSearch::BySheet
+                             ? QStringLiteral("evidenční listy")
+                             : QStringLiteral("listy"),
+                         key)
+                    .arg(run.count());
+            }};
+}
+
 // "+DRUHPOZ=13", "-CPCE >= 12", "+PARCISLO = 125/3".
 SelectStep conditionStep(const QString& text)
 {
@@ -175,6 +211,24 @@ const QList<SelectOption>& SelectOptions()
         {"--parcels", true, {}, [](const QString& v) { return numbersStep(v, Kind::Parcel); }},
         {"--houses", true, {}, [](const QString& v) { return numbersStep(v, Kind::House); }},
         {"--all", false, {}, [](const QString&) { return allStep(); }},
+        {"--registration", false, [](SelectRun& r, const QString&) { r.registration = true; }, {}},
+        {"--substring", false, [](SelectRun& r, const QString&) { r.substring = true; }, {}},
+        {"--sheet",
+         true,
+         {},
+         [](const QString& v) { return sheetStep(TSheetSearch::BySheet, true, v); }},
+        {"--owner-ident",
+         true,
+         {},
+         [](const QString& v) { return sheetStep(TSheetSearch::ByIdent, true, v); }},
+        {"--owner-ident-from",
+         true,
+         {},
+         [](const QString& v) { return sheetStep(TSheetSearch::ByIdent, false, v); }},
+        {"--owner-name",
+         true,
+         {},
+         [](const QString& v) { return sheetStep(TSheetSearch::ByName, false, v); }},
     };
     return options;
 }
@@ -255,5 +309,6 @@ static ToolCommandRegistrar reg{
     {"select",
      "select (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB [--parts] KROK...   "
      "výběr parcel do pracovní tabulky (+POLE OP HODNOTA, -POLE OP HODNOTA, --parcels, "
-     "--houses, --all; podrobně select --help)",
+     "--houses, --all, --sheet, --owner-ident, --owner-ident-from, --owner-name; "
+     "podrobně select --help)",
      &runSelect}};
