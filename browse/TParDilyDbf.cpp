@@ -15,12 +15,14 @@
 #include "data/WorkTable.h"
 #include "db/Query.h"
 #include "db/Table.h"
+#include "db/paradox/CodePage.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTableView>
 
 using namespace ParDilyRules;
@@ -28,6 +30,7 @@ using namespace ParDilyRules;
 namespace {
 
 const char* const FormName = "ParDilyDbf";
+const int OwnTextCodePage = 1250;
 const QStringList CalculatedFields = {"ELCIS",   "MAPA",    "PPOLVZ", "BONITA",  "VLVZTAH",
                                       "NEMOCHR", "Kvalita", "PopCis", "KodVyuz", "Vykaz"};
 
@@ -53,18 +56,23 @@ QList<FieldDef> PartCalculatedFieldDefs()
             {"KodVyuz", FieldType::Integer},  {"Vykaz", FieldType::String, 7}};
 }
 
-QList<FieldDef> OwnTextFields()
+// The own-text table stores its memo in code page 1250; a character outside
+// it is refused with its line, never dropped or replaced.
+void CheckOwnTextCharacters(const QString& text, const QString& table)
 {
-    return {{"PARSKUP", FieldType::SmallInt, 0, true}, {"PARCIS", FieldType::Integer, 0, true},
-            {"PARPOD", FieldType::SmallInt, 0, true},  {"PARDIL", FieldType::SmallInt, 0, true},
-            {"USERNAME", FieldType::String, 20},       {"TEXT", FieldType::Memo},
-            {"PARCISLO", FieldType::String, 12}};
-}
-
-QList<IndexDef> OwnTextIndexes()
-{
-    return {{"", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "USERNAME"}, true, true},
-            {"KLIC", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, false, false}};
+    QByteArray encoded;
+    qsizetype bad = 0;
+    if (CodePage::require(OwnTextCodePage).encode(text, encoded, &bad))
+        return;
+    const qsizetype length = bad + 1 < text.size() && text.at(bad).isHighSurrogate() ? 2 : 1;
+    const int line = int(QStringView(text).left(bad).count(u'\n')) + 1;
+    throw ETalvekException(
+        QStringLiteral("Vlastní text nelze uložit: znak \"%1\" na %2. řádku nelze zapsat "
+                       "v kódové stránce %3 tabulky \"%4\"")
+            .arg(text.mid(bad, length))
+            .arg(line)
+            .arg(OwnTextCodePage)
+            .arg(table));
 }
 
 } // namespace
@@ -101,6 +109,12 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->VymeryBtn->setEnabled(false);
     ui->TiskBtn->setEnabled(false);
     ui->ExportBtn->setEnabled(false);
+    // No button acts on Enter: Enter in a grid must never change the work
+    // table (a dialog would otherwise make its first button the default).
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     createDatasets();
     createModels();
     connectControls();
@@ -242,6 +256,9 @@ void TParDilyDbf::connectControls()
         if (m_tablePa->state() == Dataset::State::Browse && currentPartKey() != m_shownKey)
             runGuarded([this] { DSPaDataChange(); });
     });
+    // The users table follows the current part through its master link, after
+    // the part's own update has run; the sector is read once it has moved.
+    connect(m_tableUz, &Dataset::viewChanged, this, &TParDilyDbf::UpdateSektor);
     connect(m_gridPa, &QAbstractItemModel::modelReset, this, &TParDilyDbf::SyncGridToDataset);
     connect(ui->DBGridPa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChosen(current.row()); });
@@ -539,8 +556,6 @@ void TParDilyDbf::UpdatePages()
         UpdateBonity();
     else if (page == PagePK)
         UpdatePK();
-    else if (page == PageUsers)
-        UpdateSektor();
 }
 
 void TParDilyDbf::UpdateBonity()
@@ -657,6 +672,7 @@ void TParDilyDbf::PostOwnText()
     if (!m_memoDirty || m_memoKey.isEmpty() || !t.isActive())
         return;
     const QString text = ui->DBMemoText->toPlainText();
+    CheckOwnTextCharacters(text, t.tableName());
     const bool exists = t.findKey(m_memoKey);
     if (!exists && text.isEmpty()) {
         m_memoDirty = false;
@@ -707,8 +723,15 @@ void TParDilyDbf::CancelBtnClick()
 
 void TParDilyDbf::closeEvent(QCloseEvent* event)
 {
-    // Closing by the window's close box drops a pending own-text edit.
-    m_memoDirty = false;
+    // The close box keeps a typed own text like "Storno" does; a text the
+    // table refuses keeps the window open with the text in the editor.
+    try {
+        PostOwnText();
+    } catch (const ETalvekException& e) {
+        event->ignore();
+        ErrorBox(e.message());
+        return;
+    }
     QDialog::closeEvent(event);
 }
 

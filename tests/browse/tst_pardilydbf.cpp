@@ -1,4 +1,5 @@
 #include "BrowseFixture.h"
+#include "common/ModalHelpers.h"
 
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
@@ -17,6 +18,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTextStream>
+#include <QWindow>
 #include <QtTest>
 
 // The browser over a small controlled area: parts 15/3 (two parts, relation
@@ -37,6 +39,9 @@ private slots:
     void yellowOnlyInParcelView();
     void sortingByTitles();
     void ownTextsStoredAndRefused();
+    void ownTextKeptOnEveryClose_data();
+    void ownTextKeptOnEveryClose();
+    void enterInGridNeverAddsParts();
     void pagesBonitaUsersAndOlderRegister();
     void supplementaryRecords();
     void placementIsKept();
@@ -359,8 +364,95 @@ void TestParDilyDbf::ownTextsStoredAndRefused()
     stored.setTableName("ORVTX001.DB");
     stored.open();
     QCOMPARE(stored.recordCount(), 2);
-    // Closing by the close box drops the refused edit.
-    m_form->close();
+    // The close box does not drop the refused text either: the window stays.
+    m_form->show();
+    QVERIFY(!m_form->close());
+    QCOMPARE(m_messages.size(), 3);
+    QVERIFY(m_form->isVisible());
+}
+
+void TestParDilyDbf::ownTextKeptOnEveryClose_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: stored, else part of the refusal
+    const QString tabs = QStringLiteral("Sloupec\tdruhý\ttřetí\nřádek");
+    const QString longLine = QString(20000, u'ř') + "\nkonec";
+    QTest::newRow("close box") << "close box" << tabs << QString();
+    QTest::newRow("Storno") << "Storno" << longLine << QString();
+    QTest::newRow("Esc") << "Esc" << QStringLiteral("Čeština ěščřžýáíé") << QString();
+    QTest::newRow("close box, outside 1250")
+        << "close box" << QStringLiteral("první\nhvězda ★ na druhém")
+        << QStringLiteral("znak \"★\" na 2. řádku nelze zapsat v kódové stránce 1250 tabulky "
+                          "\"ORVTX001.DB\"");
+    QTest::newRow("Storno, emoji") << "Storno" << QStringLiteral("smajlík 😀")
+                                   << QStringLiteral("znak \"😀\" na 1. řádku");
+}
+
+// Typed into the real editor of the shown browser, closed one way, and read
+// back by a new browser over the same area.
+void TestParDilyDbf::ownTextKeptOnEveryClose()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
+    bool stayedOpen = false;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TParDilyDbf*>(modal);
+        QVERIFY(form);
+        auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+        memo->setFocus();
+        memo->insertPlainText(text);
+        if (way == "close box")
+            form->windowHandle()->close();
+        else if (way == "Storno")
+            form->findChild<QPushButton*>("CancelBtn")->click();
+        else
+            QTest::keyClick(memo, Qt::Key_Escape);
+        stayedOpen = form->isVisible();
+        if (stayedOpen) { // the refused text is still there; give it up
+            memo->clear();
+            form->findChild<QPushButton*>("CancelBtn")->click();
+        }
+    });
+    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
+    QCOMPARE(stayedOpen, !message.isEmpty());
+    TParDilyDbf again(nullptr, m_fx->app(), work, m_fx->area("CTL"));
+    const QString stored = again.findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
+    if (message.isEmpty()) {
+        QCOMPARE(stored, text);
+        QVERIFY(m_messages.isEmpty());
+    } else {
+        QCOMPARE(stored, QString());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith("Vlastní text nelze uložit: " + message),
+                 qPrintable(m_messages.first()));
+    }
+}
+
+// Enter in the parts grid while the older-register page offers its button:
+// no button is the default one, so the work table keeps its rows.
+void TestParDilyDbf::enterInGridNeverAddsParts()
+{
+    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
+    int rows = -1;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TParDilyDbf*>(modal);
+        form->findChild<QRadioButton*>("RGPK")->click();
+        QVERIFY(form->findChild<QPushButton*>("AddPKBtn")->isEnabled());
+        auto* grid = form->findChild<QTableView*>("DBGridPa");
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        rows = form->TablePa().recordCount();
+        for (QPushButton* button : form->findChildren<QPushButton*>())
+            QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
+        form->findChild<QPushButton*>("CancelBtn")->click();
+    });
+    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
+    QCOMPARE(rows, 3);
+    QVERIFY(m_messages.isEmpty());
 }
 
 void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
@@ -370,10 +462,18 @@ void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
     child<QRadioButton>("RGBonita")->click();
     QCOMPARE(form.QueryBonity().recordCount(), 1);
     QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
+    // The sector follows the part: 16 has no users, 15/3 one of sector 3.
+    form.TablePa().setRecNo(rowOf("16", 1));
     child<QRadioButton>("RGUziv")->click();
+    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
+    form.TablePa().setRecNo(rowOf("15/3", 1));
     QCOMPARE(form.TableUz().recordCount(), 1);
     QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
+    QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
     QCOMPARE(child<QLabel>("Sektor")->text(), codeText("SEKTOR.DB", 3));
+    form.TablePa().setRecNo(rowOf("16", 1));
+    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
+    form.TablePa().setRecNo(rowOf("15/3", 1));
     child<QRadioButton>("RGPK")->click();
     auto* add = child<QPushButton>("AddPKBtn");
     QCOMPARE(form.QueryPK().recordCount(), 1);
