@@ -400,7 +400,6 @@ void TestParDilyDbf::ownTextKeptOnEveryClose()
     bool stayedOpen = false;
     TestSupport::onNextModal([&](QWidget* modal) {
         auto* form = qobject_cast<TParDilyDbf*>(modal);
-        QVERIFY(form);
         auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
         memo->setFocus();
         memo->insertPlainText(text);
@@ -437,20 +436,25 @@ void TestParDilyDbf::enterInGridNeverAddsParts()
 {
     const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
     int rows = -1;
+    QStringList defaults;
+    bool offered = false;
     TestSupport::onNextModal([&](QWidget* modal) {
         auto* form = qobject_cast<TParDilyDbf*>(modal);
         form->findChild<QRadioButton*>("RGPK")->click();
-        QVERIFY(form->findChild<QPushButton*>("AddPKBtn")->isEnabled());
+        offered = form->findChild<QPushButton*>("AddPKBtn")->isEnabled();
         auto* grid = form->findChild<QTableView*>("DBGridPa");
         grid->setFocus();
         QTest::keyClick(grid, Qt::Key_Return);
         QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
         rows = form->TablePa().recordCount();
         for (QPushButton* button : form->findChildren<QPushButton*>())
-            QVERIFY2(!button->isDefault(), qPrintable(button->objectName()));
+            if (button->isDefault())
+                defaults << button->objectName();
         form->findChild<QPushButton*>("CancelBtn")->click();
     });
     TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
+    QVERIFY(offered);
+    QCOMPARE(defaults, QStringList());
     QCOMPARE(rows, 3);
     QVERIFY(m_messages.isEmpty());
 }
