@@ -1,4 +1,5 @@
 #include "BrowseFixture.h"
+#include "common/TestSupport.h"
 #include "common/ModalHelpers.h"
 
 #include "widgets/MessageDlg.h"
@@ -42,6 +43,8 @@ private slots:
     void ownTextKeptOnEveryClose_data();
     void ownTextKeptOnEveryClose();
     void enterInGridNeverAddsParts();
+    void realAreaOwnTextTableSet();
+    void damagedOwnTextTableLeftAlone();
     void pagesBonitaUsersAndOlderRegister();
     void supplementaryRecords();
     void placementIsKept();
@@ -74,8 +77,8 @@ void TestParDilyDbf::init()
 {
     m_fx = std::make_unique<BrowseFixture>();
     m_fx->setAliases({{"CTL", m_ctl}});
-    QFile::remove(m_ctl + "/ORVTX001.DB");
-    QFile::remove(m_ctl + "/ORVTX001.MB");
+    for (const char* ext : {"DB", "MB", "PX"})
+        QFile::remove(m_ctl + "/ORVTX001." + ext);
     m_messages.clear();
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
@@ -456,6 +459,76 @@ void TestParDilyDbf::enterInGridNeverAddsParts()
     QVERIFY(offered);
     QCOMPARE(defaults, QStringList());
     QCOMPARE(rows, 3);
+    QVERIFY(m_messages.isEmpty());
+}
+
+// The real area in a copy: opening and closing the browser leaves a complete
+// own-text set that our reader opens; a text closed by the close box is there
+// after reopening, and emptying it keeps the .MB.
+void TestParDilyDbf::realAreaOwnTextTableSet()
+{
+    const QString real = m_root.filePath("saladin");
+    QDir().mkpath(real);
+    for (const QFileInfo& f : QDir(TestSupport::realDistrictDir()).entryInfoList(QDir::Files))
+        QVERIFY(QFile::copy(f.filePath(), real + "/" + f.fileName()));
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8());
+    m_fx->setAliases({{"REAL", real}});
+    const QString work = m_fx->fillWorkTableWithArea("REAL");
+    const auto run = [&](const std::function<void(TParDilyDbf*)>& act) {
+        QString shown;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* form = qobject_cast<TParDilyDbf*>(modal);
+            shown = form->findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
+            act(form);
+        });
+        TParDilyDbf::ExecuteParDily(nullptr, 0, 0, m_fx->app(), work, m_fx->area("REAL"));
+        return shown;
+    };
+    const auto typeAndClose = [](const QString& text) {
+        return [text](TParDilyDbf* form) {
+            auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+            memo->selectAll();
+            memo->insertPlainText(text);
+            form->windowHandle()->close();
+        };
+    };
+    run([](TParDilyDbf* form) { form->windowHandle()->close(); });
+    for (const char* ext : {"DB", "MB", "PX"})
+        QVERIFY2(QFile::exists(real + "/ORVTX001." + ext), ext);
+    run(typeAndClose(QStringLiteral("Mez sporná\tviz spis")));
+    QCOMPARE(run(typeAndClose(QString())), QStringLiteral("Mez sporná\tviz spis"));
+    QCOMPARE(run([](TParDilyDbf* form) { form->windowHandle()->close(); }), QString());
+    QVERIFY(QFile::exists(real + "/ORVTX001.MB"));
+    Table stored;
+    stored.setDatabaseName(real);
+    stored.setTableName("ORVTX001.DB");
+    stored.open();
+    QCOMPARE(stored.recordCount(), 1);
+    QCOMPARE(stored.asString("TEXT"), QString());
+    QCOMPARE(int(ParadoxReader(real + "/ORVTX001.DB").header().recordCount), 1);
+    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+    QVERIFY(m_messages.isEmpty());
+}
+
+// A damaged own-text table: the browser opens without texts and says why on
+// the text page; the file is never replaced.
+void TestParDilyDbf::damagedOwnTextTableLeftAlone()
+{
+    const QByteArray garbage = QByteArray("not a Paradox table").repeated(40);
+    QFile damaged(m_ctl + "/ORVTX001.DB");
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(garbage);
+    damaged.close();
+    TParDilyDbf& form = open(1);
+    auto* memo = child<QPlainTextEdit>("DBMemoText");
+    QVERIFY(!memo->isEnabled());
+    QVERIFY2(memo->placeholderText().contains("ORVTX001.DB"), qPrintable(memo->placeholderText()));
+    form.TablePa().setRecNo(rowOf("16", 1));
+    child<QRadioButton>("RGBonita")->click();
+    child<QRadioButton>("RGText")->click();
+    form.close();
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QCOMPARE(damaged.readAll(), garbage);
     QVERIFY(m_messages.isEmpty());
 }
 
