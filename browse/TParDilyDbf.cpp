@@ -31,6 +31,10 @@ namespace {
 
 const char* const FormName = "ParDilyDbf";
 const int OwnTextCodePage = 1250;
+// Default size at 96 dpi, wide enough for every column caption of the grid.
+const int DefaultWidth = 760;
+const int DefaultHeight = 600;
+const qint16 MaximizedState = 2;
 const QStringList CalculatedFields = {"ELCIS",   "MAPA",    "PPOLVZ", "BONITA",  "VLVZTAH",
                                       "NEMOCHR", "Kvalita", "PopCis", "KodVyuz", "Vykaz"};
 
@@ -87,15 +91,25 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->MainLayout->setSpacing(2);
     ui->MainLayout->setContentsMargins(6, 6, 6, 6);
     ui->DetailLayout->setVerticalSpacing(0);
+    // The code texts stand right beside their labels however wide the window.
+    ui->DetailLayout->setColumnStretch(0, 0);
+    ui->DetailLayout->setColumnStretch(1, 1);
     const QFileInfo info(workTablePath);
     m_workDir = info.absolutePath();
     m_workFile = info.fileName();
+    // Resizable and maximisable: the parts grid takes the free height and the
+    // columns spread over a wider window.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
     setMinimumSize(ScaleToScreen(542), ScaleToScreen(480));
-    setMaximumSize(ScaleToScreen(542), ScaleToScreen(600));
+    resize(ScaleToScreen(DefaultWidth), ScaleToScreen(DefaultHeight));
     int x = 0, y = 0, w = 0, h = 0;
     qint16 state = 0;
-    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state))
+    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
         setGeometry(x, y, w, h);
+        if (state == MaximizedState)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
     ui->DoplCB->setStyleSheet(
         "QCheckBox { color: white; background-color: #202060; font-weight: bold; }");
     ui->DoplCB->hide();
@@ -124,9 +138,12 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
 
 TParDilyDbf::~TParDilyDbf()
 {
-    // FormDestroy: the placement is kept for the next browser.
-    const QRect g = geometry();
-    m_app->WriteWndPlacement(FormName, g.x(), g.y(), g.width(), g.height(), 0);
+    // FormDestroy: the placement is kept for the next browser; a maximised
+    // window keeps its normal bounds to return to.
+    const bool maximized = isMaximized();
+    const QRect g = maximized ? normalGeometry() : geometry();
+    m_app->WriteWndPlacement(FormName, g.x(), g.y(), g.width(), g.height(),
+                             maximized ? MaximizedState : 0);
 }
 
 int TParDilyDbf::ExecuteParDily(QWidget* owner, int mode, int listNumber,
@@ -227,6 +244,9 @@ void TParDilyDbf::createModels()
         view->setWordWrap(false);
         setColumnWidths(view, model);
     }
+    // The name columns take the width a wider window gives.
+    ui->DBGridVl->horizontalHeader()->setStretchLastSection(true);
+    ui->DBGridUz->horizontalHeader()->setStretchLastSection(true);
     ui->DBGridPa->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ui->DBGridPa->horizontalHeader()->setSectionsClickable(true);
     ui->DBGridUz->horizontalHeader()->hide();
@@ -235,11 +255,12 @@ void TParDilyDbf::createModels()
 void TParDilyDbf::setColumnWidths(QTableView* view, TBrowseGridModel* model)
 {
     const QFontMetrics fm = view->fontMetrics();
-    const QFontMetrics header = view->horizontalHeader()->fontMetrics();
     for (int c = 0; c < model->columns().size(); ++c) {
         const TBrowseGridModel::Column& col = model->columns().at(c);
-        const int chars = col.widthChars * fm.averageCharWidth();
-        view->setColumnWidth(c, qMax(chars, header.horizontalAdvance(col.title)) + 8);
+        // Widths are counted in digits, as the values are mostly numbers.
+        const int chars = col.widthChars * fm.horizontalAdvance(QLatin1Char('0')) + 8;
+        // The header's own measure includes its margins and the sort arrow.
+        view->setColumnWidth(c, qMax(chars, view->horizontalHeader()->sectionSizeHint(c)));
     }
 }
 
