@@ -10,6 +10,7 @@
 #include "browse/core/ParDilyRules.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
+#include "select/TCProcessDlg.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
 #include "data/WorkTable.h"
@@ -110,6 +111,8 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
         if (state == MaximizedState)
             setWindowState(windowState() | Qt::WindowMaximized);
     }
+    // The progress window of the long operations (marks, listings, exports).
+    m_process = new TCProcessDlg(this);
     ui->DoplCB->setStyleSheet(
         "QCheckBox { color: white; background-color: #202060; font-weight: bold; }");
     ui->DoplCB->hide();
@@ -829,9 +832,22 @@ void TParDilyDbf::DBGridPaDblClick(int row)
 void TParDilyDbf::FlagBtnClick()
 {
     TWaitCursor wait(*m_app);
-    m_workQuery->setSql(MarkAllSql(m_workFile, m_markToggle));
-    m_workQuery->execSql();
-    m_tablePa->refresh();
+    // One statement over the whole work table (about half a second for
+    // 40,000 parts): the progress window shows while it runs; it cannot stop
+    // half-way, so that the marks are never left half changed.
+    m_process->Start(m_markToggle ? QStringLiteral("Označení všech dílů")
+                                  : QStringLiteral("Odznačení všech dílů"),
+                     1);
+    try {
+        m_workQuery->setSql(MarkAllSql(m_workFile, m_markToggle));
+        m_workQuery->execSql();
+        m_tablePa->refresh();
+    } catch (const ETalvekException&) {
+        m_process->Finish();
+        throw;
+    }
+    m_process->SetPosition(1);
+    m_process->Finish();
     m_markToggle = !m_markToggle;
     ui->FlagBtn->setText(MarkButtonCaption(m_markToggle));
 }

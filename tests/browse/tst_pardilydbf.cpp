@@ -7,6 +7,7 @@
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "select/TCProcessDlg.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -22,6 +23,22 @@
 #include <QTextStream>
 #include <QWindow>
 #include <QtTest>
+
+// Notes the window titles a widget is shown with.
+class ShowSpy : public QObject
+{
+public:
+    explicit ShowSpy(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
+    QStringList titles;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            titles << static_cast<QWidget*>(object)->windowTitle();
+        return false;
+    }
+};
 
 // The browser over a small controlled area: parts 15/3 (two parts, relation
 // 5, protection 302), -20, 16, the older-register 3:40 that refers to 15/3,
@@ -242,7 +259,11 @@ void TestParDilyDbf::marksByButtonAndDoubleClick()
         return flags;
     };
     QVERIFY(!markedOnDisk().contains(false));
-    button->click(); // a fresh window: clears every mark
+    QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
+    auto* progress = new ShowSpy(form.ProcessDlg());
+    button->click(); // a fresh window: clears every mark, showing the progress
+    QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
+    QVERIFY(form.ProcessDlg()->isHidden());
     QVERIFY(!markedOnDisk().contains(true));
     QCOMPARE(button->text(), QStringLiteral("&Označit"));
     TBrowseGridModel* model = form.GridModel();
