@@ -22,6 +22,7 @@
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
+#include <QApplication>
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
@@ -122,6 +123,7 @@ private slots:
     void municipalityMode();
     void enterSearchesWhileSearchFieldHasFocus();
     void lookupFindsOrLeavesOutputsAlone();
+    void executeStoresChoiceForNextRun();
     void openThreeAreasThroughMainWindow();
     void brokenCatalogueReachesUserAndNothingOpens();
     void aliasManagerChecksAndKeepsOrder();
@@ -542,6 +544,50 @@ void TestKatDialog::lookupFindsOrLeavesOutputsAlone()
     // A dialog never shown stores no position.
     int x = 0, y = 0;
     QVERIFY(!m_app->ReadDialogPos("KatDialog", x, y));
+}
+
+void TestKatDialog::executeStoresChoiceForNextRun()
+{
+    const QList<CatRow> areas = areasByName(m_demo);
+    QList<int> gridHeights;
+    QSize resized;
+    onModal("KatDialog", [&](QWidget* w) {
+        auto* k = static_cast<TKatDialog*>(w);
+        auto* combo = k->findChild<QComboBox*>("AliasCB");
+        combo->setCurrentIndex(combo->findText("demo"));
+        k->AliasCBClick();
+        auto* grid = k->findChild<QTableView*>("Katastry");
+        gridHeights << grid->height();
+        k->resize(k->width() + 200, k->height() + 240); // the grids grow with it
+        QApplication::processEvents();
+        gridHeights << grid->height();
+        resized = k->size();
+        grid->setCurrentIndex(k->DSKatastry()->index(2, 0));
+        k->KatastryDblClick();
+    });
+    m_app->Settings()->SetValue("KatDialog.Okres", "SPECIAL");
+    TKUInfo info;
+    bool intoWindow = false;
+    QVERIFY(TKatDialog::Execute(nullptr, m_app, info, nullptr, intoWindow));
+    QVERIFY(!m_modalMissed);
+    QCOMPARE(info.Katastr, areas[2].nazev);
+    QCOMPARE(info.Suffix, areas[2].porcis);
+    QCOMPARE(info.Okres, nameOf(m_demo, "00000"));
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(), "demo");
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Katastr", QString()).toString(),
+             areas[2].nazev);
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.PodleKat", false).toBool(), true);
+    int x = 0, y = 0;
+    QVERIFY(m_app->ReadDialogPos("KatDialog", x, y));
+    QCOMPARE(gridHeights.size(), 2);
+    QVERIFY(gridHeights[1] > gridHeights[0] + 100);
+    // The next run opens there, in the size the user gave it.
+    QCOMPARE(edit(dialog(), "EditKU")->text(), areas[2].nazev);
+    QCOMPARE(dialog().size(), resized);
+
+    // Cancel returns false and stores nothing new.
+    onModal("KatDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+    QVERIFY(!TKatDialog::Execute(nullptr, m_app, info, nullptr, intoWindow));
 }
 
 void TestKatDialog::openThreeAreasThroughMainWindow()

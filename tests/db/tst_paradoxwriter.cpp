@@ -5,6 +5,8 @@
 // same in both. pxlib 0.6.8 cannot read .MB files, and it has no blank for
 // several types (see difference()).
 #include "common/TestSupport.h"
+#include "browse/core/ParDilyRules.h"
+#include "db/Table.h"
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxCsv.h"
@@ -12,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -342,6 +345,7 @@ private slots:
     void badValuesAreRejectedAndOldTableKept();
     void badDefinitionsAreRejected();
     void corpusReadsOrFailsCleanly();
+    void ownTextTableSetDecodesAlike();
 };
 
 void TestParadoxWriter::samplesDecodeAlikeInPxlib_data()
@@ -491,7 +495,9 @@ void TestParadoxWriter::blanksAndDefaults()
     QCOMPARE(read[1], (QVariantList{QVariant(), 0, 0.0, false, QVariant(), QVariant(), 7, 0.0}));
     QCOMPARE(read[2], (QVariantList{QVariant(), -32767, 0.0, true, QDate(1, 1, 1), "x", 8, 0.0}));
     QCOMPARE(reader.header().autoIncrement, 8);
-    QVERIFY(!QFile::exists(dir.filePath("B.MB"))); // the one memo fits its leader
+    // The one memo fits its leader, yet a table with a memo field always has
+    // its .MB (a header block only), as other Paradox readers expect.
+    QCOMPARE(QFileInfo(dir.filePath("B.MB")).size(), 4096);
 }
 
 void TestParadoxWriter::czechTextAndLongMemos()
@@ -647,6 +653,79 @@ void TestParadoxWriter::corpusReadsOrFailsCleanly()
     }
     // The generated seeds are valid tables.
     QVERIFY(readable >= 6);
+}
+
+namespace {
+// Key fields of the own-text table as pxlib reads them through its primary
+// index (pxlib 0.6.8 aborts on every .MB file, Paradox's own ones too, so the
+// memo texts are not read here); {""} when a file is refused.
+QStringList ownTextKeysWithPxlib(const QString& dir)
+{
+    pxdoc_t* doc = PX_new();
+    pxdoc_t* index = PX_new();
+    QStringList rows;
+    const QByteArray db = QFile::encodeName(dir + "/ORVTX001.DB");
+    const QByteArray px = QFile::encodeName(dir + "/ORVTX001.PX");
+    if (PX_open_file(doc, db.constData()) < 0 || PX_open_file(index, px.constData()) < 0 ||
+        PX_read_primary_index(index) < 0 || PX_add_primary_index(doc, index) < 0) {
+        rows << QString();
+    } else {
+        for (int r = 0; r < PX_get_num_records(doc); ++r) {
+            pxval_t** v = PX_retrieve_record(doc, r);
+            rows << QStringLiteral("%1 %2 %3 %4")
+                        .arg(v[0]->value.lval)
+                        .arg(v[1]->value.lval)
+                        .arg(v[2]->value.lval)
+                        .arg(v[3]->value.lval);
+            for (int i = 0; i < PX_get_num_fields(doc); ++i) {
+                if (!v[i]->isnull && v[i]->type == pxfAlpha && v[i]->value.str.val)
+                    doc->free(doc, v[i]->value.str.val);
+                doc->free(doc, v[i]);
+            }
+            doc->free(doc, v);
+        }
+    }
+    PX_close(doc);
+    PX_delete(doc);
+    PX_close(index);
+    PX_delete(index);
+    return rows;
+}
+
+} // namespace
+
+// The own-text table as the browser creates and fills it: a complete set of
+// .DB, .MB and .PX from the first moment that pxlib opens with its index (the
+// texts are read back by our reader in the browser's end-to-end test).
+void TestParadoxWriter::ownTextTableSetDecodesAlike()
+{
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName(QStringLiteral("ORVTX001.DB"));
+    t.setFieldDefs(ParDilyRules::OwnTextFields());
+    t.setIndexDefs(ParDilyRules::OwnTextIndexes());
+    t.createTable();
+    for (const char* ext : {"DB", "MB", "PX"})
+        QVERIFY2(QFile::exists(dir.filePath(QStringLiteral("ORVTX001.") + ext)), ext);
+    QCOMPARE(ownTextKeysWithPxlib(dir.path()), QStringList());
+    t.setIndexFieldNames(QStringLiteral("PARSKUP;PARCIS;PARPOD;PARDIL"));
+    t.open();
+    const QStringList keys = {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"};
+    const QList<QPair<QVariantList, QString>> texts = {
+        {{2, 15, 3, 1}, QString(3000, u'ž')},
+        {{1, 20, 0, 1}, QStringLiteral("krátký\ts tabulátorem")},
+        {{2, 16, 0, 1}, QStringLiteral("x")}};
+    for (const auto& [key, text] : texts) {
+        t.append();
+        for (int i = 0; i < 4; ++i)
+            t.setValue(keys[i], key[i]);
+        t.setValue(QStringLiteral("TEXT"), text);
+        t.post();
+    }
+    t.close();
+    QCOMPARE(ownTextKeysWithPxlib(dir.path()), (QStringList{"1 20 0 1", "2 15 3 1", "2 16 0 1"}));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("ORVTX001.MB"))));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxWriter)
