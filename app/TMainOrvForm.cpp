@@ -238,7 +238,7 @@ void TMainOrvForm::ShowKU(bool open)
 
 void TMainOrvForm::AddKU(const TKUInfo& info)
 {
-    CheckAreaSuffix(info.Suffix, info.Katastr);
+    CadastralTables::CheckAreaSuffix(info.Suffix, info.Katastr);
     for (int i = 0; i < m_kuList.size(); ++i) {
         if (SameArea(m_kuList[i], info)) {
             SelectKU(i);

@@ -290,7 +290,9 @@ void TestStartup::singleInstanceLockIsPrivate()
     qputenv("TMPDIR", oldTmp);
     qputenv("ORV_CONFIG_DIR", oldConfig);
     QCOMPARE(first, own + "/orv.lock");
-    QVERIFY(TSingleInstance::IsPrivateDirectory(own + ".old"));
+    const QFileInfo made(own + ".old");
+    QVERIFY(made.isDir() && !made.isSymLink());
+    QCOMPARE(made.permissions() & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
     QCOMPARE(planted, m_dir->filePath("config") + "/orv.lock");
     QVERIFY(planted.endsWith("/orv.lock"));
 }

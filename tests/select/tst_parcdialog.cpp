@@ -11,6 +11,7 @@
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
+#include "db/LoadedTable.h"
 #include "db/paradox/ParadoxTable.h"
 #include "select/TParcDialog.h"
 #include "select/TParcDialogRunner.h"
