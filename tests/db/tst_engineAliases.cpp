@@ -7,6 +7,29 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+// `orv-tool alias` run with its configuration directory in `configDir`.
+struct AliasTool
+{
+    QString configDir;
+    QByteArray out;
+    QByteArray err;
+
+    int operator()(const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORV_CONFIG_DIR", configDir);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
+        p.waitForFinished(30000);
+        out = p.readAllStandardOutput();
+        err = p.readAllStandardError();
+        return p.exitCode();
+    }
+};
+} // namespace
+
 class TestEngineAliases : public QObject
 {
     Q_OBJECT
@@ -93,18 +116,13 @@ void TestEngineAliases::toolListsAddsAndRemoves()
 {
     QTemporaryDir config;
     QTemporaryDir data;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORV_CONFIG_DIR", config.path());
-    QByteArray err;
+    AliasTool tool{config.path(), {}, {}};
+    QByteArray& err = tool.err;
     auto run = [&](const QStringList& args, QByteArray* out = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
-        p.waitForFinished(30000);
+        const int code = tool(args);
         if (out)
-            *out = p.readAllStandardOutput();
-        err = p.readAllStandardError();
-        return p.exitCode();
+            *out = tool.out;
+        return code;
     };
     // A directory without a district catalogue is refused unless forced.
     QCOMPARE(run({"add", "DISTR", data.path()}), 1);
@@ -132,19 +150,9 @@ void TestEngineAliases::toolRepairsRepeatedSection()
 {
     QTemporaryDir config;
     QTemporaryDir data;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORV_CONFIG_DIR", config.path());
-    QByteArray out;
-    QByteArray err;
-    auto run = [&](const QStringList& args) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
-        p.waitForFinished(30000);
-        out = p.readAllStandardOutput();
-        err = p.readAllStandardError();
-        return p.exitCode();
-    };
+    AliasTool run{config.path(), {}, {}};
+    const QByteArray& out = run.out;
+    const QByteArray& err = run.err;
     const QByteArray repeated = "[DISTR]\nDRIVER=STANDARD\nPATH=/a\n\n[OTHER]\nDRIVER=STANDARD\n"
                                 "PATH=/o\n\n[distr]\nDRIVER=STANDARD\nPATH=/b\n";
     const auto writeConf = [&] {
