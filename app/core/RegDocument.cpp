@@ -231,6 +231,16 @@ QString serializeValue(const RegValue& v)
 
 QString RegDocument::normalizedKey(const QString& key)
 {
+    // Most paths are normal already: no empty parts, no blanks around them.
+    bool normal = !key.isEmpty() && !key.startsWith(QLatin1Char('\\')) &&
+                  !key.endsWith(QLatin1Char('\\')) && !key.contains(QLatin1String("\\\\"));
+    for (qsizetype i = 0; normal && i < key.size(); ++i) {
+        if (key[i] != QLatin1Char('\\'))
+            continue;
+        normal = !key[i - 1].isSpace() && !key[i + 1].isSpace();
+    }
+    if (normal && !key.front().isSpace() && !key.back().isSpace())
+        return key;
     QStringList parts = key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     for (QString& part : parts)
         part = part.trimmed();
@@ -304,13 +314,13 @@ bool RegDocument::parse(const QByteArray& bytes, RegDocument& out, QString& erro
             return fail(QStringLiteral("chybí znak ="));
         const QString data = rest.mid(1).trimmed();
         if (data == QLatin1String("-")) {
-            out.removeValue(current->path, name);
+            removeEntry(*current, name);
             continue;
         }
         RegValue value;
         if (!parseValueData(data, value))
             return fail(QStringLiteral("neplatná hodnota „%1“").arg(name));
-        out.setValue(current->path, name, value);
+        setEntry(*current, name, value);
     }
     if (!headerSeen && !text.trimmed().isEmpty()) {
         error = QStringLiteral("chybí záhlaví REGEDIT4");
@@ -395,13 +405,33 @@ void RegDocument::compactKeys()
         m_keyIndex.insert(m_keys[i].path.toCaseFolded(), i);
 }
 
+qsizetype RegDocument::Key::find(const QString& folded) const
+{
+    if (entries.size() >= IndexFrom)
+        return byName.value(folded, -1);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (!entries[i].removed && entries[i].folded == folded)
+            return i;
+    return -1;
+}
+
+void RegDocument::Key::add(Entry entry)
+{
+    entries.append(std::move(entry));
+    if (entries.size() > IndexFrom)
+        byName.insert(entries.last().folded, entries.size() - 1);
+    else if (entries.size() == IndexFrom)
+        compact(); // builds the hash
+}
+
 void RegDocument::Key::compact()
 {
     entries.removeIf([](const Entry& e) { return e.removed; });
     removedEntries = 0;
     byName.clear();
-    for (qsizetype n = 0; n < entries.size(); ++n)
-        byName.insert(entries[n].name.toCaseFolded(), n);
+    if (entries.size() >= IndexFrom)
+        for (qsizetype n = 0; n < entries.size(); ++n)
+            byName.insert(entries[n].folded, n);
 }
 
 const RegValue* RegDocument::value(const QString& key, const QString& name) const
@@ -409,7 +439,7 @@ const RegValue* RegDocument::value(const QString& key, const QString& name) cons
     const Key* k = findKey(key);
     if (!k)
         return nullptr;
-    const qsizetype i = k->byName.value(name.toCaseFolded(), -1);
+    const qsizetype i = k->find(name.toCaseFolded());
     return i < 0 ? nullptr : &k->entries[i].value;
 }
 
@@ -425,30 +455,35 @@ QStringList RegDocument::valueNames(const QString& key) const
 
 void RegDocument::setValue(const QString& key, const QString& name, const RegValue& value)
 {
-    Key& k = keyForWriting(key);
-    const QString folded = name.toCaseFolded();
-    const qsizetype i = k.byName.value(folded, -1);
+    setEntry(keyForWriting(key), name, value);
+}
+
+void RegDocument::setEntry(Key& k, const QString& name, const RegValue& value)
+{
+    QString folded = name.toCaseFolded();
+    const qsizetype i = k.find(folded);
     if (i >= 0) {
         k.entries[i].value = value;
         return;
     }
-    k.byName.insert(folded, k.entries.size());
-    k.entries.append(Entry{name, value});
+    k.add(Entry{name, std::move(folded), value});
 }
 
 bool RegDocument::removeValue(const QString& key, const QString& name)
 {
     const Key* found = findKey(key);
-    if (!found)
+    return found && removeEntry(const_cast<Key&>(*found), name);
+}
+
+bool RegDocument::removeEntry(Key& k, const QString& name)
+{
+    const QString folded = name.toCaseFolded();
+    const qsizetype i = k.find(folded);
+    if (i < 0)
         return false;
-    Key& k = const_cast<Key&>(*found);
-    const auto it = k.byName.constFind(name.toCaseFolded());
-    if (it == k.byName.constEnd())
-        return false;
-    Entry& entry = k.entries[it.value()];
-    entry = Entry{};
-    entry.removed = true;
-    k.byName.erase(it);
+    k.entries[i] = Entry{};
+    k.entries[i].removed = true;
+    k.byName.remove(folded);
     ++k.removedEntries;
     // As for keys: the gaps go once they are half of the values.
     if (k.removedEntries > 16 && k.removedEntries * 2 > k.entries.size())

@@ -38,19 +38,29 @@ private:
     struct Entry
     {
         QString name;
+        QString folded; // the name case-folded
         RegValue value;
         bool removed = false;
     };
+    // A key's values. Most keys hold a few: they are searched in order; a key
+    // with more gets a hash of its names.
     struct Key
     {
+        static constexpr qsizetype IndexFrom = 16;
+
         QString path;
         QList<Entry> entries;
         QHash<QString, qsizetype> byName; // case-folded name -> index in entries
         qsizetype removedEntries = 0;
         bool removed = false;
+
+        qsizetype find(const QString& folded) const;
+        void add(Entry entry);
         void compact();
     };
 
+    static void setEntry(Key& k, const QString& name, const RegValue& value);
+    static bool removeEntry(Key& k, const QString& name);
     const Key* findKey(const QString& key) const;
     Key& keyForWriting(const QString& key);
     void compactKeys();
