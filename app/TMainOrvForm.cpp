@@ -8,6 +8,7 @@
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
+#include "data/CadastralTables.h"
 #include "ui_MainOrvForm.h"
 
 #include <QActionGroup>
@@ -237,6 +238,7 @@ void TMainOrvForm::ShowKU(bool open)
 
 void TMainOrvForm::AddKU(const TKUInfo& info)
 {
+    CadastralTables::CheckAreaSuffix(info.Suffix, info.Katastr);
     for (int i = 0; i < m_kuList.size(); ++i) {
         if (SameArea(m_kuList[i], info)) {
             SelectKU(i);

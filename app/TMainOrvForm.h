@@ -42,6 +42,8 @@ public:
 
     void SelectKU(int i);
     void ShowKU(bool open);
+    // Adds the area to the open ones and makes it current; an area whose
+    // suffix is not three digits raises ETalvekException and is not added.
     void AddKU(const TKUInfo& info);
 
     const QList<TKUInfo>& KUList() const { return m_kuList; }

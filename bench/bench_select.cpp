@@ -248,6 +248,22 @@ int main(int argc, char* argv[])
     std::printf("%lld parcel numbers without a group: %d parts: %s\n", qlonglong(noGroup.size()),
                 work.recordCount(), qPrintable(watch.text()));
 
+    // 8,000 rows alternating between a group (placeholder allowed) and none
+    // (every group searched): one change of the work table, not one per row.
+    QList<TParcGridRow> alternating;
+    for (int i = 0; alternating.size() < 8000; ++i) {
+        TParcGridRow row = imported.rows[i % imported.rows.size()];
+        if (i % 2)
+            row[0].clear();
+        else
+            row[1] = QString::number(row[1].toLongLong() + 1000000 * (1 + i / 1000));
+        alternating.append(row);
+    }
+    watch.restart();
+    TParcSelector::SelectParcels(alternating, work, parcels);
+    std::printf("8000 rows alternating with and without a group: %d parts: %s\n",
+                work.recordCount(), qPrintable(watch.text()));
+
     // House numbers 1..1000 without a part of the municipality: parts 0..99
     // searched for each, every kind accepted.
     QList<TParcGridRow> houses;

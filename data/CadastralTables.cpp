@@ -1,5 +1,8 @@
 #include "data/CadastralTables.h"
 
+#include "base/ETalvekException.h"
+
+#include <algorithm>
 #include <array>
 
 namespace CadastralTables {
@@ -51,6 +54,19 @@ const std::array<const char*, 9> groupNames{{
 QString AreaSuffix(int porcis)
 {
     return QStringLiteral("%1").arg(porcis, 3, 10, QLatin1Char('0'));
+}
+
+void CheckAreaSuffix(const QString& suffix, const QString& areaName)
+{
+    const bool threeDigits =
+        suffix.size() == 3 && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    if (!threeDigits)
+        throw ETalvekException(
+            QStringLiteral("Katastrální území „%1“ má v katalogu okresu chybné pořadové číslo "
+                           "„%2“ (čekají se tři číslice); území nelze otevřít")
+                .arg(areaName, suffix));
 }
 
 QString PerAreaTable(const char* prefix, const QString& suffix)

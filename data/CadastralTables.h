@@ -34,6 +34,10 @@ inline constexpr char DeedKindTable[] = "NIXLIST.DB";
 
 // The area's table suffix from its ordinal in the district: "%.3d" ("001").
 QString AreaSuffix(int porcis);
+// The suffix of an area being opened goes into table file names and SQL
+// texts: anything but three digits (a damaged or foreign catalogue row)
+// raises ETalvekException naming the suffix and the area.
+void CheckAreaSuffix(const QString& suffix, const QString& areaName);
 // prefix + suffix + ".DB", e.g. PerAreaTable(ParcelPrefix, "001") = "NYSPA001.DB".
 QString PerAreaTable(const char* prefix, const QString& suffix);
 

@@ -218,6 +218,15 @@ int AddParcelToWork(const QString& text, Table& work, Table& parcels, bool addIf
 
 int AddParcelsToWork(const QStringList& texts, Table& work, Table& parcels, bool addIfMissing)
 {
+    QList<ParcelRequest> requests;
+    requests.reserve(texts.size());
+    for (const QString& text : texts)
+        requests.append({text, addIfMissing});
+    return AddParcelsToWork(requests, work, parcels);
+}
+
+int AddParcelsToWork(const QList<ParcelRequest>& requests, Table& work, Table& parcels)
+{
     if (!work.isActive())
         work.open();
     if (!parcels.isActive())
@@ -227,14 +236,14 @@ int AddParcelsToWork(const QStringList& texts, Table& work, Table& parcels, bool
             QStringLiteral("Pracovní tabulku %1 nelze měnit.").arg(work.tableName()));
     // Every number is checked before the first row goes in, so that a bad one
     // leaves the work table as it was.
-    for (const QString& text : texts)
-        checkStorable(text, ParseParcelNumber(text));
+    for (const ParcelRequest& request : requests)
+        checkStorable(request.text, ParseParcelNumber(request.text));
     LoadedTable* workTable = work.loadedTable();
     int added = 0;
     Engine::instance().runChange({workTable}, [&] {
         ParcelAdder adder(*workTable, *parcels.loadedTable());
-        for (const QString& text : texts)
-            added += adder.add(text, addIfMissing);
+        for (const ParcelRequest& request : requests)
+            added += adder.add(request.text, request.addIfMissing);
     });
     work.refresh();
     return added;

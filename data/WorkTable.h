@@ -45,6 +45,15 @@ int AddParcelToWork(const QString& text, Table& work, Table& parcels, bool addIf
 // table file is written once, and an error (a number beyond the fields'
 // range) leaves the work table as it was.
 int AddParcelsToWork(const QStringList& texts, Table& work, Table& parcels, bool addIfMissing);
+// A parcel number with its own add-if-missing choice.
+struct ParcelRequest
+{
+    QString text;
+    bool addIfMissing = false;
+};
+// The same for numbers that differ in the add-if-missing choice, still as one
+// change: the work table file is written once however the choices alternate.
+int AddParcelsToWork(const QList<ParcelRequest>& requests, Table& work, Table& parcels);
 
 // Batch move of all rows in view of `source` into the work table, matched on
 // its primary key.

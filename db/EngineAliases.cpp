@@ -15,9 +15,20 @@ QString EngineAliases::defaultFilePath()
 
 EngineAliases::EngineAliases(QString filePath) : m_filePath(std::move(filePath)) {}
 
-void EngineAliases::load()
+QString EngineAliases::duplicateMessage(const Duplicate& duplicate) const
+{
+    return QStringLiteral("Soubor aliasů '%1', řádek %2: alias '%3' je už definován na řádku %4")
+        .arg(m_filePath)
+        .arg(duplicate.line)
+        .arg(duplicate.name)
+        .arg(duplicate.firstLine);
+}
+
+void EngineAliases::load(Duplicates duplicates)
 {
     m_aliases.clear();
+    m_duplicates.clear();
+    QList<int> sectionLines;
     QFile file(m_filePath);
     if (!file.exists())
         return;
@@ -33,12 +44,19 @@ void EngineAliases::load()
             continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             const QString name = line.mid(1, line.size() - 2).trimmed();
-            if (name.isEmpty() || indexOf(name) >= 0)
-                throw ETalvekException(QStringLiteral("Soubor aliasů '%1', řádek %2: chybný nebo "
-                                                      "opakovaný název aliasu")
-                                           .arg(m_filePath)
-                                           .arg(lineNo));
+            if (name.isEmpty())
+                throw ETalvekException(
+                    QStringLiteral("Soubor aliasů '%1', řádek %2: chybí název aliasu")
+                        .arg(m_filePath)
+                        .arg(lineNo));
+            if (const int first = indexOf(name); first >= 0) {
+                const Duplicate duplicate{name, lineNo, sectionLines[first]};
+                if (duplicates == Duplicates::Refuse)
+                    throw ETalvekException(duplicateMessage(duplicate));
+                m_duplicates.append(duplicate);
+            }
             m_aliases.append(Alias{name, QString(), {}});
+            sectionLines.append(lineNo);
             continue;
         }
         const int eq = line.indexOf(u'=');
@@ -157,7 +175,11 @@ void EngineAliases::modify(const QString& name, const QStringList& params)
 void EngineAliases::remove(const QString& name)
 {
     aliasOrThrow(name);
-    m_aliases.removeAt(indexOf(name));
+    for (int i = indexOf(name); i >= 0; i = indexOf(name))
+        m_aliases.removeAt(i);
+    m_duplicates.removeIf([&](const Duplicate& d) {
+        return d.name.compare(name.trimmed(), Qt::CaseInsensitive) == 0;
+    });
 }
 
 int EngineAliases::indexOf(const QString& name) const

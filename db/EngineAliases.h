@@ -28,9 +28,27 @@ public:
     EngineAliases() = default;
     explicit EngineAliases(QString filePath);
 
+    // A section whose alias name an earlier section already has.
+    struct Duplicate
+    {
+        QString name;
+        int line = 0;      // line of the repeated section header
+        int firstLine = 0; // line of the first section of that name
+    };
+    enum class Duplicates
+    {
+        Refuse, // raise ETalvekException naming the line
+        Keep    // keep every section, for a repair that removes or replaces them
+    };
+
     // Reads the file; a missing file gives no aliases. A malformed line raises
-    // ETalvekException naming the file and line.
-    void load();
+    // ETalvekException naming the file and line; so does a repeated alias
+    // name unless `duplicates` is Keep.
+    void load(Duplicates duplicates = Duplicates::Refuse);
+    // The repeated sections found by the last load with Duplicates::Keep.
+    const QList<Duplicate>& duplicates() const { return m_duplicates; }
+    // "Soubor aliasů '…', řádek n: …" for a repeated section.
+    QString duplicateMessage(const Duplicate& duplicate) const;
     // Writes the file atomically (temporary file renamed over the old one).
     void save() const;
 
@@ -48,6 +66,7 @@ public:
     void addStandard(const QString& name, const QString& directory);
     // Replaces or adds the given "NAME=VALUE" parameters of an existing alias.
     void modify(const QString& name, const QStringList& params);
+    // Removes the alias, with every repeated section of its name.
     void remove(const QString& name);
 
 private:
@@ -58,4 +77,5 @@ private:
 
     QString m_filePath;
     QList<Alias> m_aliases;
+    QList<Duplicate> m_duplicates;
 };

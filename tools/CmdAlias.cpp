@@ -1,51 +1,47 @@
-// orv-tool alias: list, add and remove the engine's database aliases.
-#include "app/core/DistrictCatalogueCheck.h"
-#include "base/ETalvekException.h"
+// orv-tool alias: list, add and remove the engine's database aliases, with
+// the checks of the program's alias manager (DistrictAliasEditor).
+#include "app/core/DistrictAliasEditor.h"
 #include "db/EngineAliases.h"
 #include "tools/ToolCommand.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <cstdio>
 
 namespace {
 
-int listAliases(const EngineAliases& aliases)
+// Lists every section, repeated ones too, and names the lines of the
+// repeated ones, so that the file can be repaired with remove or add --force.
+int listAliases()
 {
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    aliases.load(EngineAliases::Duplicates::Keep);
     for (const QString& name : aliases.names())
         std::printf("%s\t%s\t%s\n", qPrintable(name), qPrintable(aliases.driverName(name)),
                     qPrintable(aliases.path(name)));
-    return 0;
-}
-
-// A district alias must lead to a readable catalogue, as in the alias manager
-// of the program; --force binds any existing directory.
-int addAlias(EngineAliases& aliases, const QString& name, const QString& directory, bool force)
-{
-    const QFileInfo dir(directory);
-    if (!dir.isDir())
-        throw ETalvekException(QStringLiteral("Adresář '%1' neexistuje").arg(directory));
-    if (!force)
-        DistrictCatalogueCheck::check(dir.absoluteFilePath());
-    aliases.addStandard(name, QDir::cleanPath(dir.absoluteFilePath()));
-    aliases.save();
+    for (const EngineAliases::Duplicate& d : aliases.duplicates())
+        std::fprintf(stderr,
+                     "%s; opravíte to příkazem alias remove %s nebo alias add %s "
+                     "ADRESÁŘ --force\n",
+                     qPrintable(aliases.duplicateMessage(d)), qPrintable(d.name),
+                     qPrintable(d.name));
     return 0;
 }
 
 int runAlias(const QStringList& args)
 {
-    EngineAliases aliases(EngineAliases::defaultFilePath());
-    aliases.load();
     QStringList rest = args;
     const bool force = rest.removeAll(QStringLiteral("--force")) > 0;
     const QString sub = rest.value(0);
+    DistrictAliasEditor editor;
     if (sub == QLatin1String("list") && rest.size() == 1)
-        return listAliases(aliases);
-    if (sub == QLatin1String("add") && rest.size() == 3)
-        return addAlias(aliases, rest[1], rest[2], force);
+        return listAliases();
+    // A district alias must lead to a readable catalogue; --force binds any
+    // existing directory and replaces an alias of that name.
+    if (sub == QLatin1String("add") && rest.size() == 3) {
+        force ? editor.replace(rest[1], rest[2]) : editor.add(rest[1], rest[2]);
+        return 0;
+    }
     if (sub == QLatin1String("remove") && rest.size() == 2) {
-        aliases.remove(rest[1]);
-        aliases.save();
+        editor.removeAll(rest[1]);
         return 0;
     }
     return toolUsageError(
@@ -57,5 +53,5 @@ int runAlias(const QStringList& args)
 static ToolCommandRegistrar reg{
     {"alias",
      "alias list | add NÁZEV ADRESÁŘ [--force] | remove NÁZEV   aliasy okresů (aliases.conf); "
-     "add bez --force ověří katalog ADRESÁŘ/NYSKATAL.DB",
+     "add bez --force ověří katalog ADRESÁŘ/NYSKATAL.DB, s --force nahradí i alias téhož názvu",
      &runAlias}};

@@ -19,6 +19,17 @@ EngineAliases DistrictAliasEditor::load() const
     return aliases;
 }
 
+EngineAliases DistrictAliasEditor::loadForRepair(const QString& name) const
+{
+    EngineAliases aliases(m_filePath);
+    aliases.load(EngineAliases::Duplicates::Keep);
+    for (const EngineAliases::Duplicate& d : aliases.duplicates())
+        if (d.name.compare(name.trimmed(), Qt::CaseInsensitive) != 0)
+            throw ETalvekException(aliases.duplicateMessage(d) +
+                                   QStringLiteral("; opravte nejdřív alias '%1'").arg(d.name));
+    return aliases;
+}
+
 void DistrictAliasEditor::save(const EngineAliases& aliases) const
 {
     aliases.save();
@@ -111,5 +122,24 @@ void DistrictAliasEditor::remove(const QString& name)
     EngineAliases aliases = load();
     checkDistrict(aliases, name);
     aliases.remove(name);
+    save(aliases);
+}
+
+void DistrictAliasEditor::removeAll(const QString& name)
+{
+    EngineAliases aliases = loadForRepair(name);
+    aliases.remove(name);
+    save(aliases);
+}
+
+void DistrictAliasEditor::replace(const QString& name, const QString& directory)
+{
+    checkName(name);
+    if (!QFileInfo(directory).isDir())
+        throw ETalvekException(QStringLiteral("Adresář '%1' neexistuje").arg(directory));
+    EngineAliases aliases = loadForRepair(name);
+    if (aliases.contains(name))
+        aliases.remove(name);
+    aliases.addStandard(name.trimmed(), normalizedDirectory(directory));
     save(aliases);
 }

@@ -36,6 +36,14 @@ public:
     void repoint(const QString& name, const QString& directory);
     void remove(const QString& name);
 
+    // Repairs for the command line, which may meet a hand-edited file: the
+    // alias `name` with every repeated section of its name is removed, or
+    // replaced by one alias of the district driver bound to `directory` (which
+    // must exist; its catalogue is not checked). Repeated sections of other
+    // names refuse the change, naming their line.
+    void removeAll(const QString& name);
+    void replace(const QString& name, const QString& directory);
+
     // The directory as stored: absolute, cleaned, with "/" separators.
     static QString normalizedDirectory(const QString& directory);
     // Throws when the name can't be an alias name.
@@ -43,6 +51,7 @@ public:
 
 private:
     EngineAliases load() const;
+    EngineAliases loadForRepair(const QString& name) const;
     void save(const EngineAliases& aliases) const;
     void checkDistrict(const EngineAliases& aliases, const QString& name) const;
 

@@ -134,8 +134,11 @@ bool parseValueData(const QString& data, RegValue& value)
         // hold line breaks or other control characters.
         if (bytes.size() % 2 != 0)
             return false;
-        QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()),
-                                          bytes.size() / 2);
+        // Taken character for character: a leading U+FEFF or U+FFFE is text,
+        // not a byte-order mark.
+        QString text(bytes.size() / 2, Qt::Uninitialized);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            text[i] = QChar(char16_t(quint8(bytes[2 * i]) | quint8(bytes[2 * i + 1]) << 8));
         if (text.endsWith(QChar(0)))
             text.chop(1); // the terminating zero
 
@@ -163,11 +166,23 @@ QString quoted(const QString& text)
     return out + QLatin1Char('"');
 }
 
-bool hasControlCharacters(const QString& text)
+// Texts that the quoted form can't carry through the UTF-8 file unchanged:
+// control characters (line breaks), byte-order marks and non-characters that
+// text decoders drop or swap, and halves of surrogate pairs.
+bool needsHexForm(const QString& text)
 {
-    for (const QChar c : text)
-        if (c.unicode() < 0x20)
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x20 || c == 0xFEFF || c == 0xFFFE || c == 0xFFFF)
             return true;
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() &&
+            QChar::isLowSurrogate(text[i + 1].unicode())) {
+            ++i;
+            continue;
+        }
+        if (QChar::isSurrogate(c))
+            return true;
+    }
     return false;
 }
 
@@ -198,7 +213,7 @@ QString serializeValue(const RegValue& v)
         return QStringLiteral("dword:%1").arg(v.dword, 8, 16, QLatin1Char('0'));
     case RegValue::String:
     case RegValue::ExpandString: {
-        if (v.type == RegValue::String && !hasControlCharacters(v.text))
+        if (v.type == RegValue::String && !needsHexForm(v.text))
             return quoted(v.text);
         QString withZero = v.text + QChar(0);
         const QByteArray utf16(reinterpret_cast<const char*>(withZero.utf16()),
@@ -212,15 +227,20 @@ QString serializeValue(const RegValue& v)
     }
 }
 
-bool isBelow(const QString& path, const QString& ancestor)
-{
-    return path.compare(ancestor, Qt::CaseInsensitive) == 0 ||
-           path.startsWith(ancestor + QLatin1Char('\\'), Qt::CaseInsensitive);
-}
 } // namespace
 
 QString RegDocument::normalizedKey(const QString& key)
 {
+    // Most paths are normal already: no empty parts, no blanks around them.
+    bool normal = !key.isEmpty() && !key.startsWith(QLatin1Char('\\')) &&
+                  !key.endsWith(QLatin1Char('\\')) && !key.contains(QLatin1String("\\\\"));
+    for (qsizetype i = 0; normal && i < key.size(); ++i) {
+        if (key[i] != QLatin1Char('\\'))
+            continue;
+        normal = !key[i - 1].isSpace() && !key[i + 1].isSpace();
+    }
+    if (normal && !key.front().isSpace() && !key.back().isSpace())
+        return key;
     QStringList parts = key.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     for (QString& part : parts)
         part = part.trimmed();
@@ -294,13 +314,13 @@ bool RegDocument::parse(const QByteArray& bytes, RegDocument& out, QString& erro
             return fail(QStringLiteral("chybí znak ="));
         const QString data = rest.mid(1).trimmed();
         if (data == QLatin1String("-")) {
-            out.removeValue(current->path, name);
+            removeEntry(*current, name);
             continue;
         }
         RegValue value;
         if (!parseValueData(data, value))
             return fail(QStringLiteral("neplatná hodnota „%1“").arg(name));
-        out.setValue(current->path, name, value);
+        setEntry(*current, name, value);
     }
     if (!headerSeen && !text.trimmed().isEmpty()) {
         error = QStringLiteral("chybí záhlaví REGEDIT4");
@@ -313,8 +333,12 @@ QByteArray RegDocument::serialize() const
 {
     QString out = kHeader4 + QStringLiteral("\n\n");
     for (const Key& key : m_keys) {
+        if (key.removed)
+            continue;
         out += QLatin1Char('[') + key.path + QStringLiteral("]\n");
         for (const Entry& e : key.entries) {
+            if (e.removed)
+                continue;
             out += e.name.isEmpty() ? QStringLiteral("@") : quoted(e.name);
             out += QLatin1Char('=') + serializeValue(e.value) + QLatin1Char('\n');
         }
@@ -325,18 +349,19 @@ QByteArray RegDocument::serialize() const
 
 const RegDocument::Key* RegDocument::findKey(const QString& key) const
 {
-    const QString path = normalizedKey(key);
-    for (const Key& k : m_keys)
-        if (k.path.compare(path, Qt::CaseInsensitive) == 0)
-            return &k;
-    return nullptr;
+    const auto it = m_keyIndex.constFind(normalizedKey(key).toCaseFolded());
+    return it == m_keyIndex.constEnd() ? nullptr : &m_keys[it.value()];
 }
 
 RegDocument::Key& RegDocument::keyForWriting(const QString& key)
 {
-    if (const Key* found = findKey(key))
-        return const_cast<Key&>(*found);
-    m_keys.append(Key{normalizedKey(key), {}, {}});
+    const QString path = normalizedKey(key);
+    const QString folded = path.toCaseFolded();
+    const auto it = m_keyIndex.constFind(folded);
+    if (it != m_keyIndex.constEnd())
+        return m_keys[it.value()];
+    m_keyIndex.insert(folded, m_keys.size());
+    m_keys.append(Key{path, {}, {}});
     return m_keys.last();
 }
 
@@ -352,8 +377,61 @@ void RegDocument::ensureKey(const QString& key)
 
 void RegDocument::removeKey(const QString& key)
 {
-    const QString path = normalizedKey(key);
-    m_keys.removeIf([&](const Key& k) { return isBelow(k.path, path); });
+    const QString folded = normalizedKey(key).toCaseFolded();
+    const QString below = folded + QLatin1Char('\\');
+    const auto drop = [this](QMap<QString, qsizetype>::iterator it) {
+        m_keys[it.value()] = Key{};
+        m_keys[it.value()].removed = true;
+        ++m_removedKeys;
+        return m_keyIndex.erase(it);
+    };
+    if (const auto exact = m_keyIndex.find(folded); exact != m_keyIndex.end())
+        drop(exact);
+    for (auto it = m_keyIndex.lowerBound(below);
+         it != m_keyIndex.end() && it.key().startsWith(below);)
+        it = drop(it);
+    // Gaps are squeezed out once they are half of the list: each removal
+    // costs O(1) on average.
+    if (m_removedKeys > 16 && m_removedKeys * 2 > m_keys.size())
+        compactKeys();
+}
+
+void RegDocument::compactKeys()
+{
+    m_keys.removeIf([](const Key& k) { return k.removed; });
+    m_removedKeys = 0;
+    m_keyIndex.clear();
+    for (qsizetype i = 0; i < m_keys.size(); ++i)
+        m_keyIndex.insert(m_keys[i].path.toCaseFolded(), i);
+}
+
+qsizetype RegDocument::Key::find(const QString& folded) const
+{
+    if (entries.size() >= IndexFrom)
+        return byName.value(folded, -1);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        if (!entries[i].removed && entries[i].folded == folded)
+            return i;
+    return -1;
+}
+
+void RegDocument::Key::add(Entry entry)
+{
+    entries.append(std::move(entry));
+    if (entries.size() > IndexFrom)
+        byName.insert(entries.last().folded, entries.size() - 1);
+    else if (entries.size() == IndexFrom)
+        compact(); // builds the hash
+}
+
+void RegDocument::Key::compact()
+{
+    entries.removeIf([](const Entry& e) { return e.removed; });
+    removedEntries = 0;
+    byName.clear();
+    if (entries.size() >= IndexFrom)
+        for (qsizetype n = 0; n < entries.size(); ++n)
+            byName.insert(entries[n].folded, n);
 }
 
 const RegValue* RegDocument::value(const QString& key, const QString& name) const
@@ -361,7 +439,7 @@ const RegValue* RegDocument::value(const QString& key, const QString& name) cons
     const Key* k = findKey(key);
     if (!k)
         return nullptr;
-    const qsizetype i = k->byName.value(name.toCaseFolded(), -1);
+    const qsizetype i = k->find(name.toCaseFolded());
     return i < 0 ? nullptr : &k->entries[i].value;
 }
 
@@ -370,35 +448,45 @@ QStringList RegDocument::valueNames(const QString& key) const
     QStringList names;
     if (const Key* k = findKey(key))
         for (const Entry& e : k->entries)
-            names << e.name;
+            if (!e.removed)
+                names << e.name;
     return names;
 }
 
 void RegDocument::setValue(const QString& key, const QString& name, const RegValue& value)
 {
-    Key& k = keyForWriting(key);
-    const QString folded = name.toCaseFolded();
-    const qsizetype i = k.byName.value(folded, -1);
+    setEntry(keyForWriting(key), name, value);
+}
+
+void RegDocument::setEntry(Key& k, const QString& name, const RegValue& value)
+{
+    QString folded = name.toCaseFolded();
+    const qsizetype i = k.find(folded);
     if (i >= 0) {
         k.entries[i].value = value;
         return;
     }
-    k.byName.insert(folded, k.entries.size());
-    k.entries.append(Entry{name, value});
+    k.add(Entry{name, std::move(folded), value});
 }
 
 bool RegDocument::removeValue(const QString& key, const QString& name)
 {
     const Key* found = findKey(key);
-    if (!found)
-        return false;
-    Key& k = const_cast<Key&>(*found);
-    const qsizetype i = k.byName.value(name.toCaseFolded(), -1);
+    return found && removeEntry(const_cast<Key&>(*found), name);
+}
+
+bool RegDocument::removeEntry(Key& k, const QString& name)
+{
+    const QString folded = name.toCaseFolded();
+    const qsizetype i = k.find(folded);
     if (i < 0)
         return false;
-    k.entries.removeAt(i);
-    k.byName.clear();
-    for (qsizetype n = 0; n < k.entries.size(); ++n)
-        k.byName.insert(k.entries[n].name.toCaseFolded(), n);
+    k.entries[i] = Entry{};
+    k.entries[i].removed = true;
+    k.byName.remove(folded);
+    ++k.removedEntries;
+    // As for keys: the gaps go once they are half of the values.
+    if (k.removedEntries > 16 && k.removedEntries * 2 > k.entries.size())
+        k.compact();
     return true;
 }

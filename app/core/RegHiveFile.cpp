@@ -54,8 +54,15 @@ void RegHiveFile::load()
         setAside(QStringLiteral("soubor nelze přečíst: %1").arg(file.errorString()));
         return;
     }
-    const QByteArray bytes = file.readAll();
+    // Settings are small; a larger file is damaged or not ours, and reading
+    // it whole could exhaust the memory. The size read counts, not the size
+    // reported.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
     file.close();
+    if (bytes.size() > MaxFileSize) {
+        setAside(QStringLiteral("soubor je větší než %1 MB").arg(MaxFileSize / (1024 * 1024)));
+        return;
+    }
     QString error;
     RegDocument parsed;
     if (!RegDocument::parse(bytes, parsed, error)) {

@@ -9,13 +9,17 @@
 // first use and again whenever the file changed on disk; every change is
 // written at once and atomically (a temporary file renamed over the old one).
 //
-// A file that can't be read or parsed is reported once, moved aside as
+// A file that can't be read or parsed, or is larger than MaxFileSize, is
+// reported once, moved aside as
 // "<name>.bad-<date>" so that nothing in it is lost, and treated as empty. If
 // it can't even be moved aside, the store keeps its values in memory only and
 // never writes over the bad file.
 class RegHiveFile
 {
 public:
+    // Larger files are set aside like damaged ones.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
+
     explicit RegHiveFile(QString path);
 
     const QString& path() const { return m_path; }
@@ -26,6 +30,9 @@ public:
 
     // Problems found while reading, each reported once.
     QStringList takeProblems();
+    // Hands a problem found by a reader of the values (a value of the wrong
+    // type) to the handler, or queues it.
+    void report(const QString& problem);
     // Called with each new problem; when set, problems are not queued.
     void setProblemHandler(std::function<void(const QString&)> handler);
 
@@ -34,7 +41,6 @@ private:
     void load();
     void save();
     void setAside(const QString& reason);
-    void report(const QString& problem);
     void rememberFileState();
     // Identity of the file on disk: an atomic write (rename) changes the
     // inode, any write the size or the modification time (in nanoseconds).

@@ -161,6 +161,11 @@ QStringList TRegistry::TakeProblems()
     return m_user.takeProblems() + m_machine.takeProblems();
 }
 
+void TRegistry::ReportProblem(Hive hive, const QString& problem)
+{
+    file(hive).report(problem);
+}
+
 void TRegistry::SetProblemHandler(const std::function<void(const QString&)>& handler)
 {
     m_user.setProblemHandler(handler);

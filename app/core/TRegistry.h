@@ -51,6 +51,8 @@ public:
     QString FilePath(Hive hive) const;
     // Problems with the files (corrupt, unreadable), each reported once.
     QStringList TakeProblems();
+    // Reports a problem with a value of the hive's file the same way.
+    void ReportProblem(Hive hive, const QString& problem);
     void SetProblemHandler(const std::function<void(const QString&)>& handler);
 
 private:

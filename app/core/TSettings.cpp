@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 
+#include <QDir>
 #include <utility>
 
 namespace {
@@ -46,9 +47,22 @@ TSettings::TSettings(std::shared_ptr<TRegistry> registry) : m_registry(std::move
 
 QVariant TSettings::GetValue(const QString& name, const QVariant& defaultValue)
 {
-    const QString& key = RegistryKeys::Settings;
-    if (!m_registry->ValueExists(kHive, key, name))
+    if (!m_registry->ValueExists(kHive, RegistryKeys::Settings, name))
         return defaultValue;
+    if (kindOf(defaultValue) == Kind::Unsupported)
+        unsupported(name, defaultValue);
+    try {
+        return read(name, defaultValue);
+    } catch (const ETalvekException&) {
+        // The value exists, so the only failure is its type.
+        reportWrongType(name);
+        return defaultValue;
+    }
+}
+
+QVariant TSettings::read(const QString& name, const QVariant& defaultValue)
+{
+    const QString& key = RegistryKeys::Settings;
     switch (kindOf(defaultValue)) {
     case Kind::Integer:
         return m_registry->ReadInteger(kHive, key, name);
@@ -64,9 +78,23 @@ QVariant TSettings::GetValue(const QString& name, const QVariant& defaultValue)
     unsupported(name, defaultValue);
 }
 
+void TSettings::reportWrongType(const QString& name)
+{
+    const QString folded = name.toCaseFolded();
+    if (m_reported.contains(folded))
+        return;
+    m_reported.insert(folded);
+    m_registry->ReportProblem(
+        kHive, QStringLiteral("Nastavení „%1“ v souboru %2 má jiný typ, než program čeká. Použije "
+                              "se výchozí hodnota a při příštím uložení se nastavení zapíše "
+                              "znovu.")
+                   .arg(name, QDir::toNativeSeparators(m_registry->FilePath(kHive))));
+}
+
 void TSettings::SetValue(const QString& name, const QVariant& value)
 {
     const QString& key = RegistryKeys::Settings;
+    m_reported.remove(name.toCaseFolded());
     switch (kindOf(value)) {
     case Kind::Integer:
         return m_registry->WriteInteger(kHive, key, name, value.toInt());

@@ -115,7 +115,7 @@ void TParcSelector::SelectParcels(const QList<TParcGridRow>& rows, Table& work, 
     // The parcel numbers in grid order, each with its add-if-missing flag:
     // a row with a group may add a placeholder, a row without one adds the
     // parcel of every group 1 to 9 that exists.
-    QList<QPair<QString, bool>> requests;
+    QList<ParcelRequest> requests;
     for (const TParcGridRow& row : rows) {
         const int g = cellInt(row[0], 0);
         const int s = cellInt(row[1], 0);
@@ -130,17 +130,9 @@ void TParcSelector::SelectParcels(const QList<TParcGridRow>& rows, Table& work, 
             requests.append({FormatParcelNumber(group, s, p), false});
     }
     EmptyWorkTable(work);
-    // Runs of numbers with the same flag go in as one change each (one write
-    // of the file), in order, so that a parcel already added adds nothing.
-    for (int start = 0; start < requests.size();) {
-        const bool addIfMissing = requests[start].second;
-        QStringList texts;
-        int next = start;
-        for (; next < requests.size() && requests[next].second == addIfMissing; ++next)
-            texts.append(requests[next].first);
-        AddParcelsToWork(texts, work, parcels, addIfMissing);
-        start = next;
-    }
+    // One change in grid order (one write of the file), so that a parcel
+    // already added adds nothing, however rows with and without a group mix.
+    AddParcelsToWork(requests, work, parcels);
 }
 
 bool TParcSelector::KindAccepts(const QString& kindCell, qint64 nemvyuz)

@@ -8,6 +8,13 @@
 #include <QFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 constexpr qint64 MaxGroup = 32767;
 constexpr qint64 MaxStem = 2147483647;
@@ -28,6 +35,11 @@ bool layoutCharacter(QChar c)
            c == QLatin1Char(':');
 }
 
+bool hasDigit(const QString& text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+}
+
 QString decodeText(const QByteArray& bytes)
 {
     QByteArray data = bytes;
@@ -43,17 +55,38 @@ QString decodeText(const QByteArray& bytes)
 
 QStringList TParcelImport::ReadTextFile(const QString& path)
 {
-    QFile file(path);
     const QString shown = QDir::toNativeSeparators(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened without waiting (a named pipe would block the open until a
+    // writer comes) and checked on the open handle, so that what is read is
+    // the regular file that was checked.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw ETalvekException(QStringLiteral("Soubor '%1' nelze otevřít: %2")
+                                   .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw ETalvekException(QStringLiteral("Soubor '%1' není obyčejný soubor (je to adresář, "
+                                              "zařízení nebo roura); čísla z něj nelze načíst")
+                                   .arg(shown));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         throw ETalvekException(
             QStringLiteral("Soubor '%1' nelze otevřít: %2").arg(shown, file.errorString()));
-    if (file.size() > MaxFileSize)
+    }
+    // The size that counts is the size read: a file may grow while it is read
+    // or report a size that is not its length.
+    const QByteArray bytes = file.read(MaxFileSize + 1);
+    if (bytes.size() > MaxFileSize)
         throw ETalvekException(
             QStringLiteral("Soubor '%1' je pro načtení čísel příliš velký (nejvýše %2 MB)")
                 .arg(shown)
                 .arg(MaxFileSize / (1024 * 1024)));
-    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw ETalvekException(
+            QStringLiteral("Soubor '%1' nelze přečíst: %2").arg(shown, file.errorString()));
     if (bytes.contains('\0'))
         throw ETalvekException(QStringLiteral("Soubor '%1' není textový soubor").arg(shown));
     QStringList lines = decodeText(bytes).split(QLatin1Char('\n'));
@@ -77,21 +110,36 @@ QStringList TParcelImport::SplitText(const QString& text)
     return lines;
 }
 
-QChar TParcelImport::separatorOf(const QString& firstLine, TParcGridModel::Kind kind)
+TParcelImport::Layout TParcelImport::layoutOf(const QString& firstLine, TParcGridModel::Kind kind)
 {
     int i = 0;
     while (i < firstLine.size() && layoutCharacter(firstLine[i]))
         ++i;
     // A house number may end in its kind letter ("12P"): that letter belongs
-    // to the number and does not separate numbers.
-    if (kind == TParcGridModel::Kind::House && i > 0 && i < firstLine.size() &&
-        firstLine[i].isLetter())
+    // to the number, does not separate numbers, and makes the line a list of
+    // house numbers ("12P 14" is house 12 of kind P and house 14).
+    const bool kindLetter = kind == TParcGridModel::Kind::House && i > 0 && i < firstLine.size() &&
+                            firstLine[i].isLetter();
+    if (kindLetter)
         ++i;
-    return i < firstLine.size() ? firstLine[i] : QLatin1Char(' ');
+    Layout layout;
+    layout.separator = i < firstLine.size() ? firstLine[i] : QLatin1Char(' ');
+    layout.columns =
+        !kindLetter && !firstLine.contains(QLatin1Char('/')) &&
+        (layout.separator == QLatin1Char(' ') || layout.separator == QLatin1Char('\t'));
+    return layout;
 }
 
-bool TParcelImport::columnLine(const QString& line, QChar separator, TParcGridModel::Kind kind,
-                               TParcGridRow& row)
+// A cell that holds digits but is no number ("12P" where a part of the
+// municipality stands) would read as empty and lose the number.
+bool TParcelImport::hidesNumber(const QString& cell)
+{
+    return hasDigit(cell) && TParcGridModel::CellValue(cell) == -1 &&
+           cell.trimmed() != QStringLiteral("-1");
+}
+
+TParcelImport::LineCheck TParcelImport::columnLine(const QString& line, QChar separator,
+                                                   TParcGridModel::Kind kind, TParcGridRow& row)
 {
     QString rest = line;
     for (int c = 0; c < 3; ++c) {
@@ -99,10 +147,18 @@ bool TParcelImport::columnLine(const QString& line, QChar separator, TParcGridMo
         row[c] = (at < 0 ? rest : rest.left(at)).trimmed();
         rest = at < 0 ? QString() : rest.mid(at + 1).trimmed();
     }
-    if (kind == TParcGridModel::Kind::Parcel)
-        return inRange(row[0], 0, MaxGroup) && inRange(row[1], 0, MaxStem) &&
-               inRange(row[2], 0, MaxSubdivision);
-    return inRange(row[0], -1, MaxPart) && inRange(row[1], 0, MaxHouseNumber);
+    // Text after the third column is a comment, but not when it holds a number.
+    if (hasDigit(rest))
+        return {false, rest};
+    const bool house = kind == TParcGridModel::Kind::House;
+    for (int c = 0; c < (house ? 2 : 3); ++c)
+        if (hidesNumber(row[c]))
+            return {false, row[c]};
+    if (!house)
+        return {inRange(row[0], 0, MaxGroup) && inRange(row[1], 0, MaxStem) &&
+                    inRange(row[2], 0, MaxSubdivision),
+                {}};
+    return {inRange(row[0], -1, MaxPart) && inRange(row[1], 0, MaxHouseNumber), {}};
 }
 
 bool TParcelImport::listNumber(const QString& number, TParcGridModel::Kind kind, TParcGridRow& row)
@@ -137,15 +193,12 @@ TParcelImport::Result TParcelImport::Parse(const QStringList& lines, TParcGridMo
     Result result;
     if (lines.isEmpty())
         return result;
-    const QString first = lines.first().trimmed();
-    const QChar separator = separatorOf(first, kind);
-    const bool columns = !first.contains(QLatin1Char('/')) &&
-                         (separator == QLatin1Char(' ') || separator == QLatin1Char('\t'));
+    const Layout layout = layoutOf(lines.first().trimmed(), kind);
     for (int n = 0; n < lines.size(); ++n) {
         const QString line = lines[n].trimmed();
         QStringList numbers{line};
-        if (!columns && !line.isEmpty())
-            numbers = line.split(separator, Qt::SkipEmptyParts);
+        if (!layout.columns && !line.isEmpty())
+            numbers = line.split(layout.separator, Qt::SkipEmptyParts);
         for (const QString& number : std::as_const(numbers)) {
             if (result.rows.size() >= MaxRows) {
                 result.errorLine = n + 1;
@@ -156,10 +209,17 @@ TParcelImport::Result TParcelImport::Parse(const QStringList& lines, TParcGridMo
                 return result;
             }
             TParcGridRow row;
-            const bool fits = columns ? columnLine(line, separator, kind, row)
-                                      : listNumber(number.trimmed(), kind, row);
-            if (!fits) {
+            LineCheck check{true, {}};
+            if (layout.columns)
+                check = columnLine(line, layout.separator, kind, row);
+            else
+                check.fits = listNumber(number.trimmed(), kind, row);
+            if (!check.fits) {
                 result.errorLine = n + 1;
+                if (!check.badCell.isEmpty())
+                    result.errorText = QStringLiteral("Chybné číslo „%1“ na řádku %2")
+                                           .arg(check.badCell)
+                                           .arg(n + 1);
                 return result;
             }
             result.rows.append(row);

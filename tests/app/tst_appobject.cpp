@@ -25,7 +25,7 @@ private slots:
     void windowPlacements();
     void settingsTypeRules();
     void settingsRejectOtherTypesOnlyForStoredValues();
-    void settingsOfWrongStoredTypeFail();
+    void settingsOfWrongStoredTypeReadAsMissing();
     void settingsFloatsAndTexts();
     void workPathWithAndWithoutSeparator_data();
     void workPathWithAndWithoutSeparator();
@@ -126,19 +126,28 @@ void TestAppObject::settingsRejectOtherTypesOnlyForStoredValues()
     QCOMPARE(settings->GetValue("D", 0), QVariant(1)); // unchanged by the failures
 }
 
-void TestAppObject::settingsOfWrongStoredTypeFail()
+void TestAppObject::settingsOfWrongStoredTypeReadAsMissing()
 {
+    // A hand-edited "KatDialog.PodleKat"="1" must not keep the catalogue
+    // dialog from opening: the default applies, the problem is reported once
+    // and the next save writes a number.
     const auto settings = m_app->Settings();
-    settings->SetValue("KatDialog.Okres", QString("Kladno"));
-    try {
-        settings->GetValue("KatDialog.Okres", 0);
-        QFAIL("a text read as an integer must fail");
-    } catch (const ETalvekException& e) {
-        QVERIFY(e.message().contains("KatDialog.Okres"));
-    }
+    m_registry->TakeProblems();
+    m_registry->WriteString(HKCU, RegistryKeys::Settings, "KatDialog.PodleKat", "1");
+    QCOMPARE(settings->GetValue("KatDialog.PodleKat", true), QVariant(true));
+    QCOMPARE(settings->GetValue("katdialog.podlekat", false), QVariant(false));
+    const QStringList problems = m_registry->TakeProblems();
+    QCOMPARE(problems.size(), 1);
+    QVERIFY(problems[0].contains("KatDialog.PodleKat"));
+    QVERIFY(problems[0].contains("user.reg"));
+    settings->SetValue("KatDialog.PodleKat", false);
+    QCOMPARE(m_registry->Value(HKCU, RegistryKeys::Settings, "KatDialog.PodleKat")->type,
+             quint32(RegValue::DWord));
+    QCOMPARE(settings->GetValue("KatDialog.PodleKat", true), QVariant(false));
     settings->SetValue("N", 4);
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("N", QString()));
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, settings->GetValue("N", 1.0));
+    QCOMPARE(settings->GetValue("N", QString("x")), QVariant(QString("x")));
+    QCOMPARE(settings->GetValue("N", 1.5), QVariant(1.5));
+    QCOMPARE(m_registry->TakeProblems().size(), 1);
 }
 
 void TestAppObject::settingsFloatsAndTexts()

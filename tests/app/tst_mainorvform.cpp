@@ -267,6 +267,19 @@ void TestMainOrvForm::addKUAndReopenSameArea()
     menu("OpenKU")->actions().at(1)->trigger();
     QCOMPARE(m_form->CurrentKU().Kod, QString("600017"));
     QCOMPARE(label("Label2"), QString("Obec:  Obec Rozdělov & Dubí"));
+
+    // A suffix from a damaged catalogue would go into file names and SQL.
+    for (const QString& bad :
+         {QString("1\" OR 1=1"), QString("01"), QString("../"), QString("0012")}) {
+        try {
+            m_form->AddKU(area("600099", "Zlá", bad));
+            QFAIL(qPrintable("suffix accepted: " + bad));
+        } catch (const ETalvekException& e) {
+            QVERIFY(e.message().contains(bad) && e.message().contains("Zlá"));
+        }
+    }
+    QCOMPARE(m_form->KUList().size(), 2);
+    QCOMPARE(m_form->CurrentKU().Kod, QString("600017"));
 }
 
 void TestMainOrvForm::label4Format()

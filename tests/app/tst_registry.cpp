@@ -46,6 +46,7 @@ private slots:
     void rejectsDamagedText();
     void typedReadsFailOnWrongType();
     void writesAreVisibleToAnotherStoreAndAtomic();
+    void corruptFileIsSetAsideAndReportedOnce_data();
     void corruptFileIsSetAsideAndReportedOnce();
     void unreadableDirectoryKeepsBadFile();
     void handEditsAreSeenWithoutRestart();
@@ -93,6 +94,14 @@ void TestRegistry::roundTripKeepsValuesAndOrder_data()
     QTest::newRow("long binary") << RegValue::fromBinary(QByteArray(100, '\xAB'));
     QTest::newRow("empty binary") << RegValue::fromBinary(QByteArray());
     QTest::newRow("other type") << RegValue::fromBinary("\x01\x02", 7);
+    QTest::newRow("leading U+FEFF")
+        << RegValue::fromString(QStringView(u"\uFEFFKladno").toString());
+    QTest::newRow("leading U+FFFE")
+        << RegValue::fromString(QStringView(u"\uFFFEKladno").toString());
+    QTest::newRow("U+FEFF and a line break")
+        << RegValue::fromString(QStringView(u"\uFEFFa\nb").toString());
+    QTest::newRow("U+FFFE and a line break")
+        << RegValue::fromString(QStringView(u"\uFFFEa\nb").toString());
 }
 
 void TestRegistry::roundTripKeepsValuesAndOrder()
@@ -118,7 +127,12 @@ void TestRegistry::namesIgnoreCase()
     QCOMPARE(doc.valueNames("HKEY_CURRENT_USER\\Software\\VELDO"), QStringList{"Pracovní"});
     QCOMPARE(doc.value("HKEY_CURRENT_USER\\software\\veldo", "pracovní")->text, QString("/b"));
     doc.setValue("HKEY_CURRENT_USER\\Software\\Veldo\\Sub", "x", RegValue::fromDWord(1));
+    doc.setValue("HKEY_CURRENT_USER\\Software\\Veldo!", "x", RegValue::fromDWord(1));
     doc.removeKey("HKEY_CURRENT_USER\\SOFTWARE\\VELDO");
+    // A key whose name only starts like the removed one stays.
+    QVERIFY(doc.hasKey("HKEY_CURRENT_USER\\Software\\Veldo!"));
+    QVERIFY(!doc.hasKey("HKEY_CURRENT_USER\\Software\\Veldo\\Sub"));
+    doc.removeKey("HKEY_CURRENT_USER\\Software\\Veldo!");
     QVERIFY(doc.isEmpty());
 }
 
@@ -184,18 +198,32 @@ void TestRegistry::writesAreVisibleToAnotherStoreAndAtomic()
              QStringList{"shared-user.reg"});
 }
 
+void TestRegistry::corruptFileIsSetAsideAndReportedOnce_data()
+{
+    QTest::addColumn<QByteArray>("bad");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("bad dword") << QByteArray(
+                                      "REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n\"x\"=dword:zz\n")
+                               << QString("řádek 3");
+    // Well-formed, but larger than a settings file can be.
+    QByteArray huge("REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n\"x\"=dword:00000001\n");
+    huge += ';' + QByteArray(16 * 1024 * 1024, ' ') + '\n';
+    QTest::newRow("over 16 MB") << huge << QString("16 MB");
+}
+
 void TestRegistry::corruptFileIsSetAsideAndReportedOnce()
 {
+    QFETCH(QByteArray, bad);
+    QFETCH(QString, reason);
     QTemporaryDir dir;
     const QString user = dir.filePath("user.reg");
-    const QByteArray bad("REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n\"x\"=dword:zz\n");
     writeFile(user, bad);
     TRegistry reg(user, dir.filePath("machine.reg"));
     QVERIFY(!reg.ValueExists(HKCU, "Software", "x"));
     const QStringList problems = reg.TakeProblems();
     QCOMPARE(problems.size(), 1);
     QVERIFY(problems[0].contains("user.reg"));
-    QVERIFY(problems[0].contains("řádek 3"));
+    QVERIFY2(problems[0].contains(reason), qPrintable(problems[0]));
     QVERIFY(reg.TakeProblems().isEmpty());
     // The bad file is kept aside, byte for byte.
     const QStringList aside = asideFiles(dir.path());

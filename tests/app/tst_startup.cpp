@@ -50,6 +50,7 @@ private slots:
     void commandLineSwitches_data();
     void commandLineSwitches();
     void singleInstanceLock();
+    void singleInstanceLockIsPrivate();
     void machineConfigScript();
     void executableEndsAtOnce_data();
     void executableEndsAtOnce();
@@ -345,6 +346,35 @@ void TestStartup::singleInstanceLock()
     }
     TSingleInstance afterExit(path);
     QVERIFY(afterExit.Acquire());
+}
+
+void TestStartup::singleInstanceLockIsPrivate()
+{
+    // Without a runtime directory the lock lives in the shared temporary
+    // directory, where another user could plant files or directories.
+    QTemporaryDir tmp;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    const QByteArray oldConfig = qgetenv("ORV_CONFIG_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toLocal8Bit());
+    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+    const QString own = tmp.filePath(QStringLiteral("orv-%1").arg(getuid()));
+    const QString first = TSingleInstance::DefaultLockPath();
+    // A planted directory open to everybody is not used.
+    QVERIFY(QDir().rename(own, own + ".old") || !QFileInfo::exists(own));
+    QVERIFY(QDir().mkdir(own));
+    QFile::setPermissions(own, QFileDevice::Permissions(0x7777));
+    const QString planted = TSingleInstance::DefaultLockPath();
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("TMPDIR", oldTmp);
+    qputenv("ORV_CONFIG_DIR", oldConfig);
+    QCOMPARE(first, own + "/orv.lock");
+    const QFileInfo made(own + ".old");
+    QVERIFY(made.isDir() && !made.isSymLink());
+    QCOMPARE(made.permissions() & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
+    QCOMPARE(planted, m_dir->filePath("config") + "/orv.lock");
+    QVERIFY(planted.endsWith("/orv.lock"));
 }
 
 void TestStartup::machineConfigScript()

@@ -7,6 +7,29 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+// `orv-tool alias` run with its configuration directory in `configDir`.
+struct AliasTool
+{
+    QString configDir;
+    QByteArray out;
+    QByteArray err;
+
+    int operator()(const QStringList& args)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORV_CONFIG_DIR", configDir);
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
+        p.waitForFinished(30000);
+        out = p.readAllStandardOutput();
+        err = p.readAllStandardError();
+        return p.exitCode();
+    }
+};
+} // namespace
+
 class TestEngineAliases : public QObject
 {
     Q_OBJECT
@@ -17,6 +40,7 @@ private slots:
     void modifyAndRemove();
     void badInputIsRefused();
     void toolListsAddsAndRemoves();
+    void toolRepairsRepeatedSection();
 };
 
 void TestEngineAliases::roundTripKeepsOrderAndParams()
@@ -92,16 +116,13 @@ void TestEngineAliases::toolListsAddsAndRemoves()
 {
     QTemporaryDir config;
     QTemporaryDir data;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("ORV_CONFIG_DIR", config.path());
+    AliasTool tool{config.path(), {}, {}};
+    QByteArray& err = tool.err;
     auto run = [&](const QStringList& args, QByteArray* out = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(TestSupport::orvToolPath(), QStringList{"alias"} + args);
-        p.waitForFinished(30000);
+        const int code = tool(args);
         if (out)
-            *out = p.readAllStandardOutput();
-        return p.exitCode();
+            *out = tool.out;
+        return code;
     };
     // A directory without a district catalogue is refused unless forced.
     QCOMPARE(run({"add", "DISTR", data.path()}), 1);
@@ -117,6 +138,48 @@ void TestEngineAliases::toolListsAddsAndRemoves()
     QCOMPARE(run({"add", "SALADIN", TestSupport::realDistrictDir()}), 0);
     QCOMPARE(run({"list"}, &out), 0);
     QVERIFY(out.startsWith("SALADIN\tSTANDARD\t"));
+
+    // Names the alias manager refuses are refused here too, forced or not.
+    for (const QString& bad : {QString("A:B"), QString("x/y"), QString("a\\b")}) {
+        QCOMPARE(run({"add", bad, data.path(), "--force"}), 1);
+        QVERIFY2(err.contains(bad.toUtf8()), err.constData());
+    }
+}
+
+void TestEngineAliases::toolRepairsRepeatedSection()
+{
+    QTemporaryDir config;
+    QTemporaryDir data;
+    AliasTool run{config.path(), {}, {}};
+    const QByteArray& out = run.out;
+    const QByteArray& err = run.err;
+    const QByteArray repeated = "[DISTR]\nDRIVER=STANDARD\nPATH=/a\n\n[OTHER]\nDRIVER=STANDARD\n"
+                                "PATH=/o\n\n[distr]\nDRIVER=STANDARD\nPATH=/b\n";
+    const auto writeConf = [&] {
+        QFile f(config.filePath("aliases.conf"));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(repeated);
+    };
+    writeConf();
+    // Listing names the repeated line; a change of another alias is refused
+    // naming it, and the file stays as it was.
+    QCOMPARE(run({"list"}), 0);
+    QVERIFY2(err.contains("řádek 9"), err.constData());
+    QCOMPARE(out.count('\n'), 3);
+    QCOMPARE(run({"remove", "OTHER"}), 1);
+    QVERIFY2(err.contains("řádek 9"), err.constData());
+    QCOMPARE(run({"add", "NEW", data.path()}), 1);
+    QVERIFY2(err.contains("řádek 9"), err.constData());
+    // remove takes every section of the name.
+    QCOMPARE(run({"remove", "DISTR"}), 0);
+    QCOMPARE(run({"list"}), 0);
+    QCOMPARE(out, QByteArray("OTHER\tSTANDARD\t/o\n"));
+    QVERIFY(err.isEmpty());
+    // add --force replaces them with one.
+    writeConf();
+    QCOMPARE(run({"add", "Distr", data.path(), "--force"}), 0);
+    QCOMPARE(run({"list"}), 0);
+    QCOMPARE(out, "OTHER\tSTANDARD\t/o\nDistr\tSTANDARD\t" + data.path().toUtf8() + "\n");
 }
 
 QTEST_GUILESS_MAIN(TestEngineAliases)

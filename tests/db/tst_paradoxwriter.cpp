@@ -10,6 +10,7 @@
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxCsv.h"
+#include "db/paradox/ParadoxFileSet.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -27,6 +28,8 @@
 extern "C" {
 #include <paradox.h>
 }
+#include <cerrno>
+#include <cstdio>
 
 namespace {
 const QString czech = QStringLiteral("áčďéěíňóřšťúůýž ÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ");
@@ -340,6 +343,7 @@ private slots:
     void blanksAndDefaults();
     void czechTextAndLongMemos();
     void rewriteRemovesCompanionsNoLongerNeeded();
+    void failedRenameKeepsOldSetWhole();
     void existingFileNamesAreReusedIgnoringCase();
     void badValuesAreRejectedAndOldTableKept_data();
     void badValuesAreRejectedAndOldTableKept();
@@ -532,6 +536,48 @@ void TestParadoxWriter::rewriteRemovesCompanionsNoLongerNeeded()
     QCOMPARE(filesIn(dir.path()), QStringList{"T.DB"});
     const QList<QVariantList> rows = ParadoxReader(path).readAll();
     QCOMPARE(rows, (QList<QVariantList>{{2}, {1}})); // unkeyed: insertion order
+}
+
+void TestParadoxWriter::failedRenameKeepsOldSetWhole()
+{
+    // The .DB can't be renamed into place after the .MB and .PX were: they
+    // get their old contents back, a file new to the set goes again, and
+    // nothing of the attempt is left in the directory.
+    QTemporaryDir dir;
+    const auto put = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    const auto read = [&](const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    put("T.MB", "old memo");
+    put("T.PX", "old index");
+    put("T.DB", "old data");
+    ParadoxFileSet files([](const char* from, const char* to) {
+        if (QByteArray(to).endsWith(".DB")) {
+            errno = EIO;
+            return -1;
+        }
+        return std::rename(from, to);
+    });
+    files.write(dir.filePath("T.MB"), "new memo");
+    files.write(dir.filePath("T.PX"), "new index");
+    files.write(dir.filePath("N.PX"), "new file");
+    files.write(dir.filePath("T.DB"), "new data");
+    try {
+        files.commit();
+        QFAIL("a .DB that can't be renamed must fail the commit");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains("T.DB"), qPrintable(e.message()));
+    }
+    QCOMPARE(read("T.MB"), QByteArray("old memo"));
+    QCOMPARE(read("T.PX"), QByteArray("old index"));
+    QCOMPARE(read("T.DB"), QByteArray("old data"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{"T.DB", "T.MB", "T.PX"}));
 }
 
 void TestParadoxWriter::existingFileNamesAreReusedIgnoringCase()

@@ -11,6 +11,7 @@
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
+#include "db/LoadedTable.h"
 #include "db/paradox/ParadoxTable.h"
 #include "select/TParcDialog.h"
 #include "select/TParcDialogRunner.h"
@@ -117,6 +118,7 @@ private slots:
 
     void parcelsWithoutGroupTakeEveryGroup();
     void missingParcelWithGroupGivesPlaceholder();
+    void rowsWithAndWithoutGroupWriteOnce();
     void subdivisionsAndParcelsAlreadySelected();
     void houseNumbersWithAndWithoutPart();
     void houseNumberNotFoundKeepsEarlierParts();
@@ -254,6 +256,28 @@ void TestParcDialog::missingParcelWithGroupGivesPlaceholder()
     QCOMPARE(texts(work()),
              texts(QList<Part>{placeholder} + partsOf(area, some.skup, some.cis, 0)));
     QCOMPARE(dlg.CurrentModel()->Rows().size(), 2); // the grid keeps what was typed
+}
+
+void TestParcDialog::rowsWithAndWithoutGroupWriteOnce()
+{
+    // Rows that alternate between a group (placeholder allowed) and none
+    // (every group) go in as one change: the work file is written once after
+    // it is emptied, not once per run of rows.
+    const Part some = nyspa(m_district).first();
+    QList<TParcGridRow> rows;
+    for (int i = 0; i < 6; ++i)
+        rows.append(i % 2 ? TParcGridRow{"", QString::number(some.cis), ""}
+                          : TParcGridRow{"2", QString::number(900000 + i), "0"});
+    TParcDialog dlg(m_app);
+    bind(dlg, m_district);
+    fill(dlg, 0, rows);
+    const quint64 before = dlg.TableParc().loadedTable()->generation;
+    QVERIFY(dlg.FormCloseQuery(QDialog::Accepted));
+    const quint64 writes = dlg.TableParc().loadedTable()->generation - before;
+    QVERIFY2(writes <= 2, qPrintable(QString::number(writes)));
+    // Three placeholders and the parcel of every group, each once.
+    QVERIFY(CountSelection(dlg.TableParc(), false) >= 4);
+    QCOMPARE(texts(work()).filter(QStringLiteral("90000")).size(), 3);
 }
 
 void TestParcDialog::subdivisionsAndParcelsAlreadySelected()

@@ -6,9 +6,17 @@
 #include "select/core/TParcelImport.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QFile>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 using Kind = TParcGridModel::Kind;
@@ -47,6 +55,7 @@ private slots:
     void houseNumberLists();
     void clipboardLines();
     void fileEncodingsAndRefusals();
+    void onlyRegularFilesAreRead();
     void manyLines();
 };
 
@@ -160,18 +169,31 @@ void TestParcImport::badLinesStopTheImport_data()
     QTest::addColumn<bool>("house");
     QTest::addColumn<int>("errorLine");
     QTest::addColumn<int>("rowsKept");
+    QTest::addColumn<QString>("message"); // empty: the line number says it all
     QTest::newRow("bare first number: columns 2 and 3 empty")
-        << QStringList{"15"} << false << 1 << 0;
-    QTest::newRow("empty line in a list") << QStringList{"12;13", "", "14"} << false << 2 << 2;
-    QTest::newRow("empty line in columns") << QStringList{"2 15 0", ""} << false << 2 << 1;
-    QTest::newRow("stem 0 in a list") << QStringList{"12/1;0"} << false << 1 << 1;
-    QTest::newRow("text in a list") << QStringList{"12/1;abc"} << false << 1 << 1;
-    QTest::newRow("negative group column") << QStringList{"-1 15 0"} << false << 1 << 0;
-    QTest::newRow("subdivision beyond field") << QStringList{"2 15 70000"} << false << 1 << 0;
-    QTest::newRow("stem wraps 32 bits") << QStringList{"2 4294967311 0"} << false << 1 << 0;
-    QTest::newRow("house 0 in a list") << QStringList{"12/1;0/1"} << true << 1 << 1;
-    QTest::newRow("house too large") << QStringList{"5;12345"} << true << 1 << 1;
-    QTest::newRow("house empty line") << QStringList{"5 12", ""} << true << 2 << 1;
+        << QStringList{"15"} << false << 1 << 0 << QString();
+    // A number that the column would read as empty is refused, not dropped.
+    QTest::newRow("house number with kind as the part")
+        << QStringList{"3 12 P", "12P 14"} << true << 2 << 1 << "Chybné číslo „12P“ na řádku 2";
+    QTest::newRow("number after the third column")
+        << QStringList{"2 15 0", "2 16 0 17"} << false << 2 << 1 << "Chybné číslo „17“ na řádku 2";
+    QTest::newRow("letters in the stem column")
+        << QStringList{"2 15a 0"} << false << 1 << 0 << "Chybné číslo „15a“ na řádku 1";
+    QTest::newRow("empty line in a list")
+        << QStringList{"12;13", "", "14"} << false << 2 << 2 << QString();
+    QTest::newRow("empty line in columns")
+        << QStringList{"2 15 0", ""} << false << 2 << 1 << QString();
+    QTest::newRow("stem 0 in a list") << QStringList{"12/1;0"} << false << 1 << 1 << QString();
+    QTest::newRow("text in a list") << QStringList{"12/1;abc"} << false << 1 << 1 << QString();
+    QTest::newRow("negative group column")
+        << QStringList{"-1 15 0"} << false << 1 << 0 << QString();
+    QTest::newRow("subdivision beyond field")
+        << QStringList{"2 15 70000"} << false << 1 << 0 << QString();
+    QTest::newRow("stem wraps 32 bits")
+        << QStringList{"2 4294967311 0"} << false << 1 << 0 << QString();
+    QTest::newRow("house 0 in a list") << QStringList{"12/1;0/1"} << true << 1 << 1 << QString();
+    QTest::newRow("house too large") << QStringList{"5;12345"} << true << 1 << 1 << QString();
+    QTest::newRow("house empty line") << QStringList{"5 12", ""} << true << 2 << 1 << QString();
 }
 
 void TestParcImport::badLinesStopTheImport()
@@ -180,10 +202,11 @@ void TestParcImport::badLinesStopTheImport()
     QFETCH(bool, house);
     QFETCH(int, errorLine);
     QFETCH(int, rowsKept);
+    QFETCH(QString, message);
     const auto result = TParcelImport::Parse(lines, house ? Kind::House : Kind::Parcel);
     QCOMPARE(result.errorLine, errorLine);
     QCOMPARE(result.rows.size(), rowsKept);
-    QVERIFY(result.errorText.isEmpty());
+    QCOMPARE(result.errorText, message);
 }
 
 void TestParcImport::houseNumberLists()
@@ -195,6 +218,11 @@ void TestParcImport::houseNumberLists()
     const auto single = TParcelImport::Parse({"12P;14"}, Kind::House);
     QCOMPARE(single.errorLine, 0);
     QCOMPARE(rowTexts(single.rows), (QStringList{"|12|P", "|14|V"}));
+    // A kind letter makes a blank-separated line a list: "12P 14" is two
+    // house numbers, not part "12P" of house 14.
+    const auto blanks = TParcelImport::Parse({"12P 14", "7E 8/2"}, Kind::House);
+    QCOMPARE(blanks.errorLine, 0);
+    QCOMPARE(rowTexts(blanks.rows), (QStringList{"|12|P", "|14|V", "|7|E", "2|8|V"}));
 }
 
 void TestParcImport::clipboardLines()
@@ -244,6 +272,42 @@ void TestParcImport::fileEncodingsAndRefusals()
     }
     QVERIFY_THROWS_EXCEPTION(ETalvekException,
                              TParcelImport::ReadTextFile(dir.filePath("missing.txt")));
+}
+
+void TestParcImport::onlyRegularFilesAreRead()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("roura.txt");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A writer that waits for a reader: before the check, the import opened
+    // the pipe, waited for the writer and read what came.
+    ::signal(SIGPIPE, SIG_IGN);
+    std::thread writer([&] {
+        for (int i = 0; i < 100; ++i) {
+            const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                [[maybe_unused]] const auto n = ::write(fd, "12;13\n", 6);
+                ::close(fd);
+                return;
+            }
+            QThread::msleep(10);
+        }
+    });
+    const auto refused = [](const QString& path) {
+        try {
+            TParcelImport::ReadTextFile(path);
+        } catch (const ETalvekException& e) {
+            return e.message().contains(QStringLiteral("není obyčejný soubor")) &&
+                   e.message().contains(QDir::toNativeSeparators(path));
+        }
+        return false;
+    };
+    const bool fifoRefused = refused(fifo);
+    writer.join();
+    QVERIFY(fifoRefused);
+    // A device never ends; it must be refused before anything is read.
+    QVERIFY(refused(QStringLiteral("/dev/zero")));
+    QVERIFY(refused(dir.path()));
 }
 
 void TestParcImport::manyLines()
