@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/Table.h"
+#include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 
 namespace {
@@ -24,10 +25,11 @@ ColumnMap mapColumns(const Dataset& source, const LoadedTable& dest)
         const QString column = SqliteDatabase::quoteIdentifier(source.fields()[s].name);
         map.destination.append(SqliteDatabase::quoteIdentifier(f.name));
         map.plainSource.append(column);
-        map.source.append(QStringLiteral("orv_cast(%1,'%2',%3)")
-                              .arg(column)
-                              .arg(QChar::fromLatin1(ValueConvert::storageCode(f.type)))
-                              .arg(f.type == FieldType::String ? f.size : 0));
+        // Joined, not formatted: a field name may hold "%1".
+        map.source.append(QStringLiteral("orv_cast(") + column + QStringLiteral(",'") +
+                          QChar::fromLatin1(ValueConvert::storageCode(f.type)) +
+                          QStringLiteral("',") +
+                          QString::number(f.type == FieldType::String ? f.size : 0) + u')');
     }
     return map;
 }
@@ -88,6 +90,7 @@ int BatchMove::execute(Dataset& source, Table& destination, Mode mode)
         source.open();
     if (!destination.isActive())
         destination.open();
+    TableWriteGuard::check(destination.loadedTable()->path);
     if (!destination.canModify())
         throw ETalvekException(
             QStringLiteral("Tabulku '%1' nelze měnit").arg(destination.tableName()));

@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/FilterTranslator.h"
+#include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
@@ -84,7 +85,7 @@ QString Dataset::viewCondition(QVariantMap&) const
     return QString();
 }
 
-QString Dataset::viewSql(QVariantMap& params) const
+QString Dataset::viewSource(QVariantMap& params, bool& conditioned) const
 {
     checkActive();
     QStringList conditions;
@@ -94,22 +95,28 @@ QString Dataset::viewSql(QVariantMap& params) const
     if (m_filtered && !m_filterText.trimmed().isEmpty())
         conditions.append(u'(' + FilterTranslator::translate(m_filterText, m_dataFields, params) +
                           u')');
+    conditioned = !conditions.isEmpty();
+    QString source = QStringLiteral(" FROM ") + fromClause();
+    if (conditioned)
+        source += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    return source;
+}
+
+QString Dataset::viewSql(QVariantMap& params) const
+{
     QStringList columns;
     for (const FieldDef& f : m_dataFields)
         columns.append(SqliteDatabase::quoteIdentifier(f.name));
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), fromClause());
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    return sql;
+    bool conditioned = false;
+    return QStringLiteral("SELECT ") + columns.join(u',') + viewSource(params, conditioned);
 }
 
 void Dataset::rebuildView()
 {
+    // The view is kept as row ids. The statement is put together from its
+    // parts, never found again in the text: a column name may hold any word.
     QVariantMap params;
-    QString sql = viewSql(params);
-    // Replace the column list by the rowid: the view is kept as row ids.
-    const int from = sql.indexOf(QStringLiteral(" FROM "));
-    sql = QStringLiteral("SELECT rowid") + sql.mid(from);
+    QString sql = QStringLiteral("SELECT rowid") + viewSource(params, m_viewConditioned);
     m_viewRowidSql = sql;
     m_viewParams = params;
     ++m_viewVersion;
@@ -378,15 +385,22 @@ void Dataset::setFiltered(bool on)
 
 bool Dataset::canModify() const
 {
-    return writable();
+    return writable() && (!m_table || TableWriteGuard::refusal(m_table->path).isEmpty());
+}
+
+void Dataset::checkModifiable() const
+{
+    if (!writable())
+        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    if (m_table)
+        TableWriteGuard::check(m_table->path);
 }
 
 void Dataset::append()
 {
     checkActive();
     checkBrowse();
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     m_editBuffer = QVariantList();
     for (int i = 0; i < m_allFields.size(); ++i)
         m_editBuffer.append(QVariant());
@@ -399,8 +413,7 @@ void Dataset::edit()
     checkActive();
     if (m_state == State::Edit || m_state == State::Insert)
         return;
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     if (m_rowids.empty())
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     m_editBuffer = currentRow();
@@ -447,9 +460,9 @@ void Dataset::post()
         QStringList sets;
         for (int i = 0; i < columns.size(); ++i)
             sets.append(columns[i] + u'=' + marks[i]);
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = %3")
-                  .arg(table, sets.join(u','))
-                  .arg(m_editRowid);
+        // Joined, not formatted: a field name may hold "%1".
+        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
+              QStringLiteral(" WHERE rowid = ") + QString::number(m_editRowid);
     }
     Engine& engine = Engine::instance();
     qint64 rowid = m_editRowid;
@@ -493,8 +506,7 @@ void Dataset::deleteRecord()
         cancel();
         return;
     }
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     if (m_rowids.empty())
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     leaveEditState();
@@ -504,9 +516,9 @@ void Dataset::deleteRecord()
     if (m_table)
         changed.append(m_table);
     engine.runChange(changed, [&] {
-        engine.db().exec(QStringLiteral("DELETE FROM %1 WHERE rowid = %2")
-                             .arg(SqliteDatabase::quoteIdentifier(m_sqlName))
-                             .arg(rowid));
+        engine.db().exec(QStringLiteral("DELETE FROM ") +
+                         SqliteDatabase::quoteIdentifier(m_sqlName) +
+                         QStringLiteral(" WHERE rowid = ") + QString::number(rowid));
     });
     const int position = m_pos;
     rebuildView();

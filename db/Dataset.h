@@ -116,6 +116,8 @@ protected:
     const QString& viewRowidSql() const { return m_viewRowidSql; }
     const QVariantMap& viewParams() const { return m_viewParams; }
     quint64 viewVersion() const { return m_viewVersion; }
+    // The view of the last rebuild has a WHERE clause.
+    bool viewConditioned() const { return m_viewConditioned; }
     bool moveToRowid(qint64 rowid);
     int positionOf(qint64 rowid) const;
     qint64 currentRowid() const;
@@ -124,8 +126,13 @@ protected:
     static void bindParams(SqliteStatement& stmt, const QVariantMap& params);
     void checkActive() const;
     void checkBrowse();
+    // Throws when the dataset may not change its table (read-only, registry
+    // table, link).
+    void checkModifiable() const;
 
 private:
+    // " FROM <source> [WHERE <conditions>]" of the rows in view.
+    QString viewSource(QVariantMap& params, bool& conditioned) const;
     const QVariantList& currentRow() const;
     QVariantList fetchRow(qint64 rowid) const;
     void setPosition(int position);
@@ -156,5 +163,6 @@ private:
     bool m_filtered = false;
     QString m_viewRowidSql;
     QVariantMap m_viewParams;
+    bool m_viewConditioned = false;
     quint64 m_viewVersion = 0;
 };

@@ -15,6 +15,7 @@
 #include <QStringEncoder>
 #include <shapefil.h>
 
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -154,6 +155,39 @@ void syncFile(const QString& path)
     }
 }
 
+// shapelib opens a new file by name for writing ("wb" or "wb+") and then
+// for update ("rb+"). The temporary file is created exclusively and never
+// through a link: whatever lies under its name makes the write fail instead
+// of landing on another file.
+SAFile openNoFollow(const char* name, const char* access)
+{
+    const bool create = access[0] == 'w';
+    const bool update = create || std::strchr(access, '+') != nullptr;
+    int flags = O_NOFOLLOW | O_CLOEXEC | (update ? O_RDWR : O_RDONLY);
+    if (create)
+        flags |= O_CREAT | O_EXCL;
+    const int fd = ::open(name, flags, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = ::fdopen(fd, update ? "r+b" : "rb");
+    if (!file) {
+        ::close(fd);
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(file);
+}
+
+DBFHandle createExclusive(const QString& path)
+{
+    static SAHooks hooks = [] {
+        SAHooks h;
+        SASetupDefaultHooks(&h);
+        h.FOpen = openNoFollow;
+        return h;
+    }();
+    return DBFCreateLL(QFile::encodeName(path).constData(), kCodePage, &hooks);
+}
+
 } // namespace
 
 TableSchema DbfTableIO::load(const QString& path, SqliteDatabase& db, const QString& sqlName)
@@ -197,7 +231,10 @@ void DbfTableIO::save(const QString& path, const TableSchema& schema, SqliteData
                                                    .arg(QCoreApplication::applicationPid())
                                                    .arg(target.completeBaseName()));
     {
-        DbfHandle h(DBFCreateEx(QFile::encodeName(temp).constData(), kCodePage));
+        // A temporary file left by an earlier crash of this process id goes
+        // (a link is removed itself, not its target).
+        ::unlink(QFile::encodeName(temp).constData());
+        DbfHandle h(createExclusive(temp));
         if (!h.get())
             throw ETalvekException(QStringLiteral("Tabulku '%1' nelze zapsat").arg(path));
         for (const FieldDef& f : schema.fields)

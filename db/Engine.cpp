@@ -3,6 +3,7 @@
 #include "db/AliasPaths.h"
 #include "base/ETalvekException.h"
 #include "db/TableFileIO.h"
+#include "db/TableWriteGuard.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -247,6 +248,7 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
         keyCount = int(index.fields.size());
         primaryName = index.name;
     }
+    TableWriteGuard::check(path);
     auto it = m_tables.find(path);
     if (it != m_tables.end())
         forget(*it->second);
@@ -265,6 +267,7 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
 
 void Engine::deleteTable(const QString& path)
 {
+    TableWriteGuard::checkDelete(path);
     auto it = m_tables.find(path);
     if (it != m_tables.end())
         forget(*it->second);
@@ -302,6 +305,8 @@ void Engine::addIndex(LoadedTable& table, const IndexDef& index)
 
 void Engine::runChange(const QList<LoadedTable*>& changed, const std::function<void()>& change)
 {
+    for (const LoadedTable* t : changed)
+        TableWriteGuard::check(t->path);
     SqliteDatabase::Savepoint savepoint(m_db);
     change();
     for (LoadedTable* t : changed)
@@ -311,6 +316,7 @@ void Engine::runChange(const QList<LoadedTable*>& changed, const std::function<v
 
 void Engine::writeBack(LoadedTable& table)
 {
+    TableWriteGuard::check(table.path);
     TableFileIO::save(table.path, table.schema, m_db, table.sqlName);
     updateStamp(table);
     ++table.generation;

@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
+#include "db/TableWriteGuard.h"
 
 #include <QFileInfo>
 
@@ -196,6 +197,7 @@ int Query::execSql()
     case SqlTranslator::Kind::CreateTable: {
         const QString dir = engine.directoryOf(m_database);
         const QString path = engine.tablePath(dir, result.createFileName, false);
+        TableWriteGuard::check(path);
         if (QFileInfo::exists(path))
             throw ETalvekException(QStringLiteral("Tabulka '%1' již existuje").arg(path));
         QList<IndexDef> indexes;
@@ -211,6 +213,8 @@ int Query::execSql()
     default:
         break;
     }
+    // Refused before it runs: also a statement that would change no row.
+    TableWriteGuard::check(result.targetPath);
     LoadedTable& target = engine.table(result.targetPath);
     indexEqualityColumns(result);
     SqliteDatabase::Savepoint savepoint(engine.db());

@@ -196,8 +196,7 @@ SqliteStatement& Table::lookupStatement(int keyCount, bool nearest)
         const QString condition = keyCondition(
             placeholders, nearest ? QStringLiteral(">=") : QStringLiteral("="), params, "k");
         if (!condition.isEmpty())
-            sql += (sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ")
-                                                            : QStringLiteral(" WHERE ")) +
+            sql += (viewConditioned() ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
                    condition;
         sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
                QStringLiteral(" LIMIT 1");

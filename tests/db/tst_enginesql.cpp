@@ -23,6 +23,8 @@ private slots:
     void selectionQueries();
     void exportTables();
     void toolPrintsCsvAndCounts();
+    void namesHoldingKeywords_data();
+    void namesHoldingKeywords();
 
 private:
     Query* query(const QString& database, const QStringList& sql);
@@ -305,20 +307,21 @@ void TestEngineSql::toolPrintsCsvAndCounts()
     QTemporaryDir dir;
     QVERIFY(QFile::copy(m_d + "/NYSKATAL.DB", dir.filePath("NYSKATAL.DB")));
     QFile::setPermissions(dir.filePath("NYSKATAL.DB"), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(runTool({"sql", "--dir", dir.path(),
-                      "UPDATE NYSKATAL.DB SET NAZEV = 'X' WHERE "
-                      "PORCIS > '000'"},
-                     &sqlOut),
-             0);
-    QCOMPARE(sqlOut, QByteArray("1\n"));
     const QByteArray before = [&] {
         QFile f(dir.filePath("NYSKATAL.DB"));
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }();
     QByteArray err;
+    // The registry is read only, also for the tool.
+    QCOMPARE(runTool({"sql", "--dir", dir.path(),
+                      "UPDATE NYSKATAL.DB SET NAZEV = 'X' WHERE "
+                      "PORCIS > '000'"},
+                     &sqlOut, &err),
+             1);
+    QVERIFY2(err.contains("NYSKATAL.DB"), err.constData());
     QCOMPARE(
-        runTool({"sql", "--dir", dir.path(), "UPDATE NYSKATAL.DB SET NOSUCH = 1"}, &sqlOut, &err),
+        runTool({"sql", "--dir", dir.path(), "SELECT NOSUCH FROM NYSKATAL.DB"}, &sqlOut, &err),
         1);
     QVERIFY(err.contains("NOSUCH"));
     QCOMPARE(runTool({"sql", "--alias", "NOSUCHALIAS", "SELECT * FROM \"A.DB\""}, &sqlOut, &err),
@@ -327,6 +330,40 @@ void TestEngineSql::toolPrintsCsvAndCounts()
     QFile f(dir.filePath("NYSKATAL.DB"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before); // nothing written
+}
+
+void TestEngineSql::namesHoldingKeywords_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("FROM in an alias")
+        << "SELECT NAZEV AS \"x FROM t2 --\" FROM \"NYSKATAL.DB\" WHERE PORCIS = '001' AND "
+           "EXISTS (SELECT 1 FROM \"NYSPA001.DB\")"
+        << "x FROM t2 --" << "SALADÍN";
+    QTest::newRow("WHERE in an alias")
+        << "SELECT NAZEV AS \"a WHERE b\", PORCIS FROM \"NYSKATAL.DB\" WHERE PORCIS = '001'"
+        << "a WHERE b" << "SALADÍN";
+    QTest::newRow("scalar subquery without AS")
+        << "SELECT NAZEV, (SELECT COUNT(*) FROM \"NYSPA001.DB\") FROM \"NYSKATAL.DB\" WHERE "
+           "PORCIS = '001'"
+        << "(SELECT COUNT(*) FROM \"NYSPA001.DB\")" << "144";
+}
+
+void TestEngineSql::namesHoldingKeywords()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    Query q;
+    q.setDatabaseName(m_d);
+    q.setSql(sql);
+    q.open();
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.asString(column), value);
+    q.setFilter("PORCIS = '001'");
+    q.setFiltered(q.hasField("PORCIS")); // a filter adds its own WHERE
+    QCOMPARE(q.recordCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestEngineSql)
