@@ -428,7 +428,16 @@ void Dataset::setValue(const QString& name, const QVariant& value)
     const int index = checkedIndex(name);
     if (index >= m_dataFields.size())
         fail(QStringLiteral("Počítanou položku '%1' nelze měnit").arg(name));
-    m_editBuffer[index] = ValueConvert::toStorage(value, m_dataFields[index]);
+    const QVariant stored = ValueConvert::toStorage(value, m_dataFields[index]);
+    // Checked here, not only when the file is written: the rounded value of
+    // a number beyond the range must not stand in for it.
+    const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+    if (!ValueConvert::fitsField(stored, m_dataFields[index]) ||
+        (number && FieldTypes::isIntegral(m_dataFields[index].type) &&
+         !ValueConvert::fitsInteger(value.toDouble())))
+        fail(QStringLiteral("Hodnota '%1' se nevejde do položky '%2' tabulky '%3'")
+                 .arg(ValueConvert::toText(value), m_dataFields[index].name, datasetName()));
+    m_editBuffer[index] = stored;
 }
 
 void Dataset::checkRequired() const

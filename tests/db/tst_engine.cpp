@@ -34,6 +34,8 @@ private slots:
     void registryAndLinksAreNotWritten();
     void datasetsRefuseRegistryAndLinks();
     void fieldNamesWithPercentSigns();
+    void numbersOutOfRange_data();
+    void numbersOutOfRange();
 
 private:
     static QList<FieldDef> workFields();
@@ -548,6 +550,67 @@ void TestEngine::fieldNamesWithPercentSigns()
     back.setSql("SELECT * FROM \"C.DB\"");
     back.open();
     QCOMPARE(back.asString("A%1"), QString("second"));
+}
+
+void TestEngine::numbersOutOfRange_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("bySql");
+    QTest::newRow("short") << "N.DB" << "MALE" << 40000.0 << false;
+    QTest::newRow("long, huge") << "N.DB" << "CELE" << 1e300 << false;
+    QTest::newRow("long, negative") << "N.DB" << "CELE" << -3e9 << false;
+    QTest::newRow("bcd digits") << "N.DB" << "DESETINY" << 1e31 << false;
+    QTest::newRow("statement into short") << "N.DB" << "MALE" << 1e300 << true;
+    QTest::newRow("dBASE integer") << "N.dbf" << "CELE" << 1e300 << false;
+    QTest::newRow("dBASE number width") << "N.dbf" << "CISLO" << 1e12 << false;
+    QTest::newRow("dBASE statement") << "N.dbf" << "CISLO" << -1e300 << true;
+}
+
+void TestEngine::numbersOutOfRange()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(bool, bySql);
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName(file);
+    t.setFieldDefs({{"MALE", FieldType::SmallInt},
+                    {"CELE", FieldType::Integer},
+                    {"CISLO", FieldType::Float, 9},
+                    {"DESETINY", FieldType::Bcd, 0, false, 2}});
+    t.createTable();
+    t.open();
+    t.append();
+    t.setValue("MALE", 1);
+    t.post();
+    QFile f(dir.filePath(file));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    try {
+        if (bySql) {
+            Query q;
+            q.setDatabaseName(dir.path());
+            q.setSql(QString("UPDATE \"%1\" SET %2 = %3").arg(file, field, QString::number(value, 'f', 0)));
+            q.execSql();
+        } else {
+            t.edit();
+            t.setValue(field, value);
+            t.post();
+        }
+        QFAIL("the value must be refused");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains(field), qPrintable(e.message()));
+    }
+    t.cancel();
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before); // nothing written, nothing wrapped
+    t.refresh();
+    QCOMPARE(t.asInteger("MALE"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)
