@@ -405,6 +405,8 @@ void Dataset::append()
     for (int i = 0; i < m_allFields.size(); ++i)
         m_editBuffer.append(QVariant());
     m_editRowid = 0;
+    m_editOriginal.clear();
+    m_editLoads = m_table ? m_table->loads : 0;
     m_state = State::Insert;
 }
 
@@ -418,6 +420,8 @@ void Dataset::edit()
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     m_editBuffer = currentRow();
     m_editRowid = currentRowid();
+    m_editOriginal = m_editBuffer.mid(0, m_dataFields.size());
+    m_editLoads = m_table ? m_table->loads : 0;
     m_state = State::Edit;
 }
 
@@ -461,8 +465,9 @@ void Dataset::post()
         marks.append(QStringLiteral("?%1").arg(i + 1));
     }
     const QString table = SqliteDatabase::quoteIdentifier(m_sqlName);
+    const bool inserting = m_state == State::Insert;
     QString sql;
-    if (m_state == State::Insert) {
+    if (inserting) {
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(table, columns.join(u','), marks.join(u','));
     } else {
@@ -471,18 +476,30 @@ void Dataset::post()
             sets.append(columns[i] + u'=' + marks[i]);
         // Joined, not formatted: a field name may hold "%1".
         sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
-              QStringLiteral(" WHERE rowid = ") + QString::number(m_editRowid);
+              QStringLiteral(" WHERE rowid = ?") + QString::number(m_dataFields.size() + 1);
     }
     Engine& engine = Engine::instance();
     qint64 rowid = m_editRowid;
     QList<LoadedTable*> changed;
     if (m_table)
         changed.append(m_table);
-    engine.runChange(changed, [&] {
+    runTracked(changed, [&] {
+        if (!inserting)
+            rowid = rowidSince(m_editRowid, m_editOriginal, m_editLoads);
         SqliteStatement stmt(engine.db().handle(), sql);
-        stmt.bindAll(m_editBuffer.mid(0, m_dataFields.size()));
-        stmt.step();
-        if (m_state == State::Insert)
+        QVariantList values = m_editBuffer.mid(0, m_dataFields.size());
+        if (!inserting)
+            values.append(rowid);
+        stmt.bindAll(values);
+        try {
+            stmt.step();
+        } catch (const ETalvekException&) {
+            // The other writer added a row of the same key meanwhile.
+            if (m_table && m_table->loads != m_editLoads)
+                failChangedMeanwhile();
+            throw;
+        }
+        if (inserting)
             rowid = engine.db().lastInsertRowId();
     });
     leaveEditState();
@@ -491,6 +508,50 @@ void Dataset::post()
     if (!moveToRowid(rowid))
         setPosition(position);
     emit viewChanged();
+}
+
+void Dataset::runTracked(const QList<LoadedTable*>& changed, const std::function<void()>& change)
+{
+    const quint64 loads = m_table ? m_table->loads : 0;
+    try {
+        Engine::instance().runChange(changed, change);
+    } catch (...) {
+        // The table was read again before the change failed: the rows in
+        // view are rebuilt over the new copy (an edit stays in its buffer).
+        if (m_table && m_table->loads != loads) {
+            rebuildView();
+            m_pos = qBound(0, m_pos, qMax(0, recordCount() - 1));
+            emit viewChanged();
+        }
+        throw;
+    }
+}
+
+void Dataset::failChangedMeanwhile() const
+{
+    fail(QStringLiteral("Záznam tabulky '%1' mezitím změnil jiný uživatel; změna nebyla uložena")
+             .arg(datasetName()));
+}
+
+qint64 Dataset::rowidSince(qint64 rowid, const QVariantList& original, quint64 loads) const
+{
+    if (!m_table || m_table->loads == loads)
+        return rowid;
+    // The table was read again from its file (another writer changed it):
+    // the row is found again by its values as they were read.
+    QStringList conditions;
+    for (int i = 0; i < m_dataFields.size(); ++i)
+        conditions.append(SqliteDatabase::quoteIdentifier(m_dataFields[i].name) +
+                          QStringLiteral(" IS ?") + QString::number(i + 1));
+    SqliteStatement find(Engine::instance().db().handle(),
+                         QStringLiteral("SELECT rowid FROM ") +
+                             SqliteDatabase::quoteIdentifier(m_sqlName) +
+                             QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) +
+                             QStringLiteral(" LIMIT 1"));
+    find.bindAll(original);
+    if (!find.step())
+        failChangedMeanwhile();
+    return find.int64(0);
 }
 
 void Dataset::leaveEditState()
@@ -519,12 +580,15 @@ void Dataset::deleteRecord()
     if (m_rowids.empty())
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     leaveEditState();
-    const qint64 rowid = currentRowid();
+    const qint64 shown = currentRowid();
+    const QVariantList original = currentRow().mid(0, m_dataFields.size());
+    const quint64 loads = m_table ? m_table->loads : 0;
     Engine& engine = Engine::instance();
     QList<LoadedTable*> changed;
     if (m_table)
         changed.append(m_table);
-    engine.runChange(changed, [&] {
+    runTracked(changed, [&] {
+        const qint64 rowid = rowidSince(shown, original, loads);
         engine.db().exec(QStringLiteral("DELETE FROM ") +
                          SqliteDatabase::quoteIdentifier(m_sqlName) +
                          QStringLiteral(" WHERE rowid = ") + QString::number(rowid));

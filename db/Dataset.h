@@ -137,6 +137,14 @@ private:
     QVariantList fetchRow(qint64 rowid) const;
     void setPosition(int position);
     void leaveEditState();
+    // The row id of a row read as `original` when the table had been loaded
+    // `loads` times; fails with a Czech message when another writer changed
+    // or removed the row meanwhile.
+    qint64 rowidSince(qint64 rowid, const QVariantList& original, quint64 loads) const;
+    [[noreturn]] void failChangedMeanwhile() const;
+    // Engine::runChange for this dataset's table, keeping the view in step
+    // when the table had to be read again and the change then failed.
+    void runTracked(const QList<LoadedTable*>& changed, const std::function<void()>& change);
     void checkRequired() const;
     int checkedIndex(const QString& name) const;
 
@@ -158,6 +166,8 @@ private:
     mutable QVariantList* m_calcRow = nullptr;
     QVariantList m_editBuffer;
     qint64 m_editRowid = 0;
+    QVariantList m_editOriginal; // the edited row as read, to find it again
+    quint64 m_editLoads = 0;
     CalcHandler m_calcHandler;
     QString m_filterText;
     bool m_filtered = false;

@@ -217,15 +217,15 @@ int Query::execSql()
     TableWriteGuard::check(result.targetPath);
     LoadedTable& target = engine.table(result.targetPath);
     indexEqualityColumns(result);
-    SqliteDatabase::Savepoint savepoint(engine.db());
-    SqliteStatement stmt(engine.db().handle(), result.sql);
-    bindParams(stmt, bindingsFor(result.sql));
-    stmt.step();
-    const int changed = int(engine.db().changes());
-    // A statement that changed nothing leaves the file alone (registry
-    // tables are often read-only on disk).
-    if (changed > 0)
-        engine.writeBack(target);
-    savepoint.commit();
+    // The statement runs on the rows the file holds when the table is locked
+    // for writing (the table is read again if another writer changed it); a
+    // statement that changes nothing leaves the file alone.
+    int changed = 0;
+    engine.runChange({&target}, [&] {
+        SqliteStatement stmt(engine.db().handle(), result.sql);
+        bindParams(stmt, bindingsFor(result.sql));
+        stmt.step();
+        changed = int(engine.db().changes());
+    });
     return changed;
 }

@@ -130,6 +130,11 @@ qint64 SqliteDatabase::changes() const
     return sqlite3_changes(m_db);
 }
 
+qint64 SqliteDatabase::totalChanges() const
+{
+    return sqlite3_total_changes64(m_db);
+}
+
 qint64 SqliteDatabase::lastInsertRowId() const
 {
     return sqlite3_last_insert_rowid(m_db);

@@ -24,6 +24,7 @@ private slots:
     void exportTables();
     void toolPrintsCsvAndCounts();
     void namesHoldingKeywords_data();
+    void twoWritersLoseNothing();
     void namesHoldingKeywords();
 
 private:
@@ -364,6 +365,71 @@ void TestEngineSql::namesHoldingKeywords()
     q.setFilter("PORCIS = '001'");
     q.setFiltered(q.hasField("PORCIS")); // a filter adds its own WHERE
     QCOMPARE(q.recordCount(), 1);
+}
+
+// This process and orv-tool (a second clerk on the same directory) write one
+// own-text table in turns.
+void TestEngineSql::twoWritersLoseNothing()
+{
+    QTemporaryDir dir;
+    Query create;
+    create.setDatabaseName(dir.path());
+    create.setSql("CREATE TABLE \"ORVTX001.DB\" (PARCIS INTEGER, TEXT CHAR(20), PRIMARY KEY "
+                  "(PARCIS))");
+    create.execSql();
+    Table mine;
+    mine.setDatabaseName(dir.path());
+    mine.setTableName("ORVTX001.DB");
+    mine.open();
+    const auto type = [&](int parcis, const QString& text, bool appending) {
+        if (appending) {
+            mine.append();
+            mine.setValue("PARCIS", parcis);
+        } else {
+            QVERIFY(mine.findKey({parcis}));
+            mine.edit();
+        }
+        mine.setValue("TEXT", text);
+    };
+    const auto other = [&](const QString& sql) {
+        QByteArray out;
+        QCOMPARE(runTool({"sql", "--dir", dir.path(), sql}, &out), 0);
+        QCOMPARE(out, QByteArray("1\n"));
+    };
+    const auto texts = [&] {
+        QByteArray out;
+        runTool({"sql", "--dir", dir.path(),
+                 "SELECT PARCIS, TEXT FROM \"ORVTX001.DB\" ORDER BY PARCIS"},
+                &out);
+        return out;
+    };
+    type(1, "první", true);
+    mine.post();
+    other("INSERT INTO \"ORVTX001.DB\" (PARCIS, TEXT) VALUES (2, 'cizí')");
+    type(3, "třetí", true);
+    mine.post();
+    other("UPDATE \"ORVTX001.DB\" SET TEXT = 'cizí 2' WHERE PARCIS = 2");
+    type(1, "moje 1", false);
+    mine.post(); // another row than the other writer's
+    QCOMPARE(texts(), QByteArray("PARCIS,TEXT\r\n1,moje 1\r\n2,cizí 2\r\n3,třetí\r\n"));
+
+    // Both change one row: this one is refused and the typed text stays.
+    type(3, "moje 3", false);
+    other("UPDATE \"ORVTX001.DB\" SET TEXT = 'cizí 3' WHERE PARCIS = 3");
+    try {
+        mine.post();
+        QFAIL("a row changed by the other writer must not be overwritten");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains("ORVTX001.DB"), qPrintable(e.message()));
+    }
+    QCOMPARE(mine.state(), Dataset::State::Edit);
+    QCOMPARE(mine.asString("TEXT"), QString("moje 3"));
+    mine.cancel();
+    type(2, "moje 2", true); // the other writer's key
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, mine.post());
+    mine.cancel();
+    QCOMPARE(texts(), QByteArray("PARCIS,TEXT\r\n1,moje 1\r\n2,cizí 2\r\n3,cizí 3\r\n"));
+    QVERIFY(!QFile::exists(dir.filePath(".ORVTX001.DB.orvlock")));
 }
 
 QTEST_GUILESS_MAIN(TestEngineSql)
