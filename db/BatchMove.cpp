@@ -3,7 +3,6 @@
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/Table.h"
-#include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 
 namespace {
@@ -90,10 +89,7 @@ int BatchMove::execute(Dataset& source, Table& destination, Mode mode)
         source.open();
     if (!destination.isActive())
         destination.open();
-    TableWriteGuard::check(destination.loadedTable()->path);
-    if (!destination.canModify())
-        throw ETalvekException(
-            QStringLiteral("Tabulku '%1' nelze měnit").arg(destination.tableName()));
+    destination.checkModifiable();
     LoadedTable* dest = destination.loadedTable();
     const ColumnMap map = mapColumns(source, *dest);
     if (map.destination.isEmpty())

@@ -392,6 +392,7 @@ void Dataset::checkModifiable() const
 {
     if (!writable())
         fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkWriteName();
     if (m_table)
         TableWriteGuard::check(m_table->path);
 }

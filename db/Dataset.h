@@ -85,6 +85,9 @@ public:
     void cancel();
     void deleteRecord();
     bool canModify() const;
+    // Throws when the dataset may not change its table (read-only, registry
+    // table, link), with a Czech message naming it.
+    void checkModifiable() const;
 
     // The rows in view as an SQL source: "SELECT <fields> FROM ... WHERE ..."
     // with its named parameters (calculated fields excluded).
@@ -106,6 +109,8 @@ protected:
     // SQL ORDER BY terms of the view, without the final rowid.
     virtual QStringList orderTerms() const { return {}; }
     virtual bool writable() const { return false; }
+    // Throws when the table's name as written leads out of its directory.
+    virtual void checkWriteName() const {}
     virtual QString datasetName() const = 0;
 
     void setSource(const QString& sqlName, const QString& alias, const QList<FieldDef>& fields,
@@ -126,9 +131,6 @@ protected:
     static void bindParams(SqliteStatement& stmt, const QVariantMap& params);
     void checkActive() const;
     void checkBrowse();
-    // Throws when the dataset may not change its table (read-only, registry
-    // table, link).
-    void checkModifiable() const;
 
 private:
     // " FROM <source> [WHERE <conditions>]" of the rows in view.

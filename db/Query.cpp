@@ -45,11 +45,13 @@ QString Query::datasetName() const
     return m_sql.join(u' ').simplified().left(60);
 }
 
-SqlTranslator::Result Query::translate() const
+SqlTranslator::Result Query::translate(QString* target) const
 {
     Engine& engine = Engine::instance();
     const QString dir = engine.directoryOf(m_database);
     auto resolver = [&](const QString& fileName) {
+        if (target && target->isEmpty())
+            *target = fileName;
         const QString path = engine.tablePath(dir, fileName, true);
         LoadedTable& t = engine.table(path);
         return SqlTranslator::TableInfo{path, t.sqlName, t.fields()};
@@ -188,7 +190,8 @@ QStringList Query::orderTerms() const
 int Query::execSql()
 {
     close();
-    const SqlTranslator::Result result = translate();
+    QString targetName;
+    const SqlTranslator::Result result = translate(&targetName);
     Engine& engine = Engine::instance();
     switch (result.kind) {
     case SqlTranslator::Kind::Select:
@@ -197,6 +200,7 @@ int Query::execSql()
     case SqlTranslator::Kind::CreateTable: {
         const QString dir = engine.directoryOf(m_database);
         const QString path = engine.tablePath(dir, result.createFileName, false);
+        TableWriteGuard::checkInside(dir, result.createFileName);
         TableWriteGuard::check(path);
         if (QFileInfo::exists(path))
             throw ETalvekException(QStringLiteral("Tabulka '%1' již existuje").arg(path));
@@ -214,6 +218,7 @@ int Query::execSql()
         break;
     }
     // Refused before it runs: also a statement that would change no row.
+    TableWriteGuard::checkInside(engine.directoryOf(m_database), targetName);
     TableWriteGuard::check(result.targetPath);
     LoadedTable& target = engine.table(result.targetPath);
     indexEqualityColumns(result);

@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
+#include "db/TableWriteGuard.h"
 
 #include <QFileInfo>
 
@@ -289,9 +290,15 @@ QList<IndexDef> Table::indexDefs() const
     return result;
 }
 
+void Table::checkWriteName() const
+{
+    TableWriteGuard::checkInside(Engine::instance().directoryOf(m_database), m_tableName);
+}
+
 void Table::createTable()
 {
     close();
+    checkWriteName();
     m_path = resolvedPath(false);
     Engine::instance().createTable(m_path, m_fieldDefs, m_indexDefs);
 }
@@ -308,6 +315,7 @@ void Table::emptyTable()
     Engine& engine = Engine::instance();
     if (m_readOnly)
         throw ETalvekException(QStringLiteral("Tabulku '%1' nelze měnit").arg(tableName()));
+    checkWriteName();
     LoadedTable& t = engine.table(isActive() ? m_path : resolvedPath(true));
     engine.emptyTable(t);
     if (isActive())

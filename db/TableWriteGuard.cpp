@@ -24,8 +24,9 @@ bool hasLinkedCompanion(const QFileInfo& info)
 {
     const QString base = info.completeBaseName();
     const QFileInfoList companions =
-        QDir(info.path()).entryInfoList({base + QStringLiteral(".PX"), base + QStringLiteral(".MB")},
-                                        QDir::Files | QDir::System | QDir::Hidden);
+        QDir(info.path())
+            .entryInfoList({base + QStringLiteral(".PX"), base + QStringLiteral(".MB")},
+                           QDir::Files | QDir::System | QDir::Hidden);
     for (const QFileInfo& companion : companions)
         if (companion.isSymLink())
             return true;
@@ -55,8 +56,7 @@ bool TableWriteGuard::isRegistryTable(const QString& fileName)
         if (name == QLatin1String(table))
             return true;
     // Per-area tables: prefix and the area's three-digit suffix.
-    static const std::array<const char*, 5> perArea = {"NYSPA", "NYSUV", "NYSVL", "NYSTX",
-                                                       "NYSBO"};
+    static const std::array<const char*, 5> perArea = {"NYSPA", "NYSUV", "NYSVL", "NYSTX", "NYSBO"};
     if (name.size() != 8)
         return false;
     for (int i = 5; i < 8; ++i)
@@ -86,7 +86,8 @@ QString TableWriteGuard::refusal(const QString& path)
     if (!realDir.isEmpty() && realDir != dir)
         return QStringLiteral("Tabulku '%1' nelze zapsat: cesta vede mimo adresář '%2'")
             .arg(name, QDir::toNativeSeparators(realDir));
-    if (!info.suffix().compare(QLatin1String("DB"), Qt::CaseInsensitive) && hasLinkedCompanion(info))
+    if (!info.suffix().compare(QLatin1String("DB"), Qt::CaseInsensitive) &&
+        hasLinkedCompanion(info))
         return QStringLiteral("Tabulku '%1' nelze zapsat: její index nebo soubor poznámek je "
                               "symbolický odkaz")
             .arg(name);
@@ -98,6 +99,22 @@ void TableWriteGuard::check(const QString& path)
     const QString reason = refusal(path);
     if (!reason.isEmpty())
         throw ETalvekException(reason);
+}
+
+void TableWriteGuard::checkInside(const QString& directory, const QString& fileName)
+{
+    const QString name = QString(fileName).trimmed().replace(u'\\', u'/');
+    const qsizetype slash = name.lastIndexOf(u'/');
+    if (slash < 0 || QDir::isAbsolutePath(name) || name.contains(u':'))
+        return;
+    const QString part = name.left(slash);
+    const QString base = QFileInfo(directory).canonicalFilePath();
+    const QString written = QDir::cleanPath(base + u'/' + part);
+    const QString real = QFileInfo(written).canonicalFilePath();
+    if (part.split(u'/').contains(QStringLiteral("..")) || (!real.isEmpty() && real != written))
+        throw ETalvekException(
+            QStringLiteral("Tabulku '%1' nelze zapsat: cesta vede mimo adresář '%2'")
+                .arg(fileName, QDir::toNativeSeparators(base)));
 }
 
 void TableWriteGuard::checkDelete(const QString& path)

@@ -17,6 +17,10 @@ public:
     static QString refusal(const QString& path);
     // Throws ETalvekException with the reason when the file may not be written.
     static void check(const QString& path);
+    // A table name relative to a database directory with a directory part
+    // ("sub/PRAC.DB") must stay in that directory: no ".." and no link on the
+    // way. Names with a full path or an alias name the place themselves.
+    static void checkInside(const QString& directory, const QString& fileName);
     // Deleting removes a link itself, never its target: only registry tables
     // are refused.
     static void checkDelete(const QString& path);

@@ -430,6 +430,7 @@ void TestEngine::fillGuardedDir(const QString& dir)
     createWork(own, dir, "OWN.DB");
     QVERIFY(QFile::link(dir + "/NYSVL001.DB", dir + "/PRAC.DB"));
     QVERIFY(QFile::link(dir + "/OWN.DB", dir + "/LINK.DB"));
+    QVERIFY(QFile::link(dir, dir + "/sub"));
 }
 
 QMap<QString, QByteArray> TestEngine::snapshot(const QString& dir)
@@ -447,15 +448,22 @@ void TestEngine::registryAndLinksAreNotWritten_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("named"); // the message names the table
-    QTest::newRow("update parcels") << "UPDATE \"NYSPA001.DB\" SET VYMERA = 0" << "NYSPA001.DB";
+    QTest::newRow("update parcels") << "UPDATE \"NYSPA001.DB\" SET VYMERA = 0"
+                                    << "NYSPA001.DB";
     QTest::newRow("delete nothing") << "DELETE FROM nyskatal.db WHERE PORCIS = 'x'"
                                     << "nyskatal.db";
     QTest::newRow("code table") << "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)"
                                 << "DRUHPOZ.DB";
     QTest::newRow("create registry") << "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))"
                                      << "NYSUV002.DB";
-    QTest::newRow("link to registry") << "DELETE FROM \"PRAC.DB\"" << "PRAC.DB";
-    QTest::newRow("link to own table") << "UPDATE \"LINK.DB\" SET FLAG = FALSE" << "LINK.DB";
+    QTest::newRow("link to registry") << "DELETE FROM \"PRAC.DB\""
+                                      << "PRAC.DB";
+    QTest::newRow("link to own table") << "UPDATE \"LINK.DB\" SET FLAG = FALSE"
+                                       << "LINK.DB";
+    QTest::newRow("linked directory") << "DELETE FROM \"sub/OWN.DB\""
+                                      << "sub/OWN.DB";
+    QTest::newRow("up and back") << "DELETE FROM \"../DIR/OWN.DB\""
+                                 << "../DIR/OWN.DB";
 }
 
 void TestEngine::registryAndLinksAreNotWritten()
@@ -463,6 +471,8 @@ void TestEngine::registryAndLinksAreNotWritten()
     QFETCH(QString, sql);
     QFETCH(QString, named);
     QTemporaryDir dir;
+    sql.replace("DIR", QFileInfo(dir.path()).fileName());
+    named.replace("DIR", QFileInfo(dir.path()).fileName());
     fillGuardedDir(dir.path());
     const QMap<QString, QByteArray> before = snapshot(dir.path());
     Query q;
@@ -510,8 +520,8 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     QFile victim(dir.filePath("victim.txt"));
     QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep") == 4);
     victim.close();
-    const QString temp = dir.filePath(
-        QString(".orvtmp-%1-export.dbf").arg(QCoreApplication::applicationPid()));
+    const QString temp =
+        dir.filePath(QString(".orvtmp-%1-export.dbf").arg(QCoreApplication::applicationPid()));
     QVERIFY(QFile::link(victim.fileName(), temp));
     Query create;
     create.setDatabaseName(dir.path());
@@ -558,14 +568,22 @@ void TestEngine::numbersOutOfRange_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<double>("value");
     QTest::addColumn<bool>("bySql");
-    QTest::newRow("short") << "N.DB" << "MALE" << 40000.0 << false;
-    QTest::newRow("long, huge") << "N.DB" << "CELE" << 1e300 << false;
-    QTest::newRow("long, negative") << "N.DB" << "CELE" << -3e9 << false;
-    QTest::newRow("bcd digits") << "N.DB" << "DESETINY" << 1e31 << false;
-    QTest::newRow("statement into short") << "N.DB" << "MALE" << 1e300 << true;
-    QTest::newRow("dBASE integer") << "N.dbf" << "CELE" << 1e300 << false;
-    QTest::newRow("dBASE number width") << "N.dbf" << "CISLO" << 1e12 << false;
-    QTest::newRow("dBASE statement") << "N.dbf" << "CISLO" << -1e300 << true;
+    QTest::newRow("short") << "N.DB"
+                           << "MALE" << 40000.0 << false;
+    QTest::newRow("long, huge") << "N.DB"
+                                << "CELE" << 1e300 << false;
+    QTest::newRow("long, negative") << "N.DB"
+                                    << "CELE" << -3e9 << false;
+    QTest::newRow("bcd digits") << "N.DB"
+                                << "DESETINY" << 1e31 << false;
+    QTest::newRow("statement into short") << "N.DB"
+                                          << "MALE" << 1e300 << true;
+    QTest::newRow("dBASE integer") << "N.dbf"
+                                   << "CELE" << 1e300 << false;
+    QTest::newRow("dBASE number width") << "N.dbf"
+                                        << "CISLO" << 1e12 << false;
+    QTest::newRow("dBASE statement") << "N.dbf"
+                                     << "CISLO" << -1e300 << true;
 }
 
 void TestEngine::numbersOutOfRange()
@@ -595,7 +613,8 @@ void TestEngine::numbersOutOfRange()
         if (bySql) {
             Query q;
             q.setDatabaseName(dir.path());
-            q.setSql(QString("UPDATE \"%1\" SET %2 = %3").arg(file, field, QString::number(value, 'f', 0)));
+            q.setSql(QString("UPDATE \"%1\" SET %2 = %3")
+                         .arg(file, field, QString::number(value, 'f', 0)));
             q.execSql();
         } else {
             t.edit();

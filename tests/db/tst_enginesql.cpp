@@ -321,9 +321,8 @@ void TestEngineSql::toolPrintsCsvAndCounts()
                      &sqlOut, &err),
              1);
     QVERIFY2(err.contains("NYSKATAL.DB"), err.constData());
-    QCOMPARE(
-        runTool({"sql", "--dir", dir.path(), "SELECT NOSUCH FROM NYSKATAL.DB"}, &sqlOut, &err),
-        1);
+    QCOMPARE(runTool({"sql", "--dir", dir.path(), "SELECT NOSUCH FROM NYSKATAL.DB"}, &sqlOut, &err),
+             1);
     QVERIFY(err.contains("NOSUCH"));
     QCOMPARE(runTool({"sql", "--alias", "NOSUCHALIAS", "SELECT * FROM \"A.DB\""}, &sqlOut, &err),
              1);
@@ -341,14 +340,17 @@ void TestEngineSql::namesHoldingKeywords_data()
     QTest::newRow("FROM in an alias")
         << "SELECT NAZEV AS \"x FROM t2 --\" FROM \"NYSKATAL.DB\" WHERE PORCIS = '001' AND "
            "EXISTS (SELECT 1 FROM \"NYSPA001.DB\")"
-        << "x FROM t2 --" << "SALADÍN";
+        << "x FROM t2 --"
+        << "SALADÍN";
     QTest::newRow("WHERE in an alias")
         << "SELECT NAZEV AS \"a WHERE b\", PORCIS FROM \"NYSKATAL.DB\" WHERE PORCIS = '001'"
-        << "a WHERE b" << "SALADÍN";
+        << "a WHERE b"
+        << "SALADÍN";
     QTest::newRow("scalar subquery without AS")
         << "SELECT NAZEV, (SELECT COUNT(*) FROM \"NYSPA001.DB\") FROM \"NYSKATAL.DB\" WHERE "
            "PORCIS = '001'"
-        << "(SELECT COUNT(*) FROM \"NYSPA001.DB\")" << "144";
+        << "(SELECT COUNT(*) FROM \"NYSPA001.DB\")"
+        << "144";
 }
 
 void TestEngineSql::namesHoldingKeywords()
