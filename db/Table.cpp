@@ -292,6 +292,8 @@ QList<IndexDef> Table::indexDefs() const
 
 void Table::checkWriteName() const
 {
+    if (!m_tableName.contains(u'/') && !m_tableName.contains(u'\\'))
+        return; // a plain file name stays in its directory
     TableWriteGuard::checkInside(Engine::instance().directoryOf(m_database), m_tableName);
 }
 
