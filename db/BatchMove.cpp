@@ -24,10 +24,11 @@ ColumnMap mapColumns(const Dataset& source, const LoadedTable& dest)
         const QString column = SqliteDatabase::quoteIdentifier(source.fields()[s].name);
         map.destination.append(SqliteDatabase::quoteIdentifier(f.name));
         map.plainSource.append(column);
-        map.source.append(QStringLiteral("orv_cast(%1,'%2',%3)")
-                              .arg(column)
-                              .arg(QChar::fromLatin1(ValueConvert::storageCode(f.type)))
-                              .arg(f.type == FieldType::String ? f.size : 0));
+        // Joined, not formatted: a field name may hold "%1".
+        map.source.append(QStringLiteral("orv_cast(") + column + QStringLiteral(",'") +
+                          QChar::fromLatin1(ValueConvert::storageCode(f.type)) +
+                          QStringLiteral("',") +
+                          QString::number(f.type == FieldType::String ? f.size : 0) + u')');
     }
     return map;
 }
@@ -88,9 +89,7 @@ int BatchMove::execute(Dataset& source, Table& destination, Mode mode)
         source.open();
     if (!destination.isActive())
         destination.open();
-    if (!destination.canModify())
-        throw ETalvekException(
-            QStringLiteral("Tabulku '%1' nelze měnit").arg(destination.tableName()));
+    destination.checkModifiable();
     LoadedTable* dest = destination.loadedTable();
     const ColumnMap map = mapColumns(source, *dest);
     if (map.destination.isEmpty())

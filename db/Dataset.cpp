@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/FilterTranslator.h"
+#include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 
 Dataset::Dataset(QObject* parent) : QObject(parent) {}
@@ -84,7 +85,7 @@ QString Dataset::viewCondition(QVariantMap&) const
     return QString();
 }
 
-QString Dataset::viewSql(QVariantMap& params) const
+QString Dataset::viewSource(QVariantMap& params, bool& conditioned) const
 {
     checkActive();
     QStringList conditions;
@@ -94,22 +95,28 @@ QString Dataset::viewSql(QVariantMap& params) const
     if (m_filtered && !m_filterText.trimmed().isEmpty())
         conditions.append(u'(' + FilterTranslator::translate(m_filterText, m_dataFields, params) +
                           u')');
+    conditioned = !conditions.isEmpty();
+    QString source = QStringLiteral(" FROM ") + fromClause();
+    if (conditioned)
+        source += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    return source;
+}
+
+QString Dataset::viewSql(QVariantMap& params) const
+{
     QStringList columns;
     for (const FieldDef& f : m_dataFields)
         columns.append(SqliteDatabase::quoteIdentifier(f.name));
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(u','), fromClause());
-    if (!conditions.isEmpty())
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    return sql;
+    bool conditioned = false;
+    return QStringLiteral("SELECT ") + columns.join(u',') + viewSource(params, conditioned);
 }
 
 void Dataset::rebuildView()
 {
+    // The view is kept as row ids. The statement is put together from its
+    // parts, never found again in the text: a column name may hold any word.
     QVariantMap params;
-    QString sql = viewSql(params);
-    // Replace the column list by the rowid: the view is kept as row ids.
-    const int from = sql.indexOf(QStringLiteral(" FROM "));
-    sql = QStringLiteral("SELECT rowid") + sql.mid(from);
+    QString sql = QStringLiteral("SELECT rowid") + viewSource(params, m_viewConditioned);
     m_viewRowidSql = sql;
     m_viewParams = params;
     ++m_viewVersion;
@@ -378,19 +385,29 @@ void Dataset::setFiltered(bool on)
 
 bool Dataset::canModify() const
 {
-    return writable();
+    return writable() && (!m_table || TableWriteGuard::refusal(m_table->path).isEmpty());
+}
+
+void Dataset::checkModifiable() const
+{
+    if (!writable())
+        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkWriteName();
+    if (m_table)
+        TableWriteGuard::check(m_table->path);
 }
 
 void Dataset::append()
 {
     checkActive();
     checkBrowse();
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     m_editBuffer = QVariantList();
     for (int i = 0; i < m_allFields.size(); ++i)
         m_editBuffer.append(QVariant());
     m_editRowid = 0;
+    m_editOriginal.clear();
+    m_editLoads = m_table ? m_table->loads : 0;
     m_state = State::Insert;
 }
 
@@ -399,12 +416,13 @@ void Dataset::edit()
     checkActive();
     if (m_state == State::Edit || m_state == State::Insert)
         return;
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     if (m_rowids.empty())
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     m_editBuffer = currentRow();
     m_editRowid = currentRowid();
+    m_editOriginal = m_editBuffer.mid(0, m_dataFields.size());
+    m_editLoads = m_table ? m_table->loads : 0;
     m_state = State::Edit;
 }
 
@@ -415,7 +433,16 @@ void Dataset::setValue(const QString& name, const QVariant& value)
     const int index = checkedIndex(name);
     if (index >= m_dataFields.size())
         fail(QStringLiteral("Počítanou položku '%1' nelze měnit").arg(name));
-    m_editBuffer[index] = ValueConvert::toStorage(value, m_dataFields[index]);
+    const QVariant stored = ValueConvert::toStorage(value, m_dataFields[index]);
+    // Checked here, not only when the file is written: the rounded value of
+    // a number beyond the range must not stand in for it.
+    const bool number = value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Float;
+    if (!ValueConvert::fitsField(stored, m_dataFields[index]) ||
+        (number && FieldTypes::isIntegral(m_dataFields[index].type) &&
+         !ValueConvert::fitsInteger(value.toDouble())))
+        fail(QStringLiteral("Hodnota '%1' se nevejde do položky '%2' tabulky '%3'")
+                 .arg(ValueConvert::toText(value), m_dataFields[index].name, datasetName()));
+    m_editBuffer[index] = stored;
 }
 
 void Dataset::checkRequired() const
@@ -439,28 +466,41 @@ void Dataset::post()
         marks.append(QStringLiteral("?%1").arg(i + 1));
     }
     const QString table = SqliteDatabase::quoteIdentifier(m_sqlName);
+    const bool inserting = m_state == State::Insert;
     QString sql;
-    if (m_state == State::Insert) {
+    if (inserting) {
         sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                   .arg(table, columns.join(u','), marks.join(u','));
     } else {
         QStringList sets;
         for (int i = 0; i < columns.size(); ++i)
             sets.append(columns[i] + u'=' + marks[i]);
-        sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = %3")
-                  .arg(table, sets.join(u','))
-                  .arg(m_editRowid);
+        // Joined, not formatted: a field name may hold "%1".
+        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
+              QStringLiteral(" WHERE rowid = ?") + QString::number(m_dataFields.size() + 1);
     }
     Engine& engine = Engine::instance();
     qint64 rowid = m_editRowid;
     QList<LoadedTable*> changed;
     if (m_table)
         changed.append(m_table);
-    engine.runChange(changed, [&] {
+    runTracked(changed, [&] {
+        if (!inserting)
+            rowid = rowidSince(m_editRowid, m_editOriginal, m_editLoads);
         SqliteStatement stmt(engine.db().handle(), sql);
-        stmt.bindAll(m_editBuffer.mid(0, m_dataFields.size()));
-        stmt.step();
-        if (m_state == State::Insert)
+        QVariantList values = m_editBuffer.mid(0, m_dataFields.size());
+        if (!inserting)
+            values.append(rowid);
+        stmt.bindAll(values);
+        try {
+            stmt.step();
+        } catch (const ETalvekException&) {
+            // The other writer added a row of the same key meanwhile.
+            if (m_table && m_table->loads != m_editLoads)
+                failChangedMeanwhile();
+            throw;
+        }
+        if (inserting)
             rowid = engine.db().lastInsertRowId();
     });
     leaveEditState();
@@ -469,6 +509,50 @@ void Dataset::post()
     if (!moveToRowid(rowid))
         setPosition(position);
     emit viewChanged();
+}
+
+void Dataset::runTracked(const QList<LoadedTable*>& changed, const std::function<void()>& change)
+{
+    const quint64 loads = m_table ? m_table->loads : 0;
+    try {
+        Engine::instance().runChange(changed, change);
+    } catch (...) {
+        // The table was read again before the change failed: the rows in
+        // view are rebuilt over the new copy (an edit stays in its buffer).
+        if (m_table && m_table->loads != loads) {
+            rebuildView();
+            m_pos = qBound(0, m_pos, qMax(0, recordCount() - 1));
+            emit viewChanged();
+        }
+        throw;
+    }
+}
+
+void Dataset::failChangedMeanwhile() const
+{
+    fail(QStringLiteral("Záznam tabulky '%1' mezitím změnil jiný uživatel; změna nebyla uložena")
+             .arg(datasetName()));
+}
+
+qint64 Dataset::rowidSince(qint64 rowid, const QVariantList& original, quint64 loads) const
+{
+    if (!m_table || m_table->loads == loads)
+        return rowid;
+    // The table was read again from its file (another writer changed it):
+    // the row is found again by its values as they were read.
+    QStringList conditions;
+    for (int i = 0; i < m_dataFields.size(); ++i)
+        conditions.append(SqliteDatabase::quoteIdentifier(m_dataFields[i].name) +
+                          QStringLiteral(" IS ?") + QString::number(i + 1));
+    SqliteStatement find(Engine::instance().db().handle(),
+                         QStringLiteral("SELECT rowid FROM ") +
+                             SqliteDatabase::quoteIdentifier(m_sqlName) +
+                             QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) +
+                             QStringLiteral(" LIMIT 1"));
+    find.bindAll(original);
+    if (!find.step())
+        failChangedMeanwhile();
+    return find.int64(0);
 }
 
 void Dataset::leaveEditState()
@@ -493,20 +577,22 @@ void Dataset::deleteRecord()
         cancel();
         return;
     }
-    if (!writable())
-        fail(QStringLiteral("Tabulku '%1' nelze měnit").arg(datasetName()));
+    checkModifiable();
     if (m_rowids.empty())
         fail(QStringLiteral("Tabulka '%1' je prázdná").arg(datasetName()));
     leaveEditState();
-    const qint64 rowid = currentRowid();
+    const qint64 shown = currentRowid();
+    const QVariantList original = currentRow().mid(0, m_dataFields.size());
+    const quint64 loads = m_table ? m_table->loads : 0;
     Engine& engine = Engine::instance();
     QList<LoadedTable*> changed;
     if (m_table)
         changed.append(m_table);
-    engine.runChange(changed, [&] {
-        engine.db().exec(QStringLiteral("DELETE FROM %1 WHERE rowid = %2")
-                             .arg(SqliteDatabase::quoteIdentifier(m_sqlName))
-                             .arg(rowid));
+    runTracked(changed, [&] {
+        const qint64 rowid = rowidSince(shown, original, loads);
+        engine.db().exec(QStringLiteral("DELETE FROM ") +
+                         SqliteDatabase::quoteIdentifier(m_sqlName) +
+                         QStringLiteral(" WHERE rowid = ") + QString::number(rowid));
     });
     const int position = m_pos;
     rebuildView();

@@ -85,6 +85,9 @@ public:
     void cancel();
     void deleteRecord();
     bool canModify() const;
+    // Throws when the dataset may not change its table (read-only, registry
+    // table, link), with a Czech message naming it.
+    void checkModifiable() const;
 
     // The rows in view as an SQL source: "SELECT <fields> FROM ... WHERE ..."
     // with its named parameters (calculated fields excluded).
@@ -106,6 +109,8 @@ protected:
     // SQL ORDER BY terms of the view, without the final rowid.
     virtual QStringList orderTerms() const { return {}; }
     virtual bool writable() const { return false; }
+    // Throws when the table's name as written leads out of its directory.
+    virtual void checkWriteName() const {}
     virtual QString datasetName() const = 0;
 
     void setSource(const QString& sqlName, const QString& alias, const QList<FieldDef>& fields,
@@ -116,6 +121,8 @@ protected:
     const QString& viewRowidSql() const { return m_viewRowidSql; }
     const QVariantMap& viewParams() const { return m_viewParams; }
     quint64 viewVersion() const { return m_viewVersion; }
+    // The view of the last rebuild has a WHERE clause.
+    bool viewConditioned() const { return m_viewConditioned; }
     bool moveToRowid(qint64 rowid);
     int positionOf(qint64 rowid) const;
     qint64 currentRowid() const;
@@ -126,10 +133,20 @@ protected:
     void checkBrowse();
 
 private:
+    // " FROM <source> [WHERE <conditions>]" of the rows in view.
+    QString viewSource(QVariantMap& params, bool& conditioned) const;
     const QVariantList& currentRow() const;
     QVariantList fetchRow(qint64 rowid) const;
     void setPosition(int position);
     void leaveEditState();
+    // The row id of a row read as `original` when the table had been loaded
+    // `loads` times; fails with a Czech message when another writer changed
+    // or removed the row meanwhile.
+    qint64 rowidSince(qint64 rowid, const QVariantList& original, quint64 loads) const;
+    [[noreturn]] void failChangedMeanwhile() const;
+    // Engine::runChange for this dataset's table, keeping the view in step
+    // when the table had to be read again and the change then failed.
+    void runTracked(const QList<LoadedTable*>& changed, const std::function<void()>& change);
     void checkRequired() const;
     int checkedIndex(const QString& name) const;
 
@@ -151,10 +168,13 @@ private:
     mutable QVariantList* m_calcRow = nullptr;
     QVariantList m_editBuffer;
     qint64 m_editRowid = 0;
+    QVariantList m_editOriginal; // the edited row as read, to find it again
+    quint64 m_editLoads = 0;
     CalcHandler m_calcHandler;
     QString m_filterText;
     bool m_filtered = false;
     QString m_viewRowidSql;
     QVariantMap m_viewParams;
+    bool m_viewConditioned = false;
     quint64 m_viewVersion = 0;
 };

@@ -15,6 +15,8 @@
 #include <QStringEncoder>
 #include <shapefil.h>
 
+#include <cmath>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -125,24 +127,39 @@ void addDbfField(DBFHandle h, const FieldDef& f, const QString& path)
             QStringLiteral("Položku %1 nelze vytvořit v tabulce '%2'").arg(f.name, path));
 }
 
-void writeValue(DBFHandle h, int row, int column, const FieldDef& f, const QVariant& v,
-                QStringEncoder& encoder)
+// shapelib returns false when a value does not fit the field's width (and
+// would have written it cut).
+bool writeCell(DBFHandle h, int row, int column, const FieldDef& f, const QVariant& v,
+               QStringEncoder& encoder)
 {
-    if (!v.isValid() || v.isNull()) {
-        DBFWriteNULLAttribute(h, row, column);
-    } else if (FieldTypes::isIntegral(f.type)) {
-        DBFWriteDoubleAttribute(h, row, column, double(ValueConvert::toInteger(v)));
-    } else if (FieldTypes::isNumeric(f.type)) {
-        DBFWriteDoubleAttribute(h, row, column, ValueConvert::toDouble(v));
-    } else if (f.type == FieldType::Boolean) {
-        DBFWriteLogicalAttribute(h, row, column, ValueConvert::toBool(v) ? 'T' : 'F');
-    } else if (f.type == FieldType::Date) {
+    if (!v.isValid() || v.isNull())
+        return DBFWriteNULLAttribute(h, row, column);
+    if (FieldTypes::isIntegral(f.type))
+        return DBFWriteDoubleAttribute(h, row, column, double(ValueConvert::toInteger(v)));
+    if (FieldTypes::isNumeric(f.type))
+        return DBFWriteDoubleAttribute(h, row, column, ValueConvert::toDouble(v));
+    if (f.type == FieldType::Boolean)
+        return DBFWriteLogicalAttribute(h, row, column, ValueConvert::toBool(v) ? 'T' : 'F');
+    if (f.type == FieldType::Date) {
         const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
-        DBFWriteStringAttribute(h, row, column, d.toString(QStringLiteral("yyyyMMdd")).toLatin1());
-    } else {
-        const QByteArray bytes = encoder.encode(ValueConvert::toText(v));
-        DBFWriteStringAttribute(h, row, column, bytes.constData());
+        return DBFWriteStringAttribute(h, row, column,
+                                       d.toString(QStringLiteral("yyyyMMdd")).toLatin1());
     }
+    const QByteArray bytes = encoder.encode(ValueConvert::toText(v));
+    // Text longer than the field is cut by design (the field size is the limit).
+    DBFWriteStringAttribute(h, row, column, bytes.constData());
+    return true;
+}
+
+void writeValue(DBFHandle h, int row, int column, const FieldDef& f, const QVariant& v,
+                QStringEncoder& encoder, const QString& path)
+{
+    const bool numeric = FieldTypes::isNumeric(f.type);
+    if (!writeCell(h, row, column, f, v, encoder) ||
+        (numeric && !std::isfinite(ValueConvert::toDouble(v))))
+        throw ETalvekException(QStringLiteral("Hodnotu '%1' nelze uložit do položky %2 tabulky "
+                                              "'%3': číslo je mimo rozsah položky")
+                                   .arg(ValueConvert::toText(v), f.name, path));
 }
 
 void syncFile(const QString& path)
@@ -152,6 +169,63 @@ void syncFile(const QString& path)
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// shapelib opens a new file by name for writing ("wb" or "wb+") and then
+// for update ("rb+"). The temporary file is created exclusively and never
+// through a link: whatever lies under its name makes the write fail instead
+// of landing on another file.
+SAFile openNoFollow(const char* name, const char* access)
+{
+    const bool create = access[0] == 'w';
+    const bool update = create || std::strchr(access, '+') != nullptr;
+    int flags = O_NOFOLLOW | O_CLOEXEC | (update ? O_RDWR : O_RDONLY);
+    if (create)
+        flags |= O_CREAT | O_EXCL;
+    const int fd = ::open(name, flags, 0666);
+    if (fd < 0)
+        return nullptr;
+    FILE* file = ::fdopen(fd, update ? "r+b" : "rb");
+    if (!file) {
+        ::close(fd);
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(file);
+}
+
+DBFHandle createExclusive(const QString& path)
+{
+    static SAHooks hooks = [] {
+        SAHooks h;
+        SASetupDefaultHooks(&h);
+        h.FOpen = openNoFollow;
+        return h;
+    }();
+    return DBFCreateLL(QFile::encodeName(path).constData(), kCodePage, &hooks);
+}
+
+void writeTemp(const QString& temp, const QString& path, const TableSchema& schema,
+               SqliteDatabase& db, const QString& sqlName)
+{
+    // A temporary file left by an earlier crash of this process id goes
+    // (a link is removed itself, not its target).
+    ::unlink(QFile::encodeName(temp).constData());
+    DbfHandle h(createExclusive(temp));
+    if (!h.get())
+        throw ETalvekException(QStringLiteral("Tabulku '%1' nelze zapsat").arg(path));
+    for (const FieldDef& f : schema.fields)
+        addDbfField(h.get(), f, path);
+    QStringEncoder encoder("windows-1250");
+    SqliteStatement rows(db.handle(), QStringLiteral("SELECT * FROM ") +
+                                          SqliteDatabase::quoteIdentifier(sqlName) +
+                                          QStringLiteral(" ORDER BY rowid"));
+    int r = 0;
+    while (rows.step()) {
+        for (int c = 0; c < schema.fields.size(); ++c)
+            writeValue(h.get(), r, c, schema.fields[c], rows.value(c), encoder, path);
+        ++r;
+    }
+    h.close();
 }
 
 } // namespace
@@ -196,22 +270,11 @@ void DbfTableIO::save(const QString& path, const TableSchema& schema, SqliteData
     const QString temp = target.dir().filePath(QStringLiteral(".orvtmp-%1-%2.dbf")
                                                    .arg(QCoreApplication::applicationPid())
                                                    .arg(target.completeBaseName()));
-    {
-        DbfHandle h(DBFCreateEx(QFile::encodeName(temp).constData(), kCodePage));
-        if (!h.get())
-            throw ETalvekException(QStringLiteral("Tabulku '%1' nelze zapsat").arg(path));
-        for (const FieldDef& f : schema.fields)
-            addDbfField(h.get(), f, path);
-        QStringEncoder encoder("windows-1250");
-        SqliteStatement rows(db.handle(), QStringLiteral("SELECT * FROM %1 ORDER BY rowid")
-                                              .arg(SqliteDatabase::quoteIdentifier(sqlName)));
-        int r = 0;
-        while (rows.step()) {
-            for (int c = 0; c < schema.fields.size(); ++c)
-                writeValue(h.get(), r, c, schema.fields[c], rows.value(c), encoder);
-            ++r;
-        }
-        h.close();
+    try {
+        writeTemp(temp, path, schema, db, sqlName);
+    } catch (...) {
+        QFile::remove(temp); // nothing half-written stays behind
+        throw;
     }
     syncFile(temp);
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {

@@ -3,6 +3,8 @@
 #include "db/AliasPaths.h"
 #include "base/ETalvekException.h"
 #include "db/TableFileIO.h"
+#include "db/TableLock.h"
+#include "db/TableWriteGuard.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -136,6 +138,7 @@ LoadedTable& Engine::load(const QString& path, LoadedTable* previous)
     t.sqlIndexes.clear();
     t.size = -1; // not loaded until the load below succeeds
     ++t.generation;
+    ++t.loads;
     qint64 size = 0;
     qint64 mtime = 0;
     quint64 inode = 0;
@@ -247,6 +250,7 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
         keyCount = int(index.fields.size());
         primaryName = index.name;
     }
+    TableWriteGuard::check(path);
     auto it = m_tables.find(path);
     if (it != m_tables.end())
         forget(*it->second);
@@ -265,6 +269,7 @@ LoadedTable& Engine::createTable(const QString& path, const QList<FieldDef>& fie
 
 void Engine::deleteTable(const QString& path)
 {
+    TableWriteGuard::checkDelete(path);
     auto it = m_tables.find(path);
     if (it != m_tables.end())
         forget(*it->second);
@@ -300,17 +305,46 @@ void Engine::addIndex(LoadedTable& table, const IndexDef& index)
     ensureOrderIndex(table, index.fields);
 }
 
+bool Engine::changedOnDisk(const LoadedTable& table)
+{
+    qint64 size = 0;
+    qint64 mtime = 0;
+    quint64 inode = 0;
+    return stampOf(table.path, size, mtime, inode) &&
+           (size != table.size || mtime != table.mtimeNs || inode != table.inode);
+}
+
 void Engine::runChange(const QList<LoadedTable*>& changed, const std::function<void()>& change)
 {
+    QList<LoadedTable*> tables;
+    for (LoadedTable* t : changed)
+        if (!tables.contains(t))
+            tables.append(t);
+    for (const LoadedTable* t : std::as_const(tables))
+        TableWriteGuard::check(t->path);
+    // Another ORV (a second clerk on a shared directory) may write the same
+    // files. Each is locked for the moment of the change, and a file that
+    // changed since it was loaded is read again first: the change applies to
+    // the other writer's rows and keeps them.
+    std::vector<std::unique_ptr<TableLock>> locks;
+    for (LoadedTable* t : std::as_const(tables)) {
+        locks.push_back(std::make_unique<TableLock>(t->path));
+        if (changedOnDisk(*t))
+            load(t->path, t);
+    }
+    const qint64 before = m_db.totalChanges();
     SqliteDatabase::Savepoint savepoint(m_db);
     change();
-    for (LoadedTable* t : changed)
-        writeBack(*t);
+    // A change of no row leaves the files alone.
+    if (m_db.totalChanges() != before)
+        for (LoadedTable* t : std::as_const(tables))
+            writeBack(*t);
     savepoint.commit();
 }
 
 void Engine::writeBack(LoadedTable& table)
 {
+    TableWriteGuard::check(table.path);
     TableFileIO::save(table.path, table.schema, m_db, table.sqlName);
     updateStamp(table);
     ++table.generation;

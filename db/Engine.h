@@ -45,6 +45,9 @@ public:
 
     // Runs a change of the SQLite copies in a savepoint and writes the changed
     // tables back to their files; any failure undoes the change in memory.
+    // Each table is locked for the moment (TableLock) and read again first
+    // when its file changed since it was loaded (another writer): the change
+    // sees the current rows, so that none of the other writer's is lost.
     void runChange(const QList<LoadedTable*>& changed, const std::function<void()>& change);
     void writeBack(LoadedTable& table);
 
@@ -59,6 +62,7 @@ private:
     LoadedTable& load(const QString& path, LoadedTable* previous);
     void createKeyIndex(LoadedTable& table);
     void forget(LoadedTable& table);
+    static bool changedOnDisk(const LoadedTable& table);
     static bool stampOf(const QString& path, qint64& size, qint64& mtimeNs, quint64& inode);
     void updateStamp(LoadedTable& table);
 

@@ -15,6 +15,7 @@ struct LoadedTable
     qint64 mtimeNs = 0;
     quint64 inode = 0;
     quint64 generation = 0; // grows with every reload and change
+    quint64 loads = 0;      // grows with every (re)load: SQLite row ids change
     bool uniqueKey = false; // the primary key is enforced by a unique index
     QString primaryIndexName;
     QList<IndexDef> secondaryIndexes;

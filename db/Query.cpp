@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
+#include "db/TableWriteGuard.h"
 
 #include <QFileInfo>
 
@@ -44,11 +45,13 @@ QString Query::datasetName() const
     return m_sql.join(u' ').simplified().left(60);
 }
 
-SqlTranslator::Result Query::translate() const
+SqlTranslator::Result Query::translate(QString* target) const
 {
     Engine& engine = Engine::instance();
     const QString dir = engine.directoryOf(m_database);
     auto resolver = [&](const QString& fileName) {
+        if (target && target->isEmpty())
+            *target = fileName;
         const QString path = engine.tablePath(dir, fileName, true);
         LoadedTable& t = engine.table(path);
         return SqlTranslator::TableInfo{path, t.sqlName, t.fields()};
@@ -187,7 +190,8 @@ QStringList Query::orderTerms() const
 int Query::execSql()
 {
     close();
-    const SqlTranslator::Result result = translate();
+    QString targetName;
+    const SqlTranslator::Result result = translate(&targetName);
     Engine& engine = Engine::instance();
     switch (result.kind) {
     case SqlTranslator::Kind::Select:
@@ -196,6 +200,8 @@ int Query::execSql()
     case SqlTranslator::Kind::CreateTable: {
         const QString dir = engine.directoryOf(m_database);
         const QString path = engine.tablePath(dir, result.createFileName, false);
+        TableWriteGuard::checkInside(dir, result.createFileName);
+        TableWriteGuard::check(path);
         if (QFileInfo::exists(path))
             throw ETalvekException(QStringLiteral("Tabulka '%1' již existuje").arg(path));
         QList<IndexDef> indexes;
@@ -211,17 +217,20 @@ int Query::execSql()
     default:
         break;
     }
+    // Refused before it runs: also a statement that would change no row.
+    TableWriteGuard::checkInside(engine.directoryOf(m_database), targetName);
+    TableWriteGuard::check(result.targetPath);
     LoadedTable& target = engine.table(result.targetPath);
     indexEqualityColumns(result);
-    SqliteDatabase::Savepoint savepoint(engine.db());
-    SqliteStatement stmt(engine.db().handle(), result.sql);
-    bindParams(stmt, bindingsFor(result.sql));
-    stmt.step();
-    const int changed = int(engine.db().changes());
-    // A statement that changed nothing leaves the file alone (registry
-    // tables are often read-only on disk).
-    if (changed > 0)
-        engine.writeBack(target);
-    savepoint.commit();
+    // The statement runs on the rows the file holds when the table is locked
+    // for writing (the table is read again if another writer changed it); a
+    // statement that changes nothing leaves the file alone.
+    int changed = 0;
+    engine.runChange({&target}, [&] {
+        SqliteStatement stmt(engine.db().handle(), result.sql);
+        bindParams(stmt, bindingsFor(result.sql));
+        stmt.step();
+        changed = int(engine.db().changes());
+    });
     return changed;
 }

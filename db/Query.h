@@ -43,7 +43,8 @@ protected:
     QString datasetName() const override;
 
 private:
-    SqlTranslator::Result translate() const;
+    // `target`, when given, receives the first table name as written.
+    SqlTranslator::Result translate(QString* target = nullptr) const;
     void openLive(const SqlTranslator::Result& result);
     void openCopy(const SqlTranslator::Result& result);
     void dropResultTable();

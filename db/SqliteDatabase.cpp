@@ -60,9 +60,16 @@ void castFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 
 void roundFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
-    else
+    } else if (sqlite3_value_type(argv[0]) == SQLITE_FLOAT &&
+               !ValueConvert::fitsInteger(sqlite3_value_double(argv[0]))) {
+        const QByteArray message =
+            QStringLiteral("Číslo %1 nelze zaokrouhlit na celé číslo: je mimo rozsah")
+                .arg(sqlite3_value_double(argv[0]))
+                .toUtf8();
+        sqlite3_result_error(ctx, message.constData(), int(message.size()));
+    } else
         sqlite3_result_int64(ctx, ValueConvert::toInteger(argumentValue(argv[0])));
 }
 
@@ -137,6 +144,11 @@ void SqliteDatabase::exec(const QString& sql)
 qint64 SqliteDatabase::changes() const
 {
     return sqlite3_changes(m_db);
+}
+
+qint64 SqliteDatabase::totalChanges() const
+{
+    return sqlite3_total_changes64(m_db);
 }
 
 qint64 SqliteDatabase::lastInsertRowId() const

@@ -22,6 +22,8 @@ public:
     sqlite3* handle() const { return m_db; }
     void exec(const QString& sql);
     qint64 changes() const;
+    // Rows changed since the database opened, by every statement.
+    qint64 totalChanges() const;
     qint64 lastInsertRowId() const;
 
     // The last error of a connection as a Czech message for the user.

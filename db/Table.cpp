@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
+#include "db/TableWriteGuard.h"
 
 #include <QFileInfo>
 
@@ -196,8 +197,7 @@ SqliteStatement& Table::lookupStatement(int keyCount, bool nearest)
         const QString condition = keyCondition(
             placeholders, nearest ? QStringLiteral(">=") : QStringLiteral("="), params, "k");
         if (!condition.isEmpty())
-            sql += (sql.contains(QStringLiteral(" WHERE ")) ? QStringLiteral(" AND ")
-                                                            : QStringLiteral(" WHERE ")) +
+            sql += (viewConditioned() ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) +
                    condition;
         sql += QStringLiteral(" ORDER BY ") + (orderTerms() << QStringLiteral("rowid")).join(u',') +
                QStringLiteral(" LIMIT 1");
@@ -290,9 +290,17 @@ QList<IndexDef> Table::indexDefs() const
     return result;
 }
 
+void Table::checkWriteName() const
+{
+    if (!m_tableName.contains(u'/') && !m_tableName.contains(u'\\'))
+        return; // a plain file name stays in its directory
+    TableWriteGuard::checkInside(Engine::instance().directoryOf(m_database), m_tableName);
+}
+
 void Table::createTable()
 {
     close();
+    checkWriteName();
     m_path = resolvedPath(false);
     Engine::instance().createTable(m_path, m_fieldDefs, m_indexDefs);
 }
@@ -309,6 +317,7 @@ void Table::emptyTable()
     Engine& engine = Engine::instance();
     if (m_readOnly)
         throw ETalvekException(QStringLiteral("Tabulku '%1' nelze měnit").arg(tableName()));
+    checkWriteName();
     LoadedTable& t = engine.table(isActive() ? m_path : resolvedPath(true));
     engine.emptyTable(t);
     if (isActive())

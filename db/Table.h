@@ -64,6 +64,7 @@ protected:
     QString viewCondition(QVariantMap& params) const override;
     QStringList orderTerms() const override;
     bool writable() const override { return !m_readOnly; }
+    void checkWriteName() const override;
     QString datasetName() const override { return m_tableName; }
 
 private:

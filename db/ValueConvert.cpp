@@ -2,15 +2,54 @@
 
 #include <QDate>
 #include <cmath>
+#include <limits>
 
 namespace ValueConvert {
 
+namespace {
+// 2^63: the first double above every 64-bit integer.
+constexpr double kInt64Bound = 9223372036854775808.0;
+} // namespace
+
+bool fitsInteger(double value)
+{
+    // Doubles this large are whole numbers: no rounding crosses the bounds.
+    return std::isfinite(value) && value >= -kInt64Bound && value < kInt64Bound;
+}
+
 qint64 roundHalfEven(double value)
 {
-    if (!std::isfinite(value))
+    if (std::isnan(value))
         return 0;
+    // Beyond the range the conversion would be undefined: the nearest end of
+    // the range stands in, which no field of a table can hold.
+    if (!fitsInteger(value))
+        return value < 0 ? std::numeric_limits<qint64>::min() : std::numeric_limits<qint64>::max();
     // std::nearbyint uses the current rounding mode, which is to-nearest-even.
     return qint64(std::nearbyint(value));
+}
+
+bool fitsField(const QVariant& stored, const FieldDef& field)
+{
+    if (!stored.isValid() || stored.isNull())
+        return true;
+    const double d = stored.toDouble();
+    switch (field.type) {
+    case FieldType::SmallInt:
+        // The lowest value of a width reads as blank in a Paradox file.
+        return std::fabs(d) <= 32767;
+    case FieldType::Integer:
+    case FieldType::AutoInc:
+        return std::fabs(d) <= 2147483647;
+    case FieldType::Float:
+    case FieldType::Currency:
+        return std::isfinite(d);
+    case FieldType::Bcd:
+        // 32 digits, `decimals` of them after the point.
+        return std::isfinite(d) && std::fabs(d) < std::pow(10.0, 32 - field.decimals);
+    default:
+        return true;
+    }
 }
 
 qint64 toInteger(const QVariant& value)

@@ -8,7 +8,14 @@
 // (NULL) value reads as 0, 0.0, "" and false. A number read as an integer is
 // rounded half to even.
 namespace ValueConvert {
+// A finite number whose rounded value is a 64-bit integer.
+bool fitsInteger(double value);
+// Rounded half to even; NaN gives 0 and a number beyond the 64-bit range the
+// nearest end of the range (no table field holds it).
 qint64 roundHalfEven(double value);
+// The stored value lies in the range of the field's type (16- or 32-bit
+// integer, finite number, 32 BCD digits).
+bool fitsField(const QVariant& stored, const FieldDef& field);
 qint64 toInteger(const QVariant& value);
 double toDouble(const QVariant& value);
 QString toText(const QVariant& value);

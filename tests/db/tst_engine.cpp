@@ -8,6 +8,7 @@
 #include "db/Table.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -29,11 +30,19 @@ private slots:
     void batchMoveModes();
     void aliasesAndAliasFormNames();
     void missingThingsAreNamed();
+    void registryAndLinksAreNotWritten_data();
+    void registryAndLinksAreNotWritten();
+    void datasetsRefuseRegistryAndLinks();
+    void fieldNamesWithPercentSigns();
+    void numbersOutOfRange_data();
+    void numbersOutOfRange();
 
 private:
     static QList<FieldDef> workFields();
     static QList<IndexDef> workIndexes();
     void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    void fillGuardedDir(const QString& dir);
+    static QMap<QString, QByteArray> snapshot(const QString& dir);
     QString m_district;
     QTemporaryDir m_config;
 };
@@ -407,6 +416,220 @@ void TestEngine::missingThingsAreNamed()
     q.setSql("SELECT * FROM \"NYSPA001.DB\"");
     q.open();
     QVERIFY_THROWS_EXCEPTION(ETalvekException, q.fieldIndex("X") < 0 ? q.asInteger("X") : 0);
+}
+
+// Copies of registry and code tables, an own table and links to both.
+void TestEngine::fillGuardedDir(const QString& dir)
+{
+    for (const char* name : {"NYSPA001.DB", "NYSKATAL.DB", "NYSVL001.DB"})
+        QVERIFY(QFile::copy(m_district + '/' + name, dir + '/' + name));
+    QVERIFY(QFile::copy(TestSupport::realWorkDbDir() + "/DRUHPOZ.DB", dir + "/DRUHPOZ.DB"));
+    for (const QString& f : QDir(dir).entryList(QDir::Files))
+        QFile::setPermissions(dir + '/' + f, QFile::ReadOwner | QFile::WriteOwner);
+    Table own;
+    createWork(own, dir, "OWN.DB");
+    QVERIFY(QFile::link(dir + "/NYSVL001.DB", dir + "/PRAC.DB"));
+    QVERIFY(QFile::link(dir + "/OWN.DB", dir + "/LINK.DB"));
+    QVERIFY(QFile::link(dir, dir + "/sub"));
+}
+
+QMap<QString, QByteArray> TestEngine::snapshot(const QString& dir)
+{
+    QMap<QString, QByteArray> files;
+    for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::System | QDir::Hidden)) {
+        QFile file(f.filePath());
+        file.open(QIODevice::ReadOnly);
+        files.insert(f.fileName(), f.symLinkTarget().toUtf8() + '|' + file.readAll());
+    }
+    return files;
+}
+
+void TestEngine::registryAndLinksAreNotWritten_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("named"); // the message names the table
+    QTest::newRow("update parcels") << "UPDATE \"NYSPA001.DB\" SET VYMERA = 0"
+                                    << "NYSPA001.DB";
+    QTest::newRow("delete nothing") << "DELETE FROM nyskatal.db WHERE PORCIS = 'x'"
+                                    << "nyskatal.db";
+    QTest::newRow("code table") << "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)"
+                                << "DRUHPOZ.DB";
+    QTest::newRow("create registry") << "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))"
+                                     << "NYSUV002.DB";
+    QTest::newRow("link to registry") << "DELETE FROM \"PRAC.DB\""
+                                      << "PRAC.DB";
+    QTest::newRow("link to own table") << "UPDATE \"LINK.DB\" SET FLAG = FALSE"
+                                       << "LINK.DB";
+    QTest::newRow("linked directory") << "DELETE FROM \"sub/OWN.DB\""
+                                      << "sub/OWN.DB";
+    QTest::newRow("up and back") << "DELETE FROM \"../DIR/OWN.DB\""
+                                 << "../DIR/OWN.DB";
+}
+
+void TestEngine::registryAndLinksAreNotWritten()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, named);
+    QTemporaryDir dir;
+    sql.replace("DIR", QFileInfo(dir.path()).fileName());
+    named.replace("DIR", QFileInfo(dir.path()).fileName());
+    fillGuardedDir(dir.path());
+    const QMap<QString, QByteArray> before = snapshot(dir.path());
+    Query q;
+    q.setDatabaseName(dir.path());
+    q.setSql(sql);
+    try {
+        q.execSql();
+        QFAIL("the statement must be refused");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains(named, Qt::CaseInsensitive), qPrintable(e.message()));
+    }
+    QCOMPARE(snapshot(dir.path()), before); // nothing written, no .PX added
+}
+
+void TestEngine::datasetsRefuseRegistryAndLinks()
+{
+    QTemporaryDir dir;
+    fillGuardedDir(dir.path());
+    const QMap<QString, QByteArray> before = snapshot(dir.path());
+    Table parcels;
+    parcels.setDatabaseName(dir.path());
+    parcels.setTableName("NYSPA001.DB");
+    parcels.open();
+    QVERIFY(!parcels.canModify());
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.edit());
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.append());
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.emptyTable());
+    QTemporaryDir other;
+    Table linked;
+    createWork(linked, other.path(), "ANY.DB");
+    Table work;
+    work.setDatabaseName(dir.path());
+    work.setTableName("LINK.DB");
+    for (Table* target : {&parcels, &work}) {
+        try {
+            BatchMove::execute(linked, *target, BatchMove::Mode::Append);
+            QFAIL("the batch move must be refused");
+        } catch (const ETalvekException& e) {
+            QVERIFY(e.message().contains(target->tableName()));
+        }
+    }
+    QCOMPARE(snapshot(dir.path()), before);
+
+    // The dBASE writer's temporary file is created anew, never through a link.
+    QFile victim(dir.filePath("victim.txt"));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("keep") == 4);
+    victim.close();
+    const QString temp =
+        dir.filePath(QString(".orvtmp-%1-export.dbf").arg(QCoreApplication::applicationPid()));
+    QVERIFY(QFile::link(victim.fileName(), temp));
+    Query create;
+    create.setDatabaseName(dir.path());
+    create.setSql("CREATE TABLE \"export.dbf\" (PARCISLO CHAR(12))");
+    create.execSql();
+    QVERIFY(victim.open(QIODevice::ReadOnly));
+    QCOMPARE(victim.readAll(), QByteArray("keep"));
+    QVERIFY(!QFileInfo(dir.filePath("export.dbf")).isSymLink());
+}
+
+void TestEngine::fieldNamesWithPercentSigns()
+{
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName("P.DB");
+    t.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
+    t.setIndexDefs({{"K", {"K%2"}, true, true}});
+    t.createTable();
+    t.open();
+    t.append();
+    t.setValue("K%2", 1);
+    t.setValue("A%1", "first");
+    t.post();
+    t.edit();
+    t.setValue("A%1", "second");
+    t.post();
+    Table copy;
+    copy.setDatabaseName(dir.path());
+    copy.setTableName("C.DB");
+    copy.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
+    copy.createTable();
+    QCOMPARE(BatchMove::execute(t, copy, BatchMove::Mode::Append), 1);
+    Query back;
+    back.setDatabaseName(dir.path());
+    back.setSql("SELECT * FROM \"C.DB\"");
+    back.open();
+    QCOMPARE(back.asString("A%1"), QString("second"));
+}
+
+void TestEngine::numbersOutOfRange_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("bySql");
+    QTest::newRow("short") << "N.DB"
+                           << "MALE" << 40000.0 << false;
+    QTest::newRow("long, huge") << "N.DB"
+                                << "CELE" << 1e300 << false;
+    QTest::newRow("long, negative") << "N.DB"
+                                    << "CELE" << -3e9 << false;
+    QTest::newRow("bcd digits") << "N.DB"
+                                << "DESETINY" << 1e31 << false;
+    QTest::newRow("statement into short") << "N.DB"
+                                          << "MALE" << 1e300 << true;
+    QTest::newRow("dBASE integer") << "N.dbf"
+                                   << "CELE" << 1e300 << false;
+    QTest::newRow("dBASE number width") << "N.dbf"
+                                        << "CISLO" << 1e12 << false;
+    QTest::newRow("dBASE statement") << "N.dbf"
+                                     << "CISLO" << -1e300 << true;
+}
+
+void TestEngine::numbersOutOfRange()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, field);
+    QFETCH(double, value);
+    QFETCH(bool, bySql);
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName(file);
+    t.setFieldDefs({{"MALE", FieldType::SmallInt},
+                    {"CELE", FieldType::Integer},
+                    {"CISLO", FieldType::Float, 9},
+                    {"DESETINY", FieldType::Bcd, 0, false, 2}});
+    t.createTable();
+    t.open();
+    t.append();
+    t.setValue("MALE", 1);
+    t.post();
+    QFile f(dir.filePath(file));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    try {
+        if (bySql) {
+            Query q;
+            q.setDatabaseName(dir.path());
+            q.setSql(QString("UPDATE \"%1\" SET %2 = %3")
+                         .arg(file, field, QString::number(value, 'f', 0)));
+            q.execSql();
+        } else {
+            t.edit();
+            t.setValue(field, value);
+            t.post();
+        }
+        QFAIL("the value must be refused");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains(field), qPrintable(e.message()));
+    }
+    t.cancel();
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before); // nothing written, nothing wrapped
+    t.refresh();
+    QCOMPARE(t.asInteger("MALE"), 1);
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

@@ -23,6 +23,9 @@ private slots:
     void selectionQueries();
     void exportTables();
     void toolPrintsCsvAndCounts();
+    void namesHoldingKeywords_data();
+    void twoWritersLoseNothing();
+    void namesHoldingKeywords();
 
 private:
     Query* query(const QString& database, const QStringList& sql);
@@ -305,21 +308,21 @@ void TestEngineSql::toolPrintsCsvAndCounts()
     QTemporaryDir dir;
     QVERIFY(QFile::copy(m_d + "/NYSKATAL.DB", dir.filePath("NYSKATAL.DB")));
     QFile::setPermissions(dir.filePath("NYSKATAL.DB"), QFile::ReadOwner | QFile::WriteOwner);
-    QCOMPARE(runTool({"sql", "--dir", dir.path(),
-                      "UPDATE NYSKATAL.DB SET NAZEV = 'X' WHERE "
-                      "PORCIS > '000'"},
-                     &sqlOut),
-             0);
-    QCOMPARE(sqlOut, QByteArray("1\n"));
     const QByteArray before = [&] {
         QFile f(dir.filePath("NYSKATAL.DB"));
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }();
     QByteArray err;
-    QCOMPARE(
-        runTool({"sql", "--dir", dir.path(), "UPDATE NYSKATAL.DB SET NOSUCH = 1"}, &sqlOut, &err),
-        1);
+    // The registry is read only, also for the tool.
+    QCOMPARE(runTool({"sql", "--dir", dir.path(),
+                      "UPDATE NYSKATAL.DB SET NAZEV = 'X' WHERE "
+                      "PORCIS > '000'"},
+                     &sqlOut, &err),
+             1);
+    QVERIFY2(err.contains("NYSKATAL.DB"), err.constData());
+    QCOMPARE(runTool({"sql", "--dir", dir.path(), "SELECT NOSUCH FROM NYSKATAL.DB"}, &sqlOut, &err),
+             1);
     QVERIFY(err.contains("NOSUCH"));
     QCOMPARE(runTool({"sql", "--alias", "NOSUCHALIAS", "SELECT * FROM \"A.DB\""}, &sqlOut, &err),
              1);
@@ -327,6 +330,108 @@ void TestEngineSql::toolPrintsCsvAndCounts()
     QFile f(dir.filePath("NYSKATAL.DB"));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), before); // nothing written
+}
+
+void TestEngineSql::namesHoldingKeywords_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("FROM in an alias")
+        << "SELECT NAZEV AS \"x FROM t2 --\" FROM \"NYSKATAL.DB\" WHERE PORCIS = '001' AND "
+           "EXISTS (SELECT 1 FROM \"NYSPA001.DB\")"
+        << "x FROM t2 --"
+        << "SALADÍN";
+    QTest::newRow("WHERE in an alias")
+        << "SELECT NAZEV AS \"a WHERE b\", PORCIS FROM \"NYSKATAL.DB\" WHERE PORCIS = '001'"
+        << "a WHERE b"
+        << "SALADÍN";
+    QTest::newRow("scalar subquery without AS")
+        << "SELECT NAZEV, (SELECT COUNT(*) FROM \"NYSPA001.DB\") FROM \"NYSKATAL.DB\" WHERE "
+           "PORCIS = '001'"
+        << "(SELECT COUNT(*) FROM \"NYSPA001.DB\")"
+        << "144";
+}
+
+void TestEngineSql::namesHoldingKeywords()
+{
+    QFETCH(QString, sql);
+    QFETCH(QString, column);
+    QFETCH(QString, value);
+    Query q;
+    q.setDatabaseName(m_d);
+    q.setSql(sql);
+    q.open();
+    QCOMPARE(q.recordCount(), 1);
+    QCOMPARE(q.asString(column), value);
+    q.setFilter("PORCIS = '001'");
+    q.setFiltered(q.hasField("PORCIS")); // a filter adds its own WHERE
+    QCOMPARE(q.recordCount(), 1);
+}
+
+// This process and orv-tool (a second clerk on the same directory) write one
+// own-text table in turns.
+void TestEngineSql::twoWritersLoseNothing()
+{
+    QTemporaryDir dir;
+    Query create;
+    create.setDatabaseName(dir.path());
+    create.setSql("CREATE TABLE \"ORVTX001.DB\" (PARCIS INTEGER, TEXT CHAR(20), PRIMARY KEY "
+                  "(PARCIS))");
+    create.execSql();
+    Table mine;
+    mine.setDatabaseName(dir.path());
+    mine.setTableName("ORVTX001.DB");
+    mine.open();
+    const auto type = [&](int parcis, const QString& text, bool appending) {
+        if (appending) {
+            mine.append();
+            mine.setValue("PARCIS", parcis);
+        } else {
+            QVERIFY(mine.findKey({parcis}));
+            mine.edit();
+        }
+        mine.setValue("TEXT", text);
+    };
+    const auto other = [&](const QString& sql) {
+        QByteArray out;
+        QCOMPARE(runTool({"sql", "--dir", dir.path(), sql}, &out), 0);
+        QCOMPARE(out, QByteArray("1\n"));
+    };
+    const auto texts = [&] {
+        QByteArray out;
+        runTool({"sql", "--dir", dir.path(),
+                 "SELECT PARCIS, TEXT FROM \"ORVTX001.DB\" ORDER BY PARCIS"},
+                &out);
+        return out;
+    };
+    type(1, "první", true);
+    mine.post();
+    other("INSERT INTO \"ORVTX001.DB\" (PARCIS, TEXT) VALUES (2, 'cizí')");
+    type(3, "třetí", true);
+    mine.post();
+    other("UPDATE \"ORVTX001.DB\" SET TEXT = 'cizí 2' WHERE PARCIS = 2");
+    type(1, "moje 1", false);
+    mine.post(); // another row than the other writer's
+    QCOMPARE(texts(), QByteArray("PARCIS,TEXT\r\n1,moje 1\r\n2,cizí 2\r\n3,třetí\r\n"));
+
+    // Both change one row: this one is refused and the typed text stays.
+    type(3, "moje 3", false);
+    other("UPDATE \"ORVTX001.DB\" SET TEXT = 'cizí 3' WHERE PARCIS = 3");
+    try {
+        mine.post();
+        QFAIL("a row changed by the other writer must not be overwritten");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains("ORVTX001.DB"), qPrintable(e.message()));
+    }
+    QCOMPARE(mine.state(), Dataset::State::Edit);
+    QCOMPARE(mine.asString("TEXT"), QString("moje 3"));
+    mine.cancel();
+    type(2, "moje 2", true); // the other writer's key
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, mine.post());
+    mine.cancel();
+    QCOMPARE(texts(), QByteArray("PARCIS,TEXT\r\n1,moje 1\r\n2,cizí 2\r\n3,cizí 3\r\n"));
+    QVERIFY(!QFile::exists(dir.filePath(".ORVTX001.DB.orvlock")));
 }
 
 QTEST_GUILESS_MAIN(TestEngineSql)
