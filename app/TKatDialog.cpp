@@ -38,6 +38,8 @@ TKatDialog::TKatDialog(QWidget* owner, std::shared_ptr<IApp> app, const QString&
     : QDialog(owner), ui(std::make_unique<Ui::TKatDialog>()), m_app(std::move(app))
 {
     ui->setupUi(this);
+    // The grids grow with the window; the size is kept with the position.
+    setSizeGripEnabled(true);
     ui->OpenToWindowCB->hide();
     m_queryObce = new Table(this);
     m_queryObce->setObjectName(QStringLiteral("QueryObce"));

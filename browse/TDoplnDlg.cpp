@@ -41,6 +41,8 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
       m_suffix(suffix.left(3))
 {
     ui->setupUi(this);
+    // The grids grow with the window; the size is kept with the position.
+    setSizeGripEnabled(true);
     RestoreDialogPos(*m_app, this);
     setWindowTitle(windowTitle() + QString::number(sheet));
     m_queryVl = new Query(this);

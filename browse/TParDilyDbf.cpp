@@ -10,17 +10,20 @@
 #include "browse/core/ParDilyRules.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
+#include "select/TCProcessDlg.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
 #include "data/WorkTable.h"
 #include "db/Query.h"
 #include "db/Table.h"
+#include "db/paradox/CodePage.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTableView>
 
 using namespace ParDilyRules;
@@ -28,6 +31,11 @@ using namespace ParDilyRules;
 namespace {
 
 const char* const FormName = "ParDilyDbf";
+const int OwnTextCodePage = 1250;
+// Default size at 96 dpi, wide enough for every column caption of the grid.
+const int DefaultWidth = 760;
+const int DefaultHeight = 600;
+const qint16 MaximizedState = 2;
 const QStringList CalculatedFields = {"ELCIS",   "MAPA",    "PPOLVZ", "BONITA",  "VLVZTAH",
                                       "NEMOCHR", "Kvalita", "PopCis", "KodVyuz", "Vykaz"};
 
@@ -53,18 +61,23 @@ QList<FieldDef> PartCalculatedFieldDefs()
             {"KodVyuz", FieldType::Integer},  {"Vykaz", FieldType::String, 7}};
 }
 
-QList<FieldDef> OwnTextFields()
+// The own-text table stores its memo in code page 1250; a character outside
+// it is refused with its line, never dropped or replaced.
+void CheckOwnTextCharacters(const QString& text, const QString& table)
 {
-    return {{"PARSKUP", FieldType::SmallInt, 0, true}, {"PARCIS", FieldType::Integer, 0, true},
-            {"PARPOD", FieldType::SmallInt, 0, true},  {"PARDIL", FieldType::SmallInt, 0, true},
-            {"USERNAME", FieldType::String, 20},       {"TEXT", FieldType::Memo},
-            {"PARCISLO", FieldType::String, 12}};
-}
-
-QList<IndexDef> OwnTextIndexes()
-{
-    return {{"", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "USERNAME"}, true, true},
-            {"KLIC", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, false, false}};
+    QByteArray encoded;
+    qsizetype bad = 0;
+    if (CodePage::require(OwnTextCodePage).encode(text, encoded, &bad))
+        return;
+    const qsizetype length = bad + 1 < text.size() && text.at(bad).isHighSurrogate() ? 2 : 1;
+    const int line = int(QStringView(text).left(bad).count(u'\n')) + 1;
+    throw ETalvekException(
+        QStringLiteral("Vlastní text nelze uložit: znak \"%1\" na %2. řádku nelze zapsat "
+                       "v kódové stránce %3 tabulky \"%4\"")
+            .arg(text.mid(bad, length))
+            .arg(line)
+            .arg(OwnTextCodePage)
+            .arg(table));
 }
 
 } // namespace
@@ -79,15 +92,27 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->MainLayout->setSpacing(2);
     ui->MainLayout->setContentsMargins(6, 6, 6, 6);
     ui->DetailLayout->setVerticalSpacing(0);
+    // The code texts stand right beside their labels however wide the window.
+    ui->DetailLayout->setColumnStretch(0, 0);
+    ui->DetailLayout->setColumnStretch(1, 1);
     const QFileInfo info(workTablePath);
     m_workDir = info.absolutePath();
     m_workFile = info.fileName();
+    // Resizable and maximisable: the parts grid takes the free height and the
+    // columns spread over a wider window.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
     setMinimumSize(ScaleToScreen(542), ScaleToScreen(480));
-    setMaximumSize(ScaleToScreen(542), ScaleToScreen(600));
+    resize(ScaleToScreen(DefaultWidth), ScaleToScreen(DefaultHeight));
     int x = 0, y = 0, w = 0, h = 0;
     qint16 state = 0;
-    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state))
+    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
         setGeometry(x, y, w, h);
+        if (state == MaximizedState)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
+    // The progress window of the long operations (marks, listings, exports).
+    m_process = new TCProcessDlg(this);
     ui->DoplCB->setStyleSheet(
         "QCheckBox { color: white; background-color: #202060; font-weight: bold; }");
     ui->DoplCB->hide();
@@ -101,6 +126,12 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->VymeryBtn->setEnabled(false);
     ui->TiskBtn->setEnabled(false);
     ui->ExportBtn->setEnabled(false);
+    // No button acts on Enter: Enter in a grid must never change the work
+    // table (a dialog would otherwise make its first button the default).
+    for (QPushButton* button : findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
     createDatasets();
     createModels();
     connectControls();
@@ -110,9 +141,12 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
 
 TParDilyDbf::~TParDilyDbf()
 {
-    // FormDestroy: the placement is kept for the next browser.
-    const QRect g = geometry();
-    m_app->WriteWndPlacement(FormName, g.x(), g.y(), g.width(), g.height(), 0);
+    // FormDestroy: the placement is kept for the next browser; a maximised
+    // window keeps its normal bounds to return to.
+    const bool maximized = isMaximized();
+    const QRect g = maximized ? normalGeometry() : geometry();
+    m_app->WriteWndPlacement(FormName, g.x(), g.y(), g.width(), g.height(),
+                             maximized ? MaximizedState : 0);
 }
 
 int TParDilyDbf::ExecuteParDily(QWidget* owner, int mode, int listNumber,
@@ -213,6 +247,9 @@ void TParDilyDbf::createModels()
         view->setWordWrap(false);
         setColumnWidths(view, model);
     }
+    // The name columns take the width a wider window gives.
+    ui->DBGridVl->horizontalHeader()->setStretchLastSection(true);
+    ui->DBGridUz->horizontalHeader()->setStretchLastSection(true);
     ui->DBGridPa->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ui->DBGridPa->horizontalHeader()->setSectionsClickable(true);
     ui->DBGridUz->horizontalHeader()->hide();
@@ -221,11 +258,12 @@ void TParDilyDbf::createModels()
 void TParDilyDbf::setColumnWidths(QTableView* view, TBrowseGridModel* model)
 {
     const QFontMetrics fm = view->fontMetrics();
-    const QFontMetrics header = view->horizontalHeader()->fontMetrics();
     for (int c = 0; c < model->columns().size(); ++c) {
         const TBrowseGridModel::Column& col = model->columns().at(c);
-        const int chars = col.widthChars * fm.averageCharWidth();
-        view->setColumnWidth(c, qMax(chars, header.horizontalAdvance(col.title)) + 8);
+        // Widths are counted in digits, as the values are mostly numbers.
+        const int chars = col.widthChars * fm.horizontalAdvance(QLatin1Char('0')) + 8;
+        // The header's own measure includes its margins and the sort arrow.
+        view->setColumnWidth(c, qMax(chars, view->horizontalHeader()->sectionSizeHint(c)));
     }
 }
 
@@ -242,6 +280,9 @@ void TParDilyDbf::connectControls()
         if (m_tablePa->state() == Dataset::State::Browse && currentPartKey() != m_shownKey)
             runGuarded([this] { DSPaDataChange(); });
     });
+    // The users table follows the current part through its master link, after
+    // the part's own update has run; the sector is read once it has moved.
+    connect(m_tableUz, &Dataset::viewChanged, this, &TParDilyDbf::UpdateSektor);
     connect(m_gridPa, &QAbstractItemModel::modelReset, this, &TParDilyDbf::SyncGridToDataset);
     connect(ui->DBGridPa->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { GridRowChosen(current.row()); });
@@ -539,8 +580,6 @@ void TParDilyDbf::UpdatePages()
         UpdateBonity();
     else if (page == PagePK)
         UpdatePK();
-    else if (page == PageUsers)
-        UpdateSektor();
 }
 
 void TParDilyDbf::UpdateBonity()
@@ -657,6 +696,7 @@ void TParDilyDbf::PostOwnText()
     if (!m_memoDirty || m_memoKey.isEmpty() || !t.isActive())
         return;
     const QString text = ui->DBMemoText->toPlainText();
+    CheckOwnTextCharacters(text, t.tableName());
     const bool exists = t.findKey(m_memoKey);
     if (!exists && text.isEmpty()) {
         m_memoDirty = false;
@@ -707,8 +747,15 @@ void TParDilyDbf::CancelBtnClick()
 
 void TParDilyDbf::closeEvent(QCloseEvent* event)
 {
-    // Closing by the window's close box drops a pending own-text edit.
-    m_memoDirty = false;
+    // The close box keeps a typed own text like "Storno" does; a text the
+    // table refuses keeps the window open with the text in the editor.
+    try {
+        PostOwnText();
+    } catch (const ETalvekException& e) {
+        event->ignore();
+        ErrorBox(e.message());
+        return;
+    }
     QDialog::closeEvent(event);
 }
 
@@ -785,9 +832,22 @@ void TParDilyDbf::DBGridPaDblClick(int row)
 void TParDilyDbf::FlagBtnClick()
 {
     TWaitCursor wait(*m_app);
-    m_workQuery->setSql(MarkAllSql(m_workFile, m_markToggle));
-    m_workQuery->execSql();
-    m_tablePa->refresh();
+    // One statement over the whole work table (about half a second for
+    // 40,000 parts): the progress window shows while it runs; it cannot stop
+    // half-way, so that the marks are never left half changed.
+    m_process->Start(m_markToggle ? QStringLiteral("Označení všech dílů")
+                                  : QStringLiteral("Odznačení všech dílů"),
+                     1);
+    try {
+        m_workQuery->setSql(MarkAllSql(m_workFile, m_markToggle));
+        m_workQuery->execSql();
+        m_tablePa->refresh();
+    } catch (const ETalvekException&) {
+        m_process->Finish();
+        throw;
+    }
+    m_process->SetPosition(1);
+    m_process->Finish();
     m_markToggle = !m_markToggle;
     ui->FlagBtn->setText(MarkButtonCaption(m_markToggle));
 }

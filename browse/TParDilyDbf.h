@@ -10,6 +10,7 @@ class Dataset;
 class Query;
 class Table;
 class TBrowseGridModel;
+class TCProcessDlg;
 namespace Ui {
 class TParDilyDbf;
 }
@@ -70,6 +71,8 @@ public:
     Query& QueryBonity() const { return *m_queryBonity; }
     Query& QueryPK() const { return *m_queryPK; }
     TBrowseGridModel* GridModel() const { return m_gridPa; }
+    // The progress window owned by the browser, for its long operations.
+    TCProcessDlg* ProcessDlg() const { return m_process; }
     TBrowseGridModel* OwnersModel() const { return m_gridVl; }
     bool MarkToggle() const { return m_markToggle; }
     bool ParcelView() const { return m_mode != 1; }
@@ -137,6 +140,7 @@ private:
     Query* m_queryPK = nullptr;
     Query* m_queryDoplVl = nullptr;
     Query* m_workQuery = nullptr;
+    TCProcessDlg* m_process = nullptr;
 
     TBrowseGridModel* m_gridPa = nullptr;
     TBrowseGridModel* m_gridVl = nullptr;

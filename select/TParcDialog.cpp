@@ -96,6 +96,8 @@ TParcDialog::TParcDialog(std::shared_ptr<IApp> app, QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TParcDialog>()), m_app(std::move(app))
 {
     ui->setupUi(this);
+    // The grids grow with the window; the size is kept with the position.
+    setSizeGripEnabled(true);
     m_vyber = new QButtonGroup(this);
     m_vyber->addButton(ui->Vyber0, 0);
     m_vyber->addButton(ui->Vyber1, 1);

@@ -1,6 +1,5 @@
 #include "select/TSaveFileDialog.h"
 
-#include <QCheckBox>
 #include <QFileInfo>
 
 TSaveFileDialog::TSaveFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
@@ -19,7 +18,6 @@ QString TSaveFileDialog::Run(std::shared_ptr<IApp> app, const QString& filter, c
     dialog.SetFilter(filter);
     dialog.SetExactMatch(exactMatch);
     dialog.SetOverwritePrompt(options.overwritePrompt);
-    dialog.OpenToWindowCB()->setVisible(options.openToWindowVisible);
     if (!initialFileName.isEmpty()) {
         const QFileInfo info(initialFileName);
         if (info.isAbsolute())

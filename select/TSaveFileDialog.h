@@ -15,7 +15,6 @@ public:
     struct Options
     {
         bool overwritePrompt = true;
-        bool openToWindowVisible = false;
     };
     // Runs a save dialog: filter ("Description|*.ext|..."), title, initial
     // file name (its folder is the initial folder). The chosen name (alias

@@ -1,5 +1,6 @@
 #include "widgets/DialogPos.h"
 
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -15,19 +16,37 @@ QSize outerSize(const QWidget* form)
 {
     return form->frameGeometry().size();
 }
+
+bool keepsSize(const QWidget* form)
+{
+    const auto* dialog = qobject_cast<const QDialog*>(form);
+    return dialog && dialog->isSizeGripEnabled();
+}
 } // namespace
 
 void RestoreDialogPos(IApp& app, QWidget* form)
 {
     int x = 0;
     int y = 0;
+    int width = 0;
+    int height = 0;
+    qint16 state = 0;
+    // A position stored without a size reads as width and height 0.
+    if (keepsSize(form) && app.ReadWndPlacement(form->objectName(), x, y, width, height, state) &&
+        width > 0 && height > 0)
+        form->resize(QSize(width, height).expandedTo(form->minimumSize()).boundedTo(
+            form->maximumSize()));
     if (app.ReadDialogPos(form->objectName(), x, y))
         form->move(x, y);
 }
 
 void SaveDialogPos(IApp& app, QWidget* form)
 {
-    app.WriteDialogPos(form->objectName(), form->x(), form->y());
+    if (keepsSize(form))
+        app.WriteWndPlacement(form->objectName(), form->x(), form->y(), form->width(),
+                              form->height(), 0);
+    else
+        app.WriteDialogPos(form->objectName(), form->x(), form->y());
 }
 
 void CenterDialog(IApp& app, QWidget* anchor, QWidget* form)

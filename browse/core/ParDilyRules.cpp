@@ -107,4 +107,18 @@ QString LandSheetCaption(int lv)
     return Format(QStringLiteral("&Pozemku na LV %d"), lv);
 }
 
+QList<FieldDef> OwnTextFields()
+{
+    return {{"PARSKUP", FieldType::SmallInt, 0, true}, {"PARCIS", FieldType::Integer, 0, true},
+            {"PARPOD", FieldType::SmallInt, 0, true},  {"PARDIL", FieldType::SmallInt, 0, true},
+            {"USERNAME", FieldType::String, 20},       {"TEXT", FieldType::Memo},
+            {"PARCISLO", FieldType::String, 12}};
+}
+
+QList<IndexDef> OwnTextIndexes()
+{
+    return {{"", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "USERNAME"}, true, true},
+            {"KLIC", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, false, false}};
+}
+
 } // namespace ParDilyRules

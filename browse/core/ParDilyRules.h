@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/FieldDef.h"
+
 #include <QColor>
 #include <QList>
 #include <QString>
@@ -71,5 +73,11 @@ LandSheet FindLandLV(const QList<SheetRecord>& records, int parskup, int parcis,
                      int ownLv);
 // The caption of the land-sheet check box.
 QString LandSheetCaption(int lv);
+
+// Layout of the own-text table "ORVTX" + suffix + ".DB" when the browser
+// creates it: the part's key, the user name, the memo text and the parcel
+// number; primary key over the part and the user, secondary index "KLIC".
+QList<FieldDef> OwnTextFields();
+QList<IndexDef> OwnTextIndexes();
 
 } // namespace ParDilyRules

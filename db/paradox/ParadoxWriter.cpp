@@ -198,7 +198,12 @@ void ParadoxWriter::commit()
     ParadoxTableImage image(d->fields, d->keyFieldCount, d->encoder->recordSize(), dbPath);
     image.chooseBlockSize(d->rowCount);
     ParadoxFileSet files;
-    if (!d->blobs.isEmpty())
+    // A table with a memo or blob field always gets its .MB, even with no
+    // text stored yet: other Paradox readers refuse such a table without it.
+    const bool hasBlobField = std::any_of(d->fields.begin(), d->fields.end(), [](const auto& f) {
+        return ParadoxFormat::isBlob(f.type);
+    });
+    if (hasBlobField)
         files.write(mbPath, d->blobs.contents());
     else if (QFileInfo::exists(mbPath))
         files.removeAfterCommit(mbPath);

@@ -23,6 +23,7 @@
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
+#include <QApplication>
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
@@ -562,12 +563,20 @@ void TestKatDialog::lookupFindsOrLeavesOutputsAlone()
 void TestKatDialog::executeStoresChoiceForNextRun()
 {
     const QList<CatRow> areas = areasByName(m_demo);
+    QList<int> gridHeights;
+    QSize resized;
     onModal("KatDialog", [&](QWidget* w) {
         auto* k = static_cast<TKatDialog*>(w);
         auto* combo = k->findChild<QComboBox*>("AliasCB");
         combo->setCurrentIndex(combo->findText("demo"));
         k->AliasCBClick();
-        k->findChild<QTableView*>("Katastry")->setCurrentIndex(k->DSKatastry()->index(2, 0));
+        auto* grid = k->findChild<QTableView*>("Katastry");
+        gridHeights << grid->height();
+        k->resize(k->width() + 200, k->height() + 240); // the grids grow with it
+        QApplication::processEvents();
+        gridHeights << grid->height();
+        resized = k->size();
+        grid->setCurrentIndex(k->DSKatastry()->index(2, 0));
         k->KatastryDblClick();
     });
     m_app->Settings()->SetValue("KatDialog.Okres", "SPECIAL");
@@ -584,8 +593,11 @@ void TestKatDialog::executeStoresChoiceForNextRun()
     QCOMPARE(m_app->Settings()->GetValue("KatDialog.PodleKat", false).toBool(), true);
     int x = 0, y = 0;
     QVERIFY(m_app->ReadDialogPos("KatDialog", x, y));
-    // The next run opens there.
+    QCOMPARE(gridHeights.size(), 2);
+    QVERIFY(gridHeights[1] > gridHeights[0] + 100);
+    // The next run opens there, in the size the user gave it.
     QCOMPARE(edit(dialog(), "EditKU")->text(), areas[2].nazev);
+    QCOMPARE(dialog().size(), resized);
 
     // Cancel returns false and stores nothing new.
     onModal("KatDialog", [](QWidget* w) { static_cast<QDialog*>(w)->reject(); });

@@ -68,6 +68,25 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QCOMPARE(
         m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
         QString("7,9"));
+    // A dialog with a size grip keeps its size too, within its limits; a
+    // stored position without a size leaves the size alone.
+    dialog.setSizeGripEnabled(true);
+    dialog.setMaximumSize(700, 500);
+    dialog.resize(300, 200);
+    RestoreDialogPos(*m_app, &dialog);
+    QCOMPARE(dialog.geometry(), QRect(7, 9, 300, 200));
+    dialog.resize(640, 480);
+    SaveDialogPos(*m_app, &dialog);
+    QCOMPARE(
+        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
+        QString("7,9,640,480,0"));
+    dialog.resize(100, 100);
+    RestoreDialogPos(*m_app, &dialog);
+    QCOMPARE(dialog.size(), QSize(640, 480));
+    m_registry->WriteString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog",
+                            "5,6,900,900,0");
+    RestoreDialogPos(*m_app, &dialog);
+    QCOMPARE(dialog.geometry(), QRect(5, 6, 700, 500));
 }
 
 void TestShellDialogs::centerDialogOverAnchor()

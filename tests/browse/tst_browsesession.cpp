@@ -176,8 +176,7 @@ void TestBrowseSession::runSession(TParDilyDbf& form, const QString& screenshot)
         if (QStringList{"VYMERA", "PopCis", "LVCIS", "MAPA", "PARCISLO"}.contains(columns[c].field))
             emit header->sectionClicked(c);
 
-    // What the user sees.
-    form.resize(form.maximumSize());
+    // What the user sees at the default size.
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(form.grab().save(screenshot));

@@ -1,10 +1,13 @@
 #include "BrowseFixture.h"
+#include "common/TestSupport.h"
+#include "common/ModalHelpers.h"
 
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "select/TCProcessDlg.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -15,9 +18,27 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTextStream>
+#include <QWindow>
 #include <QtTest>
+
+// Notes the window titles a widget is shown with.
+class ShowSpy : public QObject
+{
+public:
+    explicit ShowSpy(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
+    QStringList titles;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            titles << static_cast<QWidget*>(object)->windowTitle();
+        return false;
+    }
+};
 
 // The browser over a small controlled area: parts 15/3 (two parts, relation
 // 5, protection 302), -20, 16, the older-register 3:40 that refers to 15/3,
@@ -37,6 +58,12 @@ private slots:
     void yellowOnlyInParcelView();
     void sortingByTitles();
     void ownTextsStoredAndRefused();
+    void ownTextKeptOnEveryClose_data();
+    void ownTextKeptOnEveryClose();
+    void enterInGridNeverAddsParts();
+    void realAreaOwnTextTableSet();
+    void resizableWithReadableCaptions();
+    void damagedOwnTextTableLeftAlone();
     void pagesBonitaUsersAndOlderRegister();
     void supplementaryRecords();
     void placementIsKept();
@@ -47,6 +74,7 @@ private:
     QStringList column(const QString& field);
     template <typename T> T* child(const char* name) { return m_form->findChild<T*>(name); }
     QString codeText(const QString& table, int code);
+    QString realAreaCopy();
 
     QTemporaryDir m_root;
     QString m_ctl;
@@ -69,8 +97,8 @@ void TestParDilyDbf::init()
 {
     m_fx = std::make_unique<BrowseFixture>();
     m_fx->setAliases({{"CTL", m_ctl}});
-    QFile::remove(m_ctl + "/ORVTX001.DB");
-    QFile::remove(m_ctl + "/ORVTX001.MB");
+    for (const char* ext : {"DB", "MB", "PX"})
+        QFile::remove(m_ctl + "/ORVTX001." + ext);
     m_messages.clear();
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
@@ -231,7 +259,11 @@ void TestParDilyDbf::marksByButtonAndDoubleClick()
         return flags;
     };
     QVERIFY(!markedOnDisk().contains(false));
-    button->click(); // a fresh window: clears every mark
+    QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
+    auto* progress = new ShowSpy(form.ProcessDlg());
+    button->click(); // a fresh window: clears every mark, showing the progress
+    QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
+    QVERIFY(form.ProcessDlg()->isHidden());
     QVERIFY(!markedOnDisk().contains(true));
     QCOMPARE(button->text(), QStringLiteral("&Označit"));
     TBrowseGridModel* model = form.GridModel();
@@ -359,8 +391,219 @@ void TestParDilyDbf::ownTextsStoredAndRefused()
     stored.setTableName("ORVTX001.DB");
     stored.open();
     QCOMPARE(stored.recordCount(), 2);
-    // Closing by the close box drops the refused edit.
-    m_form->close();
+    // The close box does not drop the refused text either: the window stays.
+    m_form->show();
+    QVERIFY(!m_form->close());
+    QCOMPARE(m_messages.size(), 3);
+    QVERIFY(m_form->isVisible());
+}
+
+void TestParDilyDbf::ownTextKeptOnEveryClose_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: stored, else part of the refusal
+    const QString tabs = QStringLiteral("Sloupec\tdruhý\ttřetí\nřádek");
+    const QString longLine = QString(20000, u'ř') + "\nkonec";
+    QTest::newRow("close box") << "close box" << tabs << QString();
+    QTest::newRow("Storno") << "Storno" << longLine << QString();
+    QTest::newRow("Esc") << "Esc" << QStringLiteral("Čeština ěščřžýáíé") << QString();
+    QTest::newRow("close box, outside 1250")
+        << "close box" << QStringLiteral("první\nhvězda ★ na druhém")
+        << QStringLiteral("znak \"★\" na 2. řádku nelze zapsat v kódové stránce 1250 tabulky "
+                          "\"ORVTX001.DB\"");
+    QTest::newRow("Storno, emoji") << "Storno" << QStringLiteral("smajlík 😀")
+                                   << QStringLiteral("znak \"😀\" na 1. řádku");
+}
+
+// Typed into the real editor of the shown browser, closed one way, and read
+// back by a new browser over the same area.
+void TestParDilyDbf::ownTextKeptOnEveryClose()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
+    bool stayedOpen = false;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TParDilyDbf*>(modal);
+        auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+        memo->setFocus();
+        memo->insertPlainText(text);
+        if (way == "close box")
+            form->windowHandle()->close();
+        else if (way == "Storno")
+            form->findChild<QPushButton*>("CancelBtn")->click();
+        else
+            QTest::keyClick(memo, Qt::Key_Escape);
+        stayedOpen = form->isVisible();
+        if (stayedOpen) { // the refused text is still there; give it up
+            memo->clear();
+            form->findChild<QPushButton*>("CancelBtn")->click();
+        }
+    });
+    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
+    QCOMPARE(stayedOpen, !message.isEmpty());
+    TParDilyDbf again(nullptr, m_fx->app(), work, m_fx->area("CTL"));
+    const QString stored = again.findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
+    if (message.isEmpty()) {
+        QCOMPARE(stored, text);
+        QVERIFY(m_messages.isEmpty());
+    } else {
+        QCOMPARE(stored, QString());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith("Vlastní text nelze uložit: " + message),
+                 qPrintable(m_messages.first()));
+    }
+}
+
+// Enter in the parts grid while the older-register page offers its button:
+// no button is the default one, so the work table keeps its rows.
+void TestParDilyDbf::enterInGridNeverAddsParts()
+{
+    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
+    int rows = -1;
+    QStringList defaults;
+    bool offered = false;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* form = qobject_cast<TParDilyDbf*>(modal);
+        form->findChild<QRadioButton*>("RGPK")->click();
+        offered = form->findChild<QPushButton*>("AddPKBtn")->isEnabled();
+        auto* grid = form->findChild<QTableView*>("DBGridPa");
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Return);
+        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+        rows = form->TablePa().recordCount();
+        for (QPushButton* button : form->findChildren<QPushButton*>())
+            if (button->isDefault())
+                defaults << button->objectName();
+        form->findChild<QPushButton*>("CancelBtn")->click();
+    });
+    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
+    QVERIFY(offered);
+    QCOMPARE(defaults, QStringList());
+    QCOMPARE(rows, 3);
+    QVERIFY(m_messages.isEmpty());
+}
+
+// The real area in a copy: opening and closing the browser leaves a complete
+// own-text set that our reader opens; a text closed by the close box is there
+// after reopening, and emptying it keeps the .MB.
+void TestParDilyDbf::realAreaOwnTextTableSet()
+{
+    const QString real = realAreaCopy();
+    const QString work = m_fx->fillWorkTableWithArea("REAL");
+    const auto run = [&](const std::function<void(TParDilyDbf*)>& act) {
+        QString shown;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* form = qobject_cast<TParDilyDbf*>(modal);
+            shown = form->findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
+            act(form);
+        });
+        TParDilyDbf::ExecuteParDily(nullptr, 0, 0, m_fx->app(), work, m_fx->area("REAL"));
+        return shown;
+    };
+    const auto typeAndClose = [](const QString& text) {
+        return [text](TParDilyDbf* form) {
+            auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+            memo->selectAll();
+            memo->insertPlainText(text);
+            form->windowHandle()->close();
+        };
+    };
+    run([](TParDilyDbf* form) { form->windowHandle()->close(); });
+    for (const char* ext : {"DB", "MB", "PX"})
+        QVERIFY2(QFile::exists(real + "/ORVTX001." + ext), ext);
+    run(typeAndClose(QStringLiteral("Mez sporná\tviz spis")));
+    QCOMPARE(run(typeAndClose(QString())), QStringLiteral("Mez sporná\tviz spis"));
+    QCOMPARE(run([](TParDilyDbf* form) { form->windowHandle()->close(); }), QString());
+    QVERIFY(QFile::exists(real + "/ORVTX001.MB"));
+    Table stored;
+    stored.setDatabaseName(real);
+    stored.setTableName("ORVTX001.DB");
+    stored.open();
+    QCOMPARE(stored.recordCount(), 1);
+    QCOMPARE(stored.asString("TEXT"), QString());
+    QCOMPARE(int(ParadoxReader(real + "/ORVTX001.DB").header().recordCount), 1);
+    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+    QVERIFY(m_messages.isEmpty());
+}
+
+// The real area in a fresh copy under the alias "REAL", with its code tables.
+QString TestParDilyDbf::realAreaCopy()
+{
+    const QString real = m_root.filePath("saladin");
+    QDir(real).removeRecursively();
+    QDir().mkpath(real);
+    for (const QFileInfo& f : QDir(TestSupport::realDistrictDir()).entryInfoList(QDir::Files))
+        QFile::copy(f.filePath(), real + "/" + f.fileName());
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8());
+    m_fx->setAliases({{"REAL", real}});
+    return real;
+}
+
+// At its default size every column with its caption fits the grid; on a
+// 1600 x 1000 screen the grid takes the height (saved for a look as
+// /tmp/browser-1600.png); the size is kept for the next browser.
+void TestParDilyDbf::resizableWithReadableCaptions()
+{
+    realAreaCopy();
+    const QString work = m_fx->fillWorkTableWithArea("REAL");
+    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
+    m_form->SetupView(0, 0);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    auto* grid = child<QTableView>("DBGridPa");
+    QHeaderView* header = grid->horizontalHeader();
+    const int margins = 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    for (int c = 0; c < header->count(); ++c) {
+        const QString title = m_form->GridModel()->columns().at(c).title;
+        QVERIFY2(header->sectionSize(c) >= header->fontMetrics().horizontalAdvance(title) + margins,
+                 qPrintable(title));
+    }
+    QVERIFY2(header->length() <= grid->viewport()->width(),
+             qPrintable(QString("%1 > %2").arg(header->length()).arg(grid->viewport()->width())));
+    const int rowsAtDefault = grid->viewport()->height() / grid->rowHeight(0);
+
+    // Maximised where the screen is 1600 x 1000 (an offscreen configfile with
+    // such a screen), else given that size.
+    if (m_form->screen()->geometry().size() == QSize(1600, 1000))
+        m_form->showMaximized();
+    else
+        m_form->resize(1600, 1000);
+    QTest::qWait(50);
+    const int rows = grid->viewport()->height() / grid->rowHeight(0);
+    QVERIFY2(rows >= 2 * rowsAtDefault && rows >= 25, qPrintable(QString::number(rows)));
+    m_form->grab().save("/tmp/browser-1600.png");
+    const QSize size = m_form->normalGeometry().size();
+    const bool maximized = m_form->isMaximized();
+    m_form.reset();
+    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
+    QCOMPARE(m_form->size(), size);
+    QCOMPARE(m_form->isMaximized(), maximized);
+    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+}
+
+// A damaged own-text table: the browser opens without texts and says why on
+// the text page; the file is never replaced.
+void TestParDilyDbf::damagedOwnTextTableLeftAlone()
+{
+    const QByteArray garbage = QByteArray("not a Paradox table").repeated(40);
+    QFile damaged(m_ctl + "/ORVTX001.DB");
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write(garbage);
+    damaged.close();
+    TParDilyDbf& form = open(1);
+    auto* memo = child<QPlainTextEdit>("DBMemoText");
+    QVERIFY(!memo->isEnabled());
+    QVERIFY2(memo->placeholderText().contains("ORVTX001.DB"), qPrintable(memo->placeholderText()));
+    form.TablePa().setRecNo(rowOf("16", 1));
+    child<QRadioButton>("RGBonita")->click();
+    child<QRadioButton>("RGText")->click();
+    form.close();
+    QVERIFY(damaged.open(QIODevice::ReadOnly));
+    QCOMPARE(damaged.readAll(), garbage);
+    QVERIFY(m_messages.isEmpty());
 }
 
 void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
@@ -370,10 +613,18 @@ void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
     child<QRadioButton>("RGBonita")->click();
     QCOMPARE(form.QueryBonity().recordCount(), 1);
     QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
+    // The sector follows the part: 16 has no users, 15/3 one of sector 3.
+    form.TablePa().setRecNo(rowOf("16", 1));
     child<QRadioButton>("RGUziv")->click();
+    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
+    form.TablePa().setRecNo(rowOf("15/3", 1));
     QCOMPARE(form.TableUz().recordCount(), 1);
     QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
+    QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
     QCOMPARE(child<QLabel>("Sektor")->text(), codeText("SEKTOR.DB", 3));
+    form.TablePa().setRecNo(rowOf("16", 1));
+    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
+    form.TablePa().setRecNo(rowOf("15/3", 1));
     child<QRadioButton>("RGPK")->click();
     auto* add = child<QPushButton>("AddPKBtn");
     QCOMPARE(form.QueryPK().recordCount(), 1);
@@ -443,7 +694,6 @@ void TestParDilyDbf::placementIsKept()
     QCOMPARE(QRect(x, y, w, h), placed);
     open(1);
     QCOMPARE(m_form->geometry(), placed);
-    QCOMPARE(m_form->maximumWidth(), m_form->minimumWidth());
 }
 
 QTEST_MAIN(TestParDilyDbf)

@@ -3,6 +3,8 @@
 // same in both. pxlib 0.6.8 cannot read .MB files, so only memo-less tables
 // are compared, and it has no blank for several types (see difference()).
 #include "common/TestSupport.h"
+#include "browse/core/ParDilyRules.h"
+#include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -164,6 +166,7 @@ private slots:
     void samplesDecodeAlike_data();
     void samplesDecodeAlike();
     void writtenTablesDecodeAlike();
+    void ownTextTableSetDecodesAlike();
 };
 
 void TestParadoxPxlib::samplesDecodeAlike_data()
@@ -262,6 +265,106 @@ void TestParadoxPxlib::writtenTablesDecodeAlike()
         ParadoxWriter::writeTable(path, fields, keys, rows);
         compareWithPxlib(path);
     }
+}
+
+namespace {
+// Key fields of the own-text table as pxlib reads them through its primary
+// index (pxlib 0.6.8 aborts on every .MB file, also Paradox's own, so the
+// memo texts are read back by our reader); {""} when a file is refused.
+QStringList ownTextKeysWithPxlib(const QString& dir)
+{
+    pxdoc_t* doc = PX_new();
+    pxdoc_t* index = PX_new();
+    QStringList rows;
+    const QByteArray db = QFile::encodeName(dir + "/ORVTX001.DB");
+    const QByteArray px = QFile::encodeName(dir + "/ORVTX001.PX");
+    if (PX_open_file(doc, db.constData()) < 0 || PX_open_file(index, px.constData()) < 0 ||
+        PX_read_primary_index(index) < 0 || PX_add_primary_index(doc, index) < 0) {
+        rows << QString();
+    } else {
+        for (int r = 0; r < PX_get_num_records(doc); ++r) {
+            pxval_t** v = PX_retrieve_record(doc, r);
+            rows << QStringLiteral("%1 %2 %3 %4")
+                        .arg(v[0]->value.lval)
+                        .arg(v[1]->value.lval)
+                        .arg(v[2]->value.lval)
+                        .arg(v[3]->value.lval);
+            for (int i = 0; i < PX_get_num_fields(doc); ++i) {
+                if (!v[i]->isnull && v[i]->type == pxfAlpha && v[i]->value.str.val)
+                    doc->free(doc, v[i]->value.str.val);
+                doc->free(doc, v[i]);
+            }
+            doc->free(doc, v);
+        }
+    }
+    PX_close(doc);
+    PX_delete(doc);
+    PX_close(index);
+    PX_delete(index);
+    return rows;
+}
+
+// The memo texts as our reader gives them, in key order.
+QStringList ownTextsWithOurReader(const QString& dir)
+{
+    Table t;
+    t.setDatabaseName(dir);
+    t.setTableName(QStringLiteral("ORVTX001.DB"));
+    t.setReadOnly(true);
+    t.open();
+    QStringList texts;
+    for (t.first(); !t.eof(); t.next())
+        texts << t.asString(QStringLiteral("TEXT"));
+    return texts;
+}
+} // namespace
+
+// The own-text table as the browser creates and fills it: a complete set of
+// .DB, .MB and .PX from the first moment, kept when no text remains, and read
+// alike by pxlib and our reader.
+void TestParadoxPxlib::ownTextTableSetDecodesAlike()
+{
+    QTemporaryDir dir;
+    Table t;
+    t.setDatabaseName(dir.path());
+    t.setTableName(QStringLiteral("ORVTX001.DB"));
+    t.setFieldDefs(ParDilyRules::OwnTextFields());
+    t.setIndexDefs(ParDilyRules::OwnTextIndexes());
+    t.createTable();
+    for (const char* ext : {"DB", "MB", "PX"})
+        QVERIFY2(QFile::exists(dir.filePath(QStringLiteral("ORVTX001.") + ext)), ext);
+    QCOMPARE(ownTextKeysWithPxlib(dir.path()), QStringList());
+    QCOMPARE(ownTextsWithOurReader(dir.path()), QStringList());
+    t.setIndexFieldNames(QStringLiteral("PARSKUP;PARCIS;PARPOD;PARDIL"));
+    t.open();
+    const QStringList keys = {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"};
+    const QList<QPair<QVariantList, QString>> texts = {
+        {{2, 15, 3, 1}, QString(3000, u'ž')},
+        {{1, 20, 0, 1}, QStringLiteral("krátký\ts tabulátorem")},
+        {{2, 16, 0, 1}, QStringLiteral("x")}};
+    for (const auto& [key, text] : texts) {
+        t.append();
+        for (int i = 0; i < 4; ++i)
+            t.setValue(keys[i], key[i]);
+        t.setValue(QStringLiteral("TEXT"), text);
+        t.post();
+    }
+    t.close();
+    const QStringList inKeyOrder = {"1 20 0 1", "2 15 3 1", "2 16 0 1"};
+    QCOMPARE(ownTextKeysWithPxlib(dir.path()), inKeyOrder);
+    QCOMPARE(ownTextsWithOurReader(dir.path()),
+             (QStringList{texts[1].second, texts[0].second, texts[2].second}));
+    // Every text emptied: the .MB stays with the set.
+    t.open();
+    for (t.first(); !t.eof(); t.next()) {
+        t.edit();
+        t.setValue(QStringLiteral("TEXT"), QString());
+        t.post();
+    }
+    t.close();
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("ORVTX001.MB"))));
+    QCOMPARE(ownTextKeysWithPxlib(dir.path()), inKeyOrder);
+    QCOMPARE(ownTextsWithOurReader(dir.path()), (QStringList{"", "", ""}));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxPxlib)

@@ -5,7 +5,9 @@
 #include "app/core/TApp.h"
 #include "select/TOpenFileDialog.h"
 #include "select/TSaveFileDialog.h"
+#include "common/ModalHelpers.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -49,6 +51,7 @@ private slots:
     void wrongExtensionKeepsDialogOpen();
     void tableListForAliasWithoutDirectory();
     void saveChecksFolderAndOverwrite();
+    void saveRunShowsOpenToWindow();
     void positionRememberedUnderOneName();
 
 private:
@@ -289,6 +292,21 @@ void TestFileDialogs::saveChecksFolderAndOverwrite()
     tables.accept();
     QCOMPARE(tables.result(), int(QDialog::Accepted));
     QCOMPARE(tables.FileName(), QStringLiteral("SERVER:PRAC.DB"));
+}
+
+// The save dialog that other windows run shows "&Do okna" in its alias bar.
+void TestFileDialogs::saveRunShowsOpenToWindow()
+{
+    bool shown = false;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* box = modal->findChild<QCheckBox*>(QStringLiteral("OpenToWindowCB"));
+        shown = box && box->isVisible() && box->text() == QStringLiteral("&Do okna");
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    const QString name = TSaveFileDialog::Run(app(), QStringLiteral("Text (*.txt)|*.txt"),
+                                              QStringLiteral("Uložit"), QString(), false, {});
+    QCOMPARE(name, QString());
+    QVERIFY(shown);
 }
 
 void TestFileDialogs::positionRememberedUnderOneName()
