@@ -156,9 +156,9 @@ int runListing(const QStringList& args)
     return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
 }
 
-ToolCommandRegistrar reg{{QStringLiteral("listing"),
-                          QString::fromUtf8(Synopsis) +
-                              QStringLiteral("   zkrácený nebo plný výpis označených dílů, "
-                                             "součty výměr (UTF-8 text)"),
-                          &runListing}};
+ToolCommandRegistrar reg{
+    {QStringLiteral("listing"),
+     QString::fromUtf8(Synopsis) + QStringLiteral("   zkrácený nebo plný výpis označených dílů, "
+                                                  "součty výměr (UTF-8 text)"),
+     &runListing}};
 } // namespace

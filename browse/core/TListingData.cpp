@@ -149,8 +149,9 @@ QList<TListingData::Holder> TListingData::HoldersOf(qint64 ellvcis)
 void TListingData::LoadOwners()
 {
     m_owners.emplace();
-    ForEachRow(m_ku.Alias, Format(QStringLiteral("SELECT IDENT, UVCHAR, NAZEV FROM \"%s\""),
-                                  QString::fromLatin1(OwnerTable)),
+    ForEachRow(m_ku.Alias,
+               Format(QStringLiteral("SELECT IDENT, UVCHAR, NAZEV FROM \"%s\""),
+                      QString::fromLatin1(OwnerTable)),
                [&](const Query& q) {
                    m_owners->emplace(std::make_pair(q.asFloat(QStringLiteral("IDENT")),
                                                     int(q.asInteger(QStringLiteral("UVCHAR")))),
@@ -242,9 +243,9 @@ void TListingData::LoadRecords()
     ForEachRow(m_workDbPath,
                Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(DeedKindTable)),
                [&](const Query& q) {
-                   m_deedKinds.insert(int(q.asInteger(QStringLiteral("KOD"))),
-                                      {q.asString(QStringLiteral("TEXT1")),
-                                       q.asString(QStringLiteral("TEXT2"))});
+                   m_deedKinds.insert(
+                       int(q.asInteger(QStringLiteral("KOD"))),
+                       {q.asString(QStringLiteral("TEXT1")), q.asString(QStringLiteral("TEXT2"))});
                });
     ForEachRow(m_ku.Alias,
                Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, DOPLKOD"),
@@ -314,8 +315,7 @@ void TListingData::LoadSoil()
     m_soil.emplace();
     if (!AreaTableExists(SoilPrefix))
         return;
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT * FROM \"%s\""), AreaTable(SoilPrefix)),
+    ForEachRow(m_ku.Alias, Format(QStringLiteral("SELECT * FROM \"%s\""), AreaTable(SoilPrefix)),
                [&](const Query& q) {
                    SoilRow s;
                    s.vymera = Whole(q, QStringLiteral("VYMERA"));

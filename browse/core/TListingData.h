@@ -110,7 +110,7 @@ private:
     std::optional<QHash<qint64, QList<Holder>>> m_holders;
     std::optional<std::map<std::pair<double, int>, QString>> m_owners;
     std::optional<QHash<qint64, QList<Record>>> m_records; // by sheet
-    QHash<QPair<qint64, int>, QStringList> m_recordLines;   // (sheet, DOPLPOR) -> lines
+    QHash<QPair<qint64, int>, QStringList> m_recordLines;  // (sheet, DOPLPOR) -> lines
     QHash<int, RecordKind> m_recordKinds;
     QHash<int, QPair<QString, QString>> m_deedKinds;
     std::optional<QHash<qint64, QList<SoilRow>>> m_soil;

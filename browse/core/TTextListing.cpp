@@ -117,12 +117,12 @@ void TTextListing::WriteTitleBlock()
     WriteParts({{QStringLiteral("  Obec:       "), false},
                 {LeftAligned(ku.Obec, 25), true},
                 {QString(11, u' ') + RightAligned(m_setup.companyName, 28), false}});
-    WriteParts({{QStringLiteral("  Kat.území:  "), false},
-                {LeftAligned(ku.Katastr, 25), true},
-                {QStringLiteral("  Kód: ") + LeftAligned(ku.Kod, 7) +
-                     QStringLiteral("   Vyhotoveno: ") +
-                     m_setup.date.toString(QStringLiteral("dd.MM.yyyy")),
-                 false}});
+    WriteParts(
+        {{QStringLiteral("  Kat.území:  "), false},
+         {LeftAligned(ku.Katastr, 25), true},
+         {QStringLiteral("  Kód: ") + LeftAligned(ku.Kod, 7) + QStringLiteral("   Vyhotoveno: ") +
+              m_setup.date.toString(QStringLiteral("dd.MM.yyyy")),
+          false}});
     Write(Rule(true));
     m_lines += 5;
 }
@@ -328,10 +328,9 @@ void TTextListing::WritePartHeading(const WorkRow& row)
 void TTextListing::WritePartValues(const WorkRow& row, const TListingData::Part& part)
 {
     if (row.cpce > 0) {
-        const QString label = row.parskup > 2                 ? QStringLiteral("Součást parcely KN  ")
-                              : row.nemvyuz % 10 == 0
-                                  ? QStringLiteral("Číslo popisné       ")
-                                  : QStringLiteral("Evidenční číslo     ");
+        const QString label = row.parskup > 2         ? QStringLiteral("Součást parcely KN  ")
+                              : row.nemvyuz % 10 == 0 ? QStringLiteral("Číslo popisné       ")
+                                                      : QStringLiteral("Evidenční číslo     ");
         Write(label + HouseNumberGridText(row.cpce, row.nemvyuz, row.parskup).trimmed());
     }
     Write(Format(QStringLiteral("Výměra              %d čtverečných metrů"), row.vymera));
@@ -402,8 +401,7 @@ void TTextListing::WritePageExtras(const WorkRow& row)
     if (m_setup.page == PageText) {
         // The own text as typed, each of its lines after the margin; a line
         // break of any kind ends a line, other control characters are blanks.
-        const QString text =
-            m_data.OwnText(row.parskup, row.parcis, row.parpod, row.pardil);
+        const QString text = m_data.OwnText(row.parskup, row.parcis, row.parpod, row.pardil);
         if (text.isEmpty())
             return;
         static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n|\f|\v|\u2028|\u2029"));
@@ -458,8 +456,8 @@ void TTextListing::WriteOwnersListing(const QList<OwnerRow>& owners)
 void TTextListing::WriteAreaSummary(const TAreaSums& sums)
 {
     auto value = [&](int i) { return AreaValue(sums.area[i], sums.parts[i]); };
-    const QString rule =
-        QStringLiteral("  --------------------------------        --------------------------------");
+    const QString rule = QStringLiteral(
+        "  --------------------------------        --------------------------------");
     WriteTitleBlock();
     Write(QString());
     Write(QStringLiteral(

@@ -14,13 +14,13 @@ void WriteTextFile(const QString& fileName,
     const QString shown = QDir::toNativeSeparators(name);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze vytvořit: %2")
-                                   .arg(shown, file.errorString()));
+        throw ETalvekException(
+            QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(shown, file.errorString()));
     QByteArray buffer;
     const auto flush = [&] {
         if (file.write(buffer) != buffer.size())
-            throw ETalvekException(QStringLiteral("Do souboru %1 nelze zapisovat: %2")
-                                       .arg(shown, file.errorString()));
+            throw ETalvekException(
+                QStringLiteral("Do souboru %1 nelze zapisovat: %2").arg(shown, file.errorString()));
         buffer.clear();
     };
     produce([&](const TTextListing::Line& line) {
@@ -31,8 +31,8 @@ void WriteTextFile(const QString& fileName,
     });
     flush();
     if (!file.commit())
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze uložit: %2")
-                                   .arg(shown, file.errorString()));
+        throw ETalvekException(
+            QStringLiteral("Soubor %1 nelze uložit: %2").arg(shown, file.errorString()));
 }
 
 void WriteTextReport(TTextListing& listing, int kind, const QString& fileName,

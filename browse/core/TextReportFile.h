@@ -11,8 +11,7 @@
 // Throws ETalvekException naming the file: "Nebyl zadán cílový soubor" for
 // an empty (or blank) name, a Czech message when the file cannot be written.
 void WriteTextReport(TTextListing& listing, int kind, const QString& fileName,
-                     const QList<TTextListing::OwnerRow>& owners = {},
-                     const TAreaSums& sums = {});
+                     const QList<TTextListing::OwnerRow>& owners = {}, const TAreaSums& sums = {});
 
 // The same for a caller that produces the lines itself.
 void WriteTextFile(const QString& fileName,
