@@ -53,8 +53,6 @@ public:
     bool Preview() const; // the forms-page "Náhled"
     int Copies() const;   // 1 when not a number
 
-    Ui::TParVystupDlg& Controls() const { return *ui; }
-
 protected:
     void done(int result) override;
 
