@@ -102,6 +102,11 @@ void TListingPrinter::Print(TTextListing& listing, int kind, int copies,
     painter.end();
 }
 
+void TListingPrinter::PreparePrinter(QPrinter& printer)
+{
+    printer.setPageMargins(QMarginsF(8, 10, 8, 10), QPageLayout::Millimeter);
+}
+
 void TListingPrinter::PrintTextReport(QWidget* parent, TTextListing& listing, int kind,
                                       const QList<TTextListing::OwnerRow>& owners,
                                       const TAreaSums& sums)
@@ -109,7 +114,7 @@ void TListingPrinter::PrintTextReport(QWidget* parent, TTextListing& listing, in
     if (QPrinterInfo::availablePrinters().isEmpty())
         throw ETalvekException(QStringLiteral("Není nainstalována žádná tiskárna"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageMargins(QMarginsF(8, 10, 8, 10), QPageLayout::Millimeter);
+    PreparePrinter(printer);
     QPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
     if (dialog.exec() != QDialog::Accepted)

@@ -22,6 +22,10 @@ public:
     void Print(TTextListing& listing, int kind, int copies,
                const QList<TTextListing::OwnerRow>& owners = {}, const TAreaSums& sums = {});
 
+    // The page margins of the listings (10 mm top and bottom, 8 mm left and
+    // right: 64 lines of 80 columns at 11 points fit an A4 sheet).
+    static void PreparePrinter(QPrinter& printer);
+
     int PagesPrinted() const { return m_pages; }
     const QFont& Font() const { return m_font; }
 

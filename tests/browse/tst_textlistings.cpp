@@ -4,11 +4,14 @@
 #include "BrowseFixture.h"
 
 #include "base/ETalvekException.h"
+#include "browse/TListingPrinter.h"
 #include "browse/core/ListingText.h"
 #include "browse/core/TAreaSums.h"
 #include "browse/core/TTextListing.h"
 #include "browse/core/TextReportFile.h"
 
+#include <QPdfWriter>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <unistd.h>
 #include <QTest>
@@ -36,6 +39,7 @@ private slots:
     void fileChannel_data();
     void fileChannel();
     void toolWritesTheFileText();
+    void printedPages();
 
 private:
     TTextListing::Setup setup(const QString& alias = QStringLiteral("CTL")) const;
@@ -494,6 +498,37 @@ void TestTextListings::toolWritesTheFileText()
     tool.start(ORV_TOOL_PATH, {"listing", "--alias", "DEMO", "--lines", "5"});
     QVERIFY(tool.waitForFinished(60000));
     QCOMPARE(tool.exitCode(), 2);
+}
+
+void TestTextListings::printedPages()
+{
+    // The printer channel onto a PDF page: the full listing of six parts on
+    // pages of 64 lines, and one page per part when paged.
+    for (bool paging : {false, true}) {
+        TTextListing::Setup s = setup();
+        s.paging = paging;
+        TTextListing listing(s);
+        QPdfWriter pdf(m_root.filePath("listing.pdf"));
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        TListingPrinter printer(pdf);
+        QVERIFY(QFontInfo(printer.Font()).fixedPitch());
+        printer.Print(listing, TTextListing::FullListing, 2);
+        QCOMPARE(printer.PagesPrinted() % 2, 0); // two copies, each from a new sheet
+        if (paging) // a part longer than a page runs on to the next
+            QVERIFY(printer.PagesPrinted() >= 12);
+        else
+            QVERIFY(printer.PagesPrinted() >= 4 && printer.PagesPrinted() < 12);
+    }
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        TTextListing listing(setup());
+        QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                                 TListingPrinter::PrintTextReport(nullptr, listing, 0));
+        try {
+            TListingPrinter::PrintTextReport(nullptr, listing, 0);
+        } catch (const ETalvekException& e) {
+            QCOMPARE(e.message(), "Není nainstalována žádná tiskárna");
+        }
+    }
 }
 
 QTEST_MAIN(TestTextListings)
