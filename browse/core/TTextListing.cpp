@@ -6,7 +6,6 @@
 #include "browse/core/ParDilyRules.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
-#include "db/Query.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -222,28 +221,19 @@ void TTextListing::ForEachMarkedRow(const std::function<void(const WorkRow&)>& w
     QString order = m_setup.order.trimmed();
     order.replace(u';', u',');
     const QString keyOrder = QStringLiteral("PARSKUP, PARCIS, PARPOD, PARDIL");
-    Query query;
-    query.setDatabaseName(info.absolutePath());
-    query.setSql(Format(QStringLiteral("SELECT * FROM \"%s\" WHERE FLAG = TRUE ORDER BY %s"),
-                        info.fileName(), order.isEmpty() ? keyOrder : order + u',' + keyOrder));
-    query.open();
     QList<WorkRow> rows;
-    rows.reserve(query.recordCount());
-    for (query.first(); !query.eof(); query.next()) {
-        WorkRow r;
-        r.parskup = int(query.asInteger(QStringLiteral("PARSKUP")));
-        r.parcis = query.asInteger(QStringLiteral("PARCIS"));
-        r.parpod = int(query.asInteger(QStringLiteral("PARPOD")));
-        r.pardil = int(query.asInteger(QStringLiteral("PARDIL")));
-        r.vymera = query.asInteger(QStringLiteral("VYMERA"));
-        r.druhpoz = int(query.asInteger(QStringLiteral("DRUHPOZ")));
-        r.cpce = query.asInteger(QStringLiteral("CPCE"));
-        r.nemvyuz = int(query.asInteger(QStringLiteral("NEMVYUZ")));
-        r.parcislo = query.asString(QStringLiteral("PARCISLO")).trimmed();
-        r.lvcis = query.asInteger(QStringLiteral("LVCIS"));
-        rows.append(r);
-    }
-    query.close();
+    ForEachListedRow(
+        info.absolutePath(),
+        Format(QStringLiteral("SELECT * FROM \"%s\" WHERE FLAG = TRUE ORDER BY %s"),
+               info.fileName(), order.isEmpty() ? keyOrder : order + u',' + keyOrder),
+        {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "VYMERA", "DRUHPOZ", "CPCE", "NEMVYUZ",
+         "PARCISLO", "LVCIS"},
+        [&](const QVariantList& v) {
+            rows.append({int(v[0].toLongLong()), v[1].toLongLong(), int(v[2].toLongLong()),
+                         int(v[3].toLongLong()), v[4].toLongLong(), int(v[5].toLongLong()),
+                         v[6].toLongLong(), int(v[7].toLongLong()), v[8].toString().trimmed(),
+                         v[9].toLongLong()});
+        });
     if (m_progress.start)
         m_progress.start(int(rows.size()));
     for (const WorkRow& row : rows) {
