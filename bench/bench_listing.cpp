@@ -63,8 +63,12 @@ QString fillWorkTable(const QString& alias, const QString& workDir)
 TTextListing::Setup setupFor(const QString& alias, const QString& dir, const QString& work)
 {
     TTextListing::Setup s;
-    s.ku = {alias, QStringLiteral("Vzorový okres"), QStringLiteral("Vzorová obec"),
-            QStringLiteral("Město Ústí"), QStringLiteral("001"), QStringLiteral("600001")};
+    s.ku = {alias,
+            QStringLiteral("Vzorový okres"),
+            QStringLiteral("Vzorová obec"),
+            QStringLiteral("Město Ústí"),
+            QStringLiteral("001"),
+            QStringLiteral("600001")};
     s.workDbPath = dir + QStringLiteral("/WorkDB");
     s.workTablePath = work;
     s.companyName = QStringLiteral("Katastrální úřad pro Vysočinu");
@@ -140,9 +144,8 @@ int main(int argc, char** argv)
             QElapsedTimer t;
             t.start();
             WriteTextReport(listing, kind, file);
-            std::printf("%s listing to a file: %.0f ms, %.1f MB\n",
-                        kind == 0 ? "short" : "full ", msSince(t),
-                        double(QFileInfo(file).size()) / 1e6);
+            std::printf("%s listing to a file: %.0f ms, %.1f MB\n", kind == 0 ? "short" : "full ",
+                        msSince(t), double(QFileInfo(file).size()) / 1e6);
         }
         QElapsedTimer t;
         t.start();

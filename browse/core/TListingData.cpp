@@ -6,6 +6,7 @@
 #include "data/ValueFormats.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "db/Table.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -33,6 +34,26 @@ qint64 Whole(const QVariant& v)
 
 } // namespace
 
+namespace {
+// Calls `row` with the values of `fields` for every row in view of `ds`.
+void ForEachRowOf(Dataset& ds, const QString& what, const QStringList& fields,
+                  const std::function<void(const QVariantList&)>& row)
+{
+    QList<int> at;
+    for (const QString& name : fields) {
+        at.append(ds.fieldIndex(name));
+        if (at.last() < 0)
+            throw ETalvekException(QStringLiteral("V %1 chybí pole %2").arg(what, name));
+    }
+    QVariantList values(fields.size());
+    ds.forEachRow([&](const QVariantList& all) {
+        for (int i = 0; i < at.size(); ++i)
+            values[i] = all.at(at[i]);
+        row(values);
+    });
+}
+} // namespace
+
 void ForEachListedRow(const QString& database, const QString& sql, const QStringList& fields,
                       const std::function<void(const QVariantList&)>& row)
 {
@@ -40,19 +61,25 @@ void ForEachListedRow(const QString& database, const QString& sql, const QString
     query.setDatabaseName(database);
     query.setSql(sql);
     query.open();
-    QList<int> at;
-    for (const QString& name : fields) {
-        at.append(query.fieldIndex(name));
-        if (at.last() < 0)
-            throw ETalvekException(QStringLiteral("V dotazu %1 chybí pole %2").arg(sql, name));
-    }
-    QVariantList values(fields.size());
-    query.forEachRow([&](const QVariantList& all) {
-        for (int i = 0; i < at.size(); ++i)
-            values[i] = all.at(at[i]);
-        row(values);
-    });
+    ForEachRowOf(query, QStringLiteral("dotazu ") + sql, fields, row);
     query.close();
+}
+
+void ForEachTableRow(const QString& database, const QString& table, const QString& order,
+                     const QString& filter, const QStringList& fields,
+                     const std::function<void(const QVariantList&)>& row)
+{
+    // The table itself in the order of its fields: no copy of the rows.
+    Table t;
+    t.setDatabaseName(database);
+    t.setTableName(table);
+    t.setReadOnly(true);
+    t.setIndexFieldNames(order);
+    t.setFilter(filter);
+    t.setFiltered(!filter.isEmpty());
+    t.open();
+    ForEachRowOf(t, QStringLiteral("tabulce ") + table, fields, row);
+    t.close();
 }
 
 namespace {
@@ -93,10 +120,8 @@ void TListingData::LoadParts()
 {
     m_parts.emplace();
     m_older.emplace();
-    ForEachListedRow(
-        m_ku.Alias,
-        Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY PARSKUP, PARCIS, PARPOD, PARDIL"),
-               AreaTable(ParcelPrefix)),
+    ForEachTableRow(
+        m_ku.Alias, AreaTable(ParcelPrefix), QString::fromLatin1(ParcelIndexFields), QString(),
         {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "ELCIS", "MAPA", "PPOLVZ", "VLVZTAH", "NEMOCHR",
          "CPCE", "PARCISLO"},
         [&](const QVariantList& v) {
@@ -240,20 +265,20 @@ void TListingData::LoadRecords()
     m_records.emplace();
     if (!HasSupplement())
         return;
-    ForEachListedRow(m_workDbPath,
-                     Format(QStringLiteral("SELECT * FROM \"%s\""),
-                            QString::fromLatin1(RecordKindTable)),
-                     {"KOD", "TEXT", "DOPLNEK", "CAST", "TYP"}, [&](const QVariantList& v) {
-                         m_recordKinds.insert(int(Whole(v[0])),
-                                              {v[1].toString(), v[2].toString(), v[3].toString(),
-                                               v[4].toString().trimmed() == u"P"});
-                     });
-    ForEachListedRow(m_workDbPath,
-                     Format(QStringLiteral("SELECT * FROM \"%s\""),
-                            QString::fromLatin1(DeedKindTable)),
-                     {"KOD", "TEXT1", "TEXT2"}, [&](const QVariantList& v) {
-                         m_deedKinds.insert(int(Whole(v[0])), {v[1].toString(), v[2].toString()});
-                     });
+    ForEachListedRow(
+        m_workDbPath,
+        Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(RecordKindTable)),
+        {"KOD", "TEXT", "DOPLNEK", "CAST", "TYP"}, [&](const QVariantList& v) {
+            m_recordKinds.insert(int(Whole(v[0])),
+                                 {v[1].toString(), v[2].toString(), v[3].toString(),
+                                  v[4].toString().trimmed() == u"P"});
+        });
+    ForEachListedRow(
+        m_workDbPath,
+        Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(DeedKindTable)),
+        {"KOD", "TEXT1", "TEXT2"}, [&](const QVariantList& v) {
+            m_deedKinds.insert(int(Whole(v[0])), {v[1].toString(), v[2].toString()});
+        });
     ForEachListedRow(
         m_ku.Alias,
         Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, DOPLKOD"),
@@ -263,13 +288,12 @@ void TListingData::LoadRecords()
             (*m_records)[Whole(v[0])].append({int(Whole(v[1])), int(Whole(v[2])), v[3].toDouble(),
                                               int(Whole(v[4])), Whole(v[5]), Whole(v[6])});
         });
-    ForEachListedRow(
-        m_ku.Alias,
-        Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, RADEK"),
-               AreaTable(RecordTextPrefix)),
-        {"DLVCIS", "DOPLPOR", "TEXT"}, [&](const QVariantList& v) {
-            m_recordLines[{Whole(v[0]), int(Whole(v[1]))}].append(v[2].toString());
-        });
+    ForEachListedRow(m_ku.Alias,
+                     Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, RADEK"),
+                            AreaTable(RecordTextPrefix)),
+                     {"DLVCIS", "DOPLPOR", "TEXT"}, [&](const QVariantList& v) {
+                         m_recordLines[{Whole(v[0]), int(Whole(v[1]))}].append(v[2].toString());
+                     });
 }
 
 QList<LVSupplementText::Record> TListingData::Supplement(int sheet, qint64 parcelKey, int group)

@@ -26,6 +26,12 @@
 void ForEachListedRow(const QString& database, const QString& sql, const QStringList& fields,
                       const std::function<void(const QVariantList&)>& row);
 
+// The same over a table in the order of `order` (fields separated by ";"),
+// only the rows that pass `filter` when one is given.
+void ForEachTableRow(const QString& database, const QString& table, const QString& order,
+                     const QString& filter, const QStringList& fields,
+                     const std::function<void(const QVariantList&)>& row);
+
 class TListingData
 {
 public:

@@ -218,14 +218,12 @@ void TTextListing::WriteSupplement(int sheet, qint64 parcelKey, int group)
 void TTextListing::ForEachMarkedRow(const std::function<void(const WorkRow&)>& write)
 {
     const QFileInfo info(m_setup.workTablePath);
-    QString order = m_setup.order.trimmed();
-    order.replace(u';', u',');
-    const QString keyOrder = QStringLiteral("PARSKUP, PARCIS, PARPOD, PARDIL");
+    const QString order = m_setup.order.trimmed();
+    const QString keyOrder = QString::fromLatin1(CadastralTables::ParcelIndexFields);
     QList<WorkRow> rows;
-    ForEachListedRow(
-        info.absolutePath(),
-        Format(QStringLiteral("SELECT * FROM \"%s\" WHERE FLAG = TRUE ORDER BY %s"),
-               info.fileName(), order.isEmpty() ? keyOrder : order + u',' + keyOrder),
+    ForEachTableRow(
+        info.absolutePath(), info.fileName(), order.isEmpty() ? keyOrder : order + u';' + keyOrder,
+        QStringLiteral("FLAG = TRUE"),
         {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "VYMERA", "DRUHPOZ", "CPCE", "NEMVYUZ",
          "PARCISLO", "LVCIS"},
         [&](const QVariantList& v) {

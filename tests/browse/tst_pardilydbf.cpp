@@ -415,8 +415,8 @@ void TestParDilyDbf::ownTextKeptOnEveryClose_data()
         << "close box" << QStringLiteral("první\nhvězda ★ na druhém")
         << QStringLiteral("znak \"★\" na 2. řádku nelze zapsat v kódové stránce 1250 tabulky "
                           "\"ORVTX001.DB\"");
-    QTest::newRow("Storno, emoji") << "Storno" << QStringLiteral("smajlík 😀")
-                                   << QStringLiteral("znak \"😀\" na 1. řádku");
+    QTest::newRow("Storno, emoji")
+        << "Storno" << QStringLiteral("smajlík 😀") << QStringLiteral("znak \"😀\" na 1. řádku");
 }
 
 // Typed into the real editor of the shown browser, closed one way, and read
