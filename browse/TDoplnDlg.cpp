@@ -43,7 +43,6 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
     ui->setupUi(this);
     // The grids grow with the window; the size is kept with the position.
     setSizeGripEnabled(true);
-    RestoreDialogPos(*m_app, this);
     setWindowTitle(windowTitle() + QString::number(sheet));
     m_queryVl = new Query(this);
     m_queryTx = new Query(this);
@@ -99,6 +98,11 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
     QueryVlDataChange();
     if (!m_queryVl->isEmpty())
         ui->DBGridVl->selectRow(0);
+    // Every caption and value of the records in full (a sheet has few of them).
+    ensurePolished();
+    ui->DBGridVl->resizeColumnsToContents();
+    ui->DBGridTx->resizeColumnToContents(0);
+    RestoreDialogPos(*m_app, this);
 }
 
 TDoplnDlg::~TDoplnDlg()

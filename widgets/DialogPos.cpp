@@ -34,8 +34,8 @@ void RestoreDialogPos(IApp& app, QWidget* form)
     // A position stored without a size reads as width and height 0.
     if (keepsSize(form) && app.ReadWndPlacement(form->objectName(), x, y, width, height, state) &&
         width > 0 && height > 0)
-        form->resize(QSize(width, height).expandedTo(form->minimumSize()).boundedTo(
-            form->maximumSize()));
+        form->resize(
+            QSize(width, height).expandedTo(form->minimumSize()).boundedTo(form->maximumSize()));
     if (app.ReadDialogPos(form->objectName(), x, y))
         form->move(x, y);
 }

@@ -665,6 +665,11 @@ void TestParDilyDbf::supplementaryRecords()
     QVERIFY(!text.contains("     16000")); // record 3 names another parcel
 
     TDoplnDlg dialog(nullptr, m_fx->app(), "CTL", "001", 10, 15003, 2);
+    dialog.show(); // every caption in full
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    auto* records = dialog.findChild<QTableView*>("DBGridVl");
+    for (int c = 0; c < records->horizontalHeader()->count(); ++c)
+        QVERIFY(records->columnWidth(c) >= records->horizontalHeader()->sectionSizeHint(c));
     QCOMPARE(dialog.QueryVl().recordCount(), 2);
     QCOMPARE(dialog.findChild<QLabel*>("Udaj")->text(), QStringLiteral("15/3"));
     QVERIFY(!dialog.findChild<QLabel*>("TypText")->text().isEmpty());
