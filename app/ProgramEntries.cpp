@@ -3,6 +3,7 @@
 #include "app/TKatDialog.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "output/TStatistikaDlg.h"
 #include "select/TParcDialogRunner.h"
 
 #include <QDesktopServices>
@@ -18,6 +19,7 @@ TMainOrvEntries ProgramEntries()
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.PrintReport = &PrintReportEntry;
+    entries.Statistics = &TStatistikaDlg::Execute;
     // The remaining selection commands (conditions, sheets, owner search) are
     // added here as their dialogs are built.
     return entries;
