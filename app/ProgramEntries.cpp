@@ -4,6 +4,7 @@
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "output/TStatistikaDlg.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
@@ -38,7 +39,7 @@ TMainOrvEntries ProgramEntries()
         TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
-    // The remaining selection command (owner search across districts) is
-    // added here when its dialog is built.
+    entries.Statistics = &TStatistikaDlg::Execute;
+    // The owner search across districts is added here when its dialog is built.
     return entries;
 }

@@ -11,7 +11,6 @@
 #include "db/paradox/ParadoxTable.h"
 #include "output/core/TListForm.h"
 #include "report/ReportPdfExporter.h"
-#include "report/ui/PieChartRenderer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -183,7 +182,6 @@ void writeDemoPdf(const QString& pdfPath)
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
-    PieChartRenderer::install();
     const QStringList args = application.arguments();
     try {
         const int demo = args.indexOf("--demo-pdf");

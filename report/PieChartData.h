@@ -17,8 +17,8 @@ public:
 
     QString title;
     bool showLegend = true;
-    // 3D depth as a fraction of the radius, kept with the chart; Qt Charts draws
-    // pies flat, so the renderer does not use it.
+    // 3D depth, 0 (flat) to 1: the height of the pie's side wall
+    // (report/PieChartPainter).
     double depth = 0.5;
 
     void addSlice(double value, const QString& label);

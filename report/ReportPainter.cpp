@@ -1,17 +1,12 @@
 #include "report/ReportPainter.h"
 
+#include "report/PieChartPainter.h"
 #include "report/ReportDefinition.h"
 
 #include <QPaintDevice>
 #include <QPainter>
 
 namespace {
-ReportPainter::ChartRenderer& chartRenderer()
-{
-    static ReportPainter::ChartRenderer renderer;
-    return renderer;
-}
-
 QRectF scaled(const QRectF& r, double s)
 {
     return QRectF(r.x() * s, r.y() * s, r.width() * s, r.height() * s);
@@ -25,16 +20,6 @@ QPen linePen(double width, double scale)
     return pen;
 }
 } // namespace
-
-void ReportPainter::setChartRenderer(ChartRenderer renderer)
-{
-    chartRenderer() = std::move(renderer);
-}
-
-bool ReportPainter::hasChartRenderer()
-{
-    return bool(chartRenderer());
-}
 
 ReportPainter::ReportPainter(const ReportDocument& document) : m_document(document) {}
 
@@ -69,7 +54,7 @@ void ReportPainter::paintBox(const ReportBox& box, QPainter& painter, double sca
         painter.setBrush(Qt::NoBrush);
         break;
     case ReportBox::Kind::Chart:
-        paintChart(box, painter, scaled(box.rect, scale));
+        PieChartPainter::paint(painter, scaled(box.rect, scale), box.chart, box.font, scale);
         break;
     }
 }
@@ -88,21 +73,5 @@ void ReportPainter::paintText(const ReportBox& box, QPainter& painter, double sc
     if (!box.multiLine)
         flags |= Qt::TextSingleLine;
     painter.drawText(rect, flags, box.text);
-    painter.restore();
-}
-
-void ReportPainter::paintChart(const ReportBox& box, QPainter& painter, const QRectF& rect) const
-{
-    if (chartRenderer()) {
-        painter.save();
-        chartRenderer()(painter, rect, box);
-        painter.restore();
-        return;
-    }
-    painter.save();
-    painter.setPen(QPen(Qt::black));
-    painter.drawRect(rect);
-    painter.setFont(box.font);
-    painter.drawText(rect, Qt::AlignHCenter | Qt::AlignTop, box.chart.title);
     painter.restore();
 }

@@ -2,8 +2,6 @@
 
 #include "report/ReportDocument.h"
 
-#include <functional>
-
 class QPainter;
 
 // Draws the pages of a laid-out report. One routine serves the preview, the
@@ -13,14 +11,6 @@ class QPainter;
 class ReportPainter
 {
 public:
-    // Draws a chart box into a rectangle given in device coordinates. The
-    // widget side registers the real renderer (charts need widgets); without
-    // one a chart is drawn as its framed title.
-    using ChartRenderer =
-        std::function<void(QPainter& painter, const QRectF& rect, const ReportBox& box)>;
-    static void setChartRenderer(ChartRenderer renderer);
-    static bool hasChartRenderer();
-
     explicit ReportPainter(const ReportDocument& document);
 
     void paintPage(int index, QPainter& painter) const;
@@ -28,7 +18,6 @@ public:
 private:
     void paintBox(const ReportBox& box, QPainter& painter, double scale) const;
     void paintText(const ReportBox& box, QPainter& painter, double scale) const;
-    void paintChart(const ReportBox& box, QPainter& painter, const QRectF& rect) const;
 
     const ReportDocument& m_document;
 };

@@ -3,10 +3,20 @@
 // help, version, usage errors and exit codes are handled in ToolCommand.cpp.
 #include "tools/ToolCommand.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    return ToolCommandRegistry::instance().dispatch(app.arguments().mid(1));
+    // Commands that write PDF need fonts, hence a GUI application; it runs on
+    // the offscreen platform, so the tool needs no display. The others keep
+    // the lighter core application.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && ToolCommandRegistry::instance().paints(QString::fromLocal8Bit(argv[1]))) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    return ToolCommandRegistry::instance().dispatch(app->arguments().mid(1));
 }

@@ -3,7 +3,6 @@
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "report/ReportPdfExporter.h"
-#include "report/ui/PieChartRenderer.h"
 #include "report/ui/ReportPageView.h"
 #include "report/ui/ReportPrinter.h"
 #include "ui_ReportPreviewDialog.h"
@@ -17,7 +16,6 @@ ReportPreviewDialog::ReportPreviewDialog(ReportDocument document, QWidget* paren
     : QDialog(parent), ui(std::make_unique<Ui::ReportPreviewDialog>()),
       m_document(std::move(document))
 {
-    PieChartRenderer::install();
     ui->setupUi(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     if (!m_document.title.isEmpty())

@@ -5,7 +5,6 @@
 #include "report/ReportMemorySource.h"
 #include "report/ReportPainter.h"
 #include "report/ReportPdfExporter.h"
-#include "report/ui/PieChartRenderer.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 
@@ -98,7 +97,7 @@ class TestReportPreview : public QObject
 private slots:
     void pagesScaleWithTheDeviceResolution();
     void textIsClippedToItsBox();
-    void pieChartsAreDrawnByTheRegisteredRenderer();
+    void pieChartsAreDrawnInTheirBox();
     void pdfHoldsEveryPage();
     void navigationStaysWithinTheDocument();
     void zoomModes();
@@ -146,7 +145,7 @@ void TestReportPreview::textIsClippedToItsBox()
     QVERIFY(ink.bottom() > int(memoBox->rect.top() + line));
 }
 
-void TestReportPreview::pieChartsAreDrawnByTheRegisteredRenderer()
+void TestReportPreview::pieChartsAreDrawnInTheirBox()
 {
     ReportElement chart =
         ReportElement::pieChart("Pie", QRectF(20, 20, 360, 240), "Podíly druhů pozemků");
@@ -164,10 +163,6 @@ void TestReportPreview::pieChartsAreDrawnByTheRegisteredRenderer()
     QCOMPARE(box->chart.total(), 100.0);
 
     const QRect area = box->rect.toRect();
-    ReportPainter::setChartRenderer(nullptr);
-    QCOMPARE(colouredPixels(render(doc, 0, 96), area), 0); // the framed title only
-    PieChartRenderer::install();
-    QVERIFY(ReportPainter::hasChartRenderer());
     const QImage drawn = render(doc, 0, 96);
     QVERIFY(colouredPixels(drawn, area) > 2000);
     // Nothing drawn outside the chart's box.

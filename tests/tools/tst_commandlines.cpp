@@ -4,6 +4,7 @@
 // 2 usage) and Czech texts on the right stream.
 #include "common/TestSupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -55,6 +56,22 @@ void TestCommandLines::exitCodeAndText_data()
     QTest::newRow("select without steps")
         << tool << QStringList{"select", "--dir", ".", "--area", "001", "--work", "P.DB"} << 2
         << false << "použití: orv-tool select (--alias";
+    const QString saladin = QStringLiteral(ORV_SAMPLES_DIR "/real/SALADIN");
+    const QString pdf = QDir::temp().filePath(QStringLiteral("tst_commandlines_stats.pdf"));
+    QTest::newRow("stats without area")
+        << tool << QStringList{"stats", "--dir", saladin} << 2 << false
+        << "použití: orv-tool stats (--alias NÁZEV | --dir ADRESÁŘ) --area";
+    QTest::newRow("stats with alias and directory")
+        << tool << QStringList{"stats", "--alias", "A", "--dir", saladin, "--area", "001"} << 2
+        << false << "použití: orv-tool stats";
+    QTest::newRow("stats of a missing area")
+        << tool << QStringList{"stats", "--dir", saladin, "--area", "009"} << 1 << false
+        << "Katalog NYSKATAL.DB neobsahuje řádek PORCIS = '009'";
+    QTest::newRow("stats of the real district as CSV and PDF without display")
+        << tool << QStringList{"stats", "--dir", saladin, "--area", "001", "--csv", "--pdf", pdf}
+        << 0 << true
+        << "total,\"Celkem\",124.3759,144\nhouses_cp,\"Domy s čísly popisnými\",0.0000,7\n"
+           "houses_ce,\"Domy s čísly evidenčními\",0.0000,0\n";
     QTest::newRow("schema of missing file")
         << tool << QStringList{"schema", "/nonexistent/NYSPA001.DB"} << 1 << false
         << "orv-tool schema: ";
@@ -72,6 +89,8 @@ void TestCommandLines::exitCodeAndText()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QLatin1String(name));
+    // The statistics take the names of the kinds of land from the sample's code tables.
+    env.insert(QStringLiteral("ORV_WORKDB"), QStringLiteral(ORV_SAMPLES_DIR "/real/WorkDB"));
     QProcess process;
     process.setProcessEnvironment(env);
     process.start(program, args);
