@@ -4,6 +4,7 @@
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "output/TLVCisDlg.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
@@ -37,6 +38,7 @@ TMainOrvEntries ProgramEntries()
     entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
         TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
+    entries.SheetForm = &TLVCisDlg::Execute;
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
     // The remaining selection command (owner search across districts) is
     // added here when its dialog is built.

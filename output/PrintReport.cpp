@@ -1,5 +1,7 @@
 #include "output/PrintReport.h"
 
+#include "output/core/TLCisForm.h"
+#include "output/core/TLVCisForm.h"
 #include "output/core/TListForm.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
@@ -14,8 +16,12 @@ std::unique_ptr<TReportForm> CreateForm(const std::shared_ptr<IApp>& app, Report
     switch (ReportKinds::FormOf(kind)) {
     case ReportKinds::SimpleForm:
         return std::make_unique<TListForm>(app, owner, ku, workTable, indexName);
+    case ReportKinds::SheetForm:
+        return std::make_unique<TLVCisForm>(app, owner, ku, workTable);
+    case ReportKinds::ShortSheetForm:
+        return std::make_unique<TLCisForm>(app, owner, ku, workTable);
     default:
-        // The detailed, sheet, text and soil-quality forms register here as
+        // The detailed, text and soil-quality forms register here as
         // they are added; other kinds produce nothing.
         return nullptr;
     }
