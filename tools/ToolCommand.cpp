@@ -46,6 +46,12 @@ const ToolCommand* ToolCommandRegistry::find(const QString& name) const
     return nullptr;
 }
 
+bool ToolCommandRegistry::needsGui(const QString& name) const
+{
+    const ToolCommand* command = find(name);
+    return command && command->needsGui;
+}
+
 void ToolCommandRegistry::printHelp(FILE* out) const
 {
     QList<ToolCommand> sorted = m_commands;

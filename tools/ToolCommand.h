@@ -14,6 +14,9 @@ struct ToolCommand
     QString name;
     QString usage; // one line shown by "orv-tool help": synopsis, blanks, what it does
     std::function<int(const QStringList& args)> run;
+    // Draws text or pages (fonts, PDF): runs under a GUI application, on the
+    // "offscreen" platform unless QT_QPA_PLATFORM names another.
+    bool needsGui = false;
 };
 
 // The exit status of orv-tool, the same for every command (man orv-tool).
@@ -33,6 +36,7 @@ public:
     static ToolCommandRegistry& instance();
     void add(ToolCommand command);
     const ToolCommand* find(const QString& name) const;
+    bool needsGui(const QString& name) const;
     const QList<ToolCommand>& commands() const { return m_commands; }
 
     // Runs orv-tool with its arguments (without the program name): help,

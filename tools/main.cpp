@@ -3,10 +3,21 @@
 // help, version, usage errors and exit codes are handled in ToolCommand.cpp.
 #include "tools/ToolCommand.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
-    return ToolCommandRegistry::instance().dispatch(app.arguments().mid(1));
+    // Commands that render pages need fonts and a paint engine; the tool never
+    // opens a window, so they draw on the offscreen platform by default.
+    const ToolCommandRegistry& registry = ToolCommandRegistry::instance();
+    const bool gui = argc > 1 && registry.needsGui(QString::fromLocal8Bit(argv[1]));
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (gui)
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    return registry.dispatch(app->arguments().mid(1));
 }

@@ -34,7 +34,7 @@ const Column OwnerColumns[] = {
     {"Vlastník  (pořadí, jméno nebo název a adresa)", "VLPOR", 20, 30, Right, 400},
     {"", "Jmeno", 56, 370, Left},
     {"Identifikátor", "IDENT", 430, 92, Left},
-    {"Charakteristika", "UVCHAR", 524, 24, Left},
+    {"Charakteristika", "UVCHAR", 524, 24, Left, 134},
     {"", "Charakter", 550, 108, Left},
     {"Podíl", "Podil", 660, 80, Right},
 };
@@ -46,8 +46,8 @@ const Column ParcelColumns[] = {
     {"Výměra", "VYMERA", 148, 60, Right},
     {"Č.popisné", "CisPop", 212, 70, Centre},
     {"Druh pozemku", "ZKR", 286, 88, Left},
-    {"Způsob využití", "Vyuziti", 376, 178, Left},
-    {"Právnický vztah", "VlastVztah", 556, 184, Left},
+    {"Způsob využití", "Vyuziti", 376, 166, Left},
+    {"Právnický vztah", "VlastVztah", 546, 194, Left},
 };
 
 template <size_t N> ReportBand CaptionBand(const QString& name, const Column (&columns)[N])
@@ -58,7 +58,7 @@ template <size_t N> ReportBand CaptionBand(const QString& name, const Column (&c
         const QString caption = QString::fromUtf8(c.caption);
         if (caption.isEmpty())
             continue;
-        // The owner's caption spans order and name: it starts at the left.
+        // The captions of the owner and of the characteristic span two cells.
         const double width = c.captionWidth > 0 ? c.captionWidth : c.width;
         band.add(ReportElement::label(QStringLiteral("Caption") + QLatin1String(c.name),
                                       QRectF(c.left, 2, width, LineHeight), caption,
