@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
+#include "output/core/FormLookups.h"
 #include "data/ValueFormats.h"
 
 namespace {
@@ -137,11 +138,7 @@ void TDetailForm::VlCalcFields(Dataset& owners)
 
 QString TDetailForm::OwnerName(double ident, int uvchar)
 {
-    // The owner table may carry the person under another characteristic
-    // (owner, user, co-owner): the identifier alone still names them.
-    if (TableOborg.findKey({ident, uvchar}) || TableOborg.findKey({ident}))
-        return TableOborg.asString(QStringLiteral("NAZEV"));
-    return QStringLiteral("nenalezen");
+    return OwnerNameFrom(TableOborg, ident, uvchar);
 }
 
 bool TDetailForm::DSPaDataChange(ReportBand& band)
@@ -173,11 +170,7 @@ bool TDetailForm::DSPaDataChange(ReportBand& band)
 
 QString TDetailForm::UseText(int druhpoz, int nemvyuz)
 {
-    // A key missing from the code table prints nothing rather than the
-    // text of the part before.
-    if (TableVyuz.findKey({qint64(druhpoz) * 1000 + nemvyuz}))
-        return TableVyuz.asString(QStringLiteral("TEXT"));
-    return QString();
+    return LandUseTextFrom(TableVyuz, druhpoz, nemvyuz);
 }
 
 void TDetailForm::OpenLandOwners(qint64 lvcis)

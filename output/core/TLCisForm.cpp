@@ -5,6 +5,7 @@
 #include "base/TextHelpers.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
+#include "output/core/FormLookups.h"
 #include "select/core/TSheetSelector.h"
 
 #include <QFileInfo>
@@ -174,12 +175,7 @@ QString TLCisForm::RelationText(const QString& text)
 
 QString TLCisForm::OwnerName(double ident, int uvchar)
 {
-    if (TableOborg.findKey({ident, uvchar}))
-        return TableOborg.asString(QStringLiteral("NAZEV"));
-    TableOborg.findNearest({ident});
-    if (!TableOborg.isEmpty() && TableOborg.asFloat(QStringLiteral("IDENT")) == ident)
-        return TableOborg.asString(QStringLiteral("NAZEV"));
-    return QStringLiteral("nenalezen");
+    return OwnerNameFrom(TableOborg, ident, uvchar);
 }
 
 ReportBand TLCisForm::RuleBand(const QString& name) const
@@ -290,8 +286,5 @@ QString TLCisForm::VlastVztah()
 
 QString TLCisForm::UseText(int druhpoz, int nemvyuz)
 {
-    // A missing key leaves the use empty rather than repeating another row's.
-    if (!TableVyuz.findKey({LandUseKey(druhpoz, nemvyuz)}))
-        return QString();
-    return TableVyuz.asString(QStringLiteral("TEXT"));
+    return LandUseTextFrom(TableVyuz, druhpoz, nemvyuz);
 }

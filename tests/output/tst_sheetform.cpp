@@ -72,6 +72,8 @@ private slots:
     void dialogOk_data();
     void dialogOk();
     void printReportKeepsTheBrowsersWorkTable();
+    void toolWritesTheStatement_data();
+    void toolWritesTheStatement();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -369,6 +371,38 @@ void TestSheetForm::printReportKeepsTheBrowsersWorkTable()
     QCOMPARE(column(other, "PARCISLO").size(), 5);
     QCOMPARE(column(other, "Jmeno").size(), 1);
     QCOMPARE(other.pages.first().textOf("ListVlastnicky")->text, QString("106"));
+}
+
+void TestSheetForm::toolWritesTheStatement_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("full statement") << QStringList{"--kind", "3", "--sheet", "149"} << 0;
+    QTest::newRow("short statement") << QStringList{"--kind", "4", "--sheet", "153"} << 0;
+    QTest::newRow("negative sheet") << QStringList{"--kind", "3", "--sheet", "-149"} << 1;
+    QTest::newRow("sheet without parcels") << QStringList{"--kind", "4", "--sheet", "7"} << 1;
+    QTest::newRow("statement without sheet") << QStringList{"--kind", "3"} << 2;
+    QTest::newRow("parcel form with sheet") << QStringList{"--kind", "1", "--sheet", "3"} << 2;
+}
+
+void TestSheetForm::toolWritesTheStatement()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    const QString pdf = m_dir->path() + "/out.pdf";
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_WORKDB", m_dir->path() + "/WorkDB");
+    tool.setProcessEnvironment(env);
+    tool.start(TestSupport::orvToolPath(), QStringList{"report", "--dir", m_data, "--area", "001",
+                                                       "--work", m_work, "--pdf", pdf} +
+                                               options);
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), exitCode);
+    QCOMPARE(QFile::exists(pdf), exitCode == 0);
+    if (exitCode == 1)
+        QVERIFY(
+            QString::fromUtf8(tool.readAllStandardError()).contains("nenalezena žádná parcela."));
 }
 
 QTEST_MAIN(TestSheetForm)
