@@ -4,7 +4,6 @@
 #include "app/core/MainOrvEntries.h"
 #include "app/core/TCodeTableApp.h"
 #include "db/Query.h"
-#include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 #include "output/PrintReport.h"
 #include "output/TLVCisDlg.h"
@@ -63,8 +62,6 @@ class TestSheetForm : public QObject
 
 private slots:
     void init();
-    void recordTexts_data();
-    void recordTexts();
     void realSheetStatement_data();
     void realSheetStatement();
     void recordSectionsOfACraftedSheet();
@@ -114,59 +111,6 @@ void TestSheetForm::init()
     m_ctx.KU.Katastr = "SALADÍN";
     m_ctx.KU.Kod = "789160";
     m_ctx.WorkTable = m_work;
-}
-
-void TestSheetForm::recordTexts_data()
-{
-    QTest::addColumn<QString>("typ");
-    QTest::addColumn<double>("dopludaj");
-    QTest::addColumn<double>("listcis");
-    QTest::addColumn<double>("doplvz");
-    QTest::addColumn<QStringList>("expected"); // datum, deed, statement item
-
-    QTest::newRow("parcel with group 2")
-        << "P" << 2e10 + 12003 << 1203.0 << 0.0 << QStringList{"12/3", "12/ 3", ""};
-    QTest::newRow("parcel without group")
-        << "P" << 12003.0 << 0.0 << 7.0 << QStringList{"12/3", "", "0/ 7"};
-    QTest::newRow("group 1 parcel")
-        << "P" << 1e10 + 9000 << 132112.0 << 1234.0 << QStringList{"-9", "1321/12", "12/34"};
-    QTest::newRow("sheet number") << " " << 106.0 << 0.0 << 0.0
-                                  << QStringList{"        106", "", ""};
-}
-
-void TestSheetForm::recordTexts()
-{
-    QFETCH(QString, typ);
-    QFETCH(double, dopludaj);
-    QFETCH(double, listcis);
-    QFETCH(double, doplvz);
-    QFETCH(QStringList, expected);
-    using T = ParadoxFieldType;
-    ParadoxWriter::writeTable(m_dir->path() + "/REC.DB",
-                              {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
-                               field("LISTDRUH", T::Short), field("DOPLUDAJ", T::Number),
-                               field("LISTCIS", T::Number), field("DOPLVZ", T::Number),
-                               field("TYP", T::Alpha, 1)},
-                              0, {{106.0, 4, 124, dopludaj, listcis, doplvz, typ}});
-    Table record;
-    record.setDatabaseName(m_dir->path());
-    record.setTableName("REC.DB");
-    record.open();
-    const TLVCisForm::RecordTexts texts = TLVCisForm::ReadRecord(record);
-    QCOMPARE(QStringList({texts.udaj, texts.listina, texts.vykaz}), expected);
-    QCOMPARE(texts.dlvcis, 106);
-    QCOMPARE(texts.doplpor, 4);
-    QCOMPARE(texts.listDruh, 124);
-
-    // The code-999 row stands in for a section without records: no record
-    // fields, so everything is empty and no text lines are looked for.
-    Query noEntry;
-    noEntry.setDatabaseName(m_data);
-    noEntry.setSql(TLVCisForm::NoEntrySql(m_dir->path() + "/WorkDB\\NIXDTEXT.DB"));
-    noEntry.open();
-    QCOMPARE(noEntry.recordCount(), 1);
-    const TLVCisForm::RecordTexts empty = TLVCisForm::ReadRecord(noEntry);
-    QVERIFY(empty.udaj.isEmpty() && empty.listina.isEmpty() && empty.dlvcis == 0);
 }
 
 void TestSheetForm::realSheetStatement_data()
@@ -239,8 +183,9 @@ void TestSheetForm::realSheetStatement()
 
 void TestSheetForm::recordSectionsOfACraftedSheet()
 {
-    // Sheet 106 with two records of section B1 only (kinds 90 and 93, both
-    // parcel references) and one line of text on the first.
+    // Sheet 106 with three records of section B1 only: kinds 90 and 93 name
+    // parcels (with and without the group), 82 a sheet; one line of text on
+    // the first.
     using T = ParadoxFieldType;
     ParadoxWriter::writeTable(m_data + "/NYSVL001.DB",
                               {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
@@ -249,19 +194,20 @@ void TestSheetForm::recordSectionsOfACraftedSheet()
                                field("DOPLVZ", T::Number), field("DOPLZM", T::Short)},
                               3,
                               {{106.0, 1, 90, 2e10 + 12003, 124, 1203.0, 0.0, 0},
-                               {106.0, 2, 93, 12003.0, 0, 0.0, 7.0, 0}});
+                               {106.0, 2, 93, 12003.0, 0, 0.0, 7.0, 0},
+         {106.0, 4, 82, 153.0, 0, 132112.0, 1234.0, 0}});
     ParadoxWriter::writeTable(m_data + "/NYSTX001.DB",
                               {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
                                field("RADEK", T::Short), field("TEXT", T::Alpha, 60)},
                               3, {{106.0, 1, 1, "Řádek první"}, {106.0, 3, 1, "cizí"}});
     const ReportDocument doc = statement(3, 106);
-    QCOMPARE(column(doc, "UdajB1"), QStringList({"12/3", "12/3"}));
-    QCOMPARE(column(doc, "ListinaB1"), QStringList({"12/ 3", ""}));
-    QCOMPARE(column(doc, "VykazB1"), QStringList({"", "0/ 7"}));
+    QCOMPARE(column(doc, "UdajB1"), QStringList({"12/3", "12/3", "        153"}));
+    QCOMPARE(column(doc, "ListinaB1"), QStringList({"12/ 3", "", "1321/12"}));
+    QCOMPARE(column(doc, "VykazB1"), QStringList({"", "0/ 7", "12/34"}));
     QCOMPARE(column(doc, "TxB1"), QStringList({"Řádek první"}));
-    QCOMPARE(column(doc, "Text1B1").size(), 2);
+    QCOMPARE(column(doc, "Text1B1").size(), 3);
     QVERIFY(!column(doc, "Text1B1").first().isEmpty()); // deed kind 124 is in NIXLIST
-    QVERIFY(column(doc, "Text1B1").last().isEmpty());
+    QVERIFY(column(doc, "Text1B1").at(1).isEmpty());
     for (const char* letter : {"C", "D", "E"}) {
         QCOMPARE(column(doc, QString("TEXT") + letter), QStringList({"BEZ ZÁPISU"}));
         QCOMPARE(column(doc, QString("Udaj") + letter), QStringList({""}));
