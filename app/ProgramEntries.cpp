@@ -4,6 +4,7 @@
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "output/TLVCisDlg.h"
 #include "output/TStatistikaDlg.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
@@ -38,6 +39,7 @@ TMainOrvEntries ProgramEntries()
     entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
         TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
+    entries.SheetForm = &TLVCisDlg::Execute;
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
     entries.Statistics = &TStatistikaDlg::Execute;
     // The owner search across districts is added here when its dialog is built.

@@ -1,33 +1,18 @@
 #include "output/PrintReport.h"
 
-#include "output/core/TListForm.h"
+#include "output/core/CreateReportForm.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 
 #include <memory>
-
-namespace {
-std::unique_ptr<TReportForm> CreateForm(const std::shared_ptr<IApp>& app, ReportKind kind,
-                                        const TKUInfo& ku, const QString& workTable,
-                                        const QString& indexName, QWidget* owner)
-{
-    switch (ReportKinds::FormOf(kind)) {
-    case ReportKinds::SimpleForm:
-        return std::make_unique<TListForm>(app, owner, ku, workTable, indexName);
-    default:
-        // The detailed, sheet, text and soil-quality forms register here as
-        // they are added; other kinds produce nothing.
-        return nullptr;
-    }
-}
-} // namespace
 
 void PrintReport(const std::shared_ptr<IApp>& app, ReportKind kind, int lvCis, const TKUInfo& ku,
                  const QString& workTable, const QString& indexName, int copies, QWidget* owner)
 {
     if (!ReportKinds::HasForm(kind))
         return;
-    std::unique_ptr<TReportForm> form = CreateForm(app, kind, ku, workTable, indexName, owner);
+    std::unique_ptr<TReportForm> form =
+        CreateReportForm(app, kind, ku, workTable, indexName, owner);
     if (!form)
         return;
     if (ReportKinds::IsSheetForm(kind))

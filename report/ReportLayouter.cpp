@@ -54,6 +54,43 @@ double ReportLayouter::lineHeight(const QFont& font)
     return QFontMetricsF(font, &measuringDevice()).height();
 }
 
+QStringList ReportLayouter::wrapText(const QFont& font, const QString& text, double width)
+{
+    const QFontMetricsF metrics(font, &measuringDevice());
+    QStringList result;
+    QString rest = text;
+    rest.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (rest.endsWith(QLatin1Char('\n')))
+        rest.chop(1);
+    if (rest.isEmpty())
+        return result;
+    for (QString line : rest.split(QLatin1Char('\n'))) {
+        while (line.size() > 1 && metrics.horizontalAdvance(line) > width) {
+            // The longest head that fits (at least one character), cut
+            // after the last blank in it when there is one.
+            qsizetype low = 1;
+            qsizetype high = line.size() - 1;
+            while (low < high) {
+                const qsizetype mid = (low + high + 1) / 2;
+                if (metrics.horizontalAdvance(line.left(mid)) <= width)
+                    low = mid;
+                else
+                    high = mid - 1;
+            }
+            const qsizetype blank = line.lastIndexOf(QLatin1Char(' '), low);
+            const qsizetype cut = blank > 0 ? blank + 1 : low;
+            QString head = line.left(cut);
+            while (head.endsWith(QLatin1Char(' ')))
+                head.chop(1);
+            result.append(head);
+            line = line.mid(cut);
+        }
+        result.append(line);
+    }
+    return result;
+}
+
 ReportDocument ReportLayouter::run()
 {
     m_doc = ReportDocument();

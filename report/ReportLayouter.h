@@ -24,6 +24,10 @@ public:
 
     // Height of one line of text in report units for a font.
     static double lineHeight(const QFont& font);
+    // The text broken into lines no wider than `width` report units: at its
+    // own line breaks, then between words, and inside a word longer than a
+    // line. No character is lost; an empty text gives no lines.
+    static QStringList wrapText(const QFont& font, const QString& text, double width);
 
 private:
     struct PageCountSlot

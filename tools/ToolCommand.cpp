@@ -46,10 +46,10 @@ const ToolCommand* ToolCommandRegistry::find(const QString& name) const
     return nullptr;
 }
 
-bool ToolCommandRegistry::paints(const QString& name) const
+bool ToolCommandRegistry::needsGui(const QString& name) const
 {
     const ToolCommand* command = find(name);
-    return command && command->paints;
+    return command && command->needsGui;
 }
 
 void ToolCommandRegistry::printHelp(FILE* out) const

@@ -14,9 +14,9 @@ struct ToolCommand
     QString name;
     QString usage; // one line shown by "orv-tool help": synopsis, blanks, what it does
     std::function<int(const QStringList& args)> run;
-    // The command draws text or pictures (PDF): main() then starts a GUI
-    // application on the windowless "offscreen" platform, which fonts need.
-    bool paints = false;
+    // Draws text or pages (fonts, PDF): runs under a GUI application, on the
+    // "offscreen" platform unless QT_QPA_PLATFORM names another.
+    bool needsGui = false;
 };
 
 // The exit status of orv-tool, the same for every command (man orv-tool).
@@ -36,9 +36,8 @@ public:
     static ToolCommandRegistry& instance();
     void add(ToolCommand command);
     const ToolCommand* find(const QString& name) const;
+    bool needsGui(const QString& name) const;
     const QList<ToolCommand>& commands() const { return m_commands; }
-    // Whether the command named first on the command line draws (ToolCommand::paints).
-    bool paints(const QString& name) const;
 
     // Runs orv-tool with its arguments (without the program name): help,
     // --version, or the named command; returns the exit status.

@@ -8,15 +8,16 @@
 
 int main(int argc, char* argv[])
 {
-    // Commands that write PDF need fonts, hence a GUI application; it runs on
-    // the offscreen platform, so the tool needs no display. The others keep
-    // the lighter core application.
-    std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && ToolCommandRegistry::instance().paints(QString::fromLocal8Bit(argv[1]))) {
+    // Commands that render pages need fonts and a paint engine; the tool never
+    // opens a window, so they draw on the offscreen platform by default.
+    const ToolCommandRegistry& registry = ToolCommandRegistry::instance();
+    const bool gui = argc > 1 && registry.needsGui(QString::fromLocal8Bit(argv[1]));
+    if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app;
+    if (gui)
         app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
+    else
         app = std::make_unique<QCoreApplication>(argc, argv);
-    }
-    return ToolCommandRegistry::instance().dispatch(app->arguments().mid(1));
+    return registry.dispatch(app->arguments().mid(1));
 }

@@ -79,6 +79,63 @@ void ParcelFormFixture::write(const QList<Part>& parts) const
          {4, QStringLiteral("vinice"), QStringLiteral("vinice")}});
 }
 
+void ParcelFormFixture::writeDetail(const DetailTables& tables) const
+{
+    using T = ParadoxFieldType;
+    QList<QVariantList> rows;
+    for (const Relation& r : tables.relations)
+        rows.append({double(r.lvcis), r.vlpor, r.ident, r.uvchar, r.podil, 1});
+    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSUV001.DB"),
+                              {field("ELLVCIS", T::Number), field("VLPOR", T::Short),
+                               field("IDENT", T::Number), field("UVCHAR", T::Short),
+                               field("PODIL", T::Number), field("SEKTOR", T::Short)},
+                              2, rows);
+    rows.clear();
+    for (const Person& p : tables.persons)
+        rows.append({p.ident, p.uvchar, p.nazev});
+    ParadoxWriter::writeTable(
+        m_dir + QStringLiteral("/NYSOBORG.DB"),
+        {field("IDENT", T::Number), field("UVCHAR", T::Short), field("NAZEV", T::Alpha, 60)}, 2,
+        rows);
+    rows.clear();
+    int order = 0;
+    for (const Record& r : tables.records)
+        rows.append({double(r.dlvcis), ++order, r.doplkod, r.dopludaj});
+    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSVL001.DB"),
+                              {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
+                               field("DOPLKOD", T::Short), field("DOPLUDAJ", T::Number)},
+                              2, rows);
+    rows.clear();
+    for (const Text& t : tables.texts)
+        rows.append({t.parskup, t.parcis, t.parpod, t.pardil, t.user, t.text});
+    ParadoxWriter::writeTable(m_dir + QStringLiteral("/ORVTX001.DB"),
+                              {field("PARSKUP", T::Short), field("PARCIS", T::Long),
+                               field("PARPOD", T::Short), field("PARDIL", T::Short),
+                               field("USERNAME", T::Alpha, 20), field("TEXT", T::Memo, 30)},
+                              5, rows);
+    rows.clear();
+    for (const Rating& r : tables.ratings)
+        rows.append({r.parskup, double(r.parcis), r.parpod, r.vymera, r.bonita, r.bpolvz});
+    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSBO001.DB"),
+                              {field("PARSKUP", T::Short), field("PARCIS", T::Number),
+                               field("PARPOD", T::Short), field("VYMERA", T::Number),
+                               field("BONITA", T::Alpha, 5), field("BPOLVZ", T::Number)},
+                              0, rows);
+    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/PARSKUP.DB"),
+                              {field("CIS", T::Short), field("PSKUP", T::Alpha, 40)}, 1,
+                              {{1, QStringLiteral("KN - stavební")},
+                               {2, QStringLiteral("KN - pozemek")},
+                               {3, QStringLiteral("EN - zaniklý")}});
+    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/NIXVYUZ.DB"),
+                              {field("KOD", T::Long), field("TEXT", T::Alpha, 40)}, 1,
+                              {{2000, QStringLiteral("orná bez využití")},
+                               {3013, QStringLiteral("chmelnice se stavbou")},
+                               {4000, QStringLiteral("vinice")}});
+    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/CHARUV.DB"),
+                              {field("CIS", T::Short), field("TEXT", T::Alpha, 40)}, 1,
+                              {{1, QStringLiteral("vlastník")}, {11, QStringLiteral("uživatel")}});
+}
+
 TKUInfo ParcelFormFixture::area() const
 {
     TKUInfo ku;

@@ -34,12 +34,64 @@ public:
         bool inArea = true; // false: only in the work table
     };
 
+    // The tables of the detailed forms: sheets' owners, owners, records of
+    // the sheets, the user's texts and the soil-quality ratings.
+    struct Relation
+    {
+        int lvcis;
+        int vlpor;
+        double ident;
+        int uvchar;
+        double podil;
+    };
+    struct Person
+    {
+        double ident;
+        int uvchar;
+        QString nazev;
+    };
+    struct Record
+    {
+        int dlvcis;
+        int doplkod;
+        double dopludaj;
+    };
+    struct Text
+    {
+        int parcis;
+        int pardil;
+        QString user;
+        QString text;
+        int parskup = 2;
+        int parpod = 0;
+    };
+    struct Rating
+    {
+        int parcis;
+        QString bonita;
+        double vymera;
+        double bpolvz;
+        int parskup = 2;
+        int parpod = 0;
+    };
+    struct DetailTables
+    {
+        QList<Relation> relations;
+        QList<Person> persons;
+        QList<Record> records;
+        QList<Text> texts;
+        QList<Rating> ratings;
+    };
+
     explicit ParcelFormFixture(const QString& directory);
 
     // Part i (1-based) of a standard sequence: group 2, number i, part 1.
     static Part numberedPart(int i);
     // Writes the three tables.
     void write(const QList<Part>& parts) const;
+    // Writes the detailed forms' tables of the area (NYSUV, NYSOBORG, NYSVL,
+    // ORVTX, NYSBO) and their code tables (PARSKUP, NIXVYUZ, CHARUV).
+    void writeDetail(const DetailTables& tables) const;
     // Leaves a field out of the parcel table (a damaged or foreign table).
     void omitParcelField(const QString& name) { m_omitted = name; }
 
@@ -47,6 +99,7 @@ public:
     QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
     QString parcelTable() const { return m_dir + QStringLiteral("/NYSPA001.DB"); }
     QString workDbPath() const { return m_dir + QStringLiteral("/WorkDB"); }
+    QString areaDir() const { return m_dir; }
     std::shared_ptr<IApp> app() const;
 
 private:
