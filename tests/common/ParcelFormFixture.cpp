@@ -132,8 +132,10 @@ void ParcelFormFixture::writeDetail(const DetailTables& tables) const
                                {3013, QStringLiteral("chmelnice se stavbou")},
                                {4000, QStringLiteral("vinice")}});
     ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/CHARUV.DB"),
-                              {field("CIS", T::Short), field("TEXT", T::Alpha, 40)}, 1,
-                              {{1, QStringLiteral("vlastník")}, {11, QStringLiteral("uživatel")}});
+                              {field("CIS", T::Short), field("TEXT", T::Alpha, 60)}, 1,
+                              {{1, QStringLiteral("vlastník")},
+                               {4, QStringLiteral("Organizační složka státu (účetní jednotka)")},
+                               {11, QStringLiteral("uživatel")}});
 }
 
 TKUInfo ParcelFormFixture::area() const
