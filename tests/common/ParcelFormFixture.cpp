@@ -107,7 +107,7 @@ void ParcelFormFixture::writeDetail(const DetailTables& tables) const
                               2, rows);
     rows.clear();
     for (const Text& t : tables.texts)
-        rows.append({t.parskup, t.parcis, t.parpod, t.pardil, t.user, t.text});
+        rows.append({2, t.parcis, 0, t.pardil, t.user, t.text});
     ParadoxWriter::writeTable(m_dir + QStringLiteral("/ORVTX001.DB"),
                               {field("PARSKUP", T::Short), field("PARCIS", T::Long),
                                field("PARPOD", T::Short), field("PARDIL", T::Short),
