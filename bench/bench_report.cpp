@@ -1,6 +1,7 @@
 // Report engine figures: laying out the simple parcel form over 10,000 marked
-// parcel parts and exporting it to PDF. With --demo-pdf FILE it also writes the
-// simple form over the demo district's first area to FILE.
+// parcel parts and exporting it to PDF; the same for the detailed, text and
+// soil-quality forms over 10,000 marked parts of the city demo area. With --demo-pdf FILE it also
+// writes the simple form over the demo district's first area to FILE.
 #include "app/core/TCodeTableApp.h"
 #include "app/core/IApp.h"
 #include "app/core/TInstallInfo.h"
@@ -9,6 +10,7 @@
 #include "db/Query.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
+#include "output/core/CreateReportForm.h"
 #include "output/core/TListForm.h"
 #include "report/ReportPdfExporter.h"
 
@@ -133,49 +135,112 @@ QString catalogueName(const QString& dir, const QString& where)
     return q.isEmpty() ? QString() : q.asString("NAZEV").trimmed();
 }
 
+// The work table of a demo district's area 001: its first `limit` parcel
+// parts (all when 0), marked; returns the number of rows.
+qsizetype writeDemoWorkTable(const QString& dir, qsizetype limit)
+{
+    Table parcels;
+    parcels.setDatabaseName(dir);
+    parcels.setTableName("NYSPA001.DB");
+    parcels.open();
+    QList<QVariantList> work;
+    for (parcels.first(); !parcels.eof() && (limit == 0 || work.size() < limit); parcels.next())
+        work.append({parcels.value("PARSKUP"), parcels.value("PARCIS"), parcels.value("PARPOD"),
+                     parcels.value("PARDIL"), parcels.asInteger("VYMERA"), parcels.value("DRUHPOZ"),
+                     parcels.asInteger("CPCE"), parcels.value("NEMVYUZ"), parcels.value("PARCISLO"),
+                     parcels.value("LVCIS"), true});
+    parcels.close();
+    QDir().mkpath(dir + "/work");
+    ParadoxWriter::writeTable(dir + "/work/PRAC.DB", workFields(), 4, work);
+    return work.size();
+}
+
+// The demo district's area 001 as the program opens it.
+TKUInfo demoArea(const QString& dir)
+{
+    Query area;
+    area.setDatabaseName(dir);
+    area.setSql(
+        QStringList{"SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\"", "WHERE PORCIS = '001'"});
+    area.open();
+    const QString katuz = area.asString("KATUZ");
+    TKUInfo ku;
+    ku.Alias = dir;
+    ku.Katastr = area.asString("NAZEV").trimmed();
+    ku.Kod = area.asString("IDENTCIS").trimmed();
+    ku.Suffix = "001";
+    ku.Obec = catalogueName(dir, "WHERE KATUZ = '" + katuz.left(3) + "00'");
+    ku.Okres = catalogueName(dir, "WHERE KATUZ = '00000'");
+    return ku;
+}
+
+std::shared_ptr<IApp> demoApp(const QString& dir)
+{
+    return std::make_shared<TCodeTableApp>(dir + "/" +
+                                           DemoDistrictGenerator::codeTableSubdirectory());
+}
+
 // The simple form over all parts of the demo district's first area.
 void writeDemoPdf(const QString& pdfPath)
 {
     QTemporaryDir dir;
     DemoDistrictGenerator::Options options;
     DemoDistrictGenerator(options).generate(dir.path());
-    Table parcels;
-    parcels.setDatabaseName(dir.path());
-    parcels.setTableName("NYSPA001.DB");
-    parcels.open();
-    QList<QVariantList> work;
-    for (parcels.first(); !parcels.eof(); parcels.next())
-        work.append({parcels.value("PARSKUP"), parcels.value("PARCIS"), parcels.value("PARPOD"),
-                     parcels.value("PARDIL"), parcels.asInteger("VYMERA"), parcels.value("DRUHPOZ"),
-                     parcels.asInteger("CPCE"), parcels.value("NEMVYUZ"), parcels.value("PARCISLO"),
-                     parcels.value("LVCIS"), true});
-    parcels.close();
-    QDir().mkpath(dir.path() + "/work");
-    ParadoxWriter::writeTable(dir.path() + "/work/PRAC.DB", workFields(), 4, work);
-
-    Query area;
-    area.setDatabaseName(dir.path());
-    area.setSql(
-        QStringList{"SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\"", "WHERE PORCIS = '001'"});
-    area.open();
-    const QString katuz = area.asString("KATUZ");
-    TKUInfo ku;
-    ku.Alias = dir.path();
-    ku.Katastr = area.asString("NAZEV").trimmed();
-    ku.Kod = area.asString("IDENTCIS").trimmed();
-    ku.Suffix = "001";
-    ku.Obec = catalogueName(dir.path(), "WHERE KATUZ = '" + katuz.left(3) + "00'");
-    ku.Okres = catalogueName(dir.path(), "WHERE KATUZ = '00000'");
+    const qsizetype parts = writeDemoWorkTable(dir.path(), 0);
+    const TKUInfo ku = demoArea(dir.path());
     TInstallInfo::Set(QString(), QStringLiteral("Katastrální úřad pro Vysočinu"));
-
-    auto app = std::make_shared<TCodeTableApp>(dir.path() + "/" +
-                                               DemoDistrictGenerator::codeTableSubdirectory());
-    TListForm form(app, nullptr, ku, dir.path() + "/work/PRAC.DB", {});
+    TListForm form(demoApp(dir.path()), nullptr, ku, dir.path() + "/work/PRAC.DB", {});
     const ReportDocument doc = form.Layout();
     ReportPdfExporter::write(doc, pdfPath);
     std::printf("demo district area 001 (%s): %lld parts, %d pages written to %s\n",
-                qPrintable(ku.Katastr), qlonglong(work.size()), doc.pageCount(),
-                qPrintable(pdfPath));
+                qPrintable(ku.Katastr), qlonglong(parts), doc.pageCount(), qPrintable(pdfPath));
+}
+
+// The detailed form and its text and soil-quality variants over the first
+// `parts` parcel parts of the city demo area: open, layout and PDF export.
+void benchDetailForms(int parts)
+{
+    QTemporaryDir dir;
+    DemoDistrictGenerator::Options options;
+    options.size = DemoDistrictGenerator::Size::City;
+    QElapsedTimer timer;
+    timer.start();
+    DemoDistrictGenerator(options).generate(dir.path());
+    const qsizetype marked = writeDemoWorkTable(dir.path(), parts);
+    std::printf("city demo area written with %lld marked parts in %.1f s\n", qlonglong(marked),
+                seconds(timer));
+    const TKUInfo ku = demoArea(dir.path());
+    const auto app = demoApp(dir.path());
+    double detailLayout = 0;
+    double detailPdf = 0;
+    for (int kind :
+         {ReportKinds::DetailForm, ReportKinds::TextForm, ReportKinds::SoilQualityForm}) {
+        timer.restart();
+        std::unique_ptr<TReportForm> form =
+            CreateReportForm(app, kind, ku, dir.path() + "/work/PRAC.DB", {});
+        const double open = seconds(timer);
+        timer.restart();
+        double cpu = cpuSeconds();
+        const ReportDocument doc = form->Layout();
+        const double layout = seconds(timer);
+        const double layoutCpu = cpuSeconds() - cpu;
+        const QString pdf = dir.path() + QStringLiteral("/form%1.pdf").arg(kind);
+        timer.restart();
+        cpu = cpuSeconds();
+        ReportPdfExporter::write(doc, pdf);
+        const double exportTime = seconds(timer);
+        const double exportCpu = cpuSeconds() - cpu;
+        if (kind == ReportKinds::DetailForm) {
+            detailLayout = layout;
+            detailPdf = exportTime;
+        }
+        std::printf("kind %d, %lld marked parts: open %.3f s; layout %.3f s (cpu %.3f s; %d pages; "
+                    "target < 3 s, variants < %.2f s); PDF %.3f s (cpu %.3f s; %lld bytes; target "
+                    "< 8 s, variants < %.2f s)\n",
+                    kind, qlonglong(marked), open, layout, layoutCpu, doc.pageCount(),
+                    1.5 * detailLayout, exportTime, exportCpu, qlonglong(QFileInfo(pdf).size()),
+                    1.5 * detailPdf);
+    }
 }
 } // namespace
 
@@ -191,6 +256,7 @@ int main(int argc, char** argv)
         }
         benchSimpleForm(1000);
         benchSimpleForm(10000);
+        benchDetailForms(10000);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "error: %s\n", e.what());
         return 1;

@@ -21,6 +21,8 @@ public:
 
     int pageCount() const { return int(pages.size()); }
     bool isEmpty() const { return pages.isEmpty(); }
+    // Texts of the boxes of the named element over all pages, in page order.
+    QStringList textsOf(const QString& elementName) const;
     // The page layout for a printer or PDF writer: the paper, no margins (the
     // boxes are positioned from the paper's corner).
     QPageLayout pageLayout() const;

@@ -4,6 +4,7 @@
 #include "tools/ToolCommand.h"
 
 #include <QGuiApplication>
+#include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -14,6 +15,13 @@ int main(int argc, char* argv[])
     const bool gui = argc > 1 && registry.needsGui(QString::fromLocal8Bit(argv[1]));
     if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The platform's English notes (runtime directory, fonts) are no
+    // concern of the tool's user; its own messages go to stderr in Czech.
+    if (gui)
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type == QtFatalMsg || type == QtCriticalMsg)
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
     std::unique_ptr<QCoreApplication> app;
     if (gui)
         app = std::make_unique<QGuiApplication>(argc, argv);

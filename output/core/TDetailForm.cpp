@@ -6,6 +6,7 @@
 #include "data/ParcelNumber.h"
 #include "output/core/FormLookups.h"
 #include "data/ValueFormats.h"
+#include "report/ReportLayouter.h"
 
 namespace {
 constexpr double LineHeight = 16;
@@ -290,9 +291,9 @@ ReportSection TDetailForm::OwnerSection(DatasetReportSource* source, const QStri
     const QString titleName = QStringLiteral("QRLabel") + prefix + QStringLiteral("Vl");
     header.add(caption(titleName, 0, 4, 300, QString())).setBold();
     header.add(
-        caption({}, 0, 20, 400, QStringLiteral("Vlastník  (pořadí, jméno nebo název a adresa)")));
-    header.add(caption({}, 420, 20, 90, QStringLiteral("Identifikátor")));
-    header.add(caption({}, 520, 20, 150, QStringLiteral("Charakteristika")));
+        caption({}, 0, 20, 340, QStringLiteral("Vlastník  (pořadí, jméno nebo název a adresa)")));
+    header.add(caption({}, 364, 20, 84, QStringLiteral("Identifikátor")));
+    header.add(caption({}, 452, 20, 200, QStringLiteral("Charakteristika")));
     header.add(caption({}, width - 60, 20, 60, QStringLiteral("Podíl"), Right));
     header.beforePrint = [title, titleName](ReportBand& b) {
         b.element(titleName).text = *title;
@@ -306,18 +307,33 @@ ReportSection TDetailForm::OwnerSection(DatasetReportSource* source, const QStri
     line.add(ReportElement::dataField(prefix + QStringLiteral("VLPOR"),
                                       QRectF(0, 0, 24, LineHeight), QStringLiteral("VLPOR"), source,
                                       Right));
-    line.add(value(prefix + QStringLiteral("Nazev"), 30, 0, 386, QStringLiteral("Nazev"), source));
-    line.add(value(prefix + QStringLiteral("IDENT"), 420, 0, 92, QStringLiteral("IDENT"), source));
+    // Name and characteristic wrap onto more lines rather than lose their end.
+    const QString nazev = prefix + QStringLiteral("Nazev");
+    const QString charakter = prefix + QStringLiteral("Charakter");
+    line.add(ReportElement::memo(nazev, QRectF(30, 0, 330, LineHeight))).setBold().autoHeight =
+        true;
+    line.add(value(prefix + QStringLiteral("IDENT"), 364, 0, 84, QStringLiteral("IDENT"), source));
     line.add(ReportElement::dataField(prefix + QStringLiteral("UVCHAR"),
-                                      QRectF(520, 0, 22, LineHeight), QStringLiteral("UVCHAR"),
+                                      QRectF(452, 0, 20, LineHeight), QStringLiteral("UVCHAR"),
                                       source));
-    line.add(ReportElement::dataField(prefix + QStringLiteral("Charakter"),
-                                      QRectF(544, 0, width - 544 - 64, LineHeight),
-                                      QStringLiteral("Charakter"), source));
+    line.add(ReportElement::memo(charakter, QRectF(474, 0, width - 474 - 62, LineHeight)))
+        .autoHeight = true;
+    line.beforePrint = [this, source, nazev, charakter](ReportBand& b) {
+        WrapInto(b.element(nazev), source->value(QStringLiteral("Nazev")).toString());
+        WrapInto(b.element(charakter), source->value(QStringLiteral("Charakter")).toString());
+        return true;
+    };
     line.add(ReportElement::dataField(prefix + QStringLiteral("PodilStr"),
                                       QRectF(width - 60, 0, 60, LineHeight),
                                       QStringLiteral("PodilStr"), source, Right));
     return section;
+}
+
+void TDetailForm::WrapInto(ReportElement& memo, const QString& text) const
+{
+    QFont font = m_report.baseFont;
+    font.setBold(memo.bold);
+    memo.lines = ReportLayouter::wrapText(font, text, memo.rect.width());
 }
 
 ReportBand TDetailForm::FooterRuleBand(const QString& name) const

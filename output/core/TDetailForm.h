@@ -54,6 +54,8 @@ private:
     ReportBand PartBand();
     ReportSection OwnerSection(DatasetReportSource* source, const QString& prefix,
                                const QString* title);
+    // Fills a memo with the text broken to its width.
+    void WrapInto(ReportElement& memo, const QString& text) const;
 
     DatasetReportSource m_pskupSource{TablePskup};
     DatasetReportSource m_vlSource{TableVl};

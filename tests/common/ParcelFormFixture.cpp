@@ -107,7 +107,7 @@ void ParcelFormFixture::writeDetail(const DetailTables& tables) const
                               2, rows);
     rows.clear();
     for (const Text& t : tables.texts)
-        rows.append({t.parskup, t.parcis, t.parpod, t.pardil, t.user, t.text});
+        rows.append({2, t.parcis, 0, t.pardil, t.user, t.text});
     ParadoxWriter::writeTable(m_dir + QStringLiteral("/ORVTX001.DB"),
                               {field("PARSKUP", T::Short), field("PARCIS", T::Long),
                                field("PARPOD", T::Short), field("PARDIL", T::Short),
@@ -132,8 +132,10 @@ void ParcelFormFixture::writeDetail(const DetailTables& tables) const
                                {3013, QStringLiteral("chmelnice se stavbou")},
                                {4000, QStringLiteral("vinice")}});
     ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/CHARUV.DB"),
-                              {field("CIS", T::Short), field("TEXT", T::Alpha, 40)}, 1,
-                              {{1, QStringLiteral("vlastník")}, {11, QStringLiteral("uživatel")}});
+                              {field("CIS", T::Short), field("TEXT", T::Alpha, 60)}, 1,
+                              {{1, QStringLiteral("vlastník")},
+                               {4, QStringLiteral("Organizační složka státu (účetní jednotka)")},
+                               {11, QStringLiteral("uživatel")}});
 }
 
 TKUInfo ParcelFormFixture::area() const

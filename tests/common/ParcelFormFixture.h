@@ -34,12 +34,11 @@ public:
         bool inArea = true; // false: only in the work table
     };
 
-    // The tables of the detailed forms: sheets' owners, owners, records of
-    // the sheets, the user's texts and the soil-quality ratings.
+    // Rows of the detailed forms' tables: a sheet's owner, an owner, a
+    // record of a sheet, a user text of a part, a rating of a parcel (group 2).
     struct Relation
     {
-        int lvcis;
-        int vlpor;
+        int lvcis, vlpor;
         double ident;
         int uvchar;
         double podil;
@@ -52,27 +51,20 @@ public:
     };
     struct Record
     {
-        int dlvcis;
-        int doplkod;
+        int dlvcis, doplkod;
         double dopludaj;
     };
     struct Text
     {
-        int parcis;
-        int pardil;
-        QString user;
-        QString text;
-        int parskup = 2;
-        int parpod = 0;
+        int parcis, pardil;
+        QString user, text;
     };
     struct Rating
     {
         int parcis;
         QString bonita;
-        double vymera;
-        double bpolvz;
-        int parskup = 2;
-        int parpod = 0;
+        double vymera, bpolvz;
+        int parskup = 2, parpod = 0;
     };
     struct DetailTables
     {

@@ -42,15 +42,6 @@ ReportDefinition simpleReport(ReportDataSource* source)
     return r;
 }
 
-QStringList allTextsOf(const ReportDocument& doc, const QString& element)
-{
-    QStringList result;
-    for (const ReportPage& p : doc.pages)
-        for (const ReportBox* b : p.textsOf(element))
-            result.append(b->text);
-    return result;
-}
-
 class FailingSource : public ReportMemorySource
 {
 public:
@@ -96,7 +87,7 @@ void TestReportLayout::paginationKeepsEveryRowOnceInOrder()
     QStringList expected;
     for (int i = 1; i <= 120; ++i)
         expected.append(QStringLiteral("Řádek %1").arg(i));
-    QCOMPARE(allTextsOf(doc, "Name"), expected);
+    QCOMPARE(doc.textsOf("Name"), expected);
 
     // Content 1056 - 2 * 37.8 units high; the first page has page header (20),
     // title (100) and column header (20) above the rows, the others page header
@@ -226,7 +217,7 @@ void TestReportLayout::groupHeadersAndFootersFrameEachRun()
     group.footer->beforePrint = [&](ReportBand&) { return ++footers > 0; };
 
     const ReportDocument doc = ReportLayouter(r).run();
-    QCOMPARE(allTextsOf(doc, "GH"), QStringList({"0", "1", "2"}));
+    QCOMPARE(doc.textsOf("GH"), QStringList({"0", "1", "2"}));
     QCOMPARE(footers, 3);
     QStringList order;
     for (const ReportBox& b : doc.pages[0].boxes)
@@ -307,10 +298,10 @@ void TestReportLayout::systemDataAndChildBands()
         QCOMPARE(page.textOf("Of")->rect.bottom(), r.contentRect().bottom());
         QVERIFY(page.textsOf("Name").last()->rect.bottom() <= page.textOf("Of")->rect.top());
     }
-    const QStringList names = allTextsOf(doc, "Name");
+    const QStringList names = doc.textsOf("Name");
     QCOMPARE(names.size(), 50);
     QCOMPARE(names.at(1), QStringLiteral("Řádek 3"));
-    QCOMPARE(allTextsOf(doc, "Child").size(), 50);
+    QCOMPARE(doc.textsOf("Child").size(), 50);
     const ReportBox* firstRow = doc.pages[0].textsOf("Name").first();
     QCOMPARE(doc.pages[0].textOf("Child")->rect.top(), firstRow->rect.bottom());
 }
@@ -365,7 +356,7 @@ void TestReportLayout::oversizedBandDoesNotLoopForever()
     ReportDefinition r = simpleReport(&source);
     r.sections.front().detail.height = 5000; // taller than a page
     const ReportDocument doc = ReportLayouter(r).run();
-    QCOMPARE(allTextsOf(doc, "Name").size(), 3);
+    QCOMPARE(doc.textsOf("Name").size(), 3);
     QCOMPARE(doc.pageCount(), 4); // one row per page, then the summary
     QVERIFY(doc.pages[3].textOf("End"));
 }

@@ -72,6 +72,22 @@ void TestCommandLines::exitCodeAndText_data()
         << 0 << true
         << "total,\"Celkem\",124.3759,144\nhouses_cp,\"Domy s čísly popisnými\",0.0000,7\n"
            "houses_ce,\"Domy s čísly evidenčními\",0.0000,0\n";
+    const QStringList report{"report",
+                             "--dir",
+                             "/nonexistent",
+                             "--area",
+                             "001",
+                             "--work",
+                             "/nonexistent/PRAC.DB",
+                             "--pdf",
+                             "/nonexistent/x.pdf",
+                             "--kind"};
+    QTest::newRow("report of a sheet kind")
+        << tool << report + QStringList{"3"} << 2 << false << "použití: orv-tool report (--alias";
+    QTest::newRow("report without --pdf") << tool << report.mid(0, 7) + QStringList{"--kind", "2"}
+                                          << 2 << false << "použití: orv-tool report (--alias";
+    QTest::newRow("report of a missing district")
+        << tool << report + QStringList{"2"} << 1 << false << "orv-tool report: ";
     QTest::newRow("schema of missing file")
         << tool << QStringList{"schema", "/nonexistent/NYSPA001.DB"} << 1 << false
         << "orv-tool schema: ";
