@@ -10,6 +10,8 @@
 #include "browse/core/ParDilyRules.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
+#include "browse/TParDilyPrint.h"
+#include "output/PrintReport.h"
 #include "select/TCProcessDlg.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
@@ -121,10 +123,7 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->OwnTextNext->hide();
     ui->RGText->setChecked(true);
     ui->Notebook->setCurrentIndex(PageText);
-    // Area summary, listings and export live in their own windows that are
-    // not part of this build yet.
-    ui->VymeryBtn->setEnabled(false);
-    ui->TiskBtn->setEnabled(false);
+    // Export lives in its own window that is not part of this build yet.
     ui->ExportBtn->setEnabled(false);
     // No button acts on Enter: Enter in a grid must never change the work
     // table (a dialog would otherwise make its first button the default).
@@ -162,6 +161,7 @@ int TParDilyDbf::ExecuteParDily(QWidget* owner, int mode, int listNumber,
 void TParDilyDbf::SetupView(int mode, int listNumber)
 {
     m_mode = mode;
+    m_listNumber = listNumber;
     if (ParcelView())
         DSPaDataChange();
     setWindowTitle(BrowserCaption(mode, listNumber, m_ku.Katastr));
@@ -311,6 +311,10 @@ void TParDilyDbf::connectControls()
             [this] { runGuarded([this] { DoplCBClick(); }); });
     connect(ui->AddPKBtn, &QPushButton::clicked, this,
             [this] { runGuarded([this] { AddPKBtnClick(); }); });
+    connect(ui->TiskBtn, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { TiskBtnClick(); }); });
+    connect(ui->VymeryBtn, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { VymeryBtnClick(); }); });
     connect(ui->CancelBtn, &QPushButton::clicked, this,
             [this] { runGuarded([this] { CancelBtnClick(); }); });
     connect(ui->DBMemoText, &QPlainTextEdit::textChanged, this, [this] {
@@ -891,4 +895,33 @@ void TParDilyDbf::DBGridVlDblClick()
     ShowLVSupplement(m_app, m_ku.Alias, m_ku.Suffix, int(pa.asInteger("LVCIS")), -1, nullptr,
                      pa.asInteger("PARCIS") * 1000 + pa.asInteger("PARPOD"),
                      int(pa.asInteger("PARSKUP")));
+}
+
+// ---- listings, forms and area sums ----
+
+TParDilyPrint TParDilyDbf::PrintCommand()
+{
+    return TParDilyPrint(m_app, m_ku, m_workTablePath,
+                         {this, m_process, m_listNumber, ui->Notebook->currentIndex(),
+                          m_tablePa->isActive() ? m_tablePa->indexName() : QString()});
+}
+
+void TParDilyDbf::TiskBtnClick()
+{
+    PostOwnText();
+    int kind = 0;
+    int copies = 1;
+    if (!PrintCommand().PrintParDily(kind, copies) || kind == 0)
+        return;
+    // A form: the browser closes, then the dispatcher previews or prints.
+    const QString indexName = m_tablePa->indexName();
+    QWidget* owner = parentWidget();
+    reject();
+    PrintReport(m_app, kind, m_listNumber, m_ku, m_workTablePath, indexName, copies, owner);
+}
+
+void TParDilyDbf::VymeryBtnClick()
+{
+    PostOwnText();
+    PrintCommand().VymeryBtnClick();
 }

@@ -60,6 +60,9 @@ public:
     void AddPKBtnClick();
     void DBGridVlDblClick();
     void CancelBtnClick();
+    // "&Tisk": output options, then a listing or a form; "&Výměry": area sums.
+    void TiskBtnClick();
+    void VymeryBtnClick();
     // Stores the typed own text of the part shown; throws when the table
     // cannot hold it (the text stays in the editor).
     void PostOwnText();
@@ -85,6 +88,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    class TParDilyPrint PrintCommand();
     void createDatasets();
     void createModels();
     void connectControls();
@@ -119,6 +123,7 @@ private:
     QString m_workDir;
     QString m_workFile;
     int m_mode = 0;
+    int m_listNumber = 0;
     bool m_markToggle = false;
     QString m_rememberedParcislo;
     int m_ownLv = 0;

@@ -1,4 +1,5 @@
 #include "BrowseFixture.h"
+#include "app/core/ListingOptions.h"
 #include "common/TestSupport.h"
 #include "common/ModalHelpers.h"
 
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +69,7 @@ private slots:
     void pagesBonitaUsersAndOlderRegister();
     void supplementaryRecords();
     void placementIsKept();
+    void listingAndAreaSummaryFromButtons();
 
 private:
     TParDilyDbf& open(int mode, const QStringList& parcels = {"15/3", "-20", "16", "99"});
@@ -699,6 +702,43 @@ void TestParDilyDbf::placementIsKept()
     QCOMPARE(QRect(x, y, w, h), placed);
     open(1);
     QCOMPARE(m_form->geometry(), placed);
+}
+
+// "&Výměry" shows the sums of the marked parts; "&Tisk" through the output
+// options writes the chosen listing into the typed file.
+void TestParDilyDbf::listingAndAreaSummaryFromButtons()
+{
+    open(1, {"15/3", "16"});
+    QVERIFY(child<QPushButton>("TiskBtn")->isEnabled() &&
+            child<QPushButton>("VymeryBtn")->isEnabled());
+    QStringList values;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        for (const char* name : {"Value0", "Value2", "Value13", "Value1", "CountCP", "CountCE"})
+            values << modal->findChild<QLabel*>(name)->text();
+        modal->findChild<QPushButton*>("CancelBtn")->click();
+    });
+    m_form->VymeryBtnClick();
+    QCOMPARE(values, (QStringList{"      0.0850     3", "      0.0350     2", "      0.0500     1",
+                                  "      0.0350     2", "1", "0"}));
+    const QString file = m_fx->path("full.txt");
+    TestSupport::onNextModal([&](QWidget* modal) {
+        modal->findChild<QRadioButton*>("TypSestavy1")->click();
+        modal->findChild<QCheckBox*>("Strankovat")->click();
+        modal->findChild<QLineEdit*>("EditMaxNumLn")->setText("50");
+        modal->findChild<QCheckBox*>("CheckBoxFile")->click();
+        modal->findChild<QLineEdit*>("FileName")->setText(file);
+        modal->findChild<QPushButton*>("OKBtn")->click();
+    });
+    m_form->TiskBtnClick();
+    QVERIFY(ListingOptions::ListingPaging);
+    QCOMPARE(ListingOptions::ListingLinesPerPage, 50);
+    ListingOptions::resetListingOptions();
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(written.readAll());
+    QCOMPARE(text.count("VÝPIS ÚDAJŮ Z KATASTRU NEMOVITOSTÍ"), 3); // paged: a title per part
+    QVERIFY(text.contains("  Údaje o dílu 2 parcely číslo 15/3 skupiny 2: "));
+    QVERIFY(m_messages.isEmpty());
 }
 
 QTEST_MAIN(TestParDilyDbf)

@@ -1,0 +1,156 @@
+// Text listings over the 40,000 marked parts of the "city" demo area: the
+// short listing and the full listing (owners, records, soil quality) into a
+// file, the area sums with their dialog. With --pdf DIR: the demo district's
+// first area printed through the printer channel into DIR/short.pdf and
+// DIR/full.pdf (the print path of the browser, a PDF printer instead of
+// CUPS), to be looked at.
+// Usage: bench_listing [CITY_DIR] | bench_listing --pdf DIR
+#include "app/core/TApp.h"
+#include "app/core/TInstallInfo.h"
+#include "app/core/TRegistry.h"
+#include "browse/TListingPrinter.h"
+#include "browse/TVymeryDlg.h"
+#include "browse/core/TAreaSums.h"
+#include "browse/core/TTextListing.h"
+#include "browse/core/TextReportFile.h"
+#include "data/DemoDistrictGenerator.h"
+#include "data/WorkTable.h"
+#include "db/Engine.h"
+#include "db/EngineAliases.h"
+#include "db/Query.h"
+#include "db/Table.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+double msSince(const QElapsedTimer& t)
+{
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+void useDistrict(const QString& alias, const QString& dir)
+{
+    qputenv("ORV_WORKDB", (dir + QStringLiteral("/WorkDB")).toUtf8());
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    aliases.addStandard(alias, dir);
+    aliases.save();
+    Engine::instance().aliases() = aliases;
+}
+
+// Every part of area 001 of `alias`, marked, into workDir/PRAC.DB.
+QString fillWorkTable(const QString& alias, const QString& workDir)
+{
+    QDir().mkpath(workDir);
+    Table work;
+    work.setDatabaseName(workDir);
+    work.setTableName(QStringLiteral("PRAC.DB"));
+    CreateWorkTable(work);
+    Query all;
+    all.setDatabaseName(alias);
+    all.setSql(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, "
+                              "NEMVYUZ, PARCISLO, LVCIS FROM \"NYSPA001.DB\""));
+    all.open();
+    CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
+    return workDir + QStringLiteral("/PRAC.DB");
+}
+
+TTextListing::Setup setupFor(const QString& alias, const QString& dir, const QString& work)
+{
+    TTextListing::Setup s;
+    s.ku = {alias, QStringLiteral("Vzorový okres"), QStringLiteral("Vzorová obec"),
+            QStringLiteral("Město Ústí"), QStringLiteral("001"), QStringLiteral("600001")};
+    s.workDbPath = dir + QStringLiteral("/WorkDB");
+    s.workTablePath = work;
+    s.companyName = QStringLiteral("Katastrální úřad pro Vysočinu");
+    s.date = QDate::currentDate();
+    return s;
+}
+
+void printPdf(const QString& outDir)
+{
+    QTemporaryDir tmp;
+    const QString demo = tmp.filePath(QStringLiteral("demo"));
+    DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, 1}).generate(demo);
+    useDistrict(QStringLiteral("DEMO"), demo);
+    const QString work = fillWorkTable(QStringLiteral("DEMO"), tmp.filePath(QStringLiteral("w")));
+    QDir().mkpath(outDir);
+    for (int kind : {0, 1}) {
+        TTextListing::Setup s = setupFor(QStringLiteral("DEMO"), demo, work);
+        s.paging = true;
+        s.listNumber = kind == 0 ? 1 : 0;
+        s.page = TTextListing::PageBonita;
+        TTextListing listing(s);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        const QString file =
+            outDir + (kind == 0 ? QStringLiteral("/short.pdf") : QStringLiteral("/full.pdf"));
+        printer.setOutputFileName(file);
+        TListingPrinter::PreparePrinter(printer);
+        TListingPrinter out(printer);
+        out.Print(listing, kind, 1);
+        std::printf("%s: %d pages\n", qPrintable(file), out.PagesPrinted());
+    }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QTemporaryDir tmp;
+    qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
+    if (argc > 2 && QByteArray(argv[1]) == "--pdf") {
+        printPdf(QString::fromLocal8Bit(argv[2]));
+        return 0;
+    }
+    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (city.isEmpty()) {
+        city = tmp.filePath("city");
+        QElapsedTimer t;
+        t.start();
+        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
+        std::printf("generated the city demo in %.1f s\n", msSince(t) / 1000.0);
+    }
+    useDistrict(QStringLiteral("CITY"), city);
+    const QString work = fillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
+    auto registry =
+        std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
+    auto app = std::make_shared<TApp>(registry, tmp.path());
+    Query count;
+    count.setDatabaseName(tmp.filePath("work"));
+    count.setSql(QStringLiteral("SELECT COUNT(*) FROM \"PRAC.DB\" WHERE FLAG = TRUE"));
+    count.open();
+    std::printf("marked parts: %lld\n", count.value(0).toLongLong());
+
+    for (int round = 0; round < 3; ++round) {
+        for (int kind : {0, 1}) {
+            TTextListing listing(setupFor(QStringLiteral("CITY"), city, work));
+            const QString file = tmp.filePath(QStringLiteral("listing.txt"));
+            QElapsedTimer t;
+            t.start();
+            WriteTextReport(listing, kind, file);
+            std::printf("%s listing to a file: %.0f ms, %.1f MB\n",
+                        kind == 0 ? "short" : "full ", msSince(t),
+                        double(QFileInfo(file).size()) / 1e6);
+        }
+        QElapsedTimer t;
+        t.start();
+        const TAreaSums sums = TAreaSums::ComputeAreaSums(work);
+        const double sumMs = msSince(t);
+        TVymeryDlg dialog(app);
+        dialog.SetValues(sums);
+        dialog.show();
+        dialog.grab();
+        std::printf("area summary: sums %.1f ms, dialog shown %.1f ms in all\n", sumMs, msSince(t));
+        dialog.hide();
+    }
+    return 0;
+}

@@ -1,0 +1,164 @@
+// orv-tool listing: the text listings and the area summary of the marked
+// parts of a work table, exactly as the browser writes them into a file,
+// to standard output or into --out FILE.
+#include "app/core/RegistryKeys.h"
+#include "app/core/TKUInfo.h"
+#include "app/core/TRegistry.h"
+#include "base/ETalvekException.h"
+#include "base/Format.h"
+#include "base/OrvPaths.h"
+#include "browse/core/TAreaSums.h"
+#include "browse/core/TTextListing.h"
+#include "browse/core/TextReportFile.h"
+#include "db/Engine.h"
+#include "db/Query.h"
+#include "tools/ToolCommand.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+const char* const Synopsis =
+    "listing (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB "
+    "(--short | --full | --summary) [--sheet N] [--paginate [--lines N]] "
+    "[--page text|bonita|users|pk] [--out SOUBOR]";
+
+struct Options
+{
+    QString database;
+    QString suffix;
+    QString work;
+    int kind = -1;
+    int sheet = 0;
+    bool paging = false;
+    int lines = 64;
+    int page = TTextListing::PageText;
+    QString out;
+};
+
+// Name of the catalogue row picked by `where` ("" when there is none).
+QString CatalogueName(const QString& database, const QString& where)
+{
+    Query q;
+    q.setDatabaseName(database);
+    q.setSql(QStringList{QStringLiteral("SELECT NAZEV FROM \"NYSKATAL.DB\""), where});
+    q.open();
+    return q.isEmpty() ? QString() : q.asString(QStringLiteral("NAZEV")).trimmed();
+}
+
+// The area of `suffix` as the catalogue dialog describes it.
+TKUInfo AreaInfo(const QString& database, const QString& suffix)
+{
+    Query area;
+    area.setDatabaseName(database);
+    area.setSql(QStringList{QStringLiteral("SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\""),
+                            Format(QStringLiteral("WHERE PORCIS = '%s'"), suffix)});
+    area.open();
+    if (area.isEmpty())
+        throw ETalvekException(
+            QStringLiteral("Katastrální území s příponou %1 není v katalogu okresu").arg(suffix));
+    TKUInfo ku;
+    ku.Alias = database;
+    ku.Suffix = suffix;
+    ku.Katastr = area.asString(QStringLiteral("NAZEV")).trimmed();
+    ku.Kod = area.asString(QStringLiteral("IDENTCIS")).trimmed();
+    const QString katuz = area.asString(QStringLiteral("KATUZ"));
+    ku.Obec = CatalogueName(database, Format(QStringLiteral("WHERE PORCIS = '000' AND KATUZ = "
+                                                            "'%s00'"),
+                                             katuz.left(3)));
+    ku.Okres = CatalogueName(database, QStringLiteral("WHERE KATUZ = '00000'"));
+    return ku;
+}
+
+QString CompanyName()
+{
+    const std::optional<RegValue> value = TRegistry::openDefault()->Value(
+        TRegistry::Hive::LocalMachine, RegistryKeys::Install, QStringLiteral("Company"));
+    return value && value->isString() ? value->text : QString();
+}
+
+// Reads the arguments; false when they do not fit the synopsis.
+bool ParseOptions(const QStringList& args, Options& o)
+{
+    const QStringList pages = {"text", "bonita", "users", "pk"};
+    bool linesGiven = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if ((a == "--alias" || a == "--dir") && hasValue && o.database.isEmpty()) {
+            o.database = args[++i];
+            if (a == "--dir" && !o.database.contains(u'/'))
+                o.database = QStringLiteral("./") + o.database;
+        } else if (a == "--area" && hasValue) {
+            o.suffix = args[++i];
+        } else if (a == "--work" && hasValue) {
+            o.work = args[++i];
+        } else if ((a == "--short" || a == "--full" || a == "--summary") && o.kind < 0) {
+            o.kind = a == "--short"  ? TTextListing::ShortListing
+                     : a == "--full" ? TTextListing::FullListing
+                                     : TTextListing::AreaSummary;
+        } else if (a == "--sheet" && hasValue) {
+            o.sheet = args[++i].toInt(&ok);
+        } else if (a == "--paginate") {
+            o.paging = true;
+        } else if (a == "--lines" && hasValue) {
+            o.lines = args[++i].toInt(&ok);
+            ok = ok && o.lines > 0;
+            linesGiven = true;
+        } else if (a == "--page" && hasValue && pages.contains(args[i + 1])) {
+            o.page = int(pages.indexOf(args[++i]));
+        } else if (a == "--out" && hasValue) {
+            o.out = args[++i];
+        } else {
+            return false;
+        }
+        if (!ok)
+            return false;
+    }
+    return !o.database.isEmpty() && !o.suffix.isEmpty() && !o.work.isEmpty() && o.kind >= 0 &&
+           (o.paging || !linesGiven);
+}
+
+int runListing(const QStringList& args)
+{
+    Options o;
+    if (!ParseOptions(args, o))
+        return toolUsageError(QString::fromUtf8(Synopsis));
+    const QFileInfo work(o.work);
+    if (!work.isFile())
+        throw ETalvekException(QStringLiteral("Pracovní tabulka %1 neexistuje").arg(o.work));
+    TTextListing::Setup setup;
+    setup.ku = AreaInfo(o.database, o.suffix);
+    setup.workDbPath = OrvPaths::codeTableDir(OrvPaths::executableDir());
+    setup.workTablePath = work.absoluteFilePath();
+    setup.companyName = CompanyName();
+    setup.date = QDate::currentDate();
+    setup.listNumber = o.sheet;
+    setup.page = o.page;
+    setup.paging = o.paging;
+    setup.linesPerPage = o.lines;
+    TTextListing listing(setup);
+    const TAreaSums sums = o.kind == TTextListing::AreaSummary
+                               ? TAreaSums::ComputeAreaSums(setup.workTablePath)
+                               : TAreaSums();
+    if (!o.out.isEmpty()) {
+        WriteTextReport(listing, o.kind, o.out, {}, sums);
+        return ToolExit::Ok;
+    }
+    listing.SetSink([](const TTextListing::Line& line) {
+        const QByteArray text = line.text.toUtf8() + '\n';
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    });
+    listing.StartFile();
+    listing.Run(o.kind, {}, sums);
+    return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
+}
+
+ToolCommandRegistrar reg{
+    {QStringLiteral("listing"),
+     QString::fromUtf8(Synopsis) + QStringLiteral("   zkrácený nebo plný výpis označených dílů, "
+                                                  "součty výměr (UTF-8 text)"),
+     &runListing}};
+} // namespace
