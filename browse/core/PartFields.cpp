@@ -34,26 +34,40 @@ bool IsCalculated(const QString& field)
     return FieldTypes::indexOf(CalculatedFields(), field) >= 0;
 }
 
+void Calculate(Dataset& ds, const TListingData::Part& p)
+{
+    ds.setCalculatedValue("ELCIS", p.elcis);
+    ds.setCalculatedValue("MAPA", p.found ? p.mapa.left(5) : QStringLiteral("-"));
+    ds.setCalculatedValue("PPOLVZ", p.ppolvz);
+    ds.setCalculatedValue("BONITA", p.bonita);
+    ds.setCalculatedValue("VLVZTAH", p.vlvztah);
+    ds.setCalculatedValue("NEMOCHR", p.nemochr);
+    ds.setCalculatedValue("Kvalita", p.kvalita);
+    const int nemvyuz = int(ds.asInteger("NEMVYUZ"));
+    ds.setCalculatedValue("PopCis", p.found ? HouseNumberGridText(ds.asInteger("CPCE"), nemvyuz,
+                                                                  int(ds.asInteger("PARSKUP")))
+                                            : QString());
+    ds.setCalculatedValue("KodVyuz", LandUseKey(int(ds.asInteger("DRUHPOZ")), nemvyuz));
+    ds.setCalculatedValue("Vykaz", ParDilyRules::VykazText(p.ppolvz));
+}
+
 void Calculate(Dataset& ds, Table& parcels)
 {
     const QVariantList key{ds.value("PARSKUP"), ds.value("PARCIS"), ds.value("PARPOD"),
                            ds.value("PARDIL")};
-    const bool found = parcels.isActive() && parcels.findKey(key);
-    const qint64 ppolvz = found ? WholeNumber(parcels.asFloat("PPOLVZ")) : 0;
-    auto whole = [&](const char* field) { return found ? WholeNumber(parcels.asFloat(field)) : 0; };
-    ds.setCalculatedValue("ELCIS", whole("ELCIS"));
-    ds.setCalculatedValue("MAPA", found ? parcels.asString("MAPA").left(5) : QStringLiteral("-"));
-    ds.setCalculatedValue("PPOLVZ", ppolvz);
-    ds.setCalculatedValue("BONITA", whole("BONITA"));
-    ds.setCalculatedValue("VLVZTAH", whole("VLVZTAH"));
-    ds.setCalculatedValue("NEMOCHR", whole("NEMOCHR"));
-    ds.setCalculatedValue("Kvalita", whole("KVALITA"));
-    const int nemvyuz = int(ds.asInteger("NEMVYUZ"));
-    ds.setCalculatedValue("PopCis", found ? HouseNumberGridText(ds.asInteger("CPCE"), nemvyuz,
-                                                                int(ds.asInteger("PARSKUP")))
-                                          : QString());
-    ds.setCalculatedValue("KodVyuz", LandUseKey(int(ds.asInteger("DRUHPOZ")), nemvyuz));
-    ds.setCalculatedValue("Vykaz", ParDilyRules::VykazText(ppolvz));
+    TListingData::Part p;
+    if (parcels.isActive() && parcels.findKey(key)) {
+        auto whole = [&](const char* field) { return WholeNumber(parcels.asFloat(field)); };
+        p.found = true;
+        p.elcis = whole("ELCIS");
+        p.mapa = parcels.asString("MAPA");
+        p.ppolvz = whole("PPOLVZ");
+        p.bonita = whole("BONITA");
+        p.vlvztah = int(whole("VLVZTAH"));
+        p.nemochr = int(whole("NEMOCHR"));
+        p.kvalita = int(whole("KVALITA"));
+    }
+    Calculate(ds, p);
 }
 
 void Install(Table& work, Table& parcels)

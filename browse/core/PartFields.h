@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/core/TBrowseGridModel.h"
+#include "browse/core/TListingData.h"
 #include "db/FieldDef.h"
 
 class Dataset;
@@ -16,9 +17,12 @@ QList<TBrowseGridModel::Column> GridColumns();
 // ELCIS, MAPA, PPOLVZ, BONITA, VLVZTAH, NEMOCHR, Kvalita, PopCis, KodVyuz, Vykaz.
 QList<FieldDef> CalculatedFields();
 bool IsCalculated(const QString& field);
-// Fills the calculated fields of the row `ds` is calculating from the row of
-// `parcels` (the area's parcel table, ordered by its key) with the same part
-// key; a part the area lacks reads MAPA "-", zeros and no house number.
+// Fills the calculated fields of the row `ds` is calculating from the values
+// of the part in the area's parcel table; a part the area lacks (not found)
+// reads MAPA "-", zeros and no house number.
+void Calculate(Dataset& ds, const TListingData::Part& part);
+// The same, the part looked up in `parcels` (the area's parcel table,
+// ordered by its key).
 void Calculate(Dataset& ds, Table& parcels);
 // Adds the calculated fields to a work table that is not open yet and
 // computes them from `parcels` (which must outlive `work`).

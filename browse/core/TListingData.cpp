@@ -92,6 +92,8 @@ void TListingData::LoadParts()
                    p.ppolvz = Whole(q, QStringLiteral("PPOLVZ"));
                    p.vlvztah = int(Whole(q, QStringLiteral("VLVZTAH")));
                    p.nemochr = int(Whole(q, QStringLiteral("NEMOCHR")));
+                   p.bonita = Whole(q, QStringLiteral("BONITA"));
+                   p.kvalita = int(Whole(q, QStringLiteral("KVALITA")));
                    m_parts->insert(PartKey(parskup, Whole(q, QStringLiteral("PARCIS")),
                                            int(q.asInteger(QStringLiteral("PARPOD"))),
                                            int(q.asInteger(QStringLiteral("PARDIL")))),
