@@ -4,7 +4,7 @@
 // first area printed through the printer channel into DIR/short.pdf and
 // DIR/full.pdf (the print path of the browser, a PDF printer instead of
 // CUPS), to be looked at.
-// Usage: bench_listing [CITY_DIR] | bench_listing --pdf DIR
+// Usage: bench_listing [CITY_DIR [ROUNDS [short|full]]] | bench_listing --pdf DIR
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TRegistry.h"
@@ -63,8 +63,12 @@ QString fillWorkTable(const QString& alias, const QString& workDir)
 TTextListing::Setup setupFor(const QString& alias, const QString& dir, const QString& work)
 {
     TTextListing::Setup s;
-    s.ku = {alias, QStringLiteral("Vzorový okres"), QStringLiteral("Vzorová obec"),
-            QStringLiteral("Město Ústí"), QStringLiteral("001"), QStringLiteral("600001")};
+    s.ku = {alias,
+            QStringLiteral("Vzorový okres"),
+            QStringLiteral("Vzorová obec"),
+            QStringLiteral("Město Ústí"),
+            QStringLiteral("001"),
+            QStringLiteral("600001")};
     s.workDbPath = dir + QStringLiteral("/WorkDB");
     s.workTablePath = work;
     s.companyName = QStringLiteral("Katastrální úřad pro Vysočinu");
@@ -130,16 +134,18 @@ int main(int argc, char** argv)
     count.open();
     std::printf("marked parts: %lld\n", count.value(0).toLongLong());
 
-    for (int round = 0; round < 3; ++round) {
+    const int rounds = argc > 2 ? QByteArray(argv[2]).toInt() : 3;
+    for (int round = 0; round < rounds; ++round) {
         for (int kind : {0, 1}) {
+            if (argc > 3 && QByteArray(argv[3]) != (kind == 0 ? "short" : "full"))
+                continue;
             TTextListing listing(setupFor(QStringLiteral("CITY"), city, work));
             const QString file = tmp.filePath(QStringLiteral("listing.txt"));
             QElapsedTimer t;
             t.start();
             WriteTextReport(listing, kind, file);
-            std::printf("%s listing to a file: %.0f ms, %.1f MB\n",
-                        kind == 0 ? "short" : "full ", msSince(t),
-                        double(QFileInfo(file).size()) / 1e6);
+            std::printf("%s listing to a file: %.0f ms, %.1f MB\n", kind == 0 ? "short" : "full ",
+                        msSince(t), double(QFileInfo(file).size()) / 1e6);
         }
         QElapsedTimer t;
         t.start();

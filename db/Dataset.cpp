@@ -277,6 +277,24 @@ const QVariantList& Dataset::currentRow() const
     return m_cachedRow;
 }
 
+void Dataset::forEachRow(const std::function<void(const QVariantList& values)>& each) const
+{
+    checkActive();
+    QVariantMap params;
+    QString sql = viewSql(params);
+    QStringList order = orderTerms();
+    order.append(QStringLiteral("rowid"));
+    sql += QStringLiteral(" ORDER BY ") + order.join(u',');
+    SqliteStatement stmt(Engine::instance().db().handle(), sql);
+    bindParams(stmt, params);
+    QVariantList row(m_dataFields.size());
+    while (stmt.step()) {
+        for (int i = 0; i < m_dataFields.size(); ++i)
+            row[i] = stmt.value(i);
+        each(row);
+    }
+}
+
 QVariantList Dataset::rowValues(int position) const
 {
     checkActive();

@@ -1,10 +1,12 @@
 #include "browse/core/TListingData.h"
 
+#include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "db/Table.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -25,24 +27,62 @@ qint64 PartKey(int parskup, qint64 parcis, int parpod, int pardil)
     return ParcelKey(parskup, parcis, parpod) * 1000 + pardil;
 }
 
-// Runs `sql` on `database` and calls `row` for every result row.
-void ForEachRow(const QString& database, const QString& sql,
-                const std::function<void(const Query&)>& row)
+qint64 Whole(const QVariant& v)
+{
+    return WholeNumber(v.toDouble());
+}
+
+} // namespace
+
+namespace {
+// Calls `row` with the values of `fields` for every row in view of `ds`.
+void ForEachRowOf(Dataset& ds, const QString& what, const QStringList& fields,
+                  const std::function<void(const QVariantList&)>& row)
+{
+    QList<int> at;
+    for (const QString& name : fields) {
+        at.append(ds.fieldIndex(name));
+        if (at.last() < 0)
+            throw ETalvekException(QStringLiteral("V %1 chybí pole %2").arg(what, name));
+    }
+    QVariantList values(fields.size());
+    ds.forEachRow([&](const QVariantList& all) {
+        for (int i = 0; i < at.size(); ++i)
+            values[i] = all.at(at[i]);
+        row(values);
+    });
+}
+} // namespace
+
+void ForEachListedRow(const QString& database, const QString& sql, const QStringList& fields,
+                      const std::function<void(const QVariantList&)>& row)
 {
     Query query;
     query.setDatabaseName(database);
     query.setSql(sql);
     query.open();
-    for (query.first(); !query.eof(); query.next())
-        row(query);
+    ForEachRowOf(query, QStringLiteral("dotazu ") + sql, fields, row);
     query.close();
 }
 
-qint64 Whole(const Query& q, const QString& field)
+void ForEachTableRow(const QString& database, const QString& table, const QString& order,
+                     const QString& filter, const QStringList& fields,
+                     const std::function<void(const QVariantList&)>& row)
 {
-    return WholeNumber(q.asFloat(field));
+    // The table itself in the order of its fields: no copy of the rows.
+    Table t;
+    t.setDatabaseName(database);
+    t.setTableName(table);
+    t.setReadOnly(true);
+    t.setIndexFieldNames(order);
+    t.setFilter(filter);
+    t.setFiltered(!filter.isEmpty());
+    t.open();
+    ForEachRowOf(t, QStringLiteral("tabulce ") + table, fields, row);
+    t.close();
 }
 
+namespace {
 } // namespace
 
 TListingData::TListingData(const TKUInfo& ku, const QString& workDbPath)
@@ -66,10 +106,11 @@ QHash<qint64, QString> TListingData::CodeTexts(const char* table, const QString&
                                                const QString& textField)
 {
     QHash<qint64, QString> texts;
-    ForEachRow(m_workDbPath,
-               Format(QStringLiteral("SELECT %s, %s FROM \"%s\""), keyField, textField,
-                      QString::fromLatin1(table)),
-               [&](const Query& q) { texts.insert(Whole(q, keyField), q.asString(textField)); });
+    ForEachListedRow(m_workDbPath,
+                     Format(QStringLiteral("SELECT %s, %s FROM \"%s\""), keyField, textField,
+                            QString::fromLatin1(table)),
+                     {keyField, textField},
+                     [&](const QVariantList& v) { texts.insert(Whole(v[0]), v[1].toString()); });
     return texts;
 }
 
@@ -79,34 +120,30 @@ void TListingData::LoadParts()
 {
     m_parts.emplace();
     m_older.emplace();
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY PARSKUP, PARCIS, PARPOD, "
-                                     "PARDIL"),
-                      AreaTable(ParcelPrefix)),
-               [&](const Query& q) {
-                   const int parskup = int(q.asInteger(QStringLiteral("PARSKUP")));
-                   Part p;
-                   p.found = true;
-                   p.elcis = Whole(q, QStringLiteral("ELCIS"));
-                   p.mapa = q.asString(QStringLiteral("MAPA")).left(5);
-                   p.ppolvz = Whole(q, QStringLiteral("PPOLVZ"));
-                   p.vlvztah = int(Whole(q, QStringLiteral("VLVZTAH")));
-                   p.nemochr = int(Whole(q, QStringLiteral("NEMOCHR")));
-                   p.bonita = Whole(q, QStringLiteral("BONITA"));
-                   p.kvalita = int(Whole(q, QStringLiteral("KVALITA")));
-                   m_parts->insert(PartKey(parskup, Whole(q, QStringLiteral("PARCIS")),
-                                           int(q.asInteger(QStringLiteral("PARPOD"))),
-                                           int(q.asInteger(QStringLiteral("PARDIL")))),
-                                   p);
-                   if (IsCurrentCadastre(parskup))
-                       return;
-                   // Consecutive parts of one older parcel are named once.
-                   auto& refs = (*m_older)[Whole(q, QStringLiteral("CPCE"))];
-                   const QPair<int, QString> ref{parskup,
-                                                 q.asString(QStringLiteral("PARCISLO")).trimmed()};
-                   if (refs.isEmpty() || refs.last() != ref)
-                       refs.append(ref);
-               });
+    ForEachTableRow(
+        m_ku.Alias, AreaTable(ParcelPrefix), QString::fromLatin1(ParcelIndexFields), QString(),
+        {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "ELCIS", "MAPA", "PPOLVZ", "VLVZTAH", "NEMOCHR",
+         "CPCE", "PARCISLO", "BONITA", "KVALITA"},
+        [&](const QVariantList& v) {
+            const int parskup = int(Whole(v[0]));
+            Part p;
+            p.found = true;
+            p.elcis = Whole(v[4]);
+            p.mapa = v[5].toString().left(5);
+            p.ppolvz = Whole(v[6]);
+            p.vlvztah = int(Whole(v[7]));
+            p.nemochr = int(Whole(v[8]));
+            p.bonita = Whole(v[11]);
+            p.kvalita = int(Whole(v[12]));
+            m_parts->insert(PartKey(parskup, Whole(v[1]), int(Whole(v[2])), int(Whole(v[3]))), p);
+            if (IsCurrentCadastre(parskup))
+                return;
+            // Consecutive parts of one older parcel are named once.
+            auto& refs = (*m_older)[Whole(v[9])];
+            const QPair<int, QString> ref{parskup, v[10].toString().trimmed()};
+            if (refs.isEmpty() || refs.last() != ref)
+                refs.append(ref);
+        });
 }
 
 TListingData::Part TListingData::PartOf(int parskup, qint64 parcis, int parpod, int pardil)
@@ -128,17 +165,13 @@ QList<QPair<int, QString>> TListingData::OlderRegisterOf(int parcis, int parpod)
 void TListingData::LoadHolders()
 {
     m_holders.emplace();
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY ELLVCIS, VLPOR"),
-                      AreaTable(RelationPrefix)),
-               [&](const Query& q) {
-                   Holder h;
-                   h.podil = Whole(q, QStringLiteral("PODIL"));
-                   h.ident = q.asFloat(QStringLiteral("IDENT"));
-                   h.uvchar = int(q.asInteger(QStringLiteral("UVCHAR")));
-                   h.sektor = int(q.asInteger(QStringLiteral("SEKTOR")));
-                   (*m_holders)[Whole(q, QStringLiteral("ELLVCIS"))].append(h);
-               });
+    ForEachListedRow(m_ku.Alias,
+                     Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY ELLVCIS, VLPOR"),
+                            AreaTable(RelationPrefix)),
+                     {"ELLVCIS", "PODIL", "IDENT", "UVCHAR", "SEKTOR"}, [&](const QVariantList& v) {
+                         (*m_holders)[Whole(v[0])].append(
+                             {Whole(v[1]), v[2].toDouble(), int(Whole(v[3])), int(Whole(v[4]))});
+                     });
 }
 
 QList<TListingData::Holder> TListingData::HoldersOf(qint64 ellvcis)
@@ -151,14 +184,13 @@ QList<TListingData::Holder> TListingData::HoldersOf(qint64 ellvcis)
 void TListingData::LoadOwners()
 {
     m_owners.emplace();
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT IDENT, UVCHAR, NAZEV FROM \"%s\""),
-                      QString::fromLatin1(OwnerTable)),
-               [&](const Query& q) {
-                   m_owners->emplace(std::make_pair(q.asFloat(QStringLiteral("IDENT")),
-                                                    int(q.asInteger(QStringLiteral("UVCHAR")))),
-                                     q.asString(QStringLiteral("NAZEV")));
-               });
+    ForEachListedRow(m_ku.Alias,
+                     Format(QStringLiteral("SELECT IDENT, UVCHAR, NAZEV FROM \"%s\""),
+                            QString::fromLatin1(OwnerTable)),
+                     {"IDENT", "UVCHAR", "NAZEV"}, [&](const QVariantList& v) {
+                         m_owners->emplace(std::make_pair(v[0].toDouble(), int(Whole(v[1]))),
+                                           v[2].toString());
+                     });
 }
 
 QString TListingData::OwnerName(double ident, int uvchar)
@@ -225,51 +257,45 @@ QString TListingData::SectorText(int sektor)
 
 bool TListingData::HasSupplement()
 {
-    return AreaTableExists(RecordPrefix) && AreaTableExists(RecordTextPrefix);
+    if (!m_hasSupplement)
+        m_hasSupplement = AreaTableExists(RecordPrefix) && AreaTableExists(RecordTextPrefix);
+    return *m_hasSupplement;
 }
 
 void TListingData::LoadRecords()
 {
     m_records.emplace();
-    if (!AreaTableExists(RecordPrefix) || !AreaTableExists(RecordTextPrefix))
+    if (!HasSupplement())
         return;
-    ForEachRow(m_workDbPath,
-               Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(RecordKindTable)),
-               [&](const Query& q) {
-                   m_recordKinds.insert(int(q.asInteger(QStringLiteral("KOD"))),
-                                        {q.asString(QStringLiteral("TEXT")),
-                                         q.asString(QStringLiteral("DOPLNEK")),
-                                         q.asString(QStringLiteral("CAST")),
-                                         q.asString(QStringLiteral("TYP")).trimmed() == u"P"});
-               });
-    ForEachRow(m_workDbPath,
-               Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(DeedKindTable)),
-               [&](const Query& q) {
-                   m_deedKinds.insert(
-                       int(q.asInteger(QStringLiteral("KOD"))),
-                       {q.asString(QStringLiteral("TEXT1")), q.asString(QStringLiteral("TEXT2"))});
-               });
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, DOPLKOD"),
-                      AreaTable(RecordPrefix)),
-               [&](const Query& q) {
-                   Record r;
-                   r.doplpor = int(q.asInteger(QStringLiteral("DOPLPOR")));
-                   r.doplkod = int(q.asInteger(QStringLiteral("DOPLKOD")));
-                   r.dopludaj = q.asFloat(QStringLiteral("DOPLUDAJ"));
-                   r.listdruh = int(q.asInteger(QStringLiteral("LISTDRUH")));
-                   r.listcis = Whole(q, QStringLiteral("LISTCIS"));
-                   r.doplvz = Whole(q, QStringLiteral("DOPLVZ"));
-                   (*m_records)[Whole(q, QStringLiteral("DLVCIS"))].append(r);
-               });
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, RADEK"),
-                      AreaTable(RecordTextPrefix)),
-               [&](const Query& q) {
-                   m_recordLines[{Whole(q, QStringLiteral("DLVCIS")),
-                                  int(q.asInteger(QStringLiteral("DOPLPOR")))}]
-                       .append(q.asString(QStringLiteral("TEXT")));
-               });
+    ForEachListedRow(
+        m_workDbPath,
+        Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(RecordKindTable)),
+        {"KOD", "TEXT", "DOPLNEK", "CAST", "TYP"}, [&](const QVariantList& v) {
+            m_recordKinds.insert(int(Whole(v[0])),
+                                 {v[1].toString(), v[2].toString(), v[3].toString(),
+                                  v[4].toString().trimmed() == u"P"});
+        });
+    ForEachListedRow(
+        m_workDbPath,
+        Format(QStringLiteral("SELECT * FROM \"%s\""), QString::fromLatin1(DeedKindTable)),
+        {"KOD", "TEXT1", "TEXT2"}, [&](const QVariantList& v) {
+            m_deedKinds.insert(int(Whole(v[0])), {v[1].toString(), v[2].toString()});
+        });
+    ForEachListedRow(
+        m_ku.Alias,
+        Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, DOPLKOD"),
+               AreaTable(RecordPrefix)),
+        {"DLVCIS", "DOPLPOR", "DOPLKOD", "DOPLUDAJ", "LISTDRUH", "LISTCIS", "DOPLVZ"},
+        [&](const QVariantList& v) {
+            (*m_records)[Whole(v[0])].append({int(Whole(v[1])), int(Whole(v[2])), v[3].toDouble(),
+                                              int(Whole(v[4])), Whole(v[5]), Whole(v[6])});
+        });
+    ForEachListedRow(m_ku.Alias,
+                     Format(QStringLiteral("SELECT * FROM \"%s\" ORDER BY DLVCIS, DOPLPOR, RADEK"),
+                            AreaTable(RecordTextPrefix)),
+                     {"DLVCIS", "DOPLPOR", "TEXT"}, [&](const QVariantList& v) {
+                         m_recordLines[{Whole(v[0]), int(Whole(v[1]))}].append(v[2].toString());
+                     });
 }
 
 QList<LVSupplementText::Record> TListingData::Supplement(int sheet, qint64 parcelKey, int group)
@@ -317,17 +343,12 @@ void TListingData::LoadSoil()
     m_soil.emplace();
     if (!AreaTableExists(SoilPrefix))
         return;
-    ForEachRow(m_ku.Alias, Format(QStringLiteral("SELECT * FROM \"%s\""), AreaTable(SoilPrefix)),
-               [&](const Query& q) {
-                   SoilRow s;
-                   s.vymera = Whole(q, QStringLiteral("VYMERA"));
-                   s.bonita = q.asString(QStringLiteral("BONITA")).trimmed().toLongLong();
-                   s.bpolvz = Whole(q, QStringLiteral("BPOLVZ"));
-                   (*m_soil)[ParcelKey(int(q.asInteger(QStringLiteral("PARSKUP"))),
-                                       Whole(q, QStringLiteral("PARCIS")),
-                                       int(q.asInteger(QStringLiteral("PARPOD"))))]
-                       .append(s);
-               });
+    ForEachListedRow(
+        m_ku.Alias, Format(QStringLiteral("SELECT * FROM \"%s\""), AreaTable(SoilPrefix)),
+        {"PARSKUP", "PARCIS", "PARPOD", "VYMERA", "BONITA", "BPOLVZ"}, [&](const QVariantList& v) {
+            (*m_soil)[ParcelKey(int(Whole(v[0])), Whole(v[1]), int(Whole(v[2])))].append(
+                {Whole(v[3]), v[4].toString().trimmed().toLongLong(), Whole(v[5])});
+        });
 }
 
 QList<TListingData::SoilRow> TListingData::SoilOf(int parskup, qint64 parcis, int parpod)
@@ -342,18 +363,17 @@ void TListingData::LoadOwnTexts()
     m_ownTexts.emplace();
     if (!AreaTableExists(UserTextPrefix))
         return;
-    ForEachRow(m_ku.Alias,
-               Format(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, TEXT FROM \"%s\""),
-                      AreaTable(UserTextPrefix)),
-               [&](const Query& q) {
-                   const qint64 key = PartKey(int(q.asInteger(QStringLiteral("PARSKUP"))),
-                                              Whole(q, QStringLiteral("PARCIS")),
-                                              int(q.asInteger(QStringLiteral("PARPOD"))),
-                                              int(q.asInteger(QStringLiteral("PARDIL"))));
-                   // The first text of a part, as the browser shows it.
-                   if (!m_ownTexts->contains(key))
-                       m_ownTexts->insert(key, q.asString(QStringLiteral("TEXT")));
-               });
+    ForEachListedRow(
+        m_ku.Alias,
+        Format(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, TEXT FROM \"%s\""),
+               AreaTable(UserTextPrefix)),
+        {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "TEXT"}, [&](const QVariantList& v) {
+            const qint64 key =
+                PartKey(int(Whole(v[0])), Whole(v[1]), int(Whole(v[2])), int(Whole(v[3])));
+            // The first text of a part, as the browser shows it.
+            if (!m_ownTexts->contains(key))
+                m_ownTexts->insert(key, v[4].toString());
+        });
 }
 
 QString TListingData::OwnText(int parskup, qint64 parcis, int parpod, int pardil)

@@ -7,6 +7,9 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QVariantList>
+
+#include <functional>
 
 #include <map>
 #include <optional>
@@ -18,6 +21,17 @@
 // lookup per value instead of a query. Tables the area lacks (records,
 // soil quality, own texts) read as empty; missing parcel, relation or code
 // tables fail with the engine's message.
+// Runs `sql` on `database` and calls `row` with the values of `fields` (in
+// that order) for every result row; a missing field fails naming it.
+void ForEachListedRow(const QString& database, const QString& sql, const QStringList& fields,
+                      const std::function<void(const QVariantList&)>& row);
+
+// The same over a table in the order of `order` (fields separated by ";"),
+// only the rows that pass `filter` when one is given.
+void ForEachTableRow(const QString& database, const QString& table, const QString& order,
+                     const QString& filter, const QStringList& fields,
+                     const std::function<void(const QVariantList&)>& row);
+
 class TListingData
 {
 public:
@@ -115,6 +129,7 @@ private:
     QHash<QPair<qint64, int>, QStringList> m_recordLines;  // (sheet, DOPLPOR) -> lines
     QHash<int, RecordKind> m_recordKinds;
     QHash<int, QPair<QString, QString>> m_deedKinds;
+    std::optional<bool> m_hasSupplement;
     std::optional<QHash<qint64, QList<SoilRow>>> m_soil;
     std::optional<QHash<qint64, QString>> m_ownTexts;
     std::optional<QHash<qint64, QString>> m_kindAbbrev, m_kindText, m_landUse, m_relation, m_group,

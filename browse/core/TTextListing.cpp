@@ -6,7 +6,6 @@
 #include "browse/core/ParDilyRules.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
-#include "db/Query.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -219,31 +218,20 @@ void TTextListing::WriteSupplement(int sheet, qint64 parcelKey, int group)
 void TTextListing::ForEachMarkedRow(const std::function<void(const WorkRow&)>& write)
 {
     const QFileInfo info(m_setup.workTablePath);
-    QString order = m_setup.order.trimmed();
-    order.replace(u';', u',');
-    const QString keyOrder = QStringLiteral("PARSKUP, PARCIS, PARPOD, PARDIL");
-    Query query;
-    query.setDatabaseName(info.absolutePath());
-    query.setSql(Format(QStringLiteral("SELECT * FROM \"%s\" WHERE FLAG = TRUE ORDER BY %s"),
-                        info.fileName(), order.isEmpty() ? keyOrder : order + u',' + keyOrder));
-    query.open();
+    const QString order = m_setup.order.trimmed();
+    const QString keyOrder = QString::fromLatin1(CadastralTables::ParcelIndexFields);
     QList<WorkRow> rows;
-    rows.reserve(query.recordCount());
-    for (query.first(); !query.eof(); query.next()) {
-        WorkRow r;
-        r.parskup = int(query.asInteger(QStringLiteral("PARSKUP")));
-        r.parcis = query.asInteger(QStringLiteral("PARCIS"));
-        r.parpod = int(query.asInteger(QStringLiteral("PARPOD")));
-        r.pardil = int(query.asInteger(QStringLiteral("PARDIL")));
-        r.vymera = query.asInteger(QStringLiteral("VYMERA"));
-        r.druhpoz = int(query.asInteger(QStringLiteral("DRUHPOZ")));
-        r.cpce = query.asInteger(QStringLiteral("CPCE"));
-        r.nemvyuz = int(query.asInteger(QStringLiteral("NEMVYUZ")));
-        r.parcislo = query.asString(QStringLiteral("PARCISLO")).trimmed();
-        r.lvcis = query.asInteger(QStringLiteral("LVCIS"));
-        rows.append(r);
-    }
-    query.close();
+    ForEachTableRow(
+        info.absolutePath(), info.fileName(), order.isEmpty() ? keyOrder : order + u';' + keyOrder,
+        QStringLiteral("FLAG = TRUE"),
+        {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "VYMERA", "DRUHPOZ", "CPCE", "NEMVYUZ",
+         "PARCISLO", "LVCIS"},
+        [&](const QVariantList& v) {
+            rows.append({int(v[0].toLongLong()), v[1].toLongLong(), int(v[2].toLongLong()),
+                         int(v[3].toLongLong()), v[4].toLongLong(), int(v[5].toLongLong()),
+                         v[6].toLongLong(), int(v[7].toLongLong()), v[8].toString().trimmed(),
+                         v[9].toLongLong()});
+        });
     if (m_progress.start)
         m_progress.start(int(rows.size()));
     for (const WorkRow& row : rows) {

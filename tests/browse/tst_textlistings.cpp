@@ -238,8 +238,10 @@ void TestTextListings::partsOutsideSheets()
 {
     QFETCH(int, lvcis);
     QFETCH(bool, notEntered);
-    m_work = workTable({{2, 16, 0, 1, 50, 2, 0, 0, "16", lvcis, true}});
+    m_work = workTable({{2, 16, 0, 1, 50, 2, 0, 0, "16", lvcis, true},
+                        {2, 17, 0, 1, 70, 2, 0, 0, "17", 10, false}});
     const QStringList lines = run(setup(), TTextListing::FullListing);
+    QVERIFY(lines.filter("parcele číslo 17").isEmpty()); // unmarked parts are left out
     QCOMPARE(lines.contains("PARCELA NENÍ ZAPSÁNA NA LISTU VLASTNICTVÍ"), notEntered);
     QCOMPARE(lines.contains("          VLASTNICTVÍ POZEMKU A STAVBY"), !notEntered);
 }
@@ -514,7 +516,7 @@ void TestTextListings::printedPages()
         QVERIFY(QFontInfo(printer.Font()).fixedPitch());
         printer.Print(listing, TTextListing::FullListing, 2);
         QCOMPARE(printer.PagesPrinted() % 2, 0); // two copies, each from a new sheet
-        if (paging) // a part longer than a page runs on to the next
+        if (paging)                              // a part longer than a page runs on to the next
             QVERIFY(printer.PagesPrinted() >= 12);
         else
             QVERIFY(printer.PagesPrinted() >= 4 && printer.PagesPrinted() < 12);
