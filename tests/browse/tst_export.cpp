@@ -4,12 +4,19 @@
 // subsidy items, refused targets and values, and the browser's filter and
 // current row after every export.
 #include "BrowseFixture.h"
+#include "common/ModalHelpers.h"
 #include "base/ETalvekException.h"
 #include "browse/TParDilyDbf.h"
+#include "browse/TParDilyExport.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/core/TPartExport.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <QStringDecoder>
 #include <QTest>
 
@@ -202,6 +209,7 @@ private slots:
     void protectedTargets_data();
     void protectedTargets();
     void toolRunsTheSameExport();
+    void browserPopupToClipboard();
 
 private:
     void unmark(const QString& where);
@@ -644,6 +652,34 @@ void TestExport::toolRunsTheSameExport()
     }
     QList<FileColumn> columns;
     QVERIFY(readDbfByHand(m_fx->path("d.dbf"), columns).size() > 10);
+}
+
+void TestExport::browserPopupToClipboard()
+{
+    // "&Export" is enabled and offers the four items; the data-only item puts
+    // the ticked columns (one unticked in the dialog) on the clipboard.
+    TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+    auto* button = form.findChild<QPushButton*>("ExportBtn");
+    QVERIFY(button && button->isEnabled());
+    std::unique_ptr<QMenu> popup(TParDilyExport::CreatePopup(nullptr));
+    QStringList captions;
+    for (QAction* a : popup->actions())
+        captions.append(a->text());
+    QCOMPARE(captions,
+             QStringList({"Vybrané položky do &tabulky", "Vybrané položky do &schránky",
+                          "Vybrané položky do schránky - &pouze data", "Položky pro &dotace"}));
+    form.TablePa().setRecNo(3);
+    TestSupport::onNextModal([](QWidget* dialog) {
+        auto* list = dialog->findChild<QListWidget*>();
+        for (int i = 0; i < list->count(); ++i)
+            list->item(i)->setCheckState(i < 2 ? Qt::Checked : Qt::Unchecked);
+        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+    });
+    TParDilyExport(&form, m_fx->app(), form.TablePa(), m_fx->area("CTL"), m_work)
+        .PopupClick(TParDilyExport::SelectedToClipboardDataOnly);
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QString("1\t-20\r\n2\t15/3\r\n2\t15/3\r\n2\t16\r\n2\t99\r\n3\t3:40\r\n"));
+    QCOMPARE(form.TablePa().recNo(), 3);
 }
 
 QTEST_MAIN(TestExport)
