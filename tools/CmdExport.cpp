@@ -45,14 +45,8 @@ bool ParseOptions(const QStringList& args, Options& o)
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
-        if ((a == "--alias" || a == "--dir") && hasValue && o.database.isEmpty()) {
-            o.database = args[++i];
-            if (a == "--dir" && !o.database.contains(u'/'))
-                o.database = QStringLiteral("./") + o.database;
-        } else if (a == "--area" && hasValue) {
-            o.suffix = args[++i];
-        } else if (a == "--work" && hasValue) {
-            o.work = args[++i];
+        if (ToolAreaOption(args, i, o.database, o.suffix, o.work)) {
+            continue;
         } else if (a == "--columns" && hasValue) {
             o.columns = args[++i].split(u',', Qt::SkipEmptyParts);
         } else if (a == "--owners") {

@@ -54,14 +54,8 @@ bool ParseOptions(const QStringList& args, Options& o)
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
-        if ((a == "--alias" || a == "--dir") && hasValue && o.database.isEmpty()) {
-            o.database = args[++i];
-            if (a == "--dir" && !o.database.contains(u'/'))
-                o.database = QStringLiteral("./") + o.database;
-        } else if (a == "--area" && hasValue) {
-            o.suffix = args[++i];
-        } else if (a == "--work" && hasValue) {
-            o.work = args[++i];
+        if (ToolAreaOption(args, i, o.database, o.suffix, o.work)) {
+            continue;
         } else if ((a == "--short" || a == "--full" || a == "--summary") && o.kind < 0) {
             o.kind = a == "--short"  ? TTextListing::ShortListing
                      : a == "--full" ? TTextListing::FullListing

@@ -41,3 +41,23 @@ TKUInfo ToolAreaInfo(const QString& database, const QString& suffix)
     ku.Okres = CatalogueName(database, QStringLiteral("WHERE KATUZ = '00000'"));
     return ku;
 }
+
+bool ToolAreaOption(const QStringList& args, int& i, QString& database, QString& suffix,
+                    QString& work)
+{
+    const QString& a = args[i];
+    if (i + 1 >= args.size())
+        return false;
+    if ((a == "--alias" || a == "--dir") && database.isEmpty()) {
+        database = args[++i];
+        if (a == "--dir" && !database.contains(u'/'))
+            database = QStringLiteral("./") + database;
+    } else if (a == "--area") {
+        suffix = args[++i];
+    } else if (a == "--work") {
+        work = args[++i];
+    } else {
+        return false;
+    }
+    return true;
+}
