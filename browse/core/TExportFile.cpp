@@ -169,12 +169,13 @@ void TExportFile::WriteDBase(const QString& path, QList<ExportColumn> columns,
         }
         transaction.commit();
     }
+    DbfTableIO::save(path, TableFileIO::schemaFor(path, fields, 0), scratch, table);
     // The code page is in the header's language driver byte and, for readers
-    // that look for it (QGIS, GDAL), in the ".cpg" beside the table.
+    // that look for it (QGIS, GDAL), in the ".cpg" beside the table (written
+    // after the table, so that a refused table leaves no new file behind).
     WriteBytes(
         QFileInfo(path).dir().filePath(QFileInfo(path).completeBaseName() + QStringLiteral(".cpg")),
         QByteArray::number(ExportCodePage));
-    DbfTableIO::save(path, TableFileIO::schemaFor(path, fields, 0), scratch, table);
 }
 
 void TExportFile::WriteCsv(const QString& path, const QList<ExportColumn>& columns,
