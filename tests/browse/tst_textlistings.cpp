@@ -40,6 +40,7 @@ private slots:
     void fileChannel();
     void toolWritesTheFileText();
     void printedPages();
+    void ownersListing();
 
 private:
     TTextListing::Setup setup(const QString& alias = QStringLiteral("CTL")) const;
@@ -531,6 +532,20 @@ void TestTextListings::printedPages()
             QCOMPARE(e.message(), "Není nainstalována žádná tiskárna");
         }
     }
+}
+
+void TestTextListings::ownersListing()
+{
+    QStringList lines;
+    TTextListing listing(setup(), [&](const TTextListing::Line& l) { lines << l.text; });
+    listing.StartFile();
+    listing.Run(TTextListing::OwnersListing,
+                {{10, 111, "Novák Jan"}, {1234567, 8001011234.0, "A\tB"}});
+    QCOMPARE(lines.mid(5),
+             (QStringList{"", "Přehled vlastníků parcel", QString(80, u'-'),
+                          "List vl.  Identifik.  Vlastník (jméno nebo název a adresa)",
+                          QString(80, u'-'), "     10          111  Novák Jan",
+                          "1234567   8001011234  A B"}));
 }
 
 QTEST_MAIN(TestTextListings)
