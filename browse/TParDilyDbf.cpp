@@ -8,7 +8,9 @@
 #include "base/Format.h"
 #include "widgets/TWaitCursor.h"
 #include "browse/core/ParDilyRules.h"
+#include "browse/core/PartFields.h"
 #include "browse/core/TBrowseGridModel.h"
+#include "browse/TParDilyExport.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyPrint.h"
 #include "output/PrintReport.h"
@@ -38,31 +40,6 @@ const int OwnTextCodePage = 1250;
 const int DefaultWidth = 760;
 const int DefaultHeight = 600;
 const qint16 MaximizedState = 2;
-const QStringList CalculatedFields = {"ELCIS",   "MAPA",    "PPOLVZ", "BONITA",  "VLVZTAH",
-                                      "NEMOCHR", "Kvalita", "PopCis", "KodVyuz", "Vykaz"};
-
-QList<TBrowseGridModel::Column> PartColumns()
-{
-    const Qt::Alignment c = Qt::AlignHCenter;
-    const Qt::Alignment l = Qt::AlignLeft;
-    const Qt::Alignment r = Qt::AlignRight;
-    return {{"PARSKUP", "Skup.", 1, c},    {"PARCISLO", " Parcelní číslo ", 12, c},
-            {"PARDIL", " Díl ", 1, c},     {"DRUHPOZ", "Druh", 2, r},
-            {"PopCis", "Č.popisné", 8, l}, {"VYMERA", "   Výměra", 9, r},
-            {"Kvalita", "Q", 1, r},        {"LVCIS", " List vlast.", 5, r},
-            {"VLVZTAH", "Vztah", 1, c},    {"MAPA", " Mapa ", 5, c},
-            {"Vykaz", " Výkaz ", 7, c},    {"BONITA", " Bonita", 5, r}};
-}
-
-QList<FieldDef> PartCalculatedFieldDefs()
-{
-    return {{"ELCIS", FieldType::Integer},    {"MAPA", FieldType::String, 5},
-            {"PPOLVZ", FieldType::Integer},   {"BONITA", FieldType::Integer},
-            {"VLVZTAH", FieldType::SmallInt}, {"NEMOCHR", FieldType::SmallInt},
-            {"Kvalita", FieldType::SmallInt}, {"PopCis", FieldType::String, 8},
-            {"KodVyuz", FieldType::Integer},  {"Vykaz", FieldType::String, 7}};
-}
-
 // The own-text table stores its memo in code page 1250; a character outside
 // it is refused with its line, never dropped or replaced.
 void CheckOwnTextCharacters(const QString& text, const QString& table)
@@ -123,8 +100,6 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->OwnTextNext->hide();
     ui->RGText->setChecked(true);
     ui->Notebook->setCurrentIndex(PageText);
-    // Export lives in its own window that is not part of this build yet.
-    ui->ExportBtn->setEnabled(false);
     // No button acts on Enter: Enter in a grid must never change the work
     // table (a dialog would otherwise make its first button the default).
     for (QPushButton* button : findChildren<QPushButton*>()) {
@@ -188,9 +163,7 @@ void TParDilyDbf::createDatasets()
     m_queryDoplVl = new Query(this);
     m_workQuery = new Query(this);
 
-    for (const FieldDef& f : PartCalculatedFieldDefs())
-        m_tablePa->addCalculatedField(f);
-    m_tablePa->setCalcHandler([this](Dataset& ds) { CalcFields(ds); });
+    PartFields::Install(*m_tablePa, *m_tablePopCis);
     m_tableVl->addCalculatedField({"CalcPodil", FieldType::String, 8});
     m_tableVl->addCalculatedField({"Nazev", FieldType::String, 60});
     m_tableVl->setCalcHandler([this](Dataset& ds) {
@@ -203,7 +176,7 @@ void TParDilyDbf::createDatasets()
 
 void TParDilyDbf::createModels()
 {
-    m_gridPa = new TBrowseGridModel(m_tablePa, PartColumns(), this);
+    m_gridPa = new TBrowseGridModel(m_tablePa, PartFields::GridColumns(), this);
     m_gridPa->setRowStyle([this](const QVariantList& v) {
         const int flag = m_gridPa->valueIndex("FLAG");
         const int mapa = m_gridPa->valueIndex("MAPA");
@@ -315,6 +288,8 @@ void TParDilyDbf::connectControls()
             [this] { runGuarded([this] { TiskBtnClick(); }); });
     connect(ui->VymeryBtn, &QPushButton::clicked, this,
             [this] { runGuarded([this] { VymeryBtnClick(); }); });
+    connect(ui->ExportBtn, &QPushButton::clicked, this,
+            [this] { runGuarded([this] { ExportBtnClick(); }); });
     connect(ui->CancelBtn, &QPushButton::clicked, this,
             [this] { runGuarded([this] { CancelBtnClick(); }); });
     connect(ui->DBMemoText, &QPlainTextEdit::textChanged, this, [this] {
@@ -404,28 +379,6 @@ void TParDilyDbf::OpenData(bool allTables)
     m_workQuery->setDatabaseName(m_workDir);
     if (m_shownKey.isEmpty())
         DSPaDataChange();
-}
-
-void TParDilyDbf::CalcFields(Dataset& ds)
-{
-    const QVariantList key{ds.value("PARSKUP"), ds.value("PARCIS"), ds.value("PARPOD"),
-                           ds.value("PARDIL")};
-    const bool found = m_tablePopCis->isActive() && m_tablePopCis->findKey(key);
-    const Table& p = *m_tablePopCis;
-    const qint64 ppolvz = found ? WholeNumber(p.asFloat("PPOLVZ")) : 0;
-    ds.setCalculatedValue("ELCIS", found ? WholeNumber(p.asFloat("ELCIS")) : 0);
-    ds.setCalculatedValue("MAPA", found ? p.asString("MAPA").left(5) : QStringLiteral("-"));
-    ds.setCalculatedValue("PPOLVZ", ppolvz);
-    ds.setCalculatedValue("BONITA", found ? WholeNumber(p.asFloat("BONITA")) : 0);
-    ds.setCalculatedValue("VLVZTAH", found ? WholeNumber(p.asFloat("VLVZTAH")) : 0);
-    ds.setCalculatedValue("NEMOCHR", found ? WholeNumber(p.asFloat("NEMOCHR")) : 0);
-    ds.setCalculatedValue("Kvalita", found ? WholeNumber(p.asFloat("KVALITA")) : 0);
-    const int nemvyuz = int(ds.asInteger("NEMVYUZ"));
-    ds.setCalculatedValue("PopCis", found ? HouseNumberGridText(ds.asInteger("CPCE"), nemvyuz,
-                                                                int(ds.asInteger("PARSKUP")))
-                                          : QString());
-    ds.setCalculatedValue("KodVyuz", LandUseKey(int(ds.asInteger("DRUHPOZ")), nemvyuz));
-    ds.setCalculatedValue("Vykaz", VykazText(ppolvz));
 }
 
 void TParDilyDbf::CalcOwnerName(Dataset& ds)
@@ -805,7 +758,7 @@ void TParDilyDbf::GridRowChosen(int row)
 void TParDilyDbf::DBGridPaTitleClick(int column)
 {
     const TBrowseGridModel::Column& col = m_gridPa->columns().at(column);
-    const std::optional<QString> key = SortKey(col.field, CalculatedFields.contains(col.field));
+    const std::optional<QString> key = SortKey(col.field, PartFields::IsCalculated(col.field));
     if (!key)
         throw ETalvekException(CannotSortMessage(col.title));
     Table& pa = *m_tablePa;
@@ -924,4 +877,10 @@ void TParDilyDbf::VymeryBtnClick()
 {
     PostOwnText();
     PrintCommand().VymeryBtnClick();
+}
+
+void TParDilyDbf::ExportBtnClick()
+{
+    PostOwnText();
+    TParDilyExport(this, m_app, *m_tablePa, m_ku, m_workTablePath).ExportBtnClick(ui->ExportBtn);
 }

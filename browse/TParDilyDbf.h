@@ -63,6 +63,8 @@ public:
     // "&Tisk": output options, then a listing or a form; "&Výměry": area sums.
     void TiskBtnClick();
     void VymeryBtnClick();
+    // "&Export": the export popup below the button (TParDilyExport).
+    void ExportBtnClick();
     // Stores the typed own text of the part shown; throws when the table
     // cannot hold it (the text stays in the editor).
     void PostOwnText();
@@ -94,7 +96,6 @@ private:
     void connectControls();
     void bindCodeTable(Table& table, const QString& file, const QString& order);
     void bindAreaTable(Table& table, const QString& file, const QString& order);
-    void CalcFields(Dataset& ds);
     void CalcOwnerName(Dataset& ds);
     QString LookupOwnerName(double ident, int uvchar);
     QString CodeText(Table& table, qint64 code);

@@ -74,6 +74,7 @@ public:
     // setCalculatedValue(). Define them before open().
     void addCalculatedField(const FieldDef& field);
     void setCalcHandler(CalcHandler handler) { m_calcHandler = std::move(handler); }
+    const CalcHandler& calcHandler() const { return m_calcHandler; }
     void setCalculatedValue(const QString& name, const QVariant& value);
 
     void setFilter(const QString& filter);

@@ -12,6 +12,7 @@
 #include "browse/core/TextReportFile.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
 #include <QFileInfo>
@@ -37,40 +38,6 @@ struct Options
     QString out;
 };
 
-// Name of the catalogue row picked by `where` ("" when there is none).
-QString CatalogueName(const QString& database, const QString& where)
-{
-    Query q;
-    q.setDatabaseName(database);
-    q.setSql(QStringList{QStringLiteral("SELECT NAZEV FROM \"NYSKATAL.DB\""), where});
-    q.open();
-    return q.isEmpty() ? QString() : q.asString(QStringLiteral("NAZEV")).trimmed();
-}
-
-// The area of `suffix` as the catalogue dialog describes it.
-TKUInfo AreaInfo(const QString& database, const QString& suffix)
-{
-    Query area;
-    area.setDatabaseName(database);
-    area.setSql(QStringList{QStringLiteral("SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\""),
-                            Format(QStringLiteral("WHERE PORCIS = '%s'"), suffix)});
-    area.open();
-    if (area.isEmpty())
-        throw ETalvekException(
-            QStringLiteral("Katastrální území s příponou %1 není v katalogu okresu").arg(suffix));
-    TKUInfo ku;
-    ku.Alias = database;
-    ku.Suffix = suffix;
-    ku.Katastr = area.asString(QStringLiteral("NAZEV")).trimmed();
-    ku.Kod = area.asString(QStringLiteral("IDENTCIS")).trimmed();
-    const QString katuz = area.asString(QStringLiteral("KATUZ"));
-    ku.Obec = CatalogueName(database, Format(QStringLiteral("WHERE PORCIS = '000' AND KATUZ = "
-                                                            "'%s00'"),
-                                             katuz.left(3)));
-    ku.Okres = CatalogueName(database, QStringLiteral("WHERE KATUZ = '00000'"));
-    return ku;
-}
-
 QString CompanyName()
 {
     const std::optional<RegValue> value = TRegistry::openDefault()->Value(
@@ -87,14 +54,8 @@ bool ParseOptions(const QStringList& args, Options& o)
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
-        if ((a == "--alias" || a == "--dir") && hasValue && o.database.isEmpty()) {
-            o.database = args[++i];
-            if (a == "--dir" && !o.database.contains(u'/'))
-                o.database = QStringLiteral("./") + o.database;
-        } else if (a == "--area" && hasValue) {
-            o.suffix = args[++i];
-        } else if (a == "--work" && hasValue) {
-            o.work = args[++i];
+        if (ToolAreaOption(args, i, o.database, o.suffix, o.work)) {
+            continue;
         } else if ((a == "--short" || a == "--full" || a == "--summary") && o.kind < 0) {
             o.kind = a == "--short"  ? TTextListing::ShortListing
                      : a == "--full" ? TTextListing::FullListing
@@ -130,7 +91,7 @@ int runListing(const QStringList& args)
     if (!work.isFile())
         throw ETalvekException(QStringLiteral("Pracovní tabulka %1 neexistuje").arg(o.work));
     TTextListing::Setup setup;
-    setup.ku = AreaInfo(o.database, o.suffix);
+    setup.ku = ToolAreaInfo(o.database, o.suffix);
     setup.workDbPath = OrvPaths::codeTableDir(OrvPaths::executableDir());
     setup.workTablePath = work.absoluteFilePath();
     setup.companyName = CompanyName();

@@ -123,7 +123,7 @@ void TListingData::LoadParts()
     ForEachTableRow(
         m_ku.Alias, AreaTable(ParcelPrefix), QString::fromLatin1(ParcelIndexFields), QString(),
         {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "ELCIS", "MAPA", "PPOLVZ", "VLVZTAH", "NEMOCHR",
-         "CPCE", "PARCISLO"},
+         "CPCE", "PARCISLO", "BONITA", "KVALITA"},
         [&](const QVariantList& v) {
             const int parskup = int(Whole(v[0]));
             Part p;
@@ -133,6 +133,8 @@ void TListingData::LoadParts()
             p.ppolvz = Whole(v[6]);
             p.vlvztah = int(Whole(v[7]));
             p.nemochr = int(Whole(v[8]));
+            p.bonita = Whole(v[11]);
+            p.kvalita = int(Whole(v[12]));
             m_parts->insert(PartKey(parskup, Whole(v[1]), int(Whole(v[2])), int(Whole(v[3]))), p);
             if (IsCurrentCadastre(parskup))
                 return;

@@ -47,6 +47,8 @@ public:
         qint64 ppolvz = 0;
         int vlvztah = 0;
         int nemochr = 0;
+        qint64 bonita = 0;
+        int kvalita = 0;
     };
     Part PartOf(int parskup, qint64 parcis, int parpod, int pardil);
 

@@ -1,0 +1,107 @@
+#include "browse/TParDilyExport.h"
+
+#include "db/AliasPaths.h"
+#include "db/Dataset.h"
+#include "db/Engine.h"
+#include "select/TFieldsDialog.h"
+#include "select/TSaveFileDialog.h"
+#include "widgets/DialogPos.h"
+#include "widgets/TWaitCursor.h"
+
+#include <QClipboard>
+#include <QDir>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
+
+namespace {
+
+const char* const FileFilter = "Tabulky (*.db;*.dbf;*.csv)|*.db;*.dbf;*.csv|"
+                               "Všechny soubory (*.*)|*.*";
+
+} // namespace
+
+TParDilyExport::TParDilyExport(QWidget* browser, std::shared_ptr<IApp> app, Dataset& work,
+                               const TKUInfo& ku, const QString& workTablePath)
+    : m_browser(browser), m_app(std::move(app)), m_work(work),
+      m_export(work, ku, m_app->WorkDbPath())
+{
+    m_export.SetProtected(workTablePath,
+                          {Engine::instance().directoryOf(ku.Alias), m_app->WorkDbPath()});
+}
+
+QMenu* TParDilyExport::CreatePopup(QWidget* parent)
+{
+    auto* popup = new QMenu(parent);
+    popup->setObjectName(QStringLiteral("ExportPopup"));
+    const QStringList captions = {"Vybrané položky do &tabulky", "Vybrané položky do &schránky",
+                                  "Vybrané položky do schránky - &pouze data",
+                                  "Položky pro &dotace"};
+    for (int i = 0; i < captions.size(); ++i)
+        popup->addAction(captions[i])->setData(i);
+    return popup;
+}
+
+void TParDilyExport::ExportBtnClick(QPushButton* button)
+{
+    QMenu* popup = CreatePopup(button);
+    QAction* chosen = popup->exec(button->mapToGlobal(QPoint(0, button->height())));
+    const int item = chosen ? chosen->data().toInt() : -1;
+    popup->deleteLater();
+    if (item >= 0)
+        PopupClick(item);
+}
+
+void TParDilyExport::PopupClick(int item)
+{
+    if (item == SubsidyItems) {
+        const QString file = AskFile();
+        if (file.isEmpty())
+            return;
+        TWaitCursor wait(*m_app);
+        m_export.ExportDotace(file);
+        return;
+    }
+    const QString file = item == SelectedToTable ? AskFile() : QString();
+    if (item == SelectedToTable && file.isEmpty())
+        return;
+    const std::optional<QList<TPartExport::Item>> items = AskItems();
+    if (!items)
+        return;
+    const QList<TPartExport::Item> ticked = TPartExport::TickedItems(*items);
+    TWaitCursor wait(*m_app);
+    if (item == SelectedToTable)
+        m_export.ExportSelected(ticked, file);
+    else
+        QGuiApplication::clipboard()->setText(
+            m_export.SelectedText(ticked, item == SelectedToClipboardDataOnly));
+}
+
+std::optional<QList<TPartExport::Item>> TParDilyExport::AskItems()
+{
+    const QList<TPartExport::Item> offered = TPartExport::OfferedItems(m_work);
+    QList<TFieldsDialog::Item> captions;
+    for (const TPartExport::Item& item : offered)
+        captions.append({item.title, item.ticked});
+    TFieldsDialog dialog(m_browser);
+    dialog.SetItems(captions);
+    CenterDialog(*m_app, m_browser, &dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    // The titles are unique: each caption finds its item again.
+    QList<TPartExport::Item> chosen;
+    for (const auto& [title, ticked] : dialog.Items()) {
+        for (const TPartExport::Item& item : offered)
+            if (item.title == title)
+                chosen.append({item.title, item.field, item.source, ticked});
+    }
+    return chosen;
+}
+
+QString TParDilyExport::AskFile()
+{
+    const QString name = TSaveFileDialog::Run(
+        m_app, QString::fromUtf8(FileFilter), QStringLiteral("Nalistování souboru"),
+        QDir(m_app->WorkPath()).path() + u'/', false, {false}, m_browser);
+    return name.isEmpty() ? QString() : ExpandAliasPath(name.trimmed());
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/core/IApp.h"
+#include "app/core/TKUInfo.h"
+#include "browse/core/TPartExport.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class Dataset;
+class QMenu;
+class QPushButton;
+class QWidget;
+
+// The browser's "&Export": the popup `ExportPopup` under the button with its
+// four items, the field-choice dialog for the columns, the file dialog for
+// the target, and the clipboard. The export itself is TPartExport's.
+class TParDilyExport
+{
+public:
+    enum PopupItem
+    {
+        SelectedToTable,
+        SelectedToClipboard,
+        SelectedToClipboardDataOnly,
+        SubsidyItems
+    };
+
+    TParDilyExport(QWidget* browser, std::shared_ptr<IApp> app, Dataset& work, const TKUInfo& ku,
+                   const QString& workTablePath);
+
+    // The popup with the four items, for the button to open below itself.
+    static QMenu* CreatePopup(QWidget* parent);
+    // Opens the popup just below the button and runs the chosen item.
+    void ExportBtnClick(QPushButton* button);
+    // Runs one item; cancelling a dialog ends it without output.
+    void PopupClick(int item);
+
+private:
+    std::optional<QList<TPartExport::Item>> AskItems();
+    QString AskFile();
+
+    QWidget* m_browser;
+    std::shared_ptr<IApp> m_app;
+    Dataset& m_work;
+    TPartExport m_export;
+};
