@@ -4,6 +4,7 @@
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "output/PrintReportEntry.h"
+#include "select/TListVlDialog.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
@@ -38,7 +39,15 @@ TMainOrvEntries ProgramEntries()
         TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
-    // The remaining selection command (owner search across districts) is
-    // added here when its dialog is built.
+    entries.SheetSearch = [](QWidget* owner, const std::shared_ptr<IApp>& app,
+                             const std::function<void(const TKUInfo&)>& addKU) {
+        TListVlDialog::Entries search;
+        search.Lookup = [app](const QString& alias, const QString& suffix, TKUInfo& info) {
+            return TKatDialog::Lookup(app, alias, suffix, info);
+        };
+        search.AddKU = addKU;
+        search.Browser = SheetDialogEntries().Browser;
+        TListVlDialog::Execute(owner, app, search);
+    };
     return entries;
 }

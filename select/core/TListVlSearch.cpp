@@ -43,8 +43,8 @@ QStringList TListVlSearch::DistrictAliases()
     return names;
 }
 
-void TListVlSearch::OpenOwners(Query& query, const QString& alias, bool byName,
-                               const QString& text, bool substring)
+void TListVlSearch::OpenOwners(Query& query, const QString& alias, bool byName, const QString& text,
+                               bool substring)
 {
     query.close();
     query.clearBindings();
@@ -88,11 +88,11 @@ bool TListVlSearch::searchArea(const QString& alias, const QPair<QString, QStrin
     // An owner written twice on one sheet (two rights) still gives one row.
     Query relations;
     relations.setDatabaseName(alias);
-    relations.setSql(QStringLiteral("SELECT DISTINCT IDENT, ELLVCIS FROM \"%1\" WHERE IDENT IN "
-                                    "(%2) ORDER BY ELLVCIS, IDENT")
-                         .arg(CadastralTables::PerAreaTable(CadastralTables::RelationPrefix,
-                                                            area.first),
-                              identList(int(idents.size()))));
+    relations.setSql(
+        QStringLiteral("SELECT DISTINCT IDENT, ELLVCIS FROM \"%1\" WHERE IDENT IN "
+                       "(%2) ORDER BY ELLVCIS, IDENT")
+            .arg(CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, area.first),
+                 identList(int(idents.size()))));
     for (int i = 0; i < idents.size(); ++i)
         relations.bindValue(QStringLiteral(":I%1").arg(i), idents[i]);
     QList<TListVlHit> found;

@@ -10,11 +10,11 @@ class Query;
 // One ownership sheet of an owner found in one cadastral area of a district.
 struct TListVlHit
 {
-    double ident = 0;   // the owner's birth or company number (IDENT)
-    qint64 sheet = 0;   // ELLVCIS
-    QString area;       // PORCIS, the area's three-digit number in the district
-    QString katastr;    // the area's name in the catalogue
-    QString alias;      // the district's database alias
+    double ident = 0; // the owner's birth or company number (IDENT)
+    qint64 sheet = 0; // ELLVCIS
+    QString area;     // PORCIS, the area's three-digit number in the district
+    QString katastr;  // the area's name in the catalogue
+    QString alias;    // the district's database alias
 };
 
 // The search of an owner's ownership sheets across districts: every cadastral
