@@ -160,7 +160,7 @@ void TListVlDialog::ShowDistrict(int row)
         m_tableOborg.close();
         m_tableOborg.setDatabaseName(alias);
         OwnerSearch();
-        if (!m_tableOborg.isOpen())
+        if (!m_tableOborg.isActive())
             throw ETalvekException(QString());
     } catch (const std::exception&) {
         // A district without a readable owner table: no message, nothing shown.
