@@ -1,6 +1,7 @@
 // The search of one owner's ownership sheets across districts on a synthetic
-// country of small demo districts (default 77, "bench_sheetsearch N" for
-// another count), all under aliases in a private configuration directory.
+// country of demo districts ("bench_sheetsearch [N [small|district]]",
+// default 77 small ones), all under aliases in a private configuration
+// directory.
 // Measured: the first search by IDENT across every district (the engine
 // reads each relation table from its file), later searches (tables kept by
 // the engine, each file's stamp checked), an owner list by name prefix with
@@ -51,6 +52,8 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     const int districts = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 77;
+    const DemoDistrictGenerator::Size size = DemoDistrictGenerator::parseSize(
+        argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("small"));
     QTemporaryDir root;
     qputenv("ORV_CONFIG_DIR", root.filePath(QStringLiteral("config")).toUtf8());
     QDir().mkpath(root.filePath(QStringLiteral("config")));
@@ -65,9 +68,7 @@ int main(int argc, char** argv)
         const QString name = QStringLiteral("OKRES%1").arg(i, 2, 10, QLatin1Char('0'));
         const QString dir = root.filePath(name);
         // Five seeds: every owner of a seed holds sheets in a fifth of the country.
-        areas += DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, quint64(i % 5 + 1)})
-                     .generate(dir)
-                     .areas;
+        areas += DemoDistrictGenerator({size, quint64(i % 5 + 1)}).generate(dir).areas;
         aliases.addStandard(name, dir);
         names << name;
         dirs << dir;

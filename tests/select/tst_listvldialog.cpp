@@ -96,6 +96,7 @@ private slots:
     void search_data();
     void search();
     void catalogueErrorKeepsRows();
+    void changedTablePickedUp();
     void ownerList_data();
     void ownerList();
     void dialogRules();
@@ -234,6 +235,22 @@ void TstListVlDialog::catalogueErrorKeepsRows()
     QVERIFY_THROWS_EXCEPTION(ETalvekException,
                              TListVlSearch::Run({"ALFA", "NOCAT"}, {m_ident}, result));
     QCOMPARE(hitTexts(result.hits), plainScan(districts({"ALFA"}), m_ident));
+}
+
+void TstListVlDialog::changedTablePickedUp()
+{
+    TListVlSearch::Result before;
+    TListVlSearch::Run({"GAMA"}, {m_ident}, before);
+    QCOMPARE(hitTexts(before.hits), plainScan(districts({"GAMA"}), m_ident));
+    // Area 002 rewritten with one sheet of the owner: the next search sees it.
+    ParadoxWriter::writeTable(dir("GAMA") + "/NYSUV002.DB",
+                              {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
+                               shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
+                              2, {{77.0, 1, m_ident, 1, 1.0, 1}});
+    TListVlSearch::Result after;
+    TListVlSearch::Run({"GAMA"}, {m_ident}, after);
+    QVERIFY(hitTexts(after.hits).contains("GAMA/002/77"));
+    QCOMPARE(hitTexts(after.hits), plainScan(districts({"GAMA"}), m_ident));
 }
 
 void TstListVlDialog::ownerList_data()
