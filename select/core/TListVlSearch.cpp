@@ -6,9 +6,13 @@
 #include "db/Query.h"
 #include "select/core/TSheetSearch.h"
 
+#include <QSet>
 #include <algorithm>
 
 namespace {
+// Owners sought at most bound into each area's query.
+constexpr int MaxBoundIdents = 32;
+
 QString identList(int count)
 {
     QStringList names;
@@ -85,23 +89,31 @@ QList<QPair<QString, QString>> TListVlSearch::catalogueAreas(const QString& alia
 bool TListVlSearch::searchArea(const QString& alias, const QPair<QString, QString>& area,
                                const QList<double>& idents, QList<TListVlHit>& hits)
 {
+    // A few owners are bound into the condition; many (a name found in a
+    // large district) are matched here, since a long IN list of bound values
+    // costs more per area than reading the relations once.
+    const bool bound = idents.size() <= MaxBoundIdents;
+    const QSet<double> wanted(idents.begin(), idents.end());
     // An owner written twice on one sheet (two rights) still gives one row.
     Query relations;
     relations.setDatabaseName(alias);
     relations.setSql(
-        QStringLiteral("SELECT DISTINCT IDENT, ELLVCIS FROM \"%1\" WHERE IDENT IN "
-                       "(%2) ORDER BY ELLVCIS, IDENT")
+        QStringLiteral("SELECT DISTINCT IDENT, ELLVCIS FROM \"%1\"%2 ORDER BY ELLVCIS, IDENT")
             .arg(CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, area.first),
-                 identList(int(idents.size()))));
-    for (int i = 0; i < idents.size(); ++i)
-        relations.bindValue(QStringLiteral(":I%1").arg(i), idents[i]);
+                 bound ? QStringLiteral(" WHERE IDENT IN (%1)").arg(identList(int(idents.size())))
+                       : QString()));
+    if (bound)
+        for (int i = 0; i < idents.size(); ++i)
+            relations.bindValue(QStringLiteral(":I%1").arg(i), idents[i]);
     QList<TListVlHit> found;
     try {
         relations.open();
-        for (relations.first(); !relations.eof(); relations.next())
-            found.append({relations.asFloat(QStringLiteral("IDENT")),
-                          relations.asInteger(QStringLiteral("ELLVCIS")), area.first, area.second,
-                          alias});
+        for (relations.first(); !relations.eof(); relations.next()) {
+            const double ident = relations.asFloat(QStringLiteral("IDENT"));
+            if (wanted.contains(ident))
+                found.append({ident, relations.asInteger(QStringLiteral("ELLVCIS")), area.first,
+                              area.second, alias});
+        }
     } catch (const std::exception&) {
         // Missing, truncated or corrupt: the area is skipped and counted.
         return false;

@@ -110,6 +110,8 @@ private:
     QString dir(const QString& alias) const { return m_fixture->path(alias); }
     QList<QPair<QString, QString>> districts(const QStringList& aliases) const;
     std::unique_ptr<TListVlDialog> dialog();
+    // ALFA shown with the owner current, the given districts ticked as well.
+    std::unique_ptr<TListVlDialog> dialogOnOwner(const QStringList& ticked);
     int rowOf(QObject& dlg, const QString& alias)
     {
         auto* list = child<QListWidget>(dlg, "AliasCB");
@@ -198,16 +200,19 @@ void TstListVlDialog::search_data()
     QTest::addColumn<int>("stopAtStep"); // 0: never
     QTest::addColumn<int>("skipped");
     QTest::addColumn<QStringList>("expectedAliases"); // districts the plain scan covers
-    QTest::newRow("no district") << QStringList{} << 0 << 0 << QStringList{};
-    QTest::newRow("one district") << QStringList{"ALFA"} << 0 << 0 << QStringList{"ALFA"};
+    QTest::addColumn<int>("absentOwners");            // idents sought that nobody has
+    QTest::newRow("no district") << QStringList{} << 0 << 0 << QStringList{} << 0;
+    QTest::newRow("one district") << QStringList{"ALFA"} << 0 << 0 << QStringList{"ALFA"} << 0;
     QTest::newRow("owner in two districts")
-        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"};
+        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"} << 0;
     QTest::newRow("district without the owner's sheets, then one with")
-        << QStringList{"GAMA", "ALFA"} << 0 << 0 << QStringList{"GAMA", "ALFA"};
+        << QStringList{"GAMA", "ALFA"} << 0 << 0 << QStringList{"GAMA", "ALFA"} << 0;
     QTest::newRow("truncated and missing relation tables skipped")
-        << QStringList{"DELTA", "BETA"} << 0 << 2 << QStringList{"DELTA", "BETA"};
+        << QStringList{"DELTA", "BETA"} << 0 << 2 << QStringList{"DELTA", "BETA"} << 0;
     QTest::newRow("stopped before the first area")
-        << QStringList{"ALFA", "BETA"} << 1 << 0 << QStringList{};
+        << QStringList{"ALFA", "BETA"} << 1 << 0 << QStringList{} << 0;
+    QTest::newRow("many owners sought at once")
+        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"} << 100;
 }
 
 void TstListVlDialog::search()
@@ -216,9 +221,13 @@ void TstListVlDialog::search()
     QFETCH(int, stopAtStep);
     QFETCH(int, skipped);
     QFETCH(QStringList, expectedAliases);
+    QFETCH(int, absentOwners);
+    QList<double> idents{m_ident};
+    for (int i = 1; i <= absentOwners; ++i)
+        idents << -double(i); // no owner has a negative number
     TListVlSearch::Result result;
     int steps = 0;
-    TListVlSearch::Run(aliases, {m_ident}, result,
+    TListVlSearch::Run(aliases, idents, result,
                        [&](const QString&, int, int) { return ++steps != stopAtStep; });
     QCOMPARE(result.cancelled, stopAtStep > 0);
     QCOMPARE(result.skippedAreas, skipped);
@@ -302,6 +311,17 @@ std::unique_ptr<TListVlDialog> TstListVlDialog::dialog()
     return std::make_unique<TListVlDialog>(m_fixture->app(), entries);
 }
 
+std::unique_ptr<TListVlDialog> TstListVlDialog::dialogOnOwner(const QStringList& ticked)
+{
+    auto dlg = dialog();
+    auto* owners = child<QTableView>(*dlg, "DBGrid");
+    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(m_ident), false);
+    owners->setCurrentIndex(owners->model()->index(0, 0));
+    for (const QString& alias : ticked)
+        dlg->SetTicked(rowOf(*dlg, alias), true);
+    return dlg;
+}
+
 void TstListVlDialog::dialogRules()
 {
     auto dlg = dialog();
@@ -352,11 +372,7 @@ void TstListVlDialog::dialogRules()
 
 void TstListVlDialog::dialogOpenAndListing()
 {
-    auto dlg = dialog();
-    auto* owners = child<QTableView>(*dlg, "DBGrid");
-    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(m_ident), false);
-    owners->setCurrentIndex(owners->model()->index(0, 0));
-    dlg->SetTicked(rowOf(*dlg, "BETA"), true);
+    auto dlg = dialogOnOwner({"BETA"});
     dlg->SetTicked(rowOf(*dlg, "DELTA"), true); // two areas skipped
     dlg->SearchBtnClick();
     QCOMPARE(dlg->SkippedAreas(), 2);
@@ -396,11 +412,7 @@ void TstListVlDialog::dialogOpenAndListing()
 
 void TstListVlDialog::escapeStops()
 {
-    auto dlg = dialog();
-    auto* owners = child<QTableView>(*dlg, "DBGrid");
-    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(m_ident), false);
-    owners->setCurrentIndex(owners->model()->index(0, 0));
-    dlg->SetTicked(rowOf(*dlg, "BETA"), true);
+    auto dlg = dialogOnOwner({"BETA"});
     dlg->SetTicked(rowOf(*dlg, "GAMA"), true);
     // Escape waiting when the search starts, answered No: the search goes on.
     m_answer = mrNo;
