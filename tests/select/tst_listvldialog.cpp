@@ -160,16 +160,19 @@ void TstListVlDialog::initTestCase()
     for (const auto& entry : generated)
         aliases.append({entry.first, dir(entry.first)});
     m_fixture->setAliases(aliases);
-    // The owner: one holding two sheets in ALFA's area 001.
+    // The owner: the first in file order holding two sheets in ALFA's area 001.
     const ParadoxReader relations(dir("ALFA") + "/NYSUV001.DB");
+    QList<double> order;
     QHash<double, QSet<qint64>> sheets;
     relations.forEachRecord([&](const ParadoxRecord& r) {
-        sheets[r.value(relations.fieldIndex("IDENT")).toDouble()]
-            << r.value(relations.fieldIndex("ELLVCIS")).toLongLong();
+        const double ident = r.value(relations.fieldIndex("IDENT")).toDouble();
+        if (!sheets.contains(ident))
+            order << ident;
+        sheets[ident] << r.value(relations.fieldIndex("ELLVCIS")).toLongLong();
     });
-    for (auto it = sheets.cbegin(); it != sheets.cend() && m_ident == 0; ++it)
-        if (it.value().size() >= 2)
-            m_ident = it.key();
+    for (const double ident : order)
+        if (m_ident == 0 && sheets[ident].size() >= 2)
+            m_ident = ident;
     QVERIFY(m_ident > 0);
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
@@ -315,7 +318,8 @@ std::unique_ptr<TListVlDialog> TstListVlDialog::dialogOnOwner(const QStringList&
 {
     auto dlg = dialog();
     auto* owners = child<QTableView>(*dlg, "DBGrid");
-    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(m_ident), false);
+    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
     owners->setCurrentIndex(owners->model()->index(0, 0));
     for (const QString& alias : ticked)
         dlg->SetTicked(rowOf(*dlg, alias), true);
@@ -337,7 +341,8 @@ void TstListVlDialog::dialogRules()
     QVERIFY(!ok->isEnabled());
     // Nothing ticked: nothing found, OK stays disabled.
     dlg->SetTicked(0, false);
-    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(m_ident), false);
+    TListVlSearch::OpenOwners(dlg->TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
     auto* owners = child<QTableView>(*dlg, "DBGrid");
     owners->setCurrentIndex(owners->model()->index(0, 0));
     dlg->SearchBtnClick();
