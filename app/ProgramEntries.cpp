@@ -6,6 +6,7 @@
 #include "output/PrintReportEntry.h"
 #include "output/TLVCisDlg.h"
 #include "output/TStatistikaDlg.h"
+#include "select/TListVlDialog.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
@@ -42,6 +43,15 @@ TMainOrvEntries ProgramEntries()
     entries.SheetForm = &TLVCisDlg::Execute;
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
     entries.Statistics = &TStatistikaDlg::Execute;
-    // The owner search across districts is added here when its dialog is built.
+    entries.SheetSearch = [](QWidget* owner, const std::shared_ptr<IApp>& app,
+                             const std::function<void(const TKUInfo&)>& addKU) {
+        TListVlDialog::Entries search;
+        search.Lookup = [app](const QString& alias, const QString& suffix, TKUInfo& info) {
+            return TKatDialog::Lookup(app, alias, suffix, info);
+        };
+        search.AddKU = addKU;
+        search.Browser = SheetDialogEntries().Browser;
+        TListVlDialog::Execute(owner, app, search);
+    };
     return entries;
 }

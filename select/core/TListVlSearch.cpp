@@ -1,0 +1,146 @@
+#include "select/core/TListVlSearch.h"
+
+#include "base/ETalvekException.h"
+#include "data/CadastralTables.h"
+#include "db/Engine.h"
+#include "db/Query.h"
+#include "select/core/TSheetSearch.h"
+
+#include <QSet>
+#include <algorithm>
+
+namespace {
+// Owners sought at most bound into each area's query.
+constexpr int MaxBoundIdents = 32;
+
+QString identList(int count)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral(":I%1").arg(i);
+    return names.join(u',');
+}
+} // namespace
+
+double TListVlSearch::IdentKey(const QString& text, bool* ok)
+{
+    QString key = text.trimmed();
+    key.replace(u',', u'.');
+    bool converted = false;
+    const double value = key.toDouble(&converted);
+    if (ok)
+        *ok = converted;
+    return converted ? value : 0.0;
+}
+
+QStringList TListVlSearch::DistrictAliases()
+{
+    EngineAliases& aliases = Engine::instance().aliases();
+    QStringList names;
+    for (const QString& name : aliases.names())
+        if (aliases.driverName(name).compare(EngineAliases::standardDriver(),
+                                             Qt::CaseInsensitive) == 0)
+            names << name;
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    return names;
+}
+
+void TListVlSearch::OpenOwners(Query& query, const QString& alias, bool byName, const QString& text,
+                               bool substring)
+{
+    query.close();
+    query.clearBindings();
+    query.setDatabaseName(alias);
+    QStringList sql{QStringLiteral("Select IDENT, NAZEV From \"NYSOBORG.DB\"")};
+    if (byName) {
+        sql << QStringLiteral("Where UPPER(NAZEV) LIKE :NAZEV ESCAPE '\\'")
+            << QStringLiteral("Order By NAZEV");
+        query.setSql(sql);
+        const TSheetSearch search =
+            TSheetSearch::Prepare(TSheetSearch::ByName, text, false, substring);
+        query.bindValue(QStringLiteral(":NAZEV"), search.namePattern());
+    } else {
+        sql << QStringLiteral("Where IDENT >= :IDENT") << QStringLiteral("Order By IDENT");
+        query.setSql(sql);
+        query.bindValue(QStringLiteral(":IDENT"), IdentKey(text));
+    }
+    query.open();
+}
+
+QList<QPair<QString, QString>> TListVlSearch::catalogueAreas(const QString& alias)
+{
+    Query catalogue;
+    catalogue.setDatabaseName(alias);
+    catalogue.setSql(QStringLiteral("SELECT PORCIS, NAZEV FROM \"%1\" WHERE PORCIS >= :FIRST "
+                                    "AND PORCIS <= :LAST ORDER BY PORCIS")
+                         .arg(QString::fromLatin1(CadastralTables::CatalogueTable)));
+    catalogue.bindValue(QStringLiteral(":FIRST"), QStringLiteral("001"));
+    catalogue.bindValue(QStringLiteral(":LAST"), QStringLiteral("999"));
+    catalogue.open();
+    QList<QPair<QString, QString>> areas;
+    for (catalogue.first(); !catalogue.eof(); catalogue.next())
+        areas.append({catalogue.asString(QStringLiteral("PORCIS")),
+                      catalogue.asString(QStringLiteral("NAZEV"))});
+    return areas;
+}
+
+bool TListVlSearch::searchArea(const QString& alias, const QPair<QString, QString>& area,
+                               const QList<double>& idents, QList<TListVlHit>& hits)
+{
+    // A few owners are bound into the condition; many (a name found in a
+    // large district) are matched here, since a long IN list of bound values
+    // costs more per area than reading the relations once.
+    const bool bound = idents.size() <= MaxBoundIdents;
+    const QSet<double> wanted(idents.begin(), idents.end());
+    // An owner written twice on one sheet (two rights) still gives one row.
+    Query relations;
+    relations.setDatabaseName(alias);
+    relations.setSql(
+        QStringLiteral("SELECT DISTINCT IDENT, ELLVCIS FROM \"%1\"%2 ORDER BY ELLVCIS, IDENT")
+            .arg(CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, area.first),
+                 bound ? QStringLiteral(" WHERE IDENT IN (%1)").arg(identList(int(idents.size())))
+                       : QString()));
+    if (bound)
+        for (int i = 0; i < idents.size(); ++i)
+            relations.bindValue(QStringLiteral(":I%1").arg(i), idents[i]);
+    QList<TListVlHit> found;
+    try {
+        relations.open();
+        for (relations.first(); !relations.eof(); relations.next()) {
+            const double ident = relations.asFloat(QStringLiteral("IDENT"));
+            if (wanted.contains(ident))
+                found.append({ident, relations.asInteger(QStringLiteral("ELLVCIS")), area.first,
+                              area.second, alias});
+        }
+    } catch (const std::exception&) {
+        // Missing, truncated or corrupt: the area is skipped and counted.
+        return false;
+    }
+    hits += found;
+    return true;
+}
+
+void TListVlSearch::Run(const QStringList& aliases, const QList<double>& idents, Result& result,
+                        const StepCallback& step)
+{
+    if (idents.isEmpty())
+        return;
+    for (const QString& alias : aliases) {
+        const QList<QPair<QString, QString>> areas = catalogueAreas(alias);
+        if (step && !step(alias, 0, int(areas.size()))) {
+            result.cancelled = true;
+            return;
+        }
+        for (int i = 0; i < areas.size(); ++i) {
+            ++result.searchedAreas;
+            if (!searchArea(alias, areas[i], idents, result.hits))
+                ++result.skippedAreas;
+            if (step && !step(alias, i + 1, int(areas.size()))) {
+                result.cancelled = true;
+                return;
+            }
+        }
+    }
+}
