@@ -513,13 +513,14 @@ void VfkDistrictBuilder::buildCodeRows(VfkDistrict& district)
                  return QVariantList{number(vfkValue(row, c["KOD"])), vfkValue(row, c["ZKRATKA"]),
                                      vfkValue(row, c["NAZEV"]).left(40)};
              });
-    codeList(
-        "TYPLIS", CadastralTables::DeedKindTable, [](const QStringList& row, const Columns& c) {
-            const QString name = vfkValue(row, c["NAZEV"]);
-            const qsizetype gap = name.indexOf(QStringLiteral("  "));
-            return QVariantList{number(vfkValue(row, c["KOD"])), gap < 0 ? name : name.left(gap),
-                                gap < 0 ? QString() : name.mid(gap).trimmed()};
-        });
+    codeList("TYPLIS", CadastralTables::DeedKindTable,
+             [](const QStringList& row, const Columns& c) {
+                 const QString name = vfkValue(row, c["NAZEV"]);
+                 const qsizetype gap = name.indexOf(QStringLiteral("  "));
+                 return QVariantList{number(vfkValue(row, c["KOD"])),
+                                     (gap < 0 ? name : name.left(gap)).trimmed(),
+                                     gap < 0 ? QString() : name.mid(gap).trimmed()};
+             });
     // Land uses: every use of ZPVYPO under every kind of DRUPOZ, and the
     // kind without a use.
     const VfkBlock& drupoz = m_data.block(S("DRUPOZ"));

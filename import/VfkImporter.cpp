@@ -102,14 +102,14 @@ VfkDistrict VfkImporter::run()
         throw ETalvekException(QStringLiteral("Adresář %1 není prázdný; okres se importuje jen do "
                                               "nového nebo prázdného adresáře.")
                                    .arg(nativePath(out)));
+    VfkDistrict district = readDistrict(m_options.files, m_progress);
+    VfkCodeTables codeTables(m_options.workDb);
+    district.warnings += codeTables.merge(district.codeRows);
+
     const QString parent = target.absolutePath();
     if (!QDir().mkpath(parent))
         throw ETalvekException(
             QStringLiteral("Adresář %1 nelze vytvořit.").arg(nativePath(parent)));
-
-    VfkDistrict district = readDistrict(m_options.files, m_progress);
-    VfkCodeTables codeTables(m_options.workDb);
-    district.warnings += codeTables.merge(district.codeRows);
 
     step(75, QStringLiteral("Zapisuji tabulky okresu"));
     QTemporaryDir temporary(parent + QLatin1Char('/') + target.fileName() +

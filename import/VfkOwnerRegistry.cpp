@@ -121,9 +121,11 @@ QString VfkOwnerRegistry::unnamed(const QString& kind, int charos, double ico) c
     QString what = withoutParenthesis(m_charosNames.value(charos));
     if (what.isEmpty())
         what = QStringLiteral("PRÁVNICKÁ OSOBA");
-    if (ico > 0)
-        what += QStringLiteral(" (IČO %1)").arg(qint64(ico), 8, 10, QLatin1Char('0'));
-    return upperCut(what);
+    if (ico <= 0)
+        return upperCut(what);
+    // The IČO stays whole; the kind's name gives way.
+    const QString suffix = QStringLiteral(" (IČO %1)").arg(qint64(ico), 8, 10, QLatin1Char('0'));
+    return upperCut(what).left(NameLength - suffix.size()).trimmed() + suffix;
 }
 
 VfkOwner VfkOwnerRegistry::build(const QStringList& row) const

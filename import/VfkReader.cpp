@@ -234,7 +234,8 @@ void Parser::addRow(const QString& line)
                  .arg(it->columns.size()));
     checkNumbers(*it, values);
     for (int c = 0; c < values.size(); ++c) {
-        if (it->types[c] != QLatin1Char('T') || values[c].isEmpty())
+        // Only a UTF-8 file can hold UTF-8 read as ISO 8859-2 and written again.
+        if (m_encoding != Encoding::Utf8 || it->types[c] != QLatin1Char('T') || values[c].isEmpty())
             continue;
         bool repaired = false;
         values[c] = VfkReader::repairDoubleEncoding(values[c], &repaired);

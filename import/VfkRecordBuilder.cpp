@@ -267,16 +267,15 @@ void VfkRecordBuilder::addDeeds()
     };
     for (const QStringList& row : rl.rows) {
         const QString listin = vfkValue(row, col("LISTIN_ID"));
+        if (!m_data.find(QStringLiteral("LISTIN"), listin))
+            continue; // a deed the files do not carry cannot be described
         const QString opsub = vfkValue(row, col("OPSUB_ID"));
         const QString parId = vfkValue(row, col("PAR_ID")), budId = vfkValue(row, col("BUD_ID")),
                       jedId = vfkValue(row, col("JED_ID"));
         const QStringList propertySheets = sheetsOf(parId, budId, jedId);
-        if (!opsub.isEmpty()) {
-            const QStringList owned = m_index.ownerSheets.value(opsub);
-            for (const QString& tel : owned)
-                if (propertySheets.isEmpty() || propertySheets.contains(tel))
-                    offer(listin, tel, 3001, 0);
-        }
+        // A title counts on every sheet where its person is an owner.
+        for (const QString& tel : m_index.ownerSheets.value(opsub))
+            offer(listin, tel, 3001, 0);
         const QString right = vfkValue(row, col("JPV_ID"));
         for (const QString& tel : m_rightSheets.value(right))
             offer(listin, tel, 3002, 0);
