@@ -100,20 +100,20 @@ QStringList VfkCodeTables::merge(const Offered& offered)
     return warnings;
 }
 
-int VfkCodeTables::write() const
+QList<std::function<void()>> VfkCodeTables::writeJobs() const
 {
     if (!QDir().mkpath(m_directory))
         throw ETalvekException(QStringLiteral("Adresář číselníků %1 nelze vytvořit.")
                                    .arg(QDir::toNativeSeparators(m_directory)));
-    int written = 0;
+    QList<std::function<void()>> jobs;
     for (const Table& table : m_tables) {
         if (!table.changed)
             continue;
         const QString existing = ParadoxFiles::resolveCaseInsensitive(m_directory, table.file);
-        ParadoxWriter::writeTable(existing.isEmpty() ? m_directory + QLatin1Char('/') + table.file
-                                                     : existing,
-                                  table.fields, 1, table.rows);
-        ++written;
+        const QString path =
+            existing.isEmpty() ? m_directory + QLatin1Char('/') + table.file : existing;
+        jobs.append(
+            [path, &table] { ParadoxWriter::writeTable(path, table.fields, 1, table.rows); });
     }
-    return written;
+    return jobs;
 }

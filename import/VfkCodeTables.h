@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 
 // Brings the code tables of a code-table directory up to what an import
 // needs. An existing table keeps every row it has and gains the codes it
@@ -23,8 +24,9 @@ public:
     // Computes the new tables without writing; returns the warnings.
     explicit VfkCodeTables(const QString& directory);
     QStringList merge(const Offered& offered);
-    // Writes the changed tables; returns their count.
-    int write() const;
+    // One job per changed table, each writing it whole (run them at once:
+    // every table waits mostly for the disk to confirm it).
+    QList<std::function<void()>> writeJobs() const;
     // Texts differing only in case or surrounding blanks are the same code text.
     static bool sameText(const QString& a, const QString& b);
 

@@ -10,6 +10,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <atomic>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -27,30 +30,66 @@ void cancelIfAsked(const VfkImporter::Progress& progress, int percent, const QSt
         throw ETalvekException(QStringLiteral("Import byl zrušen."));
 }
 
-void writeAreaTables(const VfkArea& area, const QString& dir)
+using Jobs = QList<std::function<void()>>;
+
+void addTable(Jobs& jobs, const QString& path, const QList<ParadoxField>& fields, int keys,
+              const QList<QVariantList>& rows)
+{
+    jobs.append(
+        [path, fields, keys, &rows] { ParadoxWriter::writeTable(path, fields, keys, rows); });
+}
+
+void addAreaTables(Jobs& jobs, const VfkArea& area, const QString& dir)
 {
     auto path = [&](const char* prefix) {
         return dir + QLatin1Char('/') + PerAreaTable(prefix, area.suffix);
     };
-    ParadoxWriter::writeTable(path(ParcelPrefix), parcelFields(), 4, area.parcels);
-    ParadoxWriter::writeTable(path(RelationPrefix),
-                              {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
-                               shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
-                              2, area.relations);
-    ParadoxWriter::writeTable(path(RecordPrefix),
-                              {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("DOPLKOD"),
-                               numberField("DOPLUDAJ"), shortField("LISTDRUH"),
-                               numberField("LISTCIS"), numberField("DOPLVZ"), shortField("DOPLZM")},
-                              3, area.records);
-    ParadoxWriter::writeTable(
-        path(RecordTextPrefix),
+    addTable(jobs, path(ParcelPrefix), parcelFields(), 4, area.parcels);
+    addTable(jobs, path(RelationPrefix),
+             {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
+              shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
+             2, area.relations);
+    addTable(jobs, path(RecordPrefix),
+             {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("DOPLKOD"),
+              numberField("DOPLUDAJ"), shortField("LISTDRUH"), numberField("LISTCIS"),
+              numberField("DOPLVZ"), shortField("DOPLZM")},
+             3, area.records);
+    addTable(
+        jobs, path(RecordTextPrefix),
         {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("RADEK"), alphaField("TEXT", 60)},
         3, area.texts);
-    ParadoxWriter::writeTable(path(SoilPrefix),
-                              {shortField("PARSKUP"), numberField("PARCIS"), shortField("PARPOD"),
-                               numberField("VYMERA"), alphaField("BONITA", 5),
-                               numberField("BPOLVZ")},
-                              0, area.soil);
+    addTable(jobs, path(SoilPrefix),
+             {shortField("PARSKUP"), numberField("PARCIS"), shortField("PARPOD"),
+              numberField("VYMERA"), alphaField("BONITA", 5), numberField("BPOLVZ")},
+             0, area.soil);
+}
+
+// Runs the jobs on a few threads: writing a table waits mostly for the disk
+// to confirm the file, and those waits overlap. The first failure is rethrown.
+void runAll(const Jobs& jobs)
+{
+    std::atomic<int> next{0};
+    std::mutex mutex;
+    std::exception_ptr failure;
+    auto work = [&] {
+        for (int i = next++; i < jobs.size(); i = next++) {
+            try {
+                jobs[i]();
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < std::min<int>(8, int(jobs.size())); ++t)
+        workers.emplace_back(work);
+    work();
+    for (std::thread& t : workers)
+        t.join();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 } // namespace
@@ -79,15 +118,17 @@ VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& 
 
 void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
 {
-    ParadoxWriter::writeTable(dir + QLatin1Char('/') + QLatin1String(CatalogueTable),
-                              {alphaField("KATUZ", 5), alphaField("IDENTCIS", 6),
-                               alphaField("PORCIS", 3), alphaField("NAZEV", 30)},
-                              1, district.catalogue);
-    ParadoxWriter::writeTable(dir + QLatin1Char('/') + QLatin1String(OwnerTable),
-                              {numberField("IDENT"), shortField("UVCHAR"), alphaField("NAZEV", 60)},
-                              2, district.owners);
+    Jobs jobs;
+    addTable(jobs, dir + QLatin1Char('/') + QLatin1String(CatalogueTable),
+             {alphaField("KATUZ", 5), alphaField("IDENTCIS", 6), alphaField("PORCIS", 3),
+              alphaField("NAZEV", 30)},
+             1, district.catalogue);
+    addTable(jobs, dir + QLatin1Char('/') + QLatin1String(OwnerTable),
+             {numberField("IDENT"), shortField("UVCHAR"), alphaField("NAZEV", 60)}, 2,
+             district.owners);
     for (const VfkArea& area : district.areas)
-        writeAreaTables(area, dir);
+        addAreaTables(jobs, area, dir);
+    runAll(jobs);
 }
 
 VfkDistrict VfkImporter::run()
@@ -119,7 +160,7 @@ VfkDistrict VfkImporter::run()
                                    .arg(nativePath(parent), temporary.errorString()));
     writeDistrict(district, temporary.path());
     step(90, QStringLiteral("Zapisuji číselníky"));
-    codeTables.write();
+    runAll(codeTables.writeJobs());
     if (target.exists() && !QDir().rmdir(out))
         throw ETalvekException(
             QStringLiteral("Prázdný adresář %1 nelze nahradit.").arg(nativePath(out)));
