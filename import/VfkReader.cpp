@@ -346,3 +346,29 @@ VfkFile VfkReader::readFile(const QString& path)
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
     return parse(file.readAll(), path);
 }
+
+QString VfkReader::districtName(const QString& path)
+{
+    // The header and the small code lists are enough: keep only their lines.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QByteArray kept;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (line.startsWith("&H") || line.startsWith("&BOKRESY;") || line.startsWith("&DOKRESY;"))
+            kept += line;
+        if (line.startsWith("&DOKRESY;"))
+            break;
+    }
+    kept += "&K\n";
+    try {
+        const VfkFile vfk = parse(kept, path);
+        const VfkBlock block = vfk.blocks.value(QStringLiteral("OKRESY"));
+        return block.rows.isEmpty()
+                   ? QString()
+                   : block.rows.first().value(block.column(QStringLiteral("NAZEV")));
+    } catch (const ETalvekException&) {
+        return QString();
+    }
+}

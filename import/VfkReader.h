@@ -17,5 +17,8 @@ public:
     static VfkFile parse(const QByteArray& bytes, const QString& path);
     // The text once more decoded from UTF-8 when it is UTF-8 read as ISO
     // 8859-2 ("SaladĂ­n" -> "Saladín"); the text itself otherwise.
+    // The district name (OKRESY.NAZEV) a file carries, or "" without one;
+    // reads only what it needs.
+    static QString districtName(const QString& path);
     static QString repairDoubleEncoding(const QString& text, bool* repaired = nullptr);
 };
