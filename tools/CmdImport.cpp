@@ -2,7 +2,7 @@
 // tables brought up to date, optionally an alias bound to the district.
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
-#include "db/EngineAliases.h"
+#include "app/core/DistrictAliasEditor.h"
 #include "import/VfkImporter.h"
 #include "tools/ToolCommand.h"
 
@@ -48,6 +48,13 @@ int runImport(const QStringList& args)
     if (options.workDb.isEmpty())
         options.workDb = OrvPaths::codeTableDir(OrvPaths::executableDir());
 
+    // A name that cannot be bound is refused before anything is written.
+    if (!alias.isEmpty()) {
+        DistrictAliasEditor::checkName(alias);
+        for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
+            if (d.name.compare(alias, Qt::CaseInsensitive) == 0)
+                throw ETalvekException(QStringLiteral("Alias okresu '%1' už existuje.").arg(alias));
+    }
     QElapsedTimer timer;
     timer.start();
     const VfkDistrict district = VfkImporter(options).run();
@@ -55,10 +62,7 @@ int runImport(const QStringList& args)
         std::printf("%s\n", qPrintable(line));
     const QString out = QDir::cleanPath(QFileInfo(options.outDir).absoluteFilePath());
     if (!alias.isEmpty()) {
-        EngineAliases aliases(EngineAliases::defaultFilePath());
-        aliases.load();
-        aliases.addStandard(alias, out);
-        aliases.save();
+        DistrictAliasEditor().add(alias, out);
         std::printf("alias %s -> %s\n", qPrintable(alias),
                     qPrintable(QDir::toNativeSeparators(out)));
     }
