@@ -77,7 +77,9 @@ QString makeLargeFile(const QString& sample, const QString& dir, int copies)
     out.open(QIODevice::WriteOnly);
     QHash<QByteArray, QList<QByteArray>> columns;
     QList<QByteArray> data;
-    for (const QByteArray& line : lines) {
+    for (QByteArray line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
         if (line.startsWith("&B")) {
             const QByteArray name = line.mid(2, line.indexOf(';') - 2);
             QList<QByteArray> cols;
