@@ -35,13 +35,6 @@ struct Columns
     int operator[](const char* name) const { return block.column(S(name)); }
 };
 
-struct ParcelRow
-{
-    int row;
-    int parskup, parcis, parpod, pardil;
-    QString areaCode;
-};
-
 } // namespace
 
 VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data)

@@ -1,5 +1,6 @@
 #include "import/VfkImporter.h"
 #include "base/ETalvekException.h"
+#include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
 #include "data/DemoFields.h"
 #include "import/VfkCodeTables.h"
@@ -10,9 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <atomic>
-#include <mutex>
-#include <thread>
 
 namespace {
 
@@ -64,32 +62,11 @@ void addAreaTables(Jobs& jobs, const VfkArea& area, const QString& dir)
              0, area.soil);
 }
 
-// Runs the jobs on a few threads: writing a table waits mostly for the disk
-// to confirm the file, and those waits overlap. The first failure is rethrown.
+// Writing a table waits mostly for the disk to confirm the file; eight
+// tables at once overlap those waits.
 void runAll(const Jobs& jobs)
 {
-    std::atomic<int> next{0};
-    std::mutex mutex;
-    std::exception_ptr failure;
-    auto work = [&] {
-        for (int i = next++; i < jobs.size(); i = next++) {
-            try {
-                jobs[i]();
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                if (!failure)
-                    failure = std::current_exception();
-            }
-        }
-    };
-    std::vector<std::thread> workers;
-    for (int t = 1; t < std::min<int>(8, int(jobs.size())); ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& t : workers)
-        t.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    RunParallelJobs(int(jobs.size()), 8, [&jobs](int i) { jobs[i](); });
 }
 
 } // namespace

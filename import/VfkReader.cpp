@@ -6,42 +6,12 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <algorithm>
 
 namespace {
 
-// ISO 8859-2, bytes 0xA0..0xFF; 0x80..0x9F are the C1 controls U+0080..U+009F.
-constexpr char16_t Iso88592High[96] = {
-    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, 0x00A8, 0x0160, 0x015E, 0x0164,
-    0x0179, 0x00AD, 0x017D, 0x017B, 0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7,
-    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102,
-    0x00C4, 0x0139, 0x0106, 0x00C7, 0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E,
-    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170,
-    0x00DC, 0x00DD, 0x0162, 0x00DF, 0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7,
-    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3,
-    0x00F4, 0x0151, 0x00F6, 0x00F7, 0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9};
-
-QString decodeIso88592(QByteArrayView bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        *out++ = QChar(b < 0xA0 ? char16_t(b) : Iso88592High[b - 0xA0]);
-    }
-    return text;
-}
-
-// The ISO 8859-2 byte of a character, or -1 when it has none.
-int iso88592Byte(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 0xA0)
-        return u;
-    for (int i = 0; i < 96; ++i)
-        if (Iso88592High[i] == u)
-            return 0xA0 + i;
-    return -1;
-}
+// ISO 8859-2: the code page of the older exchange files.
+constexpr int Iso88592 = 28592;
 
 enum class Encoding
 {
@@ -59,6 +29,7 @@ public:
 private:
     [[noreturn]] void fail(const QString& what) const;
     QString decode(QByteArrayView raw) const;
+    QByteArrayView nextLine(qsizetype& pos) const;
     QStringList split(const QString& line) const;
     void header(const QString& line);
     void define(const QString& line);
@@ -90,7 +61,20 @@ QString Parser::decode(QByteArrayView raw) const
     case Encoding::Iso88592:
         break;
     }
-    return decodeIso88592(raw);
+    return CodePage::require(Iso88592).decode(raw.data(), raw.size());
+}
+
+// The line from `pos` without its end of line; moves `pos` past it.
+QByteArrayView Parser::nextLine(qsizetype& pos) const
+{
+    qsizetype eol = m_bytes.indexOf('\n', pos);
+    if (eol < 0)
+        eol = m_bytes.size();
+    QByteArrayView line(m_bytes.constData() + pos, eol - pos);
+    pos = eol + 1;
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
 }
 
 // Fields are separated by ';'; a text in double quotes ends at a quote that
@@ -254,13 +238,7 @@ VfkFile Parser::run()
     while (pos < size && !ended) {
         ++m_line;
         const int startLine = m_line;
-        qsizetype eol = m_bytes.indexOf('\n', pos);
-        if (eol < 0)
-            eol = size;
-        QByteArrayView raw(m_bytes.constData() + pos, eol - pos);
-        pos = eol + 1;
-        if (raw.endsWith('\r'))
-            raw.chop(1);
+        const QByteArrayView raw = nextLine(pos);
         if (raw.isEmpty())
             continue;
         if (raw.size() < 2 || raw[0] != '&')
@@ -270,14 +248,7 @@ VfkFile Parser::run()
         while (line.endsWith(continuation) && pos < size) {
             line.chop(1);
             ++m_line;
-            qsizetype next = m_bytes.indexOf('\n', pos);
-            if (next < 0)
-                next = size;
-            QByteArrayView more(m_bytes.constData() + pos, next - pos);
-            pos = next + 1;
-            if (more.endsWith('\r'))
-                more.chop(1);
-            line += QLatin1Char('\n') + decode(more);
+            line += QLatin1Char('\n') + decode(nextLine(pos));
         }
         const int lastLine = m_line;
         m_line = startLine;
@@ -312,17 +283,12 @@ QString VfkReader::repairDoubleEncoding(const QString& text, bool* repaired)
 {
     if (repaired)
         *repaired = false;
-    bool wide = false;
+    // Text that is all ASCII, or has a character ISO 8859-2 lacks, was not
+    // encoded twice.
     QByteArray bytes;
-    bytes.reserve(text.size());
-    for (const QChar c : text) {
-        const int b = iso88592Byte(c);
-        if (b < 0)
-            return text;
-        wide = wide || b >= 0x80;
-        bytes.append(char(b));
-    }
-    if (!wide)
+    if (!CodePage::require(Iso88592).encode(text, bytes))
+        return text;
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return (c & 0x80) == 0; }))
         return text;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString once = utf8.decode(bytes);

@@ -43,7 +43,8 @@ private:
 void TestBrowseSession::initTestCase()
 {
     BrowseFixture::writeDemoDistrict(m_root.filePath("demo-original"));
-    VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, m_root.filePath("imported"),
+    VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"},
+                 m_root.filePath("imported"),
                  m_root.filePath("imported-WorkDB")})
         .run();
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
@@ -85,8 +86,7 @@ void TestBrowseSession::session_data()
     QTest::newRow("demo") << m_root.filePath("demo-original")
                           << m_root.filePath("demo-original/WorkDB");
     QTest::newRow("real") << TestSupport::realDistrictDir() << TestSupport::realWorkDbDir();
-    QTest::newRow("imported")
-        << m_root.filePath("imported") << m_root.filePath("imported-WorkDB");
+    QTest::newRow("imported") << m_root.filePath("imported") << m_root.filePath("imported-WorkDB");
 }
 
 void TestBrowseSession::session()

@@ -4,6 +4,7 @@
 #include "base/ETalvekException.h"
 #include "data/DemoFields.h"
 #include "db/paradox/ParadoxTable.h"
+#include "import/VfkCodeTables.h"
 #include "import/VfkDistrictBuilder.h"
 #include "import/VfkImporter.h"
 #include "import/VfkReader.h"
@@ -107,6 +108,9 @@ private slots:
     void rowsRepeatedAcrossFiles();
     void shareApproximation_data();
     void shareApproximation();
+    void legacyItem_data();
+    void legacyItem();
+    void existingCodeTableKept();
     void sampleMatchesReference();
 };
 
@@ -434,6 +438,44 @@ void TestVfkImport::shareApproximation()
     } else {
         QCOMPARE(share, packed);
     }
+}
+
+void TestVfkImport::legacyItem_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("item");
+    QTest::newRow("joined year") << "POLVZ:211986" << qint64(2186);
+    QTest::newRow("slash and short year") << "převod POL.VZ 18/92 z EN" << qint64(1892);
+    QTest::newRow("slash and long year") << "polvz 7/1999" << qint64(799);
+    QTest::newRow("none") << "Smlouva kupní" << qint64(0);
+    QTest::newRow("item too large") << "POLVZ:1000001990" << qint64(0);
+}
+
+void TestVfkImport::legacyItem()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, item);
+    QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
+}
+
+// An existing code table keeps its rows and its texts, gains the codes it
+// lacks, and a differing text is named.
+void TestVfkImport::existingCodeTableKept()
+{
+    QTemporaryDir dir;
+    const QList<ParadoxField> fields{{"CIS", ParadoxFieldType::Short, 2},
+                                     {"TEXT", ParadoxFieldType::Alpha, 70}};
+    ParadoxWriter::writeTable(dir.filePath("CHARUV.DB"), fields, 1,
+                              {{3, QStringLiteral("Stát")}, {30, QStringLiteral("vlastní kód")}});
+    VfkCodeTables tables(dir.path());
+    const QStringList warnings = tables.merge(
+        {{"CHARUV.DB", {{3, QStringLiteral("Česká republika")}, {9, QStringLiteral("obec")}}}});
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings[0].contains(QStringLiteral("CHARUV.DB: kód 3")), qPrintable(warnings[0]));
+    for (const auto& job : tables.writeJobs())
+        job();
+    QCOMPARE(dumpRows(readTable(dir.filePath("CHARUV.DB"))),
+             QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
 }
 
 namespace {
