@@ -44,8 +44,8 @@ void TestBrowseSession::initTestCase()
 {
     BrowseFixture::writeDemoDistrict(m_root.filePath("demo-original"));
     VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"},
-                 m_root.filePath("imported"),
-                 m_root.filePath("imported-WorkDB")})
+                 m_root.filePath("vfk-district"),
+                 m_root.filePath("vfk-WorkDB")})
         .run();
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
@@ -86,7 +86,7 @@ void TestBrowseSession::session_data()
     QTest::newRow("demo") << m_root.filePath("demo-original")
                           << m_root.filePath("demo-original/WorkDB");
     QTest::newRow("real") << TestSupport::realDistrictDir() << TestSupport::realWorkDbDir();
-    QTest::newRow("imported") << m_root.filePath("imported") << m_root.filePath("imported-WorkDB");
+    QTest::newRow("imported") << m_root.filePath("vfk-district") << m_root.filePath("vfk-WorkDB");
 }
 
 void TestBrowseSession::session()
