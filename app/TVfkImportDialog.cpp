@@ -109,7 +109,7 @@ void TVfkImportDialog::ImportClick()
         if (TargetDir().isEmpty())
             throw ETalvekException(QStringLiteral("Zadejte adresář okresu."));
         if (!AliasName().isEmpty())
-            DistrictAliasEditor::checkName(AliasName());
+            DistrictAliasEditor().checkNew(AliasName());
         m_running = true;
         m_cancelled = false;
         for (QWidget* w :

@@ -49,12 +49,8 @@ int runImport(const QStringList& args)
         options.workDb = OrvPaths::codeTableDir(OrvPaths::executableDir());
 
     // A name that cannot be bound is refused before anything is written.
-    if (!alias.isEmpty()) {
-        DistrictAliasEditor::checkName(alias);
-        for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
-            if (d.name.compare(alias, Qt::CaseInsensitive) == 0)
-                throw ETalvekException(QStringLiteral("Alias okresu '%1' už existuje.").arg(alias));
-    }
+    if (!alias.isEmpty())
+        DistrictAliasEditor().checkNew(alias);
     QElapsedTimer timer;
     timer.start();
     const VfkDistrict district = VfkImporter(options).run();

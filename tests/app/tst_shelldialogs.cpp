@@ -1,6 +1,7 @@
 // Dialog placement, the folder dialog and the about box.
 #include "common/ModalHelpers.h"
 #include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
 #include "app/TFolderDialog.h"
@@ -16,6 +17,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -261,6 +263,7 @@ void TestShellDialogs::vfkImportCancelledAndDone()
 {
     const QString workDb = m_dir->filePath("WorkDB");
     qputenv("ORV_WORKDB", workDb.toUtf8());
+    qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toUtf8());
     const QString data = m_dir->filePath("data");
     TVfkImportDialog dialog(nullptr, m_app, data);
     dialog.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
@@ -282,11 +285,27 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(QFileInfo::exists(workDb + "/CHARUV.DB"));
     bool bound = false;
     for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
-        bound = bound || (d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE"));
+        bound =
+            bound || (d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE"));
     QVERIFY(bound);
     QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(),
              QString("PRACHATICE"));
+    // A taken alias is refused before anything is written.
+    TVfkImportDialog again(nullptr, m_app, data);
+    again.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    QString error;
+    SetMessageDlgInterceptor([&error](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        error = text;
+        return int(mrOk);
+    });
+    again.findChild<QLineEdit*>("AliasName")->setText("PRACHATICE");
+    again.ImportClick();
+    SetMessageDlgInterceptor({});
+    QCOMPARE(error, QString("Alias 'PRACHATICE' již existuje."));
+    QCOMPARE(again.result(), int(QDialog::Rejected));
+    QVERIFY(!QFileInfo::exists(data + "/PRACHATICE2"));
     qunsetenv("ORV_WORKDB");
+    qunsetenv("ORV_CONFIG_DIR");
 }
 
 QTEST_MAIN(TestShellDialogs)
