@@ -1,4 +1,6 @@
 #include "app/TAliasManagerDialog.h"
+#include "app/TVfkImportDialog.h"
+#include "base/OrvPaths.h"
 
 #include "widgets/DialogPos.h"
 #include "widgets/MessageDlg.h"
@@ -22,6 +24,7 @@ TAliasManagerDialog::TAliasManagerDialog(QWidget* owner, std::shared_ptr<IApp> a
     connect(ui->RenameBtn, &QPushButton::clicked, this, &TAliasManagerDialog::RenameBtnClick);
     connect(ui->PathBtn, &QPushButton::clicked, this, &TAliasManagerDialog::PathBtnClick);
     connect(ui->RemoveBtn, &QPushButton::clicked, this, &TAliasManagerDialog::RemoveBtnClick);
+    connect(ui->ImportVfkBtn, &QPushButton::clicked, this, &TAliasManagerDialog::ImportVfkBtnClick);
     connect(ui->CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->AliasGrid, &QAbstractItemView::doubleClicked, this,
             &TAliasManagerDialog::PathBtnClick);
@@ -155,6 +158,15 @@ void TAliasManagerDialog::PathBtnClick()
     editUntilApplied(
         TAliasEditDialog::Mode::Repoint, name, directory,
         [this, name](const TAliasEditDialog& e) { RepointAlias(name, e.Directory()); });
+}
+
+void TAliasManagerDialog::ImportVfkBtnClick()
+{
+    TVfkImportDialog dialog(this, m_app, OrvPaths::userDataDir());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    refresh();
+    SelectAlias(dialog.AliasName());
 }
 
 void TAliasManagerDialog::RemoveBtnClick()

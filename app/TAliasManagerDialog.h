@@ -43,6 +43,8 @@ public:
     void RenameBtnClick();
     void PathBtnClick();
     void RemoveBtnClick();
+    // A new district from VFK files, bound to an alias that is then selected.
+    void ImportVfkBtnClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -210,6 +210,12 @@ void TKatDialog::readSettings(QString& alias, QString& rememberedArea)
         settings.GetValue(QStringLiteral("KatDialog.PodleKat"), true).toBool());
 }
 
+void TKatDialog::RememberDistrict(IApp& app, const QString& alias)
+{
+    app.Settings()->SetValue(QStringLiteral("KatDialog.Okres"), alias);
+    app.Settings()->SetValue(QStringLiteral("KatDialog.Katastr"), QString());
+}
+
 void TKatDialog::StoreSettings() const
 {
     ISettings& settings = *m_app->Settings();

@@ -65,6 +65,10 @@ public:
     static bool Lookup(const std::shared_ptr<IApp>& app, const QString& alias,
                        const QString& suffix, TKUInfo& info);
 
+    // Makes the next interactive run start on the district of `alias` (after
+    // an import has made it).
+    static void RememberDistrict(IApp& app, const QString& alias);
+
     // The names of the engine's aliases whose driver is exactly "STANDARD",
     // in the engine's order.
     static QStringList DistrictAliases();

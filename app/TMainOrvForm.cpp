@@ -4,6 +4,7 @@
 #include "widgets/ScreenScale.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderDialog.h"
+#include "app/TVfkImportDialog.h"
 #include "app/core/CoCollection.h"
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
@@ -140,6 +141,7 @@ void TMainOrvForm::setupSize()
 void TMainOrvForm::connectMenu()
 {
     connect(ui->KUOpen, &QAction::triggered, this, [this] { KUOpenClick(); });
+    connect(ui->KUImportVfk, &QAction::triggered, this, [this] { KUImportVfkClick(); });
     connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
     connect(ui->KUVyhledat, &QAction::triggered, this, [this] { KUVyhledatClick(); });
     for (QAction* a : {ui->Sestava0, ui->Sestava1, ui->Sestava2, ui->Sestava3, ui->Sestava4,
@@ -273,6 +275,13 @@ void TMainOrvForm::KUOpenClick()
                 AddKU(info);
         }
     });
+}
+
+void TMainOrvForm::KUImportVfkClick()
+{
+    TVfkImportDialog dialog(this, m_app, OrvPaths::userDataDir());
+    if (dialog.exec() == QDialog::Accepted)
+        KUOpenClick();
 }
 
 void TMainOrvForm::KUCloseClick()

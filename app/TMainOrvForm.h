@@ -64,6 +64,8 @@ public:
     void KUOpenClick();
     void KUCloseClick();
     void KUVyhledatClick();
+    // "Importovat VFK...": a district from VFK files, then the catalogue on it.
+    void KUImportVfkClick();
     void OpenKUClick(QAction* item);
     void SestavaClick(int tag);
     void TiskClick(int tag);

@@ -1,6 +1,7 @@
 #include "data/DemoDistrictGenerator.h"
 
 #include "base/ETalvekException.h"
+#include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
 #include "data/DemoCodeTables.h"
 #include "data/DemoAreaBuilder.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <atomic>
 #include <mutex>
 #include <thread>
 
@@ -138,36 +138,17 @@ void addUp(DemoDistrictGenerator::Summary& total, const DemoDistrictGenerator::S
 void buildAreas(const QString& dir, const DistrictPlan& plan, const DemoOwnerPool& pool,
                 quint64 seed, bool city, DemoDistrictGenerator::Summary& summary)
 {
-    std::atomic<int> next{0};
     std::mutex mutex;
-    std::exception_ptr failure;
-    auto work = [&] {
+    const int threads = std::clamp(int(std::thread::hardware_concurrency()) * 8, 4, 16);
+    RunParallelJobs(int(plan.areas.size()), threads, [&](int i) {
         DemoDistrictGenerator::Summary mine;
-        for (int i = next++; i < plan.areas.size(); i = next++) {
-            try {
-                const DemoAreaPlan& area = plan.areas[i];
-                DemoAreaBuilder builder(area, pool, seed * 1000003 + quint64(area.porcis), city);
-                builder.build();
-                builder.write(dir, mine);
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                if (!failure)
-                    failure = std::current_exception();
-                next = int(plan.areas.size());
-            }
-        }
+        const DemoAreaPlan& area = plan.areas[i];
+        DemoAreaBuilder builder(area, pool, seed * 1000003 + quint64(area.porcis), city);
+        builder.build();
+        builder.write(dir, mine);
         const std::lock_guard lock(mutex);
         addUp(summary, mine);
-    };
-    const int threads = std::clamp(int(std::thread::hardware_concurrency()) * 8, 4, 16);
-    std::vector<std::thread> workers;
-    for (int t = 1; t < std::min<int>(threads, int(plan.areas.size())); ++t)
-        workers.emplace_back(work);
-    work();
-    for (std::thread& t : workers)
-        t.join();
-    if (failure)
-        std::rethrow_exception(failure);
+    });
 }
 
 } // namespace

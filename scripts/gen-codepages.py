@@ -1,17 +1,18 @@
 #!/usr/bin/env python3
 """Writes db/paradox/CodePageTables.cpp: byte -> Unicode tables of the code
-pages ORV reads (437, 850, 852, 866, 1250, 1252). Bytes that a Windows code
+pages ORV reads (437, 850, 852, 866, 1250, 1252, and 28592 = ISO 8859-2 of the
+cadastral exchange files). Bytes that a Windows code
 page leaves undefined map to the C1 control of the same value so that every
 byte survives a round trip."""
 import sys
 
-PAGES = [437, 850, 852, 866, 1250, 1252]
+PAGES = [437, 850, 852, 866, 1250, 1252, 28592]
 
 def table(cp):
     out = []
     for b in range(256):
         try:
-            ch = bytes([b]).decode('cp%d' % cp)
+            ch = bytes([b]).decode('iso8859_2' if cp == 28592 else 'cp%d' % cp)
             out.append(ord(ch))
         except UnicodeDecodeError:
             out.append(b)

@@ -13,6 +13,8 @@ PACKAGES=(
     fonts-liberation
     # tests: a virtual display, PDF to PNG, pxlib as an independent Paradox reader
     xvfb xauth poppler-utils pxlib-dev
+    # benchmark: GDAL's VFK driver loads the same exchange file as the VFK import
+    libgdal-dev
     # installation check and Debian package: validators of the launcher and the
     # AppStream metainfo, dpkg-shlibdeps for the package's dependencies
     desktop-file-utils appstream dpkg-dev

@@ -78,12 +78,17 @@ void DistrictAliasEditor::checkDistrict(const EngineAliases& aliases, const QStr
         throw ETalvekException(QStringLiteral("Alias '%1' není aliasem okresu").arg(name));
 }
 
-void DistrictAliasEditor::add(const QString& name, const QString& directory)
+void DistrictAliasEditor::checkNew(const QString& name) const
 {
     checkName(name);
-    EngineAliases aliases = load();
-    if (aliases.contains(name))
+    if (load().contains(name))
         throw ETalvekException(QStringLiteral("Alias '%1' již existuje").arg(name.trimmed()));
+}
+
+void DistrictAliasEditor::add(const QString& name, const QString& directory)
+{
+    checkNew(name);
+    EngineAliases aliases = load();
     DistrictCatalogueCheck::check(directory);
     aliases.addStandard(name.trimmed(), normalizedDirectory(directory));
     save(aliases);

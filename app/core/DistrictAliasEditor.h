@@ -48,6 +48,9 @@ public:
     static QString normalizedDirectory(const QString& directory);
     // Throws when the name can't be an alias name.
     static void checkName(const QString& name);
+    // Throws when the name can't be an alias name or is taken, so that work
+    // meant to end with add() is refused before it starts.
+    void checkNew(const QString& name) const;
 
 private:
     EngineAliases load() const;

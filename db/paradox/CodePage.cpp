@@ -28,9 +28,10 @@ CodePage::CodePage(int number, const char16_t* toUnicode)
 const CodePage* CodePage::find(int number)
 {
     static const CodePage pages[] = {
-        {437, CodePageTables::cp437},   {850, CodePageTables::cp850},
-        {852, CodePageTables::cp852},   {866, CodePageTables::cp866},
-        {1250, CodePageTables::cp1250}, {1252, CodePageTables::cp1252},
+        {437, CodePageTables::cp437},     {850, CodePageTables::cp850},
+        {852, CodePageTables::cp852},     {866, CodePageTables::cp866},
+        {1250, CodePageTables::cp1250},   {1252, CodePageTables::cp1252},
+        {28592, CodePageTables::cp28592},
     };
     for (const CodePage& page : pages) {
         if (page.m_number == number)

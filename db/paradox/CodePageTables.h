@@ -10,4 +10,5 @@ extern const char16_t cp852[256];
 extern const char16_t cp866[256];
 extern const char16_t cp1250[256];
 extern const char16_t cp1252[256];
+extern const char16_t cp28592[256]; // ISO 8859-2
 } // namespace CodePageTables

@@ -167,7 +167,8 @@ void TestMainOrvForm::startStateAndCzechCaptions()
     QStringList kuItems;
     for (QAction* a : menu("KU")->actions())
         kuItems << a->text();
-    QCOMPARE(kuItems, (QStringList{"&Otevřít", "&Zavřít", "&Vyhledat", "&Otevřená KU"}));
+    QCOMPARE(kuItems, (QStringList{"&Otevřít", "&Zavřít", "&Vyhledat", "&Importovat VFK...",
+                                   "&Otevřená KU"}));
     QStringList selection;
     for (QAction* a : menu("Sestava")->actions())
         selection << QString("%1:%2").arg(a->text()).arg(a->property("tag").toInt());

@@ -1,9 +1,15 @@
 // Dialog placement, the folder dialog and the about box.
 #include "common/ModalHelpers.h"
 #include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
 #include "app/TFolderDialog.h"
+#include "app/TKatDialog.h"
+#include "app/TVfkImportDialog.h"
+#include "app/core/DistrictAliasEditor.h"
+#include "app/core/ISettings.h"
+#include "common/TestSupport.h"
 #include "app/core/RegistryKeys.h"
 #include "base/SystemMemory.h"
 #include "app/core/TApp.h"
@@ -11,10 +17,12 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -36,6 +44,7 @@ private slots:
     void folderDialogCustomButton();
     void memoryText();
     void aboutBoxLabelsAndPosition();
+    void vfkImportCancelledAndDone();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -264,6 +273,58 @@ void TestShellDialogs::aboutBoxLabelsAndPosition()
     QCOMPARE(again.CompanyText(), QString("Katastrální úřad Kladno"));
     again.accept();
     TInstallInfo::Set(QString(), QString());
+}
+
+// The import dialog: the target and the alias suggested from the district,
+// "Storno" during the import leaves nothing, a finished import binds the
+// alias and makes the catalogue start on it.
+void TestShellDialogs::vfkImportCancelledAndDone()
+{
+    const QString workDb = m_dir->filePath("WorkDB");
+    qputenv("ORV_WORKDB", workDb.toUtf8());
+    qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toUtf8());
+    const QString data = m_dir->filePath("data");
+    TVfkImportDialog dialog(nullptr, m_app, data);
+    dialog.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    QCOMPARE(dialog.TargetDir(), QDir::toNativeSeparators(data + "/PRACHATICE"));
+    QCOMPARE(dialog.AliasName(), QString("PRACHATICE"));
+
+    auto* cancel = dialog.findChild<QPushButton*>("CancelBtn");
+    QTimer::singleShot(0, cancel, &QPushButton::click);
+    dialog.ImportClick();
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QVERIFY(!QFileInfo::exists(data + "/PRACHATICE"));
+    QVERIFY(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
+    QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
+
+    dialog.ImportClick();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB"));
+    QVERIFY(QFileInfo::exists(workDb + "/CHARUV.DB"));
+    bool bound = false;
+    for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
+        bound =
+            bound || (d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE"));
+    QVERIFY(bound);
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(),
+             QString("PRACHATICE"));
+    // A taken alias is refused before anything is written.
+    TVfkImportDialog again(nullptr, m_app, data);
+    again.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    QString error;
+    SetMessageDlgInterceptor([&error](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        error = text;
+        return int(mrOk);
+    });
+    again.findChild<QLineEdit*>("AliasName")->setText("PRACHATICE");
+    again.ImportClick();
+    SetMessageDlgInterceptor({});
+    QCOMPARE(error, QString("Alias 'PRACHATICE' již existuje."));
+    QCOMPARE(again.result(), int(QDialog::Rejected));
+    QVERIFY(!QFileInfo::exists(data + "/PRACHATICE2"));
+    qunsetenv("ORV_WORKDB");
+    qunsetenv("ORV_CONFIG_DIR");
 }
 
 QTEST_MAIN(TestShellDialogs)

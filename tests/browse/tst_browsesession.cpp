@@ -6,6 +6,7 @@
 #include "browse/TParDilyDbf.h"
 #include "db/Query.h"
 #include "db/Table.h"
+#include "import/VfkImporter.h"
 
 #include <QAbstractItemModelTester>
 #include <QCryptographicHash>
@@ -42,6 +43,10 @@ private:
 void TestBrowseSession::initTestCase()
 {
     BrowseFixture::writeDemoDistrict(m_root.filePath("demo-original"));
+    VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"},
+                 m_root.filePath("vfk-district"),
+                 m_root.filePath("vfk-WorkDB")})
+        .run();
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
         return int(mrOk);
@@ -81,6 +86,7 @@ void TestBrowseSession::session_data()
     QTest::newRow("demo") << m_root.filePath("demo-original")
                           << m_root.filePath("demo-original/WorkDB");
     QTest::newRow("real") << TestSupport::realDistrictDir() << TestSupport::realWorkDbDir();
+    QTest::newRow("imported") << m_root.filePath("vfk-district") << m_root.filePath("vfk-WorkDB");
 }
 
 void TestBrowseSession::session()

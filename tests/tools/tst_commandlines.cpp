@@ -91,6 +91,11 @@ void TestCommandLines::exitCodeAndText_data()
     QTest::newRow("schema of missing file")
         << tool << QStringList{"schema", "/nonexistent/NYSPA001.DB"} << 1 << false
         << "orv-tool schema: ";
+    QTest::newRow("import without --out")
+        << tool << QStringList{"import", "a.vfk"} << 2 << false << "použití: orv-tool import";
+    QTest::newRow("import of a missing file")
+        << tool << QStringList{"import", "/nonexistent/a.vfk", "--out", "/nonexistent/out"} << 1
+        << false << "orv-tool import: Soubor /nonexistent/a.vfk nelze otevřít";
 }
 
 void TestCommandLines::exitCodeAndText()

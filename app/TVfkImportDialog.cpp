@@ -1,0 +1,145 @@
+#include "app/TVfkImportDialog.h"
+#include "app/TKatDialog.h"
+#include "app/core/DistrictAliasEditor.h"
+#include "app/core/IApp.h"
+#include "base/ETalvekException.h"
+#include "import/VfkImporter.h"
+#include "import/VfkReader.h"
+#include "ui_TVfkImportDialog.h"
+#include "widgets/MessageDlg.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+TVfkImportDialog::TVfkImportDialog(QWidget* owner, std::shared_ptr<IApp> app, QString dataDir)
+    : QDialog(owner), ui(std::make_unique<Ui::TVfkImportDialog>()), m_app(std::move(app)),
+      m_dataDir(std::move(dataDir))
+{
+    ui->setupUi(this);
+    connect(ui->AddBtn, &QPushButton::clicked, this, &TVfkImportDialog::AddClick);
+    connect(ui->RemoveBtn, &QPushButton::clicked, this, &TVfkImportDialog::RemoveClick);
+    connect(ui->BrowseBtn, &QPushButton::clicked, this, &TVfkImportDialog::BrowseClick);
+    connect(ui->ImportBtn, &QPushButton::clicked, this, &TVfkImportDialog::ImportClick);
+    connect(ui->CancelBtn, &QPushButton::clicked, this, &TVfkImportDialog::CancelClick);
+}
+
+TVfkImportDialog::~TVfkImportDialog() = default;
+
+QString TVfkImportDialog::AliasName() const
+{
+    return ui->AliasName->text().trimmed();
+}
+
+QString TVfkImportDialog::TargetDir() const
+{
+    return ui->Target->text().trimmed();
+}
+
+void TVfkImportDialog::AddFiles(const QStringList& files)
+{
+    for (const QString& file : files)
+        if (ui->Files->findItems(file, Qt::MatchExactly).isEmpty())
+            ui->Files->addItem(file);
+    if (!files.isEmpty() && TargetDir().isEmpty())
+        suggestTarget(files.first());
+}
+
+// A new folder under the data directory named after the district, and the
+// district's name as the alias; a name that is taken gets a number.
+void TVfkImportDialog::suggestTarget(const QString& file)
+{
+    QString name = VfkReader::districtName(file);
+    if (name.isEmpty())
+        name = QFileInfo(file).completeBaseName();
+    const QString base = name.toUpper().replace(QLatin1Char(' '), QLatin1Char('_'));
+    QString candidate = base;
+    for (int n = 2; QFileInfo::exists(m_dataDir + QLatin1Char('/') + candidate); ++n)
+        candidate = base + QString::number(n);
+    ui->Target->setText(QDir::toNativeSeparators(m_dataDir + QLatin1Char('/') + candidate));
+    if (AliasName().isEmpty())
+        ui->AliasName->setText(candidate);
+}
+
+void TVfkImportDialog::AddClick()
+{
+    AddFiles(QFileDialog::getOpenFileNames(this, QStringLiteral("Soubory VFK"), QString(),
+                                           QStringLiteral("Výměnný formát katastru (*.vfk *.VFK);;"
+                                                          "Všechny soubory (*)")));
+}
+
+void TVfkImportDialog::RemoveClick()
+{
+    delete ui->Files->currentItem();
+}
+
+void TVfkImportDialog::BrowseClick()
+{
+    const QString dir = QFileDialog::getExistingDirectory(this, QStringLiteral("Adresář okresu"),
+                                                          QFileInfo(TargetDir()).absolutePath());
+    if (!dir.isEmpty())
+        ui->Target->setText(QDir::toNativeSeparators(dir));
+}
+
+void TVfkImportDialog::CancelClick()
+{
+    if (m_running)
+        m_cancelled = true;
+    else
+        reject();
+}
+
+bool TVfkImportDialog::progress(int percent, const QString& step)
+{
+    ui->Progress->setValue(percent);
+    ui->Step->setText(step);
+    QCoreApplication::processEvents();
+    return !m_cancelled;
+}
+
+void TVfkImportDialog::ImportClick()
+{
+    QStringList files;
+    for (int i = 0; i < ui->Files->count(); ++i)
+        files.append(ui->Files->item(i)->text());
+    try {
+        if (files.isEmpty())
+            throw ETalvekException(QStringLiteral("Přidejte aspoň jeden soubor VFK."));
+        if (TargetDir().isEmpty())
+            throw ETalvekException(QStringLiteral("Zadejte adresář okresu."));
+        if (!AliasName().isEmpty())
+            DistrictAliasEditor().checkNew(AliasName());
+        m_running = true;
+        m_cancelled = false;
+        for (QWidget* w :
+             {static_cast<QWidget*>(ui->Files), static_cast<QWidget*>(ui->AddBtn),
+              static_cast<QWidget*>(ui->RemoveBtn), static_cast<QWidget*>(ui->Target),
+              static_cast<QWidget*>(ui->BrowseBtn), static_cast<QWidget*>(ui->AliasName),
+              static_cast<QWidget*>(ui->ImportBtn)})
+            w->setEnabled(false);
+        const VfkDistrict district =
+            VfkImporter(
+                {files, QDir::fromNativeSeparators(TargetDir()), m_app->WorkDbPath()},
+                [this](int percent, const QString& step) { return progress(percent, step); })
+                .run();
+        if (!AliasName().isEmpty()) {
+            DistrictAliasEditor().add(AliasName(), QDir::fromNativeSeparators(TargetDir()));
+            TKatDialog::RememberDistrict(*m_app, AliasName());
+        }
+        m_running = false;
+        if (!district.warnings.isEmpty())
+            InfoBox(VfkImporter::summary(district).join(QLatin1Char('\n')));
+        accept();
+    } catch (const ETalvekException& e) {
+        const bool cancelled = m_cancelled;
+        m_running = false;
+        m_cancelled = false;
+        for (QWidget* w : findChildren<QWidget*>())
+            w->setEnabled(true);
+        ui->Progress->setValue(0);
+        ui->Step->setText(cancelled ? QStringLiteral("Import byl zrušen.") : QString());
+        if (!cancelled)
+            ErrorBox(e.message());
+    }
+}

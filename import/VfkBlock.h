@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One block of a VFK file (&B line and its &D rows), values decoded to text.
+// Blank fields are empty strings; numbers keep the file's spelling.
+struct VfkBlock
+{
+    QString name;
+    QStringList columns;
+    QString types; // per column: 'N' number, 'T' text, 'D' date
+    QList<QStringList> rows;
+
+    // Index of the column, or -1 when the block has no such column.
+    int column(const QString& columnName) const { return columns.indexOf(columnName); }
+};
+
+// A read VFK file: its header values (&H name -> first value, unquoted) and
+// its blocks by name.
+struct VfkFile
+{
+    QString path;
+    QHash<QString, QString> header;
+    QHash<QString, VfkBlock> blocks;
+    int repairedTexts = 0; // texts decoded once more from double UTF-8 encoding
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+// One cadastral area of an import: its rows of the per-area tables, in the
+// field order of the district's Paradox tables.
+struct VfkArea
+{
+    QString code;                  // cadastral area code (KATUZE.KOD)
+    QString name;                  // as the file writes it
+    QString suffix;                // table suffix "001", "002", ...
+    QList<QVariantList> parcels;   // NYSPA
+    QList<QVariantList> relations; // NYSUV
+    QList<QVariantList> records;   // NYSVL
+    QList<QVariantList> texts;     // NYSTX
+    QList<QVariantList> soil;      // NYSBO
+    int sheets = 0;
+    int owners = 0; // distinct owners on the area's sheets
+};
+
+// What an import writes: the district's tables and the rows the code tables
+// gain from the files' code lists, plus what the summary reports.
+struct VfkDistrict
+{
+    QString code; // district code, 4 digits as the file writes it
+    QString name;
+    QList<QVariantList> catalogue; // NYSKATAL
+    QList<QVariantList> owners;    // NYSOBORG
+    QList<VfkArea> areas;
+    // Code-table file name ("DRUHPOZ.DB") -> rows offered by the files.
+    QMap<QString, QList<QVariantList>> codeRows;
+    QStringList warnings;
+    int repairedTexts = 0;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "import/VfkDataSet.h"
+#include "import/VfkDistrict.h"
+#include "import/VfkIndex.h"
+
+class VfkOwnerRegistry;
+
+// Maps the merged blocks of an import onto the district's tables: the
+// catalogue, the parcel parts, owners and their relations, the soil-quality
+// records and (through VfkRecordBuilder) the supplementary records, plus the
+// rows the code tables gain from the files' code lists. Refuses (throws
+// ETalvekException) data that cannot make a district: no parcels, or
+// duplicate parcel keys in one area.
+class VfkDistrictBuilder
+{
+public:
+    explicit VfkDistrictBuilder(const VfkDataSet& data);
+    ~VfkDistrictBuilder();
+    VfkDistrict build();
+
+    // numerator * 100000 + denominator; 0 for a blank share. A share that
+    // does not fit (numerator from 21474, denominator from 100000) becomes
+    // the nearest fraction that does; `approximated` says so.
+    static qint64 packShare(qint64 numerator, qint64 denominator, bool* approximated = nullptr);
+    // NEMOCHR from the ZPOCHN.NEMOCHR values of a parcel's protections.
+    static int protectionCode(const QList<int>& values);
+    // NEMVYUZ of a built-up parcel: class of ZPVYBU_KOD plus the kind of number.
+    static int buildingUse(int zpvybu, int typbud, bool hasNumber);
+    // Legacy change-record item from a deed's text: "POLVZ:211986" -> 2186.
+    static qint64 legacyItem(const QString& text);
+
+private:
+    void planAreas(VfkDistrict& district);
+    void buildCatalogue(VfkDistrict& district);
+    void indexSheetsAndBuildings();
+    void indexParcels(VfkDistrict& district);
+    void buildOwners(VfkDistrict& district);
+    void buildParcels(VfkDistrict& district);
+    void buildSoil(VfkDistrict& district);
+    void buildCodeRows(VfkDistrict& district);
+    VfkArea* areaOfSheet(VfkDistrict& district, const QString& telId);
+
+    const VfkDataSet& m_data;
+    VfkIndex m_index;
+    std::unique_ptr<VfkOwnerRegistry> m_owners;
+    QHash<QString, int> m_areaOfCode;               // KATUZE.KOD -> index in district.areas
+    QHash<QString, int> m_firstOwnerCharacteristic; // TEL.ID -> UVCHAR of VLPOR 1
+    QHash<QString, int> m_houseNumberPart;          // CAOBCE_KOD -> ordinal
+};

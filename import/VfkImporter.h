@@ -1,0 +1,44 @@
+#pragma once
+
+#include "import/VfkDistrict.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Turns one or more VFK files into a district directory and brings the code
+// tables up to date. Everything is read and mapped before anything is
+// written; the tables go into a temporary directory beside the target that
+// is renamed at the end, so a failure or a cancel leaves neither a
+// directory nor a changed code table behind.
+class VfkImporter
+{
+public:
+    struct Options
+    {
+        QStringList files;
+        QString outDir; // must not exist or be empty
+        QString workDb; // code-table directory
+    };
+    // Called with the share done (0..100) and what is being done; returning
+    // false cancels the import.
+    using Progress = std::function<bool(int percent, const QString& step)>;
+
+    VfkImporter(Options options, Progress progress = {});
+    // Throws ETalvekException with a Czech message; a cancel throws too.
+    VfkDistrict run();
+
+    // Reads and maps the files without writing anything.
+    static VfkDistrict readDistrict(const QStringList& files, const Progress& progress = {});
+    // Writes the district's tables into an existing directory.
+    static void writeDistrict(const VfkDistrict& district, const QString& dir);
+
+    // The summary lines the command line and the window print.
+    static QStringList summary(const VfkDistrict& district);
+
+private:
+    void step(int percent, const QString& what) const;
+
+    Options m_options;
+    Progress m_progress;
+};

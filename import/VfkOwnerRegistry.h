@@ -1,0 +1,43 @@
+#pragma once
+
+#include "import/VfkDataSet.h"
+
+// The owners (OPSUB) of an import as the owner table keys them: IDENT is the
+// birth number or IČO; without personal data it is a surrogate derived from
+// the OPSUB ID, 100 000 000 000 and above, which no birth number (at most 10
+// digits) and no IČO (8 digits) can reach. The same ID gives the same
+// surrogate in every area and file of one import.
+struct VfkOwner
+{
+    double ident = 0;
+    int uvchar = 0;
+    int sector = 5; // SEKTOR: 1 state, 2 municipalities and regions, 3 other legal persons,
+                    // 4 natural persons and spouses, 5 other
+    QString name;   // NAZEV, upper case, at most 60 characters
+};
+
+class VfkOwnerRegistry
+{
+public:
+    explicit VfkOwnerRegistry(const VfkDataSet& data);
+
+    // The owner with this OPSUB ID (a blank owner when the file lacks it).
+    const VfkOwner& owner(const QString& opsubId) const;
+    // The name as a text line shows it ("Oprávnění pro: ..."), not upper-cased.
+    QString displayName(const QString& opsubId) const;
+
+    static qint64 surrogateIdent(const QString& opsubId);
+    static int sectorOf(const QString& kind, int charos);
+
+private:
+    VfkOwner build(const QStringList& row) const;
+    QString personName(const QStringList& row) const;
+    QString address(const QStringList& row) const;
+    QString unnamed(const QString& kind, int charos, double ico) const;
+
+    const VfkDataSet& m_data;
+    const VfkBlock& m_block;
+    QHash<QString, VfkOwner> m_owners;
+    QHash<QString, QString> m_display;
+    QHash<int, QString> m_charosNames;
+};

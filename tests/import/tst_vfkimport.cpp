@@ -1,0 +1,560 @@
+// VFK import: the mapping rules on small files written here, bad input, and
+// the public sample compared with the district made from it by the same rules.
+#include "common/TestSupport.h"
+#include "base/ETalvekException.h"
+#include "data/DemoFields.h"
+#include "db/paradox/ParadoxTable.h"
+#include "import/VfkCodeTables.h"
+#include "import/VfkDistrictBuilder.h"
+#include "import/VfkImporter.h"
+#include "import/VfkReader.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <map>
+
+namespace {
+
+// Block definitions of the small files: only the columns the import reads.
+const char* const Definitions = R"(&BKATUZE;KOD N6;OBCE_KOD N6;NAZEV T48
+&BOBCE;KOD N6;OKRESY_KOD N4;NAZEV T48
+&BOKRESY;KOD N4;NAZEV T32
+&BTEL;ID N30;KATUZE_KOD N6;CISLO_TEL N6
+&BPAR;ID N30;PAR_TYPE T10;KATUZE_KOD N6;KATUZE_KOD_PUV N6;DRUH_CISLOVANI_PAR N1;KMENOVE_CISLO_PAR N5;ZDPAZE_KOD N1;PODDELENI_CISLA_PAR N3;DIL_PARCELY N1;DRUPOZ_KOD N2;ZPVYPA_KOD N4;VYMERA_PARCELY N9;TEL_ID N30;BUD_ID N30
+&BBUD;ID N30;TYPBUD_KOD N1;CAOBCE_KOD N6;CISLO_DOMOVNI N4;ZPVYBU_KOD N4;TEL_ID N30
+&BOPSUB;ID T255;OPSUB_TYPE T10;CHAROS_KOD N2;ICO N8;NAZEV T255;RODNE_CISLO T10;JMENO T100;PRIJMENI T100;ID_JE_1_PARTNER_BSM T255;ID_JE_2_PARTNER_BSM T255;NAZEV_ULICE T48;CISLO_DOMOVNI N4;OBEC T48
+&BVLA;ID N30;OPSUB_ID T255;TYPRAV_KOD T4;TEL_ID N30;PODIL_CITATEL N30;PODIL_JMENOVATEL N30
+&BZPOCHN;KOD N4;NAZEV T60;NEMOCHR N3
+&BRZO;ID N30;ZPOCHR_KOD N4;PAR_ID N30
+&DKATUZE;600001;500001;"Horní Ves"
+&DKATUZE;600002;500001;"Dolní Ves"
+&DOBCE;500001;3701;"Horní Ves"
+&DOKRESY;3701;"Blansko"
+&DTEL;1;600001;10
+&DTEL;2;600001;20
+&DTEL;3;600002;30
+)";
+
+QByteArray vfkFile(const QByteArray& codePage, const QByteArray& rows,
+                   const QByteArray& osobData = "1")
+{
+    return "&HVERZE;\"6.0\"\n&HCODEPAGE;\"" + codePage + "\"\n&HZMENY;0\n&HOSOBDATA;" + osobData +
+           "\n" + Definitions + rows + "&K\n";
+}
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// "NAME=value;NAME=value" checked against one row of a table whose field
+// names are `fields`.
+void compareRow(const QVariantList& row, const QStringList& fields, const QString& expected)
+{
+    for (const QString& pair : expected.split(QLatin1Char(';'))) {
+        const QString name = pair.section(QLatin1Char('='), 0, 0);
+        const int index = int(fields.indexOf(name));
+        QVERIFY2(index >= 0, qPrintable(name));
+        QCOMPARE(row.value(index).toString(), pair.section(QLatin1Char('='), 1));
+    }
+}
+
+QStringList parcelFieldNames()
+{
+    QStringList names;
+    for (const ParadoxField& f : DemoFields::parcelFields())
+        names.append(f.name);
+    return names;
+}
+
+QList<QVariantList> readTable(const QString& path)
+{
+    return ParadoxReader(path).readAll();
+}
+
+QStringList dumpRows(const QList<QVariantList>& rows, const QList<int>& columns = {})
+{
+    QStringList out;
+    for (const QVariantList& row : rows) {
+        QStringList cells;
+        for (int i = 0; i < row.size(); ++i)
+            if (columns.isEmpty() || columns.contains(i))
+                cells.append(row[i].toString());
+        out.append(cells.join(QLatin1Char('|')));
+    }
+    return out;
+}
+
+} // namespace
+
+class TestVfkImport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parcelRules_data();
+    void parcelRules();
+    void ownerRules_data();
+    void ownerRules();
+    void relationFiveRecords();
+    void encodings_data();
+    void encodings();
+    void badInput_data();
+    void badInput();
+    void rowsRepeatedAcrossFiles();
+    void shareApproximation_data();
+    void shareApproximation();
+    void legacyItem_data();
+    void legacyItem();
+    void existingCodeTableKept();
+    void sampleMatchesReference();
+};
+
+void TestVfkImport::parcelRules_data()
+{
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("expected"); // of the first parcel part (key order)
+
+    QTest::newRow("building parcel") << QByteArray("&DPAR;1;\"PKN\";600001;;1;5;;1;;13;;277;1;\n")
+                                     << "PARSKUP=1;PARCIS=5;PARPOD=1;PARDIL=0;VYMERA=277;LVCIS=10;"
+                                        "VLVZTAH=1;PARCISLO=-5/1;NEMVYUZ=0;CPCE=0";
+    QTest::newRow("land parcel with use")
+        << QByteArray("&DPAR;1;\"PKN\";600001;;2;328;;;;14;26;222;2;\n")
+        << "PARSKUP=2;PARCIS=328;PARPOD=0;NEMVYUZ=26;LVCIS=20;PARCISLO=328";
+    QTest::newRow("from a former area, land")
+        << QByteArray("&DPAR;1;\"PKN\";600001;600009;2;7;;;;2;;10;1;\n") << "PARSKUP=9";
+    QTest::newRow("from a former area, building")
+        << QByteArray("&DPAR;1;\"PKN\";600001;600009;1;7;;;;13;;10;1;\n") << "PARSKUP=8";
+    QTest::newRow("older register, group 3")
+        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;3;;;2;;10;1;\n") << "PARSKUP=3";
+    QTest::newRow("allotment plan, building")
+        << QByteArray("&DPAR;1;\"PZE\";600001;;1;7;6;;;13;;10;1;\n") << "PARSKUP=6";
+    QTest::newRow("allotment plan, land")
+        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;6;;;2;;10;1;\n") << "PARSKUP=7";
+    QTest::newRow("land register, building")
+        << QByteArray("&DPAR;1;\"PZE\";600001;;1;7;1;;2;13;;10;1;\n") << "PARSKUP=4;PARDIL=2";
+    QTest::newRow("land register, land")
+        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;;;;2;;10;1;\n") << "PARSKUP=5";
+    // House-number kinds and the built-up use codes.
+    QTest::newRow("descriptive number, housing")
+        << QByteArray("&DBUD;7;1;400100;5;3;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
+        << "CPCE=10005;NEMVYUZ=400";
+    QTest::newRow("registration number, recreation")
+        << QByteArray("&DBUD;7;2;400100;12;8;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
+        << "CPCE=10012;NEMVYUZ=421";
+    QTest::newRow("registration number, garage")
+        << QByteArray("&DBUD;7;2;400100;3;18;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
+        << "CPCE=10003;NEMVYUZ=302";
+    QTest::newRow("no number, technical")
+        << QByteArray("&DBUD;7;3;400100;;25;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
+        << "CPCE=0;NEMVYUZ=705";
+    QTest::newRow("second part of municipality")
+        << QByteArray("&DBUD;6;1;400050;1;1;1\n&DBUD;7;1;400100;9;11;1\n"
+                      "&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n&DPAR;2;\"PKN\";600001;;1;6;;;;"
+                      "13;;1;1;6\n")
+        << "CPCE=20009;NEMVYUZ=600";
+    // Protection digits: hundreds the first of 3, 1, 2, 4; tens and units ORed.
+    QTest::newRow("protections")
+        << QByteArray(
+               "&DZPOCHN;4;\"pam\";200\n&DZPOCHN;18;\"kult\";100\n&DZPOCHN;26;\"les\";20\n"
+               "&DZPOCHN;27;\"zpf\";40\n&DZPOCHN;1;\"male\";1\n&DZPOCHN;2;\"velke\";2\n"
+               "&DZPOCHN;5;\"bod\";400\n"
+               "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n&DRZO;1;4;1\n&DRZO;2;18;1\n&DRZO;3;26;1\n"
+               "&DRZO;4;27;1\n&DRZO;5;1;1\n&DRZO;6;2;1\n&DRZO;7;5;1\n")
+        << "NEMOCHR=163";
+}
+
+void TestVfkImport::parcelRules()
+{
+    QFETCH(QByteArray, rows);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "a.vfk", vfkFile("UTF-8", rows));
+    const VfkDistrict district = VfkImporter::readDistrict({path});
+    QVERIFY(!district.areas.isEmpty());
+    QList<QVariantList> parcels = district.areas[0].parcels;
+    std::sort(parcels.begin(), parcels.end(), [](const QVariantList& a, const QVariantList& b) {
+        return std::tuple(a[0].toInt(), a[1].toInt(), a[2].toInt()) <
+               std::tuple(b[0].toInt(), b[1].toInt(), b[2].toInt());
+    });
+    compareRow(parcels.value(0), parcelFieldNames(), expected);
+}
+
+namespace {
+const QStringList OwnerFields{"IDENT", "UVCHAR", "NAZEV"};
+const QStringList RelationFields{"ELLVCIS", "VLPOR", "IDENT", "UVCHAR", "PODIL", "SEKTOR"};
+const QByteArray Land1 = "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n";
+const QByteArray Land3 = "&DPAR;3;\"PKN\";600002;;2;5;;;;2;;277;3;\n";
+} // namespace
+
+void TestVfkImport::ownerRules_data()
+{
+    QTest::addColumn<QByteArray>("osobData");
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<int>("owners");
+    QTest::addColumn<QString>("owner");    // the first owner row
+    QTest::addColumn<QString>("relation"); // the first relation row
+
+    QTest::newRow("joint property of spouses")
+        << QByteArray("1")
+        << Land1 + "&DOPSUB;\"p1\";\"OFO\";;;\"\";\"7001011234\";\"Jan\";\"Novák\";\"\";\"\";"
+                   "\"Hlavní\";5;\"Blansko\"\n"
+                   "&DOPSUB;\"p2\";\"OFO\";;;\"\";\"7551011234\";\"Jana\";\"Nováková\";\"\";\"\";"
+                   "\"Hlavní\";5;\"Blansko\"\n"
+                   "&DOPSUB;\"b\";\"BSM\";;;\"\";\"\";\"\";\"\";\"p1\";\"p2\";\"\";;\"\"\n"
+                   "&DVLA;1;\"b\";\"10\";1;1;2\n"
+        << 1 << "IDENT=7001011234;UVCHAR=1;NAZEV=SJM NOVÁK JAN A NOVÁKOVÁ JANA, HLAVNÍ 5, BLANSKO"
+        << "ELLVCIS=10;VLPOR=1;IDENT=7001011234;UVCHAR=1;PODIL=100002;SEKTOR=4";
+    QTest::newRow("municipality without a name")
+        << QByteArray("0")
+        << Land1 + "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;9;\"obec\"\n"
+                   "&DOPSUB;\"o\";\"OPO\";9;250848;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+                   "&DVLA;1;\"o\";\"10\";1;;\n"
+        << 1 << "IDENT=250848;UVCHAR=9;NAZEV=OBEC (IČO 00250848)"
+        << "IDENT=250848;PODIL=0;SEKTOR=2";
+    // One surrogate for the person on sheets of two areas: one owner row.
+    QTest::newRow("person without personal data in two areas")
+        << QByteArray("0")
+        << Land1 + Land3 +
+               "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+               "&DVLA;1;\"x\";\"10\";1;1;1\n&DVLA;2;\"x\";\"10\";3;1;1\n"
+        << 1 << "UVCHAR=2;NAZEV=FYZICKÁ OSOBA (BEZ OSOBNÍCH ÚDAJŮ)"
+        << "UVCHAR=2;SEKTOR=4";
+    QTest::newRow("name continued on the next line")
+        << QByteArray("1")
+        << Land1 + "&DOPSUB;\"o\";\"OPO\";11;42196451;\"Lesy\xc2\xa4\n"
+                   "České republiky\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+                   "&DVLA;1;\"o\";\"10\";1;1;1\n"
+        << 1 << "IDENT=42196451;NAZEV=LESY ČESKÉ REPUBLIKY"
+        << "SEKTOR=3";
+    QTest::newRow("owners ordered by section, then name")
+        << QByteArray("1")
+        << Land1 +
+               "&DOPSUB;\"z\";\"OFO\";;;\"\";\"8001011234\";\"Eva\";\"Zelená\";\"\";\"\";\"\";;"
+               "\"\"\n"
+               "&DOPSUB;\"a\";\"OFO\";;;\"\";\"8101011234\";\"Ivo\";\"Adam\";\"\";\"\";\"\";;\"\"\n"
+               "&DOPSUB;\"s\";\"OPO\";4;1312774;\"Úřad\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+               "&BTYPRAV;KOD T4;NAZEV T60;SEKCE T1\n&DTYPRAV;\"10\";\"Vlastnické právo\";\"A\"\n"
+               "&DTYPRAV;\"11\";\"Hospodaření\";\"B\"\n"
+               "&DVLA;1;\"s\";\"11\";1;1;1\n&DVLA;2;\"z\";\"10\";1;1;2\n&DVLA;3;\"a\";\"10\";1;1;"
+               "2\n"
+        << 3 << "IDENT=1312774;UVCHAR=4;NAZEV=ÚŘAD"
+        << "VLPOR=1;IDENT=8101011234";
+}
+
+void TestVfkImport::ownerRules()
+{
+    QFETCH(QByteArray, osobData);
+    QFETCH(QByteArray, rows);
+    QFETCH(int, owners);
+    QFETCH(QString, owner);
+    QFETCH(QString, relation);
+    QTemporaryDir dir;
+    const VfkDistrict district =
+        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile("UTF-8", rows, osobData))});
+    QCOMPARE(district.owners.size(), owners);
+    compareRow(district.owners.first(), OwnerFields, owner);
+    compareRow(district.areas[0].relations.value(0), RelationFields, relation);
+    // Every relation names an owner of the owner table.
+    QSet<QString> keys;
+    for (const QVariantList& o : district.owners) {
+        keys.insert(o[0].toString() + '/' + o[1].toString());
+        if (o[2].toString().contains(QLatin1String("BEZ OSOBNÍCH")))
+            QVERIFY2(o[0].toDouble() >= 1e11, "surrogate below every birth number and IČO");
+    }
+    for (const VfkArea& area : district.areas)
+        for (const QVariantList& r : area.relations)
+            QVERIFY(keys.contains(r[2].toString() + '/' + r[3].toString()));
+}
+
+// A part whose building stands on another sheet: relation 5, the building's
+// sheet, the pair 82/90 there and the record 93 on the land's sheet.
+void TestVfkImport::relationFiveRecords()
+{
+    QTemporaryDir dir;
+    const QByteArray rows = "&DBUD;7;3;400100;;18;2\n"
+                            "&DPAR;1;\"PKN\";600001;;1;14;;2;;13;;4;1;7\n"
+                            "&DPAR;2;\"PKN\";600001;;1;15;;;;13;;9;2;\n";
+    const VfkDistrict district =
+        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile("UTF-8", rows))});
+    const VfkArea& area = district.areas[0];
+    QList<QVariantList> parcels = area.parcels;
+    compareRow(parcels[0], parcelFieldNames(), "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
+    compareRow(parcels[1], parcelFieldNames(), "PARCIS=15;LVCIS=20;VLVZTAH=1");
+    QCOMPARE(dumpRows(area.records, {0, 1, 2, 3}),
+             QStringList({"10|1|93|10000014002", "20|1|82|10", "20|1|90|10000014002"}));
+    QCOMPARE(dumpRows(area.texts),
+             QStringList({"10|1|1|Na pozemku parc. č. -14/2 stojí stavba bez čp/če zapsaná na",
+                          "10|1|2|LV 20",
+                          "20|1|1|Stavba bez čp/če stojí na pozemku parc. č. -14/2, který je",
+                          "20|1|2|zapsán na LV 10"}));
+}
+
+void TestVfkImport::encodings_data()
+{
+    QTest::addColumn<QByteArray>("codePage");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("repaired");
+    const QString luto = QString::fromUtf8("ŽLUŤOUČKÝ");
+    QTest::newRow("ISO 8859-2") << QByteArray("WE8ISO8859P2") << QByteArray("\xAElu\xBBou\xE8k\xFD")
+                                << luto << 0;
+    QTest::newRow("Windows-1250") << QByteArray("EE8MSWIN1250")
+                                  << QByteArray("\x8Elu\x9Dou\xE8k\xFD") << luto << 0;
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << QByteArray("Žluťoučký") << luto << 0;
+    // "Saladín" in UTF-8 read as ISO 8859-2 ("SaladĂ\u00ADn") and written again as UTF-8.
+    QTest::newRow("doubly encoded") << QByteArray("UTF-8") << QByteArray("Salad\xC4\x82\xC2\xADn")
+                                    << QString::fromUtf8("SALADÍN") << 1;
+    QTest::newRow("ISO text that only looks doubly encoded")
+        << QByteArray("WE8ISO8859P2") << QByteArray("\xC3\xADn") << QString::fromUtf16(u"Ă\u00ADN")
+        << 0;
+}
+
+void TestVfkImport::encodings()
+{
+    QFETCH(QByteArray, codePage);
+    QFETCH(QByteArray, name);
+    QFETCH(QString, expected);
+    QFETCH(int, repaired);
+    QTemporaryDir dir;
+    const QByteArray rows =
+        "&DKATUZE;600003;500001;\"" + name + "\"\n&DPAR;1;\"PKN\";600003;;2;5;;;;2;;277;1;\n";
+    const VfkDistrict district =
+        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile(codePage, rows))});
+    QCOMPARE(district.catalogue.last().value(3).toString(), expected);
+    QCOMPARE(district.repairedTexts, repaired);
+}
+
+void TestVfkImport::badInput_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = vfkFile("UTF-8", Land1);
+    const int defLines = int(QByteArray(Definitions).count('\n'));
+    const QString landLine = QStringLiteral("řádek %1:").arg(4 + defLines + 1);
+    QTest::newRow("truncated") << QByteArray(good).replace("&K\n", "")
+                               << QStringLiteral("chybí závěrečný řádek &K");
+    QTest::newRow("row with a field too many")
+        << vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;;9\n")
+        << landLine + " řádek bloku PAR má 15 polí, definice &B jich má 14";
+    QTest::newRow("row with a field too few")
+        << vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1\n")
+        << landLine + " řádek bloku PAR má 13 polí";
+    QTest::newRow("unknown code page")
+        << vfkFile("KOI8-R", Land1) << QStringLiteral("řádek 2: neznámá kódová stránka „KOI8-R“");
+    QTest::newRow("number that does not parse")
+        << vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;5x;;;;2;;277;1;\n")
+        << landLine + " hodnota „5x“ sloupce KMENOVE_CISLO_PAR bloku PAR není číslo";
+    QTest::newRow("changes only") << QByteArray(good).replace("&HZMENY;0", "&HZMENY;1")
+                                  << QStringLiteral("řádek 3: soubor obsahuje jen změny");
+    QTest::newRow("no parcels") << vfkFile("UTF-8", "")
+                                << QStringLiteral("neobsahuje žádné parcely");
+    QTest::newRow("not VFK") << QByteArray("PK\x03\x04 binary")
+                             << QStringLiteral("řádek 1: nejde o soubor VFK");
+    QTest::newRow("row of an undefined block")
+        << vfkFile("UTF-8", Land1 + "&DXYZ;1\n")
+        << QStringLiteral("řádek bloku XYZ bez jeho definice &B");
+    QTest::newRow("duplicate parcel keys")
+        << vfkFile("UTF-8", Land1 + "&DPAR;2;\"PKN\";600001;;2;5;;;;2;;300;1;\n"
+                                    "&DPAR;4;\"PKN\";600001;;1;8;;;;2;;300;1;\n&DPAR;5;\"PKN\";"
+                                    "600001;;1;8;;;;2;;300;1;\n")
+        << QStringLiteral("Horní Ves (600001) má více parcel se stejným číslem: -8, 5");
+}
+
+// Bad input names the file and the line, and leaves neither the district's
+// directory nor a changed code table behind.
+void TestVfkImport::badInput()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "bad.vfk", bytes);
+    const QString workDb = dir.filePath("WorkDB");
+    QDir().mkpath(workDb);
+    try {
+        VfkImporter({{path}, dir.filePath("district"), workDb}).run();
+        QFAIL("import accepted bad input");
+    } catch (const ETalvekException& e) {
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+        if (!message.contains(QLatin1String("parcel")))
+            QVERIFY2(e.message().contains(path), qPrintable(e.message()));
+    }
+    const QStringList left = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QCOMPARE(QSet<QString>(left.begin(), left.end()), QSet<QString>({"WorkDB", "bad.vfk"}));
+    QVERIFY(QDir(workDb).isEmpty());
+}
+
+// Neighbouring areas' files repeat rows: each is read once.
+void TestVfkImport::rowsRepeatedAcrossFiles()
+{
+    QTemporaryDir dir;
+    const QByteArray rows = Land1 + Land3 +
+                            "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+                            "&DVLA;1;\"x\";\"10\";1;1;1\n";
+    const QString first = writeFile(dir, "a.vfk", vfkFile("UTF-8", rows, "0"));
+    const QString second = writeFile(dir, "b.vfk", vfkFile("UTF-8", rows, "0"));
+    const VfkDistrict once = VfkImporter::readDistrict({first});
+    const VfkDistrict twice = VfkImporter::readDistrict({first, second});
+    QCOMPARE(twice.areas.size(), 2);
+    QCOMPARE(twice.catalogue, once.catalogue);
+    QCOMPARE(twice.owners, once.owners);
+    QCOMPARE(twice.areas[0].parcels, once.areas[0].parcels);
+    QCOMPARE(twice.areas[0].relations, once.areas[0].relations);
+}
+
+void TestVfkImport::shareApproximation_data()
+{
+    QTest::addColumn<qint64>("numerator");
+    QTest::addColumn<qint64>("denominator");
+    QTest::addColumn<qint64>("packed");
+    QTest::addColumn<bool>("approximated");
+    QTest::newRow("whole") << qint64(1) << qint64(1) << qint64(100001) << false;
+    QTest::newRow("blank") << qint64(0) << qint64(0) << qint64(0) << false;
+    QTest::newRow("largest that fits")
+        << qint64(21473) << qint64(99999) << qint64(2147399999) << false;
+    QTest::newRow("denominator too large") << qint64(1) << qint64(300000) << qint64(0) << true;
+    QTest::newRow("third with a large denominator")
+        << qint64(100000) << qint64(300000) << qint64(0) << true;
+    QTest::newRow("numerator too large") << qint64(50000) << qint64(99999) << qint64(0) << true;
+}
+
+void TestVfkImport::shareApproximation()
+{
+    QFETCH(qint64, numerator);
+    QFETCH(qint64, denominator);
+    QFETCH(qint64, packed);
+    QFETCH(bool, approximated);
+    bool was = !approximated;
+    const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &was);
+    QCOMPARE(was, approximated);
+    QVERIFY(share <= std::numeric_limits<qint32>::max());
+    if (approximated && numerator > 0) {
+        const double exact = double(numerator) / double(denominator);
+        QVERIFY(std::abs(double(share / 100000) / double(share % 100000) - exact) < 1e-4);
+    } else {
+        QCOMPARE(share, packed);
+    }
+}
+
+void TestVfkImport::legacyItem_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("item");
+    QTest::newRow("joined year") << "POLVZ:211986" << qint64(2186);
+    QTest::newRow("slash and short year") << "převod POL.VZ 18/92 z EN" << qint64(1892);
+    QTest::newRow("slash and long year") << "polvz 7/1999" << qint64(799);
+    QTest::newRow("none") << "Smlouva kupní" << qint64(0);
+    QTest::newRow("item too large") << "POLVZ:1000001990" << qint64(0);
+}
+
+void TestVfkImport::legacyItem()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, item);
+    QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
+}
+
+// An existing code table keeps its rows and its texts, gains the codes it
+// lacks, and a differing text is named.
+void TestVfkImport::existingCodeTableKept()
+{
+    QTemporaryDir dir;
+    const QList<ParadoxField> fields{{"CIS", ParadoxFieldType::Short, 2},
+                                     {"TEXT", ParadoxFieldType::Alpha, 70}};
+    ParadoxWriter::writeTable(dir.filePath("CHARUV.DB"), fields, 1,
+                              {{3, QStringLiteral("Stát")}, {30, QStringLiteral("vlastní kód")}});
+    VfkCodeTables tables(dir.path());
+    const QStringList warnings = tables.merge(
+        {{"CHARUV.DB", {{3, QStringLiteral("Česká republika")}, {9, QStringLiteral("obec")}}}});
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings[0].contains(QStringLiteral("CHARUV.DB: kód 3")), qPrintable(warnings[0]));
+    for (const auto& job : tables.writeJobs())
+        job();
+    QCOMPARE(dumpRows(readTable(dir.filePath("CHARUV.DB"))),
+             QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
+}
+
+namespace {
+
+QList<QVariantList> tableRows(const QString& dir, const QString& table)
+{
+    return readTable(dir + QLatin1Char('/') + table);
+}
+
+// Lines that name a person or a company differ: the reference invented them.
+bool namesParty(const QString& line)
+{
+    return line.contains(QStringLiteral("Oprávnění pro:")) ||
+           line.contains(QStringLiteral("Povinnost pro:"));
+}
+
+QMap<qint64, QString> codeTexts(const QString& dir, const QString& table, int textColumn)
+{
+    QMap<qint64, QString> texts;
+    for (const QVariantList& row : tableRows(dir, table))
+        texts.insert(row[0].toLongLong(), row.value(textColumn).toString());
+    return texts;
+}
+
+} // namespace
+
+// The public sample against the district and code tables made from it by the
+// same rules, with invented owners in place of the missing personal data.
+void TestVfkImport::sampleMatchesReference()
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("SALADIN");
+    const QString workDb = dir.filePath("WorkDB");
+    const QString ref = TestSupport::realDistrictDir();
+    const QString refWorkDb = TestSupport::realWorkDbDir();
+    const VfkDistrict district =
+        VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, out, workDb}).run();
+    QCOMPARE(district.areas.size(), 1);
+    QVERIFY(!QDir(dir.path()).entryList().join(' ').contains(QLatin1String(".import-")));
+
+    for (const char* table : {"NYSKATAL.DB", "NYSBO001.DB", "NYSVL001.DB"})
+        QCOMPARE(dumpRows(tableRows(out, table)), dumpRows(tableRows(ref, table)));
+    QList<int> allButSixteen;
+    for (int i = 0; i < 19; ++i)
+        if (i != 16)
+            allButSixteen.append(i);
+    QCOMPARE(dumpRows(tableRows(out, "NYSPA001.DB"), allButSixteen),
+             dumpRows(tableRows(ref, "NYSPA001.DB"), allButSixteen));
+    // Owners per sheet: characteristic and share (ELLVCIS, VLPOR, UVCHAR, PODIL).
+    QCOMPARE(dumpRows(tableRows(out, "NYSUV001.DB"), {0, 1, 3, 4}),
+             dumpRows(tableRows(ref, "NYSUV001.DB"), {0, 1, 3, 4}));
+    QCOMPARE(tableRows(out, "NYSOBORG.DB").size(), tableRows(ref, "NYSOBORG.DB").size());
+    const QStringList texts = dumpRows(tableRows(out, "NYSTX001.DB"));
+    const QStringList refTexts = dumpRows(tableRows(ref, "NYSTX001.DB"));
+    QCOMPARE(texts.size(), refTexts.size());
+    for (int i = 0; i < texts.size(); ++i)
+        if (!namesParty(refTexts[i]))
+            QCOMPARE(texts[i], refTexts[i]);
+
+    // Code tables: the same codes; the same texts where the file's lists give them.
+    for (const QString& table : QDir(refWorkDb).entryList({"*.DB"})) {
+        const int textColumn =
+            table == QLatin1String("DRUHPOZ.DB") || table == QLatin1String("NIXDTEXT.DB") ? 2 : 1;
+        const QMap<qint64, QString> ours = codeTexts(workDb, table, textColumn);
+        const QMap<qint64, QString> theirs = codeTexts(refWorkDb, table, textColumn);
+        for (auto it = theirs.cbegin(); it != theirs.cend(); ++it) {
+            QVERIFY2(ours.contains(it.key()), qPrintable(table + ' ' + QString::number(it.key())));
+            if (table == QLatin1String("CHARUV.DB") || table == QLatin1String("KVALVYM1.DB") ||
+                table == QLatin1String("NIXLIST.DB") || table == QLatin1String("NIXDTEXT.DB"))
+                QCOMPARE(ours.value(it.key()), it.value());
+        }
+    }
+
+    // A second import into the same code tables keeps them and adds nothing.
+    const QString before = dumpRows(tableRows(workDb, "CHARUV.DB")).join('\n');
+    VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, dir.filePath("again"), workDb})
+        .run();
+    QCOMPARE(dumpRows(tableRows(workDb, "CHARUV.DB")).join('\n'), before);
+}
+
+QTEST_GUILESS_MAIN(TestVfkImport)
+#include "tst_vfkimport.moc"
