@@ -27,8 +27,6 @@ private slots:
     void settingsRejectOtherTypesOnlyForStoredValues();
     void settingsOfWrongStoredTypeReadAsMissing();
     void settingsFloatsAndTexts();
-    void workPathWithAndWithoutSeparator_data();
-    void workPathWithAndWithoutSeparator();
     void aliasLookupAndCopies();
     void aliasNameAndPathParts();
     void collectionGrowsDeletesAndRejectsBadIndex();
@@ -159,22 +157,6 @@ void TestAppObject::settingsFloatsAndTexts()
     QCOMPARE(m_registry->Value(HKCU, RegistryKeys::Settings, "F")->bytes.size(), 8);
     settings->SetValue("T", QString("Číslo v okrese"));
     QCOMPARE(settings->GetValue("T", QString()), QVariant(QString("Číslo v okrese")));
-}
-
-void TestAppObject::workPathWithAndWithoutSeparator_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::newRow("without") << "/data/orv/WorkDir";
-    QTest::newRow("with") << "/data/orv/WorkDir/";
-}
-
-void TestAppObject::workPathWithAndWithoutSeparator()
-{
-    QFETCH(QString, stored);
-    QCOMPARE(m_app->WorkPath(), QString());
-    m_registry->WriteString(HKCU, RegistryKeys::Aliases, "Pracovní", stored);
-    m_app->Aliases()->Refresh();
-    QCOMPARE(m_app->WorkPath(), QString("/data/orv/WorkDir/"));
 }
 
 void TestAppObject::aliasLookupAndCopies()
