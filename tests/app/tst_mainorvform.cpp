@@ -3,14 +3,12 @@
 // start-up warning and the quit question.
 #include "common/ModalHelpers.h"
 #include "widgets/MessageDlg.h"
-#include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
 #include "app/TMainOrvForm.h"
 #include "base/ETalvekException.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
-#include "app/core/TInstallInfo.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -18,7 +16,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 namespace {
@@ -54,15 +51,13 @@ class TestMainOrvForm : public QObject
 private slots:
     void init();
     void cleanup();
-    void startStateAndCzechCaptions();
+    void startState();
     void screenshotShowsLabelsAndMenus();
-    void keepsDesignSize();
     void addKUAndReopenSameArea();
     void label4Format();
     void closeLastMiddleAndOnly();
     void openSeveralAreasFromCatalogue();
     void openOneAreaAndCancel();
-    void outputTypeRadioItems();
     void selectionOpensBrowserOrForm_data();
     void selectionOpensBrowserOrForm();
     void cancelledSelectionKeepsPreviousSelectionState();
@@ -74,10 +69,8 @@ private slots:
     void quitConfirmation();
     void helpAndHomePage();
     void workDirectoryChange();
-    void aboutBoxFromMenu();
     void startupWarningAndSettingsProblems();
     void startupWhenWorkAliasCannotBeStored();
-    void firstStartCreatesWorkDirectory();
 
 private:
     QAction* action(const char* name) { return m_form->findChild<QAction*>(name); }
@@ -149,37 +142,11 @@ void TestMainOrvForm::cleanup()
     SetMessageDlgInterceptor(nullptr);
 }
 
-void TestMainOrvForm::startStateAndCzechCaptions()
+void TestMainOrvForm::startState()
 {
     makeForm();
     QCOMPARE(m_form->windowTitle(), QString("ORV"));
     QCOMPARE(TMainOrvForm::Instance(), m_form.get());
-    QCOMPARE(label("Label1"), QString("Okres:"));
-    QCOMPARE(label("Label2"), QString("Obec:"));
-    QCOMPARE(label("Label3"), QString("Katastrální území:"));
-    QCOMPARE(label("Label4"), QString("Číslo v okrese:"));
-    const QList<QAction*> top = m_form->menuBar()->actions();
-    QStringList titles;
-    for (QAction* a : top)
-        titles << a->text();
-    QCOMPARE(titles, (QStringList{"&Katastr.území", "&Výběr parcel", "&Typ výstupu", "&Nápověda",
-                                  "Kon&ec"}));
-    QStringList kuItems;
-    for (QAction* a : menu("KU")->actions())
-        kuItems << a->text();
-    QCOMPARE(kuItems, (QStringList{"&Otevřít", "&Zavřít", "&Vyhledat", "&Importovat VFK...",
-                                   "&Otevřená KU"}));
-    QStringList selection;
-    for (QAction* a : menu("Sestava")->actions())
-        selection << QString("%1:%2").arg(a->text()).arg(a->property("tag").toInt());
-    QCOMPARE(selection, (QStringList{"&Parcelním číslem:0", "P&opisným číslem:1",
-                                     "Číslem vlastnického &listu:6", "&Výběrovými podmínkami:5",
-                                     "Výběrovými podmínkami - jen &díly:4", "Všechny p&arcely:2",
-                                     "&Minulý výběr:3"}));
-    QCOMPARE(menu("Tisk")->actions().size(), 5);
-    QVERIFY(menu("Tisk")->actions().at(3)->isSeparator());
-    QCOMPARE(menu("Informace")->actions().size(), 6);
-    // Start states.
     QVERIFY(action("KUOpen")->isEnabled());
     QVERIFY(!action("KUClose")->isEnabled());
     QVERIFY(action("KUVyhledat")->isEnabled());
@@ -191,8 +158,6 @@ void TestMainOrvForm::startStateAndCzechCaptions()
     QVERIFY(!action("Tisk1")->isChecked());
     QCOMPARE(m_form->OutputType(), 0);
     QVERIFY(!m_form->PartsOnly());
-    QVERIFY(menu("Informace")->menuAction()->isEnabled());
-    QVERIFY(action("Konec")->isEnabled());
 }
 
 void TestMainOrvForm::screenshotShowsLabelsAndMenus()
@@ -215,28 +180,7 @@ void TestMainOrvForm::screenshotShowsLabelsAndMenus()
                     m_form->menuBar()->size());
     QVERIFY(hasInk(shot, bar));
     QCOMPARE(label("Label3"), QString("Katastr: Kladno"));
-    // The open-areas submenu lists the area as a checked radio item.
-    QMenu* kuMenu = menu("KU");
-    kuMenu->popup(m_form->mapToGlobal(QPoint(0, 0)));
-    QVERIFY(QTest::qWaitForWindowExposed(kuMenu));
-    const QImage menuShot = kuMenu->grab().toImage();
-    QVERIFY(menuShot.save(dir + "/menu-ku.png"));
-    QVERIFY(hasInk(menuShot, menuShot.rect().adjusted(4, 4, -4, -4)));
-    kuMenu->hide();
     QCOMPARE(menu("OpenKU")->actions().at(0)->text(), QString("Kladno"));
-}
-
-void TestMainOrvForm::keepsDesignSize()
-{
-    makeForm();
-    m_form->show();
-    const QSize design = m_form->DesignSize();
-    QVERIFY(design.width() >= 420);
-    QVERIFY(design.height() > 105);
-    m_form->resize(design + QSize(200, 150));
-    QCOMPARE(m_form->size(), design);
-    QCOMPARE(m_form->minimumSize(), design);
-    QCOMPARE(m_form->maximumSize(), design);
 }
 
 void TestMainOrvForm::addKUAndReopenSameArea()
@@ -395,20 +339,6 @@ void TestMainOrvForm::openOneAreaAndCancel()
     QVERIFY(!lookedUp);
 }
 
-void TestMainOrvForm::outputTypeRadioItems()
-{
-    makeForm();
-    action("Tisk2")->trigger();
-    QCOMPARE(m_form->OutputType(), 2);
-    QVERIFY(action("Tisk2")->isChecked());
-    QVERIFY(!action("Tisk0")->isChecked());
-    QVERIFY(!action("Tisk1")->isChecked());
-    m_form->TiskClick(1);
-    QCOMPARE(m_form->OutputType(), 1);
-    QVERIFY(action("Tisk1")->isChecked());
-    QVERIFY(!action("Tisk2")->isChecked());
-}
-
 void TestMainOrvForm::selectionOpensBrowserOrForm_data()
 {
     QTest::addColumn<int>("outputType");
@@ -547,19 +477,12 @@ void TestMainOrvForm::commandsWithoutDialogSayNotAvailable()
     m_entries = TMainOrvEntries();
     makeForm();
     m_form->KUOpenClick();
-    m_form->KUVyhledatClick();
+    m_form->AddKU(area("1", "A"));
+    m_form->SestavaClick(1);
     QCOMPARE(m_shown.size(), 2);
     QCOMPARE(m_shown[0].text, QString("Funkce „Otevřít“ zatím není k dispozici."));
     QCOMPARE(m_shown[0].kind, mtInformation);
-    QCOMPARE(m_shown[1].text, QString("Funkce „Vyhledat“ zatím není k dispozici."));
-    m_form->AddKU(area("1", "A"));
-    m_shown.clear();
-    m_form->SestavaClick(1);
-    m_form->TiskStatistikaClick();
-    QCOMPARE(m_shown.size(), 2);
-    QCOMPARE(m_shown[0].text, QString("Funkce „Popisným číslem“ zatím není k dispozici."));
-    QCOMPARE(m_shown[1].text,
-             QString("Funkce „Celkové statistické údaje“ zatím není k dispozici."));
+    QCOMPARE(m_shown[1].text, QString("Funkce „Popisným číslem“ zatím není k dispozici."));
     QVERIFY(!action("Sestava6")->isEnabled());
 }
 
@@ -620,19 +543,16 @@ void TestMainOrvForm::workDirectoryChange()
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
     const QString target = QDir(m_dir->filePath("nový")).absolutePath();
-    QString title;
     QString startPath;
     onNextModal([&](QWidget* modal) {
         auto* window = qobject_cast<TFolderBrowseWindow*>(modal);
         QVERIFY(window);
-        title = window->windowTitle();
         startPath = window->SelectedPath();
         QVERIFY(window->SelectPath(m_dir->path()));
         QVERIFY(window->CreateFolder("nový"));
         window->accept();
     });
     action("Infor3")->trigger();
-    QCOMPARE(title, QString("Vyhledání adresáře"));
     QCOMPARE(startPath, m_dir->filePath("work"));
     QCOMPARE(m_app->WorkPath(), target + "/");
     QVERIFY(QFileInfo(target).isDir());
@@ -652,25 +572,6 @@ void TestMainOrvForm::workDirectoryChange()
     });
     m_form->WorkDirChangeClick();
     QCOMPARE(startPath, QDir::homePath());
-}
-
-void TestMainOrvForm::aboutBoxFromMenu()
-{
-    TInstallInfo::Set("Jan Novák", "Katastrální úřad");
-    makeForm();
-    QString user;
-    QString caption;
-    onNextModal([&](QWidget* modal) {
-        auto* box = qobject_cast<TAboutBox*>(modal);
-        QVERIFY(box);
-        caption = box->windowTitle();
-        user = box->UserNameText();
-        box->accept();
-    });
-    action("InforOrv")->trigger();
-    QCOMPARE(caption, QString("Co je ORV"));
-    QCOMPARE(user, QString("Jan Novák"));
-    TInstallInfo::Set(QString(), QString());
 }
 
 void TestMainOrvForm::startupWarningAndSettingsProblems()
@@ -730,32 +631,6 @@ void TestMainOrvForm::startupWhenWorkAliasCannotBeStored()
     QCOMPARE(m_shown.size(), 1);
     QVERIFY2(m_shown[0].text.contains("pro soubor nastavení"), qPrintable(m_shown[0].text));
     QCOMPARE(boxText, QString("Pracovní adresář není nastaven: chybí alias \"Pracovní\"."));
-}
-
-void TestMainOrvForm::firstStartCreatesWorkDirectory()
-{
-    // No work alias (no installation values either): the default work
-    // directory is created and selections use it, without a warning.
-    m_registry->DeleteValue(TRegistry::Hive::CurrentUser, RegistryKeys::Aliases, "Pracovní");
-    m_app->Aliases()->Refresh();
-    const QString bin = m_dir->filePath("bin");
-    QDir().mkpath(bin);
-    makeForm();
-    m_form->AddKU(area("600016", "Kladno"));
-    // A warning box would be answered (and its text kept) instead of waiting.
-    const auto warning = std::make_shared<QString>();
-    QTimer::singleShot(0, m_form.get(), [warning] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            *warning = box->text();
-            box->accept();
-        }
-    });
-    m_form->RunStartupCheck(bin);
-    QCOMPARE(*warning, QString());
-    QVERIFY(m_shown.isEmpty());
-    QVERIFY(QFileInfo(bin + "/WorkDir").isDir());
-    m_form->SestavaClick(0);
-    QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/WorkDir/PRAC.DB").arg(bin));
 }
 
 QTEST_MAIN(TestMainOrvForm)

@@ -49,7 +49,6 @@ private slots:
     void corruptFileIsSetAsideAndReportedOnce_data();
     void corruptFileIsSetAsideAndReportedOnce();
     void unreadableDirectoryKeepsBadFile();
-    void handEditsAreSeenWithoutRestart();
     void writeFailureLeavesMemoryAsFile();
     void twoStoresOnOneFileLoseNoUpdate();
     void defaultStoreIsShared();
@@ -254,18 +253,6 @@ void TestRegistry::unreadableDirectoryKeepsBadFile()
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(readFile(user), bad);
     QCOMPARE(reg.TakeProblems().size(), 1);
-}
-
-void TestRegistry::handEditsAreSeenWithoutRestart()
-{
-    QTemporaryDir dir;
-    const QString user = dir.filePath("user.reg");
-    TRegistry reg(user, dir.filePath("machine.reg"));
-    reg.WriteInteger(HKCU, kKey, "A", 1);
-    writeFile(user, "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\VELDO\\ORV\\Settings]\n"
-                    "\"A\"=dword:00000002\n\"Extra\"=\"added by hand\"\n");
-    QCOMPARE(reg.ReadInteger(HKCU, kKey, "A"), 2);
-    QCOMPARE(reg.ReadString(HKCU, kKey, "Extra"), QString("added by hand"));
 }
 
 void TestRegistry::writeFailureLeavesMemoryAsFile()

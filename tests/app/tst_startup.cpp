@@ -40,7 +40,6 @@ private slots:
     void firstRunKeepsExistingAlias();
     void firstStartWorkDir_data();
     void firstStartWorkDir();
-    void existingWorkDirGivesNoWarning();
     void workDirThatIsAFile();
     void setWorkDirChangesWorkPathOnly();
     void expandAliasPath_data();
@@ -209,14 +208,6 @@ void TestStartup::firstStartWorkDir()
     // Nothing is written anywhere else.
     QVERIFY(work == "exe" || !QFileInfo::exists(m_exeDir + "/WorkDir"));
     QVERIFY(work == "data" || !QFileInfo::exists(m_dir->filePath("data/ORV")));
-}
-
-void TestStartup::existingWorkDirGivesNoWarning()
-{
-    installValues(true);
-    QDir().mkpath(m_exeDir + "/WorkDir");
-    QCOMPARE(StartupCheck(*m_app, *m_registry, m_exeDir), QString());
-    QCOMPARE(WorkDirProblem(m_app->WorkPath()), QString());
 }
 
 void TestStartup::workDirThatIsAFile()

@@ -2,7 +2,6 @@
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/ParcelNumber.h"
-#include "db/Query.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QCryptographicHash>
@@ -321,25 +320,6 @@ private slots:
         for (const QVariantList& row : bo.rows)
             QCOMPARE(bo.s(row, "BONITA").size(), 5);
         QVERIFY(!Table(path(PerAreaTable("ORVTX", "001"))).rows.isEmpty());
-    }
-
-    // A sheet form's statement (quoted identifiers, a code table of another
-    // directory) finds section E of a sheet in the demo data.
-    void sheetFormStatementFindsItsData()
-    {
-        Query query;
-        query.setDatabaseName(m_district);
-        query.setSql(QStringLiteral("SELECT LVCIS FROM \"NYSPA001.DB\" WHERE PARSKUP = 2"));
-        query.open();
-        const int sheet = int(query.asInteger("LVCIS"));
-        query.close();
-        query.setSql(
-            {"SELECT * FROM \"NYSVL001.DB\" A, \"" + m_district + "/WorkDB/NIXDTEXT.DB\" B",
-             QString("Where 'A'.'DLVCIS' = %1 AND 'A'.'DOPLKOD' = 'B'.'KOD' AND "
-                     "'B'.'CAST' LIKE 'E%'")
-                 .arg(sheet)});
-        query.open();
-        QVERIFY(!query.isEmpty());
     }
 
     void sameSeedGivesSameFilesOtherSeedDiffers()

@@ -93,6 +93,15 @@ void TestBatchMove::appendSkipsExistingKeysAndConverts()
     const auto rows = ParadoxReader(dir.filePath("PRAC.DB")).readAll();
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[1].value(3).toString(), QString("a text much "));
+    // Append-update keeps the values of fields the source does not have.
+    QVERIFY(work.findKey({2, 1}));
+    work.edit();
+    work.setValue("LVCIS", 153);
+    work.post();
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::AppendUpdate), 3);
+    QVERIFY(work.findKey({2, 1}));
+    QCOMPARE(work.asInteger("LVCIS"), 153);
+    QCOMPARE(work.asString("PARCISLO"), QString("again"));
 }
 
 void TestBatchMove::appendUpdateAndDeleteMatchOnKey()

@@ -94,7 +94,6 @@ private slots:
     void truncationNeverGivesPartialData();
     void memoFileDamage_data();
     void memoFileDamage();
-    void missingMemoFile();
     void damagedPrimaryIndex();
     void randomByteDamage();
 
@@ -264,17 +263,6 @@ void TestParadoxMalformed::memoFileDamage()
     const QString error = errorOf(dir.filePath("M.DB"));
     QVERIFY2(error.contains(problem), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("M.DB")), qPrintable(error));
-}
-
-void TestParadoxMalformed::missingMemoFile()
-{
-    QTemporaryDir dir;
-    writeFile(dir.filePath("NOMEMO.DB"), m_db);
-    const ParadoxReader reader(dir.filePath("NOMEMO.DB"));
-    QCOMPARE(reader.header().recordCount, 200);
-    // Memos in the missing .MB read as blank, never from anywhere else.
-    QCOMPARE(errorOf(dir.filePath("NOMEMO.DB")), QString());
-    QCOMPARE(reader.missingMemoFile(), dir.filePath("NOMEMO.MB"));
 }
 
 void TestParadoxMalformed::damagedPrimaryIndex()

@@ -38,7 +38,6 @@ class TestParadoxReader : public QObject
 private slots:
     void headersOfSamples_data();
     void headersOfSamples();
-    void countryTableValues();
     void blankLongIsBlankNotSentinel();
     void dateTimeAndTimestamp();
     void logicalBytesAndBcd();
@@ -100,21 +99,6 @@ void TestParadoxReader::headersOfSamples()
     QTEST(h.keyFieldCount, "keyFields");
     QTEST(fieldNames(reader).join(QLatin1Char(',')), "fields");
     QCOMPARE(reader.readAll().size(), int(h.recordCount));
-}
-
-void TestParadoxReader::countryTableValues()
-{
-    const ParadoxReader reader = sample("country.db");
-    const QList<QVariantList> rows = reader.readAll();
-    QCOMPARE(rows[0],
-             (QVariantList{"Argentina", "Buenos Aires", "South America", 2777815.0, 32300003.0}));
-    QCOMPARE(rows[2][0].toString(), QStringLiteral("Brazil"));
-    QCOMPARE(rows[2][4].toDouble(), 150400000.0);
-    QCOMPARE(reader.header().fields[0].type, ParadoxFieldType::Alpha);
-    QCOMPARE(reader.header().fields[3].type, ParadoxFieldType::Number);
-    // Keyed table: file order is key order.
-    for (int i = 1; i < rows.size(); ++i)
-        QVERIFY(rows[i - 1][0].toString() < rows[i][0].toString());
 }
 
 void TestParadoxReader::blankLongIsBlankNotSentinel()
@@ -225,11 +209,7 @@ void TestParadoxReader::graphicBlobSkipsItsPrefix()
 
 void TestParadoxReader::version3Tables()
 {
-    const QList<QVariantList> states = sample("areas_STATES.DB").readAll();
-    QCOMPARE(states[0], (QVariantList{"AK", "Alaska", 995.0, 999.0}));
-    QCOMPARE(states.last()[0].toString(), QStringLiteral("WY"));
-    const QList<QVariantList> tax = sample("mtdemo_TAXRATE.DB").readAll();
-    QCOMPARE(tax[0], (QVariantList{"CA", "CA", 6.5}));
+    // Values are compared with pxlib in tst_paradoxwriter; here the code page.
     const QList<QVariantList> pcl = sample("PCLDATA_PCL.DB").readAll();
     QCOMPARE(pcl[0][3].toString(), QStringLiteral("Begin Subscript"));
     QCOMPARE(pcl[0][4].toString(), QStringLiteral("Ec(s-1U"));
@@ -503,12 +483,6 @@ void TestParadoxReader::dumpAndSchemaCommands()
     QVERIFY(schema.contains(QStringLiteral("záznamů: 144")));
     QVERIFY(schema.contains(QStringLiteral("  1 PARSKUP Short 2 klíč")));
     QVERIFY(schema.contains(QStringLiteral("  19 PARCISLO Alpha 12\n")));
-
-    tool.start(TestSupport::orvToolPath(),
-               {"dump", TestSupport::paradoxSample("encrypt_encrypted.db")});
-    QVERIFY(tool.waitForFinished(10000));
-    QCOMPARE(tool.exitCode(), 1);
-    QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains(QStringLiteral("zašifrovaná")));
 }
 
 QTEST_GUILESS_MAIN(TestParadoxReader)
