@@ -3,6 +3,7 @@
 #include "app/core/TApp.h"
 #include "app/core/TKUInfo.h"
 #include "app/core/TRegistry.h"
+#include "db/Table.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,6 +36,8 @@ public:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private:
+    void createWorkTable(Table& work) const;
+
     QTemporaryDir m_dir;
     std::shared_ptr<TRegistry> m_registry;
     std::shared_ptr<TApp> m_app;
@@ -132,30 +135,31 @@ inline TKUInfo BrowseFixture::area(const QString& alias) const
     return {alias, "Okres", "Obec", "Katastr " + alias, "001", "600001"};
 }
 
-inline QString BrowseFixture::fillWorkTable(const QString& alias, const QStringList& parcels)
+inline void BrowseFixture::createWorkTable(Table& work) const
 {
-    const QString path = workDir() + "/PRAC.DB";
-    Table work;
     work.setDatabaseName(workDir());
     work.setTableName("PRAC.DB");
     CreateWorkTable(work);
+}
+
+inline QString BrowseFixture::fillWorkTable(const QString& alias, const QStringList& parcels)
+{
+    Table work;
+    createWorkTable(work);
     std::unique_ptr<Table> area = OpenParcelTable(alias, "001");
     AddParcelsToWork(parcels, work, *area, true);
-    return path;
+    return workDir() + "/PRAC.DB";
 }
 
 inline QString BrowseFixture::fillWorkTableWithArea(const QString& alias)
 {
-    const QString path = workDir() + "/PRAC.DB";
     Table work;
-    work.setDatabaseName(workDir());
-    work.setTableName("PRAC.DB");
-    CreateWorkTable(work);
+    createWorkTable(work);
     Query all;
     all.setDatabaseName(alias);
     all.setSql("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, NEMVYUZ, "
                "PARCISLO, LVCIS FROM \"NYSPA001.DB\"");
     all.open();
     CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
-    return path;
+    return workDir() + "/PRAC.DB";
 }

@@ -498,9 +498,6 @@ void TestTextListings::toolWritesTheFileText()
         if (!mine[i].contains(names))
             QCOMPARE(written[i], mine[i]);
     QVERIFY(written[2].startsWith("  Obec:       ") && written[2].size() > 20);
-    tool.start(ORV_TOOL_PATH, {"listing", "--alias", "DEMO", "--lines", "5"});
-    QVERIFY(tool.waitForFinished(60000));
-    QCOMPARE(tool.exitCode(), 2);
 }
 
 void TestTextListings::printedPages()
@@ -524,10 +521,9 @@ void TestTextListings::printedPages()
     }
     if (QPrinterInfo::availablePrinters().isEmpty()) {
         TTextListing listing(setup());
-        QVERIFY_THROWS_EXCEPTION(ETalvekException,
-                                 TListingPrinter::PrintTextReport(nullptr, listing, 0));
         try {
             TListingPrinter::PrintTextReport(nullptr, listing, 0);
+            QFAIL("printed without a printer");
         } catch (const ETalvekException& e) {
             QCOMPARE(e.message(), "Není nainstalována žádná tiskárna");
         }

@@ -162,49 +162,41 @@ void TestDetailForm::computedValues_data()
     QTest::addColumn<int>("parskup");
     QTest::addColumn<double>("cpce");
     QTest::addColumn<int>("nemvyuz");
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("use"); // DRUHPOZ 3 (the numbered part 1)
     QTest::addColumn<Fixture::Relation>("owner");
-    QTest::addColumn<QString>("share");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("characteristic");
-
-    QTest::newRow("no number, share 0") << 2 << 0.0 << 0 << "Číslo popisné:"
-                                        << ""
-                                        << "" << Fixture::Relation{1001, 3, 7001, 1, 0} << ""
-                                        << "NOVÁK JAN, KŘIŽANOV 5"
-                                        << "vlastník";
+    // Caption, number, use (DRUHPOZ 3 of numbered part 1), share, name, characteristic.
+    QTest::addColumn<QStringList>("shown");
+    using R = Fixture::Relation;
+    const QString novak = "NOVÁK JAN, KŘIŽANOV 5";
+    QTest::newRow("no number, share 0")
+        << 2 << 0.0 << 0 << R{1001, 3, 7001, 1, 0}
+        << QStringList{"Číslo popisné:", "", "", "", novak, "vlastník"};
     QTest::newRow("descriptive, share 1/2")
-        << 1 << 30012.0 << 10 << "Číslo popisné:"
-        << "12/3"
-        << "" << Fixture::Relation{1001, 3, 7001, 1, 100002} << "1/2"
-        << "NOVÁK JAN, KŘIŽANOV 5"
-        << "vlastník";
+        << 1 << 30012.0 << 10 << R{1001, 3, 7001, 1, 100002}
+        << QStringList{"Číslo popisné:", "12/3", "", "1/2", novak, "vlastník"};
     // The owner table knows 7300 only as a user (11), 7001 only as owner (1).
     QTest::newRow("registration, owner by IDENT below")
-        << 1 << 25.0 << 13 << "Evidenční číslo:"
-        << "25"
-        << "chmelnice se stavbou" << Fixture::Relation{1001, 3, 7300, 1, 1300120} << "13/120"
-        << "DRUŽSTVO ZEMĚDĚLCŮ, BUDEČ 2"
-        << "vlastník";
+        << 1 << 25.0 << 13 << R{1001, 3, 7300, 1, 1300120}
+        << QStringList{"Evidenční číslo:",
+                       "25",
+                       "chmelnice se stavbou",
+                       "13/120",
+                       "DRUŽSTVO ZEMĚDĚLCŮ, BUDEČ 2",
+                       "vlastník"};
     QTest::newRow("group 3 part of KN, owner by IDENT above")
-        << 3 << 12.0 << 13 << "Součást parcely KN:"
-        << "12"
-        << "chmelnice se stavbou" << Fixture::Relation{1001, 3, 7001, 11, 100001} << "1/1"
-        << "NOVÁK JAN, KŘIŽANOV 5"
-        << "uživatel";
+        << 3 << 12.0 << 13 << R{1001, 3, 7001, 11, 100001}
+        << QStringList{
+               "Součást parcely KN:", "12", "chmelnice se stavbou", "1/1", novak, "uživatel"};
     QTest::newRow("unknown owner and characteristic")
-        << 3 << 0.0 << 0 << "Číslo popisné:"
-        << ""
-        << "" << Fixture::Relation{1001, 3, 9999, 42, 1} << "0/1"
-        << "nenalezen"
-        << "";
-    QTest::newRow("long texts wrap") << 2 << 0.0 << 0 << "Číslo popisné:"
-                                     << ""
-                                     << "" << Fixture::Relation{1001, 3, 7400, 4, 100001} << "1/1"
-                                     << "ZEMĚDĚLSKÉ DRUŽSTVO VLASTNÍKŮ PŮDY,\nHORNÍ DOLNÍ 1234/56"
-                                     << "Organizační složka státu (účetní\njednotka)";
+        << 3 << 0.0 << 0 << R{1001, 3, 9999, 42, 1}
+        << QStringList{"Číslo popisné:", "", "", "0/1", "nenalezen", ""};
+    QTest::newRow("long texts wrap")
+        << 2 << 0.0 << 0 << R{1001, 3, 7400, 4, 100001}
+        << QStringList{"Číslo popisné:",
+                       "",
+                       "",
+                       "1/1",
+                       "ZEMĚDĚLSKÉ DRUŽSTVO VLASTNÍKŮ PŮDY,\nHORNÍ DOLNÍ 1234/56",
+                       "Organizační složka státu (účetní\njednotka)"};
 }
 
 void TestDetailForm::computedValues()
@@ -213,6 +205,7 @@ void TestDetailForm::computedValues()
     QFETCH(double, cpce);
     QFETCH(int, nemvyuz);
     QFETCH(Fixture::Relation, owner);
+    QFETCH(QStringList, shown);
     Fixture::Part p = Fixture::numberedPart(1);
     p.parskup = parskup;
     p.cpce = cpce;
@@ -221,16 +214,10 @@ void TestDetailForm::computedValues()
     Fixture::DetailTables t = owners();
     t.relations = {owner, {1001, 4, 7001, 1, 0}};
     const ReportPage page = layout({p}, t).pages.value(0);
-    QFETCH(QString, caption);
-    QFETCH(QString, number);
-    QFETCH(QString, use);
-    QFETCH(QString, share);
-    QFETCH(QString, name);
-    QFETCH(QString, characteristic);
-    const QStringList shown{page.textOf("LabelCisPop")->text, page.textOf("CisPop")->text,
-                            page.textOf("Vyuziti")->text,     page.textOf("PodilStr")->text,
-                            page.textOf("Nazev")->text,       page.textOf("Charakter")->text};
-    QCOMPARE(shown, QStringList({caption, number, use, share, name, characteristic}));
+    QStringList texts;
+    for (const char* name : {"LabelCisPop", "CisPop", "Vyuziti", "PodilStr", "Nazev", "Charakter"})
+        texts << page.textOf(name)->text;
+    QCOMPARE(texts, shown);
     QCOMPARE(page.textOf("Vykaz")->text, QStringLiteral("12/3"));
     // A wrapped owner pushes the next one down.
     const QList<const ReportBox*> names = page.textsOf("Nazev");

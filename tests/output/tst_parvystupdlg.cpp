@@ -122,10 +122,8 @@ void TestParVystupDlg::numbers_data()
     QTest::addColumn<QString>("copies");
     QTest::addColumn<int>("linesRead");
     QTest::addColumn<int>("copiesRead");
-    QTest::newRow("numbers") << "30"
-                             << "3" << 30 << 3;
-    QTest::newRow("not numbers") << "x"
-                                 << "" << 64 << 1;
+    QTest::newRow("numbers") << QString("30") << "3" << 30 << 3;
+    QTest::newRow("not numbers") << QString("x") << "" << 64 << 1;
 }
 
 void TestParVystupDlg::numbers()

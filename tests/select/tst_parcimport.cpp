@@ -48,11 +48,10 @@ private slots:
     void modelRowsAndNumbering();
     void typedNumbersWithinFieldRanges_data();
     void typedNumbersWithinFieldRanges();
-    void listLayoutParcels();
-    void columnLayout();
+    void goodLines_data();
+    void goodLines();
     void badLinesStopTheImport_data();
     void badLinesStopTheImport();
-    void houseNumberLists();
     void clipboardLines();
     void fileEncodingsAndRefusals();
     void onlyRegularFilesAreRead();
@@ -135,32 +134,40 @@ void TestParcImport::typedNumbersWithinFieldRanges()
     QCOMPARE(model.CellValid(column, text), valid);
 }
 
-void TestParcImport::listLayoutParcels()
+void TestParcImport::goodLines_data()
 {
-    auto result = TParcelImport::Parse({"12/1;15;(7)"}, Kind::Parcel);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"2|12|1", "2|15|0", "5|7|0"}));
-
-    result = TParcelImport::Parse({"-3/2, 4:8/1", "  20 , 21  ", "(-9)"}, Kind::Parcel);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"1|3|2", "4|8|1", "2|20|0", "2|21|0", "4|9|0"}));
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("house");
+    QTest::addColumn<QStringList>("rows"); // group|stem|subdivision or part|house|kind
+    QTest::newRow("list, default group 2, older register in brackets")
+        << QStringList{"12/1;15;(7)"} << false << QStringList{"2|12|1", "2|15|0", "5|7|0"};
+    QTest::newRow("list, signed and colon groups, blanks")
+        << QStringList{"-3/2, 4:8/1", "  20 , 21  ", "(-9)"} << false
+        << QStringList{"1|3|2", "4|8|1", "2|20|0", "2|21|0", "4|9|0"};
+    QTest::newRow("columns by blanks") << QStringList{"2 15 3", "1 7 0", "  0   8  0  extra"}
+                                       << false << QStringList{"2|15|3", "1|7|0", "0|8|0"};
+    QTest::newRow("columns by tabs")
+        << QStringList{"2\t15\t3", "1\t 7 \t0"} << false << QStringList{"2|15|3", "1|7|0"};
+    QTest::newRow("house columns: part may be text, kind free")
+        << QStringList{"3 12 P", "x 14 E"} << true << QStringList{"3|12|P", "x|14|E"};
+    QTest::newRow("house list") << QStringList{"12/3P;14;7/1g", "150 E"} << true
+                                << QStringList{"3|12|P", "|14|V", "1|7|g", "|150|E"};
+    QTest::newRow("kind letter after the first number is no separator")
+        << QStringList{"12P;14"} << true << QStringList{"|12|P", "|14|V"};
+    // "12P 14" is two house numbers, not part "12P" of house 14.
+    QTest::newRow("kind letter makes a blank-separated line a list")
+        << QStringList{"12P 14", "7E 8/2"} << true
+        << QStringList{"|12|P", "|14|V", "|7|E", "2|8|V"};
 }
 
-void TestParcImport::columnLayout()
+void TestParcImport::goodLines()
 {
-    auto result = TParcelImport::Parse({"2 15 3", "1 7 0", "  0   8  0  extra"}, Kind::Parcel);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, house);
+    QFETCH(QStringList, rows);
+    const auto result = TParcelImport::Parse(lines, house ? Kind::House : Kind::Parcel);
     QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"2|15|3", "1|7|0", "0|8|0"}));
-    result = TParcelImport::Parse({"2\t15\t3", "1\t 7 \t0"}, Kind::Parcel);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"2|15|3", "1|7|0"}));
-    // The first line fixes the separator for all lines.
-    QCOMPARE(TParcelImport::Parse({"2 15 3", "1\t7\t0"}, Kind::Parcel).errorLine, 2);
-
-    // In the house grid the part may be empty text and the kind is free.
-    result = TParcelImport::Parse({"3 12 P", "x 14 E"}, Kind::House);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"3|12|P", "x|14|E"}));
+    QCOMPARE(rowTexts(result.rows), rows);
 }
 
 void TestParcImport::badLinesStopTheImport_data()
@@ -170,6 +177,9 @@ void TestParcImport::badLinesStopTheImport_data()
     QTest::addColumn<int>("errorLine");
     QTest::addColumn<int>("rowsKept");
     QTest::addColumn<QString>("message"); // empty: the line number says it all
+    QTest::newRow("first line fixes the separator")
+        << QStringList{"2 15 3", "1\t7\t0"} << false << 2 << 1
+        << "Chybné číslo „1\t7\t0“ na řádku 2";
     QTest::newRow("bare first number: columns 2 and 3 empty")
         << QStringList{"15"} << false << 1 << 0 << QString();
     // A number that the column would read as empty is refused, not dropped.
@@ -194,6 +204,9 @@ void TestParcImport::badLinesStopTheImport_data()
     QTest::newRow("house 0 in a list") << QStringList{"12/1;0/1"} << true << 1 << 1 << QString();
     QTest::newRow("house too large") << QStringList{"5;12345"} << true << 1 << 1 << QString();
     QTest::newRow("house empty line") << QStringList{"5 12", ""} << true << 2 << 1 << QString();
+    QTest::newRow("empty clipboard") << QStringList{QString()} << false << 1 << 0 << QString();
+    QTest::newRow("empty clipboard, houses")
+        << QStringList{QString()} << true << 1 << 0 << QString();
 }
 
 void TestParcImport::badLinesStopTheImport()
@@ -209,32 +222,12 @@ void TestParcImport::badLinesStopTheImport()
     QCOMPARE(result.errorText, message);
 }
 
-void TestParcImport::houseNumberLists()
-{
-    const auto result = TParcelImport::Parse({"12/3P;14;7/1g", "150 E"}, Kind::House);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(rowTexts(result.rows), (QStringList{"3|12|P", "|14|V", "1|7|g", "|150|E"}));
-    // A kind letter after the first number is no separator.
-    const auto single = TParcelImport::Parse({"12P;14"}, Kind::House);
-    QCOMPARE(single.errorLine, 0);
-    QCOMPARE(rowTexts(single.rows), (QStringList{"|12|P", "|14|V"}));
-    // A kind letter makes a blank-separated line a list: "12P 14" is two
-    // house numbers, not part "12P" of house 14.
-    const auto blanks = TParcelImport::Parse({"12P 14", "7E 8/2"}, Kind::House);
-    QCOMPARE(blanks.errorLine, 0);
-    QCOMPARE(rowTexts(blanks.rows), (QStringList{"|12|P", "|14|V", "|7|E", "2|8|V"}));
-}
-
 void TestParcImport::clipboardLines()
 {
     QCOMPARE(TParcelImport::SplitText(QString()), QStringList{QString()});
     QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\r\n2\r\n")), (QStringList{"1", "2"}));
     QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\n2\n\n3")),
              (QStringList{"1", "2", "", "3"}));
-    const auto empty = TParcelImport::Parse(TParcelImport::SplitText(QString()), Kind::Parcel);
-    QCOMPARE(empty.errorLine, 1);
-    const auto emptyHouse = TParcelImport::Parse(TParcelImport::SplitText(QString()), Kind::House);
-    QCOMPARE(emptyHouse.errorLine, 1);
 }
 
 void TestParcImport::fileEncodingsAndRefusals()

@@ -41,8 +41,11 @@ void TestCommandLines::exitCodeAndText_data()
         << tool << QStringList{"--version"} << 0 << true << "orv-tool (ORV) " + version + "\n";
     QTest::newRow("tool help") << tool << QStringList{"help"} << 0 << true
                                << "návratový kód: 0 hotovo, 1 chybný vstup nebo data, 2 chybné";
-    QTest::newRow("tool help lists commands")
+    QTest::newRow("tool --help lists commands")
         << tool << QStringList{"--help"} << 0 << true << "  cesty ";
+    QTest::newRow("listing without area")
+        << tool << QStringList{"listing", "--alias", "DEMO", "--lines", "5"} << 2 << false
+        << "použití: orv-tool listing";
     QTest::newRow("tool without command")
         << tool << QStringList{} << 2 << false << "použití: orv-tool PŘÍKAZ [PARAMETRY]";
     QTest::newRow("tool unknown command")
@@ -72,16 +75,10 @@ void TestCommandLines::exitCodeAndText_data()
         << 0 << true
         << "total,\"Celkem\",124.3759,144\nhouses_cp,\"Domy s čísly popisnými\",0.0000,7\n"
            "houses_ce,\"Domy s čísly evidenčními\",0.0000,0\n";
-    const QStringList report{"report",
-                             "--dir",
-                             "/nonexistent",
-                             "--area",
-                             "001",
-                             "--work",
-                             "/nonexistent/PRAC.DB",
-                             "--pdf",
-                             "/nonexistent/x.pdf",
-                             "--kind"};
+    const QStringList report =
+        QStringLiteral("report --dir /nonexistent --area 001 --work "
+                       "/nonexistent/PRAC.DB --pdf /nonexistent/x.pdf --kind")
+            .split(u' ');
     QTest::newRow("report of a sheet kind")
         << tool << report + QStringList{"3"} << 2 << false << "použití: orv-tool report (--alias";
     QTest::newRow("report without --pdf") << tool << report.mid(0, 7) + QStringList{"--kind", "2"}
