@@ -59,7 +59,7 @@ void printCsv(const TAreaStatistics& stats)
 {
     std::printf("row,name,area_ha,count\n");
     for (const TAreaStatistics::Row& r : stats.Rows())
-        printCsvLine(QString::number(r.spec.row), r.name, r.areaM2, r.count);
+        printCsvLine(QString::number(r.rule.row), r.name, r.areaM2, r.count);
     printCsvLine(QStringLiteral("total"), QStringLiteral("Celkem"), stats.TotalAreaM2(),
                  stats.TotalCount());
     printCsvLine(QStringLiteral("houses_cp"), QStringLiteral("Domy s čísly popisnými"), 0,

@@ -10,15 +10,15 @@
 
 namespace {
 using Series = TAreaStatistics::Series;
-using Spec = TAreaStatistics::RowSpec;
+using Rule = TAreaStatistics::RowRule;
 
-QList<Spec> buildSpecs()
+QList<Rule> buildRules()
 {
-    QList<Spec> specs;
+    QList<Rule> rules;
     for (int kind = 2; kind <= 14; ++kind)
         if (kind != 12) // kind 12 is counted in no line and no total
-            specs.append({kind, "", kind, 0, 0, Series::LandKinds});
-    const Spec uses[] = {
+            rules.append({kind, "", kind, 0, 0, Series::LandKinds});
+    const Rule uses[] = {
         {21, "budova-lesní pozemek", 10, 26, 0, Series::None},
         {22, "rybník", 11, 111, 0, Series::None},
         {23, "tok přírodní", 11, 120, 0, Series::None},
@@ -53,18 +53,18 @@ QList<Spec> buildSpecs()
         {52, "staveniště", 14, 91, 0, Series::OtherAreas},
         {53, "svah, skála", 14, 92, 0, Series::OtherAreas},
     };
-    for (const Spec& s : uses)
-        specs.append(s);
-    return specs;
+    for (const Rule& s : uses)
+        rules.append(s);
+    return rules;
 }
 
-QString useCondition(const Spec& spec)
+QString useCondition(const Rule& rule)
 {
-    if (spec.useTo > 0)
-        return Format(QStringLiteral("AND NEMVYUZ >= %d AND NEMVYUZ <= %d"), spec.useFrom,
-                      spec.useTo);
-    if (spec.useFrom > 0)
-        return Format(QStringLiteral("AND NEMVYUZ = %d"), spec.useFrom);
+    if (rule.useTo > 0)
+        return Format(QStringLiteral("AND NEMVYUZ >= %d AND NEMVYUZ <= %d"), rule.useFrom,
+                      rule.useTo);
+    if (rule.useFrom > 0)
+        return Format(QStringLiteral("AND NEMVYUZ = %d"), rule.useFrom);
     return {};
 }
 
@@ -85,10 +85,10 @@ QString stripLeadingZeros(QString text)
 }
 } // namespace
 
-const QList<TAreaStatistics::RowSpec>& TAreaStatistics::Specs()
+const QList<TAreaStatistics::RowRule>& TAreaStatistics::Rules()
 {
-    static const QList<RowSpec> specs = buildSpecs();
-    return specs;
+    static const QList<RowRule> rules = buildRules();
+    return rules;
 }
 
 int TAreaStatistics::LineOf(int row)
@@ -127,7 +127,7 @@ QString TAreaStatistics::ParcelTable() const
 const TAreaStatistics::Row* TAreaStatistics::RowAt(int row) const
 {
     for (const Row& r : m_rows)
-        if (r.spec.row == row)
+        if (r.rule.row == row)
             return &r;
     return nullptr;
 }
@@ -139,8 +139,8 @@ void TAreaStatistics::Run(const StepFn& step)
     m_totalCount = 0;
     ReadTitle();
     ReadLandKindNames();
-    for (const RowSpec& spec : Specs()) {
-        ComputeRow(spec);
+    for (const RowRule& rule : Rules()) {
+        ComputeRow(rule);
         if (step && step())
             throw ETalvekException(QStringLiteral("Operace byla přerušena"));
     }
@@ -213,22 +213,22 @@ QString TAreaStatistics::LandKindName(int kind) const
     return {}; // a kind missing from the code table is still counted
 }
 
-void TAreaStatistics::ComputeRow(const RowSpec& spec)
+void TAreaStatistics::ComputeRow(const RowRule& rule)
 {
     Query query;
     query.setDatabaseName(m_alias);
     QStringList sql{Format(QStringLiteral("SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"%s\" WHERE "
                                           "PARSKUP <= 2 AND DRUHPOZ = %d"),
-                           ParcelTable(), spec.kind)};
-    const QString use = useCondition(spec);
+                           ParcelTable(), rule.kind)};
+    const QString use = useCondition(rule);
     if (!use.isEmpty())
         sql.append(use);
     query.setSql(sql);
     Row row;
-    row.spec = spec;
-    row.name = spec.row < 20 ? LandKindName(spec.kind) : u' ' + QString::fromUtf8(spec.name);
+    row.rule = rule;
+    row.name = rule.row < 20 ? LandKindName(rule.kind) : u' ' + QString::fromUtf8(rule.name);
     std::tie(row.areaM2, row.count) = sumAndCount(query);
-    if (spec.row < 20) { // the uses never enter the totals
+    if (rule.row < 20) { // the uses never enter the totals
         m_totalArea += row.areaM2;
         m_totalCount += row.count;
     }

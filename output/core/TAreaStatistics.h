@@ -28,7 +28,7 @@ public:
     // One statistic line: its row index, the kind of land and the use
     // condition (useTo > 0: useFrom <= NEMVYUZ <= useTo; else useFrom > 0:
     // NEMVYUZ = useFrom; else none).
-    struct RowSpec
+    struct RowRule
     {
         int row = 0;
         const char* name = ""; // use rows only; kinds take their name from DRUHPOZ.DB
@@ -40,7 +40,7 @@ public:
 
     struct Row
     {
-        RowSpec spec;
+        RowRule rule;
         QString name;      // printed name: a blank and the text, or empty
         double areaM2 = 0; // sum of VYMERA, square metres
         qint64 count = 0;  // parts with a VYMERA
@@ -58,10 +58,10 @@ public:
     // stop (the run then throws "Operace byla přerušena").
     using StepFn = std::function<bool()>;
 
-    // The row specs in the order they are computed: kinds 2-11, 13, 14, then
+    // The row rules in the order they are computed: kinds 2-11, 13, 14, then
     // the 33 uses 21-53.
-    static const QList<RowSpec>& Specs();
-    static int StepCount() { return int(Specs().size()); }
+    static const QList<RowRule>& Rules();
+    static int StepCount() { return int(Rules().size()); }
     // The vertical slot of a row on the form (1-41), or -1 for indexes that
     // have no line (12, 15-20, outside 2-53).
     static int LineOf(int row);
@@ -93,7 +93,7 @@ private:
                                 const QStringList& fields) const;
     QString LandKindName(int kind) const;
     void ReadLandKindNames();
-    void ComputeRow(const RowSpec& spec);
+    void ComputeRow(const RowRule& rule);
     void CountHouses();
     void CountSimplifiedRegister();
     QString ParcelTable() const;

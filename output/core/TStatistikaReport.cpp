@@ -130,7 +130,7 @@ void TStatistikaReport::AddCaptions(ReportBand& band, const Block& block, int li
 
 void TStatistikaReport::AddRowLabels(ReportBand& band, const TAreaStatistics::Row& row) const
 {
-    const int index = row.spec.row;
+    const int index = row.rule.row;
     const int line = TAreaStatistics::LineOf(index);
     if (line < 0)
         return;
@@ -185,7 +185,7 @@ void TStatistikaReport::AddCharts(ReportBand& band) const
         ReportElement& e = band.add(ReportElement::pieChart(QString::fromLatin1(c.name), c.rect,
                                                             QString::fromUtf8(c.title)));
         for (const TAreaStatistics::Row& row : m_stats.Rows())
-            if (row.spec.series == c.series)
+            if (row.rule.series == c.series)
                 e.chart.addSlice(row.areaM2 / 10000.0, row.name.trimmed());
     }
 }

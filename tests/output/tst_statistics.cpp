@@ -317,7 +317,7 @@ void TestStatistics::emptyAreaPrintsZerosAndEmptyCharts()
     const ReportDocument doc = TStatistikaReport(stats).Layout();
     const QString zero = TAreaStatistics::HectaresText(0);
     for (const TAreaStatistics::Row& r : stats.Rows()) {
-        QCOMPARE(cellText(doc.pages[0], 1, r.spec.row), zero);
+        QCOMPARE(cellText(doc.pages[0], 1, r.rule.row), zero);
         QCOMPARE(r.count, 0);
     }
     QCOMPARE(doc.pages[0].textOf("CelkemPocet")->text, QStringLiteral("0 "));
