@@ -3,6 +3,7 @@
 // longest single step while scrolling the grid from top to bottom.
 // Usage: bench_browse [CITY_DIR]  (default: generates the city demo into a
 // temporary directory first).
+#include "BenchCity.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
@@ -23,28 +24,6 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
-namespace {
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-QString fillWorkTable(const QString& workDir)
-{
-    Table work;
-    work.setDatabaseName(workDir);
-    work.setTableName(QStringLiteral("PRAC.DB"));
-    CreateWorkTable(work);
-    Query all;
-    all.setDatabaseName(QStringLiteral("CITY"));
-    all.setSql(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, "
-                              "NEMVYUZ, PARCISLO, LVCIS FROM \"NYSPA001.DB\""));
-    all.open();
-    CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
-    return workDir + QStringLiteral("/PRAC.DB");
-}
-} // namespace
-
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -52,25 +31,14 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QTemporaryDir tmp;
     qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
-    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (city.isEmpty()) {
-        city = tmp.filePath("city");
-        QElapsedTimer t;
-        t.start();
-        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
-        std::printf("generated the city demo in %.1f s\n", msSince(t) / 1000.0);
-    }
-    qputenv("ORV_WORKDB", (city + QStringLiteral("/WorkDB")).toUtf8());
-    EngineAliases aliases(EngineAliases::defaultFilePath());
-    aliases.addStandard(QStringLiteral("CITY"), city);
-    aliases.save();
-    Engine::instance().aliases() = aliases;
+    const QString city = CityDistrict(argc, argv, tmp);
+    UseDistrict(QStringLiteral("CITY"), city);
     auto registry =
         std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
     auto app = std::make_shared<TApp>(registry, tmp.path());
     QDir().mkpath(tmp.filePath("work"));
     SetWorkDir(*app, *registry, tmp.filePath("work"));
-    const QString work = fillWorkTable(tmp.filePath("work"));
+    const QString work = FillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
     const TKUInfo ku{QStringLiteral("CITY"), {}, {}, QStringLiteral("Město"),
                      QStringLiteral("001"),  {}};
 

@@ -4,6 +4,7 @@
 // subsidy items.
 // Usage: bench_export [CITY_DIR]  (default: generates the city demo into a
 // temporary directory first).
+#include "BenchCity.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
@@ -26,33 +27,6 @@
 #include <functional>
 
 namespace {
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-QString fillWorkTable(const QString& workDir)
-{
-    Table work;
-    work.setDatabaseName(workDir);
-    work.setTableName(QStringLiteral("PRAC.DB"));
-    CreateWorkTable(work);
-    Query all;
-    all.setDatabaseName(QStringLiteral("CITY"));
-    all.setSql(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, "
-                              "NEMVYUZ, PARCISLO, LVCIS FROM \"NYSPA001.DB\""));
-    all.open();
-    CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
-    return workDir + QStringLiteral("/PRAC.DB");
-}
-
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
 // The best of three runs (the first also loads the owners into memory), in
 // wall-clock and in CPU milliseconds: on a busy machine the CPU time is the
 // figure that does not depend on the other processes.
@@ -79,22 +53,14 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QTemporaryDir tmp;
     qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
-    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (city.isEmpty()) {
-        city = tmp.filePath("city");
-        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
-    }
-    qputenv("ORV_WORKDB", (city + QStringLiteral("/WorkDB")).toUtf8());
-    EngineAliases aliases(EngineAliases::defaultFilePath());
-    aliases.addStandard(QStringLiteral("CITY"), city);
-    aliases.save();
-    Engine::instance().aliases() = aliases;
+    const QString city = CityDistrict(argc, argv, tmp);
+    UseDistrict(QStringLiteral("CITY"), city);
     auto registry =
         std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
     auto app = std::make_shared<TApp>(registry, tmp.path());
     QDir().mkpath(tmp.filePath("work"));
     SetWorkDir(*app, *registry, tmp.filePath("work"));
-    const QString work = fillWorkTable(tmp.filePath("work"));
+    const QString work = FillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
     const TKUInfo ku{
         QStringLiteral("CITY"),  {}, {}, QStringLiteral("Město"), QStringLiteral("001"),
         QStringLiteral("600001")};

@@ -2,6 +2,7 @@
 // municipalities): building the dialog, loading the catalogue and showing it.
 // Usage: bench_katdialog [DISTRICT_DIR]  (default: generates the demo district
 // into a temporary directory first, which takes a while).
+#include "BenchCity.h"
 #include "app/TKatDialog.h"
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
@@ -17,11 +18,6 @@
 #include <cstdio>
 
 namespace {
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 // One open of the dialog as the user sees it: built, catalogue loaded, shown
 // and painted.
 double openOnce(const std::shared_ptr<IApp>& app, int& areas)

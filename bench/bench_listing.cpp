@@ -5,6 +5,7 @@
 // DIR/full.pdf (the print path of the browser, a PDF printer instead of
 // CUPS), to be looked at.
 // Usage: bench_listing [CITY_DIR [ROUNDS [short|full]]] | bench_listing --pdf DIR
+#include "BenchCity.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TRegistry.h"
@@ -29,37 +30,6 @@
 #include <cstdio>
 
 namespace {
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
-void useDistrict(const QString& alias, const QString& dir)
-{
-    qputenv("ORV_WORKDB", (dir + QStringLiteral("/WorkDB")).toUtf8());
-    EngineAliases aliases(EngineAliases::defaultFilePath());
-    aliases.addStandard(alias, dir);
-    aliases.save();
-    Engine::instance().aliases() = aliases;
-}
-
-// Every part of area 001 of `alias`, marked, into workDir/PRAC.DB.
-QString fillWorkTable(const QString& alias, const QString& workDir)
-{
-    QDir().mkpath(workDir);
-    Table work;
-    work.setDatabaseName(workDir);
-    work.setTableName(QStringLiteral("PRAC.DB"));
-    CreateWorkTable(work);
-    Query all;
-    all.setDatabaseName(alias);
-    all.setSql(QStringLiteral("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, "
-                              "NEMVYUZ, PARCISLO, LVCIS FROM \"NYSPA001.DB\""));
-    all.open();
-    CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
-    return workDir + QStringLiteral("/PRAC.DB");
-}
-
 TTextListing::Setup setupFor(const QString& alias, const QString& dir, const QString& work)
 {
     TTextListing::Setup s;
@@ -81,8 +51,8 @@ void printPdf(const QString& outDir)
     QTemporaryDir tmp;
     const QString demo = tmp.filePath(QStringLiteral("demo"));
     DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, 1}).generate(demo);
-    useDistrict(QStringLiteral("DEMO"), demo);
-    const QString work = fillWorkTable(QStringLiteral("DEMO"), tmp.filePath(QStringLiteral("w")));
+    UseDistrict(QStringLiteral("DEMO"), demo);
+    const QString work = FillWorkTable(QStringLiteral("DEMO"), tmp.filePath(QStringLiteral("w")));
     QDir().mkpath(outDir);
     for (int kind : {0, 1}) {
         TTextListing::Setup s = setupFor(QStringLiteral("DEMO"), demo, work);
@@ -115,16 +85,9 @@ int main(int argc, char** argv)
         printPdf(QString::fromLocal8Bit(argv[2]));
         return 0;
     }
-    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (city.isEmpty()) {
-        city = tmp.filePath("city");
-        QElapsedTimer t;
-        t.start();
-        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
-        std::printf("generated the city demo in %.1f s\n", msSince(t) / 1000.0);
-    }
-    useDistrict(QStringLiteral("CITY"), city);
-    const QString work = fillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
+    const QString city = CityDistrict(argc, argv, tmp);
+    UseDistrict(QStringLiteral("CITY"), city);
+    const QString work = FillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
     auto registry =
         std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
     auto app = std::make_shared<TApp>(registry, tmp.path());

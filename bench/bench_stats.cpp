@@ -4,6 +4,7 @@
 // The first round reads the Paradox tables cold; later rounds find them loaded.
 // Usage: bench_stats [CITY_DIR]  (default: generates the city demo into a
 // temporary directory first).
+#include "BenchCity.h"
 #include "data/DemoDistrictGenerator.h"
 #include "output/TStatistikaDlg.h"
 #include "output/core/TAreaStatistics.h"
@@ -15,11 +16,6 @@
 #include <cstdio>
 
 namespace {
-double msSince(const QElapsedTimer& t)
-{
-    return double(t.nsecsElapsed()) / 1e6;
-}
-
 // The preview shown and painted once, then closed: the end of the command.
 void paintPreview(const ReportDocument& document, QWidget* owner)
 {
@@ -37,14 +33,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QTemporaryDir tmp;
-    QString city = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (city.isEmpty()) {
-        city = tmp.filePath("city");
-        QElapsedTimer t;
-        t.start();
-        DemoDistrictGenerator({DemoDistrictGenerator::Size::City, 1}).generate(city);
-        std::printf("generated the city demo in %.1f s\n", msSince(t) / 1000.0);
-    }
+    const QString city = CityDistrict(argc, argv, tmp);
     const QString workDb = city + QStringLiteral("/WorkDB");
     for (int round = 0; round < 3; ++round) {
         QElapsedTimer t;

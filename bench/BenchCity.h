@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QElapsedTimer;
+class QTemporaryDir;
+
+// What the benchmarks over the "city" demo area (one area, 40,000 parcel
+// parts) share: timing, the demo district itself, its alias and a work table
+// with every part marked.
+
+// Wall time since the timer started, in milliseconds.
+double msSince(const QElapsedTimer& t);
+
+// Processor time of the whole process so far, in milliseconds.
+double cpuMs();
+
+// The city district named by the first program argument, else generated into
+// `tmp`/city (printing how long that took).
+QString CityDistrict(int argc, char** argv, const QTemporaryDir& tmp);
+
+// Binds `alias` to the district `dir` in the engine and takes the code tables
+// from its WorkDB.
+void UseDistrict(const QString& alias, const QString& dir);
+
+// Every part of area 001 of `alias`, marked, into workDir/PRAC.DB; returns
+// that path.
+QString FillWorkTable(const QString& alias, const QString& workDir);
