@@ -70,17 +70,6 @@ QString nameOf(const QList<CatRow>& rows, const QString& katuz)
     return QString();
 }
 
-// The message of the ETalvekException that `action` throws; empty when it throws none.
-QString refusal(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ETalvekException& e) {
-        return e.message();
-    }
-    return QString();
-}
-
 ParadoxField alpha(const char* name, int size)
 {
     return {name, ParadoxFieldType::Alpha, size};
@@ -282,9 +271,11 @@ void TestKatDialog::firstRunWithoutSettings()
 void TestKatDialog::noDistrictAliasOrUnknownAlias()
 {
     setAliases({});
-    QCOMPARE(refusal([&] { dialog(); }), QString("Není nadefinován žádný databázový alias"));
+    QCOMPARE(TestSupport::refusal([&] { dialog(); }),
+             QString("Není nadefinován žádný databázový alias"));
     setAliases({{"REAL", TestSupport::realDistrictDir()}});
-    QCOMPARE(refusal([&] { dialog("NIKDE"); }), QString("Alias okresu 'NIKDE' nebyl nalezen"));
+    QCOMPARE(TestSupport::refusal([&] { dialog("NIKDE"); }),
+             QString("Alias okresu 'NIKDE' nebyl nalezen"));
     // A given alias is found without regard to case and used as the engine spells it.
     QCOMPARE(dialog("real").Alias(), QString("REAL"));
 }
@@ -619,8 +610,8 @@ void TestKatDialog::openThreeAreasThroughMainWindow()
 void TestKatDialog::brokenCatalogueReachesUserAndNothingOpens()
 {
     setAliases({{"BEZKATALOGU", m_brokenDir}, {"POSKOZENY", m_damagedDir}, {"demo", m_demoDir}});
-    const QString missingMessage = refusal([&] { dialog("BEZKATALOGU"); });
-    const QString damagedMessage = refusal([&] { dialog("POSKOZENY"); });
+    const QString missingMessage = TestSupport::refusal([&] { dialog("BEZKATALOGU"); });
+    const QString damagedMessage = TestSupport::refusal([&] { dialog("POSKOZENY"); });
     QVERIFY2(missingMessage.contains("NYSKATAL", Qt::CaseInsensitive), qPrintable(missingMessage));
     QVERIFY2(damagedMessage.contains("NYSKATAL", Qt::CaseInsensitive), qPrintable(damagedMessage));
 

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "base/ETalvekException.h"
+
 namespace TestSupport {
 QString samplesDir()
 {
@@ -20,5 +22,14 @@ QString realWorkDbDir()
 QString orvToolPath()
 {
     return QStringLiteral(ORV_TOOL_PATH);
+}
+QString refusal(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ETalvekException& e) {
+        return e.message();
+    }
+    return QString();
 }
 } // namespace TestSupport

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // Paths of the shared sample data beside the repository.
 namespace TestSupport {
 QString samplesDir();
@@ -9,4 +11,7 @@ QString paradoxSample(const QString& fileName);
 QString realDistrictDir(); // samples/real/SALADIN
 QString realWorkDbDir();   // samples/real/WorkDB
 QString orvToolPath();
+// The Czech message of the ETalvekException that `action` throws, or an empty
+// string when it throws none.
+QString refusal(const std::function<void()>& action);
 } // namespace TestSupport

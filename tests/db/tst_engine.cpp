@@ -13,19 +13,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-// The message of the ETalvekException that `action` throws; empty when it throws none.
-QString refusal(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ETalvekException& e) {
-        return e.message();
-    }
-    return QString();
-}
-} // namespace
-
 // Tables, lookups, ranges, links, filters and edits on the real district
 // sample and on work tables created in a temporary directory.
 class TestEngine : public QObject
@@ -354,9 +341,9 @@ void TestEngine::missingThingsAreNamed()
     Table t;
     t.setDatabaseName(m_district);
     t.setTableName("NYSXX999.DB");
-    QVERIFY(refusal([&] { t.open(); }).contains("NYSXX999.DB"));
+    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NYSXX999.DB"));
     t.setDatabaseName("NOSUCHALIAS");
-    QVERIFY(refusal([&] { t.open(); }).contains("NOSUCHALIAS"));
+    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NOSUCHALIAS"));
     Query q;
     q.setDatabaseName(m_district);
     q.setSql("SELECT NOSUCH FROM \"NYSPA001.DB\"");
@@ -428,7 +415,7 @@ void TestEngine::registryAndLinksAreNotWritten()
     Query q;
     q.setDatabaseName(dir.path());
     q.setSql(sql);
-    const QString message = refusal([&] { q.execSql(); });
+    const QString message = TestSupport::refusal([&] { q.execSql(); });
     QVERIFY2(message.contains(named, Qt::CaseInsensitive), qPrintable(message));
     QCOMPARE(snapshot(dir.path()), before); // nothing written, no .PX added
 }
@@ -453,7 +440,7 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     work.setDatabaseName(dir.path());
     work.setTableName("LINK.DB");
     for (Table* target : {&parcels, &work})
-        QVERIFY(refusal([&] {
+        QVERIFY(TestSupport::refusal([&] {
                     BatchMove::execute(linked, *target, BatchMove::Mode::Append);
                 }).contains(target->tableName()));
     QCOMPARE(snapshot(dir.path()), before);
