@@ -6,11 +6,10 @@
 #include "app/core/TKUInfo.h"
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
-#include "data/CadastralTables.h"
-#include "db/Query.h"
 #include "output/core/CreateReportForm.h"
 #include "output/core/TLCisForm.h"
 #include "report/ReportPdfExporter.h"
+#include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
 #include <QDir>
@@ -39,39 +38,6 @@ bool parseOptions(const QStringList& args, QMap<QString, QString>& options)
            options.contains("--kind") && options.contains("--pdf");
 }
 
-QString catalogueText(const QString& database, const QString& field, const QString& where)
-{
-    Query query;
-    query.setDatabaseName(database);
-    query.setSql(QStringList{QStringLiteral("SELECT %1 FROM \"%2\"")
-                                 .arg(field, QLatin1String(CadastralTables::CatalogueTable)),
-                             where});
-    query.open();
-    return query.isEmpty() ? QString() : query.asString(field).trimmed();
-}
-
-// The area's names for the form's title from the district catalogue.
-TKUInfo areaInfo(const QString& database, const QString& suffix)
-{
-    TKUInfo ku;
-    ku.Alias = database;
-    ku.Suffix = suffix;
-    const QString where = QStringLiteral("WHERE PORCIS = '%1' AND KATUZ > '00000'").arg(suffix);
-    const QString katuz = catalogueText(database, QStringLiteral("KATUZ"), where);
-    if (katuz.isEmpty())
-        throw ETalvekException(
-            QStringLiteral("Katastrální území s příponou %1 v katalogu okresu %2 není")
-                .arg(suffix, QDir::toNativeSeparators(database)));
-    ku.Katastr = catalogueText(database, QStringLiteral("NAZEV"), where);
-    ku.Kod = catalogueText(database, QStringLiteral("IDENTCIS"), where);
-    ku.Obec = catalogueText(database, QStringLiteral("NAZEV"),
-                            QStringLiteral("WHERE PORCIS = '000' AND KATUZ = '%1'")
-                                .arg(katuz.left(3) + QStringLiteral("00")));
-    ku.Okres = catalogueText(database, QStringLiteral("NAZEV"),
-                             QStringLiteral("WHERE PORCIS = '000' AND KATUZ = '00000'"));
-    return ku;
-}
-
 int runReport(const QStringList& args)
 {
     QMap<QString, QString> options;
@@ -93,7 +59,7 @@ int runReport(const QStringList& args)
     const QString database = options.contains("--alias")
                                  ? options.value("--alias")
                                  : QDir(options.value("--dir")).absolutePath();
-    const TKUInfo ku = areaInfo(database, suffix);
+    const TKUInfo ku = ToolAreaInfo(database, suffix);
     const auto app =
         std::make_shared<TCodeTableApp>(OrvPaths::codeTableDir(OrvPaths::executableDir()));
     const QString workTable = QFileInfo(options.value("--work")).absoluteFilePath();

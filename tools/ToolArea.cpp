@@ -1,44 +1,53 @@
 #include "tools/ToolArea.h"
 
 #include "base/ETalvekException.h"
-#include "base/Format.h"
+#include "data/CadastralTables.h"
 #include "db/Query.h"
+
+#include <QDir>
+#include <QVariantMap>
 
 namespace {
 
-// Name of the catalogue row picked by `where` ("" when there is none).
-QString CatalogueName(const QString& database, const QString& where)
+// Column `field` of the catalogue row picked by `where` with its parameters
+// bound ("" when there is no such row).
+QString CatalogueText(const QString& database, const QString& field, const QString& where,
+                      const QVariantMap& params)
 {
     Query q;
     q.setDatabaseName(database);
-    q.setSql(QStringList{QStringLiteral("SELECT NAZEV FROM \"NYSKATAL.DB\""), where});
+    q.setSql(QStringList{QStringLiteral("SELECT %1 FROM \"%2\"")
+                             .arg(field, QLatin1String(CadastralTables::CatalogueTable)),
+                         where});
+    for (auto it = params.begin(); it != params.end(); ++it)
+        q.bindValue(it.key(), it.value());
     q.open();
-    return q.isEmpty() ? QString() : q.asString(QStringLiteral("NAZEV")).trimmed();
+    return q.isEmpty() ? QString() : q.asString(field).trimmed();
 }
 
 } // namespace
 
-// The area of `suffix` as the catalogue dialog describes it.
+// The area of `suffix` as the catalogue dialog describes it. The suffix comes
+// from the command line, so it is bound, never written into the statement.
 TKUInfo ToolAreaInfo(const QString& database, const QString& suffix)
 {
-    Query area;
-    area.setDatabaseName(database);
-    area.setSql(QStringList{QStringLiteral("SELECT KATUZ, IDENTCIS, NAZEV FROM \"NYSKATAL.DB\""),
-                            Format(QStringLiteral("WHERE PORCIS = '%s'"), suffix)});
-    area.open();
-    if (area.isEmpty())
+    const QString where = QStringLiteral("WHERE PORCIS = :PORCIS AND KATUZ > '00000'");
+    const QVariantMap area{{QStringLiteral(":PORCIS"), suffix}};
+    const QString katuz = CatalogueText(database, QStringLiteral("KATUZ"), where, area);
+    if (katuz.isEmpty())
         throw ETalvekException(
-            QStringLiteral("Katastrální území s příponou %1 není v katalogu okresu").arg(suffix));
+            QStringLiteral("Katastrální území s příponou %1 v katalogu okresu %2 není")
+                .arg(suffix, QDir::toNativeSeparators(database)));
     TKUInfo ku;
     ku.Alias = database;
     ku.Suffix = suffix;
-    ku.Katastr = area.asString(QStringLiteral("NAZEV")).trimmed();
-    ku.Kod = area.asString(QStringLiteral("IDENTCIS")).trimmed();
-    const QString katuz = area.asString(QStringLiteral("KATUZ"));
-    ku.Obec = CatalogueName(database, Format(QStringLiteral("WHERE PORCIS = '000' AND KATUZ = "
-                                                            "'%s00'"),
-                                             katuz.left(3)));
-    ku.Okres = CatalogueName(database, QStringLiteral("WHERE KATUZ = '00000'"));
+    ku.Katastr = CatalogueText(database, QStringLiteral("NAZEV"), where, area);
+    ku.Kod = CatalogueText(database, QStringLiteral("IDENTCIS"), where, area);
+    ku.Obec = CatalogueText(database, QStringLiteral("NAZEV"),
+                            QStringLiteral("WHERE PORCIS = '000' AND KATUZ = :KATUZ"),
+                            {{QStringLiteral(":KATUZ"), katuz.left(3) + QStringLiteral("00")}});
+    ku.Okres = CatalogueText(database, QStringLiteral("NAZEV"),
+                             QStringLiteral("WHERE PORCIS = '000' AND KATUZ = '00000'"), {});
     return ku;
 }
 
