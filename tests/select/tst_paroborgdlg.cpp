@@ -1,10 +1,13 @@
 // The sheet dialog "Vlastnický nebo evidenční list" over a small district
 // whose sheets, owners and kind-93 records are chosen for its cases: the
-// owner list of each search, the parcels each listing leaves in the work
-// table with the sheet number the browser gets, the warnings, the control
+// owner list of each search with its names listing (and orv-tool's), the
+// parcels each listing or printout leaves in the work table with the sheet
+// number the browser or the print command gets, the warnings, the control
 // rules; and, end to end, every ownership sheet of the real district selected
 // through orv-tool against the parcel file read directly.
+#include "app/ProgramEntries.h"
 #include "browse/BrowseFixture.h"
+#include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "data/ParcelNumber.h"
 #include "db/DatasetModel.h"
@@ -15,6 +18,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
@@ -71,6 +75,13 @@ void writeSheetDistrict(const QString& dir)
                                {41.0, 1, 93, 20000050000.0, 0, 0.0, 0.0, 0}});
     // A second area without any ownership relation.
     ParadoxWriter::writeTable(dir + "/NYSUV002.DB", relationFields, 2, {});
+    ParadoxWriter::writeTable(dir + "/NYSKATAL.DB",
+                              {alphaField("KATUZ", 5), alphaField("IDENTCIS", 6),
+                               alphaField("PORCIS", 3), alphaField("NAZEV", 30)},
+                              1,
+                              {{"00000", "", "000", "Okres"},
+                               {"00100", "", "000", "Obec"},
+                               {"00101", "600001", "001", "Katastr SHEETS"}});
 }
 
 // The work table as "PARCISLO/PARDIL" texts, sorted; "!" marks an unmarked row.
@@ -85,6 +96,23 @@ QStringList workParts(const QString& path)
     });
     parts.sort();
     return parts;
+}
+
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// "sheet ident" of each owner line of a names listing, in its order.
+QStringList listedOwners(const QString& text)
+{
+    QStringList lines = text.split(u'\n');
+    lines = lines.mid(lines.indexOf(QRegularExpression("^List vl\\.  Identifik\\..*")) + 2);
+    lines.removeAll(QString());
+    for (QString& line : lines)
+        line = line.left(7).trimmed() + " " + line.mid(9, 11).trimmed();
+    return lines;
 }
 
 } // namespace
@@ -115,12 +143,13 @@ private:
     QList<int> m_browserSheets;
     int m_browserResult = 0;
     QList<int> m_supplements;
-    QStringList m_targets;
+    QString m_listingFile; // the names listing's target, "" as if cancelled
 };
 
 void TstParOborgDlg::initTestCase()
 {
     m_fixture = std::make_unique<BrowseFixture>();
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8()); // code tables for the printouts
     writeSheetDistrict(m_fixture->path("SHEETS"));
     m_fixture->setAliases({{"SHEETS", m_fixture->path("SHEETS")}});
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
@@ -134,14 +163,15 @@ void TstParOborgDlg::cleanup()
     m_messages.clear();
     m_browserSheets.clear();
     m_supplements.clear();
-    m_targets.clear();
+    m_listingFile.clear();
 }
 
 std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
 {
     TKUInfo ku = m_fixture->area("SHEETS");
     ku.Suffix = suffix;
-    TParOborgDlg::Entries entries;
+    TParOborgDlg::Entries entries = SheetDialogEntries(); // the listings as wired
+    entries.AskListingFile = [this](QWidget*, const TSelectionContext&) { return m_listingFile; };
     entries.Browser = [this](QWidget*, int sheet, const TSelectionContext&) {
         m_browserSheets << sheet;
         return m_browserResult;
@@ -223,6 +253,30 @@ void TstParOborgDlg::search()
     setSearch(*dlg, 0, hledat, key, list, substring);
     QCOMPARE(listedSheets(*dlg), sheets);
     QCOMPARE(m_messages.join("|"), error);
+    // "&Seznam jmen" writes the owners as listed; orv-tool lists the same for
+    // the same key, or refuses it.
+    m_listingFile = m_fixture->path("names.txt");
+    dlg->findChild<QPushButton*>("SeznamBtn")->click();
+    const QString text = readText(m_listingFile);
+    QStringList grid;
+    for (int row = 0; row < dlg->GridModel()->rowCount(); ++row)
+        grid << QString("%1 %2")
+                    .arg(dlg->GridModel()->index(row, 0).data(Qt::EditRole).toLongLong())
+                    .arg(dlg->GridModel()->index(row, 1).data(Qt::EditRole).toLongLong());
+    QCOMPARE(listedOwners(text), grid);
+    const char* keyOption[] = {"--owner-sheet", list ? "--owner-ident" : "--owner-ident-from",
+                               "--owner-name"};
+    QStringList args{"listing", "--dir", m_fixture->path("SHEETS"), "--area", "001", "--owners"};
+    if (!key.isEmpty())
+        args << keyOption[hledat] << key;
+    if (substring)
+        args << "--substring";
+    QProcess tool;
+    tool.start(TestSupport::orvToolPath(), args);
+    QVERIFY(tool.waitForFinished(60000));
+    QCOMPARE(tool.exitCode(), error.isEmpty() ? 0 : 1);
+    if (error.isEmpty())
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), text);
 }
 
 void TstParOborgDlg::listing_data()
@@ -234,26 +288,66 @@ void TstParOborgDlg::listing_data()
     QTest::addColumn<QList<int>>("browser");
     QTest::addColumn<QStringList>("parts");
     QTest::addColumn<QString>("message");
+    // Set: "&Tisk" instead, and a line of the full listing written into a
+    // file, or the title of the form's preview ("Náhled – ...").
+    QTest::addColumn<QString>("printed");
     const QStringList sheet12{"-10/1", "11/1", "50/1", "50/2"};
-    QTest::newRow("current row 12") << 0 << 0 << "12" << false << QList{12} << sheet12 << "";
+    const QStringList reg7{"13/1", "13/2"};
+    const QString none = "K listu číslo 8 nenalezena žádná parcela.";
+    QTest::newRow("current row 12") << 0 << 0 << "12" << false << QList{12} << sheet12 << ""
+                                    << "";
     QTest::newRow("all sheets 12,15")
-        << 0 << 0 << "12,15" << true << QList{0} << (sheet12 + QStringList{"12/1"}) << "";
-    QTest::newRow("registration 7")
-        << 1 << 0 << "7" << false << QList{-7} << QStringList{"13/1", "13/2"} << "";
+        << 0 << 0 << "12,15" << true << QList{0} << (sheet12 + QStringList{"12/1"}) << ""
+        << "";
+    QTest::newRow("registration 7") << 1 << 0 << "7" << false << QList{-7} << reg7 << ""
+                                    << "";
     QTest::newRow("registration 8 without parcels")
-        << 1 << 0 << "8" << false << QList<int>() << QStringList()
-        << "K listu číslo 8 nenalezena žádná parcela.";
+        << 1 << 0 << "8" << false << QList<int>() << QStringList() << none << "";
     QTest::newRow("kind-93 parcel added to 40")
-        << 0 << 0 << "40" << false << QList{40} << QStringList{"50/1", "60/1"} << "";
+        << 0 << 0 << "40" << false << QList{40} << QStringList{"50/1", "60/1"} << ""
+        << "";
     QTest::newRow("only a referenced parcel")
-        << 0 << 0 << "41" << false << QList{41} << QStringList{"50/1"} << "";
+        << 0 << 0 << "41" << false << QList{41} << QStringList{"50/1"} << ""
+        << "";
     QTest::newRow("all sheets without parcels")
         << 0 << 0 << "20" << true << QList<int>() << QStringList()
-        << "K vybraným listům nenalezena žádná parcela.";
-    QTest::newRow("sheet not in the relations")
-        << 0 << 0 << "99" << false << QList<int>() << QStringList{"11/1"}
-        << "List číslo 99 nenalezen.";
-    QTest::newRow("owner name, all sheets") << 0 << 2 << "nov" << true << QList{0} << sheet12 << "";
+        << "K vybraným listům nenalezena žádná parcela."
+        << "";
+    QTest::newRow("sheet not in the relations") << 0 << 0 << "99" << false << QList<int>()
+                                                << QStringList{"11/1"} << "List číslo 99 nenalezen."
+                                                << "";
+    QTest::newRow("owner name, all sheets") << 0 << 2 << "nov" << true << QList{0} << sheet12 << ""
+                                            << "";
+    QTest::newRow("print sheet 12") << 0 << 0 << "12" << false << QList<int>() << sheet12 << ""
+                                    << "                  List vlastnictví č. 12";
+    QTest::newRow("print registration 7") << 1 << 0 << "7" << false << QList<int>() << reg7 << ""
+                                          << "               Evidenční list čís. 7";
+    QTest::newRow("print registration 8 without parcels")
+        << 1 << 0 << "8" << false << QList<int>() << QStringList() << none << "-";
+    QTest::newRow("sheet form of 12") << 0 << 0 << "12" << false << QList<int>() << sheet12 << ""
+                                      << "Náhled – Výpis z katastru nemovitostí";
+    QTest::newRow("registration 7: no sheet form")
+        << 1 << 0 << "7" << false << QList<int>() << reg7 << ""
+        << "Náhled – Výpis údajů z katastru nemovitostí";
+}
+
+// Answers the output options: the full listing into `file`, or a form in
+// the preview, whose title is kept in `preview`.
+void answerOptions(const QString& file, bool form, QString& preview)
+{
+    TestSupport::onNextModal([file, form, &preview](QWidget* options) {
+        options->findChild<QRadioButton*>(form ? "TypSestavy2" : "TypSestavy1")->click();
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(!form);
+        options->findChild<QLineEdit*>("FileName")->setText(file);
+        options->findChild<QCheckBox*>("CheckBoxShell")->setChecked(false);
+        options->findChild<QCheckBox*>("Preview")->setChecked(true);
+        if (form)
+            TestSupport::onNextModal([&preview](QWidget* shown) {
+                preview = shown->windowTitle();
+                shown->close();
+            });
+        options->findChild<QPushButton*>("OKBtn")->click();
+    });
 }
 
 void TstParOborgDlg::listing()
@@ -265,18 +359,32 @@ void TstParOborgDlg::listing()
     QFETCH(QList<int>, browser);
     QFETCH(QStringList, parts);
     QFETCH(QString, message);
+    QFETCH(QString, printed);
     // A previous selection (parcel 11) that an unknown sheet must leave alone.
     const QString work = m_fixture->fillWorkTable("SHEETS", {"11"});
     auto dlg = dialog();
     setSearch(*dlg, typ, hledat, key, false, false);
     dlg->findChild<QCheckBox*>("CbAll")->setChecked(all);
     dlg->SetCurrentRow(0);
-    dlg->findChild<QPushButton*>("OKBtn")->click();
+    const QString file = m_fixture->path("sheet.txt");
+    QFile::remove(file);
+    const bool form = printed.startsWith("Náhled");
+    QString preview;
+    if (!printed.isEmpty() && message.isEmpty())
+        answerOptions(file, form, preview);
+    dlg->findChild<QPushButton*>(printed.isEmpty() ? "OKBtn" : "TiskBtn")->click();
     QCOMPARE(m_browserSheets, browser);
     QCOMPARE(m_messages.join("|"), message);
     parts.sort();
     QCOMPARE(workParts(work), parts);
     QCOMPARE(dlg->result(), 0); // not closed: the next sheet can be listed
+    const QString text = readText(file);
+    if (form) {
+        QCOMPARE(preview, printed);
+    } else if (!printed.isEmpty()) {
+        QCOMPARE(text.split(u'\n').contains(printed), message.isEmpty());
+        QCOMPARE(text.count("  Údaje o "), parts.size()); // a section a part
+    }
 }
 
 void TstParOborgDlg::controlRules()
@@ -313,11 +421,13 @@ void TstParOborgDlg::controlRules()
     dlg->SetCurrentRow(0);
     dlg->DBGridOborgDblClick();
     QCOMPARE(m_supplements, QList{15});
-    // The names listing and the sheet printout say they are not built yet.
+    // The names listing with its file dialog cancelled goes to the printer.
+    const bool printers = !QPrinterInfo::availablePrinters().isEmpty();
+    if (printers)
+        TestSupport::onNextModal([](QWidget* printDialog) { printDialog->close(); });
     dlg->findChild<QPushButton*>("SeznamBtn")->click();
-    dlg->findChild<QPushButton*>("TiskBtn")->click();
-    QCOMPARE(m_messages, QStringList({"Funkce „Seznam jmen“ zatím není k dispozici.",
-                                      "Funkce „Tisk“ zatím není k dispozici."}));
+    QCOMPARE(m_messages,
+             printers ? QStringList() : QStringList{"Není nainstalována žádná tiskárna."});
     // The browser's result 6 closes the dialog with 6.
     m_browserResult = TParOborgDlg::ResultMap;
     ok->click();
