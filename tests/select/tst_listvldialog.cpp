@@ -2,14 +2,17 @@
 // under several aliases: the core search against a plain read of every
 // relation table, corrupt and missing areas skipped and counted, cancelling,
 // the owner list with awkward keys; the dialog's rules; orv-tool sheets.
+#include "app/ProgramEntries.h"
 #include "browse/BrowseFixture.h"
 #include "base/ETalvekException.h"
+#include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "select/TListVlDialog.h"
 #include "select/core/TListVlSearch.h"
 #include "widgets/MessageDlg.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,6 +108,7 @@ private slots:
     void districtWithoutOwners();
     void tool_data();
     void tool();
+    void sheetPrint();
 
 private:
     QString dir(const QString& alias) const { return m_fixture->path(alias); }
@@ -495,6 +499,45 @@ void TstListVlDialog::tool()
     }
     found.sort();
     QCOMPARE(found, plainScan(this->districts(districts), m_ident));
+}
+
+// "&Tisk" on a result row: the sheet's parts into the work table, the area
+// opened, and the print command over them (here the short listing to a file).
+void TstListVlDialog::sheetPrint()
+{
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8()); // the listing's code tables
+    TListVlDialog::Entries entries;
+    entries.Lookup = [](const QString&, const QString&, TKUInfo& info) {
+        info.Katastr = "KÚ";
+        return true;
+    };
+    entries.AddKU = [this](const TKUInfo& info) { m_added << info; };
+    entries.SheetPrint = SheetDialogEntries().SheetPrint;
+    TListVlDialog dlg(m_fixture->app(), entries);
+    TListVlSearch::OpenOwners(dlg.TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
+    auto* owners = child<QTableView>(dlg, "DBGrid");
+    owners->setCurrentIndex(owners->model()->index(0, 0));
+    dlg.SearchBtnClick();
+    child<QTableView>(dlg, "Grid")->setCurrentIndex(dlg.ResultModel()->index(0, 1));
+    const QString sheet = dlg.ResultModel()->item(0, 1)->text();
+    const QString file = m_fixture->path("sheet.txt");
+    TestSupport::onNextModal([&](QWidget* options) {
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(true);
+        options->findChild<QLineEdit*>("FileName")->setText(file);
+        options->findChild<QPushButton*>("OKBtn")->click();
+    });
+    child<QPushButton>(dlg, "TiskBtn")->click();
+    QCOMPARE(m_added.size(), 1);
+    QFile text(file);
+    QVERIFY(text.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(text.readAll()).split(u'\n');
+    QVERIFY(lines.contains(QString(18, u' ') + "List vlastnictví č. " + sheet));
+    // One short line a part of the work table.
+    const ParadoxReader work(m_fixture->workDir() + "/PRAC.DB");
+    QCOMPARE(int(lines.filter(QRegularExpression("^\\d .{43} *\\d+ \\d ")).size()),
+             int(work.header().recordCount));
+    QVERIFY(m_messages.isEmpty());
 }
 
 QTEST_MAIN(TstListVlDialog)
