@@ -152,7 +152,7 @@ void TParDilyPrint::PrintOwnerList(QWidget* owner, const Dataset& owners, const 
                                    const TSelectionContext& ctx)
 {
     TCProcessDlg progress(owner);
-    TParDilyPrint command(ctx.App, ctx.KU, ctx.WorkTable,
-                          {owner, &progress, 0, TTextListing::PageText, {}});
+    // The owners listing reads no parts: a command without a work table.
+    TParDilyPrint command(ctx.App, ctx.KU, {}, {owner, &progress, 0, TTextListing::PageText, {}});
     command.PrintOwners(TTextListing::OwnerRowsOf(owners), target);
 }

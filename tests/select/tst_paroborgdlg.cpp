@@ -123,7 +123,6 @@ private slots:
 
 private:
     std::unique_ptr<TParOborgDlg> dialog(const QString& suffix = "001");
-    QList<int> listedSheets(TParOborgDlg& dlg) const;
     void setSearch(TParOborgDlg& dlg, int typ, int hledat, const QString& key, bool list,
                    bool substring);
 
@@ -169,15 +168,6 @@ std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
     auto dlg = std::make_unique<TParOborgDlg>(ctx, entries);
     dlg->OpenData();
     return dlg;
-}
-
-QList<int> TstParOborgDlg::listedSheets(TParOborgDlg& dlg) const
-{
-    QList<int> sheets;
-    for (int row = 0; row < dlg.GridModel()->rowCount(); ++row)
-        sheets << dlg.GridModel()->index(row, 0).data(Qt::EditRole).toInt();
-    std::sort(sheets.begin(), sheets.end());
-    return sheets;
 }
 
 void TstParOborgDlg::setSearch(TParOborgDlg& dlg, int typ, int hledat, const QString& key,
@@ -237,9 +227,9 @@ void TstParOborgDlg::search()
     QAbstractItemModelTester tester(dlg->GridModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     setSearch(*dlg, 0, hledat, key, list, substring);
-    QCOMPARE(listedSheets(*dlg), sheets);
     QCOMPARE(m_messages.join("|"), error);
-    // "&Seznam jmen" writes the owners as listed.
+    // The rows listed, as "&Seznam jmen" writes them.
+    QCOMPARE(dlg->GridModel()->rowCount(), int(sheets.size()));
     m_listingFile = m_fixture->path("names.txt");
     dlg->findChild<QPushButton*>("SeznamBtn")->click();
     QCOMPARE(sheetsListed(readText(m_listingFile)), sheets);
@@ -362,7 +352,7 @@ void TstParOborgDlg::controlRules()
     QTRY_VERIFY(!ok->isDefault());
     edit->setText("15");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(listedSheets(*dlg), QList{15});
+    QVERIFY(dlg->GridModel()->rowCount() == 1 && dlg->CurrentSheet() == 15);
     QVERIFY(m_browserSheets.isEmpty());
     dlg->findChild<QCheckBox*>("CbAll")->setFocus();
     QTRY_VERIFY(ok->isDefault());
