@@ -98,10 +98,10 @@ QString readText(const QString& path)
 // The sheet numbers of a names listing's owner lines, sorted.
 QList<int> sheetsListed(const QString& text)
 {
-    const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     QList<int> sheets;
-    for (const QString& line : lines.mid(lines.indexOf(QRegularExpression("^List vl\\..*")) + 2))
-        sheets << line.left(7).toInt();
+    for (const QString& line : text.section("(jméno nebo název a adresa)\n", 1).split(u'\n').mid(1))
+        if (!line.isEmpty())
+            sheets << line.left(7).toInt();
     std::sort(sheets.begin(), sheets.end());
     return sheets;
 }
@@ -266,21 +266,13 @@ void TstParOborgDlg::listing_data()
     QTest::newRow("owner name, all sheets") << 0 << 2 << "nov" << true << QList{0} << sheet12 << "";
 }
 
-// Answers the output options: the full listing into `file`, or a form in
-// the preview, whose title is kept in `preview`.
-void answerOptions(const QString& file, bool form, QString& preview)
+// Answers the output options: the full listing into `file`.
+void answerOptions(const QString& file)
 {
-    TestSupport::onNextModal([file, form, &preview](QWidget* options) {
-        options->findChild<QRadioButton*>(form ? "TypSestavy2" : "TypSestavy1")->click();
-        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(!form);
+    TestSupport::onNextModal([file](QWidget* options) {
+        options->findChild<QRadioButton*>("TypSestavy1")->click();
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(true);
         options->findChild<QLineEdit*>("FileName")->setText(file);
-        options->findChild<QCheckBox*>("CheckBoxShell")->setChecked(false);
-        options->findChild<QCheckBox*>("Preview")->setChecked(true);
-        if (form)
-            TestSupport::onNextModal([&preview](QWidget* shown) {
-                preview = shown->windowTitle();
-                shown->close();
-            });
         options->findChild<QPushButton*>("OKBtn")->click();
     });
 }
@@ -311,9 +303,8 @@ void TstParOborgDlg::listing()
     // "&Tisk" prints that sheet (its header, a section a part) or warns again.
     const QString file = m_fixture->path("sheet.txt");
     QFile::remove(file);
-    QString unused;
     if (message.isEmpty())
-        answerOptions(file, false, unused);
+        answerOptions(file);
     dlg->findChild<QPushButton*>("TiskBtn")->click();
     QCOMPARE(m_messages.size(), message.isEmpty() ? 0 : 2);
     const int sheet = browser.value(0);
@@ -360,11 +351,6 @@ void TstParOborgDlg::controlRules()
     dlg->SetCurrentRow(0);
     dlg->DBGridOborgDblClick();
     QCOMPARE(m_supplements, QList{15});
-    // "&Tisk" with a form: the ownership-sheet form of sheet 15 in the preview.
-    QString preview;
-    answerOptions({}, true, preview);
-    tisk->click();
-    QCOMPARE(preview, "Náhled – Výpis z katastru nemovitostí");
     // The names listing with its file dialog cancelled goes to the printer.
     const bool printers = !QPrinterInfo::availablePrinters().isEmpty();
     if (printers)
