@@ -2,14 +2,18 @@
 // under several aliases: the core search against a plain read of every
 // relation table, corrupt and missing areas skipped and counted, cancelling,
 // the owner list with awkward keys; the dialog's rules; orv-tool sheets.
+#include "app/ProgramEntries.h"
 #include "browse/BrowseFixture.h"
 #include "base/ETalvekException.h"
+#include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "select/TListVlDialog.h"
 #include "select/core/TListVlSearch.h"
 #include "widgets/MessageDlg.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -105,6 +109,7 @@ private slots:
     void districtWithoutOwners();
     void tool_data();
     void tool();
+    void sheetPrint();
 
 private:
     QString dir(const QString& alias) const { return m_fixture->path(alias); }
@@ -495,6 +500,38 @@ void TstListVlDialog::tool()
     }
     found.sort();
     QCOMPARE(found, plainScan(this->districts(districts), m_ident));
+}
+
+// "&Tisk" on a result row: the sheet's parts into the work table and the
+// print command over them (the full listing into a file: a section a part).
+void TstListVlDialog::sheetPrint()
+{
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8()); // the listing's code tables
+    TListVlDialog::Entries entries;
+    entries.Lookup = [](const QString&, const QString&, TKUInfo&) { return true; };
+    entries.SheetPrint = SheetDialogEntries().SheetPrint;
+    TListVlDialog dlg(m_fixture->app(), entries);
+    TListVlSearch::OpenOwners(dlg.TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
+    auto* owners = child<QTableView>(dlg, "DBGrid");
+    owners->setCurrentIndex(owners->model()->index(0, 0));
+    dlg.SearchBtnClick();
+    child<QTableView>(dlg, "Grid")->setCurrentIndex(dlg.ResultModel()->index(0, 1));
+    const QString file = m_fixture->path("sheet.txt");
+    TestSupport::onNextModal([&](QWidget* options) {
+        options->findChild<QRadioButton*>("TypSestavy1")->click();
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(true);
+        options->findChild<QLineEdit*>("FileName")->setText(file);
+        options->findChild<QPushButton*>("OKBtn")->click();
+    });
+    dlg.ListingClick(true);
+    QFile text(file);
+    QVERIFY(m_messages.isEmpty() && text.open(QIODevice::ReadOnly));
+    const QString listing = QString::fromUtf8(text.readAll());
+    QVERIFY(listing.contains("\n                  List vlastnictví č. " +
+                             dlg.ResultModel()->item(0, 1)->text() + "\n"));
+    QCOMPARE(int(listing.count("  Údaje o ")),
+             int(ParadoxReader(m_fixture->workDir() + "/PRAC.DB").header().recordCount));
 }
 
 QTEST_MAIN(TstListVlDialog)

@@ -93,6 +93,16 @@ void TestCommandLines::exitCodeAndText_data()
     QTest::newRow("import of a missing file")
         << tool << QStringList{"import", "/nonexistent/a.vfk", "--out", "/nonexistent/out"} << 1
         << false << "orv-tool import: Soubor /nonexistent/a.vfk nelze otevřít";
+    const QStringList owners{"listing", "--dir", saladin, "--area", "001", "--owners"};
+    QTest::newRow("owners listing by a name's beginning, upper-cased")
+        << tool << owners + QStringList{"--owner-name", "štěp"} << 0 << true
+        << QString(80, u'-') + "\n    106   7757149372  ŠTĚPÁNKOVÁ KATEŘINA, NÁDRAŽNÍ 132, VACOV\n";
+    QTest::newRow("owners listing from two numbers")
+        << tool << owners + QStringList{"--owner-ident-from", "1,2"} << 1 << false
+        << "orv-tool listing: Chybné číslo";
+    QTest::newRow("owners listing over a work table")
+        << tool << owners + QStringList{"--work", "P.DB"} << 2 << false
+        << "použití: orv-tool listing";
 }
 
 void TestCommandLines::exitCodeAndText()
