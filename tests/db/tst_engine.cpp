@@ -37,12 +37,12 @@ private slots:
     void numbersOutOfRange();
 
 private:
-    static QList<FieldDef> workFields();
-    static QList<IndexDef> workIndexes();
-    void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    static void open(Table& t, const QString& dir, const QString& name, const QString& order = {});
+    static void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
     static void appendPart(Table& t, int stem, const QString& text);
     void fillGuardedDir(const QString& dir);
     static QMap<QString, QByteArray> snapshot(const QString& dir);
+    static int rowsInFile(const QString& path) { return ParadoxReader(path).readAll().size(); }
     QString m_district;
     QTemporaryDir m_config;
 };
@@ -55,32 +55,29 @@ void TestEngine::initTestCase()
     QVERIFY(QFile::exists(m_district + "/NYSPA001.DB"));
 }
 
-QList<FieldDef> TestEngine::workFields()
+void TestEngine::open(Table& t, const QString& dir, const QString& name, const QString& order)
 {
-    return {{"PARSKUP", FieldType::SmallInt, 0, true},
-            {"PARCIS", FieldType::Integer, 0, true},
-            {"PARPOD", FieldType::SmallInt, 0, true},
-            {"PARDIL", FieldType::SmallInt, 0, true},
-            {"VYMERA", FieldType::Integer},
-            {"DRUHPOZ", FieldType::SmallInt},
-            {"CPCE", FieldType::Integer},
-            {"NEMVYUZ", FieldType::SmallInt},
-            {"PARCISLO", FieldType::String, 12, true},
-            {"LVCIS", FieldType::Integer},
-            {"FLAG", FieldType::Boolean}};
-}
-
-QList<IndexDef> TestEngine::workIndexes()
-{
-    return {{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}};
+    t.setDatabaseName(dir);
+    t.setTableName(name);
+    if (!order.isEmpty())
+        t.setIndexFieldNames(order);
+    t.open();
 }
 
 void TestEngine::createWork(Table& t, const QString& dir, const QString& name)
 {
     t.setDatabaseName(dir);
     t.setTableName(name);
-    t.setFieldDefs(workFields());
-    t.setIndexDefs(workIndexes());
+    t.setFieldDefs({{"PARSKUP", FieldType::SmallInt, 0, true},
+                    {"PARCIS", FieldType::Integer, 0, true},
+                    {"PARPOD", FieldType::SmallInt, 0, true},
+                    {"PARDIL", FieldType::SmallInt, 0, true},
+                    {"VYMERA", FieldType::Integer},
+                    {"CPCE", FieldType::Integer},
+                    {"PARCISLO", FieldType::String, 12, true},
+                    {"LVCIS", FieldType::Integer},
+                    {"FLAG", FieldType::Boolean}});
+    t.setIndexDefs({{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}});
     t.createTable();
     t.open();
 }
@@ -99,21 +96,15 @@ void TestEngine::appendPart(Table& t, int stem, const QString& text)
 void TestEngine::keyLookupAndNearest()
 {
     Table pa;
-    pa.setDatabaseName(m_district);
-    pa.setTableName("nyspa001.db"); // file names match without regard to case
     pa.setReadOnly(true);
-    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-    pa.open();
+    open(pa, m_district, "nyspa001.db", "PARSKUP;PARCIS;PARPOD;PARDIL"); // names ignore case
     QCOMPARE(pa.recordCount(), 144);
     QVERIFY(pa.findKey({1, 14, 2}));
     QCOMPARE(pa.asString("PARCISLO"), QString("-14/2"));
     QCOMPARE(pa.asInteger("VLVZTAH"), 5);
     QCOMPARE(pa.asInteger("LVCIS"), 153);
     Table owners; // a table name without extension is a .DB file
-    owners.setDatabaseName(m_district);
-    owners.setTableName("NYSOBORG");
-    owners.setIndexFieldNames("IDENT;UVCHAR");
-    owners.open();
+    open(owners, m_district, "NYSOBORG", "IDENT;UVCHAR");
     QVERIFY(owners.findKey({5559095800LL, 2}));
     QCOMPARE(owners.asString("NAZEV"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
     const int here = pa.recNo();
@@ -133,10 +124,7 @@ void TestEngine::keyLookupAndNearest()
 void TestEngine::rangesAndMasterDetail()
 {
     Table pa;
-    pa.setDatabaseName(m_district);
-    pa.setTableName("NYSPA001.DB");
-    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-    pa.open();
+    open(pa, m_district, "NYSPA001.DB", "PARSKUP;PARCIS;PARPOD;PARDIL");
     pa.setRange({1, 5}, {1, 13}); // inclusive on the leading fields
     QVERIFY(pa.recordCount() > 0);
     for (pa.first(); !pa.eof(); pa.next()) {
@@ -150,16 +138,13 @@ void TestEngine::rangesAndMasterDetail()
 
     // Owners of the current part's sheet through a master link.
     Table uv;
-    uv.setDatabaseName(m_district);
-    uv.setTableName("NYSUV001.DB");
     uv.setIndexName("ELLVCIS");
-    uv.open();
+    open(uv, m_district, "NYSUV001.DB");
     uv.setMasterSource(&pa, "LVCIS");
     QVERIFY(pa.findKey({1, 14, 2}));
     QCOMPARE(uv.recordCount(), 1);
     QCOMPARE(uv.asInteger("ELLVCIS"), 153);
-    pa.first();
-    while (!pa.eof() && pa.asInteger("LVCIS") != 3)
+    for (pa.first(); !pa.eof() && pa.asInteger("LVCIS") != 3;)
         pa.next();
     QCOMPARE(uv.recordCount(), 2); // sheet 3 has two owners
     uv.setMasterSource(nullptr, QString());
@@ -169,20 +154,20 @@ void TestEngine::rangesAndMasterDetail()
 void TestEngine::filtersAndBlanks()
 {
     Table kat;
-    kat.setDatabaseName(m_district);
-    kat.setTableName("NYSKATAL.DB");
-    kat.setIndexFieldNames("NAZEV");
     kat.setFilter("PORCIS > '000' and NAZEV = 'SAL*'");
     kat.setFiltered(true);
-    kat.open();
+    open(kat, m_district, "NYSKATAL.DB", "NAZEV");
     QCOMPARE(kat.recordCount(), 1);
     QCOMPARE(kat.asString("KATUZ"), QString("00103"));
-    kat.setFilter("NAZEV = 'sal*'"); // case-sensitive
-    QCOMPARE(kat.recordCount(), 0);
-    kat.setFilter("NAZEV = 'x'' OR 1=1 --*'"); // quotes are data
-    QCOMPARE(kat.recordCount(), 0);
-    kat.setFilter("PORCIS = '000'");
-    QCOMPARE(kat.recordCount(), 2); // the district and its municipality
+    const QList<QPair<QString, int>> filters = {
+        {"NAZEV = 'sal*'", 0},           // case-sensitive
+        {"NAZEV = 'x'' OR 1=1 --*'", 0}, // quotes are data
+        {"PORCIS = '000'", 2},           // the district and its municipality
+        {"KATUZ >= '00101' and KATUZ <= '00199'", 1}};
+    for (const auto& [filter, count] : filters) {
+        kat.setFilter(filter);
+        QVERIFY2(kat.recordCount() == count, qPrintable(filter));
+    }
     QTemporaryDir dir;
     Table work;
     createWork(work, dir.path());
@@ -211,15 +196,13 @@ void TestEngine::filtersAndBlanks()
 void TestEngine::calculatedFieldsAndModel()
 {
     Table uv;
-    uv.setDatabaseName(m_district);
-    uv.setTableName("NYSUV001.DB");
     uv.setIndexName("ELLVCIS");
     uv.addCalculatedField({"SHARE", FieldType::String, 20});
     uv.setCalcHandler([](Dataset& d) {
         const qint64 podil = d.asInteger("PODIL");
         d.setCalculatedValue("SHARE", QString("%1/%2").arg(podil / 100000).arg(podil % 100000));
     });
-    uv.open();
+    open(uv, m_district, "NYSUV001.DB");
     QVERIFY(uv.findKey({3}));
     QCOMPARE(uv.asString("SHARE"), QString("1/1"));
     DatasetModel model(&uv);
@@ -229,14 +212,11 @@ void TestEngine::calculatedFieldsAndModel()
     QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("ELLVCIS"));
     model.setColumns({{"SHARE", "Podíl"}, {"ELLVCIS", "List"}});
     QCOMPARE(model.data(model.index(0, 1)).toString(), uv.rowValues(0).value(0).toString());
-    uv.setIndexName("ELLVCIS");
     uv.setRange({3}, {3});
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), QString("1/1"));
     auto* owned = new Table;
-    owned->setDatabaseName(m_district);
-    owned->setTableName("NYSKATAL.DB");
-    owned->open();
+    open(*owned, m_district, "NYSKATAL.DB");
     DatasetModel orphan(owned);
     QAbstractItemModelTester orphanTester(&orphan,
                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -249,6 +229,7 @@ void TestEngine::calculatedFieldsAndModel()
 void TestEngine::editsReachTheFileAtOnce()
 {
     QTemporaryDir dir;
+    const QString file = dir.filePath("PRAC.DB");
     Table work;
     createWork(work, dir.path());
     for (int i = 1; i <= 3; ++i) {
@@ -256,24 +237,21 @@ void TestEngine::editsReachTheFileAtOnce()
         work.setValue("FLAG", true);
         work.post();
     }
-    // Duplicate key: refused, the file keeps three rows.
+    // A duplicate key and a required field left blank are refused; the file keeps three rows.
     appendPart(work, 2, "dup");
     QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
     work.cancel();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 3);
-    // A required field left blank is refused.
     work.append();
     work.setValue("PARSKUP", 2);
     QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
     work.cancel();
+    QCOMPARE(rowsInFile(file), 3);
 
     Query q;
     q.setDatabaseName(dir.path());
     q.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE");
     QCOMPARE(q.execSql(), 3);
-    const auto rows = ParadoxReader(dir.filePath("PRAC.DB")).readAll();
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].value(10).toBool(), false);
+    QCOMPARE(ParadoxReader(file).readAll()[0].value(8), QVariant(false));
     q.setSql("UPDATE \"PRAC.DB\" SET FLAG = 'T' WHERE PARCIS >= 2");
     QCOMPARE(q.execSql(), 2);
     work.refresh();
@@ -282,16 +260,16 @@ void TestEngine::editsReachTheFileAtOnce()
     QCOMPARE(work.recordCount(), 2);
     work.first();
     work.deleteRecord();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 2);
+    QCOMPARE(rowsInFile(file), 2);
     work.emptyTable();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 0);
+    QCOMPARE(rowsInFile(file), 0);
     // A secondary index asked for twice is kept once.
     work.addIndex({"LVCIS", {"LVCIS"}});
     work.addIndex({"LVCIS", {"LVCIS"}});
     QCOMPARE(work.indexDefs().size(), 2);
     work.setIndexName("LVCIS");
     work.deleteTable();
-    QVERIFY(!QFile::exists(dir.filePath("PRAC.DB")));
+    QVERIFY(!QFile::exists(file));
 }
 
 void TestEngine::changedFileIsReloaded()
@@ -325,9 +303,7 @@ void TestEngine::aliasesAndAliasFormNames()
         aliases.addStandard("SALADIN_T", m_district);
     aliases.save();
     Table kat;
-    kat.setDatabaseName("saladin_t"); // alias names ignore case
-    kat.setTableName("NYSKATAL.DB");
-    kat.open();
+    open(kat, "saladin_t", "NYSKATAL.DB"); // alias names ignore case
     QCOMPARE(kat.recordCount(), 3);
     Query q;
     q.setDatabaseName("SALADIN_T:\\");
@@ -339,20 +315,20 @@ void TestEngine::aliasesAndAliasFormNames()
 void TestEngine::missingThingsAreNamed()
 {
     Table t;
-    t.setDatabaseName(m_district);
-    t.setTableName("NYSXX999.DB");
-    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NYSXX999.DB"));
-    t.setDatabaseName("NOSUCHALIAS");
-    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NOSUCHALIAS"));
+    QVERIFY(
+        TestSupport::refusal([&] { open(t, m_district, "NYSXX999.DB"); }).contains("NYSXX999.DB"));
+    QVERIFY(TestSupport::refusal([&] {
+                open(t, "NOSUCHALIAS", "NYSPA001.DB");
+            }).contains("NOSUCHALIAS"));
     Query q;
     q.setDatabaseName(m_district);
     q.setSql("SELECT NOSUCH FROM \"NYSPA001.DB\"");
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.open());
+    QVERIFY(TestSupport::refusal([&] { q.open(); }).contains("NOSUCH"));
     q.setSql("UPDATE \"NYSPA001.DB\" SET NOSUCH = 1");
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.execSql());
+    QVERIFY(!TestSupport::refusal([&] { q.execSql(); }).isEmpty());
     q.setSql("SELECT * FROM \"NYSPA001.DB\"");
     q.open();
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.fieldIndex("X") < 0 ? q.asInteger("X") : 0);
+    QVERIFY(TestSupport::refusal([&] { q.asInteger("X"); }).contains("X"));
 }
 
 // Copies of registry and code tables, an own table and links to both.
@@ -385,22 +361,17 @@ void TestEngine::registryAndLinksAreNotWritten_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("named"); // the message names the table
-    QTest::newRow("update parcels") << "UPDATE \"NYSPA001.DB\" SET VYMERA = 0"
-                                    << "NYSPA001.DB";
-    QTest::newRow("delete nothing") << "DELETE FROM nyskatal.db WHERE PORCIS = 'x'"
-                                    << "nyskatal.db";
-    QTest::newRow("code table") << "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)"
-                                << "DRUHPOZ.DB";
-    QTest::newRow("create registry") << "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))"
-                                     << "NYSUV002.DB";
-    QTest::newRow("link to registry") << "DELETE FROM \"PRAC.DB\""
-                                      << "PRAC.DB";
-    QTest::newRow("link to own table") << "UPDATE \"LINK.DB\" SET FLAG = FALSE"
-                                       << "LINK.DB";
-    QTest::newRow("linked directory") << "DELETE FROM \"sub/OWN.DB\""
-                                      << "sub/OWN.DB";
-    QTest::newRow("up and back") << "DELETE FROM \"../DIR/OWN.DB\""
-                                 << "../DIR/OWN.DB";
+    const auto row = [](const char* name, const QString& sql, const QString& named) {
+        QTest::newRow(name) << sql << named;
+    };
+    row("update parcels", "UPDATE \"NYSPA001.DB\" SET VYMERA = 0", "NYSPA001.DB");
+    row("delete nothing", "DELETE FROM nyskatal.db WHERE PORCIS = 'x'", "nyskatal.db");
+    row("code table", "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)", "DRUHPOZ.DB");
+    row("create registry", "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))", "NYSUV002.DB");
+    row("link to registry", "DELETE FROM \"PRAC.DB\"", "PRAC.DB");
+    row("link to own table", "UPDATE \"LINK.DB\" SET FLAG = FALSE", "LINK.DB");
+    row("linked directory", "DELETE FROM \"sub/OWN.DB\"", "sub/OWN.DB");
+    row("up and back", "DELETE FROM \"../DIR/OWN.DB\"", "../DIR/OWN.DB");
 }
 
 void TestEngine::registryAndLinksAreNotWritten()
@@ -426,9 +397,7 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     fillGuardedDir(dir.path());
     const QMap<QString, QByteArray> before = snapshot(dir.path());
     Table parcels;
-    parcels.setDatabaseName(dir.path());
-    parcels.setTableName("NYSPA001.DB");
-    parcels.open();
+    open(parcels, dir.path(), "NYSPA001.DB");
     QVERIFY(!parcels.canModify());
     QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.edit());
     QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.append());
@@ -461,15 +430,20 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     QVERIFY(!QFileInfo(dir.filePath("export.dbf")).isSymLink());
 }
 
+// Field names holding "%1"-like text survive every statement the engine builds.
 void TestEngine::fieldNamesWithPercentSigns()
 {
     QTemporaryDir dir;
+    const QList<FieldDef> fields = {{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}};
     Table t;
-    t.setDatabaseName(dir.path());
-    t.setTableName("P.DB");
-    t.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
-    t.setIndexDefs({{"K", {"K%2"}, true, true}});
-    t.createTable();
+    Table copy;
+    for (Table* table : {&t, &copy}) {
+        table->setFieldDefs(fields);
+        table->setIndexDefs({{"K", {"K%2"}, true, true}});
+        table->setDatabaseName(dir.path());
+        table->setTableName(table == &t ? "P.DB" : "C.DB");
+        table->createTable();
+    }
     t.open();
     t.append();
     t.setValue("K%2", 1);
@@ -478,11 +452,6 @@ void TestEngine::fieldNamesWithPercentSigns()
     t.edit();
     t.setValue("A%1", "second");
     t.post();
-    Table copy;
-    copy.setDatabaseName(dir.path());
-    copy.setTableName("C.DB");
-    copy.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
-    copy.createTable();
     QCOMPARE(BatchMove::execute(t, copy, BatchMove::Mode::Append), 1);
     Query back;
     back.setDatabaseName(dir.path());
@@ -497,24 +466,17 @@ void TestEngine::numbersOutOfRange_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<double>("value");
     QTest::addColumn<bool>("bySql");
-    QTest::newRow("short") << "N.DB"
-                           << "MALE" << 40000.0 << false;
-    QTest::newRow("long, huge") << "N.DB"
-                                << "CELE" << 1e300 << false;
-    QTest::newRow("long, negative") << "N.DB"
-                                    << "CELE" << -3e9 << false;
-    QTest::newRow("bcd digits") << "N.DB"
-                                << "DESETINY" << 1e31 << false;
-    QTest::newRow("statement into short") << "N.DB"
-                                          << "MALE" << 1e300 << true;
-    QTest::newRow("dBASE integer") << "N.dbf"
-                                   << "CELE" << 1e300 << false;
-    QTest::newRow("dBASE number width") << "N.dbf"
-                                        << "CISLO" << 1e12 << false;
-    QTest::newRow("dBASE statement") << "N.dbf"
-                                     << "CISLO" << -1e300 << true;
+    const auto row = [](const char* name, const char* file, const char* field, double value,
+                        bool bySql) { QTest::newRow(name) << file << field << value << bySql; };
+    row("short", "N.DB", "MALE", 40000.0, false);
+    row("long, huge", "N.DB", "CELE", 1e300, false);
+    row("long, negative", "N.DB", "CELE", -3e9, false);
+    row("bcd digits", "N.DB", "DESETINY", 1e31, false);
+    row("statement into short", "N.DB", "MALE", 1e300, true);
+    row("dBASE integer", "N.dbf", "CELE", 1e300, false);
+    row("dBASE number width", "N.dbf", "CISLO", 1e12, false);
+    row("dBASE statement", "N.dbf", "CISLO", -1e300, true);
 }
-
 void TestEngine::numbersOutOfRange()
 {
     QFETCH(QString, file);
