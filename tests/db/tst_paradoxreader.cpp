@@ -115,8 +115,8 @@ void TestParadoxReader::headersOfSamples()
     QCOMPARE(reader.readAll().size(), int(h.recordCount));
 }
 
-// One cell of a sample table as readAll() gives it; an invalid value is a blank
-// (a blank Long is not its sentinel, a blank time not midnight).
+// One cell of a sample table as readAll() gives it; an invalid value is a blank.
+// The cells of the smaller samples are checked through their dump.
 void TestParadoxReader::valuesOfSamples_data()
 {
     QTest::addColumn<QString>("path");
@@ -124,25 +124,9 @@ void TestParadoxReader::valuesOfSamples_data()
     QTest::addColumn<int>("column");
     QTest::addColumn<QVariant>("expected");
     const auto cell = [](const QString& file, int row, int column, const QVariant& value) {
-        const QString path = file.startsWith("NYS") ? real(file) : TestSupport::paradoxSample(file);
-        QTest::addRow("%s %d,%d", qPrintable(file), row, column) << path << row << column << value;
+        QTest::addRow("%s %d,%d", qPrintable(file), row, column)
+            << TestSupport::paradoxSample(file) << row << column << value;
     };
-    cell("fields_long.db", 0, 1, 1);
-    cell("fields_long.db", 2, 0, 3);
-    cell("fields_long.db", 2, 1, QVariant());
-    for (const char* file : {"fields_date35.db", "fields_date4.db", "fields_date5.db"}) {
-        cell(file, 1, 0, QDate(2018, 2, 1));
-        cell(file, 2, 0, QDate(2018, 1, 2));
-    }
-    cell("fields_date5.db", 2, 1, QTime(9, 25, 25));
-    cell("fields_time.db", 0, 0, QTime(1, 0, 1));
-    cell("fields_time.db", 1, 0, QVariant());
-    cell("fields_time.db", 2, 0, QTime(3, 0, 3));
-    cell("fields_timestamp.db", 0, 0, QVariant());
-    cell("fields_timestamp.db", 1, 0, QDateTime(QDate(2020, 2, 1), QTime(1, 0, 1), Qt::UTC));
-    const bool logical[] = {true, false, true, true};
-    for (int row = 0; row < 4; ++row)
-        cell("fields_logical.db", row, 0, logical[row]);
     cell("fields_bcd.db", 2, 0, QVariant()); // sign and decimals set, zero value bytes
     cell("PCLDATA_PCL.DB", 0, 1, QVariant());
     cell("PCLDATA_PCL.DB", 0, 3, "Begin Subscript");
@@ -153,10 +137,6 @@ void TestParadoxReader::valuesOfSamples_data()
     cell("db_GENERAL.DB", 2, 0, 333333333);
     cell("db_CUSTOMER.DB", 0, 8, "Small comment (less 100 symbols)");
     cell("db_CUSTOMER.DB", 0, 9, QDate(1996, 2, 2));
-    cell("NYSKATAL.DB", 0, 3, "PRACHATICE");
-    cell("NYSKATAL.DB", 1, 3, QStringLiteral("ZÁBLATÍ"));
-    cell("NYSKATAL.DB", 2, 0, "00103");
-    cell("NYSKATAL.DB", 2, 3, QStringLiteral("SALADÍN"));
 }
 
 void TestParadoxReader::valuesOfSamples()
@@ -266,13 +246,6 @@ void TestParadoxReader::version3TablesAndCodePages()
 
 void TestParadoxReader::primaryIndexOfSamples()
 {
-    const ParadoxReader keyed = sample("fields_long.db");
-    QVERIFY(keyed.header().hasIndexFile);
-    const QList<ParadoxReader::IndexEntry> index = keyed.primaryIndex();
-    QCOMPARE(index.size(), 1);
-    QCOMPARE(index[0].key, QVariantList{1});
-    QCOMPARE(index[0].block, 1);
-    QCOMPARE(index[0].recordCount, 3);
     const ParadoxReader areas = sample("db_AREACODES.DB");
     const QList<ParadoxReader::IndexEntry> entries = areas.primaryIndex();
     int total = 0;
@@ -365,10 +338,6 @@ void TestParadoxReader::realParcelTableInKeyOrder()
     QList<qint64> keys;
     parcels.forEachRecord([&](const ParadoxRecord& r) {
         keys << (r.toInt64(0) * 100000000 + r.toInt64(1)) * 1000 + r.toInt64(2);
-        if (r.toString(18) == QStringLiteral("-5/1")) {
-            QCOMPARE(r.toDouble(10), 10005.0); // CPCE
-            QCOMPARE(r.toInt64(6), 13);        // DRUHPOZ
-        }
     });
     QCOMPARE(keys.size(), 144);
     QVERIFY(std::is_sorted(keys.begin(), keys.end()));
@@ -395,13 +364,18 @@ void TestParadoxReader::dumpCommand_data()
                                << QByteArray("KATUZ,IDENTCIS,PORCIS,NAZEV\r\n00000,003306,000,"
                                              "PRACHATICE\r\n00100,550680,000,ZÁBLATÍ\r\n00103,"
                                              "789160,001,SALADÍN\r\n");
-    QTest::newRow("date and time") << TestSupport::paradoxSample("fields_date5.db")
-                                   << QByteArray("DATE,TIME\r\n2018-01-01,10:00:00\r\n");
-    QTest::newRow("blank long") << TestSupport::paradoxSample("fields_long.db")
-                                << QByteArray("Id,LONG\r\n1,1\r\n2,2\r\n3,\r\n");
+    const auto dump = [](const char* file, const char* csv) {
+        QTest::newRow(file) << TestSupport::paradoxSample(file) << QByteArray(csv);
+    };
+    for (const char* file : {"fields_date35.db", "fields_date4.db"})
+        dump(file, "DATE\r\n2018-01-01\r\n2018-02-01\r\n2018-01-02\r\n");
+    dump("fields_date5.db", "DATE,TIME\r\n2018-01-01,10:00:00\r\n2018-02-01,10:30:00\r\n"
+                            "2018-01-02,09:25:25\r\n");
+    dump("fields_logical.db", "BOOL\r\ntrue\r\nfalse\r\ntrue\r\ntrue\r\n");
+    dump("fields_long.db", "Id,LONG\r\n1,1\r\n2,2\r\n3,\r\n"); // a blank, not the sentinel
     // One column: a blank record is "" so that CSV readers keep the line.
-    QTest::newRow("blank time") << TestSupport::paradoxSample("fields_time.db")
-                                << QByteArray("Time\r\n01:00:01\r\n\"\"\r\n03:00:03\r\n");
+    dump("fields_time.db", "Time\r\n01:00:01\r\n\"\"\r\n03:00:03\r\n");
+    dump("fields_timestamp.db", "Timestamp\r\n\"\"\r\n2020-02-01T01:00:01\r\n");
 }
 
 void TestParadoxReader::dumpCommand()
@@ -410,7 +384,7 @@ void TestParadoxReader::dumpCommand()
     QFETCH(QByteArray, csv);
     const ToolRun dump = runTool({"dump", path});
     QCOMPARE(dump.code, 0);
-    QCOMPARE(dump.out.left(csv.size()), csv);
+    QCOMPARE(dump.out, csv);
 }
 
 void TestParadoxReader::schemaCommand()
