@@ -420,6 +420,8 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
         dir.filePath(QString(".orvtmp-%1-export.dbf").arg(QCoreApplication::applicationPid()));
     QVERIFY(QFile::link(victim.fileName(), temp));
     exec(dir.path(), "CREATE TABLE \"export.dbf\" (PARCISLO CHAR(12))");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, // exists already
+                             exec(dir.path(), "CREATE TABLE \"export.dbf\" (A CHAR(1))"));
     QCOMPARE(bytes(victim.fileName()), QByteArray("keep"));
     QVERIFY(!QFileInfo(dir.filePath("export.dbf")).isSymLink());
 }

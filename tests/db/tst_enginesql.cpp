@@ -1,6 +1,5 @@
 #include "base/ETalvekException.h"
 #include "common/TestSupport.h"
-#include "db/BatchMove.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -19,8 +18,6 @@ private slots:
     void programQueries_data();
     void programQueries();
     void parametersStayData();
-    void workTableStatements();
-    void exportTables();
     void toolPrintsCsv();
     void namesHoldingKeywords_data();
     void namesHoldingKeywords();
@@ -115,72 +112,6 @@ void TestEngineSql::parametersStayData()
     byName.bindValue("PATTERN", QString("x' OR '1'='1%"));
     byName.open();
     QCOMPARE(byName.recordCount(), 0);
-}
-
-void TestEngineSql::workTableStatements()
-{
-    QTemporaryDir dir;
-    Table work;
-    work.setDatabaseName(dir.path());
-    work.setTableName("PRAC.DB");
-    QList<FieldDef> fields;
-    for (const char* name :
-         {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "VYMERA", "DRUHPOZ", "CPCE", "NEMVYUZ", "LVCIS"})
-        fields.append({name, FieldType::Integer});
-    fields.append({{"PARCISLO", FieldType::String, 12}, {"FLAG", FieldType::Boolean}});
-    work.setFieldDefs(fields);
-    work.setIndexDefs({{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}});
-    work.createTable();
-    Query* all = query(m_d, {"SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,NEMVYUZ,"
-                             "PARCISLO,LVCIS FROM \"NYSPA001.DB\""});
-    QCOMPARE(BatchMove::execute(*all, work, BatchMove::Mode::Append), 144);
-    Query mark;
-    mark.setDatabaseName(dir.path());
-    mark.setSql("UPDATE \"PRAC.DB\" SET FLAG = TRUE");
-    QCOMPARE(mark.execSql(), 144);
-    Query* list =
-        query(dir.path(), {"Select Distinct FLAG, PARSKUP, PARCIS, PARPOD, PARDIL, PARCISLO",
-                           "From \"PRAC.DB\"", "Order By PARSKUP, PARCIS, PARPOD, PARDIL"});
-    list->setFilter("FLAG");
-    list->setFiltered(true);
-    QCOMPARE(list->recordCount(), 144);
-    mark.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE");
-    mark.execSql();
-    list->refresh();
-    QCOMPARE(list->recordCount(), 0);
-    // Whole parcels through the self join of the conditions dialog.
-    Query* whole = query(m_d, {"SELECT DB2.PARSKUP,DB2.PARCIS,DB2.PARPOD,DB2.PARDIL,DB2.VYMERA,"
-                               "DB2.DRUHPOZ,DB2.CPCE,DB2.NEMVYUZ,DB2.PARCISLO,DB2.LVCIS",
-                               "FROM \"NYSPA001.DB\" DB1 LEFT JOIN \"NYSPA001.DB\" DB2 ON "
-                               "DB1.PARCISLO = DB2.PARCISLO WHERE DB1.DRUHPOZ = 13"});
-    QCOMPARE(BatchMove::execute(*whole, work, BatchMove::Mode::Delete), 10);
-    QCOMPARE(work.recordCount(), 134);
-}
-
-void TestEngineSql::exportTables()
-{
-    QTemporaryDir dir;
-    for (const QString& name : {QString("export.db"), QString("export.dbf")}) {
-        Query create;
-        create.setDatabaseName(dir.path());
-        create.setSql("CREATE TABLE \"" + name +
-                      "\" (PARCISLO CHAR(12), VYMERA NUMERIC(9, 0), VLASTNIK CHAR(60))");
-        create.execSql();
-        QVERIFY(QFile::exists(dir.filePath(name)));
-        QVERIFY_THROWS_EXCEPTION(ETalvekException, create.execSql()); // exists already
-        Query* out = query(dir.path(), {"Select * From \"" + name + "\""});
-        out->append();
-        out->setValue("PARCISLO", "-14/2");
-        out->setValue("VYMERA", 4);
-        out->setValue("VLASTNIK", "ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY");
-        out->post();
-        out->close();
-        Query* back = query(dir.path(),
-                            {"SELECT PARCISLO, VYMERA, VLASTNIK FROM \"" + name.toUpper() + "\""});
-        QCOMPARE(back->recordCount(), 1);
-        QCOMPARE(back->asString("VLASTNIK"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
-        QCOMPARE(back->asInteger("VYMERA"), 4);
-    }
 }
 
 void TestEngineSql::toolPrintsCsv()
