@@ -5,6 +5,7 @@
 #include "db/EngineAliases.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "db/SqliteStatement.h"
 #include "db/Table.h"
 
 #include <QAbstractItemModelTester>
@@ -15,8 +16,8 @@
 
 #include <memory>
 
-// Tables, lookups, ranges, links, filters and edits on the real district
-// sample and on work tables created in a temporary directory.
+// Tables, lookups, ranges, links, filters, edits and batch moves on the real
+// district sample and on work tables created in a temporary directory.
 class TestEngine : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,9 @@ private slots:
     void registryAndLinksAreNotWritten_data();
     void registryAndLinksAreNotWritten();
     void datasetsRefuseRegistryAndLinks();
+    void batchAppendSkipsExistingKeysAndConverts();
+    void batchUpdateAndDeleteMatchOnKey();
+    void failedBatchOrPostChangesNothing();
     void fieldNamesWithPercentSigns();
     void numbersOutOfRange_data();
     void numbersOutOfRange();
@@ -42,6 +46,8 @@ private:
     static void create(Table& t, const QString& dir, const QString& name,
                        const QList<FieldDef>& fields, const QList<IndexDef>& indexes = {});
     static void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    static void fill(Table& t, const QString& dir, const QString& name, bool keyed,
+                     const QList<QVariantList>& rows);
     static void appendPart(Table& t, int stem, const QString& text);
     static std::unique_ptr<Query> query(const QString& dir, const QString& sql);
     static int exec(const QString& dir, const QString& sql) { return query(dir, sql)->execSql(); }
@@ -187,6 +193,7 @@ void TestEngine::filtersAndBlanks()
     QCOMPARE(kat.asString("KATUZ"), QString("00103"));
     const QList<QPair<QString, int>> filters = {{"NAZEV = 'sal*'", 0},           // case-sensitive
                                                 {"NAZEV = 'x'' OR 1=1 --*'", 0}, // quotes are data
+                                                {"NAZEV = 'SAL%_*'", 0},         // so are % and _
                                                 {"PORCIS = '000'", 2},
                                                 {"KATUZ >= '00101' and KATUZ <= '00199'", 1}};
     for (const auto& [filter, count] : filters) {
@@ -424,6 +431,121 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
                              exec(dir.path(), "CREATE TABLE \"export.dbf\" (A CHAR(1))"));
     QCOMPARE(bytes(victim.fileName()), QByteArray("keep"));
     QVERIFY(!QFileInfo(dir.filePath("export.dbf")).isSymLink());
+}
+
+// A table of parcels with an area and a text, keyed by group and stem or without a key.
+void TestEngine::fill(Table& t, const QString& dir, const QString& name, bool keyed,
+                      const QList<QVariantList>& rows)
+{
+    create(t, dir, name,
+           {{"PARSKUP", FieldType::SmallInt},
+            {"PARCIS", FieldType::Integer},
+            {"VYMERA", FieldType::Float},
+            {"PARCISLO", FieldType::String, 40},
+            {"FLAG", FieldType::Boolean}},
+           keyed ? QList<IndexDef>{{"KEY", {"PARSKUP", "PARCIS"}, true, true}} : QList<IndexDef>{});
+    for (const QVariantList& row : rows) {
+        t.append();
+        for (int i = 0; i < row.size(); ++i)
+            t.setValue(QStringList{"PARSKUP", "PARCIS", "VYMERA", "PARCISLO"}[i], row[i]);
+        t.post();
+    }
+}
+
+void TestEngine::batchAppendSkipsExistingKeysAndConverts()
+{
+    QTemporaryDir dir;
+    Table source;
+    fill(source, dir.path(), "SRC.DB", false,
+         {{2, 1, 2.5, "first"}, {2, 2, 3.5, "a text much longer than twelve"}, {2, 1, 9, "again"}});
+    Table work;
+    create(work, dir.path(), "PRAC.DB",
+           {{"PARSKUP", FieldType::SmallInt},
+            {"PARCIS", FieldType::Integer},
+            {"VYMERA", FieldType::Integer},
+            {"PARCISLO", FieldType::String, 12},
+            {"LVCIS", FieldType::Integer}},
+           {{"PCDIL", {"PARSKUP", "PARCIS"}, true, true}});
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::Append), 2);
+    // The file holds what the table shows: 2.5 to even, the first of a repeated
+    // key, a field not in the source blank, text cut to the field.
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll(),
+             (QList<QVariantList>{{2, 1, 2, "first", QVariant()},
+                                  {2, 2, 4, "a text much ", QVariant()}}));
+    // Append-update keeps the values of fields the source does not have.
+    QVERIFY(work.findKey({2, 1}));
+    work.edit();
+    work.setValue("LVCIS", 153);
+    work.post();
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::AppendUpdate), 3);
+    QVERIFY(work.findKey({2, 1}));
+    QCOMPARE(work.asInteger("LVCIS"), 153);
+    QCOMPARE(work.asString("PARCISLO"), QString("again"));
+}
+
+void TestEngine::batchUpdateAndDeleteMatchOnKey()
+{
+    QTemporaryDir dir;
+    Table work;
+    fill(work, dir.path(), "PRAC.DB", true, {{2, 1, 10, "a"}, {2, 2, 20, "b"}, {1, 2, 30, "c"}});
+    Table update;
+    fill(update, dir.path(), "UPD.DB", false,
+         {{2, 2, 21, "b2"}, {2, 3, 31, "d"}, {2, 2, 22, "b3"}});
+    QCOMPARE(BatchMove::execute(update, work, BatchMove::Mode::AppendUpdate), 3);
+    QCOMPARE(work.recordCount(), 4);
+    QVERIFY(work.findKey({2, 2}));
+    QCOMPARE(work.asString("PARCISLO"), QString("b3")); // a repeated key: the last row wins
+    // Delete matches the key only: other values do not matter.
+    Table remove;
+    fill(remove, dir.path(), "DEL.DB", false, {{2, 1, 999, "zzz"}, {5, 5, 0, "absent"}});
+    QCOMPARE(BatchMove::execute(remove, work, BatchMove::Mode::Delete), 1);
+    QVERIFY(!work.findKey({2, 1}));
+    QCOMPARE(rowsInFile(dir.filePath("PRAC.DB")), 3);
+    // A filtered source moves only the rows in view.
+    work.setFilter("PARSKUP = 1");
+    work.setFiltered(true);
+    Table copy;
+    fill(copy, dir.path(), "COPY.DB", true, {});
+    QCOMPARE(BatchMove::execute(work, copy, BatchMove::Mode::Append), 1);
+    QVERIFY(copy.findKey({1, 2}));
+    copy.setReadOnly(true);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             BatchMove::execute(work, copy, BatchMove::Mode::Append));
+    // Without a key, append-update appends everything and delete is refused.
+    Table loose;
+    fill(loose, dir.path(), "LOOSE.DB", false, {});
+    QCOMPARE(BatchMove::execute(update, loose, BatchMove::Mode::AppendUpdate), 3);
+    QVERIFY(TestSupport::refusal([&] {
+                BatchMove::execute(update, loose, BatchMove::Mode::Delete);
+            }).contains("LOOSE.DB"));
+}
+
+void TestEngine::failedBatchOrPostChangesNothing()
+{
+    QTemporaryDir dir;
+    const QString sub = dir.filePath("work");
+    QDir().mkpath(sub);
+    Table work;
+    fill(work, sub, "PRAC.DB", true, {{2, 1, 10, "a"}});
+    Table source;
+    fill(source, dir.path(), "SRC.DB", false, {{2, 2, 20, "b"}, {2, 3, 30, "c"}});
+    // The work directory disappears: the file cannot be written back, and the
+    // engine's copy is rolled back as well.
+    QVERIFY(QDir(sub).removeRecursively());
+    const auto engineRows = [&] {
+        SqliteStatement rows(Engine::instance().db().handle(),
+                             "SELECT COUNT(*), SUM(VYMERA) FROM \"" + work.sqlTableName() + "\"");
+        rows.step();
+        return QString("%1 %2").arg(rows.int64(0)).arg(rows.real(1));
+    };
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             BatchMove::execute(source, work, BatchMove::Mode::Append));
+    QCOMPARE(engineRows(), QString("1 10"));
+    work.edit();
+    work.setValue("VYMERA", 11);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
+    work.cancel();
+    QCOMPARE(engineRows(), QString("1 10"));
 }
 
 // Field names holding "%1"-like text survive every statement the engine builds.

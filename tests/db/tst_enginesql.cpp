@@ -1,5 +1,7 @@
 #include "base/ETalvekException.h"
 #include "common/TestSupport.h"
+#include "db/FilterTranslator.h"
+#include "db/SqlTranslator.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -23,7 +25,16 @@ private slots:
     void namesHoldingKeywords();
     void twoWritersLoseNothing();
 
+    // The dialect and filter translators alone, tables resolved by a fake resolver.
+    void tokenizerKeepsStringsWhole();
+    void statementsAreTranslated_data();
+    void statementsAreTranslated();
+    void kindsAndRefusals();
+    void liveSelectIsRecognised();
+    void filtersBindValuesAndRefuseBadText();
+
 private:
+    static SqlTranslator::Result translated(const QString& sql);
     Query* query(const QString& database, const QStringList& sql);
     QString m_d = TestSupport::realDistrictDir();
 };
@@ -213,6 +224,127 @@ void TestEngineSql::twoWritersLoseNothing()
     mine.cancel();
     QCOMPARE(other(texts), QByteArray("PARCIS,TEXT\r\n1,moje 1\r\n2,cizí 2\r\n3,cizí 3\r\n"));
     QVERIFY(!QFile::exists(dir.filePath(".ORVTX001.DB.orvlock")));
+}
+
+SqlTranslator::Result TestEngineSql::translated(const QString& sql)
+{
+    auto resolver = [](const QString& fileName) {
+        QString name = QString(fileName).replace(u'\\', u'/');
+        name = name.mid(name.lastIndexOf(u'/') + 1).toUpper();
+        if (name == "MISSING.DB")
+            throw ETalvekException("Tabulka 'MISSING.DB' nebyla nalezena");
+        QList<FieldDef> fields{{"PARSKUP", FieldType::SmallInt}, {"FLAG", FieldType::Boolean}};
+        return SqlTranslator::TableInfo{"/d/" + name, "t_" + name.section('.', 0, 0), fields};
+    };
+    return SqlTranslator::translate(sql, resolver);
+}
+
+void TestEngineSql::tokenizerKeepsStringsWhole()
+{
+    const auto t = SqlTokenizer::tokenize("WHERE NAZEV LIKE 'O''NEIL -- %' -- comment\nAND x<>1");
+    QCOMPARE(t.size(), 8);
+    QCOMPARE(t[3].kind, SqlToken::String);
+    QCOMPARE(t[3].text, QString("O'NEIL -- %"));
+    QVERIFY(t[6].isSymbol("<>"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, SqlTokenizer::tokenize("SELECT 'open"));
+    // A quoted user value comes back as one string token, unchanged.
+    const QString value = "x' OR '1'='1 %*Ř";
+    const auto q = SqlTokenizer::tokenize("NAZEV = " + SqlTokenizer::quoteString(value));
+    QCOMPARE(q.size(), 3);
+    QCOMPARE(q[2].text, value);
+}
+
+void TestEngineSql::statementsAreTranslated_data()
+{
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QStringList>("paths");
+    QTest::addColumn<QStringList>("fragments");
+    const QStringList a{"/d/A.DB"};
+    // The joins, aliases, quoted identifiers and SUM of nothing of the program's
+    // statements run on the sample district; here the cases it does not reach.
+    QTest::newRow("backslash path") << "Select * From \"/opt/WorkDB\\NIXDTEXT.DB\" Where KOD = 999"
+                                    << QStringList{"/d/NIXDTEXT.DB"} << QStringList{};
+    QTest::newRow("T of a text field stays")
+        << "UPDATE \"A.DB\" SET FLAG = FALSE WHERE PARSKUP = 'T'" << a
+        << QStringList{"FLAG = 0", "PARSKUP = 'T'"};
+    QTest::newRow("F on the left")
+        << "SELECT * FROM \"A.DB\" WHERE 'F' = FLAG" << a << QStringList{"0 = FLAG"};
+    QTest::newRow("sum of expression") << "SELECT SUM(A*(B+1)) AS TOTAL FROM \"A.DB\"" << a
+                                       << QStringList{"COALESCE(SUM ( A * ( B + 1 ) ),0) AS TOTAL"};
+}
+
+void TestEngineSql::statementsAreTranslated()
+{
+    QFETCH(QString, sql);
+    QFETCH(QStringList, paths);
+    QFETCH(QStringList, fragments);
+    const auto r = translated(sql);
+    QCOMPARE(r.tablePaths, paths);
+    for (const QString& fragment : fragments)
+        QVERIFY2(r.sql.contains(fragment), qPrintable(r.sql));
+}
+
+void TestEngineSql::kindsAndRefusals()
+{
+    auto r = translated("UPDATE \"PRAC.DB\" SET FLAG = 'T'");
+    QCOMPARE(r.kind, SqlTranslator::Kind::Update);
+    QCOMPARE(r.targetPath, QString("/d/PRAC.DB"));
+    r = translated("CREATE TABLE \"export.dbf\" (PARCISLO CHAR(12), VYMERA NUMERIC(9, 0), ICO "
+                   "NUMERIC(11, 0), VLASTNIK CHAR(60))");
+    QCOMPARE(r.kind, SqlTranslator::Kind::CreateTable);
+    QCOMPARE(r.createFileName, QString("export.dbf"));
+    QCOMPARE(r.createFields.size(), 4);
+    QCOMPARE(r.createFields[0].type, FieldType::String);
+    QCOMPARE(r.createFields[0].size, 12);
+    QCOMPARE(r.createFields[1].type, FieldType::Float);
+    QCOMPARE(r.createFields[1].size, 9);
+    QCOMPARE(translated("CREATE TABLE \"k.db\" (A SMALLINT, B CHAR(3), PRIMARY KEY (A))")
+                 .createKeyFieldCount,
+             1);
+    // A missing table, a statement the dialect does not know, bad definitions.
+    const QList<QPair<QString, QString>> refused = {
+        {"SELECT * FROM \"MISSING.DB\"", "MISSING.DB"},
+        {"DROP TABLE \"A.DB\"", "DROP"},
+        {"   ", ""},
+        {"CREATE TABLE \"k.db\" (A CHAR(0))", ""},
+        {"CREATE TABLE \"k.db\" (A WHATEVER)", ""},
+        {"CREATE TABLE \"k.db\" (A CHAR(2), B CHAR(2), PRIMARY KEY (B))", ""}};
+    for (const auto& [sql, named] : refused) {
+        const QString message = TestSupport::refusal([&] { translated(sql); });
+        QVERIFY2(!message.isEmpty() && message.contains(named), qPrintable(sql));
+    }
+}
+
+void TestEngineSql::liveSelectIsRecognised()
+{
+    auto r = translated("Select * From \"NYSBO001.DB\"");
+    QVERIFY(r.live);
+    QCOMPARE(r.liveAlias, QString("NYSBO001"));
+    r = translated("Select * From \"NYSVL001.DB\" Where DLVCIS = 5 Order by DOPLPOR, DOPLKOD");
+    QVERIFY(r.live);
+    QCOMPARE(r.liveWhere, QString("DLVCIS = 5"));
+    // Ordering terms sort text in Czech order.
+    QCOMPARE(r.liveOrder, QString("DOPLPOR COLLATE CS , DOPLKOD COLLATE CS"));
+    for (const char* sql : {"Select DISTINCT * From \"A.DB\"",
+                            "Select * From \"A.DB\" X, \"B.DB\" Y", "Select PARSKUP From \"A.DB\""})
+        QVERIFY2(!translated(sql).live, sql);
+}
+
+void TestEngineSql::filtersBindValuesAndRefuseBadText()
+{
+    const QList<FieldDef> fields{{"PORCIS", FieldType::String, 3},
+                                 {"NAZEV", FieldType::String, 30},
+                                 {"FLAG", FieldType::Boolean},
+                                 {"CPCE", FieldType::Float}};
+    QVariantMap p;
+    QString sql = FilterTranslator::translate("PORCIS > '000' and NAZEV = 'SAL*'", fields, p);
+    QCOMPARE(sql, QString("(\"PORCIS\" > :f0 AND (\"NAZEV\" IS NOT NULL AND "
+                          "coalesce(substr(\"NAZEV\",1,3),'') = :f1))"));
+    QCOMPARE(p.value(":f0").toString(), QString("000"));
+    QCOMPARE(p.value(":f1").toString(), QString("SAL"));
+    for (const char* bad :
+         {"NOSUCH = 'A'", "PORCIS =", "PORCIS", "PORCIS = 'A' and", "(PORCIS = 1"})
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, FilterTranslator::translate(bad, fields, p));
 }
 
 QTEST_GUILESS_MAIN(TestEngineSql)
