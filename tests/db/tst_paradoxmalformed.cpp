@@ -27,15 +27,10 @@ void writeFile(const QString& path, const QByteArray& bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-void putLe16(QByteArray& b, int offset, int value)
+// Stores `value` little-endian in `size` bytes at `offset`.
+void putLe(QByteArray& b, int offset, quint32 value, int size)
 {
-    b[offset] = char(value & 0xFF);
-    b[offset + 1] = char((value >> 8) & 0xFF);
-}
-
-void putLe32(QByteArray& b, int offset, quint32 value)
-{
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < size; ++i)
         b[offset + i] = char((value >> (8 * i)) & 0xFF);
 }
 
@@ -55,14 +50,11 @@ QByteArray readEverything(const ParadoxReader& reader)
 // The error message of opening and reading the table, or an empty string.
 QString errorOf(const QString& path)
 {
-    try {
+    return TestSupport::refusal([&] {
         const ParadoxReader reader(path);
         readEverything(reader);
         reader.primaryIndex();
-    } catch (const ETalvekException& e) {
-        return e.message();
-    }
-    return {};
+    });
 }
 
 // A keyed table of several blocks with memos in the .MB.
@@ -131,31 +123,31 @@ void TestParadoxMalformed::damageIsReported_data()
     row("empty file", {}, "méně než hlavička");
     row("half header", db.left(40), "méně než hlavička");
     row("header cut", db.left(1000), "zkrácený");
-    b = db, putLe16(b, 2, 0x20), row("header size too small", b, "neplatnou délku");
+    b = db, putLe(b, 2, 0x20, 2), row("header size too small", b, "neplatnou délku");
     b = db, b[5] = 0, row("block size code 0", b, "velikost bloku");
     b = db, b[5] = 99, row("block size code 99", b, "velikost bloku");
     b = db, b[4] = 7, row("unknown file type", b, "typ souboru");
     b = db, b[0x39] = 42, row("unknown version", b, "verze");
-    b = db, putLe16(b, 0, 0), row("zero record size", b, "nulová délka");
-    b = db, putLe16(b, 0x21, 0), row("no fields", b, "počet polí");
+    b = db, putLe(b, 0, 0, 2), row("zero record size", b, "nulová délka");
+    b = db, putLe(b, 0x21, 0, 2), row("no fields", b, "počet polí");
     b = db, b[0x78] = 0x42, row("unknown field type", b, "neznámý typ");
     b = db, b[0x78 + 3] = char(200), row("field longer than record", b, "součet délek");
     b = db, b[0x78 + 1] = 3, row("long of three bytes", b, "neplatnou délku");
-    b = db, putLe32(b, 6, 1000000), row("record count file cannot hold", b, "nejvýše");
-    b = db, putLe32(b, 6, 5), row("record count too small", b, "bloky jich obsahují");
-    b = db, putLe16(b, HeaderSize + blockSize, 1), row("block chain loops", b, "zacyklil");
-    b = db, putLe16(b, HeaderSize, 60000), row("block outside file", b, "odkazuje na blok 60000");
-    b = db, putLe16(b, 0x0E, 0), row("no first block", b, "bloky jich obsahují");
-    b = db, putLe16(b, HeaderSize + 4, 7),
+    b = db, putLe(b, 6, 1000000, 4), row("record count file cannot hold", b, "nejvýše");
+    b = db, putLe(b, 6, 5, 4), row("record count too small", b, "bloky jich obsahují");
+    b = db, putLe(b, HeaderSize + blockSize, 1, 2), row("block chain loops", b, "zacyklil");
+    b = db, putLe(b, HeaderSize, 60000, 2), row("block outside file", b, "odkazuje na blok 60000");
+    b = db, putLe(b, 0x0E, 0, 2), row("no first block", b, "bloky jich obsahují");
+    b = db, putLe(b, HeaderSize + 4, 7, 2),
     row("last offset not a record", b, "neplatný počet záznamů");
-    b = db, putLe16(b, HeaderSize + 4, 30000),
+    b = db, putLe(b, HeaderSize + 4, 30000, 2),
     row("records over a block", b, "neplatný počet záznamů");
-    b = db, putLe16(b, 0x0C, 30), b.truncate(HeaderSize + 2 * blockSize + 100);
+    b = db, putLe(b, 0x0C, 30, 2), b.truncate(HeaderSize + 2 * blockSize + 100);
     row("blocks cut off", b, "zkrácený");
-    b = db, putLe16(b, 0x6A, 936),
+    b = db, putLe(b, 0x6A, 936, 2),
     row("unknown code page with Czech text", b, "kódové stránce 936");
     b = db, b[0x25] = 1, b[0x26] = 2, row("password", b, "zašifrovaná");
-    b = db, putLe16(b, 0x23, 9), row("more key fields than fields", b, "klíč");
+    b = db, putLe(b, 0x23, 9, 2), row("more key fields than fields", b, "klíč");
     b = db;
     b.replace(b.indexOf("NAZEV"), 30, QByteArray(30, 'X')); // field names run on
     b.replace(b.indexOf("XXXXXXXXXXXXXXXXXXXXXXXXXXXXXX"), 30, QByteArray(30, 'Y'));
@@ -174,14 +166,14 @@ void TestParadoxMalformed::damageIsReported_data()
                              const QString& problem) {
         QTest::newRow(name) << d << m << px << problem;
     };
-    b = db, putLe32(b, pointer1, 0x7FFFFFFF), memoRow("pointer outside .MB", b, mb, "mimo soubor");
-    b = db, putLe32(b, pointer1, 0x00FF),
+    b = db, putLe(b, pointer1, 0x7FFFFFFF, 4), memoRow("pointer outside .MB", b, mb, "mimo soubor");
+    b = db, putLe(b, pointer1, 0x00FF, 4),
     memoRow("pointer to the header block", b, mb, "mimo soubor");
-    b = db, putLe32(b, pointer1 + 4, 100000),
+    b = db, putLe(b, pointer1 + 4, 100000, 4),
     memoRow("length differs from block", b, mb, "délka memo pole");
     b = mb, b[single] = 7, memoRow("unknown block type", db, b, "blok typu 7");
     QByteArray d = db;
-    b = mb, putLe32(b, single + 3, 0x7FFFFFF0), putLe32(d, pointer1 + 4, 0x7FFFFFF0);
+    b = mb, putLe(b, single + 3, 0x7FFFFFF0, 4), putLe(d, pointer1 + 4, 0x7FFFFFF0, 4);
     memoRow("blob past end of .MB", d, b, "přesahuje konec");
     b = db, b[pointer2] = char(0x40),
     memoRow("suballocation index out of range", b, mb, "neplatný index");
@@ -194,8 +186,8 @@ void TestParadoxMalformed::damageIsReported_data()
         QTest::newRow(name) << db << mb << p << "Primární index (.PX)";
     };
     b = px, b[0x20] = 2, indexRow("index levels point to data blocks", b);
-    b = px, putLe16(b, 0x1E, 77), indexRow("index entry length", b);
-    b = px, putLe16(b, 0, 3), indexRow("index record size", b);
+    b = px, putLe(b, 0x1E, 77, 2), indexRow("index entry length", b);
+    b = px, putLe(b, 0, 3, 2), indexRow("index record size", b);
 }
 
 void TestParadoxMalformed::damageIsReported()
@@ -221,20 +213,17 @@ void TestParadoxMalformed::truncationNeverGivesPartialData()
     QTemporaryDir dir;
     for (const QString& source : sources) {
         const QByteArray full = readFile(source);
-        const ParadoxReader original(source);
-        const QByteArray expected = readEverything(original);
+        const QByteArray expected = readEverything(ParadoxReader(source));
         const QString path = dir.filePath("CUT.DB");
         QFile::remove(dir.filePath("CUT.MB"));
         if (source == m_table)
             QFile::copy(m_dir.filePath("SAMPLE.MB"), dir.filePath("CUT.MB"));
         for (qsizetype length = 0; length < full.size(); length += 1 + length / 7) {
             writeFile(path, full.left(length));
-            try {
-                const ParadoxReader cut(path);
-                QCOMPARE(readEverything(cut), expected); // only the unused tail was cut
-            } catch (const ETalvekException& e) {
-                QVERIFY(e.message().contains(QStringLiteral("CUT.DB")));
-            }
+            const QString error = TestSupport::refusal([&] { // or only the unused tail was cut
+                QCOMPARE(readEverything(ParadoxReader(path)), expected);
+            });
+            QVERIFY2(error.isEmpty() || error.contains("CUT.DB"), qPrintable(error));
         }
     }
 }

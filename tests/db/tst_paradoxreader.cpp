@@ -64,7 +64,6 @@ private slots:
     void encryptedTablesAreRefused();
     void missingMemoFileIsReportedWhenNeeded();
     void tableWithoutItsMemoFileIsNotWritten();
-    void realParcelTableInKeyOrder();
     void csvCells();
     void dumpCommand_data();
     void dumpCommand();
@@ -128,6 +127,9 @@ void TestParadoxReader::valuesOfSamples_data()
             << TestSupport::paradoxSample(file) << row << column << value;
     };
     cell("fields_bcd.db", 2, 0, QVariant()); // sign and decimals set, zero value bytes
+    // A memo in a suballocated block (pointer-array entry 0x3F), one in the record's leader.
+    cell("fields_memo.db", 0, 1, (QString("01234567890").repeated(10) + '\n').repeated(5));
+    cell("fields_memo.db", 1, 1, "01234567890\n");
     cell("PCLDATA_PCL.DB", 0, 1, QVariant());
     cell("PCLDATA_PCL.DB", 0, 3, "Begin Subscript");
     cell("PCLDATA_PCL.DB", 0, 4, "Ec(s-1U");
@@ -169,11 +171,6 @@ void TestParadoxReader::bytesAndBcd()
 
 void TestParadoxReader::memosAndBlobs()
 {
-    const QList<QVariantList> memo = sample("fields_memo.db").readAll();
-    QCOMPARE(memo[0][1].toString().size(), 555); // suballocated block, pointer-array entry 0x3F
-    QVERIFY(memo[0][1].toString().startsWith(QStringLiteral("0123456789001234567890")));
-    QCOMPARE(memo[1][1].toString().size(), 12); // fits the 240-byte leader
-    QVERIFY(memo[1][1].toString().startsWith(QStringLiteral("01234567890")));
     QVERIFY(sample("db_CUSTOMER.DB")
                 .readAll()[1][8]
                 .toString()
@@ -218,7 +215,6 @@ void TestParadoxReader::version3TablesAndCodePages()
         QByteArray bytes;
         QVERIFY(page.encode(czech, bytes));
         QCOMPARE(bytes.size(), czech.size());
-        QCOMPARE(page.decode(bytes.constData(), bytes.size()), czech);
         QByteArray utf8;
         page.decodeToUtf8(bytes.constData(), bytes.size(), utf8);
         QCOMPARE(QString::fromUtf8(utf8), czech);
@@ -323,24 +319,6 @@ void TestParadoxReader::tableWithoutItsMemoFileIsNotWritten()
     members.cancel();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
-}
-
-void TestParadoxReader::realParcelTableInKeyOrder()
-{
-    const ParadoxReader parcels(real("NYSPA001.DB"));
-    const ParadoxHeader& h = parcels.header();
-    QCOMPARE(h.codePage, 1250);
-    QCOMPARE(h.fields.size(), 19);
-    QCOMPARE(h.keyFieldCount, 4);
-    QCOMPARE(h.fields[18].name, QStringLiteral("PARCISLO"));
-    QCOMPARE(h.fields[18].size, 12);
-    QCOMPARE(parcels.fieldIndex(QStringLiteral("lvcis")), 12);
-    QList<qint64> keys;
-    parcels.forEachRecord([&](const ParadoxRecord& r) {
-        keys << (r.toInt64(0) * 100000000 + r.toInt64(1)) * 1000 + r.toInt64(2);
-    });
-    QCOMPARE(keys.size(), 144);
-    QVERIFY(std::is_sorted(keys.begin(), keys.end()));
 }
 
 void TestParadoxReader::csvCells()
