@@ -374,14 +374,7 @@ void TestEngine::aliasToolListsAddsRemovesAndRepairs()
 {
     QTemporaryDir config;
     QTemporaryDir data;
-    struct Step
-    {
-        QStringList args;
-        int code;
-        QByteArray out;
-        QByteArray err;
-    };
-    const QList<Step> steps = {
+    const QList<std::tuple<QStringList, int, QByteArray, QByteArray>> steps = {
         // A directory without a district catalogue is refused unless forced.
         {{"add", "DISTR", "DATA"}, 1, "*", ""},
         {{"add", "DISTR", "DATA", "--force"}, 0, "*", ""},
@@ -414,9 +407,8 @@ void TestEngine::aliasToolListsAddsRemovesAndRepairs()
         return text.replace("DATA", data.path().toUtf8())
             .replace("REAL", TestSupport::realDistrictDir().toUtf8());
     };
-    for (const Step& step : steps) {
-        const QString name = step.args.join(' ');
-        if (step.args.isEmpty()) {
+    for (const auto& [args, code, out, err] : steps) {
+        if (args.isEmpty()) {
             QFile f(config.filePath("aliases.conf"));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("[DISTR]\nDRIVER=STANDARD\nPATH=/a\n\n[OTHER]\nDRIVER=STANDARD\nPATH=/o\n\n"
@@ -425,17 +417,14 @@ void TestEngine::aliasToolListsAddsRemovesAndRepairs()
         }
         QProcess p;
         p.setProcessEnvironment(env);
-        QStringList args{"alias"};
-        for (const QString& arg : step.args)
-            args << QString::fromUtf8(paths(arg.toUtf8()));
-        p.start(TestSupport::orvToolPath(), args);
+        p.start(TestSupport::orvToolPath(),
+                QString::fromUtf8(paths(("alias\n" + args.join('\n')).toUtf8())).split('\n'));
         p.waitForFinished(30000);
-        const QByteArray err = p.readAllStandardError();
-        QVERIFY2(p.exitCode() == step.code, qPrintable(name + ": " + err));
-        if (step.out != "*")
-            QVERIFY2(p.readAllStandardOutput() == paths(step.out), qPrintable(name));
-        QVERIFY2(step.err == "-" ? err.isEmpty() : err.contains(step.err),
-                 qPrintable(name + ": " + err));
+        const QByteArray errors = p.readAllStandardError();
+        const QString step = args.join(' ') + ": " + errors;
+        QVERIFY2(p.exitCode() == code, qPrintable(step));
+        QVERIFY2(out == "*" || p.readAllStandardOutput() == paths(out), qPrintable(step));
+        QVERIFY2(err == "-" ? errors.isEmpty() : errors.contains(err), qPrintable(step));
     }
 }
 

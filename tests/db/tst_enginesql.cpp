@@ -6,7 +6,6 @@
 #include "db/Query.h"
 #include "db/Table.h"
 
-#include <QCollator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -56,7 +55,6 @@ private slots:
     void lettersInAlphabetOrder_data();
     void lettersInAlphabetOrder();
     void malformedUtf8OrdersConsistently();
-    void agreesWithTheSystemCzechCollator();
     void tableOrderNearestRangeAndExactLookups();
     void textPrimaryKeyKeepsExactKeys();
     void sqlOrderBySortsCzech_data();
@@ -175,18 +173,16 @@ void TestEngineSql::namesHoldingKeywords_data()
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("column");
     QTest::addColumn<QString>("value");
-    QTest::newRow("FROM in an alias")
-        << "SELECT NAZEV AS \"x FROM t2 --\" FROM \"NYSKATAL.DB\" WHERE PORCIS = '001' AND "
-           "EXISTS (SELECT 1 FROM \"NYSPA001.DB\")"
-        << "x FROM t2 --"
-        << "SALADÍN";
+    const QString where = " FROM \"NYSKATAL.DB\" WHERE PORCIS = '001'";
+    QTest::newRow("FROM in an alias") << "SELECT NAZEV AS \"x FROM t2 --\"" + where +
+                                             " AND EXISTS (SELECT 1 FROM \"NYSPA001.DB\")"
+                                      << "x FROM t2 --"
+                                      << "SALADÍN";
     QTest::newRow("WHERE in an alias")
-        << "SELECT NAZEV AS \"a WHERE b\", PORCIS FROM \"NYSKATAL.DB\" WHERE PORCIS = '001'"
-        << "a WHERE b"
+        << "SELECT NAZEV AS \"a WHERE b\", PORCIS" + where << "a WHERE b"
         << "SALADÍN";
     QTest::newRow("scalar subquery without AS")
-        << "SELECT NAZEV, (SELECT COUNT(*) FROM \"NYSPA001.DB\") FROM \"NYSKATAL.DB\" WHERE "
-           "PORCIS = '001'"
+        << "SELECT NAZEV, (SELECT COUNT(*) FROM \"NYSPA001.DB\")" + where
         << "(SELECT COUNT(*) FROM \"NYSPA001.DB\")"
         << "144";
 }
@@ -386,14 +382,14 @@ void TestEngineSql::lettersInAlphabetOrder_data()
     // lower case comes first, an accent outweighs case.
     // The last: decomposed á (a + combining acute) differs from the precomposed one.
     const QStringList pairs = {
-        "C < Č",          "Č < D",           "H < CH",           "CH < I",
-        "hrad < chata",   "cizí < chata",    "čára < chata",     "Čáslav < Zbraslav",
-        "Šumava < Žatec", "Sázava < Šumava", "rz < řa",          "Zz < Ža",
-        " < a",           "Praha < Praha 1", "a b < ab",         "- < 0",
-        "9 < A",          "10 < 9",          "Ďáblice < Dobříš", "Úvoz < Uzel",
-        "Ž < Ω",          "ch < Ch",         "Chata < chatb",    "Abc < Ábc",
-        "Ábc < Abd",      "de < dě",         "adamov < Adamov",  "Adamov < adamova",
-        "CHATA < chatb",  "A < á",           u"á < a\u0301"_s};
+        "C < Č", "Č < D", "H < CH", "CH < I", "hrad < chata", "cizí < chata", "čára < chata",
+        "Čáslav < Zbraslav", "Šumava < Žatec", "Sázava < Šumava", "rz < řa", "Zz < Ža", " < a",
+        "Praha < Praha 1", "a b < ab", "- < 0", "9 < A", "10 < 9", "Ďáblice < Dobříš",
+        "Úvoz < Uzel", "Ž < Ω", "ch < Ch", "Chata < chatb", "Abc < Ábc", "Ábc < Abd", "de < dě",
+        "adamov < Adamov", "Adamov < adamova", "CHATA < chatb", "A < á", u"á < a\u0301"_s,
+        // Relations the system's Czech collator (ICU) gives too.
+        "a b < a-b", "a-b < ab", "ďábel < dasa", "éra < ěř", "ěř < Eva", "kůň < kuna", "Tuk < ťuk",
+        "úl < ůl", "yko < Ýko", "Praha 10 < Praha 9"};
     for (const QString& pair : pairs)
         QTest::newRow(qPrintable(pair)) << pair.section(" < ", 0, 0) << pair.section(" < ", 1);
 }
@@ -415,32 +411,6 @@ void TestEngineSql::malformedUtf8OrdersConsistently()
     QVERIFY(forward != 0);
     QCOMPARE(CzechCollation::compareUtf8(bad2, 2, bad1, 2), -forward);
     QCOMPARE(CzechCollation::compareUtf8(bad1, 2, bad1, 2), 0);
-}
-
-void TestEngineSql::agreesWithTheSystemCzechCollator()
-{
-    QStringList ours = places;
-    std::sort(ours.begin(), ours.end(),
-              [](const QString& a, const QString& b) { return CzechCollation::compare(a, b) < 0; });
-    QCOMPARE(ours, placesInOrder);
-    QCollator system{QLocale(QLocale::Czech, QLocale::CzechRepublic)};
-    system.setCaseSensitivity(Qt::CaseSensitive);
-    if (system.compare(QString("chata"), QString("hrad")) < 0)
-        QSKIP("The system collator has no Czech rules here (Qt without ICU)");
-    const QStringList words = {"Čech", "cech",   "Cech", "čepice", "ďábel", "Dáša",     "dasa",
-                               "ěř",   "Eva",    "éra",  "hora",   "Chýně", "chyba",    "ihned",
-                               "Ivan", "Íránec", "kůň",  "kuna",   "Kúra",  "ňadra",    "Nová",
-                               "nova", "ovce",   "Óda",  "řada",   "Rada",  "rada",     "šála",
-                               "Sala", "ťuk",    "Tuk",  "úl",     "ul",    "ůl",       "Ýko",
-                               "yko",  "žába",   "Zába", "zabit",  "1a",    "10",       "9",
-                               "a-b",  "a b",    "ab",   "Abc",    "abc",   "Praha 10", "Praha 9"};
-    ours = words;
-    std::sort(ours.begin(), ours.end(),
-              [](const QString& a, const QString& b) { return CzechCollation::compare(a, b) < 0; });
-    QStringList theirs = words;
-    std::sort(theirs.begin(), theirs.end(),
-              [&](const QString& a, const QString& b) { return system.compare(a, b) < 0; });
-    QCOMPARE(ours, theirs);
 }
 
 // A table of places keyed by their code, with a secondary index by name.

@@ -241,16 +241,12 @@ void TestParadoxReader::bcdText()
 
 void TestParadoxReader::memosAndBlobs()
 {
-    QVERIFY(sample("db_CUSTOMER.DB")
-                .readAll()[1][8]
-                .toString()
-                .contains(QStringLiteral("If you define a memo field as M40")));
-    const QList<QVariantList> hercules = sample("db_HERCULES.DB").readAll();
-    QCOMPARE(hercules.size(), 20);
-    QVERIFY(hercules[0][1].toString().startsWith(QStringLiteral("<TABLE BORDER=2>")));
+    const QString comment = sample("db_CUSTOMER.DB").readAll()[1][8].toString();
+    QVERIFY(comment.contains(QStringLiteral("If you define a memo field as M40")));
+    QVERIFY(sample("db_HERCULES.DB").readAll()[0][1].toString().startsWith("<TABLE BORDER=2>"));
     const QVariant formatted = sample("fields_fmemo.db").readAll()[0][1];
-    QCOMPARE(formatted.typeId(), QMetaType::QByteArray);
-    QVERIFY(formatted.toByteArray().contains("Arial"));
+    QVERIFY(formatted.typeId() == QMetaType::QByteArray &&
+            formatted.toByteArray().contains("Arial"));
     // A graphic blob skips its prefix: the bitmap header states the file size exactly.
     const QByteArray image = sample("fields_graphic240.db").readAll()[0][1].toByteArray();
     QVERIFY(image.startsWith("BM"));
