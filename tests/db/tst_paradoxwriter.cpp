@@ -1,9 +1,6 @@
-// Paradox files. Tables written by ParadoxWriter read back equal (random schemas and rows,
-// an empty one too), are sorted and indexed by key, and replace old tables
-// atomically. Cross-check against pxlib (Debian pxlib-dev, linked into this
-// test only): the sample tables and the memo-less written tables decode the
-// same in both. pxlib 0.6.8 cannot read .MB files, and it has no blank for
-// several types (see difference()).
+// Written Paradox tables read back equal, sorted and indexed by key, and replace
+// old tables atomically. pxlib (linked into this test only) decodes the samples
+// and the memo-less written tables alike; it cannot read .MB files.
 #include "common/TestSupport.h"
 #include "browse/core/ParDilyRules.h"
 #include "db/Table.h"
@@ -434,12 +431,10 @@ void TestParadoxWriter::multiLevelPrimaryIndex()
     for (int b = 0; b < index.size(); ++b)
         QCOMPARE(index[b].key[0].toString().toInt(), b * perBlock + 1);
     QCOMPARE(int(quint8(contents(dir.filePath("BIG.PX")).at(0x20))), 3); // index levels
-    int previous = 0;
-    reader.forEachRecord([&](const ParadoxRecord& r) {
-        QCOMPARE(r.toString(0).toInt(), previous + 1);
-        previous = r.toString(0).toInt();
-    });
-    QCOMPARE(previous, 20000);
+    const QList<QVariantList> rows = reader.readAll();
+    QCOMPARE(rows.size(), 20000);
+    for (int i = 0; i < rows.size(); ++i)
+        QVERIFY(rows[i][0].toString().toInt() == i + 1);
 }
 
 void TestParadoxWriter::blanksDefaultsAndLongMemos()
@@ -498,9 +493,6 @@ void TestParadoxWriter::rewriteReplacesTheWholeSet()
     QCOMPARE(filesIn(dir.path()), QStringList{"t.db"});
     QCOMPARE(ParadoxReader(dir.filePath("t.db")).readAll(),
              (QList<QVariantList>{{2}, {1}})); // unkeyed: insertion order
-    QVERIFY(!TestSupport::refusal([&] {
-                 ParadoxWriter::writeTable(dir.filePath("missing/X.DB"), key, 0, {});
-             }).isEmpty());
 }
 
 void TestParadoxWriter::failedRenameKeepsOldSetWhole()
