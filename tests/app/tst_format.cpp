@@ -32,16 +32,13 @@ private slots:
         row("width never truncates", "%4d", {123456}, "123456");
         row("left aligned", "%-5d|", {12}, "12   |");
         row("zero padded", "%.3d", {7}, "007");
-        row("zero padded long", "%.3d", {1234}, "1234");
         row("zero padded negative", "%.3d", {-5}, "-005");
         row("int64", "%d", {qlonglong(20000000123LL)}, "20000000123");
         row("int64 min", "%d", {std::numeric_limits<qlonglong>::min()}, "-9223372036854775808");
         row("hex", "%x", {255}, "FF");
         row("house number / part", "%4d/%d", {12, 3}, "  12/3");
         // Strings: width in characters, so Czech letters align like ASCII ones.
-        row("string width", "%7s|", {"1/2"}, "    1/2|");
         row("czech left aligned", "%-9s|", {"Šťáva"}, "Šťáva    |");
-        row("czech width", "%5s", {"žluť"}, " žluť");
         row("string never truncated", "%5s", {"dlouhý text"}, "dlouhý text");
         row("string precision cuts", "%.3s", {"abcdef"}, "abc");
         row("null string", "%s", {QString()}, "");
@@ -49,27 +46,23 @@ private slots:
         row("outside basic plane counts one", "%3s|", {"😀"}, "  😀|");
         // Fixed: rounded half away from zero on the 18-digit decimal value.
         row("default two decimals", "%f", {3.14159}, "3,14");
-        row("half up .0f", "%.0f", {2.5}, "3");
         row("half away negative", "%.0f", {-2.5}, "-3");
         row("0.125 to 2", "%.2f", {0.125}, "0,13");
         // 2.675 is 2.67499999999999982... in binary: below the half on 18 digits.
         row("binary just below half", "%.2f", {2.675}, "2,67");
         row("1.005", "%.2f", {1.005}, "1,00");
         row("no minus zero", "%.2f", {-0.001}, "0,00");
-        row("no minus zero .0f", "%.0f", {-0.4}, "0");
         row("negative zero", "%f", {-0.0}, "0,00");
         row("carry", "%.2f", {9.999}, "10,00");
         row("carry to new digit", "%.0f", {99.5}, "100");
         row("ident 11.0f", "%11.0f", {7512310123.0}, " 7512310123");
         row("hectares", "%12.4f", {12345.6789}, "  12345,6789");
-        row("small", "%.4f", {0.00005}, "0,0001");
         row("tiny", "%.2f", {1e-30}, "0,00");
         row("large", "%.1f", {123456789012345.0}, "123456789012345,0");
         row("integer for %f", "%11.0f", {qlonglong(123)}, "        123");
         // 0.1 written with 18 significant digits is 0.100000000000000006.
         row("17 digits", "%.17f", {0.1}, "0.10000000000000001", true);
         row("18 digits", "%.18f", {0.1}, "0.100000000000000006", true);
-        row("15 digits", "%.15f", {0.3}, "0.300000000000000", true);
         // 18 digits 123456789012345650: the 5 rounds the 16th up, away from zero.
         row("17th digit rounds", "%.16f", {0.12345678901234565}, "0.1234567890123457", true);
         row("17th digit negative", "%.16f", {-0.12345678901234565}, "-0.1234567890123457", true);
@@ -79,7 +72,6 @@ private slots:
         row("g integral", "%g", {20000000123.0}, "20000000123");
         row("g fraction", "%g", {12.5}, "12,5");
         row("g zero", "%g", {0.0}, "0");
-        row("g negative", "%g", {-7.75}, "-7,75");
         row("g 1e20", "%g", {1e20}, "1E020");
         row("g fifteen integer digits fit", "%g", {1e14}, "100000000000000");
         row("g sixteen do not", "%g", {1e15}, "1E015");
@@ -146,71 +138,67 @@ private slots:
 
     void trailingSeparator()
     {
-        QCOMPARE(IncludeTrailingBackslash(QString()), QString());
-        QCOMPARE(IncludeTrailingBackslash("/data/okres"), QStringLiteral("/data/okres/"));
-        QCOMPARE(IncludeTrailingBackslash("/data/okres/"), QStringLiteral("/data/okres/"));
-        QCOMPARE(IncludeTrailingBackslash("DATA1:\\TEXTY\\"), QStringLiteral("DATA1:\\TEXTY\\"));
-        QCOMPARE(ExcludeTrailingBackslash(QString()), QString());
-        QCOMPARE(ExcludeTrailingBackslash("/data/okres/"), QStringLiteral("/data/okres"));
-        QCOMPARE(ExcludeTrailingBackslash("/data/okres"), QStringLiteral("/data/okres"));
-        // Only one separator goes.
-        QCOMPARE(ExcludeTrailingBackslash("/a//"), QStringLiteral("/a/"));
-        QCOMPARE(ExcludeTrailingBackslash("C:\\"), QStringLiteral("C:"));
-        QCOMPARE(ExcludeTrailingBackslash("/"), QString());
+        // text, with a trailing separator, without one (only one goes)
+        const QList<QStringList> cases{{"", "", ""},
+                                       {"/data/okres", "/data/okres/", "/data/okres"},
+                                       {"/data/okres/", "/data/okres/", "/data/okres"},
+                                       {"DATA1:\\TEXTY\\", "DATA1:\\TEXTY\\", "DATA1:\\TEXTY"},
+                                       {"/a//", "/a//", "/a/"},
+                                       {"C:\\", "C:\\", "C:"},
+                                       {"/", "/", ""}};
+        for (const QStringList& c : cases) {
+            QCOMPARE(IncludeTrailingBackslash(c[0]), c[1]);
+            QCOMPARE(ExcludeTrailingBackslash(c[0]), c[2]);
+        }
     }
 
     void tokens()
     {
         const QString text = QStringLiteral(" 10 , 20;;x\t 30 ");
         int pos = 0;
-        QCOMPARE(NextToken(text, pos), QStringLiteral("10"));
-        QCOMPARE(NextToken(text, pos), QStringLiteral("20"));
-        QCOMPARE(NextToken(text, pos), QString()); // two delimiters in a row
-        QCOMPARE(NextToken(text, pos), QStringLiteral("x"));
-        QCOMPARE(NextToken(text, pos), QStringLiteral("30"));
-        QCOMPARE(pos, text.size());
-        QCOMPARE(NextToken(text, pos), QString());
+        QStringList read;
+        for (int i = 0; i < 6; ++i)
+            read << NextToken(text, pos);
+        // Two delimiters in a row give an empty token; the end gives empty ones.
+        QCOMPARE(read, (QStringList{"10", "20", "", "x", "30", ""}));
         QCOMPARE(pos, text.size());
         // Numbers of stored positions: junk and overflow read as 0.
         QCOMPARE(TokenToInt(QStringLiteral("-7")), -7);
         QCOMPARE(TokenToInt(QStringLiteral("12x")), 0);
         QCOMPARE(TokenToInt(QStringLiteral("99999999999")), 0);
-    }
-
-    void tokensNeverReadOutOfBounds()
-    {
-        int pos = 0;
+        // Never read out of bounds, whatever the position.
+        pos = 0;
         QCOMPARE(NextToken(QString(), pos), QString());
         QCOMPARE(pos, 0);
         pos = 99;
         QCOMPARE(NextToken(QStringLiteral("abc"), pos), QString());
         pos = -5;
         QCOMPARE(NextToken(QStringLiteral("abc,d"), pos), QStringLiteral("abc"));
-        pos = 0;
-        QCOMPARE(NextToken(QStringLiteral(","), pos), QString());
-        QCOMPARE(pos, 1);
         // Every control character delimits, a trailing one too.
-        pos = 0;
         const QString controls = QStringLiteral("a\x01"
                                                 "b\x1f"
                                                 "c\n");
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("a"));
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("b"));
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("c"));
+        pos = 0;
+        read.clear();
+        for (int i = 0; i < 3; ++i)
+            read << NextToken(controls, pos);
+        QCOMPARE(read, (QStringList{"a", "b", "c"}));
         QCOMPARE(pos, controls.size());
     }
 
     void scaling()
     {
-        QCOMPARE(ScaleToScreen(100, 96), 100);
-        QCOMPARE(ScaleToScreen(100, 120), 125);
-        QCOMPARE(ScaleToScreen(10, 144), 15);
-        QCOMPARE(ScaleToScreen(1, 144), 2); // 1.5 rounds up
-        QCOMPARE(ScaleToScreen(-1, 144), -2);
-        QCOMPARE(ScaleToScreen(0, 200), 0);
-        // Results beyond the int range saturate instead of wrapping.
-        QCOMPARE(ScaleToScreen(2000000000, 192), INT_MAX);
-        QCOMPARE(ScaleToScreen(-2000000000, 192), INT_MIN);
+        // size at 96 dpi, screen dpi, scaled size; halves round away from
+        // zero, results beyond the int range saturate instead of wrapping
+        const QList<std::array<int, 3>> cases{{100, 96, 100},
+                                              {100, 120, 125},
+                                              {1, 144, 2},
+                                              {-1, 144, -2},
+                                              {0, 200, 0},
+                                              {2000000000, 192, INT_MAX},
+                                              {-2000000000, 192, INT_MIN}};
+        for (const auto& [size, dpi, scaled] : cases)
+            QCOMPARE(ScaleToScreen(size, dpi), scaled);
     }
 
     void exceptionCarriesCzechMessageAsUtf8()

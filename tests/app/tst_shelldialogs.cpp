@@ -1,4 +1,4 @@
-// Dialog placement, the folder dialog and the about box.
+// Dialog placement, the folder dialog, the about box and the VFK import dialog.
 #include "common/ModalHelpers.h"
 #include "widgets/DialogPos.h"
 #include "widgets/MessageDlg.h"
@@ -25,9 +25,7 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
 using TestSupport::onNextModal;
-} // namespace
 
 class TestShellDialogs : public QObject
 {
@@ -36,17 +34,20 @@ class TestShellDialogs : public QObject
 private slots:
     void init();
     void restoreAndSaveDialogPos();
-    void centerDialogOverAnchor();
-    void centerDialogOnScreenAndPullBack();
+    void centerDialog();
     void browseWindowSelection();
-    void browseWindowFilesAndRoot();
     void folderDialogExecute();
-    void folderDialogCustomButton();
     void memoryText();
     void aboutBoxLabelsAndPosition();
     void vfkImportCancelledAndDone();
 
 private:
+    QString storedPos() const
+    {
+        return m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos,
+                                      "ParcDialog");
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<TRegistry> m_registry;
     std::shared_ptr<TApp> m_app;
@@ -65,17 +66,14 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QDialog dialog;
     dialog.setObjectName("ParcDialog");
     dialog.move(33, 44);
-    RestoreDialogPos(*m_app, &dialog);
+    RestoreDialogPos(*m_app, &dialog); // nothing stored: stays
     QCOMPARE(dialog.pos(), QPoint(33, 44));
-    m_registry->WriteString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog",
-                            "120;80");
+    m_app->WriteDialogPos("ParcDialog", 120, 80);
     RestoreDialogPos(*m_app, &dialog);
     QCOMPARE(dialog.pos(), QPoint(120, 80));
     dialog.move(7, 9);
     SaveDialogPos(*m_app, &dialog);
-    QCOMPARE(
-        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
-        QString("7,9"));
+    QCOMPARE(storedPos(), QString("7,9"));
     // A dialog with a size grip keeps its size too, within its limits; a
     // stored position without a size leaves the size alone.
     dialog.setSizeGripEnabled(true);
@@ -85,9 +83,7 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QCOMPARE(dialog.geometry(), QRect(7, 9, 300, 200));
     dialog.resize(640, 480);
     SaveDialogPos(*m_app, &dialog);
-    QCOMPARE(
-        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
-        QString("7,9,640,480,0"));
+    QCOMPARE(storedPos(), QString("7,9,640,480,0"));
     dialog.resize(100, 100);
     RestoreDialogPos(*m_app, &dialog);
     QCOMPARE(dialog.size(), QSize(640, 480));
@@ -97,44 +93,34 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QCOMPARE(dialog.geometry(), QRect(5, 6, 700, 500));
 }
 
-void TestShellDialogs::centerDialogOverAnchor()
+void TestShellDialogs::centerDialog()
 {
-    QWidget anchorWindow;
-    anchorWindow.setGeometry(100, 100, 301, 201);
     QDialog form;
     form.setObjectName("Form");
     form.resize(100, 50);
-    CenterDialog(*m_app, &anchorWindow, &form);
-    const QPoint anchorPos = anchorWindow.mapToGlobal(QPoint(0, 0));
-    // Halves rounded towards zero: (301 - 100) / 2 = 100, (201 - 50) / 2 = 75.
-    QCOMPARE(form.pos(), anchorPos + QPoint(100, 75));
-
-    // An anchor smaller than the form: negative halves round towards zero too.
-    QWidget small;
+    // Over an anchor, halves rounded towards zero: (301 - 100) / 2, (201 - 50) / 2,
+    // also when the anchor is smaller than the form: (21 - 100) / 2, (21 - 50) / 2.
+    QWidget anchor, small;
+    anchor.setGeometry(100, 100, 301, 201);
     small.setGeometry(300, 300, 21, 21);
+    CenterDialog(*m_app, &anchor, &form);
+    QCOMPARE(form.pos(), anchor.mapToGlobal(QPoint(0, 0)) + QPoint(100, 75));
     CenterDialog(*m_app, &small, &form);
     QCOMPARE(form.pos(), small.mapToGlobal(QPoint(0, 0)) + QPoint(-39, -14));
-}
 
-void TestShellDialogs::centerDialogOnScreenAndPullBack()
-{
-    QDialog form;
-    form.setObjectName("Form");
+    // Without an anchor on the screen's centre; a stored position past the
+    // edges is pulled back, a negative one becomes the edge.
     form.resize(200, 100);
     const QRect screen = form.screen()->geometry();
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(),
              screen.topLeft() + QPoint((screen.width() - 200) / 2, (screen.height() - 100) / 2));
-    // A stored position past the right and bottom edges is pulled back.
     m_app->WriteDialogPos("Form", screen.right() + 50, screen.bottom() - 10);
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(), screen.topLeft() + QPoint(screen.width() - 200, screen.height() - 100));
-    // Negative positions become the screen's edge.
     m_app->WriteDialogPos("Form", -40, -5);
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(), screen.topLeft());
-    // An anchor near the right edge of the screen.
-    QWidget anchor;
     anchor.setGeometry(screen.right() - 20, 10, 40, 40);
     CenterDialog(*m_app, &anchor, &form);
     QCOMPARE(form.x(), screen.x() + screen.width() - 200);
@@ -142,51 +128,39 @@ void TestShellDialogs::centerDialogOnScreenAndPullBack()
 
 void TestShellDialogs::browseWindowSelection()
 {
-    const QString target = m_dir->filePath("a/b");
+    const QString target = m_dir->filePath("root/a/b");
     QDir().mkpath(target);
     TFolderBrowseWindow::Setup setup;
-    setup.Title = "Vyhledání adresáře";
-    setup.Prompt = "Zadejte adresář pro alias";
     setup.RootPath = QDir::rootPath();
     setup.Directory = target + "/";
     TFolderBrowseWindow window(setup, nullptr);
-    QCOMPARE(window.SelectedPath(), target);
-    QCOMPARE(window.SelectedDisplayName(), QString("b"));
-    QCOMPARE(window.StatusText(), target);
+    QCOMPARE(window.SelectedPath() + "|" + window.SelectedDisplayName(), target + "|b");
     QVERIFY(window.CanAccept());
-
     QSignalSpy changed(&window, &TFolderBrowseWindow::SelectionChanged);
-    QVERIFY(window.SelectPath(m_dir->filePath("a")));
+    QVERIFY(window.SelectPath(m_dir->filePath("root/a")));
     QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed[0][0].toString(), m_dir->filePath("a"));
-    QCOMPARE(window.StatusText(), m_dir->filePath("a"));
+    QCOMPARE(changed[0][0].toString(), m_dir->filePath("root/a"));
+    QCOMPARE(window.StatusText(), m_dir->filePath("root/a"));
 
     // A directory that no longer exists: nothing is selected, OK is off.
     setup.Directory = m_dir->filePath("gone");
     TFolderBrowseWindow missing(setup, nullptr);
     QCOMPARE(missing.SelectedPath(), QString());
-    QVERIFY(!missing.CanAccept());
     QVERIFY(!missing.findChild<QPushButton*>("OKBtn")->isEnabled());
-}
 
-void TestShellDialogs::browseWindowFilesAndRoot()
-{
-    QDir().mkpath(m_dir->filePath("root/sub"));
-    QFile file(m_dir->filePath("root/sub/x.txt"));
+    // Files shown: a file is accepted only when not asked for folders alone;
+    // nothing outside the root can be selected.
+    QFile file(target + "/x.txt");
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    TFolderBrowseWindow::Setup setup;
     setup.RootPath = m_dir->filePath("root");
     setup.IncludeFiles = true;
-    setup.DirsOnly = true;
-    TFolderBrowseWindow window(setup, nullptr);
-    QVERIFY(window.SelectPath(file.fileName()));
-    QVERIFY(!window.CanAccept()); // a file is not a folder
+    TFolderBrowseWindow dirsOnly(setup, nullptr);
+    QVERIFY(dirsOnly.SelectPath(file.fileName()));
+    QVERIFY(!dirsOnly.CanAccept());
     setup.DirsOnly = false;
     TFolderBrowseWindow filesToo(setup, nullptr);
     QVERIFY(filesToo.SelectPath(file.fileName()));
     QVERIFY(filesToo.CanAccept());
-    // Nothing outside the root can be selected.
     QVERIFY(!filesToo.SelectPath(m_dir->path()));
     QCOMPARE(filesToo.SelectedPath(), file.fileName());
 }
@@ -197,47 +171,32 @@ void TestShellDialogs::folderDialogExecute()
     QDir().mkpath(target);
     QWidget owner;
     TFolderDialog dialog(&owner);
-    dialog.SetTitle("Vyhledání adresáře");
     dialog.SetText("Zadejte adresář pro alias");
     dialog.SetDirectory(m_dir->path());
+    QPushButton button("Nový adresář");
+    dialog.SetCustomButton(&button);
     QSignalSpy shown(&dialog, &TFolderDialog::OnShow);
     QSignalSpy closed(&dialog, &TFolderDialog::OnClose);
     QSignalSpy changed(&dialog, &TFolderDialog::OnChange);
-    QString prompt;
+    QString seen;
     onNextModal([&](QWidget* modal) {
         auto* window = qobject_cast<TFolderBrowseWindow*>(modal);
-        QVERIFY(window);
-        QCOMPARE(window->parentWidget(), &owner);
-        prompt = window->findChild<QLabel*>("PromptLabel")->text();
+        QVERIFY(window && window->parentWidget() == &owner && button.window() == window);
+        seen = window->findChild<QLabel*>("PromptLabel")->text();
         window->SelectPath(target);
         window->accept();
     });
     QVERIFY(dialog.Execute());
-    QCOMPARE(dialog.Directory(), target);
-    QCOMPARE(dialog.DisplayName(), QString("chosen"));
-    QCOMPARE(prompt, QString("Zadejte adresář pro alias"));
+    QCOMPARE(dialog.Directory() + "|" + dialog.DisplayName(), target + "|chosen");
+    QCOMPARE(seen, QString("Zadejte adresář pro alias"));
     QCOMPARE(closed.size(), 1);
     QVERIFY(changed.size() >= 1);
     QTRY_COMPARE(shown.size(), 1);
+    QCOMPARE(button.parent(), nullptr); // handed back, not destroyed with the window
 
     onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
     QVERIFY(!dialog.Execute());
     QCOMPARE(dialog.Directory(), QString());
-}
-
-void TestShellDialogs::folderDialogCustomButton()
-{
-    QPushButton button("Nový adresář");
-    TFolderDialog dialog;
-    dialog.SetCustomButton(&button);
-    bool placed = false;
-    onNextModal([&](QWidget* modal) {
-        placed = button.window() == modal;
-        static_cast<QDialog*>(modal)->reject();
-    });
-    QVERIFY(!dialog.Execute());
-    QVERIFY(placed);
-    QCOMPARE(button.parent(), nullptr); // handed back, not destroyed with the window
 }
 
 void TestShellDialogs::memoryText()
@@ -261,16 +220,12 @@ void TestShellDialogs::aboutBoxLabelsAndPosition()
         left = box.pos();
         box.accept();
     }
-    int x = 0;
-    int y = 0;
-    QVERIFY(m_app->ReadDialogPos("AboutBox", x, y));
-    QCOMPARE(QPoint(x, y), left);
     TInstallInfo::Set("Jan Novák", "Katastrální úřad Kladno");
     TAboutBox again(m_app);
     again.show();
-    QCOMPARE(again.pos(), left);
-    QCOMPARE(again.UserNameText(), QString("Jan Novák"));
-    QCOMPARE(again.CompanyText(), QString("Katastrální úřad Kladno"));
+    QCOMPARE(again.pos(), left); // where it was closed
+    QCOMPARE(again.UserNameText() + "|" + again.CompanyText(),
+             QString("Jan Novák|Katastrální úřad Kladno"));
     again.accept();
     TInstallInfo::Set(QString(), QString());
 }
@@ -284,8 +239,9 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     qputenv("ORV_WORKDB", workDb.toUtf8());
     qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toUtf8());
     const QString data = m_dir->filePath("data");
+    const QString vfk = TestSupport::samplesDir() + "/vfk/789160.vfk";
     TVfkImportDialog dialog(nullptr, m_app, data);
-    dialog.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    dialog.AddFiles({vfk});
     QCOMPARE(dialog.TargetDir(), QDir::toNativeSeparators(data + "/PRACHATICE"));
     QCOMPARE(dialog.AliasName(), QString("PRACHATICE"));
 
@@ -293,7 +249,6 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QTimer::singleShot(0, cancel, &QPushButton::click);
     dialog.ImportClick();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(!QFileInfo::exists(data + "/PRACHATICE"));
     QVERIFY(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
     QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
@@ -304,14 +259,12 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(QFileInfo::exists(workDb + "/CHARUV.DB"));
     bool bound = false;
     for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
-        bound =
-            bound || (d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE"));
+        bound |= d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE");
     QVERIFY(bound);
-    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(),
-             QString("PRACHATICE"));
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(), "PRACHATICE");
     // A taken alias is refused before anything is written.
     TVfkImportDialog again(nullptr, m_app, data);
-    again.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    again.AddFiles({vfk});
     QString error;
     SetMessageDlgInterceptor([&error](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         error = text;
