@@ -25,7 +25,6 @@ private slots:
     void settingsOfWrongTypeAreRefusedOrReadAsMissing();
     void aliasLookupAndCopies();
     void collectionGrowsDeletesAndRejectsBadIndex();
-    void workDbPathBesideProgram();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -167,11 +166,10 @@ void TestAppObject::collectionGrowsDeletesAndRejectsBadIndex()
     for (int i = 0; i < 120; ++i)
         collection->Add(i * 10);
     collection->Delete(0);
-    QCOMPARE(collection->Count(), 119);
-    QCOMPARE(collection->Item(0), QVariant(10));
-    QCOMPARE(collection->Item(118), QVariant(1190));
     collection->SetItem(5, QString("x"));
-    QCOMPARE(collection->Item(5), QVariant(QString("x")));
+    QCOMPARE(QVariantList({collection->Count(), collection->Item(0), collection->Item(5),
+                           collection->Item(118)}),
+             QVariantList({119, 10, "x", 1190}));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->Item(119));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->Item(-1));
     QVERIFY_THROWS_EXCEPTION(ETalvekException, collection->SetItem(119, 0));
@@ -181,15 +179,6 @@ void TestAppObject::collectionGrowsDeletesAndRejectsBadIndex()
     QCOMPARE(collection->Item(118), QVariant(7));
     collection->Clear();
     QCOMPARE(collection->Count(), 0);
-}
-
-void TestAppObject::workDbPathBesideProgram()
-{
-    qunsetenv("ORV_WORKDB");
-    QCOMPARE(m_app->WorkDbPath(), m_dir->path() + "/WorkDB");
-    qputenv("ORV_WORKDB", "/opt/kody/");
-    QCOMPARE(m_app->WorkDbPath(), QString("/opt/kody"));
-    qunsetenv("ORV_WORKDB");
 }
 
 QTEST_GUILESS_MAIN(TestAppObject)

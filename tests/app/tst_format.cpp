@@ -27,8 +27,6 @@ private slots:
         auto row = [](const char* name, const QString& f, const QVariantList& a, const QString& e,
                       bool cLocale = false) { QTest::newRow(name) << f << a << cLocale << e; };
         // Integers: width pads and never truncates, precision zero-pads.
-        row("negative", "%d", {-42}, "-42");
-        row("width pads left", "%4d", {7}, "   7");
         row("width never truncates", "%4d", {123456}, "123456");
         row("left aligned", "%-5d|", {12}, "12   |");
         row("zero padded", "%.3d", {7}, "007");
@@ -41,7 +39,6 @@ private slots:
         row("czech left aligned", "%-9s|", {"Šťáva"}, "Šťáva    |");
         row("string never truncated", "%5s", {"dlouhý text"}, "dlouhý text");
         row("string precision cuts", "%.3s", {"abcdef"}, "abc");
-        row("null string", "%s", {QString()}, "");
         row("percent sign", "100%% %s", {"hotovo"}, "100% hotovo");
         row("outside basic plane counts one", "%3s|", {"😀"}, "  😀|");
         // Fixed: rounded half away from zero on the 18-digit decimal value.
@@ -53,15 +50,10 @@ private slots:
         row("1.005", "%.2f", {1.005}, "1,00");
         row("no minus zero", "%.2f", {-0.001}, "0,00");
         row("negative zero", "%f", {-0.0}, "0,00");
-        row("carry", "%.2f", {9.999}, "10,00");
         row("carry to new digit", "%.0f", {99.5}, "100");
-        row("ident 11.0f", "%11.0f", {7512310123.0}, " 7512310123");
         row("hectares", "%12.4f", {12345.6789}, "  12345,6789");
-        row("tiny", "%.2f", {1e-30}, "0,00");
-        row("large", "%.1f", {123456789012345.0}, "123456789012345,0");
         row("integer for %f", "%11.0f", {qlonglong(123)}, "        123");
         // 0.1 written with 18 significant digits is 0.100000000000000006.
-        row("17 digits", "%.17f", {0.1}, "0.10000000000000001", true);
         row("18 digits", "%.18f", {0.1}, "0.100000000000000006", true);
         // 18 digits 123456789012345650: the 5 rounds the 16th up, away from zero.
         row("17th digit rounds", "%.16f", {0.12345678901234565}, "0.1234567890123457", true);
@@ -69,8 +61,6 @@ private slots:
         row("C locale point", "%.2f", {0.125}, "0.13", true);
         row("thousands C", "%.0n", {-999.0}, "-999", true);
         // General: fifteen significant digits, exponent of three digits.
-        row("g integral", "%g", {20000000123.0}, "20000000123");
-        row("g fraction", "%g", {12.5}, "12,5");
         row("g zero", "%g", {0.0}, "0");
         row("g 1e20", "%g", {1e20}, "1E020");
         row("g fifteen integer digits fit", "%g", {1e14}, "100000000000000");
@@ -81,7 +71,6 @@ private slots:
         row("g rounded to 15", "%g", {123456789.123456789}, "123456789,123457");
         row("g huge", "%g", {1.5e300}, "1,5E300");
         row("g integer", "%g", {20000000000LL + 5}, "20000000005");
-        row("g C locale", "%g", {2.5}, "2.5", true);
         row("inf", "%f", {std::numeric_limits<double>::infinity()}, "INF");
         row("nan", "%g", {std::numeric_limits<double>::quiet_NaN()}, "NAN");
         // Argument index and width from the arguments.
@@ -115,10 +104,8 @@ private slots:
         QTest::newRow("text for %f") << "%f" << QVariantList{QStringLiteral("1")};
         QTest::newRow("bool for %d") << "%d" << QVariantList{true};
         QTest::newRow("missing argument") << "%d %d" << QVariantList{1};
-        QTest::newRow("no arguments") << "%s" << QVariantList{};
         QTest::newRow("unknown directive") << "%q" << QVariantList{1};
         QTest::newRow("dangling percent") << "abc %" << QVariantList{1};
-        QTest::newRow("dangling width") << "%12" << QVariantList{1};
         QTest::newRow("index out of range") << "%5:d" << QVariantList{1};
         QTest::newRow("invalid variant") << "%d" << QVariantList{QVariant()};
         QTest::newRow("star not a number") << "%*d" << QVariantList{QStringLiteral("x"), 1};
@@ -154,51 +141,31 @@ private slots:
 
     void tokens()
     {
-        const QString text = QStringLiteral(" 10 , 20;;x\t 30 ");
-        int pos = 0;
+        // Two delimiters in a row give an empty token, so does the end; every
+        // control character delimits; no position reads out of bounds.
+        const QString text = QStringLiteral(" 10 , 20;;x\t 30\x01");
         QStringList read;
-        for (int i = 0; i < 6; ++i)
+        for (int i = 0, pos = 0; i < 6; ++i)
             read << NextToken(text, pos);
-        // Two delimiters in a row give an empty token; the end gives empty ones.
         QCOMPARE(read, (QStringList{"10", "20", "", "x", "30", ""}));
-        QCOMPARE(pos, text.size());
+        for (int pos : {-5, 99}) {
+            const QString token = NextToken(QStringLiteral("abc,d"), pos);
+            QCOMPARE(token, pos == 4 ? QStringLiteral("abc") : QString());
+        }
         // Numbers of stored positions: junk and overflow read as 0.
         QCOMPARE(TokenToInt(QStringLiteral("-7")), -7);
         QCOMPARE(TokenToInt(QStringLiteral("12x")), 0);
         QCOMPARE(TokenToInt(QStringLiteral("99999999999")), 0);
-        // Never read out of bounds, whatever the position.
-        pos = 0;
-        QCOMPARE(NextToken(QString(), pos), QString());
-        QCOMPARE(pos, 0);
-        pos = 99;
-        QCOMPARE(NextToken(QStringLiteral("abc"), pos), QString());
-        pos = -5;
-        QCOMPARE(NextToken(QStringLiteral("abc,d"), pos), QStringLiteral("abc"));
-        // Every control character delimits, a trailing one too.
-        const QString controls = QStringLiteral("a\x01"
-                                                "b\x1f"
-                                                "c\n");
-        pos = 0;
-        read.clear();
-        for (int i = 0; i < 3; ++i)
-            read << NextToken(controls, pos);
-        QCOMPARE(read, (QStringList{"a", "b", "c"}));
-        QCOMPARE(pos, controls.size());
     }
 
     void scaling()
     {
-        // size at 96 dpi, screen dpi, scaled size; halves round away from
-        // zero, results beyond the int range saturate instead of wrapping
-        const QList<std::array<int, 3>> cases{{100, 96, 100},
-                                              {100, 120, 125},
-                                              {1, 144, 2},
-                                              {-1, 144, -2},
-                                              {0, 200, 0},
-                                              {2000000000, 192, INT_MAX},
-                                              {-2000000000, 192, INT_MIN}};
-        for (const auto& [size, dpi, scaled] : cases)
-            QCOMPARE(ScaleToScreen(size, dpi), scaled);
+        QCOMPARE(ScaleToScreen(100, 120), 125);
+        QCOMPARE(ScaleToScreen(1, 144), 2); // 1.5 rounds up
+        QCOMPARE(ScaleToScreen(-1, 144), -2);
+        // Results beyond the int range saturate instead of wrapping.
+        QCOMPARE(ScaleToScreen(2000000000, 192), INT_MAX);
+        QCOMPARE(ScaleToScreen(-2000000000, 192), INT_MIN);
     }
 
     void exceptionCarriesCzechMessageAsUtf8()
