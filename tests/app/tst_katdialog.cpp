@@ -99,8 +99,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void firstRunWithoutSettings();
-    void rememberedAliasAreaAndMode();
+    void firstRunAndRememberedChoices();
     void multiSelectionAndOkWithANumber();
     void searchesTakeTypedTextAsData_data();
     void searchesTakeTypedTextAsData();
@@ -194,7 +193,7 @@ void TestKatDialog::onModal(const QString& objectName, const std::function<void(
             return;
         timer->stop();
         timer->deleteLater();
-        m_modalMissed = !found;
+        m_modalMissed |= !found;
         if (found)
             handle(modal);
         else if (modal)
@@ -203,7 +202,7 @@ void TestKatDialog::onModal(const QString& objectName, const std::function<void(
     timer->start(10);
 }
 
-void TestKatDialog::firstRunWithoutSettings()
+void TestKatDialog::firstRunAndRememberedChoices()
 {
     TKatDialog& d = dialog();
     QAbstractItemModelTester areasTester(d.DSKatastry());
@@ -214,21 +213,37 @@ void TestKatDialog::firstRunWithoutSettings()
         listed << aliasCB->itemText(i);
     // Only STANDARD aliases, sorted without regard to case; the first one is chosen.
     QCOMPARE(listed, QStringList({"okres", "REAL"}));
-    QCOMPARE(d.Alias(), QString("okres"));
     QVERIFY(d.findChild<QCheckBox*>("PodleKat")->isChecked());
     QCOMPARE(d.windowTitle(), QString("Volba katastrálního území v okrese ZKUŠEBNÍ OKRES"));
     QCOMPARE(gridNames(d), kAreas);
-    QCOMPARE(edit(d, "EditKU")->text(), QString("A*"));
-    QCOMPARE(edit(d, "FKatJCSJ")->text(), QString("600004"));
+    QCOMPARE(edit(d, "EditKU")->text() + "|" + edit(d, "FKatJCSJ")->text(), QString("A*|600004"));
     QCOMPARE(d.MunicipalityName(), QString("BETA"));
-
     // Moving in the grid or with the navigator shows the other area and its municipality.
     d.findChild<QTableView*>("Katastry")->setCurrentIndex(d.DSKatastry()->index(2, 0));
-    QCOMPARE(edit(d, "EditKU")->text(), QString("AB"));
-    QCOMPARE(d.MunicipalityName(), QString("ALFA"));
+    QCOMPARE(edit(d, "EditKU")->text() + "|" + d.MunicipalityName(), QString("AB|ALFA"));
     d.DBNavigatorClick(TKatDialog::nbLast);
     QCOMPARE(edit(d, "FKUvOkr")->text(), QString("001"));
     QCOMPARE(d.findChild<QTableView*>("Katastry")->currentIndex().row(), kAreas.size() - 1);
+
+    // The remembered district (found without regard to case) and area; an
+    // area no longer in the catalogue leaves the first row, a lost district
+    // gives the first one, silently.
+    ISettings& settings = *m_app->Settings();
+    settings.SetValue("KatDialog.Okres", "REAL");
+    QCOMPARE(dialog().Alias(), QString("REAL"));
+    settings.SetValue("KatDialog.Okres", "OKRES");
+    settings.SetValue("KatDialog.Katastr", "A*B");
+    QCOMPARE(dialog().QueryKatastry()->recNo(), 1);
+    QCOMPARE(edit(*m_dialog, "EditKU")->text(), QString("A*B"));
+    settings.SetValue("KatDialog.Katastr", "ZANIKLÉ ÚZEMÍ");
+    QCOMPARE(edit(dialog(), "EditKU")->text(), QString("A*"));
+    settings.SetValue("KatDialog.Okres", "ZRUŠENÝ");
+    QCOMPARE(dialog().Alias(), QString("okres"));
+    QVERIFY(m_messages.isEmpty());
+    // The remembered mode applies without its click handler reloading twice.
+    settings.SetValue("KatDialog.PodleKat", false);
+    QVERIFY(!dialog().findChild<QCheckBox*>("PodleKat")->isChecked());
+    QCOMPARE(m_dialog->DSObce()->rowCount(), 3);
 
     // A given alias is found without regard to case and used as the engine spells it.
     QCOMPARE(dialog("real").Alias(), QString("REAL"));
@@ -237,30 +252,6 @@ void TestKatDialog::firstRunWithoutSettings()
     setAliases({});
     QCOMPARE(TestSupport::refusal([&] { dialog(); }),
              QString("Není nadefinován žádný databázový alias"));
-}
-
-void TestKatDialog::rememberedAliasAreaAndMode()
-{
-    ISettings& settings = *m_app->Settings();
-    settings.SetValue("KatDialog.Okres", "OKRES");
-    settings.SetValue("KatDialog.Katastr", "A*B");
-    TKatDialog& d = dialog();
-    QCOMPARE(d.Alias(), QString("okres"));
-    QCOMPARE(d.QueryKatastry()->recNo(), 1);
-    QCOMPARE(edit(d, "EditKU")->text(), QString("A*B"));
-
-    // A name no longer in the catalogue leaves the first row; a lost alias gives the first.
-    settings.SetValue("KatDialog.Katastr", "ZANIKLÉ ÚZEMÍ");
-    QCOMPARE(edit(dialog(), "EditKU")->text(), QString("A*"));
-    settings.SetValue("KatDialog.Okres", "ZRUŠENÝ");
-    QCOMPARE(dialog().Alias(), QString("okres"));
-    QVERIFY(m_messages.isEmpty());
-
-    // The remembered mode applies without its click handler reloading twice.
-    settings.SetValue("KatDialog.PodleKat", false);
-    TKatDialog& byMunicipality = dialog();
-    QVERIFY(!byMunicipality.findChild<QCheckBox*>("PodleKat")->isChecked());
-    QCOMPARE(byMunicipality.DSObce()->rowCount(), 3);
 }
 
 void TestKatDialog::multiSelectionAndOkWithANumber()

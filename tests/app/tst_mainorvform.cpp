@@ -32,6 +32,7 @@ TKUInfo area(const QString& kod, const QString& katastr, const QString& suffix =
 }
 
 using TestSupport::onNextModal;
+using Context = TSelectionContext;
 } // namespace
 
 class TestMainOrvForm : public QObject
@@ -46,10 +47,7 @@ private slots:
     void selectionOpensBrowserOrForm_data();
     void selectionOpensBrowserOrForm();
     void cancelledSelectionKeepsPreviousSelectionState();
-    void ownershipSheetBranch_data();
-    void ownershipSheetBranch();
     void errorsAreShownAndStateKept();
-    void missingWorkDirectoryStopsSelection();
     void quitConfirmation();
     void helpAndHomePage();
     void workDirectoryChange();
@@ -100,15 +98,10 @@ void TestMainOrvForm::init()
         return true;
     };
     m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) { m_calls << "owner"; };
-    m_entries.SheetForm = [this](QWidget*, int type, const TSelectionContext&) {
-        m_calls << QString("sheetform %1").arg(type);
-    };
-    m_entries.ParcelBrowser = [this](QWidget*, int mode, const TSelectionContext&) {
-        m_calls << QString("browser %1").arg(mode);
-    };
-    m_entries.PrintReport = [this](QWidget*, int kind, const TSelectionContext&) {
-        m_calls << QString("report %1").arg(kind);
-    };
+    const auto log = [this](const char* what, int n) { m_calls << QString(what).arg(n); };
+    m_entries.SheetForm = [=](QWidget*, int n, const Context&) { log("sheetform %1", n); };
+    m_entries.ParcelBrowser = [=](QWidget*, int n, const Context&) { log("browser %1", n); };
+    m_entries.PrintReport = [=](QWidget*, int n, const Context&) { log("report %1", n); };
     m_entries.OpenUrl = [this](const QUrl& url) {
         m_calls << "open " + url.toString();
         return true;
@@ -203,31 +196,41 @@ void TestMainOrvForm::closeLastMiddleAndOnly()
 
 void TestMainOrvForm::selectionOpensBrowserOrForm_data()
 {
+    // The output type, the menu item, the windows opened, whether only parts
+    // are shown and whether "Minulý výběr" is offered afterwards.
     QTest::addColumn<int>("outputType");
     QTest::addColumn<QString>("item");
-    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("calls");
     QTest::addColumn<bool>("partsOnly");
-    const auto row = [](const char* name, int type, const char* item, const QString& first,
-                        const QString& second, bool parts) {
-        QTest::newRow(name) << type << item << QStringList{first, second} << parts;
+    QTest::addColumn<bool>("previous");
+    const auto row = [](const char* name, int type, const char* item, const char* calls, bool parts,
+                        bool previous = true) {
+        QTest::newRow(name) << type << item << calls << parts << previous;
     };
-    row("parcel number, listing", 0, "Sestava0", "parcel 0", "browser 0", false);
-    row("house number, simple form", 1, "Sestava1", "parcel 1", "report 1", false);
-    row("parcel number, detailed form", 2, "Sestava0", "parcel 0", "report 2", false);
-    row("all parcels", 0, "Sestava5", "parcel 2", "browser 0", false);
-    row("conditions", 0, "Sestava3", "conditions 0", "browser 0", false);
-    row("conditions, parts", 0, "Sestava4", "conditions 1", "browser 1", true);
-    row("conditions, parts, form", 2, "Sestava4", "conditions 1", "report 2", true);
+    row("parcel number, listing", 0, "Sestava0", "parcel 0, browser 0", false);
+    row("house number, simple form", 1, "Sestava1", "parcel 1, report 1", false);
+    row("parcel number, detailed form", 2, "Sestava0", "parcel 0, report 2", false);
+    row("all parcels", 0, "Sestava5", "parcel 2, browser 0", false);
+    row("conditions", 0, "Sestava3", "conditions 0, browser 0", false);
+    row("conditions, parts", 0, "Sestava4", "conditions 1, browser 1", true);
+    row("conditions, parts, form", 2, "Sestava4", "conditions 1, report 2", true);
+    // By ownership sheet: never the browser or a parcel form.
+    row("sheet, listing: owner dialog", 0, "Sestava2", "owner", true);
+    row("sheet, simple form", 1, "Sestava2", "sheetform 1", true, false);
+    row("sheet, detailed form", 2, "Sestava2", "sheetform 2", true, false);
 }
 
 void TestMainOrvForm::selectionOpensBrowserOrForm()
 {
     QFETCH(int, outputType);
     QFETCH(QString, item);
-    QFETCH(QStringList, calls);
+    QFETCH(QString, calls);
     QFETCH(bool, partsOnly);
+    QFETCH(bool, previous);
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
+    m_form->SestavaClick(0); // a previous selection exists
+    m_calls.clear();
     m_form->TiskClick(outputType);
     action(qPrintable(item))->trigger();
     QStringList got = m_calls;
@@ -235,13 +238,13 @@ void TestMainOrvForm::selectionOpensBrowserOrForm()
         QCOMPARE(got[0].section(' ', 2), "600016 " + m_dir->filePath("work") + "/PRAC.DB");
         got[0] = got[0].section(' ', 0, 1);
     }
-    QCOMPARE(got, calls);
+    QCOMPARE(got.join(", "), calls);
     QCOMPARE(m_form->PartsOnly(), partsOnly);
     QVERIFY(m_shown.isEmpty());
-    // The previous selection can now be reopened.
+    QCOMPARE(action("Sestava6")->isEnabled(), previous);
     m_calls.clear();
     action("Sestava6")->trigger();
-    QCOMPARE(m_calls.value(0).section(' ', 0, 1), QString("parcel 3"));
+    QCOMPARE(m_calls.value(0).section(' ', 0, 1), previous ? QString("parcel 3") : QString());
 }
 
 void TestMainOrvForm::cancelledSelectionKeepsPreviousSelectionState()
@@ -261,32 +264,6 @@ void TestMainOrvForm::cancelledSelectionKeepsPreviousSelectionState()
         m_form->SestavaClick(tag);
     QVERIFY(action("Sestava6")->isEnabled());
     QVERIFY(m_calls.isEmpty()); // neither browser nor form
-}
-
-void TestMainOrvForm::ownershipSheetBranch_data()
-{
-    QTest::addColumn<int>("outputType");
-    QTest::addColumn<QString>("call");
-    QTest::addColumn<bool>("previousEnabled");
-    QTest::newRow("listing: owner dialog") << 0 << "owner" << true;
-    QTest::newRow("simple form") << 1 << "sheetform 1" << false;
-    QTest::newRow("detailed form") << 2 << "sheetform 2" << false;
-}
-
-void TestMainOrvForm::ownershipSheetBranch()
-{
-    QFETCH(int, outputType);
-    QFETCH(QString, call);
-    QFETCH(bool, previousEnabled);
-    makeForm();
-    m_form->AddKU(area("600016", "Kladno"));
-    m_form->SestavaClick(0); // a previous selection exists
-    m_calls.clear();
-    m_form->TiskClick(outputType);
-    action("Sestava2")->trigger();
-    QCOMPARE(m_calls, QStringList{call}); // never the browser or PrintReport
-    QVERIFY(m_form->PartsOnly());
-    QCOMPARE(action("Sestava6")->isEnabled(), previousEnabled);
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()
@@ -314,22 +291,6 @@ void TestMainOrvForm::errorsAreShownAndStateKept()
     QVERIFY(!action("Sestava6")->isEnabled());
 }
 
-void TestMainOrvForm::missingWorkDirectoryStopsSelection()
-{
-    makeForm();
-    m_form->AddKU(area("600016", "Kladno"));
-    const QString gone = m_dir->filePath("gone");
-    SetWorkDir(*m_app, *m_registry, gone);
-    m_form->SestavaClick(0);
-    QCOMPARE(m_shown.size(), 1);
-    QCOMPARE(m_shown[0].text, QString("Pracovní adresář %1/ neexistuje.").arg(gone));
-    QVERIFY(m_calls.isEmpty());
-    // After the directory is created, the next selection goes on.
-    QDir().mkpath(gone);
-    m_form->SestavaClick(0);
-    QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/PRAC.DB").arg(gone));
-}
-
 void TestMainOrvForm::quitConfirmation()
 {
     makeForm();
@@ -339,7 +300,6 @@ void TestMainOrvForm::quitConfirmation()
     QVERIFY(m_form->isVisible());
     QCOMPARE(m_shown.size(), 1);
     QCOMPARE(m_shown[0].text, QString("Ukončit program ?"));
-    QCOMPARE(m_shown[0].kind, mtConfirmation);
     QCOMPARE(m_shown[0].buttons, TMsgDlgButtons(mbYes | mbNo));
     m_answer = mrYes;
     QVERIFY(m_form->close());
@@ -394,16 +354,20 @@ void TestMainOrvForm::workDirectoryChange()
     QCOMPARE(m_form->KUList().size(), 1); // open areas are not touched
     m_form->SestavaClick(0);
     QCOMPARE(m_calls.value(0), QString("parcel 0 600016 %1/PRAC.DB").arg(target));
-    // A work directory that is gone: the browser opens at the home folder;
-    // cancelling keeps the work directory.
-    SetWorkDir(*m_app, *m_registry, m_dir->filePath("gone"));
+    // A work directory that is gone: the browser opens at the home folder,
+    // cancelling keeps the work directory, and a selection names it and stops.
+    const QString gone = m_dir->filePath("gone");
+    SetWorkDir(*m_app, *m_registry, gone);
     onNextModal([&](QWidget* modal) {
         startPath = static_cast<TFolderBrowseWindow*>(modal)->SelectedPath();
         static_cast<QDialog*>(modal)->reject();
     });
     m_form->WorkDirChangeClick();
     QCOMPARE(startPath, QDir::homePath());
-    QCOMPARE(m_app->WorkPath(), m_dir->filePath("gone") + "/");
+    m_form->SestavaClick(0);
+    QCOMPARE(m_shown.size(), 1);
+    QCOMPARE(m_shown[0].text, QString("Pracovní adresář %1/ neexistuje.").arg(gone));
+    QCOMPARE(m_calls.size(), 2); // only the one before, and its browser
 }
 
 void TestMainOrvForm::startupWarningAndSettingsProblems()
