@@ -43,12 +43,15 @@ void TestAppObject::init()
 void TestAppObject::storedPositions_data()
 {
     // A dialog reads the first two numbers, a window five (x, y, width,
-    // height, state 0..2); junk and missing numbers read as 0.
+    // height, state 0..2); any control character, ',' or ';' delimits; junk,
+    // overflow and missing numbers read as 0.
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QList<int>>("expected");
     QTest::newRow("comma, negative") << "-5,70" << QList<int>{-5, 70, 0, 0, 0};
     QTest::newRow("semicolon") << "10;20" << QList<int>{10, 20, 0, 0, 0};
     QTest::newRow("garbage number") << " x1 , 7 " << QList<int>{0, 7, 0, 0, 0};
+    QTest::newRow("number too big") << "99999999999;-7" << QList<int>{0, -7, 0, 0, 0};
+    QTest::newRow("control characters") << "1\x01 2\t3\n4\x1f 1" << QList<int>{1, 2, 3, 4, 1};
     QTest::newRow("empty") << "" << QList<int>{0, 0, 0, 0, 0};
     QTest::newRow("state above range") << "10,20,300,200,7" << QList<int>{10, 20, 300, 200, 2};
     QTest::newRow("state below range") << "10,20,300,200,-1" << QList<int>{10, 20, 300, 200, 0};

@@ -9,7 +9,7 @@
 // Format drives every listing and form, so the tricky cases live here:
 // rounding on the decimal value, the Czech decimal comma, exponents of %g,
 // widths counted in characters, and arguments that do not fit the directive.
-// Then the small text helpers: separators, tokens, screen scaling.
+// Then the small text helpers: separators and screen scaling.
 class TestFormat : public QObject
 {
     Q_OBJECT
@@ -137,25 +137,6 @@ private slots:
             QCOMPARE(IncludeTrailingBackslash(c[0]), c[1]);
             QCOMPARE(ExcludeTrailingBackslash(c[0]), c[2]);
         }
-    }
-
-    void tokens()
-    {
-        // Two delimiters in a row give an empty token, so does the end; every
-        // control character delimits; no position reads out of bounds.
-        const QString text = QStringLiteral(" 10 , 20;;x\t 30\x01");
-        QStringList read;
-        for (int i = 0, pos = 0; i < 6; ++i)
-            read << NextToken(text, pos);
-        QCOMPARE(read, (QStringList{"10", "20", "", "x", "30", ""}));
-        for (int pos : {-5, 99}) {
-            const QString token = NextToken(QStringLiteral("abc,d"), pos);
-            QCOMPARE(token, pos == 4 ? QStringLiteral("abc") : QString());
-        }
-        // Numbers of stored positions: junk and overflow read as 0.
-        QCOMPARE(TokenToInt(QStringLiteral("-7")), -7);
-        QCOMPARE(TokenToInt(QStringLiteral("12x")), 0);
-        QCOMPARE(TokenToInt(QStringLiteral("99999999999")), 0);
     }
 
     void scaling()

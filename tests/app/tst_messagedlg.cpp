@@ -1,14 +1,12 @@
-// Message boxes (captions, default and Escape buttons, help, centring) and
+// Message boxes (captions, default and Escape buttons, help) and
 // the application's default error handler that shows errors in them.
 #include "widgets/MessageDlg.h"
 #include "app/TOrvApplication.h"
 #include "base/ETalvekException.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -92,22 +90,6 @@ private slots:
                                      QString("%1:Chybné číslo.").arg(mtError),
                                      QString("%1:.").arg(mtInformation)}));
         QCOMPARE(MessageDlg("Ukončit program ?", mtConfirmation, mbYes | mbNo), -1);
-    }
-
-    void modalRunIsCentredAndAnswered()
-    {
-        QRect box, screen;
-        QTimer::singleShot(0, [&] {
-            if (QWidget* w = QApplication::activeModalWidget()) {
-                box = w->frameGeometry();
-                screen = w->screen()->geometry();
-                QTest::keyClick(w, Qt::Key_Escape);
-            }
-        });
-        QCOMPARE(MessageDlg("Chcete přerušit operaci?", mtConfirmation, mbYes | mbNo | mbCancel),
-                 int(mrCancel));
-        QVERIFY(qAbs(box.center().x() - screen.center().x()) <= 2);
-        QVERIFY(qAbs(box.center().y() - screen.center().y()) <= 2);
     }
 
     // An error leaving an event handler is shown once in an error box and
