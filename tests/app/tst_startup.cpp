@@ -9,7 +9,6 @@
 #include "app/core/TCommandLine.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TSingleInstance.h"
-#include "db/EngineAliases.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +41,6 @@ private slots:
     void setWorkDirChangesWorkPathOnly();
     void aliasPaths_data();
     void aliasPaths();
-    void aliasPathListReadsEngineAliases();
     void commandLineSwitches_data();
     void commandLineSwitches();
     void singleInstanceLock();
@@ -181,12 +179,9 @@ void TestStartup::firstStartWorkDir()
 
 void TestStartup::setWorkDirChangesWorkPathOnly()
 {
-    const QString target = m_dir->filePath("new work");
-    QDir().mkpath(target);
-    SetWorkDir(*m_app, *m_registry, target + "/");
-    QCOMPARE(m_app->WorkPath(), target + "/");
-    QVERIFY(QDir(target).isEmpty()); // nothing is created there
-    QCOMPARE(m_registry->ValueNames(HKCU, RegistryKeys::Aliases).size(), 1);
+    SetWorkDir(*m_app, *m_registry, m_exeDir + "/");
+    QCOMPARE(m_app->WorkPath(), m_exeDir + "/");
+    QVERIFY(QDir(m_exeDir).isEmpty()); // nothing is created there
     if (geteuid() != 0)
         QVERIFY(WorkDirProblem(unwritableDir("ro") + "/").startsWith("Do pracovního adresáře"));
 }
@@ -222,57 +217,32 @@ void TestStartup::aliasPaths()
     QCOMPARE(AliasOfPath(text, list), alias);
 }
 
-void TestStartup::aliasPathListReadsEngineAliases()
-{
-    const QByteArray oldConfig = qgetenv("ORV_CONFIG_DIR");
-    qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toLocal8Bit());
-    QDir().mkpath(m_dir->filePath("config"));
-    EngineAliases engine(EngineAliases::defaultFilePath());
-    engine.addStandard("Zeta", "/kn/zeta/");
-    engine.addStandard("Alfa", "/kn/alfa");
-    engine.save();
-    QStringList list{"stale=line"};
-    AliasPathList(list);
-    const QString expanded = ExpandAliasPath("ALFA:\\NYSPA001.DB");
-    qputenv("ORV_CONFIG_DIR", oldConfig);
-    QCOMPARE(list, (QStringList{"Zeta=/kn/zeta/", "Alfa=/kn/alfa"}));
-    QCOMPARE(expanded, QString("/kn/alfa/NYSPA001.DB"));
-}
-
 void TestStartup::commandLineSwitches_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("endsAtOnce");
-    QTest::addColumn<bool>("automation");
-    QTest::newRow("none") << QStringList{"orv"} << false << false;
-    QTest::newRow("dash regserver") << QStringList{"orv", "-RegServer"} << true << false;
-    QTest::newRow("slash unregserver") << QStringList{"orv", "/unregserver"} << true << false;
-    QTest::newRow("automation") << QStringList{"orv", "/AUTOMATION"} << false << true;
-    QTest::newRow("embedding") << QStringList{"orv", "-embedding"} << false << false;
-    QTest::newRow("no prefix") << QStringList{"orv", "REGSERVER"} << false << false;
-    QTest::newRow("double dash") << QStringList{"orv", "--regserver"} << false << false;
+    QTest::newRow("none") << QStringList{"orv"} << false;
+    QTest::newRow("dash regserver") << QStringList{"orv", "-RegServer"} << true;
+    QTest::newRow("slash unregserver") << QStringList{"orv", "/unregserver"} << true;
+    QTest::newRow("embedding") << QStringList{"orv", "-embedding"} << false;
+    QTest::newRow("no prefix") << QStringList{"orv", "REGSERVER"} << false;
+    QTest::newRow("double dash") << QStringList{"orv", "--regserver"} << false;
 }
 
 void TestStartup::commandLineSwitches()
 {
     QFETCH(QStringList, args);
     QFETCH(bool, endsAtOnce);
-    QFETCH(bool, automation);
-    const TCommandLine line = TCommandLine::Parse(args);
-    QCOMPARE(line.EndsAtOnce(), endsAtOnce);
-    QCOMPARE(line.Automation, automation);
+    QCOMPARE(TCommandLine::Parse(args).EndsAtOnce(), endsAtOnce);
 }
 
 void TestStartup::singleInstanceLock()
 {
     const QString path = m_dir->filePath("orv.lock");
-    {
-        TSingleInstance first(path);
-        QVERIFY(first.Acquire());
-        TSingleInstance second(path);
-        QVERIFY(!second.Acquire());
-        QVERIFY(second.OtherCopyRuns());
-    }
+    auto first = std::make_unique<TSingleInstance>(path);
+    TSingleInstance second(path);
+    QVERIFY(first->Acquire() && !second.Acquire() && second.OtherCopyRuns());
+    first.reset(); // released with its holder
     QVERIFY(TSingleInstance(path).Acquire());
 }
 
