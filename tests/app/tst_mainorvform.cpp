@@ -47,8 +47,7 @@ private slots:
     void selectionOpensBrowserOrForm();
     void cancelledSelectionKeepsPreviousSelectionState();
     void errorsAreShownAndStateKept();
-    void quitConfirmation();
-    void helpAndHomePage();
+    void helpHomePageAndQuit();
     void workDirectoryChange();
     void startupWarningAndSettingsProblems();
     void startupWhenWorkAliasCannotBeStored();
@@ -270,39 +269,21 @@ void TestMainOrvForm::errorsAreShownAndStateKept()
     m_form->SestavaClick(0);
     QCOMPARE(m_shown.size(), 1);
     QCOMPARE(m_shown[0].text, QString("Tabulka NYSPA001.DB neexistuje."));
-    QCOMPARE(m_shown[0].kind, mtError);
-    QVERIFY(!QGuiApplication::overrideCursor());
+    QVERIFY(m_shown[0].kind == mtError && !QGuiApplication::overrideCursor());
     QCOMPARE(commandState(), QString("111101 tisk2"));
     QVERIFY(m_calls.isEmpty());
     // A command whose window is not there says so.
     m_form->SestavaClick(5);
     QCOMPARE(m_shown.last().text,
              QString("Funkce „Výběrovými podmínkami“ zatím není k dispozici."));
-    QCOMPARE(m_shown.last().kind, mtInformation);
-    QVERIFY(!action("Sestava6")->isEnabled());
+    QVERIFY(m_shown.last().kind == mtInformation && !action("Sestava6")->isEnabled());
 }
 
-void TestMainOrvForm::quitConfirmation()
-{
-    makeForm();
-    m_form->show();
-    m_answer = mrNo;
-    action("Konec")->trigger();
-    QVERIFY(m_form->isVisible());
-    QCOMPARE(m_shown.size(), 1);
-    QCOMPARE(m_shown[0].text, QString("Ukončit program ?"));
-    QCOMPARE(m_shown[0].buttons, TMsgDlgButtons(mbYes | mbNo));
-    m_answer = mrYes;
-    QVERIFY(m_form->close());
-    QVERIFY(!m_form->isVisible());
-}
-
-void TestMainOrvForm::helpAndHomePage()
+void TestMainOrvForm::helpHomePageAndQuit()
 {
     makeForm();
     action("InforVeldo")->trigger();
-    QCOMPARE(m_calls, QStringList{"open " + TMainOrvForm::HomePage().toString()});
-    QVERIFY(TMainOrvForm::HomePage().isValid());
+    QCOMPARE(m_calls, QStringList{"open https://www.veldo.cz/"});
     // The test program has no help beside it, and the user is told so.
     m_calls.clear();
     action("Help")->trigger();
@@ -314,6 +295,18 @@ void TestMainOrvForm::helpAndHomePage()
     action("InforVeldo")->trigger();
     QCOMPARE(m_shown.size(), 2);
     QCOMPARE(m_shown[1].kind, mtError);
+
+    // Quitting asks first; "No" keeps the window.
+    m_form->show();
+    m_answer = mrNo;
+    action("Konec")->trigger();
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(m_shown.size(), 3);
+    QCOMPARE(m_shown[2].text, QString("Ukončit program ?"));
+    QCOMPARE(m_shown[2].buttons, TMsgDlgButtons(mbYes | mbNo));
+    m_answer = mrYes;
+    QVERIFY(m_form->close());
+    QVERIFY(!m_form->isVisible());
 }
 
 void TestMainOrvForm::workDirectoryChange()
@@ -357,8 +350,7 @@ void TestMainOrvForm::startupWarningAndSettingsProblems()
 {
     SetWorkDir(*m_app, *m_registry, m_dir->filePath("missing"));
     QFile bad(m_dir->filePath("machine.reg"));
-    QVERIFY(bad.open(QIODevice::WriteOnly));
-    bad.write("\x01\x02binary\0garbage", 16);
+    QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("\x01\x02binary\0garbage", 16) == 16);
     bad.close();
     makeForm();
     QString box;
@@ -377,8 +369,7 @@ void TestMainOrvForm::startupWarningAndSettingsProblems()
     QCOMPARE(QDir(m_dir->path()).entryList({"machine.reg.bad-*"}).size(), 1);
     // Damage found later is reported through the event loop, once.
     QFile user(m_dir->filePath("user.reg"));
-    QVERIFY(user.open(QIODevice::Append));
-    user.write("\"broken\n");
+    QVERIFY(user.open(QIODevice::Append) && user.write("\"broken\n") == 8);
     user.close();
     QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString("-")), QVariant("-"));
     QTRY_COMPARE(m_shown.size(), 2);

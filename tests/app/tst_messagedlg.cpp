@@ -1,4 +1,4 @@
-// Message boxes (captions, default and Escape buttons, help) and
+// Message boxes (captions, default and Escape buttons) and
 // the application's default error handler that shows errors in them.
 #include "widgets/MessageDlg.h"
 #include "app/TOrvApplication.h"
@@ -61,22 +61,10 @@ private slots:
         QCOMPARE(dialog->result(), defaultResult);
     }
 
-    void helpDoesNotClose()
-    {
-        int asked = -1;
-        SetMessageDlgHelpHandler([&asked](int context) { asked = context; });
-        std::unique_ptr<QDialog> dialog(CreateMessageDialog("text", mtInformation, mbOK | mbHelp));
-        dialog->setProperty("helpContext", 42);
-        dialog->show();
-        for (QPushButton* b : dialog->findChildren<QPushButton*>())
-            if (b->text() == QStringLiteral("Nápo&věda"))
-                b->click();
-        QVERIFY(dialog->isVisible());
-        QCOMPARE(asked, 42);
-        SetMessageDlgHelpHandler(nullptr);
-    }
-
-    void errorAndInfoBoxes()
+    // The error and information boxes end their text with a full stop; an
+    // error leaving an event handler is shown once in an error box and the
+    // program goes on, with the wait cursor taken down.
+    void boxesAndErrorsFromHandlers()
     {
         QStringList shown;
         SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons b) {
@@ -85,27 +73,17 @@ private slots:
         });
         ErrorBox(QStringLiteral("Chybné číslo."));
         InfoBox(QStringLiteral("Soubor nebyl nalezen"));
-        QCOMPARE(shown, (QStringList{QString("%1:Chybné číslo.").arg(mtError),
-                                     QString("%1:Soubor nebyl nalezen.").arg(mtInformation)}));
         QCOMPARE(MessageDlg("Ukončit program ?", mtConfirmation, mbYes | mbNo), -1);
-    }
-
-    // An error leaving an event handler is shown once in an error box and
-    // the program goes on, with the wait cursor taken down.
-    void errorsFromHandlersAreShown()
-    {
-        QStringList shown;
-        SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
-            shown << QString("%1:%2").arg(kind).arg(text);
-            return int(mrOk);
-        });
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         QTimer::singleShot(0, [] { throw ETalvekException("Tabulka NYSPA001.DB neexistuje"); });
         QTimer::singleShot(1, [] { throw std::runtime_error("engine failure."); });
         bool later = false;
         QTimer::singleShot(5, [&] { later = true; });
         QTRY_VERIFY(later);
-        QCOMPARE(shown, (QStringList{QString("%1:Tabulka NYSPA001.DB neexistuje.").arg(mtError),
+        QCOMPARE(shown, (QStringList{QString("%1:Chybné číslo.").arg(mtError),
+                                     QString("%1:Soubor nebyl nalezen.").arg(mtInformation),
+                                     QString("%1:Ukončit program ?").arg(mtConfirmation),
+                                     QString("%1:Tabulka NYSPA001.DB neexistuje.").arg(mtError),
                                      QString("%1:engine failure.").arg(mtError)}));
         QVERIFY(!QGuiApplication::overrideCursor());
     }

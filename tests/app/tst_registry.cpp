@@ -219,8 +219,8 @@ void TestRegistry::corruptFileIsSetAsideAndReportedOnce()
     QVERIFY(!reg.ValueExists(HKCU, "Software", "x"));
     const QStringList problems = reg.TakeProblems();
     QCOMPARE(problems.size(), 1);
-    QVERIFY(problems[0].contains("user.reg"));
-    QVERIFY2(problems[0].contains(reason), qPrintable(problems[0]));
+    QVERIFY2(problems[0].contains("user.reg") && problems[0].contains(reason),
+             qPrintable(problems[0]));
     QVERIFY(reg.TakeProblems().isEmpty());
     // The bad file is kept aside, byte for byte.
     const QStringList aside = QDir(dir.path()).entryList({"*.bad-*"}, QDir::Files);
@@ -238,10 +238,9 @@ void TestRegistry::unreadableDirectoryKeepsBadFile()
     if (geteuid() == 0)
         QSKIP("root ignores directory permissions, so a file can't be made impossible to move");
     QTemporaryDir dir;
-    const QString sub = dir.filePath("locked");
-    QVERIFY(QDir().mkpath(sub));
-    const QString user = sub + "/user.reg";
+    const QString sub = dir.filePath("locked"), user = sub + "/user.reg";
     const QByteArray bad("garbage\n");
+    QVERIFY(QDir().mkpath(sub));
     writeFile(user, bad);
     QFile::setPermissions(sub, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     TRegistry reg(user, dir.filePath("machine.reg"));

@@ -86,13 +86,10 @@ void TestShellDialogs::centerDialog()
     QDialog form;
     form.setObjectName("Form");
     form.resize(100, 50);
-    // Over an anchor smaller than the form, halves rounded towards zero:
-    // (21 - 100) / 2, (21 - 50) / 2.
     QWidget anchor;
-    anchor.setGeometry(300, 300, 21, 21);
+    anchor.setGeometry(300, 300, 21, 21); // smaller than the form: halves towards zero
     CenterDialog(*m_app, &anchor, &form);
     QCOMPARE(form.pos(), anchor.mapToGlobal(QPoint(0, 0)) + QPoint(-39, -14));
-
     // Without an anchor on the screen's centre; a stored position past the
     // edges is pulled back, a negative one becomes the edge.
     form.resize(200, 100);
@@ -171,8 +168,7 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QCOMPARE(dialog.TargetDir(), QDir::toNativeSeparators(data + "/PRACHATICE"));
     QCOMPARE(dialog.AliasName(), QString("PRACHATICE"));
 
-    auto* cancel = dialog.findChild<QPushButton*>("CancelBtn");
-    QTimer::singleShot(0, cancel, &QPushButton::click);
+    QTimer::singleShot(0, dialog.findChild<QPushButton*>("CancelBtn"), &QPushButton::click);
     dialog.ImportClick();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
@@ -181,8 +177,8 @@ void TestShellDialogs::vfkImportCancelledAndDone()
 
     dialog.ImportClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB"));
-    QVERIFY(QFileInfo::exists(workDb + "/CHARUV.DB"));
+    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB") &&
+            QFileInfo::exists(workDb + "/CHARUV.DB"));
     bool bound = false;
     for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
         bound |= d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE");

@@ -43,7 +43,6 @@ private slots:
     void commandLineSwitches_data();
     void commandLineSwitches();
     void singleInstanceLock();
-    void singleInstanceLockIsPrivate();
     void machineConfigScript();
     void secondCopyEndsAtOnce();
 
@@ -97,13 +96,10 @@ QString TestStartup::unwritableDir(const QString& name)
 
 void TestStartup::firstStartWorkDir_data()
 {
-    // How the first start finds the work directory, by what exists: the
-    // installer's values with its first-run mark, the program directory
-    // (writable, read-only or an installed program's bin), a writable data
-    // directory, a stored work alias ("default": WorkDir beside the program,
-    // "own": a directory the user chose, "made": one that exists, "file": a
-    // plain file). `work` is where the alias points afterwards; `created`
-    // whether that directory exists then.
+    // Where the first start puts the work directory, by the installer's values
+    // (with the first-run mark), the program directory (writable, read-only,
+    // an installed bin), the data directory and a stored work alias (WorkDir
+    // beside the program, or the user's own directory: missing, made, a file).
     QTest::addColumn<bool>("install");
     QTest::addColumn<QString>("exe");
     QTest::addColumn<bool>("dataWritable");
@@ -237,15 +233,12 @@ void TestStartup::commandLineSwitches()
 void TestStartup::singleInstanceLock()
 {
     const QString path = m_dir->filePath("orv.lock");
-    auto first = std::make_unique<TSingleInstance>(path);
+    auto holder = std::make_unique<TSingleInstance>(path);
     TSingleInstance second(path);
-    QVERIFY(first->Acquire() && !second.Acquire() && second.OtherCopyRuns());
-    first.reset(); // released with its holder
+    QVERIFY(holder->Acquire() && !second.Acquire() && second.OtherCopyRuns());
+    holder.reset(); // released with its holder
     QVERIFY(TSingleInstance(path).Acquire());
-}
 
-void TestStartup::singleInstanceLockIsPrivate()
-{
     // Without a runtime directory the lock lives in the shared temporary
     // directory, where another user could plant files or directories.
     QTemporaryDir tmp;
@@ -266,7 +259,7 @@ void TestStartup::singleInstanceLockIsPrivate()
     qputenv("TMPDIR", oldTmp);
     qputenv("ORV_CONFIG_DIR", oldConfig);
     QCOMPARE(first, own + "/orv.lock");
-    const QFileInfo made(own + ".old");
+    const QFileInfo made(own + ".old"); // the one made by the first call, private
     QVERIFY(made.isDir() && !made.isSymLink());
     QCOMPARE(made.permissions() & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
     QCOMPARE(planted, m_dir->filePath("config") + "/orv.lock");
@@ -284,13 +277,10 @@ void TestStartup::machineConfigScript()
         process.start("bash", QStringList{script} + args);
         return process.waitForFinished(10000) && process.exitCode() == 0;
     };
-    const auto install = [&](const QString& file) {
-        return TRegistry(m_dir->filePath("u.reg"), file);
-    };
     // Build tree: BUILD_DIR/etc/machine.reg, which StartupCheck then reads.
     const QString build = m_dir->filePath("build/etc/machine.reg");
     QVERIFY(run({m_dir->filePath("build")}, "Jan Novák"));
-    TRegistry machine = install(build);
+    TRegistry machine(m_dir->filePath("u.reg"), build);
     QVERIFY(machine.TakeProblems().isEmpty());
     QVERIFY(machine.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
     QCOMPARE(machine.ReadString(HKLM, RegistryKeys::Install, "Company"),
@@ -298,8 +288,9 @@ void TestStartup::machineConfigScript()
     // A second run from the build tree keeps the file (and its consumed mark).
     machine.DeleteValue(HKLM, RegistryKeys::Install, "FirstRun");
     QVERIFY(run({m_dir->filePath("build")}, "Jiný"));
-    QVERIFY(!install(build).ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
-    QCOMPARE(install(build).ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jan Novák"));
+    TRegistry again(m_dir->filePath("u.reg"), build);
+    QVERIFY(!again.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
+    QCOMPARE(again.ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jan Novák"));
     QVERIFY(!run({}, "x"));
 }
 
