@@ -6,10 +6,9 @@
 #include <QTest>
 #include <limits>
 
-// Format drives every listing and form, so the tricky cases live here:
-// rounding on the decimal value, the Czech decimal comma, exponents of %g,
-// widths counted in characters, and arguments that do not fit the directive.
-// Then the small text helpers: separators and screen scaling.
+// Format drives every listing and form: rounding on the decimal value, the Czech
+// decimal comma, %g exponents, widths in characters, arguments that do not fit.
+// Then the small helpers: trailing separators and screen scaling.
 class TestFormat : public QObject
 {
     Q_OBJECT

@@ -30,8 +30,7 @@
 #include <QtTest>
 
 namespace {
-// The areas of the test district in the grid's (Czech) name order; their
-// numbers in the district are 004, 002, 003, 005, 006, 007, 010, 001.
+// The test district's areas in Czech name order (numbers 004 002 003 005 006 007 010 001).
 const QStringList kAreas{"A*",         "A*B",        "AB",        "ABC",
                          "BETA KONEC", "ČERNÁ HORA", "ČERNÝ DŮL", "O'HARA"};
 

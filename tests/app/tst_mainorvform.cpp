@@ -56,8 +56,7 @@ private:
     QAction* action(const char* name) { return m_form->findChild<QAction*>(name); }
     QMenu* menu(const char* name) { return m_form->findChild<QMenu*>(name); }
     QString label(const char* name) { return m_form->findChild<QLabel*>(name)->text(); }
-    // The commands that depend on open areas and on a previous selection, as
-    // "1" (enabled) or "0", with the ticked output type.
+    // Enabled (1) or not (0): the area and selection commands; the output type.
     QString commandState();
     void makeForm();
 

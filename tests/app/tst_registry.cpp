@@ -1,5 +1,4 @@
-// The REGEDIT4 registry store: parsing, writing, typed reads and the handling
-// of damaged files.
+// The REGEDIT4 settings store: parsing, writing, typed reads, damaged files.
 #include "base/ETalvekException.h"
 #include "app/core/RegDocument.h"
 #include "app/core/TRegistry.h"
