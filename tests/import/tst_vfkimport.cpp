@@ -139,33 +139,31 @@ void TestVfkImport::parcelRules_data()
         << QByteArray("&DPAR;1;\"PZE\";600001;;1;7;1;;2;13;;10;1;\n") << "PARSKUP=4;PARDIL=2";
     QTest::newRow("land register, land")
         << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;;;;2;;10;1;\n") << "PARSKUP=5";
-    // House-number kinds and the built-up use codes.
+    // House-number kinds and the built-up use codes: building 7 on parcel 5.
+    const auto built = [](const char* building) {
+        return QByteArray(building) + "&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n";
+    };
     QTest::newRow("descriptive number, housing")
-        << QByteArray("&DBUD;7;1;400100;5;3;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
-        << "CPCE=10005;NEMVYUZ=400";
+        << built("&DBUD;7;1;400100;5;3;1\n") << "CPCE=10005;NEMVYUZ=400";
     QTest::newRow("registration number, recreation")
-        << QByteArray("&DBUD;7;2;400100;12;8;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
-        << "CPCE=10012;NEMVYUZ=421";
+        << built("&DBUD;7;2;400100;12;8;1\n") << "CPCE=10012;NEMVYUZ=421";
     QTest::newRow("registration number, garage")
-        << QByteArray("&DBUD;7;2;400100;3;18;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
-        << "CPCE=10003;NEMVYUZ=302";
+        << built("&DBUD;7;2;400100;3;18;1\n") << "CPCE=10003;NEMVYUZ=302";
     QTest::newRow("no number, technical")
-        << QByteArray("&DBUD;7;3;400100;;25;1\n&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n")
-        << "CPCE=0;NEMVYUZ=705";
+        << built("&DBUD;7;3;400100;;25;1\n") << "CPCE=0;NEMVYUZ=705";
     QTest::newRow("second part of municipality")
-        << QByteArray("&DBUD;6;1;400050;1;1;1\n&DBUD;7;1;400100;9;11;1\n"
-                      "&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n&DPAR;2;\"PKN\";600001;;1;6;;;;"
-                      "13;;1;1;6\n")
+        << built("&DBUD;6;1;400050;1;1;1\n&DBUD;7;1;400100;9;11;1\n"
+                 "&DPAR;2;\"PKN\";600001;;1;6;;;;13;;1;1;6\n")
         << "CPCE=20009;NEMVYUZ=600";
     // Protection digits: hundreds the first of 3, 1, 2, 4; tens and units ORed.
-    QTest::newRow("protections")
-        << QByteArray(
-               "&DZPOCHN;4;\"pam\";200\n&DZPOCHN;18;\"kult\";100\n&DZPOCHN;26;\"les\";20\n"
-               "&DZPOCHN;27;\"zpf\";40\n&DZPOCHN;1;\"male\";1\n&DZPOCHN;2;\"velke\";2\n"
-               "&DZPOCHN;5;\"bod\";400\n"
-               "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n&DRZO;1;4;1\n&DRZO;2;18;1\n&DRZO;3;26;1\n"
-               "&DRZO;4;27;1\n&DRZO;5;1;1\n&DRZO;6;2;1\n&DRZO;7;5;1\n")
-        << "NEMOCHR=163";
+    QByteArray protections = "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n";
+    for (const auto& [code, digits] :
+         QList<QPair<int, int>>{{4, 200}, {18, 100}, {26, 20}, {27, 40}, {1, 1}, {2, 2}, {5, 400}})
+        protections += QStringLiteral("&DZPOCHN;%1;\"x\";%2\n&DRZO;%1;%1;1\n")
+                           .arg(code)
+                           .arg(digits)
+                           .toLatin1();
+    QTest::newRow("protections") << protections << "NEMOCHR=163";
 }
 
 void TestVfkImport::parcelRules()

@@ -38,6 +38,17 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     file.write(bytes);
     return path;
 }
+
+// The message with which reading `path` is refused; empty when it is read.
+QString errorOf(const QString& path)
+{
+    try {
+        TParcelImport::ReadTextFile(path);
+    } catch (const ETalvekException& e) {
+        return e.message();
+    }
+    return QString();
+}
 } // namespace
 
 class TestParcImport : public QObject
@@ -52,40 +63,24 @@ private slots:
     void goodLines();
     void badLinesStopTheImport_data();
     void badLinesStopTheImport();
-    void clipboardLines();
     void fileEncodingsAndRefusals();
     void onlyRegularFilesAreRead();
-    void manyLines();
+    void rowsAreCapped();
 };
 
 void TestParcImport::modelRowsAndNumbering()
 {
     TParcGridModel model(Kind::Parcel, {"", "Skupina", "Parcel.číslo", "Podlomení"});
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QCOMPARE(model.rowCount(), 1);
-    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("1"));
-    QCOMPARE(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Parcel.číslo"));
-    QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
-    QVERIFY(model.flags(model.index(0, 2)) & Qt::ItemIsEditable);
-
     model.AddRows({{"2", "15", "0"}}); // reuses the empty first row
-    QCOMPARE(model.rowCount(), 1);
     model.AddRows({{"1", "16", "0"}, {"", "17", ""}});
-    QCOMPARE(model.rowCount(), 3);
     QVERIFY(model.setData(model.index(2, 3), QStringLiteral("4")));
-    QCOMPARE(model.Cell(2, 3), QStringLiteral("4"));
-    QVERIFY(!model.setData(model.index(2, 0), QStringLiteral("9")));
-
+    QVERIFY(!model.setData(model.index(2, 0), QStringLiteral("9"))); // the row number
     model.DeleteRow(0); // the rows below move up and are renumbered
     QCOMPARE(rowTexts(model.Rows()), (QStringList{"1|16|0", "|17|4"}));
     QCOMPARE(model.data(model.index(1, 0)).toString(), QStringLiteral("2"));
-    model.DeleteRow(1);
-    model.DeleteRow(0); // the only row stays, empty, numbered 1
-    QCOMPARE(model.rowCount(), 1);
-    QVERIFY(model.RowEmpty(0));
-    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("1"));
     model.AppendRow();
-    model.SetCell(1, 1, QStringLiteral("x"));
+    model.SetCell(2, 1, QStringLiteral("x"));
     model.Reset();
     QCOMPARE(model.rowCount(), 1);
     QVERIFY(model.RowEmpty(0));
@@ -222,14 +217,6 @@ void TestParcImport::badLinesStopTheImport()
     QCOMPARE(result.errorText, message);
 }
 
-void TestParcImport::clipboardLines()
-{
-    QCOMPARE(TParcelImport::SplitText(QString()), QStringList{QString()});
-    QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\r\n2\r\n")), (QStringList{"1", "2"}));
-    QCOMPARE(TParcelImport::SplitText(QStringLiteral("1\n2\n\n3")),
-             (QStringList{"1", "2", "", "3"}));
-}
-
 void TestParcImport::fileEncodingsAndRefusals()
 {
     QTemporaryDir dir;
@@ -244,27 +231,15 @@ void TestParcImport::fileEncodingsAndRefusals()
     QCOMPARE(TParcelImport::ReadTextFile(cp1250), (QStringList{"1 12 Evid.č.", "3 4 P"}));
 
     const QString binary = writeFile(dir, "data.txt", QByteArray("12\0\x01\x02", 5));
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, TParcelImport::ReadTextFile(binary));
-    try {
-        TParcelImport::ReadTextFile(binary);
-    } catch (const ETalvekException& e) {
-        QVERIFY(e.message().contains(QStringLiteral("není textový soubor")));
-    }
-
+    QVERIFY(errorOf(binary).contains(QStringLiteral("není textový soubor")));
     const QString huge = dir.filePath("huge.txt");
     {
         QFile file(huge);
         QVERIFY(file.open(QIODevice::WriteOnly));
         QVERIFY(file.resize(100 * 1024 * 1024)); // sparse: no disk is used
     }
-    try {
-        TParcelImport::ReadTextFile(huge);
-        QFAIL("a 100 MB file was read");
-    } catch (const ETalvekException& e) {
-        QVERIFY(e.message().contains(QStringLiteral("příliš velký")));
-    }
-    QVERIFY_THROWS_EXCEPTION(ETalvekException,
-                             TParcelImport::ReadTextFile(dir.filePath("missing.txt")));
+    QVERIFY(errorOf(huge).contains(QStringLiteral("příliš velký")));
+    QVERIFY(!errorOf(dir.filePath("missing.txt")).isEmpty());
 }
 
 void TestParcImport::onlyRegularFilesAreRead()
@@ -287,13 +262,9 @@ void TestParcImport::onlyRegularFilesAreRead()
         }
     });
     const auto refused = [](const QString& path) {
-        try {
-            TParcelImport::ReadTextFile(path);
-        } catch (const ETalvekException& e) {
-            return e.message().contains(QStringLiteral("není obyčejný soubor")) &&
-                   e.message().contains(QDir::toNativeSeparators(path));
-        }
-        return false;
+        const QString message = errorOf(path);
+        return message.contains(QStringLiteral("není obyčejný soubor")) &&
+               message.contains(QDir::toNativeSeparators(path));
     };
     const bool fifoRefused = refused(fifo);
     writer.join();
@@ -303,21 +274,14 @@ void TestParcImport::onlyRegularFilesAreRead()
     QVERIFY(refused(dir.path()));
 }
 
-void TestParcImport::manyLines()
+// The rows an import takes are capped (far above any real list).
+void TestParcImport::rowsAreCapped()
 {
-    QStringList lines;
-    for (int i = 1; i <= 100000; ++i)
-        lines << QString::number(i) + QStringLiteral("/1");
-    const auto result = TParcelImport::Parse(lines, Kind::Parcel);
-    QCOMPARE(result.errorLine, 0);
-    QCOMPARE(result.rows.size(), 100000);
-    QCOMPARE(result.rows.last()[1], QStringLiteral("100000"));
-
-    QStringList tooMany{QString()};
+    QString line;
     for (int i = 1; i <= 1000; ++i)
-        tooMany[0] += QString::number(i) + QLatin1Char(';');
-    tooMany = QStringList(TParcelImport::MaxRows / 1000 + 1, tooMany[0]);
-    const auto capped = TParcelImport::Parse(tooMany, Kind::Parcel);
+        line += QString::number(i) + QLatin1Char(';');
+    const QStringList lines(TParcelImport::MaxRows / 1000 + 1, line);
+    const auto capped = TParcelImport::Parse(lines, Kind::Parcel);
     QCOMPARE(capped.rows.size(), TParcelImport::MaxRows);
     QVERIFY(!capped.errorText.isEmpty());
 }
