@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
@@ -34,10 +33,8 @@ void TestProcessDialogs::barRoundsToNearestPercent_data()
     QTest::addColumn<int>("total");
     QTest::addColumn<int>("position");
     QTest::addColumn<int>("percent");
-    QTest::newRow("start") << 3 << 0 << 0;
     QTest::newRow("third rounds down") << 3 << 1 << 33;
     QTest::newRow("two thirds round up") << 3 << 2 << 67;
-    QTest::newRow("end") << 3 << 3 << 100;
     QTest::newRow("past the end") << 3 << 5 << 100;
     QTest::newRow("half rounds up") << 8 << 1 << 13;
     QTest::newRow("large total no overflow") << 2000000000 << 1999999999 << 100;
@@ -83,11 +80,8 @@ void TestProcessDialogs::cancelAskedOnceAndNoContinues()
     QStringList asked;
     int answer = mrNo;
     SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons) {
-        asked << text;
-        [&] {
-            QCOMPARE(kind, mtConfirmation);
-            QCOMPARE(buttons, TMsgDlgButtons(mbYes | mbNo));
-        }();
+        const bool question = kind == mtConfirmation && buttons == TMsgDlgButtons(mbYes | mbNo);
+        asked << (question ? text : QStringLiteral("not a yes/no question: ") + text);
         return answer;
     });
     TCProcessDlg dlg;
@@ -144,35 +138,28 @@ void TestProcessDialogs::dropMovesSelectedItemOnly()
     dlg.show();
     QListWidget* list = dlg.FieldListBox();
     const auto order = [&] {
-        QStringList names;
+        QString names;
         for (const auto& item : dlg.Items())
-            names << item.first;
-        return names.join(QString());
+            names += item.first;
+        return names;
     };
+    const auto on = [&](int row) { return list->visualItemRect(list->item(row)).center(); };
 
-    // Nothing selected: no target anywhere.
-    list->setCurrentRow(-1);
+    list->setCurrentRow(-1); // nothing selected: no target anywhere
     list->clearSelection();
-    QCOMPARE(dlg.DropTargetAt(list->visualItemRect(list->item(2)).center()), -1);
-
+    QCOMPARE(dlg.DropTargetAt(on(2)), -1);
     list->setCurrentRow(1); // B
-    const QPoint onD = list->visualItemRect(list->item(3)).center();
-    const QPoint onB = list->visualItemRect(list->item(1)).center();
-    const QPoint below = list->visualItemRect(list->item(4)).bottomLeft() + QPoint(5, 40);
-    QCOMPARE(dlg.DropTargetAt(onD), 3);
-    QCOMPARE(dlg.DropTargetAt(onB), -1);   // onto itself
-    QCOMPARE(dlg.DropTargetAt(below), -1); // outside any item
-
-    dlg.DropOn(dlg.DropTargetAt(onB));
-    dlg.DropOn(dlg.DropTargetAt(below));
+    QCOMPARE(dlg.DropTargetAt(on(3)), 3);
+    QCOMPARE(dlg.DropTargetAt(on(1)), -1);                 // onto itself
+    QCOMPARE(dlg.DropTargetAt(on(4) + QPoint(0, 60)), -1); // below every item
+    dlg.DropOn(-1);
     QCOMPARE(order(), QStringLiteral("ABCDE"));
 
     dlg.DropOn(3); // B down onto D: C and D shift up
     QCOMPARE(order(), QStringLiteral("ACDBE"));
     QCOMPARE(list->currentRow(), 3);
     QVERIFY(!dlg.Items()[3].second); // B keeps its tick
-
-    list->setCurrentRow(4); // E up onto A
+    list->setCurrentRow(4);          // E up onto A
     dlg.DropOn(0);
     QCOMPARE(order(), QStringLiteral("EACDB"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("E"));
