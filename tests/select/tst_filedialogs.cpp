@@ -1,6 +1,6 @@
 // The open and save dialogs with the alias bar: filters and extension check,
 // alias jumps and alias-form names, the table list of an alias without a
-// directory, existence and overwrite checks, the remembered position.
+// directory, existence and overwrite checks.
 #include "widgets/MessageDlg.h"
 #include "app/core/TApp.h"
 #include "select/TOpenFileDialog.h"
@@ -11,10 +11,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,13 +40,11 @@ private slots:
     void initTestCase();
     void init();
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
-    void filterExtensionsAndDefault();
-    void aliasBarFollowsFolder();
+    void filterAndAliasBar();
     void tableListForAliasWithoutDirectory();
     void okPress_data();
     void okPress();
     void saveRunShowsOpenToWindow();
-    void positionRememberedUnderOneName();
 
 private:
     std::shared_ptr<TApp> app();
@@ -99,10 +95,10 @@ void TestFileDialogs::prepare(TOpenFileDialog& dlg, const QString& filter)
     dlg.show();
 }
 
-void TestFileDialogs::filterExtensionsAndDefault()
+void TestFileDialogs::filterAndAliasBar()
 {
     TOpenFileDialog dlg(app());
-    dlg.SetFilter(QStringLiteral("Text (*.txt)|*.txt|Tabulky|*.db;*.DBF"));
+    prepare(dlg, QStringLiteral("Text (*.txt)|*.txt|Tabulky|*.db;*.DBF"));
     QCOMPARE(dlg.FilterExtensions(), QStringLiteral(".txt;.db;.DBF"));
     QCOMPARE(dlg.defaultSuffix(), QStringLiteral("txt"));
     QCOMPARE(dlg.nameFilters(), (QStringList{"Text (*.txt)", "Tabulky (*.db *.DBF)"}));
@@ -110,12 +106,7 @@ void TestFileDialogs::filterExtensionsAndDefault()
     all.SetFilter(QStringLiteral("Vše|*.*"));
     QCOMPARE(all.FilterExtensions(), QStringLiteral(".*"));
     QVERIFY(all.defaultSuffix().isEmpty());
-}
 
-void TestFileDialogs::aliasBarFollowsFolder()
-{
-    TOpenFileDialog dlg(app());
-    prepare(dlg, QStringLiteral("Text (*.txt)|*.txt"));
     QCOMPARE(dlg.AliasCB()->count(), 3);
     const QString root = m_dir.path();
     dlg.FolderChange(root + "/okres2");
@@ -241,32 +232,6 @@ void TestFileDialogs::saveRunShowsOpenToWindow()
                                               QStringLiteral("Uložit"), QString(), false, {});
     QCOMPARE(name, QString());
     QVERIFY(shown);
-}
-
-void TestFileDialogs::positionRememberedUnderOneName()
-{
-    int x = 0;
-    int y = 0;
-    const bool stored = app()->ReadDialogPos(QStringLiteral("OpenFileDialog"), x, y);
-    {
-        TOpenFileDialog dlg(app());
-        dlg.resize(500, 300);
-        dlg.show();
-        if (!stored) {
-            const QRect area = dlg.screen()->availableGeometry();
-            const QSize size = dlg.frameGeometry().size();
-            QCOMPARE(dlg.x(), area.x() + (area.width() - size.width()) / 2);
-            QCOMPARE(dlg.y(), area.y() + (area.height() - size.height()) / 3);
-        }
-        dlg.move(37, 41);
-        dlg.reject();
-    }
-    QVERIFY(app()->ReadDialogPos(QStringLiteral("OpenFileDialog"), x, y));
-    QCOMPARE(QPoint(x, y), QPoint(37, 41));
-    TSaveFileDialog save(app());
-    save.show();
-    QCOMPARE(save.pos(), QPoint(37, 41));
-    save.reject();
 }
 
 QTEST_MAIN(TestFileDialogs)
