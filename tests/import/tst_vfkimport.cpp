@@ -229,19 +229,6 @@ void TestVfkImport::ownerRules_data()
                    "&DVLA;1;\"o\";\"10\";1;1;1\n"
         << 1 << "IDENT=42196451;NAZEV=LESY ČESKÉ REPUBLIKY"
         << "SEKTOR=3";
-    QTest::newRow("owners ordered by section, then name")
-        << QByteArray("1")
-        << Land1 +
-               "&DOPSUB;\"z\";\"OFO\";;;\"\";\"8001011234\";\"Eva\";\"Zelená\";\"\";\"\";\"\";;"
-               "\"\"\n"
-               "&DOPSUB;\"a\";\"OFO\";;;\"\";\"8101011234\";\"Ivo\";\"Adam\";\"\";\"\";\"\";;\"\"\n"
-               "&DOPSUB;\"s\";\"OPO\";4;1312774;\"Úřad\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
-               "&BTYPRAV;KOD T4;NAZEV T60;SEKCE T1\n&DTYPRAV;\"10\";\"Vlastnické právo\";\"A\"\n"
-               "&DTYPRAV;\"11\";\"Hospodaření\";\"B\"\n"
-               "&DVLA;1;\"s\";\"11\";1;1;1\n&DVLA;2;\"z\";\"10\";1;1;2\n&DVLA;3;\"a\";\"10\";1;1;"
-               "2\n"
-        << 3 << "IDENT=1312774;UVCHAR=4;NAZEV=ÚŘAD"
-        << "VLPOR=1;IDENT=8101011234";
 }
 
 void TestVfkImport::ownerRules()
@@ -411,7 +398,6 @@ void TestVfkImport::shareApproximation_data()
     QTest::addColumn<qint64>("packed");
     QTest::addColumn<bool>("approximated");
     QTest::newRow("whole") << qint64(1) << qint64(1) << qint64(100001) << false;
-    QTest::newRow("blank") << qint64(0) << qint64(0) << qint64(0) << false;
     QTest::newRow("largest that fits")
         << qint64(21473) << qint64(99999) << qint64(2147399999) << false;
     QTest::newRow("denominator too large") << qint64(1) << qint64(300000) << qint64(0) << true;

@@ -1,5 +1,5 @@
 // Progress windows (bar, cancel with confirmation, event pump) and the
-// field-choice dialog (ticks, reordering by drop).
+// field-choice dialog (reordering by drop).
 #include "widgets/MessageDlg.h"
 #include "select/TCProcessDlg.h"
 #include "select/TFieldsDialog.h"
@@ -18,38 +18,29 @@ class TestProcessDialogs : public QObject
 private slots:
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
 
-    void barRoundsToNearestPercent_data();
     void barRoundsToNearestPercent();
     void startStepFinish();
     void cancelAskedOnceAndNoContinues();
     void positionPumpsEventsAfterInterval();
 
     void dropMovesSelectedItemOnly();
-    void tickAndUntickAll();
 };
 
-void TestProcessDialogs::barRoundsToNearestPercent_data()
-{
-    QTest::addColumn<int>("total");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("percent");
-    QTest::newRow("third rounds down") << 3 << 1 << 33;
-    QTest::newRow("two thirds round up") << 3 << 2 << 67;
-    QTest::newRow("past the end") << 3 << 5 << 100;
-    QTest::newRow("half rounds up") << 8 << 1 << 13;
-    QTest::newRow("large total no overflow") << 2000000000 << 1999999999 << 100;
-    QTest::newRow("large total half") << 2000000000 << 1000000000 << 50;
-}
-
+// The bar shows the nearest whole percent, also of totals near the limit of int.
 void TestProcessDialogs::barRoundsToNearestPercent()
 {
-    QFETCH(int, total);
-    QFETCH(int, position);
-    QFETCH(int, percent);
+    const QList<std::array<int, 3>> cases{{3, 1, 33},
+                                          {3, 2, 67},
+                                          {3, 5, 100},
+                                          {8, 1, 13},
+                                          {2000000000, 1999999999, 100},
+                                          {2000000000, 1000000000, 50}};
     TProcessDlg dlg;
-    dlg.SetTotal(total);
-    dlg.SetPosition(position);
-    QCOMPARE(dlg.BarValue(), percent);
+    for (const auto& [total, position, percent] : cases) {
+        dlg.SetTotal(total);
+        dlg.SetPosition(position);
+        QCOMPARE(dlg.BarValue(), percent);
+    }
 }
 
 void TestProcessDialogs::startStepFinish()
@@ -163,24 +154,6 @@ void TestProcessDialogs::dropMovesSelectedItemOnly()
     dlg.DropOn(0);
     QCOMPARE(order(), QStringLiteral("EACDB"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("E"));
-}
-
-void TestProcessDialogs::tickAndUntickAll()
-{
-    TFieldsDialog dlg;
-    dlg.SetItems({{"A", true}, {"B", false}, {"C", true}});
-    const auto ticks = [&] {
-        QString t;
-        for (const auto& item : dlg.Items())
-            t += item.second ? '1' : '0';
-        return t;
-    };
-    dlg.findChild<QPushButton*>(QStringLiteral("SelectAllBtn"))->click();
-    QCOMPARE(ticks(), QStringLiteral("111"));
-    dlg.findChild<QPushButton*>(QStringLiteral("UnselectAllBtn"))->click();
-    QCOMPARE(ticks(), QStringLiteral("000"));
-    dlg.FieldListBox()->item(1)->setCheckState(Qt::Checked); // a tick set in the list
-    QCOMPARE(ticks(), QStringLiteral("010"));
 }
 
 QTEST_MAIN(TestProcessDialogs)
