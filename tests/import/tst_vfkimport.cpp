@@ -51,6 +51,14 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
+// The district read from one small file of `rows`.
+VfkDistrict readSmall(const QByteArray& rows, const QByteArray& codePage = "UTF-8",
+                      const QByteArray& osobData = "1")
+{
+    QTemporaryDir dir;
+    return VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile(codePage, rows, osobData))});
+}
+
 // "NAME=value;NAME=value" checked against one row of a table whose field
 // names are `fields`.
 void compareRow(const QVariantList& row, const QStringList& fields, const QString& expected)
@@ -108,7 +116,6 @@ private slots:
     void rowsRepeatedAcrossFiles();
     void shareApproximation_data();
     void shareApproximation();
-    void legacyItem_data();
     void legacyItem();
     void existingCodeTableKept();
     void sampleMatchesReference();
@@ -119,42 +126,34 @@ void TestVfkImport::parcelRules_data()
     QTest::addColumn<QByteArray>("rows");
     QTest::addColumn<QString>("expected"); // of the first parcel part (key order)
 
-    QTest::newRow("building parcel") << QByteArray("&DPAR;1;\"PKN\";600001;;1;5;;1;;13;;277;1;\n")
-                                     << "PARSKUP=1;PARCIS=5;PARPOD=1;PARDIL=0;VYMERA=277;LVCIS=10;"
-                                        "VLVZTAH=1;PARCISLO=-5/1;NEMVYUZ=0;CPCE=0";
-    QTest::newRow("land parcel with use")
-        << QByteArray("&DPAR;1;\"PKN\";600001;;2;328;;;;14;26;222;2;\n")
-        << "PARSKUP=2;PARCIS=328;PARPOD=0;NEMVYUZ=26;LVCIS=20;PARCISLO=328";
-    QTest::newRow("from a former area, land")
-        << QByteArray("&DPAR;1;\"PKN\";600001;600009;2;7;;;;2;;10;1;\n") << "PARSKUP=9";
-    QTest::newRow("from a former area, building")
-        << QByteArray("&DPAR;1;\"PKN\";600001;600009;1;7;;;;13;;10;1;\n") << "PARSKUP=8";
-    QTest::newRow("older register, group 3")
-        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;3;;;2;;10;1;\n") << "PARSKUP=3";
-    QTest::newRow("allotment plan, building")
-        << QByteArray("&DPAR;1;\"PZE\";600001;;1;7;6;;;13;;10;1;\n") << "PARSKUP=6";
-    QTest::newRow("allotment plan, land")
-        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;6;;;2;;10;1;\n") << "PARSKUP=7";
-    QTest::newRow("land register, building")
-        << QByteArray("&DPAR;1;\"PZE\";600001;;1;7;1;;2;13;;10;1;\n") << "PARSKUP=4;PARDIL=2";
-    QTest::newRow("land register, land")
-        << QByteArray("&DPAR;1;\"PZE\";600001;;2;7;;;;2;;10;1;\n") << "PARSKUP=5";
-    // House-number kinds and the built-up use codes: building 7 on parcel 5.
-    const auto built = [](const char* building) {
-        return QByteArray(building) + "&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n";
+    const auto row = [](const char* tag, const QByteArray& rows, const char* expected) {
+        QTest::newRow(tag) << rows << QString(expected);
     };
-    QTest::newRow("descriptive number, housing")
-        << built("&DBUD;7;1;400100;5;3;1\n") << "CPCE=10005;NEMVYUZ=400";
-    QTest::newRow("registration number, recreation")
-        << built("&DBUD;7;2;400100;12;8;1\n") << "CPCE=10012;NEMVYUZ=421";
-    QTest::newRow("registration number, garage")
-        << built("&DBUD;7;2;400100;3;18;1\n") << "CPCE=10003;NEMVYUZ=302";
-    QTest::newRow("no number, technical")
-        << built("&DBUD;7;3;400100;;25;1\n") << "CPCE=0;NEMVYUZ=705";
-    QTest::newRow("second part of municipality")
-        << built("&DBUD;6;1;400050;1;1;1\n&DBUD;7;1;400100;9;11;1\n"
-                 "&DPAR;2;\"PKN\";600001;;1;6;;;;13;;1;1;6\n")
-        << "CPCE=20009;NEMVYUZ=600";
+    row("building parcel", "&DPAR;1;\"PKN\";600001;;1;5;;1;;13;;277;1;\n",
+        "PARSKUP=1;PARCIS=5;PARPOD=1;PARDIL=0;VYMERA=277;LVCIS=10;VLVZTAH=1;PARCISLO=-5/1;"
+        "NEMVYUZ=0;CPCE=0");
+    row("land parcel with use", "&DPAR;1;\"PKN\";600001;;2;328;;;;14;26;222;2;\n",
+        "PARSKUP=2;PARCIS=328;PARPOD=0;NEMVYUZ=26;LVCIS=20;PARCISLO=328");
+    row("former area, land", "&DPAR;1;\"PKN\";600001;600009;2;7;;;;2;;10;1;\n", "PARSKUP=9");
+    row("former area, building", "&DPAR;1;\"PKN\";600001;600009;1;7;;;;13;;10;1;\n", "PARSKUP=8");
+    row("older register, group 3", "&DPAR;1;\"PZE\";600001;;2;7;3;;;2;;10;1;\n", "PARSKUP=3");
+    row("allotment plan, building", "&DPAR;1;\"PZE\";600001;;1;7;6;;;13;;10;1;\n", "PARSKUP=6");
+    row("allotment plan, land", "&DPAR;1;\"PZE\";600001;;2;7;6;;;2;;10;1;\n", "PARSKUP=7");
+    row("land register, building", "&DPAR;1;\"PZE\";600001;;1;7;1;;2;13;;10;1;\n",
+        "PARSKUP=4;PARDIL=2");
+    row("land register, land", "&DPAR;1;\"PZE\";600001;;2;7;;;;2;;10;1;\n", "PARSKUP=5");
+    // House-number kinds and the built-up use codes: building 7 on parcel 5.
+    const QByteArray on5 = "&DPAR;1;\"PKN\";600001;;1;5;;;;13;;277;1;7\n";
+    row("descriptive number, housing", "&DBUD;7;1;400100;5;3;1\n" + on5, "CPCE=10005;NEMVYUZ=400");
+    row("registration number, recreation", "&DBUD;7;2;400100;12;8;1\n" + on5,
+        "CPCE=10012;NEMVYUZ=421");
+    row("registration number, garage", "&DBUD;7;2;400100;3;18;1\n" + on5, "CPCE=10003;NEMVYUZ=302");
+    row("no number, technical", "&DBUD;7;3;400100;;25;1\n" + on5, "CPCE=0;NEMVYUZ=705");
+    row("second part of municipality",
+        "&DBUD;6;1;400050;1;1;1\n&DBUD;7;1;400100;9;11;1\n&DPAR;2;\"PKN\";600001;;1;6;;;;13;;1;1;"
+        "6\n" +
+            on5,
+        "CPCE=20009;NEMVYUZ=600");
     // Protection digits: hundreds the first of 3, 1, 2, 4; tens and units ORed.
     QByteArray protections = "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n";
     for (const auto& [code, digits] :
@@ -163,16 +162,14 @@ void TestVfkImport::parcelRules_data()
                            .arg(code)
                            .arg(digits)
                            .toLatin1();
-    QTest::newRow("protections") << protections << "NEMOCHR=163";
+    row("protections", protections, "NEMOCHR=163");
 }
 
 void TestVfkImport::parcelRules()
 {
     QFETCH(QByteArray, rows);
     QFETCH(QString, expected);
-    QTemporaryDir dir;
-    const QString path = writeFile(dir, "a.vfk", vfkFile("UTF-8", rows));
-    const VfkDistrict district = VfkImporter::readDistrict({path});
+    const VfkDistrict district = readSmall(rows);
     QVERIFY(!district.areas.isEmpty());
     QList<QVariantList> parcels = district.areas[0].parcels;
     std::sort(parcels.begin(), parcels.end(), [](const QVariantList& a, const QVariantList& b) {
@@ -238,9 +235,7 @@ void TestVfkImport::ownerRules()
     QFETCH(int, owners);
     QFETCH(QString, owner);
     QFETCH(QString, relation);
-    QTemporaryDir dir;
-    const VfkDistrict district =
-        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile("UTF-8", rows, osobData))});
+    const VfkDistrict district = readSmall(rows, "UTF-8", osobData);
     QCOMPARE(district.owners.size(), owners);
     compareRow(district.owners.first(), OwnerFields, owner);
     compareRow(district.areas[0].relations.value(0), RelationFields, relation);
@@ -260,12 +255,10 @@ void TestVfkImport::ownerRules()
 // sheet, the pair 82/90 there and the record 93 on the land's sheet.
 void TestVfkImport::relationFiveRecords()
 {
-    QTemporaryDir dir;
     const QByteArray rows = "&DBUD;7;3;400100;;18;2\n"
                             "&DPAR;1;\"PKN\";600001;;1;14;;2;;13;;4;1;7\n"
                             "&DPAR;2;\"PKN\";600001;;1;15;;;;13;;9;2;\n";
-    const VfkDistrict district =
-        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile("UTF-8", rows))});
+    const VfkDistrict district = readSmall(rows);
     const VfkArea& area = district.areas[0];
     QList<QVariantList> parcels = area.parcels;
     compareRow(parcels[0], parcelFieldNames(), "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
@@ -305,11 +298,9 @@ void TestVfkImport::encodings()
     QFETCH(QByteArray, name);
     QFETCH(QString, expected);
     QFETCH(int, repaired);
-    QTemporaryDir dir;
-    const QByteArray rows =
-        "&DKATUZE;600003;500001;\"" + name + "\"\n&DPAR;1;\"PKN\";600003;;2;5;;;;2;;277;1;\n";
-    const VfkDistrict district =
-        VfkImporter::readDistrict({writeFile(dir, "a.vfk", vfkFile(codePage, rows))});
+    const VfkDistrict district = readSmall("&DKATUZE;600003;500001;\"" + name +
+                                               "\"\n&DPAR;1;\"PKN\";600003;;2;5;;;;2;;277;1;\n",
+                                           codePage);
     QCOMPARE(district.catalogue.last().value(3).toString(), expected);
     QCOMPARE(district.repairedTexts, repaired);
 }
@@ -395,15 +386,12 @@ void TestVfkImport::shareApproximation_data()
 {
     QTest::addColumn<qint64>("numerator");
     QTest::addColumn<qint64>("denominator");
-    QTest::addColumn<qint64>("packed");
-    QTest::addColumn<bool>("approximated");
-    QTest::newRow("whole") << qint64(1) << qint64(1) << qint64(100001) << false;
-    QTest::newRow("largest that fits")
-        << qint64(21473) << qint64(99999) << qint64(2147399999) << false;
-    QTest::newRow("denominator too large") << qint64(1) << qint64(300000) << qint64(0) << true;
-    QTest::newRow("third with a large denominator")
-        << qint64(100000) << qint64(300000) << qint64(0) << true;
-    QTest::newRow("numerator too large") << qint64(50000) << qint64(99999) << qint64(0) << true;
+    QTest::addColumn<qint64>("packed"); // 0: approximated
+    QTest::newRow("whole") << qint64(1) << qint64(1) << qint64(100001);
+    QTest::newRow("largest that fits") << qint64(21473) << qint64(99999) << qint64(2147399999);
+    QTest::newRow("denominator too large") << qint64(1) << qint64(300000) << qint64(0);
+    QTest::newRow("third, large denominator") << qint64(100000) << qint64(300000) << qint64(0);
+    QTest::newRow("numerator too large") << qint64(50000) << qint64(99999) << qint64(0);
 }
 
 void TestVfkImport::shareApproximation()
@@ -411,10 +399,9 @@ void TestVfkImport::shareApproximation()
     QFETCH(qint64, numerator);
     QFETCH(qint64, denominator);
     QFETCH(qint64, packed);
-    QFETCH(bool, approximated);
-    bool was = !approximated;
-    const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &was);
-    QCOMPARE(was, approximated);
+    bool approximated = packed != 0;
+    const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &approximated);
+    QCOMPARE(approximated, packed == 0);
     QVERIFY(share <= std::numeric_limits<qint32>::max());
     // An approximation is numerator * 100000 + denominator, near the exact share.
     const double exact = double(numerator) / double(denominator);
@@ -424,22 +411,16 @@ void TestVfkImport::shareApproximation()
         QVERIFY(std::abs(double(share / 100000) / double(share % 100000) - exact) < 1e-4);
 }
 
-void TestVfkImport::legacyItem_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<qint64>("item");
-    QTest::newRow("joined year") << "POLVZ:211986" << qint64(2186);
-    QTest::newRow("slash and short year") << "převod POL.VZ 18/92 z EN" << qint64(1892);
-    QTest::newRow("slash and long year") << "polvz 7/1999" << qint64(799);
-    QTest::newRow("none") << "Smlouva kupní" << qint64(0);
-    QTest::newRow("item too large") << "POLVZ:1000001990" << qint64(0);
-}
-
+// The item number of the older register in a record's text.
 void TestVfkImport::legacyItem()
 {
-    QFETCH(QString, text);
-    QFETCH(qint64, item);
-    QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
+    const QList<QPair<QString, qint64>> cases{{"POLVZ:211986", 2186},
+                                              {"převod POL.VZ 18/92 z EN", 1892},
+                                              {"polvz 7/1999", 799},
+                                              {"Smlouva kupní", 0},
+                                              {"POLVZ:1000001990", 0}}; // item too large
+    for (const auto& [text, item] : cases)
+        QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
 }
 
 // An existing code table keeps its rows and its texts, gains the codes it
