@@ -19,7 +19,6 @@ private slots:
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
 
     void barRoundsToNearestPercent();
-    void startStepFinish();
     void cancelAskedOnceAndNoContinues();
     void positionPumpsEventsAfterInterval();
 
@@ -43,29 +42,7 @@ void TestProcessDialogs::barRoundsToNearestPercent()
     }
 }
 
-void TestProcessDialogs::startStepFinish()
-{
-    QWidget main;
-    main.show();
-    TCProcessDlg dlg(&main);
-    dlg.Start(QStringLiteral("Sestava parcel"), 10);
-    QVERIFY(dlg.isVisible());
-    QCOMPARE(dlg.windowTitle(), QStringLiteral("Sestava parcel"));
-    QCOMPARE(QApplication::activeModalWidget(), &dlg); // other windows are blocked
-    for (int i = 0; i < 4; ++i)
-        QVERIFY(!dlg.Step());
-    QCOMPARE(dlg.BarValue(), 40);
-    // No items: one step fills the bar.
-    dlg.Start(QStringLiteral("Tisk"), -5);
-    QCOMPARE(dlg.Total(), 1);
-    QCOMPARE(dlg.BarValue(), 0);
-    QVERIFY(!dlg.Step());
-    QCOMPARE(dlg.BarValue(), 100);
-    dlg.Finish();
-    QVERIFY(!dlg.isVisible());
-    QVERIFY(QApplication::activeModalWidget() == nullptr);
-}
-
+// A run: Storno or Escape ask once whether to stop; No goes on, Yes stops.
 void TestProcessDialogs::cancelAskedOnceAndNoContinues()
 {
     QStringList asked;
@@ -75,8 +52,11 @@ void TestProcessDialogs::cancelAskedOnceAndNoContinues()
         asked << (question ? text : QStringLiteral("not a yes/no question: ") + text);
         return answer;
     });
-    TCProcessDlg dlg;
+    QWidget main;
+    main.show();
+    TCProcessDlg dlg(&main);
     dlg.Start(QStringLiteral("Statistika"), 100);
+    QCOMPARE(QApplication::activeModalWidget(), &dlg); // other windows are blocked
     QVERIFY(!dlg.Step());
     QVERIFY(asked.isEmpty());
 
@@ -95,11 +75,16 @@ void TestProcessDialogs::cancelAskedOnceAndNoContinues()
     QCOMPARE(asked.size(), 2);
     QCOMPARE(dlg.Position(), 4);
 
-    dlg.Start(QStringLiteral("Znovu"), 3); // a new run starts without a pending request
+    // A new run starts without a pending request; with no items one step fills the bar.
+    dlg.Start(QStringLiteral("Znovu"), -5);
     QVERIFY(!dlg.CancelRequested());
+    QCOMPARE(dlg.Total(), 1);
     QVERIFY(!dlg.Step());
+    QCOMPARE(dlg.BarValue(), 100);
     QCOMPARE(asked.size(), 2);
     dlg.Finish();
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
 
     TProcessDlg plain; // without "Storno" Escape does nothing
     plain.show();
