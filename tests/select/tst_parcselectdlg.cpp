@@ -90,9 +90,8 @@ struct Model
         if (s.field == "CPCE" && s.op == "=")
             return v.isValid() && d >= 0 && d <= 290000 && qRound64(d) % 10000 == 0;
         const int cmp = text ? QString::compare(v.toString(), s.value) : d < 0 ? -1 : d > 0;
-        return v.isValid() && ((s.op == "=" && cmp == 0) || (s.op == "<>" && cmp != 0) ||
-                               (s.op == "<" && cmp < 0) || (s.op == "<=" && cmp <= 0) ||
-                               (s.op == ">" && cmp > 0) || (s.op == ">=" && cmp >= 0));
+        // Each operator holds the signs of the comparisons it accepts ("<>": < or >).
+        return v.isValid() && s.op.contains(cmp < 0 ? u'<' : cmp > 0 ? u'>' : u'=');
     }
     static QString key(const Part& p) { return partText(p).section(u'|', 0, 3); }
     void apply(const Step& s)
@@ -316,7 +315,7 @@ void TestParcSelectDlg::recallClearAndCancel()
     }
     QListWidget* list = dlg.LBoxHistorie();
     const QStringList before = lines(list);
-    // "Odebrat", "Vymazat" and "Výpis" need rows in the work table.
+    // "Vyjmout", "Smazat" and "Výpis" need rows in the work table.
     const auto needRows = [&] {
         QString on;
         for (const char* button : {"AddBtn", "DeleteBtn", "ClearBtn", "OKBtn"})
