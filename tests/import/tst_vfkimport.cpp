@@ -237,12 +237,13 @@ void TestVfkImport::ownerRules()
     QCOMPARE(district.owners.size(), 1);
     compareRow(district.owners.first(), OwnerFields, owner);
     compareRow(district.areas[0].relations.value(0), RelationFields, relation);
-    // Every relation names an owner of the owner table.
+    // Every relation names an owner of the owner table; a surrogate lies above
+    // every birth number and IČO.
     QSet<QString> keys;
     for (const QVariantList& o : district.owners) {
         keys.insert(o[0].toString() + '/' + o[1].toString());
-        if (o[2].toString().contains(QLatin1String("BEZ OSOBNÍCH")))
-            QVERIFY2(o[0].toDouble() >= 1e11, "surrogate below every birth number and IČO");
+        QVERIFY(!o[2].toString().contains(QLatin1String("BEZ OSOBNÍCH")) ||
+                o[0].toDouble() >= 1e11);
     }
     for (const VfkArea& area : district.areas)
         for (const QVariantList& r : area.relations)
@@ -437,18 +438,6 @@ void TestVfkImport::existingCodeTableKept()
              QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
 }
 
-namespace {
-
-QMap<qint64, QString> codeTexts(const QString& dir, const QString& table, int textColumn)
-{
-    QMap<qint64, QString> texts;
-    for (const QVariantList& row : tableRows(dir, table))
-        texts.insert(row[0].toLongLong(), row.value(textColumn).toString());
-    return texts;
-}
-
-} // namespace
-
 // The public sample against the district and code tables made from it by the
 // same rules, with invented owners in place of the missing personal data.
 void TestVfkImport::sampleMatchesReference()
@@ -465,10 +454,7 @@ void TestVfkImport::sampleMatchesReference()
 
     for (const char* table : {"NYSKATAL.DB", "NYSBO001.DB", "NYSVL001.DB"})
         QCOMPARE(dumpRows(tableRows(out, table)), dumpRows(tableRows(ref, table)));
-    QList<int> allButSixteen;
-    for (int i = 0; i < 19; ++i)
-        if (i != 16)
-            allButSixteen.append(i);
+    const QList<int> allButSixteen{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 17, 18};
     QCOMPARE(dumpRows(tableRows(out, "NYSPA001.DB"), allButSixteen),
              dumpRows(tableRows(ref, "NYSPA001.DB"), allButSixteen));
     // Owners per sheet: characteristic and share (ELLVCIS, VLPOR, UVCHAR, PODIL).
@@ -488,8 +474,13 @@ void TestVfkImport::sampleMatchesReference()
     for (const QString& table : QDir(refWorkDb).entryList({"*.DB"})) {
         const int textColumn =
             table == QLatin1String("DRUHPOZ.DB") || table == QLatin1String("NIXDTEXT.DB") ? 2 : 1;
-        const QMap<qint64, QString> ours = codeTexts(workDb, table, textColumn);
-        const QMap<qint64, QString> theirs = codeTexts(refWorkDb, table, textColumn);
+        const auto codeTexts = [&](const QString& dir) {
+            QMap<qint64, QString> texts;
+            for (const QVariantList& row : tableRows(dir, table))
+                texts.insert(row[0].toLongLong(), row.value(textColumn).toString());
+            return texts;
+        };
+        const QMap<qint64, QString> ours = codeTexts(workDb), theirs = codeTexts(refWorkDb);
         for (auto it = theirs.cbegin(); it != theirs.cend(); ++it) {
             QVERIFY2(ours.contains(it.key()), qPrintable(table + ' ' + QString::number(it.key())));
             if (table == QLatin1String("CHARUV.DB") || table == QLatin1String("KVALVYM1.DB") ||
