@@ -114,9 +114,7 @@ private slots:
     void badInput_data();
     void badInput();
     void rowsRepeatedAcrossFiles();
-    void shareApproximation_data();
-    void shareApproximation();
-    void legacyItem();
+    void builderValues();
     void existingCodeTableKept();
     void sampleMatchesReference();
 };
@@ -377,44 +375,32 @@ void TestVfkImport::rowsRepeatedAcrossFiles()
     QCOMPARE(twice.areas[0].relations, once.areas[0].relations);
 }
 
-void TestVfkImport::shareApproximation_data()
+// Shares packed as numerator * 100000 + denominator (0 when they do not fit
+// and are approximated), and the older register's item number in a text.
+void TestVfkImport::builderValues()
 {
-    QTest::addColumn<qint64>("numerator");
-    QTest::addColumn<qint64>("denominator");
-    QTest::addColumn<qint64>("packed"); // 0: approximated
-    QTest::newRow("whole") << qint64(1) << qint64(1) << qint64(100001);
-    QTest::newRow("largest that fits") << qint64(21473) << qint64(99999) << qint64(2147399999);
-    QTest::newRow("denominator too large") << qint64(1) << qint64(300000) << qint64(0);
-    QTest::newRow("third, large denominator") << qint64(100000) << qint64(300000) << qint64(0);
-    QTest::newRow("numerator too large") << qint64(50000) << qint64(99999) << qint64(0);
-}
-
-void TestVfkImport::shareApproximation()
-{
-    QFETCH(qint64, numerator);
-    QFETCH(qint64, denominator);
-    QFETCH(qint64, packed);
-    bool approximated = packed != 0;
-    const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &approximated);
-    QCOMPARE(approximated, packed == 0);
-    QVERIFY(share <= std::numeric_limits<qint32>::max());
-    // An approximation is numerator * 100000 + denominator, near the exact share.
-    const double exact = double(numerator) / double(denominator);
-    if (!approximated)
-        QCOMPARE(share, packed);
-    else
-        QVERIFY(std::abs(double(share / 100000) / double(share % 100000) - exact) < 1e-4);
-}
-
-// The item number of the older register in a record's text.
-void TestVfkImport::legacyItem()
-{
-    const QList<QPair<QString, qint64>> cases{{"POLVZ:211986", 2186},
+    for (const auto& [numerator, denominator, packed] :
+         QList<std::array<qint64, 3>>{{1, 1, 100001},
+                                      {21473, 99999, 2147399999},
+                                      {1, 300000, 0},
+                                      {100000, 300000, 0},
+                                      {50000, 99999, 0}}) {
+        bool approximated = packed != 0;
+        const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &approximated);
+        QCOMPARE(approximated, packed == 0);
+        QVERIFY(share <= std::numeric_limits<qint32>::max());
+        const double exact = double(numerator) / double(denominator);
+        if (!approximated)
+            QCOMPARE(share, packed);
+        else
+            QVERIFY(std::abs(double(share / 100000) / double(share % 100000) - exact) < 1e-4);
+    }
+    const QList<QPair<QString, qint64>> items{{"POLVZ:211986", 2186},
                                               {"převod POL.VZ 18/92 z EN", 1892},
                                               {"polvz 7/1999", 799},
                                               {"Smlouva kupní", 0},
                                               {"POLVZ:1000001990", 0}}; // item too large
-    for (const auto& [text, item] : cases)
+    for (const auto& [text, item] : items)
         QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
 }
 

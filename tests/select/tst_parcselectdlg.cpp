@@ -3,7 +3,7 @@
 // of the rules gives from the area's parcel file, the history reads exactly
 // so, and "orv-tool select" with the same steps writes the same rows. Also
 // the lookup page, the button rules, recall, "Smazat", "Storno" and bad
-// values.
+// values (through the dialog and the tool).
 #include "app/core/TCodeTableApp.h"
 #include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
@@ -153,8 +153,7 @@ private slots:
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
     void steps_data();
     void steps();
-    void lookupEntersCode();
-    void recallClearAndCancel();
+    void lookupRecallClearAndCancel();
     void badValues_data();
     void badValues();
 
@@ -280,41 +279,30 @@ void TestParcSelectDlg::steps()
         QStringLiteral("počet řádků pracovní tabulky: %1\n").arg(model.selected.size())));
 }
 
-void TestParcSelectDlg::lookupEntersCode()
-{
-    auto pa = parcels(m_demo);
-    TParcSelectDlg dlg(*pa, false, m_app, m_work);
-    dlg.CBoxName()->setCurrentIndex(6); // kind of land: code table DRUHPOZ
-    dlg.CBoxRelace()->setCurrentText("=");
-    QCOMPARE(dlg.Notebook()->currentIndex(), 0);
-    const int item = dlg.DBLookupCB()->findData("13");
-    dlg.DBLookupCB()->setCurrentIndex(item); // picked from the list
-    QCOMPARE(dlg.ValueText(), QString("13"));
-    dlg.DBLookupCB()->setEditText(dlg.DBLookupCB()->itemText(item).toLower()); // typed
-    QCOMPARE(dlg.ValueText(), QString("13"));
-    QTest::keyClick(dlg.DBLookupCB()->lineEdit(), Qt::Key_Return); // Enter adds
-    QVERIFY(lines(dlg.LBoxHistorie()).value(1).startsWith("+ kód druhu pozemku = 13 => "));
-    dlg.CBoxName()->setCurrentIndex(4); // area: typed
-    QCOMPARE(dlg.Notebook()->currentIndex(), 1);
-
-    // Without the code tables the value is typed.
-    TParcSelectDlg plain(*pa, false, std::make_shared<TCodeTableApp>("/nowhere"), m_work);
-    plain.CBoxName()->setCurrentIndex(6);
-    QCOMPARE(plain.Notebook()->currentIndex(), 1);
-    QCOMPARE(m_errors, QStringList());
-}
-
-void TestParcSelectDlg::recallClearAndCancel()
+void TestParcSelectDlg::lookupRecallClearAndCancel()
 {
     auto pa = parcels(m_demo);
     TParcSelectDlg dlg(*pa, true, m_app, m_work);
     QList<QStringList> states{work()};
-    for (const char* s : {"+DRUHPOZ=13", "+DRUHPOZ=2", "-CPCE>0"}) {
+    // A code picked from the list, or typed as its text, enters the code;
+    // Enter adds the step.
+    dlg.CBoxName()->setCurrentIndex(6); // kind of land: code table DRUHPOZ
+    dlg.CBoxRelace()->setCurrentText("=");
+    QCOMPARE(dlg.Notebook()->currentIndex(), 0);
+    const int item = dlg.DBLookupCB()->findData("13");
+    dlg.DBLookupCB()->setCurrentIndex(item);
+    QCOMPARE(dlg.ValueText(), QString("13"));
+    dlg.DBLookupCB()->setEditText(dlg.DBLookupCB()->itemText(item).toLower());
+    QCOMPARE(dlg.ValueText(), QString("13"));
+    QTest::keyClick(dlg.DBLookupCB()->lineEdit(), Qt::Key_Return);
+    states << work();
+    for (const char* s : {"+DRUHPOZ=2", "-CPCE>0"}) {
         enterStep(dlg, parseStep(s));
         states << work();
     }
     QListWidget* list = dlg.LBoxHistorie();
     const QStringList before = lines(list);
+    QVERIFY(before.value(1).startsWith("+ kód druhu pozemku = 13 => "));
     // "Vyjmout", "Smazat" and "Výpis" need rows in the work table.
     const auto needRows = [&] {
         QString on;
@@ -357,6 +345,12 @@ void TestParcSelectDlg::recallClearAndCancel()
     QVERIFY(!TParcSelectDlg::ConditionsSelection(nullptr, true, ctx)); // the main window's entry
     QVERIFY(!work().isEmpty());
     QVERIFY(history().isEmpty());
+
+    // Without the code tables the value is typed.
+    TParcSelectDlg plain(*pa, false, std::make_shared<TCodeTableApp>("/nowhere"), m_work);
+    plain.CBoxName()->setCurrentIndex(6);
+    QCOMPARE(plain.Notebook()->currentIndex(), 1);
+    QCOMPARE(m_errors, QStringList());
 }
 
 void TestParcSelectDlg::badValues_data()
