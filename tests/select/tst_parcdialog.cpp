@@ -146,18 +146,15 @@ private slots:
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
 
     void placeholdersAndEveryGroupWriteOnce();
-    void subdivisionsAndPreviousSelection();
-    void closeCheck();
+    void subdivisionsPreviousSelectionAndCloseCheck();
     void gridKeys();
     void realDistrict();
     void mainWindowEntry();
 
-    void modelRowsAndNumbering();
-    void typedNumbersWithinFieldRanges();
+    void gridModelAndFieldRanges();
     void lines_data();
     void lines();
-    void fileEncodingsAndRefusals();
-    void rowsAreCapped();
+    void readingFilesAndLimits();
 
 private:
     void bind(TParcDialog& dlg, const QString& district);
@@ -251,7 +248,7 @@ void TestParcDialog::placeholdersAndEveryGroupWriteOnce()
     QVERIFY(m_shown.isEmpty());
 }
 
-void TestParcDialog::subdivisionsAndPreviousSelection()
+void TestParcDialog::subdivisionsPreviousSelectionAndCloseCheck()
 {
     const QList<Part> area = nyspa(m_district);
     // A stem with a subdivision besides 0 and more parts than that subdivision.
@@ -290,19 +287,9 @@ void TestParcDialog::subdivisionsAndPreviousSelection()
     QVERIFY(dlg.FormCloseQuery(QDialog::Accepted));
     QCOMPARE(texts(work()), texts(stem));
     QCOMPARE(dlg.LastFParc()->model()->rowCount(), 1);
-}
 
-// OK: a bad number anywhere is shown, the cursor goes to it and nothing
-// changes; nothing found warns and leaves the work table empty.
-void TestParcDialog::closeCheck()
-{
-    TParcDialog dlg(m_app);
-    bind(dlg, m_district);
-    fill(dlg, 0, {{"", "1", ""}});
-    QVERIFY(dlg.FormCloseQuery(QDialog::Accepted));
-    const QStringList before = texts(work());
-
-    // 4294967311 would wrap to 15 in 32 bits; the bad row is not the current one.
+    // OK with a bad number anywhere shows it, puts the cursor on it and
+    // changes nothing. 4294967311 would wrap to 15 in 32 bits.
     dlg.show();
     fill(dlg, 0, {{"2", "4294967311", ""}, {"", "15", ""}});
     dlg.SetCurrentCell(1, 1);
@@ -310,8 +297,8 @@ void TestParcDialog::closeCheck()
     QVERIFY(dlg.isVisible());
     QCOMPARE(m_shown, QStringList{"Chybné číslo."});
     QCOMPARE(QPoint(dlg.CurrentRow(), dlg.CurrentColumn()), QPoint(0, 2));
-    QCOMPARE(texts(work()), before);
-
+    QCOMPARE(texts(work()), texts(stem));
+    // Nothing found: a warning, and the work table is left empty.
     m_shown.clear();
     fill(dlg, 0, {{"", "999999", ""}, {"", "999998", "0"}});
     dlg.accept();
@@ -465,7 +452,7 @@ void TestParcDialog::mainWindowEntry()
     QVERIFY(closed());
 }
 
-void TestParcDialog::modelRowsAndNumbering()
+void TestParcDialog::gridModelAndFieldRanges()
 {
     TParcGridModel model(Kind::Parcel, {"", "Skupina", "Parcel.číslo", "Podlomení"});
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -478,13 +465,10 @@ void TestParcDialog::modelRowsAndNumbering()
     model.AppendRow();
     model.Reset();
     QVERIFY(model.rowCount() == 1 && model.RowEmpty(0));
-}
 
-// Typed cells against the ranges of their fields, per grid and column: the
-// texts accepted and refused. Text in a group counts as empty; 4294967311
-// would wrap to 15 in 32 bits.
-void TestParcDialog::typedNumbersWithinFieldRanges()
-{
+    // Typed cells against the ranges of their fields, per grid and column:
+    // the texts accepted and refused. Text in a group counts as empty;
+    // 4294967311 would wrap to 15 in 32 bits.
     const QList<std::tuple<Kind, int, QStringList, QStringList>> cases{
         {Kind::Parcel, 1, {"", " -1 ", "x"}, {"-2", "65538", "9999999999999999999999999"}},
         {Kind::Parcel, 2, {"2147483647"}, {"", "0", "4294967311", "15a"}},
@@ -493,11 +477,11 @@ void TestParcDialog::typedNumbersWithinFieldRanges()
         {Kind::House, 2, {"9999"}, {"0", "10000"}},
         {Kind::House, 3, {"Popis.č.", ""}, {"-5"}}};
     for (const auto& [kind, column, good, bad] : cases) {
-        const TParcGridModel model(kind, {});
+        const TParcGridModel grid(kind, {});
         for (const QString& text : good)
-            QVERIFY2(model.CellValid(column, text), qPrintable(text));
+            QVERIFY2(grid.CellValid(column, text), qPrintable(text));
         for (const QString& text : bad)
-            QVERIFY2(!model.CellValid(column, text), qPrintable(text));
+            QVERIFY2(!grid.CellValid(column, text), qPrintable(text));
     }
 }
 
@@ -560,7 +544,7 @@ void TestParcDialog::lines()
     QCOMPARE(result.errorText, message);
 }
 
-void TestParcDialog::fileEncodingsAndRefusals()
+void TestParcDialog::readingFilesAndLimits()
 {
     QTemporaryDir dir;
     // "č" in UTF-8, with a byte-order mark and Windows line ends.
@@ -609,18 +593,14 @@ void TestParcDialog::fileEncodingsAndRefusals()
     // A device never ends; it must be refused before anything is read.
     QVERIFY(refused(QStringLiteral("/dev/zero")));
     QVERIFY(refused(dir.path()));
-}
 
-// The rows an import takes are capped (far above any real list).
-void TestParcDialog::rowsAreCapped()
-{
+    // The rows an import takes are capped, far above any real list.
     QString line;
     for (int i = 1; i <= 1000; ++i)
         line += QString::number(i) + QLatin1Char(';');
-    const QStringList lines(TParcelImport::MaxRows / 1000 + 1, line);
-    const auto capped = TParcelImport::Parse(lines, Kind::Parcel);
-    QCOMPARE(capped.rows.size(), TParcelImport::MaxRows);
-    QVERIFY(!capped.errorText.isEmpty());
+    const auto capped =
+        TParcelImport::Parse(QStringList(TParcelImport::MaxRows / 1000 + 1, line), Kind::Parcel);
+    QVERIFY(capped.rows.size() == TParcelImport::MaxRows && !capped.errorText.isEmpty());
 }
 
 QTEST_MAIN(TestParcDialog)
