@@ -255,11 +255,10 @@ void TestVfkImport::relationFiveRecords()
     const QByteArray rows = "&DBUD;7;3;400100;;18;2\n"
                             "&DPAR;1;\"PKN\";600001;;1;14;;2;;13;;4;1;7\n"
                             "&DPAR;2;\"PKN\";600001;;1;15;;;;13;;9;2;\n";
-    const VfkDistrict district = readSmall(rows);
-    const VfkArea& area = district.areas[0];
-    QList<QVariantList> parcels = area.parcels;
-    compareRow(parcels[0], parcelFieldNames(), "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
-    compareRow(parcels[1], parcelFieldNames(), "PARCIS=15;LVCIS=20;VLVZTAH=1");
+    const VfkArea area = readSmall(rows).areas.value(0);
+    compareRow(area.parcels.value(0), parcelFieldNames(),
+               "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
+    compareRow(area.parcels.value(1), parcelFieldNames(), "PARCIS=15;LVCIS=20;VLVZTAH=1");
     QCOMPARE(dumpRows(area.records, {0, 1, 2, 3}),
              QStringList({"10|1|93|10000014002", "20|1|82|10", "20|1|90|10000014002"}));
     QCOMPARE(dumpRows(area.texts),
@@ -365,9 +364,9 @@ void TestVfkImport::rowsRepeatedAcrossFiles()
                             "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
                             "&DVLA;1;\"x\";\"10\";1;1;1\n";
     const QString first = writeFile(dir, "a.vfk", vfkFile("UTF-8", rows, "0"));
-    const QString second = writeFile(dir, "b.vfk", vfkFile("UTF-8", rows, "0"));
     const VfkDistrict once = VfkImporter::readDistrict({first});
-    const VfkDistrict twice = VfkImporter::readDistrict({first, second});
+    const VfkDistrict twice =
+        VfkImporter::readDistrict({first, writeFile(dir, "b.vfk", vfkFile("UTF-8", rows, "0"))});
     QCOMPARE(twice.areas.size(), 2);
     QCOMPARE(twice.catalogue, once.catalogue);
     QCOMPARE(twice.owners, once.owners);
