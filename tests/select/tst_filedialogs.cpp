@@ -58,23 +58,18 @@ private slots:
     void dropMovesSelectedItemOnly();
 
 private:
-    std::shared_ptr<TApp> app();
     void prepare(TOpenFileDialog& dlg, const QString& filter);
     QTemporaryDir m_dir;
     QStringList m_shown;
     int m_answer = mrYes;
     QStringList m_aliases;
+    std::shared_ptr<TApp> m_app;
+    std::shared_ptr<TApp> app() const { return m_app; }
 };
-
-std::shared_ptr<TApp> TestFileDialogs::app()
-{
-    static std::shared_ptr<TApp> instance = TApp::create();
-    return instance;
-}
 
 void TestFileDialogs::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
+    m_app = TApp::create();
     const QString root = m_dir.path();
     for (const char* dir : {"okres1/texty", "okres2", "other"})
         QDir(root).mkpath(QString::fromLatin1(dir));
