@@ -7,13 +7,11 @@
 #include "import/VfkCodeTables.h"
 #include "import/VfkDistrictBuilder.h"
 #include "import/VfkImporter.h"
-#include "import/VfkReader.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
 // Block definitions of the small files: only the columns the import reads.
 const char* const Definitions = R"(&BKATUZE;KOD N6;OBCE_KOD N6;NAZEV T48
 &BOBCE;KOD N6;OKRESY_KOD N4;NAZEV T48
@@ -33,6 +31,11 @@ const char* const Definitions = R"(&BKATUZE;KOD N6;OBCE_KOD N6;NAZEV T48
 &DTEL;2;600001;20
 &DTEL;3;600002;30
 )";
+
+const QStringList OwnerFields{"IDENT", "UVCHAR", "NAZEV"};
+const QStringList RelationFields{"ELLVCIS", "VLPOR", "IDENT", "UVCHAR", "PODIL", "SEKTOR"};
+const QByteArray Land1 = "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n";
+const QByteArray Land3 = "&DPAR;3;\"PKN\";600002;;2;5;;;;2;;277;3;\n";
 
 QByteArray vfkFile(const QByteArray& codePage, const QByteArray& rows,
                    const QByteArray& osobData = "1")
@@ -74,7 +77,7 @@ QStringList parcelFieldNames()
 {
     QStringList names;
     for (const ParadoxField& f : DemoFields::parcelFields())
-        names.append(f.name);
+        names << f.name;
     return names;
 }
 
@@ -95,7 +98,6 @@ QStringList dumpRows(const QList<QVariantList>& rows, const QList<int>& columns 
     }
     return out;
 }
-
 } // namespace
 
 class TestVfkImport : public QObject
@@ -175,13 +177,6 @@ void TestVfkImport::parcelRules()
     });
     compareRow(parcels.value(0), parcelFieldNames(), expected);
 }
-
-namespace {
-const QStringList OwnerFields{"IDENT", "UVCHAR", "NAZEV"};
-const QStringList RelationFields{"ELLVCIS", "VLPOR", "IDENT", "UVCHAR", "PODIL", "SEKTOR"};
-const QByteArray Land1 = "&DPAR;1;\"PKN\";600001;;2;5;;;;2;;277;1;\n";
-const QByteArray Land3 = "&DPAR;3;\"PKN\";600002;;2;5;;;;2;;277;3;\n";
-} // namespace
 
 void TestVfkImport::ownerRules_data()
 {

@@ -52,7 +52,6 @@ private slots:
     void okPress_data();
     void okPress();
     void saveRunShowsOpenToWindow();
-
     void progressBar();
     void cancelAskedOnceAndNoContinues();
     void dropMovesSelectedItemOnly();

@@ -130,7 +130,6 @@ QStringList rowTexts(const QList<TParcGridRow>& rows)
         texts << r[0] + QLatin1Char('|') + r[1] + QLatin1Char('|') + r[2];
     return texts;
 }
-
 } // namespace
 
 class TestParcDialog : public QObject
@@ -141,13 +140,11 @@ private slots:
     void initTestCase();
     void init();
     void cleanup() { SetMessageDlgInterceptor(nullptr); }
-
     void placeholdersAndEveryGroupWriteOnce();
     void subdivisionsPreviousSelectionAndCloseCheck();
     void gridKeys();
     void realDistrict();
     void mainWindowEntry();
-
     void gridModelAndFieldRanges();
     void lines_data();
     void lines();
@@ -161,10 +158,8 @@ private:
     {
         return readParts(district + "/NYSPA001.DB");
     }
-
     QTemporaryDir m_dir;
-    QString m_district;
-    QString m_workPath;
+    QString m_district, m_workPath;
     std::shared_ptr<TApp> m_app;
     QStringList m_shown; // the messages shown
 };

@@ -177,7 +177,6 @@ private:
         return QDir(m_dir.filePath("work")).entryList({"PRAC_*.DB"}, QDir::Files, QDir::Name);
     }
     QStringList work() const { return texts(readParts(m_work)); }
-
     QTemporaryDir m_dir;
     QString m_demo, m_work;
     std::shared_ptr<IApp> m_app;
