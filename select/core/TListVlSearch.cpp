@@ -140,6 +140,19 @@ bool TListVlSearch::searchPlain(const QString& alias, const QList<QPair<QString,
     return true;
 }
 
+QList<QPair<QString, QString>> TListVlSearch::indexedCatalogue(const QString& alias)
+{
+    TOwnerIndexDistrict& district =
+        TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias));
+    TOwnerIndexDistrict::Catalogue areas;
+    TOwnerIndexDistrict::Stamp stamp;
+    if (!district.catalogue(areas, stamp)) {
+        areas = catalogueAreas(alias);
+        district.setCatalogue(areas, stamp);
+    }
+    return areas;
+}
+
 bool TListVlSearch::searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
                                   const std::vector<double>& idents, Result& result,
                                   const StepCallback& step)
@@ -188,7 +201,8 @@ void TListVlSearch::Run(const QStringList& aliases, const QList<double>& idents,
         }
     } saveAtEnd{method == Method::OwnerIndex};
     for (const QString& alias : aliases) {
-        const QList<QPair<QString, QString>> areas = catalogueAreas(alias);
+        const QList<QPair<QString, QString>> areas =
+            method == Method::OwnerIndex ? indexedCatalogue(alias) : catalogueAreas(alias);
         const bool completed = step && !step(alias, 0, int(areas.size())) ? false
                                : method == Method::OwnerIndex
                                    ? searchIndexed(alias, areas, sorted, result, step)

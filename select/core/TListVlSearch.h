@@ -74,6 +74,9 @@ public:
 private:
     // The areas of the catalogue: PORCIS and NAZEV.
     static QList<QPair<QString, QString>> catalogueAreas(const QString& alias);
+    // The areas of the catalogue as the owner index keeps them, queried
+    // again when the catalogue's file changed.
+    static QList<QPair<QString, QString>> indexedCatalogue(const QString& alias);
     // The district's areas from the owner index; false when cancelled.
     static bool searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
                               const std::vector<double>& idents, Result& result,

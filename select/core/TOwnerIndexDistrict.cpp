@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -18,11 +20,11 @@
 namespace {
 
 // File layout: header (magic, version, byte-order tag, payload length,
-// payload checksum), then the payload: the district directory, the number of
-// areas and per area its suffix, table file name, stamp, readable flag and
-// pairs. Numbers in the machine's byte order, which the tag checks.
+// payload checksum), then the payload: the district directory, the
+// catalogue's file name, stamp and areas, the number of areas and per area its suffix, table file
+// name, stamp, readable flag and pairs. Numbers in the machine's byte order, which the tag checks.
 constexpr char Magic[8] = {'O', 'R', 'V', 'O', 'W', 'N', 'I', 'X'};
-constexpr quint32 FormatVersion = 1;
+constexpr quint32 FormatVersion = 2;
 constexpr quint32 ByteOrderTag = 0x01020304;
 constexpr int HeaderSize = 32;
 
@@ -116,40 +118,71 @@ QString TOwnerIndexDistrict::tableName(const QString& suffix)
     return CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, suffix);
 }
 
-bool TOwnerIndexDistrict::stampOf(const QString& path, Stamp& stamp)
+TOwnerIndexDistrict::~TOwnerIndexDistrict()
+{
+    if (m_directoryFd >= 0)
+        ::close(m_directoryFd);
+}
+
+namespace {
+// The stamp of `path` (relative to the open directory, when there is one)
+// when it is of the file type `type` (S_IFREG, S_IFDIR).
+bool statOf(int directoryFd, const char* path, TOwnerIndexDistrict::Stamp& stamp, mode_t type)
 {
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    const int failed = directoryFd >= 0 ? ::fstatat(directoryFd, path, &st, 0) : ::stat(path, &st);
+    if (failed != 0)
         return false;
     stamp = {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
              quint64(st.st_ino)};
-    return true;
+    return (st.st_mode & S_IFMT) == type;
+}
+} // namespace
+
+void TOwnerIndexDistrict::openDirectory()
+{
+    Stamp now;
+    const bool exists = statOf(-1, QFile::encodeName(m_directory).constData(), now, S_IFDIR);
+    if (m_directoryFd >= 0 && exists && now.inode == m_directoryStamp.inode)
+        return;
+    if (m_directoryFd >= 0)
+        ::close(m_directoryFd);
+    m_directoryFd = exists ? ::open(QFile::encodeName(m_directory).constData(),
+                                    O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                           : -1;
+    m_directoryStamp = now;
+}
+
+bool TOwnerIndexDistrict::stampOf(const QByteArray& fileName, Stamp& stamp) const
+{
+    if (m_directoryFd >= 0)
+        return statOf(m_directoryFd, fileName.constData(), stamp, S_IFREG);
+    const QByteArray path = QFile::encodeName(m_directory + QLatin1Char('/')) + fileName;
+    return statOf(-1, path.constData(), stamp, S_IFREG);
 }
 
 // The table file of the area as it is now: the name found last time, the
 // usual upper-case name, or any case of it; empty when there is none.
-QString TOwnerIndexDistrict::currentPath(const QString& suffix, Stamp& stamp) const
+QString TOwnerIndexDistrict::currentName(const QString& suffix, Stamp& stamp) const
 {
     const auto known = m_areas.constFind(suffix);
-    QStringList names;
-    if (known != m_areas.constEnd())
-        names << known->fileName;
-    names << tableName(suffix);
-    for (const QString& name : names) {
-        const QString path = m_directory + QLatin1Char('/') + name;
-        if (stampOf(path, stamp))
-            return path;
-    }
-    const QString other = ParadoxFiles::resolveCaseInsensitive(m_directory, tableName(suffix));
-    return !other.isEmpty() && stampOf(other, stamp) ? other : QString();
+    if (known != m_areas.constEnd() && stampOf(known->encodedName, stamp))
+        return known->fileName;
+    const QString usual = tableName(suffix);
+    if (stampOf(QFile::encodeName(usual), stamp))
+        return usual;
+    const QString other =
+        QFileInfo(ParadoxFiles::resolveCaseInsensitive(m_directory, usual)).fileName();
+    return !other.isEmpty() && stampOf(QFile::encodeName(other), stamp) ? other : QString();
 }
 
 TOwnerIndexDistrict::Area TOwnerIndexDistrict::readArea(const QString& path, const Stamp& stamp)
 {
     Area area;
     area.fileName = QFileInfo(path).fileName();
+    area.encodedName = QFile::encodeName(area.fileName);
     area.stamp = stamp;
     try {
         const ParadoxReader reader(path);
@@ -184,22 +217,51 @@ TOwnerIndexDistrict::Area TOwnerIndexDistrict::readArea(const QString& path, con
     return area;
 }
 
+bool TOwnerIndexDistrict::catalogue(Catalogue& areas, Stamp& stamp)
+{
+    openDirectory();
+    const QString usual = QString::fromLatin1(CadastralTables::CatalogueTable);
+    const bool exists = !m_catalogueName.isEmpty() &&
+                        stampOf(QFile::encodeName(m_catalogueName), stamp) &&
+                        stamp == m_catalogueStamp;
+    if (exists) {
+        areas = m_catalogue;
+        return true;
+    }
+    // Taken before the catalogue is queried: a change while it is read
+    // makes the stamp differ next time.
+    if (!stampOf(QFile::encodeName(usual), stamp))
+        stamp = {};
+    return false;
+}
+
+void TOwnerIndexDistrict::setCatalogue(const Catalogue& areas, const Stamp& stamp)
+{
+    if (stamp.size < 0)
+        return; // the file under another case of its name: asked again next time
+    m_catalogueName = QString::fromLatin1(CadastralTables::CatalogueTable);
+    m_catalogueStamp = stamp;
+    m_catalogue = areas;
+    m_dirty = true;
+}
+
 int TOwnerIndexDistrict::refresh(const QStringList& suffixes)
 {
+    openDirectory();
     QStringList staleSuffixes;
     QStringList stalePaths;
     QList<Stamp> staleStamps;
     for (const QString& suffix : suffixes) {
         Stamp stamp;
-        const QString path = threeDigits(suffix) ? currentPath(suffix, stamp) : QString();
+        const QString name = threeDigits(suffix) ? currentName(suffix, stamp) : QString();
         const auto known = m_areas.constFind(suffix);
-        if (path.isEmpty()) {
+        if (name.isEmpty()) {
             m_dirty = m_dirty || known != m_areas.constEnd();
             m_areas.remove(suffix);
         } else if (known == m_areas.constEnd() || !(known->stamp == stamp) ||
-                   QFileInfo(path).fileName() != known->fileName) {
+                   name != known->fileName) {
             staleSuffixes << suffix;
-            stalePaths << path;
+            stalePaths << m_directory + QLatin1Char('/') + name;
             staleStamps << stamp;
         }
     }
@@ -265,6 +327,13 @@ QByteArray TOwnerIndexDistrict::serialize() const
 {
     Writer payload;
     payload.putText(m_directory);
+    payload.putText(m_catalogueName);
+    payload.put(m_catalogueStamp);
+    payload.put(quint32(m_catalogue.size()));
+    for (const auto& [porcis, name] : m_catalogue) {
+        payload.putText(porcis);
+        payload.putText(name);
+    }
     payload.put(quint32(m_areas.size()));
     for (auto it = m_areas.constBegin(); it != m_areas.constEnd(); ++it) {
         payload.putText(it.key());
@@ -302,7 +371,19 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
     Reader in(bytes.constData() + HeaderSize, qint64(length));
     QString directory;
     quint32 count = 0;
-    if (!in.getText(directory) || directory != m_directory || !in.get(count))
+    QString catalogueName;
+    Stamp catalogueStamp;
+    Catalogue catalogue;
+    if (!in.getText(directory) || directory != m_directory || !in.getText(catalogueName) ||
+        !in.get(catalogueStamp) || !in.get(count))
+        return false;
+    for (quint32 i = 0; i < count; ++i) {
+        QPair<QString, QString> area;
+        if (!in.getText(area.first) || !in.getText(area.second))
+            return false;
+        catalogue << area;
+    }
+    if (!in.get(count))
         return false;
     QHash<QString, Area> areas;
     for (quint32 i = 0; i < count; ++i) {
@@ -315,6 +396,7 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
             !in.get(pairs) || qint64(pairs) * qint64(sizeof(Pair)) > in.left())
             return false;
         area.readable = readable == 1;
+        area.encodedName = QFile::encodeName(area.fileName);
         area.pairs.resize(pairs);
         if (!in.getRaw(area.pairs.data(), qint64(pairs) * qint64(sizeof(Pair))))
             return false;
@@ -323,18 +405,23 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
     if (in.left() != 0)
         return false;
     m_areas = std::move(areas);
+    m_catalogueName = catalogueName;
+    m_catalogueStamp = catalogueStamp;
+    m_catalogue = catalogue;
     return true;
 }
 
 void TOwnerIndexDistrict::load()
 {
     m_areas.clear();
+    m_catalogueName.clear();
     m_dirty = false;
     QFile file(m_indexFile);
     if (m_indexFile.isEmpty() || !file.open(QIODevice::ReadOnly))
         return;
     if (!parse(file.readAll())) {
         m_areas.clear();
+        m_catalogueName.clear();
         m_dirty = true; // rewritten after the next search
     }
 }

@@ -35,9 +35,19 @@ public:
     // `directory`: the district's canonical directory; `indexFile`: its file
     // in the cache directory (empty: kept in memory only).
     TOwnerIndexDistrict(const QString& directory, const QString& indexFile);
+    ~TOwnerIndexDistrict();
+    TOwnerIndexDistrict(const TOwnerIndexDistrict&) = delete;
+    TOwnerIndexDistrict& operator=(const TOwnerIndexDistrict&) = delete;
 
     // Reads the index file; a missing or damaged one leaves the index empty.
     void load();
+    // The cadastral areas of the catalogue, (PORCIS, NAZEV), as the query
+    // gave them last time, when the catalogue file kept its stamp; false
+    // otherwise, with `stamp` the stamp to pass to setCatalogue().
+    using Catalogue = QList<QPair<QString, QString>>;
+    bool catalogue(Catalogue& areas, Stamp& stamp);
+    void setCatalogue(const Catalogue& areas, const Stamp& stamp);
+
     // Brings the areas of `suffixes` up to date with their tables, reading
     // the new and changed ones in parallel; returns how many were read.
     int refresh(const QStringList& suffixes);
@@ -60,18 +70,27 @@ private:
     struct Area
     {
         QString fileName;
+        QByteArray encodedName; // fileName as the file system spells it
         Stamp stamp;
         bool readable = false;
         std::vector<Pair> pairs;
     };
-    static bool stampOf(const QString& path, Stamp& stamp);
+    void openDirectory();
+    bool stampOf(const QByteArray& fileName, Stamp& stamp) const;
     static Area readArea(const QString& path, const Stamp& stamp);
-    QString currentPath(const QString& suffix, Stamp& stamp) const;
+    QString currentName(const QString& suffix, Stamp& stamp) const;
     QByteArray serialize() const;
     bool parse(const QByteArray& bytes);
 
     QString m_directory;
     QString m_indexFile;
     QHash<QString, Area> m_areas; // by area suffix
+    QString m_catalogueName;      // empty: no catalogue known
+    Stamp m_catalogueStamp;
+    Catalogue m_catalogue;
     bool m_dirty = false;
+    // The district directory held open, so that a stamp costs no walk of
+    // its path; opened again when the directory was replaced.
+    int m_directoryFd = -1;
+    Stamp m_directoryStamp;
 };

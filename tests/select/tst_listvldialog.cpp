@@ -352,6 +352,7 @@ void TstListVlDialog::indexFollowsChanges_data()
     QTest::newRow("table rewritten with other rows") << "rewrite" << false << 1 << 0;
     QTest::newRow("same size, new time, after a restart") << "touch" << true << 1 << 0;
     QTest::newRow("table removed") << "remove" << false << 0 << 1;
+    QTest::newRow("area taken out of the catalogue") << "catalogue" << false << 0 << 0;
     QTest::newRow("table truncated, after a restart") << "truncate" << true << 1 << 1;
     QTest::newRow("index file damaged") << "damage index" << true << 3 << 0;
     QTest::newRow("index file truncated") << "truncate index" << true << 3 << 0;
@@ -382,6 +383,10 @@ void TstListVlDialog::indexFollowsChanges()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(file.fileTime(QFile::FileModificationTime).addSecs(5),
                                  QFile::FileModificationTime));
+    } else if (change == "catalogue") {
+        QList<QVariantList> rows = ParadoxReader(districts[0] + "/NYSKATAL.DB").readAll();
+        rows.removeIf([](const QVariantList& row) { return row[2] == "003"; });
+        ParadoxWriter::writeTable(districts[0] + "/NYSKATAL.DB", catalogueFields(), 1, rows);
     } else if (change == "remove") {
         QVERIFY(QFile::remove(table));
     } else if (change == "truncate") {
@@ -407,6 +412,7 @@ void TstListVlDialog::indexFollowsChanges()
     qputenv("ORV_CACHE_DIR", cacheDir);
     QCOMPARE(after.tablesRead, read);
     QCOMPARE(after.skippedAreas, skipped);
+    QCOMPARE(after.searchedAreas, change == "catalogue" ? 5 : 6);
     QCOMPARE(again.tablesRead, change == "no cache" ? 6 : 0); // the files were written
     QCOMPARE(hitRows(after),
              hitRows(searched(districts, {ident}, TListVlSearch::Method::PlainScan)));
