@@ -197,13 +197,24 @@ CountryGenerator::Summary CountryGenerator::generate(const QString& directory,
     return summary;
 }
 
+QStringList CountryGenerator::districtNames() const
+{
+    QStringList names;
+    for (int d = 0; d < m_options.districts; ++d)
+        names << districtName(d, m_options.districts);
+    return names;
+}
+
+void CountryGenerator::checkAliasesFree(const EngineAliases& aliases) const
+{
+    for (const QString& name : districtNames())
+        if (aliases.contains(name))
+            throw ETalvekException(
+                QStringLiteral("Alias '%1' už je definován; země se nezapíše.").arg(name));
+}
+
 void CountryGenerator::defineAliases(EngineAliases& aliases, const Summary& summary)
 {
-    for (const District& district : summary.districts)
-        if (aliases.contains(district.name))
-            throw ETalvekException(
-                QStringLiteral("Alias '%1' už je definován; aliasy okresů nebyly přidány.")
-                    .arg(district.name));
     for (const District& district : summary.districts)
         aliases.addStandard(district.name, district.directory);
 }

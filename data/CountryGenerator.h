@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -48,8 +49,11 @@ public:
     // Throws ETalvekException with a Czech message on failure.
     Summary generate(const QString& directory, const Progress& progress = {}) const;
 
-    // Defines every district of `summary` as an alias of its name; an alias
-    // of that name already defined raises ETalvekException before any is added.
+    // The districts' names (OKRES01, …), also the aliases to define.
+    QStringList districtNames() const;
+    // Raises ETalvekException when an alias of a district's name exists.
+    void checkAliasesFree(const EngineAliases& aliases) const;
+    // Defines every district of `summary` as an alias of its name.
     static void defineAliases(EngineAliases& aliases, const Summary& summary);
 
 private:

@@ -71,18 +71,21 @@ int genCountry(const GenArgs& args, QElapsedTimer& timer)
 {
     CountryGenerator::Options options = args.country;
     options.seed = args.seed;
-    const CountryGenerator::Summary s =
-        CountryGenerator(options).generate(args.out, [&](int done, int districts) {
-            std::fprintf(stderr, "\rokres %d z %d", done, districts);
-            std::fflush(stderr);
-        });
+    const CountryGenerator generator(options);
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    if (args.aliases) { // refused before anything is written
+        aliases.load();
+        generator.checkAliasesFree(aliases);
+    }
+    const CountryGenerator::Summary s = generator.generate(args.out, [&](int done, int districts) {
+        std::fprintf(stderr, "\rokres %d z %d", done, districts);
+        std::fflush(stderr);
+    });
     std::fprintf(stderr, "\n");
     qint64 owners = 0;
     for (const CountryGenerator::District& d : s.districts)
         owners += d.owners;
     if (args.aliases) {
-        EngineAliases aliases(EngineAliases::defaultFilePath());
-        aliases.load();
         CountryGenerator::defineAliases(aliases, s);
         aliases.save();
     }

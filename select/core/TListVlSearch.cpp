@@ -203,11 +203,11 @@ void TListVlSearch::Run(const QStringList& aliases, const QList<double>& idents,
     for (const QString& alias : aliases) {
         const QList<QPair<QString, QString>> areas =
             method == Method::OwnerIndex ? indexedCatalogue(alias) : catalogueAreas(alias);
-        const bool completed = step && !step(alias, 0, int(areas.size())) ? false
-                               : method == Method::OwnerIndex
-                                   ? searchIndexed(alias, areas, sorted, result, step)
-                                   : searchPlain(alias, areas, idents, result, step);
-        if (!completed) {
+        bool going = !step || step(alias, 0, int(areas.size()));
+        if (going)
+            going = method == Method::OwnerIndex ? searchIndexed(alias, areas, sorted, result, step)
+                                                 : searchPlain(alias, areas, idents, result, step);
+        if (!going) {
             result.cancelled = true;
             return;
         }

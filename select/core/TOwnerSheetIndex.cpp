@@ -40,7 +40,7 @@ TOwnerIndexDistrict& TOwnerSheetIndex::district(const QString& directory)
     return *slot;
 }
 
-void TOwnerSheetIndex::saveChanged()
+void TOwnerSheetIndex::saveChanged() noexcept
 {
     std::vector<TOwnerIndexDistrict*> districts;
     for (auto& entry : m_districts)
@@ -48,7 +48,11 @@ void TOwnerSheetIndex::saveChanged()
             districts.push_back(entry.second.get());
     // Each file is synced to the disk before it replaces the old one: the
     // waits of several files overlap.
-    RunParallelJobs(int(districts.size()), 8, [&](int i) { districts[size_t(i)]->save(); });
+    try {
+        RunParallelJobs(int(districts.size()), 8, [&](int i) { districts[size_t(i)]->save(); });
+    } catch (const std::exception&) {
+        // Out of memory or threads: the index stays in memory only.
+    }
 }
 
 void TOwnerSheetIndex::forget()

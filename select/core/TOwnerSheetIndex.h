@@ -18,8 +18,9 @@ public:
 
     // The index of a district directory (resolved to its canonical path).
     TOwnerIndexDistrict& district(const QString& directory);
-    // Writes the index files of the districts that changed, several at once.
-    void saveChanged();
+    // Writes the index files of the districts that changed, several at once;
+    // files that cannot be written leave those indexes in memory only.
+    void saveChanged() noexcept;
     // Forgets what is kept in memory, as a new process would; the files stay.
     void forget();
 
