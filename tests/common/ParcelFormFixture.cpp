@@ -6,18 +6,24 @@
 
 #include <QDir>
 
-namespace {
-ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
-{
-    return ParadoxField{QString::fromLatin1(name), type, size};
-}
-
-} // namespace
-
 ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
 {
     QDir().mkpath(m_dir + QStringLiteral("/WorkDB"));
     QDir().mkpath(m_dir + QStringLiteral("/work"));
+}
+
+void ParcelFormFixture::writeTable(const QString& path, const QString& fields, int keyFields,
+                                   const QList<QVariantList>& rows)
+{
+    using T = ParadoxFieldType;
+    static const QHash<QChar, T> types{{'S', T::Short}, {'L', T::Long}, {'N', T::Number},
+                                       {'A', T::Alpha}, {'M', T::Memo}, {'B', T::Logical}};
+    QList<ParadoxField> list;
+    for (const QString& word : fields.split(' ', Qt::SkipEmptyParts)) {
+        const QString type = word.section(':', 1);
+        list.append({word.section(':', 0, 0), types.value(type[0]), type.mid(1).toInt()});
+    }
+    ParadoxWriter::writeTable(path, list, keyFields, rows);
 }
 
 ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
@@ -35,119 +41,81 @@ ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
     return p;
 }
 
+QList<ParcelFormFixture::Part> ParcelFormFixture::numberedParts(int count)
+{
+    QList<Part> parts;
+    for (int i = 1; i <= count; ++i)
+        parts.append(numberedPart(i));
+    return parts;
+}
+
 void ParcelFormFixture::write(const QList<Part>& parts) const
 {
-    using T = ParadoxFieldType;
-    const QList<ParadoxField> parcelFields{
-        field("PARSKUP", T::Short), field("PARCIS", T::Long),       field("PARPOD", T::Short),
-        field("PARDIL", T::Short),  field("VYMERA", T::Number),     field("DRUHPOZ", T::Short),
-        field("NEMOCHR", T::Short), field("NEMVYUZ", T::Short),     field("CPCE", T::Number),
-        field("LVCIS", T::Long),    field("VLVZTAH", T::Short),     field("MAPA", T::Alpha, 60),
-        field("PPOLVZ", T::Long),   field("PARCISLO", T::Alpha, 12)};
-    const QList<ParadoxField> workFields{
-        field("PARSKUP", T::Short), field("PARCIS", T::Long),   field("PARPOD", T::Short),
-        field("PARDIL", T::Short),  field("VYMERA", T::Long),   field("DRUHPOZ", T::Short),
-        field("CPCE", T::Long),     field("NEMVYUZ", T::Short), field("PARCISLO", T::Alpha, 12),
-        field("LVCIS", T::Long),    field("FLAG", T::Logical)};
+    QStringList parcelFields = QStringLiteral("PARSKUP:S PARCIS:L PARPOD:S PARDIL:S VYMERA:N "
+                                              "DRUHPOZ:S NEMOCHR:S NEMVYUZ:S CPCE:N LVCIS:L "
+                                              "VLVZTAH:S MAPA:A60 PPOLVZ:L PARCISLO:A12")
+                                   .split(' ');
+    const qsizetype omitted = parcelFields.indexOf(QRegularExpression(m_omitted + ":.*"));
     QList<QVariantList> parcelRows;
     QList<QVariantList> workRows;
     for (const Part& p : parts) {
+        QVariantList row{p.parskup, p.parcis, p.parpod, p.pardil,  p.vymera, p.druhpoz, p.nemochr,
+                         p.nemvyuz, p.cpce,   p.lvcis,  p.vlvztah, p.mapa,   p.ppolvz,  p.parcislo};
+        if (omitted >= 0)
+            row.removeAt(omitted);
         if (p.inArea)
-            parcelRows.append({p.parskup, p.parcis, p.parpod, p.pardil, p.vymera, p.druhpoz,
-                               p.nemochr, p.nemvyuz, p.cpce, p.lvcis, p.vlvztah, p.mapa, p.ppolvz,
-                               p.parcislo});
+            parcelRows.append(row);
         workRows.append({p.parskup, p.parcis, p.parpod, p.pardil, qint64(p.vymera), p.druhpoz,
                          qint64(p.cpce), p.nemvyuz, p.parcislo, p.lvcis, p.marked});
     }
-    const int omitted =
-        int(std::find_if(parcelFields.begin(), parcelFields.end(),
-                         [&](const ParadoxField& f) { return f.name == m_omitted; }) -
-            parcelFields.begin());
-    QList<ParadoxField> writtenFields = parcelFields;
-    if (omitted < parcelFields.size()) {
-        writtenFields.removeAt(omitted);
-        for (QVariantList& row : parcelRows)
-            row.removeAt(omitted);
-    }
-    ParadoxWriter::writeTable(parcelTable(), writtenFields, 4, parcelRows);
-    ParadoxWriter::writeTable(workTable(), workFields, 4, workRows);
-    ParadoxWriter::writeTable(
-        workDbPath() + QStringLiteral("/DRUHPOZ.DB"),
-        {field("CIS", T::Short), field("ZKR", T::Alpha, 10), field("TEXT", T::Alpha, 40)}, 1,
-        {{2, QStringLiteral("orná"), QStringLiteral("orná půda")},
-         {3, QStringLiteral("chmel."), QStringLiteral("chmelnice")},
-         {4, QStringLiteral("vinice"), QStringLiteral("vinice")}});
+    if (omitted >= 0)
+        parcelFields.removeAt(omitted);
+    writeTable(parcelTable(), parcelFields.join(' '), 4, parcelRows);
+    writeTable(workTable(),
+               "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S VYMERA:L DRUHPOZ:S CPCE:L NEMVYUZ:S "
+               "PARCISLO:A12 LVCIS:L FLAG:B",
+               4, workRows);
+    writeTable(workDbPath() + "/DRUHPOZ.DB", "CIS:S ZKR:A10 TEXT:A40", 1,
+               {{2, "orná", "orná půda"}, {3, "chmel.", "chmelnice"}, {4, "vinice", "vinice"}});
 }
 
 void ParcelFormFixture::writeDetail(const DetailTables& tables) const
 {
-    using T = ParadoxFieldType;
     QList<QVariantList> rows;
     for (const Relation& r : tables.relations)
         rows.append({double(r.lvcis), r.vlpor, r.ident, r.uvchar, r.podil, 1});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSUV001.DB"),
-                              {field("ELLVCIS", T::Number), field("VLPOR", T::Short),
-                               field("IDENT", T::Number), field("UVCHAR", T::Short),
-                               field("PODIL", T::Number), field("SEKTOR", T::Short)},
-                              2, rows);
+    writeTable(m_dir + "/NYSUV001.DB", "ELLVCIS:N VLPOR:S IDENT:N UVCHAR:S PODIL:N SEKTOR:S", 2,
+               rows);
     rows.clear();
     for (const Person& p : tables.persons)
         rows.append({p.ident, p.uvchar, p.nazev});
-    ParadoxWriter::writeTable(
-        m_dir + QStringLiteral("/NYSOBORG.DB"),
-        {field("IDENT", T::Number), field("UVCHAR", T::Short), field("NAZEV", T::Alpha, 60)}, 2,
-        rows);
+    writeTable(m_dir + "/NYSOBORG.DB", "IDENT:N UVCHAR:S NAZEV:A60", 2, rows);
     rows.clear();
-    int order = 0;
     for (const Record& r : tables.records)
-        rows.append({double(r.dlvcis), ++order, r.doplkod, r.dopludaj});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSVL001.DB"),
-                              {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
-                               field("DOPLKOD", T::Short), field("DOPLUDAJ", T::Number)},
-                              2, rows);
+        rows.append({double(r.dlvcis), int(rows.size() + 1), r.doplkod, r.dopludaj});
+    writeTable(m_dir + "/NYSVL001.DB", "DLVCIS:N DOPLPOR:S DOPLKOD:S DOPLUDAJ:N", 2, rows);
     rows.clear();
     for (const Text& t : tables.texts)
         rows.append({2, t.parcis, 0, t.pardil, t.user, t.text});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/ORVTX001.DB"),
-                              {field("PARSKUP", T::Short), field("PARCIS", T::Long),
-                               field("PARPOD", T::Short), field("PARDIL", T::Short),
-                               field("USERNAME", T::Alpha, 20), field("TEXT", T::Memo, 30)},
-                              5, rows);
+    writeTable(m_dir + "/ORVTX001.DB", "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S USERNAME:A20 TEXT:M30",
+               5, rows);
     rows.clear();
     for (const Rating& r : tables.ratings)
         rows.append({r.parskup, double(r.parcis), r.parpod, r.vymera, r.bonita, r.bpolvz});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSBO001.DB"),
-                              {field("PARSKUP", T::Short), field("PARCIS", T::Number),
-                               field("PARPOD", T::Short), field("VYMERA", T::Number),
-                               field("BONITA", T::Alpha, 5), field("BPOLVZ", T::Number)},
-                              0, rows);
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/PARSKUP.DB"),
-                              {field("CIS", T::Short), field("PSKUP", T::Alpha, 40)}, 1,
-                              {{1, QStringLiteral("KN - stavební")},
-                               {2, QStringLiteral("KN - pozemek")},
-                               {3, QStringLiteral("EN - zaniklý")}});
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/NIXVYUZ.DB"),
-                              {field("KOD", T::Long), field("TEXT", T::Alpha, 40)}, 1,
-                              {{2000, QStringLiteral("orná bez využití")},
-                               {3013, QStringLiteral("chmelnice se stavbou")},
-                               {4000, QStringLiteral("vinice")}});
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/CHARUV.DB"),
-                              {field("CIS", T::Short), field("TEXT", T::Alpha, 60)}, 1,
-                              {{1, QStringLiteral("vlastník")},
-                               {4, QStringLiteral("Organizační složka státu (účetní jednotka)")},
-                               {11, QStringLiteral("uživatel")}});
+    writeTable(m_dir + "/NYSBO001.DB", "PARSKUP:S PARCIS:N PARPOD:S VYMERA:N BONITA:A5 BPOLVZ:N", 0,
+               rows);
+    writeTable(workDbPath() + "/PARSKUP.DB", "CIS:S PSKUP:A40", 1,
+               {{1, "KN - stavební"}, {2, "KN - pozemek"}, {3, "EN - zaniklý"}});
+    writeTable(workDbPath() + "/NIXVYUZ.DB", "KOD:L TEXT:A40", 1,
+               {{2000, "orná bez využití"}, {3013, "chmelnice se stavbou"}, {4000, "vinice"}});
+    writeTable(
+        workDbPath() + "/CHARUV.DB", "CIS:S TEXT:A60", 1,
+        {{1, "vlastník"}, {4, "Organizační složka státu (účetní jednotka)"}, {11, "uživatel"}});
 }
 
 TKUInfo ParcelFormFixture::area() const
 {
-    TKUInfo ku;
-    ku.Alias = m_dir;
-    ku.Okres = QStringLiteral("Žďár nad Sázavou");
-    ku.Obec = QStringLiteral("Křižanov");
-    ku.Katastr = QStringLiteral("Kundratice u Křižanova");
-    ku.Suffix = QStringLiteral("001");
-    ku.Kod = QStringLiteral("675601");
-    return ku;
+    return {m_dir, "Žďár nad Sázavou", "Křižanov", "Kundratice u Křižanova", "001", "675601"};
 }
 
 std::shared_ptr<IApp> ParcelFormFixture::app() const

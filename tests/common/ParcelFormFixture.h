@@ -16,17 +16,11 @@ class ParcelFormFixture
 public:
     struct Part
     {
-        int parskup = 2;
-        int parcis = 1;
-        int parpod = 0;
-        int pardil = 1;
+        int parskup = 2, parcis = 1, parpod = 0, pardil = 1;
         double vymera = 100;
-        int druhpoz = 2;
-        int nemochr = 0;
-        int nemvyuz = 0;
+        int druhpoz = 2, nemochr = 0, nemvyuz = 0;
         double cpce = 0;
-        int lvcis = 1;
-        int vlvztah = 1;
+        int lvcis = 1, vlvztah = 1;
         QString mapa;
         int ppolvz = 0;
         QString parcislo;
@@ -77,8 +71,14 @@ public:
 
     explicit ParcelFormFixture(const QString& directory);
 
+    // Writes a Paradox table whose fields are given as "NAME:TYPE[SIZE]"
+    // words, TYPE one of S(hort), L(ong), N(umber), A(lpha), M(emo), B(oolean).
+    static void writeTable(const QString& path, const QString& fields, int keyFields,
+                           const QList<QVariantList>& rows);
     // Part i (1-based) of a standard sequence: group 2, number i, part 1.
     static Part numberedPart(int i);
+    // Parts 1..count of the standard sequence.
+    static QList<Part> numberedParts(int count);
     // Writes the three tables.
     void write(const QList<Part>& parts) const;
     // Writes the detailed forms' tables of the area (NYSUV, NYSOBORG, NYSVL,
