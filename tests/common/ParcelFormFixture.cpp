@@ -5,6 +5,8 @@
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 
 ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
 {
@@ -24,6 +26,29 @@ void ParcelFormFixture::writeTable(const QString& path, const QString& fields, i
         list.append({word.section(':', 0, 0), types.value(type[0]), type.mid(1).toInt()});
     }
     ParadoxWriter::writeTable(path, list, keyFields, rows);
+}
+
+int ParcelFormFixture::runTool(const QStringList& arguments, const QString& workDb, QString* output)
+{
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_WORKDB", workDb);
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(ORV_TOOL_PATH), arguments);
+    const bool finished = tool.waitForFinished(120000);
+    *output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    return finished ? tool.exitCode() : -1;
+}
+
+QString ParcelFormFixture::pdfText(const QString& pdf, bool layout)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        return QString();
+    QProcess extract;
+    extract.start("pdftotext", layout ? QStringList{"-layout", pdf, "-"} : QStringList{pdf, "-"});
+    extract.waitForFinished(60000);
+    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+    return text.isNull() ? QString("") : text; // empty, never null
 }
 
 ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)

@@ -75,6 +75,11 @@ public:
     // words, TYPE one of S(hort), L(ong), N(umber), A(lpha), M(emo), B(oolean).
     static void writeTable(const QString& path, const QString& fields, int keyFields,
                            const QList<QVariantList>& rows);
+    // Runs orv-tool with `arguments` and the code tables of `workDb`: its exit
+    // code (-1 when it did not finish in two minutes), its output and errors.
+    static int runTool(const QStringList& arguments, const QString& workDb, QString* output);
+    // The text of a PDF by pdftotext, a null string when that is not installed.
+    static QString pdfText(const QString& pdf, bool layout);
     // Part i (1-based) of a standard sequence: group 2, number i, part 1.
     static Part numberedPart(int i);
     // Parts 1..count of the standard sequence.
