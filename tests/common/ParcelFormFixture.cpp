@@ -106,29 +106,23 @@ void ParcelFormFixture::write(const QList<Part>& parts) const
 
 void ParcelFormFixture::writeDetail(const DetailTables& tables) const
 {
-    QList<QVariantList> rows;
-    for (const Relation& r : tables.relations)
-        rows.append({double(r.lvcis), r.vlpor, r.ident, r.uvchar, r.podil, 1});
+    QList<QVariantList> relations, records, texts, ratings;
+    for (const QVariantList& r : tables.relations)
+        relations.append(r + QVariantList{1});
+    for (const QVariantList& r : tables.records)
+        records.append({r[0], int(records.size() + 1), r[1], r[2]});
+    for (const QVariantList& r : tables.texts)
+        texts.append({2, r[0], 0, r[1], r[2], r[3]});
+    for (const QVariantList& r : tables.ratings)
+        ratings.append({r.value(4, 2), r[0], r.value(5, 0), r[2], r[1], r[3]});
     writeTable(m_dir + "/NYSUV001.DB", "ELLVCIS:N VLPOR:S IDENT:N UVCHAR:S PODIL:N SEKTOR:S", 2,
-               rows);
-    rows.clear();
-    for (const Person& p : tables.persons)
-        rows.append({p.ident, p.uvchar, p.nazev});
-    writeTable(m_dir + "/NYSOBORG.DB", "IDENT:N UVCHAR:S NAZEV:A60", 2, rows);
-    rows.clear();
-    for (const Record& r : tables.records)
-        rows.append({double(r.dlvcis), int(rows.size() + 1), r.doplkod, r.dopludaj});
-    writeTable(m_dir + "/NYSVL001.DB", "DLVCIS:N DOPLPOR:S DOPLKOD:S DOPLUDAJ:N", 2, rows);
-    rows.clear();
-    for (const Text& t : tables.texts)
-        rows.append({2, t.parcis, 0, t.pardil, t.user, t.text});
+               relations);
+    writeTable(m_dir + "/NYSOBORG.DB", "IDENT:N UVCHAR:S NAZEV:A60", 2, tables.persons);
+    writeTable(m_dir + "/NYSVL001.DB", "DLVCIS:N DOPLPOR:S DOPLKOD:S DOPLUDAJ:N", 2, records);
     writeTable(m_dir + "/ORVTX001.DB", "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S USERNAME:A20 TEXT:M30",
-               5, rows);
-    rows.clear();
-    for (const Rating& r : tables.ratings)
-        rows.append({r.parskup, double(r.parcis), r.parpod, r.vymera, r.bonita, r.bpolvz});
+               5, texts);
     writeTable(m_dir + "/NYSBO001.DB", "PARSKUP:S PARCIS:N PARPOD:S VYMERA:N BONITA:A5 BPOLVZ:N", 0,
-               rows);
+               ratings);
     writeTable(workDbPath() + "/PARSKUP.DB", "CIS:S PSKUP:A40", 1,
                {{1, "KN - stavební"}, {2, "KN - pozemek"}, {3, "EN - zaniklý"}});
     writeTable(workDbPath() + "/NIXVYUZ.DB", "KOD:L TEXT:A40", 1,

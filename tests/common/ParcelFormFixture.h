@@ -28,45 +28,14 @@ public:
         bool inArea = true; // false: only in the work table
     };
 
-    // Rows of the detailed forms' tables: a sheet's owner, an owner, a
-    // record of a sheet, a user text of a part, a rating of a parcel (group 2).
-    struct Relation
-    {
-        int lvcis, vlpor;
-        double ident;
-        int uvchar;
-        double podil;
-    };
-    struct Person
-    {
-        double ident;
-        int uvchar;
-        QString nazev;
-    };
-    struct Record
-    {
-        int dlvcis, doplkod;
-        double dopludaj;
-    };
-    struct Text
-    {
-        int parcis, pardil;
-        QString user, text;
-    };
-    struct Rating
-    {
-        int parcis;
-        QString bonita;
-        double vymera, bpolvz;
-        int parskup = 2, parpod = 0;
-    };
+    // Rows of the detailed forms' tables: a sheet's owner (sheet, order, IDENT,
+    // UVCHAR, share), an owner (IDENT, UVCHAR, name), a record of a sheet
+    // (sheet, code, value), a user text of part (2, parcel, 0, part) (parcel,
+    // part, user, text), a rating (parcel, BONITA, area, statement[, group 2,
+    // subdivision 0]).
     struct DetailTables
     {
-        QList<Relation> relations;
-        QList<Person> persons;
-        QList<Record> records;
-        QList<Text> texts;
-        QList<Rating> ratings;
+        QList<QVariantList> relations, persons, records, texts, ratings;
     };
 
     explicit ParcelFormFixture(const QString& directory);
