@@ -7,7 +7,6 @@
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 
-#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -91,8 +90,7 @@ private slots:
     void pagesScaleWithTheDeviceResolution();
     void textIsClippedToItsBox();
     void pieChartsAreDrawnInTheirBox();
-    void navigationStaysWithinTheDocument();
-    void zoomModes();
+    void navigationKeysAndZoom();
     void pdfExportReplacesOldFileAndReportsErrors();
     void printingOnAPrinter();
 };
@@ -154,11 +152,12 @@ void TestReportPreview::pieChartsAreDrawnInTheirBox()
              0);
 }
 
-void TestReportPreview::navigationStaysWithinTheDocument()
+void TestReportPreview::navigationKeysAndZoom()
 {
     const ReportDocument doc = pagesOfRows(35); // 100-unit rows, 10 on an A4 page: 4 pages
     QCOMPARE(doc.pageCount(), 4);
     ReportPreviewDialog preview(doc);
+    preview.resize(700, 500);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
     QCOMPARE(preview.windowTitle(), QStringLiteral("Náhled – Výpis"));
@@ -166,54 +165,42 @@ void TestReportPreview::navigationStaysWithinTheDocument()
     auto* prev = preview.findChild<QToolButton*>("PrevBtn");
     auto* next = preview.findChild<QToolButton*>("NextBtn");
     QVERIFY(!prev->isEnabled() && next->isEnabled());
-    preview.PrevBtnClick();
-    QCOMPARE(preview.currentPage(), 0);
     next->click();
-    QTest::keyClick(&preview, Qt::Key_PageDown);
-    QCOMPARE(preview.pageLabelText(), QStringLiteral("Strana 3 z 4"));
-    QTest::keyClick(&preview, Qt::Key_PageUp);
-    QCOMPARE(preview.currentPage(), 1);
-    QTest::keyClick(&preview, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(preview.currentPage(), 3);
+    QCOMPARE(preview.pageLabelText(), QStringLiteral("Strana 2 z 4"));
+    // Keys move within the document and stop at its ends.
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, int> steps[] = {
+        {Qt::Key_PageDown, {}, 2},
+        {Qt::Key_PageUp, {}, 1},
+        {Qt::Key_Home, Qt::ControlModifier, 0},
+        {Qt::Key_PageUp, {}, 0},
+        {Qt::Key_End, Qt::ControlModifier, 3},
+        {Qt::Key_PageDown, {}, 3}};
+    for (auto [key, modifiers, page] : steps) {
+        QTest::keyClick(&preview, key, modifiers);
+        QCOMPARE(preview.currentPage(), page);
+    }
     QVERIFY(prev->isEnabled() && !next->isEnabled());
-    preview.NextBtnClick();
-    QTest::keyClick(&preview, Qt::Key_PageDown);
-    QCOMPARE(preview.currentPage(), 3);
-    QTest::keyClick(&preview, Qt::Key_Home, Qt::ControlModifier);
-    QCOMPARE(preview.currentPage(), 0);
-    QTest::keyClick(&preview, Qt::Key_1, Qt::ControlModifier);
-    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::Actual);
-    QTest::keyClick(&preview, Qt::Key_2, Qt::ControlModifier);
-    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitPage);
-    QTest::keyClick(&preview, Qt::Key_Escape);
-    QVERIFY(!preview.isVisible());
-}
-
-void TestReportPreview::zoomModes()
-{
-    ReportPreviewDialog preview(pagesOfRows(3));
-    preview.resize(700, 500);
-    preview.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // Fit width at first; fit page; the page at the screen's resolution.
     auto* scroll = preview.findChild<QScrollArea*>("PageScroll");
     const QSize room = scroll->viewport()->size();
     const QWidget* page = scroll->widget();
-
     QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitWidth);
     QVERIFY(qAbs(page->width() - room.width()) <= 6);
-    preview.setZoomMode(ReportPreviewDialog::ZoomMode::FitPage);
+    QTest::keyClick(&preview, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitPage);
     QVERIFY(page->height() <= room.height());
     QVERIFY(page->height() >= room.height() - 8 || page->width() >= room.width() - 8);
-    preview.setZoomMode(ReportPreviewDialog::ZoomMode::Actual);
+    QTest::keyClick(&preview, Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::Actual);
     QCOMPARE(preview.zoom(), 1.0);
-    // A4 at the screen's resolution.
-    QVERIFY(qAbs(page->width() - qRound(210 / 25.4 * page->logicalDpiX())) <= 2);
-
+    QVERIFY(qAbs(page->width() - qRound(210 / 25.4 * page->logicalDpiX())) <= 2); // A4
     // Fit modes follow the window's size.
     preview.setZoomMode(ReportPreviewDialog::ZoomMode::FitWidth);
     const double before = preview.zoom();
     preview.resize(900, 500);
     QTRY_VERIFY(preview.zoom() > before);
+    QTest::keyClick(&preview, Qt::Key_Escape);
+    QVERIFY(!preview.isVisible());
 }
 
 void TestReportPreview::pdfExportReplacesOldFileAndReportsErrors()
