@@ -3,10 +3,24 @@
 #include "app/core/TCodeTableApp.h"
 
 #include "db/paradox/ParadoxTable.h"
+#include "widgets/MessageDlg.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QStandardPaths>
+
+ParcelFormFixture::Messages::Messages(int answer)
+{
+    SetMessageDlgInterceptor([this, answer](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        append(text);
+        return answer;
+    });
+}
+
+ParcelFormFixture::Messages::~Messages()
+{
+    SetMessageDlgInterceptor(nullptr);
+}
 
 ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
 {

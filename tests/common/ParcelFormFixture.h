@@ -14,6 +14,15 @@
 class ParcelFormFixture
 {
 public:
+    // The texts of the message boxes shown while it lives, each answered with
+    // `answer` (a TModalResult).
+    class Messages : public QStringList
+    {
+    public:
+        explicit Messages(int answer = 1);
+        ~Messages();
+    };
+
     struct Part
     {
         int parskup = 2, parcis = 1, parpod = 0, pardil = 1;

@@ -4,7 +4,7 @@
 #include "app/core/TRegistry.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
-#include "widgets/MessageDlg.h"
+#include "common/ParcelFormFixture.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -190,11 +190,7 @@ void TestParVystupDlg::previewStoredFromVisiblePage()
 
 void TestParVystupDlg::blankFileNameKeepsDialogOpen()
 {
-    QStringList shown;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        shown << text;
-        return 1;
-    });
+    ParcelFormFixture::Messages shown;
     TParVystupDlg dialog(m_app);
     dialog.Prepare(false, 0, 64);
     dialog.show();
@@ -209,7 +205,6 @@ void TestParVystupDlg::blankFileNameKeepsDialogOpen()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.FileName(), "out.txt");
-    SetMessageDlgInterceptor(nullptr);
 }
 
 QTEST_MAIN(TestParVystupDlg)

@@ -11,7 +11,6 @@
 #include "output/core/TLVCisForm.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/ReportPreviewDialog.h"
-#include "widgets/MessageDlg.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -218,11 +217,7 @@ void TestSheetForm::dialogOk()
     QFETCH(QString, message);
     QFETCH(int, rows);
     TLCisForm::FillWorkTable(m_work, m_ctx.KU, "3"); // an earlier selection: 13 parts
-    QStringList messages;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        messages.append(text);
-        return int(mrOk);
-    });
+    ParcelFormFixture::Messages messages;
     int previews = 0;
     for (bool full : {true, false}) {
         TLVCisDlg dlg(m_ctx, full, nullptr, [&](const ReportDocument& doc, QWidget*) {
@@ -233,7 +228,6 @@ void TestSheetForm::dialogOk()
         dlg.OKBtnClick();
         QCOMPARE(dlg.result(), message.isEmpty() ? int(QDialog::Accepted) : 0);
     }
-    SetMessageDlgInterceptor(nullptr);
     QCOMPARE(previews, message.isEmpty() ? 2 : 0);
     QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList({message, message}));
     QCOMPARE(work("LVCIS").size(), rows);

@@ -257,11 +257,7 @@ void TestStatistics::usesStandBesideTheirKindWithoutOverlap()
 void TestStatistics::cancelledRunShowsNoPreview()
 {
     int previews = 0;
-    QStringList asked;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        asked << text;
-        return int(mrYes);
-    });
+    ParcelFormFixture::Messages asked(mrYes);
     TStatistikaDlg dlg(nullptr, [&](const ReportDocument& doc, QWidget*) {
         QCOMPARE(doc.pageCount(), 1);
         ++previews;
@@ -277,7 +273,6 @@ void TestStatistics::cancelledRunShowsNoPreview()
     const QString message =
         TestSupport::refusal([&] { dlg.Run(m_fixture->workDbPath(), m_dir.path(), "001"); });
     disconnect(press);
-    SetMessageDlgInterceptor({});
     QCOMPARE(message, QStringLiteral("Operace byla přerušena"));
     QCOMPARE(asked, QStringList{QStringLiteral("Chcete přerušit operaci?")});
     QCOMPARE(previews, 1);

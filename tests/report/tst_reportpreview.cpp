@@ -1,6 +1,6 @@
 // Laid-out pages painted (scale, clipping, charts), exported to PDF, shown in
 // the preview window (navigation, keys, zoom) and printed.
-#include "widgets/MessageDlg.h"
+#include "common/ParcelFormFixture.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportMemorySource.h"
 #include "report/ReportPainter.h"
@@ -219,14 +219,8 @@ void TestReportPreview::pdfExportReplacesOldFileAndReportsErrors()
     QCOMPARE(pdfPages(path), 4);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"stará sestava.pdf"}));
 
-    QStringList errors;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
-        if (kind == mtError)
-            errors.append(text);
-        return int(mrOk);
-    });
+    ParcelFormFixture::Messages errors;
     QVERIFY(!preview.exportPdfTo(dir.filePath("není/náhled.pdf")));
-    SetMessageDlgInterceptor(nullptr);
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].startsWith("Soubor "));
     QVERIFY2(errors[0].contains("náhled.pdf"), qPrintable(errors[0]));
@@ -252,14 +246,9 @@ void TestReportPreview::printingOnAPrinter()
 
     if (ReportPrinter::hasPrinter())
         QSKIP("a printer is installed here; the no-printer message cannot be checked");
-    QStringList messages;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        messages.append(text);
-        return int(mrOk);
-    });
+    ParcelFormFixture::Messages messages;
     QVERIFY(!ReportPrinter::printDirect(doc, 1, nullptr));
     QVERIFY(!ReportPrinter::printWithDialog(doc, nullptr));
-    SetMessageDlgInterceptor(nullptr);
     QCOMPARE(messages, QStringList({"Není nainstalována žádná tiskárna.",
                                     "Není nainstalována žádná tiskárna."}));
 }
