@@ -269,7 +269,6 @@ void TestSheetForm::toolWritesTheStatement_data()
     QTest::newRow("short statement") << "--kind 4 --sheet 153" << 0;
     QTest::newRow("negative sheet") << "--kind 3 --sheet -149" << 1;
     QTest::newRow("sheet without parcels") << "--kind 4 --sheet 7" << 1;
-    QTest::newRow("statement without sheet") << "--kind 3" << 2;
     QTest::newRow("parcel form with sheet") << "--kind 1 --sheet 3" << 2;
 }
 
