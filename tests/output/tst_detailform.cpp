@@ -208,11 +208,7 @@ void TestDetailForm::parcelsKindsAndPages()
 {
     // A parcel missing from the parcel table prints its key with empty fields.
     QList<Fixture::Part> parts = twoParcels();
-    Fixture::Part missing = Fixture::numberedPart(5);
-    missing.parskup = 1;
-    missing.parpod = 3;
-    missing.inArea = false;
-    parts.append(missing);
+    parts.append({1, 5, 3, 1, 105, 4, 0, 13, 5, 1005, 1, "M5", 5, "5", true, false});
     Fixture::DetailTables t = owners();
     t.texts = {{1, 2, "a", "poznámka"}};
     t.ratings = {{2, "50100", 10, 7}};

@@ -52,18 +52,10 @@ void TestListForm::init()
 
 void TestListForm::onePartFillsEveryColumn()
 {
-    Fixture::Part p = Fixture::numberedPart(5);
-    p.parskup = 1;
-    p.pardil = 2;
-    p.vymera = 12345;
-    p.druhpoz = 3;
-    p.cpce = 30012;
-    p.nemvyuz = 10;
-    p.nemochr = 4;
-    p.vlvztah = 5;
-    p.mapa = QString(60, QChar(u'Ž')); // clipped when painted, kept whole
-    p.ppolvz = 1203;
-    p.parcislo = "5/2";
+    // Group, number, subdivision, part, area, kind, protection, use, house
+    // number, sheet, relation, map (clipped when painted, kept whole), statement.
+    const Fixture::Part p{
+        1, 5, 0, 2, 12345, 3, 4, 10, 30012, 1005, 5, QString(60, QChar(u'Ž')), 1203, "5/2"};
     m_fixture->write({p});
     const ReportDocument doc = layout();
     QCOMPARE(doc.pageCount(), 1);

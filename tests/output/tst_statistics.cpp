@@ -16,23 +16,21 @@
 namespace {
 using Part = ParcelFormFixture::Part;
 
-// Lines 21..53 as the form defines them: kind and use bounds, then the names.
-const int Uses[][3] = {
-    {10, 26, 0},    {11, 111, 0},   {11, 120, 0},   {11, 121, 0},   {11, 122, 0},   {11, 123, 0},
-    {11, 124, 0},   {13, 100, 109}, {13, 200, 209}, {13, 210, 219}, {13, 300, 309}, {13, 400, 409},
-    {13, 420, 429}, {13, 500, 509}, {13, 600, 609}, {13, 700, 709}, {13, 900, 909}, {14, 30, 0},
-    {14, 31, 32},   {14, 33, 0},    {14, 40, 0},    {14, 41, 0},    {14, 50, 0},    {14, 51, 0},
-    {14, 52, 0},    {14, 54, 0},    {14, 60, 0},    {14, 70, 0},    {14, 71, 0},    {14, 73, 0},
-    {14, 90, 0},    {14, 91, 0},    {14, 92, 0}};
-const QStringList UseNames =
+// Lines 21..53 as the form defines them: kind, use bounds and name.
+const QStringList Uses =
     QStringLiteral(
-        "budova-lesní pozemek|rybník|tok přírodní|tok umělý|vodní nádrž přírodní|vodní nádrž umělá|"
-        "močál-mokřaď|průmyslový objekt|zemědělská usedlost|zemědělská hosp.budova|objekt dopravy|"
-        "objekt bydlení|rekreační objekt|objekt les.hospodářství|občanská vybavenost|technická "
-        "vybavenost|ostatní stavební objekt|dráhy-provozní plochy|silnice|ostatní komunikace|zeleň "
-        "v zástavbě|ostatní veřejná zeleň|hřiště-stadion|koupaliště|ostatní sportoviště|soukromá "
-        "rekreace|hřbitov|manipulační plocha|těžba surovin|řízená skládka|jiná plocha|staveniště|"
-        "svah, skála")
+        "10 26 0 budova-lesní pozemek|11 111 0 rybník|11 120 0 tok přírodní|"
+        "11 121 0 tok umělý|11 122 0 vodní nádrž přírodní|11 123 0 vodní nádrž umělá|"
+        "11 124 0 močál-mokřaď|13 100 109 průmyslový objekt|13 200 209 zemědělská usedlost|"
+        "13 210 219 zemědělská hosp.budova|13 300 309 objekt dopravy|"
+        "13 400 409 objekt bydlení|13 420 429 rekreační objekt|"
+        "13 500 509 objekt les.hospodářství|13 600 609 občanská vybavenost|"
+        "13 700 709 technická vybavenost|13 900 909 ostatní stavební objekt|"
+        "14 30 0 dráhy-provozní plochy|14 31 32 silnice|14 33 0 ostatní komunikace|"
+        "14 40 0 zeleň v zástavbě|14 41 0 ostatní veřejná zeleň|14 50 0 hřiště-stadion|"
+        "14 51 0 koupaliště|14 52 0 ostatní sportoviště|14 54 0 soukromá rekreace|"
+        "14 60 0 hřbitov|14 70 0 manipulační plocha|14 71 0 těžba surovin|"
+        "14 73 0 řízená skládka|14 90 0 jiná plocha|14 91 0 staveniště|14 92 0 svah, skála")
         .split('|');
 
 bool matches(const Part& p, int kind, int from, int to)
@@ -127,9 +125,12 @@ void TestStatistics::rowFigures_data()
         if (kind != 12)
             QTest::addRow("kind %d", kind)
                 << QList<int>{kind, kind, 0, 0} << kindNames.value(kind - 2);
-    for (int i = 0; i < 33; ++i)
+    for (int i = 0; i < Uses.size(); ++i) {
+        const QStringList rule = Uses[i].split(' ');
         QTest::addRow("use %d", 21 + i)
-            << QList<int>{21 + i, Uses[i][0], Uses[i][1], Uses[i][2]} << " " + UseNames[i];
+            << QList<int>{21 + i, rule[0].toInt(), rule[1].toInt(), rule[2].toInt()}
+            << " " + rule.mid(3).join(' ');
+    }
 }
 
 void TestStatistics::rowFigures()
