@@ -1,6 +1,6 @@
 // The detailed parcel form and its text and soil-quality variants: owner
 // lists, computed values, texts across pages, ratings per parcel, failures,
-// and the real district through orv-tool to PDF.
+// and the real district through orv-tool's report command to PDF.
 #include "common/ParcelFormFixture.h"
 #include "common/TestSupport.h"
 #include "base/ETalvekException.h"
@@ -366,14 +366,22 @@ void TestDetailForm::missingTablesAreReported()
 
 void TestDetailForm::realDistrictThroughTheTool_data()
 {
-    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<int>("exitCode");
     for (int kind : {1, 2, 20, 21, 22})
-        QTest::newRow(qPrintable(QString::number(kind))) << kind;
+        QTest::addRow("kind %d", kind) << QString("--kind %1").arg(kind) << 0;
+    QTest::newRow("full statement") << QString("--kind 3 --sheet 149") << 0;
+    QTest::newRow("short statement") << QString("--kind 4 --sheet 153") << 0;
+    QTest::newRow("negative sheet") << QString("--kind 3 --sheet -149") << 1;
+    QTest::newRow("sheet without parcels") << QString("--kind 4 --sheet 7") << 1;
+    QTest::newRow("parcel form with sheet") << QString("--kind 1 --sheet 3") << 2;
 }
 
 void TestDetailForm::realDistrictThroughTheTool()
 {
-    QFETCH(int, kind);
+    QFETCH(QString, options);
+    QFETCH(int, exitCode);
+    const int kind = options.section(' ', 1, 1).toInt();
     // Every parcel part of the area marked; the form must name every parcel
     // number and every owner of the parts' sheets.
     const QString district = TestSupport::realDistrictDir();
@@ -404,11 +412,15 @@ void TestDetailForm::realDistrictThroughTheTool()
     }
     const QString pdf = m_dir->filePath("form.pdf");
     QString output;
-    QCOMPARE(Fixture::runTool({"report", "--dir", district, "--area", "001", "--work",
-                               m_dir->filePath("PRAC.DB"), "--kind", QString::number(kind), "--pdf",
-                               pdf},
+    QCOMPARE(Fixture::runTool(QStringList{"report", "--dir", district, "--area", "001", "--work",
+                                          m_dir->filePath("PRAC.DB"), "--pdf", pdf} +
+                                  options.split(' '),
                               TestSupport::realWorkDbDir(), &output),
-             0);
+             exitCode);
+    QCOMPARE(QFile::exists(pdf), exitCode == 0);
+    QVERIFY2(exitCode != 1 || output.contains("nenalezena žádná parcela."), qPrintable(output));
+    if (exitCode != 0 || options.contains("--sheet"))
+        return; // the statements' contents: tst_sheetform
     QVERIFY2(output.startsWith(pdf + "\t"), qPrintable(output));
     const QString text = Fixture::pdfText(pdf, true);
     if (text.isNull())

@@ -63,8 +63,6 @@ private slots:
     void dialogOk_data();
     void dialogOk();
     void printReportKeepsTheBrowsersWorkTable();
-    void toolWritesTheStatement_data();
-    void toolWritesTheStatement();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -259,33 +257,6 @@ void TestSheetForm::printReportKeepsTheBrowsersWorkTable()
     QCOMPARE(column(other, "PARCISLO").size(), 5);
     QCOMPARE(column(other, "Jmeno").size(), 1);
     QCOMPARE(other.pages.first().textOf("ListVlastnicky")->text, QString("106"));
-}
-
-void TestSheetForm::toolWritesTheStatement_data()
-{
-    QTest::addColumn<QString>("options");
-    QTest::addColumn<int>("exitCode");
-    QTest::newRow("full statement") << "--kind 3 --sheet 149" << 0;
-    QTest::newRow("short statement") << "--kind 4 --sheet 153" << 0;
-    QTest::newRow("negative sheet") << "--kind 3 --sheet -149" << 1;
-    QTest::newRow("sheet without parcels") << "--kind 4 --sheet 7" << 1;
-    QTest::newRow("parcel form with sheet") << "--kind 1 --sheet 3" << 2;
-}
-
-void TestSheetForm::toolWritesTheStatement()
-{
-    QFETCH(QString, options);
-    QFETCH(int, exitCode);
-    const QString pdf = m_dir->path() + "/out.pdf";
-    QString output;
-    QCOMPARE(ParcelFormFixture::runTool(QStringList{"report", "--dir", m_data, "--area", "001",
-                                                    "--work", m_work, "--pdf", pdf} +
-                                            options.split(' '),
-                                        m_dir->path() + "/WorkDB", &output),
-             exitCode);
-    QCOMPARE(QFile::exists(pdf), exitCode == 0);
-    if (exitCode == 1)
-        QVERIFY2(output.contains("nenalezena žádná parcela."), qPrintable(output));
 }
 
 QTEST_MAIN(TestSheetForm)
