@@ -2,6 +2,7 @@
 
 #include "app/core/TCodeTableApp.h"
 
+#include "db/Query.h"
 #include "db/paradox/ParadoxTable.h"
 #include "widgets/MessageDlg.h"
 
@@ -40,6 +41,19 @@ void ParcelFormFixture::writeTable(const QString& path, const QString& fields, i
         list.append({word.section(':', 0, 0), types.value(type[0]), type.mid(1).toInt()});
     }
     ParadoxWriter::writeTable(path, list, keyFields, rows);
+}
+
+QStringList ParcelFormFixture::queryColumn(const QString& database, const QString& sql)
+{
+    const QString field = QString(sql).remove("DISTINCT ").section(' ', 1, 1).section('.', -1);
+    Query q;
+    q.setDatabaseName(database);
+    q.setSql(sql);
+    q.open();
+    QStringList result;
+    for (q.first(); !q.eof(); q.next())
+        result.append(q.asString(field));
+    return result;
 }
 
 int ParcelFormFixture::runTool(const QStringList& arguments, const QString& workDb, QString* output)

@@ -53,6 +53,8 @@ public:
     // words, TYPE one of S(hort), L(ong), N(umber), A(lpha), M(emo), B(oolean).
     static void writeTable(const QString& path, const QString& fields, int keyFields,
                            const QList<QVariantList>& rows);
+    // The values of the first field `sql` selects from the tables in `database`.
+    static QStringList queryColumn(const QString& database, const QString& sql);
     // Runs orv-tool with `arguments` and the code tables of `workDb`: its exit
     // code (-1 when it did not finish in two minutes), its output and errors.
     static int runTool(const QStringList& arguments, const QString& workDb, QString* output);

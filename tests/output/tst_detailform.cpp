@@ -385,31 +385,18 @@ void TestDetailForm::realDistrictThroughTheTool()
     // Every parcel part of the area marked; the form must name every parcel
     // number and every owner of the parts' sheets.
     const QString district = TestSupport::realDistrictDir();
-    Table parcels, relations, persons, work;
-    for (auto [table, name] : {std::pair{&parcels, "NYSPA001.DB"},
-                               {&relations, "NYSUV001.DB"},
-                               {&persons, "NYSOBORG.DB"}}) {
-        table->setDatabaseName(district);
-        table->setTableName(name);
-        table->setReadOnly(true);
-    }
-    persons.setIndexFieldNames("IDENT;UVCHAR");
-    parcels.open(), relations.open(), persons.open();
+    Table parcels, work;
+    parcels.setDatabaseName(district);
+    parcels.setTableName("NYSPA001.DB");
+    parcels.open();
     OpenOrCreateWorkTable(work, m_dir->filePath("PRAC.DB"));
     CopyIntoWorkAndMark(parcels, work, BatchMove::Mode::Append);
     work.close();
-    QStringList expected;
-    QSet<qint64> sheets;
-    for (parcels.first(); !parcels.eof(); parcels.next()) {
-        expected.append(parcels.asString("PARCISLO").trimmed());
-        sheets.insert(parcels.asInteger("LVCIS"));
-    }
-    for (relations.first(); kind != 1 && !relations.eof(); relations.next()) {
-        if (sheets.contains(relations.asInteger("ELLVCIS"))) {
-            QVERIFY(persons.findKey({relations.value("IDENT")}));
-            expected.append(persons.asString("NAZEV").simplified());
-        }
-    }
+    QStringList expected = Fixture::queryColumn(district, "SELECT PARCISLO FROM \"NYSPA001.DB\"");
+    if (kind != 1)
+        expected += Fixture::queryColumn(
+            district, "SELECT DISTINCT O.NAZEV FROM \"NYSPA001.DB\" P, \"NYSUV001.DB\" U, "
+                      "\"NYSOBORG.DB\" O WHERE U.ELLVCIS = P.LVCIS AND O.IDENT = U.IDENT");
     const QString pdf = m_dir->filePath("form.pdf");
     QString output;
     QCOMPARE(Fixture::runTool(QStringList{"report", "--dir", district, "--area", "001", "--work",
@@ -426,8 +413,9 @@ void TestDetailForm::realDistrictThroughTheTool()
     if (text.isNull())
         QSKIP("pdftotext (poppler-utils) is not installed");
     const QString joined = text.simplified();
+    QVERIFY(expected.size() > 100);
     for (const QString& item : std::as_const(expected))
-        QVERIFY2(containsInOrder(joined, item), qPrintable(item));
+        QVERIFY2(containsInOrder(joined, item.simplified()), qPrintable(item));
     // Parcel -14/2 (relation 5): the land's sheet apart from the building's.
     QCOMPARE(joined.contains("VLASTNICTVÍ POZEMKU Vlastník"), kind != 1);
     QCOMPARE(joined.contains("VLASTNICTVÍ STAVBY Vlastník"), kind != 1);

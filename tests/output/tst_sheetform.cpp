@@ -5,7 +5,6 @@
 #include "common/TestSupport.h"
 #include "app/core/MainOrvEntries.h"
 #include "app/core/TCodeTableApp.h"
-#include "db/Query.h"
 #include "output/PrintReport.h"
 #include "output/TLVCisDlg.h"
 #include "output/core/TLVCisForm.h"
@@ -27,28 +26,6 @@ void copyDir(const QString& from, const QString& to)
     }
 }
 
-QStringList column(const ReportDocument& doc, const QString& element)
-{
-    QStringList result;
-    for (const ReportPage& page : doc.pages)
-        for (const ReportBox* b : page.textsOf(element))
-            result.append(b->text);
-    return result;
-}
-
-// The values of the first field `sql` selects.
-QStringList queryColumn(const QString& database, const QString& sql)
-{
-    const QString field = sql.section(' ', 1, 1).section('.', -1);
-    Query q;
-    q.setDatabaseName(database);
-    q.setSql(sql);
-    q.open();
-    QStringList result;
-    for (q.first(); !q.eof(); q.next())
-        result.append(q.asString(field));
-    return result;
-}
 } // namespace
 
 class TestSheetForm : public QObject
@@ -81,9 +58,9 @@ private:
     }
     QStringList work(const QString& field) const
     {
-        return queryColumn(QFileInfo(m_work).path(),
-                           "SELECT " + field +
-                               " FROM \"PRAC.DB\" ORDER BY PARSKUP, PARCIS, PARPOD, PARDIL");
+        return ParcelFormFixture::queryColumn(
+            QFileInfo(m_work).path(),
+            "SELECT " + field + " FROM \"PRAC.DB\" ORDER BY PARSKUP, PARCIS, PARPOD, PARDIL");
     }
 };
 
@@ -118,35 +95,35 @@ void TestSheetForm::realSheetStatement()
     QVERIFY(!doc.isEmpty());
     QCOMPARE(doc.pages.first().textOf("ListVlastnicky")->text, QString::number(sheet));
     // Section A: every owner of the sheet with the name from the owner table.
-    const QStringList owners = queryColumn(
+    const QStringList owners = ParcelFormFixture::queryColumn(
         m_data, QString("SELECT O.NAZEV FROM \"NYSUV001.DB\" U, \"NYSOBORG.DB\" O WHERE U.ELLVCIS "
                         "= %1 AND O.IDENT = U.IDENT AND O.UVCHAR = U.UVCHAR ORDER BY U.VLPOR")
                     .arg(sheet));
     QVERIFY(!owners.isEmpty());
-    QCOMPARE(column(doc, "Jmeno"), owners);
+    QCOMPARE(doc.textsOf("Jmeno"), owners);
     // Section B: the work rows, ordered, with relation texts of at most 30.
     const QStringList parcels = work("PARCISLO");
-    QCOMPARE(column(doc, "PARCISLO"), parcels);
-    for (const QString& relation : column(doc, "VlastVztah"))
+    QCOMPARE(doc.textsOf("PARCISLO"), parcels);
+    for (const QString& relation : doc.textsOf("VlastVztah"))
         QVERIFY2(relation.size() <= 30 && !relation.isEmpty(), qPrintable(relation));
     // Sections B1 to E (full form only): every record of the sheet under its
     // letter, every text line, and the code-999 row where there is none.
-    const QStringList records = queryColumn(
+    const QStringList records = ParcelFormFixture::queryColumn(
         m_data, QString("SELECT B.TEXT FROM \"NYSVL001.DB\" A, \"%1/WorkDB/NIXDTEXT.DB\" B WHERE "
                         "A.DLVCIS = %2 AND A.DOPLKOD = B.KOD")
                     .arg(m_dir->path())
                     .arg(sheet));
-    const QStringList lines = queryColumn(
+    const QStringList lines = ParcelFormFixture::queryColumn(
         m_data, QString("SELECT TEXT FROM \"NYSTX001.DB\" WHERE DLVCIS = %1").arg(sheet));
     QStringList printed;
     QStringList printedLines;
     int noEntry = 0;
     for (const QString letter : {"B1", "C", "D", "E"}) {
-        const QStringList texts = column(doc, "TEXT" + letter);
-        QCOMPARE(column(doc, "Title" + letter).size(), kind == 3 ? 1 : 0);
+        const QStringList texts = doc.textsOf("TEXT" + letter);
+        QCOMPARE(doc.textsOf("Title" + letter).size(), kind == 3 ? 1 : 0);
         noEntry += texts.count("BEZ ZÁPISU");
         printed += texts;
-        printedLines += column(doc, "Tx" + letter);
+        printedLines += doc.textsOf("Tx" + letter);
     }
     if (kind == 4) {
         QVERIFY(printed.isEmpty());
@@ -181,19 +158,19 @@ void TestSheetForm::recordSectionsOfACraftedSheet()
     ParcelFormFixture::writeTable(m_data + "/NYSTX001.DB", "DLVCIS:N DOPLPOR:S RADEK:S TEXT:A60", 3,
                                   {{106.0, 1, 1, "Řádek první"}, {106.0, 3, 1, "cizí"}});
     const ReportDocument doc = statement(3, 106);
-    QCOMPARE(column(doc, "UdajB1"), QStringList({"12/3", "12/3", "        153"}));
-    QCOMPARE(column(doc, "ListinaB1"), QStringList({"12/ 3", "", "1321/12"}));
-    QCOMPARE(column(doc, "VykazB1"), QStringList({"", "0/ 7", "12/34"}));
-    QCOMPARE(column(doc, "TxB1"), QStringList({"Řádek první"}));
-    const QStringList deeds = column(doc, "Text1B1");
+    QCOMPARE(doc.textsOf("UdajB1"), QStringList({"12/3", "12/3", "        153"}));
+    QCOMPARE(doc.textsOf("ListinaB1"), QStringList({"12/ 3", "", "1321/12"}));
+    QCOMPARE(doc.textsOf("VykazB1"), QStringList({"", "0/ 7", "12/34"}));
+    QCOMPARE(doc.textsOf("TxB1"), QStringList({"Řádek první"}));
+    const QStringList deeds = doc.textsOf("Text1B1");
     QCOMPARE(deeds.size(), 3);
     QVERIFY(!deeds[0].isEmpty() && deeds[1].isEmpty()); // deed kind 124 is in NIXLIST
     for (const QString letter : {"C", "D", "E"}) {
-        QCOMPARE(column(doc, "TEXT" + letter), QStringList({"BEZ ZÁPISU"}));
-        QCOMPARE(column(doc, "Udaj" + letter), QStringList({""}));
+        QCOMPARE(doc.textsOf("TEXT" + letter), QStringList({"BEZ ZÁPISU"}));
+        QCOMPARE(doc.textsOf("Udaj" + letter), QStringList({""}));
     }
     // Relation 1 is longer than 30 characters and is cut.
-    QVERIFY(column(doc, "VlastVztah").contains("vlastnictví pozemku i stavby n"));
+    QVERIFY(doc.textsOf("VlastVztah").contains("vlastnictví pozemku i stavby n"));
 }
 
 void TestSheetForm::dialogOk_data()
@@ -254,8 +231,8 @@ void TestSheetForm::printReportKeepsTheBrowsersWorkTable()
     QVERIFY(pages >= 1);
     QCOMPARE(work("LVCIS").size(), 5);
     const ReportDocument other = statement(4, 106, false);
-    QCOMPARE(column(other, "PARCISLO").size(), 5);
-    QCOMPARE(column(other, "Jmeno").size(), 1);
+    QCOMPARE(other.textsOf("PARCISLO").size(), 5);
+    QCOMPARE(other.textsOf("Jmeno").size(), 1);
     QCOMPARE(other.pages.first().textOf("ListVlastnicky")->text, QString("106"));
 }
 
