@@ -46,7 +46,6 @@ private:
 void TestListForm::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
     m_fixture = std::make_unique<ParcelFormFixture>(m_dir->path());
 }
 
@@ -100,35 +99,23 @@ void TestListForm::pageCountsGrowWithTheSelection()
     QFETCH(int, parts);
     m_fixture->write(Fixture::numberedParts(parts));
     const ReportDocument doc = layout();
-
     QStringList expected;
     for (int i = 1; i <= parts; ++i)
         expected.append(QString::number(i));
     QCOMPARE(doc.textsOf("PARCISLO"), expected);
-
-    // Rows per page from the geometry of the first two pages.
-    const ReportPage& first = doc.pages[0];
-    const double rowHeight = 16;
-    const double bottom = (11 - 10 / 25.4) * 96;
-    const double firstTop = first.textsOf("PARSKUP").first()->rect.top();
-    const int onFirst = std::min(parts, int((bottom - firstTop + 0.01) / rowHeight));
-    QCOMPARE(first.textsOf("PARSKUP").size(), onFirst);
-    int pages = 1;
-    if (parts > onFirst) {
-        const double otherTop = doc.pages[1].textsOf("PARSKUP").first()->rect.top();
-        const int perPage = int((bottom - otherTop + 0.01) / rowHeight);
-        pages += (parts - onFirst + perPage - 1) / perPage;
-    }
-    QCOMPARE(doc.pageCount(), pages);
-    QVERIFY(parts > 50 || pages == 1);
-
-    for (int p = 1; p < doc.pageCount(); ++p) {
+    const double bottom = (11 - 10 / 25.4) * 96; // letter paper, 10 mm margin
+    for (int p = 0; p < doc.pageCount(); ++p) {
         const ReportPage& page = doc.pages[p];
+        const QList<const ReportBox*> rows = page.textsOf("PARSKUP");
+        QVERIFY(!rows.isEmpty() && rows.last()->rect.bottom() <= bottom + 0.01);
+        // A page ends only where the next 16-high row would not fit.
+        QVERIFY(p == doc.pageCount() - 1 || rows.last()->rect.bottom() + 16 > bottom + 0.01);
         QCOMPARE(page.textOf("StranaNumber")->text, QString::number(p + 1));
-        QVERIFY(!page.textOf("Nadpis"));
         QCOMPARE(page.textsOf("CaptionVykaz").size(), 1);
-        QVERIFY(page.textsOf("PARSKUP").last()->rect.bottom() <= bottom + 0.01);
+        QCOMPARE(page.textOf("Nadpis") != nullptr, p == 0);
     }
+    QVERIFY(parts > 50 || doc.pageCount() == 1);
+    QVERIFY(parts < 2000 || doc.pageCount() > 30);
 }
 
 void TestListForm::browserOrderMarksAndMissingParcels()

@@ -90,8 +90,7 @@ private slots:
     void initTestCase();
     void rowFigures_data();
     void rowFigures();
-    void totalsHousesAndSimplifiedRegister();
-    void titleFromCatalogue();
+    void totalsHousesRegisterAndTitle();
     void usesStandBesideTheirKindWithoutOverlap();
     void cancelledRunShowsNoPreview();
     void emptyOrBadTables_data();
@@ -154,7 +153,7 @@ void TestStatistics::rowFigures()
         QStringList({name, TAreaStatistics::HectaresText(area), QString::number(count) + " "}));
 }
 
-void TestStatistics::totalsHousesAndSimplifiedRegister()
+void TestStatistics::totalsHousesRegisterAndTitle()
 {
     double total = 0, simplified = 0;
     qint64 totalCount = 0, simplifiedCount = 0, cp = 0, ce = 0;
@@ -187,10 +186,6 @@ void TestStatistics::totalsHousesAndSimplifiedRegister()
              (QStringList{TAreaStatistics::HectaresText(total), number(totalCount), number(cp),
                           number(ce), TAreaStatistics::HectaresText(simplified),
                           number(simplifiedCount)}));
-}
-
-void TestStatistics::titleFromCatalogue()
-{
     const TAreaStatistics::Title& t = m_stats->TitleData();
     QCOMPARE((QStringList{t.KUName, t.KUIdent, t.KUCis, t.ObceName, t.ObceIdent, t.OkresName,
                           t.OkresIdent, t.BigIdent}),
