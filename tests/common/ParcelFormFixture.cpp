@@ -81,17 +81,9 @@ QString ParcelFormFixture::pdfText(const QString& pdf, bool layout)
 
 ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
 {
-    Part p;
-    p.parcis = i;
-    p.vymera = 100 + i;
-    p.druhpoz = 2 + i % 3;
-    p.nemvyuz = i % 2 == 0 ? 0 : 13;
-    p.cpce = i % 5 == 0 ? i : 0;
-    p.lvcis = 1000 + i;
-    p.mapa = QStringLiteral("M%1").arg(i % 7);
-    p.ppolvz = i;
-    p.parcislo = QString::number(i);
-    return p;
+    const QString mapa = QStringLiteral("M%1").arg(i % 7), number = QString::number(i);
+    return {2,        i, 0,    1, 100.0 + i, 2 + i % 3, 0, i % 2 ? 13 : 0, i % 5 ? 0.0 : i,
+            1000 + i, 1, mapa, i, number};
 }
 
 QList<ParcelFormFixture::Part> ParcelFormFixture::numberedParts(int count)

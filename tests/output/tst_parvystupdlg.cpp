@@ -33,7 +33,8 @@ QLineEdit* edit(const QObject& dialog, const char* name)
 }
 
 // The page in view, the chosen type, the enabled controls, the ticked ones
-// (+), whether the file "Náhled" is shown and how the dialog closed.
+// (+), whether the file "Náhled" is shown, the target file and how the dialog
+// closed.
 QString state(const TParVystupDlg& d)
 {
     QStringList s{QString("page%1").arg(child<QStackedWidget>(d, "Notebook1")->currentIndex()),
@@ -46,6 +47,8 @@ QString state(const TParVystupDlg& d)
             s << QString("+") + name;
     if (child(d, "CheckBoxShell")->isVisible())
         s << "shell";
+    if (button(d, "CheckBoxFile")->isChecked())
+        s << "file:" + edit(d, "FileName")->text();
     if (!d.isVisible())
         s << QString("closed%1").arg(d.result());
     return s.join(' ');
@@ -62,7 +65,6 @@ private slots:
     void formKinds();
     void controlStates_data();
     void controlStates();
-    void blankFileNameKeepsDialogOpen();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -117,31 +119,35 @@ void TestParVystupDlg::controlStates_data()
     QTest::addColumn<QString>("clicks");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("stored"); // the "Náhled" of the page in view, however closed
+    const auto row = [](const char* name, bool paging, int type, const char* clicks,
+                        const QString& shown, int stored) {
+        QTest::newRow(name) << paging << type << QString(clicks) << shown << stored;
+    };
     const QString both = " +Preview +CheckBoxShell";
-    QTest::newRow("listing") << false << 0 << ""
-                             << "page0 type0 CheckBoxFile" + both << 1;
-    QTest::newRow("to a file") << false << 0 << "CheckBoxFile"
-                               << "page0 type0 CheckBoxFile FileName +CheckBoxFile" + both +
-                                      " shell"
-                               << 1;
+    const QString file = "page0 type0 CheckBoxFile FileName +CheckBoxFile" + both;
+    row("listing", false, 0, "", "page0 type0 CheckBoxFile" + both, 1);
+    row("to a file", false, 0, "CheckBoxFile", file + " shell file:typed.txt", 1);
     // The empty fourth item stands for the forms; the file choice goes.
-    QTest::newRow("fourth item") << false << 0 << "CheckBoxFile TypSestavy3"
-                                 << "page1 type2 FormularCB" + both << 1;
-    QTest::newRow("back to the listing") << false << 0 << "CheckBoxFile TypSestavy3 TypSestavy1"
-                                         << "page0 type1 CheckBoxFile" + both << 1;
-    QTest::newRow("paging") << false << 0 << "Strankovat"
-                            << "page0 type0 CheckBoxFile EditMaxNumLn +Strankovat" + both << 1;
-    QTest::newRow("forms, paging") << true << 2 << ""
-                                   << "page1 type2 EditMaxNumLn +Strankovat" + both << 1;
+    row("fourth item", false, 0, "CheckBoxFile TypSestavy3", "page1 type2 FormularCB" + both, 1);
+    row("back to the listing", false, 0, "CheckBoxFile TypSestavy3 TypSestavy1",
+        "page0 type1 CheckBoxFile" + both, 1);
+    row("paging", false, 0, "Strankovat",
+        "page0 type0 CheckBoxFile EditMaxNumLn +Strankovat" + both, 1);
+    row("forms, paging", true, 2, "", "page1 type2 EditMaxNumLn +Strankovat" + both, 1);
     // The file "Náhled" unticked: the listing stores it, the forms their own.
-    QTest::newRow("listing, OK") << false << 0 << "CheckBoxShell OKBtn"
-                                 << "page0 type0 CheckBoxFile +Preview closed1" << 0;
-    QTest::newRow("forms, OK") << false << 0 << "CheckBoxShell TypSestavy2 OKBtn"
-                               << "page1 type2 FormularCB +Preview closed1" << 1;
-    QTest::newRow("forms, Cancel") << false << 0 << "CheckBoxShell TypSestavy2 CancelBtn"
-                                   << "page1 type2 FormularCB +Preview closed0" << 1;
-    QTest::newRow("listing, Cancel") << false << 0 << "CheckBoxShell CancelBtn"
-                                     << "page0 type0 CheckBoxFile +Preview closed0" << 0;
+    row("listing, OK", false, 0, "CheckBoxShell OKBtn", "page0 type0 CheckBoxFile +Preview closed1",
+        0);
+    row("forms, OK", false, 0, "CheckBoxShell TypSestavy2 OKBtn",
+        "page1 type2 FormularCB +Preview closed1", 1);
+    row("forms, Cancel", false, 0, "CheckBoxShell TypSestavy2 CancelBtn",
+        "page1 type2 FormularCB +Preview closed0", 1);
+    row("listing, Cancel", false, 0, "CheckBoxShell CancelBtn",
+        "page0 type0 CheckBoxFile +Preview closed0", 0);
+    // OK with a blank target file: the message, the dialog stays; the name is trimmed.
+    row("blank file", false, 0, "CheckBoxFile FileName=___ OKBtn",
+        file + " shell file:|Nebyl zadán cílový soubor.", 1);
+    row("file trimmed", false, 0, "CheckBoxFile FileName=__out.txt_ OKBtn",
+        file + " file:out.txt closed1", 1);
 }
 
 void TestParVystupDlg::controlStates()
@@ -153,43 +159,31 @@ void TestParVystupDlg::controlStates()
     QFETCH(int, stored);
     m_app->Settings()->SetValue("ParVystupDlg.Preview", 1);
     m_app->Settings()->SetValue("ParVystupDlg.FileName", "/tmp/vypis.txt");
+    ParcelFormFixture::Messages messages;
+    QString file;
     {
         TParVystupDlg dialog(m_app);
         dialog.Prepare(paging, type, 40);
         dialog.show();
         QCOMPARE(edit(dialog, "FileName")->text(), "/tmp/vypis.txt");
         edit(dialog, "FileName")->setText("typed.txt");
-        for (const QString& name : clicks.split(' ', Qt::SkipEmptyParts))
-            button(dialog, qPrintable(name))->click();
-        QCOMPARE(state(dialog), shown);
+        // A control's name clicks it, FileName=x types x ('_' for a blank).
+        for (const QString& step : clicks.split(' ', Qt::SkipEmptyParts))
+            if (step.startsWith("FileName="))
+                edit(dialog, "FileName")->setText(step.mid(9).replace('_', ' '));
+            else
+                button(dialog, qPrintable(step))->click();
+        QCOMPARE(QStringList(state(dialog)) + messages, shown.split('|'));
         QCOMPARE(dialog.LinesPerPage(), 40);
         // Numbers that are not numbers read as the defaults.
         edit(dialog, "EditMaxNumLn")->setText("x");
         edit(dialog, "EditNumCopies")->setText(type ? "3" : "");
         QCOMPARE(dialog.LinesPerPage(), 64);
         QCOMPARE(dialog.Copies(), type ? 3 : 1);
+        file = dialog.FileName();
     }
     QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.Preview", -1).toInt(), stored);
-    QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.FileName", "").toString(), "typed.txt");
-}
-
-void TestParVystupDlg::blankFileNameKeepsDialogOpen()
-{
-    ParcelFormFixture::Messages shown;
-    TParVystupDlg dialog(m_app);
-    dialog.Prepare(false, 0, 64);
-    dialog.show();
-    button(dialog, "CheckBoxFile")->click();
-    edit(dialog, "FileName")->setText("   ");
-    button(dialog, "OKBtn")->click();
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(shown, QStringList{"Nebyl zadán cílový soubor."});
-    QCOMPARE(edit(dialog, "FileName")->text(), "");
-    edit(dialog, "FileName")->setText("  out.txt ");
-    button(dialog, "OKBtn")->click();
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.FileName(), "out.txt");
+    QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.FileName", "").toString(), file);
 }
 
 QTEST_MAIN(TestParVystupDlg)
