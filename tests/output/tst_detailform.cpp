@@ -41,9 +41,9 @@ bool containsInOrder(const QString& text, const QString& item)
 // Parcel 1 with parts 1 and 2 on sheet 1001, parcel 2 on sheet 1002.
 QList<Fixture::Part> twoParcels()
 {
-    Fixture::Part b = Fixture::numberedPart(1);
-    b.pardil = 2;
-    return {Fixture::numberedPart(1), b, Fixture::numberedPart(2)};
+    return {Fixture::numberedPart(1),
+            {2, 1, 0, 2, 101, 3, 0, 13, 0, 1001, 1, "M1", 1, "1"},
+            Fixture::numberedPart(2)};
 }
 
 Fixture::DetailTables owners()

@@ -125,16 +125,14 @@ void TestSheetForm::realSheetStatement()
         printed += texts;
         printedLines += doc.textsOf("Tx" + letter);
     }
-    if (kind == 4) {
-        QVERIFY(printed.isEmpty());
+    QCOMPARE(printed.isEmpty(), kind == 4);
+    if (kind == 4)
         return;
-    }
     QCOMPARE(printed.size(), records.size() + noEntry);
     for (const QString& r : records)
         QVERIFY2(printed.contains(r), qPrintable(r));
     for (const QString& l : lines)
         QVERIFY2(printedLines.contains(l), qPrintable(l));
-    QVERIFY(printedLines.size() >= lines.size());
     // The PDF holds the whole sheet.
     ReportPdfExporter::write(doc, m_dir->path() + "/lv.pdf");
     const QString text = ParcelFormFixture::pdfText(m_dir->path() + "/lv.pdf", false).simplified();

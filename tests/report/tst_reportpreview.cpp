@@ -106,14 +106,13 @@ ReportDocument pagesOfRows(int rows)
     return ReportLayouter(r).run();
 }
 
+// Pages of a PDF file, -1 when it cannot be read.
 int pdfPages(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray pdf = f.readAll();
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page>") +
-               pdf.count("/Type /Page/"));
+    return f.open(QIODevice::ReadOnly) ? int(QString::fromLatin1(f.readAll())
+                                                 .count(QRegularExpression("/Type\\s*/Page\\b")))
+                                       : -1;
 }
 } // namespace
 
