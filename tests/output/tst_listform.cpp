@@ -37,9 +37,9 @@ private:
     std::unique_ptr<ParcelFormFixture> m_fixture;
     ReportDocument layout(const QString& indexName = {})
     {
-        TListForm form(m_fixture->app(), nullptr, m_fixture->area(), m_fixture->workTable(),
-                       indexName);
-        return form.Layout(PrintTime);
+        return TListForm(m_fixture->app(), nullptr, m_fixture->area(), m_fixture->workTable(),
+                         indexName)
+            .Layout(PrintTime);
     }
 };
 

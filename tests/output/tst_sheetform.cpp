@@ -25,7 +25,6 @@ void copyDir(const QString& from, const QString& to)
         QFile(to + '/' + name).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
     }
 }
-
 } // namespace
 
 class TestSheetForm : public QObject
@@ -69,10 +68,9 @@ void TestSheetForm::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_data = m_dir->path() + "/SALADIN";
     copyDir(TestSupport::realDistrictDir(), m_data);
-    copyDir(TestSupport::realWorkDbDir(), m_dir->path() + "/WorkDB");
     QDir().mkpath(m_dir->path() + "/work");
     m_work = m_dir->path() + "/work/PRAC.DB";
-    m_ctx.App = std::make_shared<TCodeTableApp>(m_dir->path() + "/WorkDB");
+    m_ctx.App = std::make_shared<TCodeTableApp>(TestSupport::realWorkDbDir());
     m_ctx.KU = {m_data, "PRACHATICE", "ZÁBLATÍ", "SALADÍN", "001", "789160"};
     m_ctx.WorkTable = m_work;
 }
@@ -109,9 +107,9 @@ void TestSheetForm::realSheetStatement()
     // Sections B1 to E (full form only): every record of the sheet under its
     // letter, every text line, and the code-999 row where there is none.
     const QStringList records = ParcelFormFixture::queryColumn(
-        m_data, QString("SELECT B.TEXT FROM \"NYSVL001.DB\" A, \"%1/WorkDB/NIXDTEXT.DB\" B WHERE "
+        m_data, QString("SELECT B.TEXT FROM \"NYSVL001.DB\" A, \"%1/NIXDTEXT.DB\" B WHERE "
                         "A.DLVCIS = %2 AND A.DOPLKOD = B.KOD")
-                    .arg(m_dir->path())
+                    .arg(TestSupport::realWorkDbDir())
                     .arg(sheet));
     const QStringList lines = ParcelFormFixture::queryColumn(
         m_data, QString("SELECT TEXT FROM \"NYSTX001.DB\" WHERE DLVCIS = %1").arg(sheet));

@@ -45,13 +45,9 @@ QList<Part> controlledParts()
     for (int kind = 2; kind <= 14; ++kind)
         for (int use : uses)
             for (int group : {1, 2, 3, 5}) {
-                Part p = ParcelFormFixture::numberedPart(parts.size() + 1);
-                p.parskup = group;
-                p.druhpoz = kind;
-                p.nemvyuz = use;
-                p.vymera = p.parcis % 50 == 0 ? 2.0e9 : 1 + (p.parcis * 7919) % 100000;
-                p.cpce = p.parcis % 3 == 0 ? p.parcis : 0;
-                parts.append(p);
+                const int n = int(parts.size()) + 1;
+                parts.append({group, n, 0, 1, n % 50 ? 1.0 + (n * 7919) % 100000 : 2.0e9, kind, 0,
+                              use, n % 3 ? 0.0 : n, 1000 + n, 1, "", n, ""});
             }
     return parts;
 }
