@@ -44,7 +44,7 @@ public:
     // subdivision 0]).
     struct DetailTables
     {
-        QList<QVariantList> relations, persons, records, texts, ratings;
+        QList<QVariantList> relations{}, persons{}, records{}, texts{}, ratings{};
     };
 
     explicit ParcelFormFixture(const QString& directory);

@@ -46,20 +46,17 @@ QList<Fixture::Part> twoParcels()
             Fixture::numberedPart(2)};
 }
 
-Fixture::DetailTables owners()
-{
-    Fixture::DetailTables t;
-    t.persons = {{7001, 1, "NOVÁK JAN, KŘIŽANOV 5"},
-                 {7002, 1, "NOVÁKOVÁ MARIE, KŘIŽANOV 5"},
-                 {7120, 1, "OBEC KŘIŽANOV, NÁMĚSTÍ 1"},
-                 {7300, 11, "DRUŽSTVO ZEMĚDĚLCŮ, BUDEČ 2"},
-                 {7400, 4, "ZEMĚDĚLSKÉ DRUŽSTVO VLASTNÍKŮ PŮDY, HORNÍ DOLNÍ 1234/56"}};
-    t.relations = {{1001, 1, 7001, 1, 100002},
-                   {1001, 2, 7002, 1, 100002},
-                   {1002, 1, 7001, 1, 0},
-                   {120, 1, 7120, 1, 100001}};
-    return t;
-}
+// Two owners of sheet 1001, one of 1002, one of 120; users and others apart.
+const Fixture::DetailTables Owners{
+    {{1001, 1, 7001, 1, 100002},
+     {1001, 2, 7002, 1, 100002},
+     {1002, 1, 7001, 1, 0},
+     {120, 1, 7120, 1, 100001}},
+    {{7001, 1, "NOVÁK JAN, KŘIŽANOV 5"},
+     {7002, 1, "NOVÁKOVÁ MARIE, KŘIŽANOV 5"},
+     {7120, 1, "OBEC KŘIŽANOV, NÁMĚSTÍ 1"},
+     {7300, 11, "DRUŽSTVO ZEMĚDĚLCŮ, BUDEČ 2"},
+     {7400, 4, "ZEMĚDĚLSKÉ DRUŽSTVO VLASTNÍKŮ PŮDY, HORNÍ DOLNÍ 1234/56"}}};
 } // namespace
 
 class TestDetailForm : public QObject
@@ -133,7 +130,7 @@ void TestDetailForm::ownerListsFollowTheRelation()
     QFETCH(QStringList, landOwners);
     Fixture::Part p = Fixture::numberedPart(1);
     p.vlvztah = vlvztah;
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.records = records;
     const ReportDocument doc = layout({p}, t);
     QCOMPARE(doc.textsOf("QRLabelDoplVl") + doc.textsOf("QRLabelVl"), titles);
@@ -190,7 +187,7 @@ void TestDetailForm::computedValues()
     p.cpce = cpce;
     p.nemvyuz = nemvyuz;
     p.ppolvz = 1203;
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.relations = {owner, {1001, 4, 7001, 1, 0}};
     const ReportPage page = layout({p}, t).pages.value(0);
     QStringList texts;
@@ -209,7 +206,7 @@ void TestDetailForm::parcelsKindsAndPages()
     // A parcel missing from the parcel table prints its key with empty fields.
     QList<Fixture::Part> parts = twoParcels();
     parts.append({1, 5, 3, 1, 105, 4, 0, 13, 5, 1005, 1, "M5", 5, "5", true, false});
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.texts = {{1, 2, "a", "poznámka"}};
     t.ratings = {{2, "50100", 10, 7}};
     for (int kind : {2, -22, 20, 21}) {
@@ -250,7 +247,7 @@ void TestDetailForm::textBlocks()
 {
     QFETCH(Rows, records);
     QFETCH(QList<int>, memoLines);
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.texts = records;
     const ReportPage page = layout({Fixture::numberedPart(1)}, t, 20).pages.value(0);
     const ReportBox* title = page.textOf("TextTitle");
@@ -276,7 +273,7 @@ void TestDetailForm::longTextsContinueOnTheNextPage()
         lines.append(QStringLiteral("řádek %1 poznámky").arg(i));
     lines.insert(60, QString(400, QChar(u'Ž'))); // no blank to break at
     lines.insert(61, QString("slovo ").repeated(120).trimmed());
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.texts = {{1, 1, "a", lines.join("\r\n")}, {2, 1, "a", "krátká"}};
     const ReportDocument doc = layout({Fixture::numberedPart(1), Fixture::numberedPart(2)}, t, 20);
     QVERIFY(doc.pageCount() >= 3);
@@ -315,7 +312,7 @@ void TestDetailForm::ratingsOncePerParcel()
 {
     QFETCH(Rows, ratings);
     QFETCH(QStringList, printed);
-    Fixture::DetailTables t = owners();
+    Fixture::DetailTables t = Owners;
     t.ratings = ratings;
     const ReportPage page = layout(twoParcels(), t, 21).pages.value(0);
     // One block per parcel, after both parts of parcel 1, before parcel 2.
@@ -354,7 +351,7 @@ void TestDetailForm::missingTablesAreReported()
     QFETCH(QString, file);
     QFETCH(QByteArray, content);
     m_fixture->write(twoParcels());
-    m_fixture->writeDetail(owners());
+    m_fixture->writeDetail(Owners);
     QFile f(m_fixture->areaDir() + "/" + file);
     QVERIFY(f.remove() &&
             (content.isEmpty() || (f.open(QIODevice::WriteOnly) && f.write(content))));
