@@ -75,8 +75,8 @@ QString ParcelFormFixture::pdfText(const QString& pdf, bool layout)
     QProcess extract;
     extract.start("pdftotext", layout ? QStringList{"-layout", pdf, "-"} : QStringList{pdf, "-"});
     extract.waitForFinished(60000);
-    const QString text = QString::fromUtf8(extract.readAllStandardOutput());
-    return text.isNull() ? QString("") : text; // empty, never null
+    // Never null, even when empty.
+    return QString("%1").arg(QString::fromUtf8(extract.readAllStandardOutput()).simplified());
 }
 
 ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
@@ -115,7 +115,7 @@ void ParcelFormFixture::write(const QList<Part>& parts) const
     }
     if (omitted >= 0)
         parcelFields.removeAt(omitted);
-    writeTable(parcelTable(), parcelFields.join(' '), 4, parcelRows);
+    writeTable(m_dir + "/NYSPA001.DB", parcelFields.join(' '), 4, parcelRows);
     writeTable(workTable(),
                "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S VYMERA:L DRUHPOZ:S CPCE:L NEMVYUZ:S "
                "PARCISLO:A12 LVCIS:L FLAG:B",

@@ -58,7 +58,7 @@ public:
     // Runs orv-tool with `arguments` and the code tables of `workDb`: its exit
     // code (-1 when it did not finish in two minutes), its output and errors.
     static int runTool(const QStringList& arguments, const QString& workDb, QString* output);
-    // The text of a PDF by pdftotext, a null string when that is not installed.
+    // The text of a PDF by pdftotext, its blanks simplified; null without pdftotext.
     static QString pdfText(const QString& pdf, bool layout);
     // Part i (1-based) of a standard sequence: group 2, number i, part 1.
     static Part numberedPart(int i);
@@ -74,7 +74,6 @@ public:
 
     TKUInfo area() const;
     QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
-    QString parcelTable() const { return m_dir + QStringLiteral("/NYSPA001.DB"); }
     QString workDbPath() const { return m_dir + QStringLiteral("/WorkDB"); }
     QString areaDir() const { return m_dir; }
     std::shared_ptr<IApp> app() const;

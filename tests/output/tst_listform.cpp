@@ -15,7 +15,6 @@
 
 namespace {
 using Fixture = ParcelFormFixture;
-const QDateTime PrintTime(QDate(2026, 12, 6), QTime(10, 0));
 } // namespace
 
 class TestListForm : public QObject
@@ -39,7 +38,7 @@ private:
     {
         return TListForm(m_fixture->app(), nullptr, m_fixture->area(), m_fixture->workTable(),
                          indexName)
-            .Layout(PrintTime);
+            .Layout(QDateTime(QDate(2026, 12, 6), QTime(10, 0)));
     }
 };
 
