@@ -37,11 +37,10 @@ public:
         bool inArea = true; // false: only in the work table
     };
 
-    // Rows of the detailed forms' tables: a sheet's owner (sheet, order, IDENT,
-    // UVCHAR, share), an owner (IDENT, UVCHAR, name), a record of a sheet
-    // (sheet, code, value), a user text of part (2, parcel, 0, part) (parcel,
-    // part, user, text), a rating (parcel, BONITA, area, statement[, group 2,
-    // subdivision 0]).
+    // Rows of the detailed forms' tables: a sheet's owner (sheet, order, IDENT, UVCHAR, share),
+    // an owner (IDENT, UVCHAR, name), a record of a sheet (sheet, code, value), a user text of
+    // part (2, parcel, 0, part) (parcel, part, user, text), a rating (parcel, BONITA, area,
+    // statement[, group 2, subdivision 0]).
     struct DetailTables
     {
         QList<QVariantList> relations{}, persons{}, records{}, texts{}, ratings{};

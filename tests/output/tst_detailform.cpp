@@ -1,6 +1,5 @@
-// The detailed parcel form and its text and soil-quality variants: owner
-// lists, computed values, texts across pages, ratings per parcel, failures,
-// and the real district through orv-tool's report command to PDF.
+// The detailed form and its text and soil-quality variants: owners, computed values, texts
+// across pages, ratings, failures; the real district through orv-tool's report command.
 #include "common/ParcelFormFixture.h"
 #include "common/TestSupport.h"
 #include "base/ETalvekException.h"

@@ -58,7 +58,6 @@ void TestListForm::onePartFillsEveryColumn()
     const ReportDocument doc = layout();
     QCOMPARE(doc.pageCount(), 1);
     const ReportPage& page = doc.pages[0];
-
     const QStringList expected{"1",    "5/2", "2", "chmel.", "12345", "12/3p",
                                "1005", "5",   "4", "10",     p.mapa,  "12/3"};
     const QList<TListForm::Column>& columns = TListForm::Columns();

@@ -1,5 +1,4 @@
-// The output options dialog: its state rules, the stored settings and the
-// report kind a form choice gives.
+// The output options dialog: its state rules, stored settings and the report kind of a form.
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
 #include "output/TParVystupDlg.h"

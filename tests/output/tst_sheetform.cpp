@@ -1,6 +1,5 @@
-// The ownership-sheet statements (kinds 3 and 4) over the real district:
-// sections, record texts, the PDF, the dialog's OK and the dispatch from the
-// browser.
+// The ownership-sheet statements (kinds 3 and 4) over the real district: sections, record
+// texts, the PDF, the dialog's OK and the dispatch from the browser.
 #include "common/ParcelFormFixture.h"
 #include "common/TestSupport.h"
 #include "app/core/MainOrvEntries.h"
@@ -191,10 +190,8 @@ void TestSheetForm::dialogOk()
     ParcelFormFixture::Messages messages;
     int previews = 0;
     for (bool full : {true, false}) {
-        TLVCisDlg dlg(m_ctx, full, nullptr, [&](const ReportDocument& doc, QWidget*) {
-            QVERIFY(doc.pageCount() >= 1);
-            ++previews;
-        });
+        TLVCisDlg dlg(m_ctx, full, nullptr,
+                      [&](const ReportDocument& doc, QWidget*) { previews += !doc.isEmpty(); });
         dlg.SetSheetText(typed);
         dlg.OKBtnClick();
         QCOMPARE(dlg.result(), message.isEmpty() ? int(QDialog::Accepted) : 0);

@@ -224,10 +224,8 @@ void TestStatistics::cancelledRunShowsNoPreview()
 {
     int previews = 0;
     ParcelFormFixture::Messages asked(mrYes);
-    TStatistikaDlg dlg(nullptr, [&](const ReportDocument& doc, QWidget*) {
-        QCOMPARE(doc.pageCount(), 1);
-        ++previews;
-    });
+    TStatistikaDlg dlg(nullptr,
+                       [&](const ReportDocument& doc, QWidget*) { previews += doc.pageCount(); });
     dlg.Run(m_fixture->workDbPath(), m_dir.path(), "001");
     QCOMPARE(previews, 1);
     QVERIFY(asked.isEmpty());

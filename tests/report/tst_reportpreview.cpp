@@ -1,6 +1,5 @@
-// Banded reports: frames, errors and oversized bands (pagination, nested
-// sections and memo heights are checked through the forms); pages painted
-// (scale, clipping, charts), exported to PDF, previewed and printed.
+// Banded reports: frames, errors, oversized bands (pagination, nested sections, memo heights:
+// through the forms); pages painted (scale, clip, charts), exported, previewed and printed.
 #include "common/ParcelFormFixture.h"
 #include "common/TestSupport.h"
 #include "base/ETalvekException.h"
@@ -205,10 +204,9 @@ void TestReportPreview::textIsClippedToItsBox()
     ReportElement memo = ReportElement::memo("Memo", QRectF(100, 60, 80, 32),
                                              {longText, longText, longText, longText});
     const ReportDocument doc = oneBandDocument({cell, memo});
-    const QImage image = render(doc, 0, 96);
     const ReportBox* cellBox = doc.pages[0].textOf("Cell");
     const ReportBox* memoBox = doc.pages[0].textOf("Memo");
-    const QRect ink = inkBounds(image);
+    const QRect ink = inkBounds(render(doc, 0, 96));
     QVERIFY(!ink.isEmpty());
     QVERIFY(ink.left() >= int(cellBox->rect.left()) - 1);
     QVERIFY(ink.right() <= int(std::max(cellBox->rect.right(), memoBox->rect.right())) + 1);
