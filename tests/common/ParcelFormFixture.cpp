@@ -2,17 +2,26 @@
 
 #include "app/core/TCodeTableApp.h"
 
+#include "db/Query.h"
 #include "db/paradox/ParadoxTable.h"
+#include "widgets/MessageDlg.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 
-namespace {
-ParadoxField field(const char* name, ParadoxFieldType type, int size = 0)
+ParcelFormFixture::Messages::Messages(int answer)
 {
-    return ParadoxField{QString::fromLatin1(name), type, size};
+    SetMessageDlgInterceptor([this, answer](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        append(text);
+        return answer;
+    });
 }
 
-} // namespace
+ParcelFormFixture::Messages::~Messages()
+{
+    SetMessageDlgInterceptor(nullptr);
+}
 
 ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory)
 {
@@ -20,134 +29,132 @@ ParcelFormFixture::ParcelFormFixture(const QString& directory) : m_dir(directory
     QDir().mkpath(m_dir + QStringLiteral("/work"));
 }
 
+void ParcelFormFixture::writeTable(const QString& path, const QString& fields, int keyFields,
+                                   const QList<QVariantList>& rows)
+{
+    using T = ParadoxFieldType;
+    static const QHash<QChar, T> types{{'S', T::Short}, {'L', T::Long}, {'N', T::Number},
+                                       {'A', T::Alpha}, {'M', T::Memo}, {'B', T::Logical}};
+    QList<ParadoxField> list;
+    for (const QString& word : fields.split(' ', Qt::SkipEmptyParts)) {
+        const QString type = word.section(':', 1);
+        list.append({word.section(':', 0, 0), types.value(type[0]), type.mid(1).toInt()});
+    }
+    ParadoxWriter::writeTable(path, list, keyFields, rows);
+}
+
+QStringList ParcelFormFixture::queryColumn(const QString& database, const QString& sql)
+{
+    const QString field = QString(sql).remove("DISTINCT ").section(' ', 1, 1).section('.', -1);
+    Query q;
+    q.setDatabaseName(database);
+    q.setSql(sql);
+    q.open();
+    QStringList result;
+    for (q.first(); !q.eof(); q.next())
+        result.append(q.asString(field));
+    return result;
+}
+
+int ParcelFormFixture::runTool(const QStringList& arguments, const QString& workDb, QString* output)
+{
+    QProcess tool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_WORKDB", workDb);
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(ORV_TOOL_PATH), arguments);
+    const bool finished = tool.waitForFinished(120000);
+    *output = QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    return finished ? tool.exitCode() : -1;
+}
+
+QString ParcelFormFixture::pdfText(const QString& pdf, bool layout)
+{
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        return QString();
+    QProcess extract;
+    extract.start("pdftotext", layout ? QStringList{"-layout", pdf, "-"} : QStringList{pdf, "-"});
+    extract.waitForFinished(60000);
+    // Never null, even when empty.
+    return QString("%1").arg(QString::fromUtf8(extract.readAllStandardOutput()).simplified());
+}
+
 ParcelFormFixture::Part ParcelFormFixture::numberedPart(int i)
 {
-    Part p;
-    p.parcis = i;
-    p.vymera = 100 + i;
-    p.druhpoz = 2 + i % 3;
-    p.nemvyuz = i % 2 == 0 ? 0 : 13;
-    p.cpce = i % 5 == 0 ? i : 0;
-    p.lvcis = 1000 + i;
-    p.mapa = QStringLiteral("M%1").arg(i % 7);
-    p.ppolvz = i;
-    p.parcislo = QString::number(i);
-    return p;
+    const QString mapa = QStringLiteral("M%1").arg(i % 7), number = QString::number(i);
+    return {2,        i, 0,    1, 100.0 + i, 2 + i % 3, 0, i % 2 ? 13 : 0, i % 5 ? 0.0 : i,
+            1000 + i, 1, mapa, i, number};
+}
+
+QList<ParcelFormFixture::Part> ParcelFormFixture::numberedParts(int count)
+{
+    QList<Part> parts;
+    for (int i = 1; i <= count; ++i)
+        parts.append(numberedPart(i));
+    return parts;
 }
 
 void ParcelFormFixture::write(const QList<Part>& parts) const
 {
-    using T = ParadoxFieldType;
-    const QList<ParadoxField> parcelFields{
-        field("PARSKUP", T::Short), field("PARCIS", T::Long),       field("PARPOD", T::Short),
-        field("PARDIL", T::Short),  field("VYMERA", T::Number),     field("DRUHPOZ", T::Short),
-        field("NEMOCHR", T::Short), field("NEMVYUZ", T::Short),     field("CPCE", T::Number),
-        field("LVCIS", T::Long),    field("VLVZTAH", T::Short),     field("MAPA", T::Alpha, 60),
-        field("PPOLVZ", T::Long),   field("PARCISLO", T::Alpha, 12)};
-    const QList<ParadoxField> workFields{
-        field("PARSKUP", T::Short), field("PARCIS", T::Long),   field("PARPOD", T::Short),
-        field("PARDIL", T::Short),  field("VYMERA", T::Long),   field("DRUHPOZ", T::Short),
-        field("CPCE", T::Long),     field("NEMVYUZ", T::Short), field("PARCISLO", T::Alpha, 12),
-        field("LVCIS", T::Long),    field("FLAG", T::Logical)};
+    QStringList parcelFields = QStringLiteral("PARSKUP:S PARCIS:L PARPOD:S PARDIL:S VYMERA:N "
+                                              "DRUHPOZ:S NEMOCHR:S NEMVYUZ:S CPCE:N LVCIS:L "
+                                              "VLVZTAH:S MAPA:A60 PPOLVZ:L PARCISLO:A12")
+                                   .split(' ');
+    const qsizetype omitted = parcelFields.indexOf(QRegularExpression(m_omitted + ":.*"));
     QList<QVariantList> parcelRows;
     QList<QVariantList> workRows;
     for (const Part& p : parts) {
+        QVariantList row{p.parskup, p.parcis, p.parpod, p.pardil,  p.vymera, p.druhpoz, p.nemochr,
+                         p.nemvyuz, p.cpce,   p.lvcis,  p.vlvztah, p.mapa,   p.ppolvz,  p.parcislo};
+        if (omitted >= 0)
+            row.removeAt(omitted);
         if (p.inArea)
-            parcelRows.append({p.parskup, p.parcis, p.parpod, p.pardil, p.vymera, p.druhpoz,
-                               p.nemochr, p.nemvyuz, p.cpce, p.lvcis, p.vlvztah, p.mapa, p.ppolvz,
-                               p.parcislo});
+            parcelRows.append(row);
         workRows.append({p.parskup, p.parcis, p.parpod, p.pardil, qint64(p.vymera), p.druhpoz,
                          qint64(p.cpce), p.nemvyuz, p.parcislo, p.lvcis, p.marked});
     }
-    const int omitted =
-        int(std::find_if(parcelFields.begin(), parcelFields.end(),
-                         [&](const ParadoxField& f) { return f.name == m_omitted; }) -
-            parcelFields.begin());
-    QList<ParadoxField> writtenFields = parcelFields;
-    if (omitted < parcelFields.size()) {
-        writtenFields.removeAt(omitted);
-        for (QVariantList& row : parcelRows)
-            row.removeAt(omitted);
-    }
-    ParadoxWriter::writeTable(parcelTable(), writtenFields, 4, parcelRows);
-    ParadoxWriter::writeTable(workTable(), workFields, 4, workRows);
-    ParadoxWriter::writeTable(
-        workDbPath() + QStringLiteral("/DRUHPOZ.DB"),
-        {field("CIS", T::Short), field("ZKR", T::Alpha, 10), field("TEXT", T::Alpha, 40)}, 1,
-        {{2, QStringLiteral("orná"), QStringLiteral("orná půda")},
-         {3, QStringLiteral("chmel."), QStringLiteral("chmelnice")},
-         {4, QStringLiteral("vinice"), QStringLiteral("vinice")}});
+    if (omitted >= 0)
+        parcelFields.removeAt(omitted);
+    writeTable(m_dir + "/NYSPA001.DB", parcelFields.join(' '), 4, parcelRows);
+    writeTable(workTable(),
+               "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S VYMERA:L DRUHPOZ:S CPCE:L NEMVYUZ:S "
+               "PARCISLO:A12 LVCIS:L FLAG:B",
+               4, workRows);
+    writeTable(workDbPath() + "/DRUHPOZ.DB", "CIS:S ZKR:A10 TEXT:A40", 1,
+               {{2, "orná", "orná půda"}, {3, "chmel.", "chmelnice"}, {4, "vinice", "vinice"}});
 }
 
 void ParcelFormFixture::writeDetail(const DetailTables& tables) const
 {
-    using T = ParadoxFieldType;
-    QList<QVariantList> rows;
-    for (const Relation& r : tables.relations)
-        rows.append({double(r.lvcis), r.vlpor, r.ident, r.uvchar, r.podil, 1});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSUV001.DB"),
-                              {field("ELLVCIS", T::Number), field("VLPOR", T::Short),
-                               field("IDENT", T::Number), field("UVCHAR", T::Short),
-                               field("PODIL", T::Number), field("SEKTOR", T::Short)},
-                              2, rows);
-    rows.clear();
-    for (const Person& p : tables.persons)
-        rows.append({p.ident, p.uvchar, p.nazev});
-    ParadoxWriter::writeTable(
-        m_dir + QStringLiteral("/NYSOBORG.DB"),
-        {field("IDENT", T::Number), field("UVCHAR", T::Short), field("NAZEV", T::Alpha, 60)}, 2,
-        rows);
-    rows.clear();
-    int order = 0;
-    for (const Record& r : tables.records)
-        rows.append({double(r.dlvcis), ++order, r.doplkod, r.dopludaj});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSVL001.DB"),
-                              {field("DLVCIS", T::Number), field("DOPLPOR", T::Short),
-                               field("DOPLKOD", T::Short), field("DOPLUDAJ", T::Number)},
-                              2, rows);
-    rows.clear();
-    for (const Text& t : tables.texts)
-        rows.append({2, t.parcis, 0, t.pardil, t.user, t.text});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/ORVTX001.DB"),
-                              {field("PARSKUP", T::Short), field("PARCIS", T::Long),
-                               field("PARPOD", T::Short), field("PARDIL", T::Short),
-                               field("USERNAME", T::Alpha, 20), field("TEXT", T::Memo, 30)},
-                              5, rows);
-    rows.clear();
-    for (const Rating& r : tables.ratings)
-        rows.append({r.parskup, double(r.parcis), r.parpod, r.vymera, r.bonita, r.bpolvz});
-    ParadoxWriter::writeTable(m_dir + QStringLiteral("/NYSBO001.DB"),
-                              {field("PARSKUP", T::Short), field("PARCIS", T::Number),
-                               field("PARPOD", T::Short), field("VYMERA", T::Number),
-                               field("BONITA", T::Alpha, 5), field("BPOLVZ", T::Number)},
-                              0, rows);
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/PARSKUP.DB"),
-                              {field("CIS", T::Short), field("PSKUP", T::Alpha, 40)}, 1,
-                              {{1, QStringLiteral("KN - stavební")},
-                               {2, QStringLiteral("KN - pozemek")},
-                               {3, QStringLiteral("EN - zaniklý")}});
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/NIXVYUZ.DB"),
-                              {field("KOD", T::Long), field("TEXT", T::Alpha, 40)}, 1,
-                              {{2000, QStringLiteral("orná bez využití")},
-                               {3013, QStringLiteral("chmelnice se stavbou")},
-                               {4000, QStringLiteral("vinice")}});
-    ParadoxWriter::writeTable(workDbPath() + QStringLiteral("/CHARUV.DB"),
-                              {field("CIS", T::Short), field("TEXT", T::Alpha, 60)}, 1,
-                              {{1, QStringLiteral("vlastník")},
-                               {4, QStringLiteral("Organizační složka státu (účetní jednotka)")},
-                               {11, QStringLiteral("uživatel")}});
+    QList<QVariantList> relations, records, texts, ratings;
+    for (const QVariantList& r : tables.relations)
+        relations.append(r + QVariantList{1});
+    for (const QVariantList& r : tables.records)
+        records.append({r[0], int(records.size() + 1), r[1], r[2]});
+    for (const QVariantList& r : tables.texts)
+        texts.append({2, r[0], 0, r[1], r[2], r[3]});
+    for (const QVariantList& r : tables.ratings)
+        ratings.append({r.value(4, 2), r[0], r.value(5, 0), r[2], r[1], r[3]});
+    writeTable(m_dir + "/NYSUV001.DB", "ELLVCIS:N VLPOR:S IDENT:N UVCHAR:S PODIL:N SEKTOR:S", 2,
+               relations);
+    writeTable(m_dir + "/NYSOBORG.DB", "IDENT:N UVCHAR:S NAZEV:A60", 2, tables.persons);
+    writeTable(m_dir + "/NYSVL001.DB", "DLVCIS:N DOPLPOR:S DOPLKOD:S DOPLUDAJ:N", 2, records);
+    writeTable(m_dir + "/ORVTX001.DB", "PARSKUP:S PARCIS:L PARPOD:S PARDIL:S USERNAME:A20 TEXT:M30",
+               5, texts);
+    writeTable(m_dir + "/NYSBO001.DB", "PARSKUP:S PARCIS:N PARPOD:S VYMERA:N BONITA:A5 BPOLVZ:N", 0,
+               ratings);
+    writeTable(workDbPath() + "/PARSKUP.DB", "CIS:S PSKUP:A40", 1,
+               {{1, "KN - stavební"}, {2, "KN - pozemek"}, {3, "EN - zaniklý"}});
+    writeTable(workDbPath() + "/NIXVYUZ.DB", "KOD:L TEXT:A40", 1,
+               {{2000, "orná bez využití"}, {3013, "chmelnice se stavbou"}, {4000, "vinice"}});
+    writeTable(
+        workDbPath() + "/CHARUV.DB", "CIS:S TEXT:A60", 1,
+        {{1, "vlastník"}, {4, "Organizační složka státu (účetní jednotka)"}, {11, "uživatel"}});
 }
 
 TKUInfo ParcelFormFixture::area() const
 {
-    TKUInfo ku;
-    ku.Alias = m_dir;
-    ku.Okres = QStringLiteral("Žďár nad Sázavou");
-    ku.Obec = QStringLiteral("Křižanov");
-    ku.Katastr = QStringLiteral("Kundratice u Křižanova");
-    ku.Suffix = QStringLiteral("001");
-    ku.Kod = QStringLiteral("675601");
-    return ku;
+    return {m_dir, "Žďár nad Sázavou", "Křižanov", "Kundratice u Křižanova", "001", "675601"};
 }
 
 std::shared_ptr<IApp> ParcelFormFixture::app() const

@@ -14,19 +14,22 @@
 class ParcelFormFixture
 {
 public:
+    // The texts of the message boxes shown while it lives, each answered with
+    // `answer` (a TModalResult).
+    class Messages : public QStringList
+    {
+    public:
+        explicit Messages(int answer = 1);
+        ~Messages();
+    };
+
     struct Part
     {
-        int parskup = 2;
-        int parcis = 1;
-        int parpod = 0;
-        int pardil = 1;
+        int parskup = 2, parcis = 1, parpod = 0, pardil = 1;
         double vymera = 100;
-        int druhpoz = 2;
-        int nemochr = 0;
-        int nemvyuz = 0;
+        int druhpoz = 2, nemochr = 0, nemvyuz = 0;
         double cpce = 0;
-        int lvcis = 1;
-        int vlvztah = 1;
+        int lvcis = 1, vlvztah = 1;
         QString mapa;
         int ppolvz = 0;
         QString parcislo;
@@ -34,51 +37,32 @@ public:
         bool inArea = true; // false: only in the work table
     };
 
-    // Rows of the detailed forms' tables: a sheet's owner, an owner, a
-    // record of a sheet, a user text of a part, a rating of a parcel (group 2).
-    struct Relation
-    {
-        int lvcis, vlpor;
-        double ident;
-        int uvchar;
-        double podil;
-    };
-    struct Person
-    {
-        double ident;
-        int uvchar;
-        QString nazev;
-    };
-    struct Record
-    {
-        int dlvcis, doplkod;
-        double dopludaj;
-    };
-    struct Text
-    {
-        int parcis, pardil;
-        QString user, text;
-    };
-    struct Rating
-    {
-        int parcis;
-        QString bonita;
-        double vymera, bpolvz;
-        int parskup = 2, parpod = 0;
-    };
+    // Rows of the detailed forms' tables: a sheet's owner (sheet, order, IDENT, UVCHAR, share),
+    // an owner (IDENT, UVCHAR, name), a record of a sheet (sheet, code, value), a user text of
+    // part (2, parcel, 0, part) (parcel, part, user, text), a rating (parcel, BONITA, area,
+    // statement[, group 2, subdivision 0]).
     struct DetailTables
     {
-        QList<Relation> relations;
-        QList<Person> persons;
-        QList<Record> records;
-        QList<Text> texts;
-        QList<Rating> ratings;
+        QList<QVariantList> relations{}, persons{}, records{}, texts{}, ratings{};
     };
 
     explicit ParcelFormFixture(const QString& directory);
 
+    // Writes a Paradox table whose fields are given as "NAME:TYPE[SIZE]"
+    // words, TYPE one of S(hort), L(ong), N(umber), A(lpha), M(emo), B(oolean).
+    static void writeTable(const QString& path, const QString& fields, int keyFields,
+                           const QList<QVariantList>& rows);
+    // The values of the first field `sql` selects from the tables in `database`.
+    static QStringList queryColumn(const QString& database, const QString& sql);
+    // Runs orv-tool with `arguments` and the code tables of `workDb`: its exit
+    // code (-1 when it did not finish in two minutes), its output and errors.
+    static int runTool(const QStringList& arguments, const QString& workDb, QString* output);
+    // The text of a PDF by pdftotext, its blanks simplified; null without pdftotext.
+    static QString pdfText(const QString& pdf, bool layout);
     // Part i (1-based) of a standard sequence: group 2, number i, part 1.
     static Part numberedPart(int i);
+    // Parts 1..count of the standard sequence.
+    static QList<Part> numberedParts(int count);
     // Writes the three tables.
     void write(const QList<Part>& parts) const;
     // Writes the detailed forms' tables of the area (NYSUV, NYSOBORG, NYSVL,
@@ -89,7 +73,6 @@ public:
 
     TKUInfo area() const;
     QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
-    QString parcelTable() const { return m_dir + QStringLiteral("/NYSPA001.DB"); }
     QString workDbPath() const { return m_dir + QStringLiteral("/WorkDB"); }
     QString areaDir() const { return m_dir; }
     std::shared_ptr<IApp> app() const;

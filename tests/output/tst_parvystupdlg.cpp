@@ -1,57 +1,58 @@
-// The output options dialog: its state rules, the stored settings and the
-// report kind a form choice gives.
+// The output options dialog: its state rules, stored settings and the report kind of a form.
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
-#include "widgets/MessageDlg.h"
+#include "common/ParcelFormFixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
+#include <QAbstractButton>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QToolButton>
 #include <QtTest>
 
-// The dialog's controls found by their names.
-struct Controls
+namespace {
+// The dialog's control of that name (the test stops when it is missing).
+template <class T = QWidget> T* child(const QObject& dialog, const char* name)
 {
-    explicit Controls(QDialog& d)
-    {
-        auto find = [&](auto*& field, const char* name) {
-            field = d.findChild<std::remove_reference_t<decltype(*field)>*>(name);
-            QVERIFY2(field, name);
-        };
-        find(TypSestavy1, "TypSestavy1");
-        find(TypSestavy2, "TypSestavy2");
-        find(TypSestavy3, "TypSestavy3");
-        find(FormularCB, "FormularCB");
-        find(Notebook1, "Notebook1");
-        find(Strankovat, "Strankovat");
-        find(LabelNaStranku, "LabelNaStranku");
-        find(EditMaxNumLn, "EditMaxNumLn");
-        find(Preview, "Preview");
-        find(EditNumCopies, "EditNumCopies");
-        find(CheckBoxFile, "CheckBoxFile");
-        find(FileName, "FileName");
-        find(BrowseBtn, "BrowseBtn");
-        find(CheckBoxShell, "CheckBoxShell");
-        find(OKBtn, "OKBtn");
-        find(CancelBtn, "CancelBtn");
-    }
-    QRadioButton *TypSestavy1, *TypSestavy2, *TypSestavy3;
-    QComboBox* FormularCB;
-    QStackedWidget* Notebook1;
-    QCheckBox *Strankovat, *Preview, *CheckBoxFile, *CheckBoxShell;
-    QLabel* LabelNaStranku;
-    QLineEdit *EditMaxNumLn, *EditNumCopies, *FileName;
-    QToolButton* BrowseBtn;
-    QPushButton *OKBtn, *CancelBtn;
-};
+    T* widget = dialog.findChild<T*>(name);
+    if (!widget)
+        qFatal("no control %s", name);
+    return widget;
+}
+
+QAbstractButton* button(const QObject& dialog, const char* name)
+{
+    return child<QAbstractButton>(dialog, name);
+}
+
+QLineEdit* edit(const QObject& dialog, const char* name)
+{
+    return child<QLineEdit>(dialog, name);
+}
+
+// The page in view, the chosen type, the enabled controls, the ticked ones
+// (+), whether the file "Náhled" is shown, the target file and how the dialog
+// closed.
+QString state(const TParVystupDlg& d)
+{
+    QStringList s{QString("page%1").arg(child<QStackedWidget>(d, "Notebook1")->currentIndex()),
+                  QString("type%1").arg(d.ReportTypeChosen())};
+    for (const char* name : {"FormularCB", "CheckBoxFile", "FileName", "EditMaxNumLn"})
+        if (child(d, name)->isEnabled())
+            s << name;
+    for (const char* name : {"CheckBoxFile", "Strankovat", "Preview", "CheckBoxShell"})
+        if (button(d, name)->isChecked())
+            s << QString("+") + name;
+    if (child(d, "CheckBoxShell")->isVisible())
+        s << "shell";
+    if (button(d, "CheckBoxFile")->isChecked())
+        s << "file:" + edit(d, "FileName")->text();
+    if (!d.isVisible())
+        s << QString("closed%1").arg(d.result());
+    return s.join(' ');
+}
+} // namespace
 
 class TestParVystupDlg : public QObject
 {
@@ -61,26 +62,20 @@ private slots:
     void init();
     void formKinds_data();
     void formKinds();
-    void numbers_data();
-    void numbers();
-    void typeSwitching();
-    void executeFillsFromSettings();
-    void previewStoredFromVisiblePage_data();
-    void previewStoredFromVisiblePage();
-    void blankFileNameKeepsDialogOpen();
+    void controlStates_data();
+    void controlStates();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::shared_ptr<TRegistry> m_registry;
     std::shared_ptr<TApp> m_app;
 };
 
 void TestParVystupDlg::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_registry =
-        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg"));
-    m_app = std::make_shared<TApp>(m_registry, m_dir->path());
+    m_app = std::make_shared<TApp>(
+        std::make_shared<TRegistry>(m_dir->filePath("user.reg"), m_dir->filePath("machine.reg")),
+        m_dir->path());
 }
 
 void TestParVystupDlg::formKinds_data()
@@ -117,127 +112,78 @@ void TestParVystupDlg::formKinds()
     QCOMPARE(OutputChoice::FormKind(text, page, listNumber, sheetQuery, preview), kind);
 }
 
-void TestParVystupDlg::numbers_data()
+void TestParVystupDlg::controlStates_data()
 {
-    QTest::addColumn<QString>("lines");
-    QTest::addColumn<QString>("copies");
-    QTest::addColumn<int>("linesRead");
-    QTest::addColumn<int>("copiesRead");
-    QTest::newRow("numbers") << QString("30") << "3" << 30 << 3;
-    QTest::newRow("not numbers") << QString("x") << "" << 64 << 1;
+    QTest::addColumn<bool>("paging");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("clicks");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("stored"); // the "Náhled" of the page in view, however closed
+    const auto row = [](const char* name, bool paging, int type, const char* clicks,
+                        const QString& shown, int stored) {
+        QTest::newRow(name) << paging << type << QString(clicks) << shown << stored;
+    };
+    const QString both = " +Preview +CheckBoxShell";
+    const QString file = "page0 type0 CheckBoxFile FileName +CheckBoxFile" + both;
+    row("listing", false, 0, "", "page0 type0 CheckBoxFile" + both, 1);
+    row("to a file", false, 0, "CheckBoxFile", file + " shell file:typed.txt", 1);
+    // The empty fourth item stands for the forms; the file choice goes.
+    row("fourth item", false, 0, "CheckBoxFile TypSestavy3", "page1 type2 FormularCB" + both, 1);
+    row("back to the listing", false, 0, "CheckBoxFile TypSestavy3 TypSestavy1",
+        "page0 type1 CheckBoxFile" + both, 1);
+    row("paging", false, 0, "Strankovat",
+        "page0 type0 CheckBoxFile EditMaxNumLn +Strankovat" + both, 1);
+    row("forms, paging", true, 2, "", "page1 type2 EditMaxNumLn +Strankovat" + both, 1);
+    // The file "Náhled" unticked: the listing stores it, the forms their own.
+    row("listing, OK", false, 0, "CheckBoxShell OKBtn", "page0 type0 CheckBoxFile +Preview closed1",
+        0);
+    row("forms, OK", false, 0, "CheckBoxShell TypSestavy2 OKBtn",
+        "page1 type2 FormularCB +Preview closed1", 1);
+    row("forms, Cancel", false, 0, "CheckBoxShell TypSestavy2 CancelBtn",
+        "page1 type2 FormularCB +Preview closed0", 1);
+    row("listing, Cancel", false, 0, "CheckBoxShell CancelBtn",
+        "page0 type0 CheckBoxFile +Preview closed0", 0);
+    // OK with a blank target file: the message, the dialog stays; the name is trimmed.
+    row("blank file", false, 0, "CheckBoxFile FileName=___ OKBtn",
+        file + " shell file:|Nebyl zadán cílový soubor.", 1);
+    row("file trimmed", false, 0, "CheckBoxFile FileName=__out.txt_ OKBtn",
+        file + " file:out.txt closed1", 1);
 }
 
-void TestParVystupDlg::numbers()
+void TestParVystupDlg::controlStates()
 {
-    QFETCH(QString, lines);
-    QFETCH(QString, copies);
-    QFETCH(int, linesRead);
-    QFETCH(int, copiesRead);
-    TParVystupDlg dialog(m_app);
-    dialog.Prepare(true, 0, 64);
-    Controls(dialog).EditMaxNumLn->setText(lines);
-    Controls(dialog).EditNumCopies->setText(copies);
-    QCOMPARE(dialog.LinesPerPage(), linesRead);
-    QCOMPARE(dialog.Copies(), copiesRead);
-}
-
-void TestParVystupDlg::typeSwitching()
-{
-    TParVystupDlg dialog(m_app);
-    Controls c(dialog);
-    dialog.Prepare(false, 0, 64);
-    dialog.show();
-    QVERIFY(!c.FormularCB->isEnabled() && c.FormularCB->currentText().isEmpty());
-    QVERIFY(c.CheckBoxFile->isEnabled() && !c.FileName->isEnabled());
-    c.CheckBoxFile->click();
-    QVERIFY(c.FileName->isEnabled() && c.BrowseBtn->isEnabled() && c.CheckBoxShell->isVisible());
-    // The empty fourth item stands for the forms.
-    c.TypSestavy3->click();
-    QVERIFY(c.TypSestavy2->isChecked());
-    QCOMPARE(dialog.ReportTypeChosen(), int(TParVystupDlg::Forms));
-    QCOMPARE(c.Notebook1->currentIndex(), 1);
-    QVERIFY(c.FormularCB->isEnabled());
-    QVERIFY(!c.CheckBoxFile->isEnabled() && !c.CheckBoxFile->isChecked());
-    QVERIFY(!c.FileName->isEnabled() && !c.BrowseBtn->isEnabled() && !c.CheckBoxShell->isVisible());
-    c.TypSestavy1->click();
-    QCOMPARE(c.Notebook1->currentIndex(), 0);
-    QVERIFY(c.CheckBoxFile->isEnabled() && !c.CheckBoxFile->isChecked());
-    QVERIFY(!c.FormularCB->isEnabled());
-    c.Strankovat->click();
-    QVERIFY(c.EditMaxNumLn->isEnabled() && c.LabelNaStranku->isEnabled());
-}
-
-void TestParVystupDlg::executeFillsFromSettings()
-{
+    QFETCH(bool, paging);
+    QFETCH(int, type);
+    QFETCH(QString, clicks);
+    QFETCH(QString, shown);
+    QFETCH(int, stored);
     m_app->Settings()->SetValue("ParVystupDlg.Preview", 1);
     m_app->Settings()->SetValue("ParVystupDlg.FileName", "/tmp/vypis.txt");
-    TParVystupDlg dialog(m_app);
-    dialog.Prepare(true, 2, 40);
-    Controls c(dialog);
-    QVERIFY(c.Preview->isChecked() && c.CheckBoxShell->isChecked());
-    QCOMPARE(c.FileName->text(), "/tmp/vypis.txt");
-    QCOMPARE(c.Notebook1->currentIndex(), 1);
-    QVERIFY(!c.CheckBoxFile->isEnabled());
-    QVERIFY(c.Strankovat->isChecked() && c.EditMaxNumLn->isEnabled());
-    QCOMPARE(c.EditMaxNumLn->text(), "40");
-}
-
-void TestParVystupDlg::previewStoredFromVisiblePage_data()
-{
-    QTest::addColumn<bool>("forms");
-    QTest::addColumn<bool>("accept");
-    QTest::addColumn<int>("stored");
-    // The forms page "Náhled" is ticked, the file "Náhled" is not.
-    QTest::newRow("listing, OK") << false << true << 0;
-    QTest::newRow("forms, OK") << true << true << 1;
-    QTest::newRow("forms, Cancel") << true << false << 1;
-    QTest::newRow("listing, Cancel") << false << false << 0;
-}
-
-void TestParVystupDlg::previewStoredFromVisiblePage()
-{
-    QFETCH(bool, forms);
-    QFETCH(bool, accept);
-    QFETCH(int, stored);
+    ParcelFormFixture::Messages messages;
+    QString file;
     {
         TParVystupDlg dialog(m_app);
-        dialog.Prepare(false, 0, 64);
-        Controls c(dialog);
-        c.Preview->setChecked(true);
-        c.CheckBoxShell->setChecked(false);
-        c.FileName->setText("typed.txt");
-        if (forms)
-            c.TypSestavy2->click();
-        QTimer::singleShot(0, &dialog, [&] { accept ? c.OKBtn->click() : c.CancelBtn->click(); });
-        QCOMPARE(dialog.exec(), accept ? QDialog::Accepted : QDialog::Rejected);
+        dialog.Prepare(paging, type, 40);
+        dialog.show();
+        QCOMPARE(edit(dialog, "FileName")->text(), "/tmp/vypis.txt");
+        edit(dialog, "FileName")->setText("typed.txt");
+        // A control's name clicks it, FileName=x types x ('_' for a blank).
+        for (const QString& step : clicks.split(' ', Qt::SkipEmptyParts))
+            if (step.startsWith("FileName="))
+                edit(dialog, "FileName")->setText(step.mid(9).replace('_', ' '));
+            else
+                button(dialog, qPrintable(step))->click();
+        QCOMPARE(QStringList(state(dialog)) + messages, shown.split('|'));
+        QCOMPARE(dialog.LinesPerPage(), 40);
+        // Numbers that are not numbers read as the defaults.
+        edit(dialog, "EditMaxNumLn")->setText("x");
+        edit(dialog, "EditNumCopies")->setText(type ? "3" : "");
+        QCOMPARE(dialog.LinesPerPage(), 64);
+        QCOMPARE(dialog.Copies(), type ? 3 : 1);
+        file = dialog.FileName();
     }
     QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.Preview", -1).toInt(), stored);
-    QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.FileName", "").toString(), "typed.txt");
-}
-
-void TestParVystupDlg::blankFileNameKeepsDialogOpen()
-{
-    QStringList shown;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        shown << text;
-        return 1;
-    });
-    TParVystupDlg dialog(m_app);
-    dialog.Prepare(false, 0, 64);
-    Controls c(dialog);
-    dialog.show();
-    c.CheckBoxFile->click();
-    c.FileName->setText("   ");
-    c.OKBtn->click();
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(shown, QStringList{"Nebyl zadán cílový soubor."});
-    QCOMPARE(c.FileName->text(), "");
-    c.FileName->setText("  out.txt ");
-    c.OKBtn->click();
-    QVERIFY(!dialog.isVisible());
-    QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QCOMPARE(dialog.FileName(), "out.txt");
-    SetMessageDlgInterceptor(nullptr);
+    QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.FileName", "").toString(), file);
 }
 
 QTEST_MAIN(TestParVystupDlg)

@@ -1,13 +1,14 @@
-// Laid-out pages painted (scale, clipping, charts), exported to PDF, shown in
-// the preview window (navigation, keys, zoom) and printed.
-#include "widgets/MessageDlg.h"
+// Banded reports: frames, errors, oversized bands (pagination, nested sections, memo heights:
+// through the forms); pages painted (scale, clip, charts), exported, previewed and printed.
+#include "common/ParcelFormFixture.h"
+#include "common/TestSupport.h"
+#include "base/ETalvekException.h"
 #include "report/ReportLayouter.h"
 #include "report/ReportMemorySource.h"
 #include "report/ReportPainter.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 
-#include <QLabel>
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollArea>
@@ -16,19 +17,47 @@
 #include <QtTest>
 
 namespace {
-QImage blankPage(const ReportDocument& doc, double dpi)
+QList<QVariantMap> numberedRows(int count)
 {
-    const QSize size = (doc.paperSize * (dpi / 96.0)).toSize();
-    QImage image(size, QImage::Format_RGB32);
+    QList<QVariantMap> rows;
+    for (int i = 1; i <= count; ++i)
+        rows.append({{"N", i}, {"NAME", QStringLiteral("Řádek %1").arg(i)}});
+    return rows;
+}
+
+// A report over `source`: page header, title, column header, one 20-unit
+// detail line per row, summary.
+ReportDefinition simpleReport(ReportDataSource* source)
+{
+    ReportDefinition r;
+    r.pageSize = QPageSize(QPageSize::Letter);
+    r.marginsMm = QMarginsF(10, 10, 10, 10);
+    ReportBand header(ReportBand::Type::PageHeader, 20);
+    header.add(ReportElement::systemData("Page", QRectF(600, 0, 100, 20),
+                                         ReportElement::SystemKind::PageNumber, "Strana: "));
+    r.setPageHeader(header);
+    ReportBand title(ReportBand::Type::Title, 100);
+    title.add(ReportElement::label("Heading", QRectF(0, 0, 700, 40), "Nadpis"));
+    r.setTitleBand(title);
+    ReportBand columns(ReportBand::Type::ColumnHeader, 20);
+    columns.add(ReportElement::label("Caption", QRectF(0, 0, 200, 20), "Název"));
+    r.setColumnHeader(columns);
+    ReportSection& main = r.addSection(ReportSection(source));
+    main.detail = ReportBand(ReportBand::Type::Detail, 20);
+    main.detail.add(ReportElement::dataField("Name", QRectF(0, 0, 200, 20), "NAME"));
+    ReportBand summary(ReportBand::Type::Summary, 20);
+    summary.add(ReportElement::label("End", QRectF(0, 0, 200, 20), "Konec"));
+    r.setSummary(summary);
+    return r;
+}
+
+// Page `page` of `doc` painted on white paper at `dpi`.
+QImage render(const ReportDocument& doc, int page, double dpi)
+{
+    QImage image((doc.paperSize * (dpi / 96.0)).toSize(), QImage::Format_RGB32);
     image.setDotsPerMeterX(qRound(dpi / 0.0254));
     image.setDotsPerMeterY(qRound(dpi / 0.0254));
     image.fill(Qt::white);
-    return image;
-}
-
-QImage render(const ReportDocument& doc, int page, double dpi)
-{
-    QImage image = blankPage(doc, dpi);
     QPainter painter(&image);
     ReportPainter(doc).paintPage(page, painter);
     return image;
@@ -67,9 +96,7 @@ ReportDocument oneBandDocument(const QList<ReportElement>& elements)
 
 ReportDocument pagesOfRows(int rows)
 {
-    ReportMemorySource source;
-    for (int i = 1; i <= rows; ++i)
-        source.appendRow({{"N", i}});
+    ReportMemorySource source(numberedRows(rows));
     ReportDefinition r;
     r.title = "Výpis";
     ReportSection& s = r.addSection(ReportSection(&source));
@@ -78,14 +105,13 @@ ReportDocument pagesOfRows(int rows)
     return ReportLayouter(r).run();
 }
 
+// Pages of a PDF file, -1 when it cannot be read.
 int pdfPages(const QString& path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray pdf = f.readAll();
-    return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page>") +
-               pdf.count("/Type /Page/"));
+    return f.open(QIODevice::ReadOnly) ? int(QString::fromLatin1(f.readAll())
+                                                 .count(QRegularExpression("/Type\\s*/Page\\b")))
+                                       : -1;
 }
 } // namespace
 
@@ -94,19 +120,73 @@ class TestReportPreview : public QObject
     Q_OBJECT
 
 private slots:
+    void framesBecomeLines();
+    void dataErrorEndsTheRunWithTheEngineMessage();
+    void oversizedBandDoesNotLoopForever();
     void pagesScaleWithTheDeviceResolution();
     void textIsClippedToItsBox();
     void pieChartsAreDrawnInTheirBox();
-    void navigationStaysWithinTheDocument();
-    void zoomModes();
+    void navigationKeysAndZoom();
     void pdfExportReplacesOldFileAndReportsErrors();
     void printingOnAPrinter();
 };
 
+void TestReportPreview::framesBecomeLines()
+{
+    ReportMemorySource source(numberedRows(2));
+    ReportDefinition r = simpleReport(&source);
+    r.columnHeader->frame = FrameSide::All;
+    r.sections.front().detail.frame = FrameSide::Left | FrameSide::Right | FrameSide::Bottom;
+    r.sections.front().detail.add(ReportElement::frameBox("Box", QRectF(300, 2, 50, 16)));
+    ReportElement& cell =
+        r.sections.front().detail.add(ReportElement::label("Shaded", QRectF(400, 0, 50, 20), "x"));
+    cell.background = QColor(0xC0, 0xC0, 0xC0);
+    cell.frame = FrameSide::Top;
+    const ReportPage page = ReportLayouter(r).run().pages.value(0);
+    // 4 header lines + 3 per detail row (2 rows) + the shaded cell's top line twice.
+    QCOMPARE(page.count(ReportBox::Kind::Line), 4 + 3 * 2 + 2);
+    QCOMPARE(page.count(ReportBox::Kind::Rect), 2 + 2); // frame boxes and fills
+    int fullWidth = 0;
+    for (const ReportBox& b : page.boxes)
+        fullWidth += b.kind == ReportBox::Kind::Line &&
+                     qFuzzyCompare(b.line.length(), r.contentRect().width());
+    QCOMPARE(fullWidth, 2 + 2); // header top and bottom, row bottoms
+}
+
+void TestReportPreview::dataErrorEndsTheRunWithTheEngineMessage()
+{
+    // A data error on a later page ends the run with the engine's message;
+    // other exceptions reach the caller as the program's exception.
+    for (bool engineError : {true, false}) {
+        ReportMemorySource source(numberedRows(500));
+        ReportDefinition r = simpleReport(&source);
+        r.sections.front().detail.beforePrint = [&](ReportBand&) -> bool {
+            if (source.value("N").toInt() < 300)
+                return true;
+            if (engineError)
+                throw ETalvekException("Chyba čtení tabulky NYSPA001.DB");
+            throw std::runtime_error("disk full");
+        };
+        const QString message = TestSupport::refusal([&] { ReportLayouter(r).run(); });
+        QVERIFY(engineError ? message == "Chyba čtení tabulky NYSPA001.DB" : !message.isEmpty());
+    }
+}
+
+void TestReportPreview::oversizedBandDoesNotLoopForever()
+{
+    ReportMemorySource source(numberedRows(3));
+    ReportDefinition r = simpleReport(&source);
+    r.sections.front().detail.height = 5000; // taller than a page
+    const ReportDocument doc = ReportLayouter(r).run();
+    QCOMPARE(doc.textsOf("Name").size(), 3);
+    QCOMPARE(doc.pageCount(), 4); // one row per page, then the summary
+    QVERIFY(doc.pages[3].textOf("End"));
+}
+
 void TestReportPreview::pagesScaleWithTheDeviceResolution()
 {
-    ReportElement rule = ReportElement::line("Rule", QRectF(96, 96, 192, 0), 2);
-    const ReportDocument doc = oneBandDocument({rule});
+    const ReportDocument doc =
+        oneBandDocument({ReportElement::line("Rule", QRectF(96, 96, 192, 0), 2)});
     const QRect at96 = inkBounds(render(doc, 0, 96));
     const QRect at192 = inkBounds(render(doc, 0, 192));
     QVERIFY(!at96.isEmpty());
@@ -114,12 +194,7 @@ void TestReportPreview::pagesScaleWithTheDeviceResolution()
     QVERIFY(qAbs(at192.left() - 2 * at96.left()) <= 2);
     QVERIFY(qAbs(at192.width() - 2 * at96.width()) <= 3);
     QVERIFY(qAbs(at96.width() - 192) <= 2);
-    // Out-of-range pages paint nothing.
-    QImage image = blankPage(doc, 96);
-    QPainter painter(&image);
-    ReportPainter(doc).paintPage(5, painter);
-    painter.end();
-    QVERIFY(inkBounds(image).isEmpty());
+    QVERIFY(inkBounds(render(doc, 5, 96)).isEmpty()); // out-of-range pages paint nothing
 }
 
 void TestReportPreview::textIsClippedToItsBox()
@@ -129,10 +204,9 @@ void TestReportPreview::textIsClippedToItsBox()
     ReportElement memo = ReportElement::memo("Memo", QRectF(100, 60, 80, 32),
                                              {longText, longText, longText, longText});
     const ReportDocument doc = oneBandDocument({cell, memo});
-    const QImage image = render(doc, 0, 96);
     const ReportBox* cellBox = doc.pages[0].textOf("Cell");
     const ReportBox* memoBox = doc.pages[0].textOf("Memo");
-    const QRect ink = inkBounds(image);
+    const QRect ink = inkBounds(render(doc, 0, 96));
     QVERIFY(!ink.isEmpty());
     QVERIFY(ink.left() >= int(cellBox->rect.left()) - 1);
     QVERIFY(ink.right() <= int(std::max(cellBox->rect.right(), memoBox->rect.right())) + 1);
@@ -151,16 +225,12 @@ void TestReportPreview::pieChartsAreDrawnInTheirBox()
     chart.chart.addSlice(30, "zahrada");
     chart.chart.addSlice(10, "les");
     const ReportDocument doc = oneBandDocument({chart});
-    const ReportBox* box = nullptr;
-    for (const ReportBox& b : doc.pages[0].boxes)
-        if (b.kind == ReportBox::Kind::Chart)
-            box = &b;
-    QVERIFY(box);
-    QCOMPARE(box->chart.slices().size(), 3);
-    QCOMPARE(box->chart.slices()[1].label, QStringLiteral("zahrada"));
-    QCOMPARE(box->chart.total(), 100.0);
-
-    const QRect area = box->rect.toRect();
+    const ReportBox& box = doc.pages[0].boxes.value(0);
+    QCOMPARE(box.kind, ReportBox::Kind::Chart);
+    QCOMPARE(box.chart.slices().size(), 3);
+    QCOMPARE(box.chart.slices()[1].label, QStringLiteral("zahrada"));
+    QCOMPARE(box.chart.total(), 100.0);
+    const QRect area = box.rect.toRect();
     const QImage drawn = render(doc, 0, 96);
     QVERIFY(colouredPixels(drawn, area) > 2000);
     // Nothing drawn outside the chart's box.
@@ -169,11 +239,12 @@ void TestReportPreview::pieChartsAreDrawnInTheirBox()
              0);
 }
 
-void TestReportPreview::navigationStaysWithinTheDocument()
+void TestReportPreview::navigationKeysAndZoom()
 {
     const ReportDocument doc = pagesOfRows(35); // 100-unit rows, 10 on an A4 page: 4 pages
     QCOMPARE(doc.pageCount(), 4);
     ReportPreviewDialog preview(doc);
+    preview.resize(700, 500);
     preview.show();
     QVERIFY(QTest::qWaitForWindowExposed(&preview));
     QCOMPARE(preview.windowTitle(), QStringLiteral("Náhled – Výpis"));
@@ -181,57 +252,38 @@ void TestReportPreview::navigationStaysWithinTheDocument()
     auto* prev = preview.findChild<QToolButton*>("PrevBtn");
     auto* next = preview.findChild<QToolButton*>("NextBtn");
     QVERIFY(!prev->isEnabled() && next->isEnabled());
-    preview.PrevBtnClick();
-    QCOMPARE(preview.currentPage(), 0);
     next->click();
-    QTest::keyClick(&preview, Qt::Key_PageDown);
-    QCOMPARE(preview.pageLabelText(), QStringLiteral("Strana 3 z 4"));
-    QTest::keyClick(&preview, Qt::Key_PageUp);
-    QCOMPARE(preview.currentPage(), 1);
-    QTest::keyClick(&preview, Qt::Key_End, Qt::ControlModifier);
-    QCOMPARE(preview.currentPage(), 3);
+    QCOMPARE(preview.pageLabelText(), QStringLiteral("Strana 2 z 4"));
+    // Keys (with Ctrl or not) move within the document and stop at its ends.
+    const std::tuple<Qt::Key, bool, int> steps[] = {
+        {Qt::Key_PageDown, false, 2}, {Qt::Key_PageUp, false, 1}, {Qt::Key_Home, true, 0},
+        {Qt::Key_PageUp, false, 0},   {Qt::Key_End, true, 3},     {Qt::Key_PageDown, false, 3}};
+    for (auto [key, ctrl, page] : steps) {
+        QTest::keyClick(&preview, key, ctrl ? Qt::ControlModifier : Qt::NoModifier);
+        QCOMPARE(preview.currentPage(), page);
+    }
     QVERIFY(prev->isEnabled() && !next->isEnabled());
-    preview.NextBtnClick();
-    QTest::keyClick(&preview, Qt::Key_PageDown);
-    QCOMPARE(preview.currentPage(), 3);
-    QTest::keyClick(&preview, Qt::Key_Home, Qt::ControlModifier);
-    QCOMPARE(preview.currentPage(), 0);
-    preview.LastBtnClick();
-    preview.FirstBtnClick();
-    QCOMPARE(preview.currentPage(), 0);
-    QTest::keyClick(&preview, Qt::Key_1, Qt::ControlModifier);
-    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::Actual);
-    QTest::keyClick(&preview, Qt::Key_2, Qt::ControlModifier);
-    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitPage);
-    QTest::keyClick(&preview, Qt::Key_Escape);
-    QVERIFY(!preview.isVisible());
-}
-
-void TestReportPreview::zoomModes()
-{
-    ReportPreviewDialog preview(pagesOfRows(3));
-    preview.resize(700, 500);
-    preview.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    // Fit width at first; fit page; the page at the screen's resolution.
     auto* scroll = preview.findChild<QScrollArea*>("PageScroll");
     const QSize room = scroll->viewport()->size();
     const QWidget* page = scroll->widget();
-
     QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitWidth);
     QVERIFY(qAbs(page->width() - room.width()) <= 6);
-    preview.setZoomMode(ReportPreviewDialog::ZoomMode::FitPage);
+    QTest::keyClick(&preview, Qt::Key_2, Qt::ControlModifier);
+    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::FitPage);
     QVERIFY(page->height() <= room.height());
     QVERIFY(page->height() >= room.height() - 8 || page->width() >= room.width() - 8);
-    preview.setZoomMode(ReportPreviewDialog::ZoomMode::Actual);
+    QTest::keyClick(&preview, Qt::Key_1, Qt::ControlModifier);
+    QCOMPARE(preview.zoomMode(), ReportPreviewDialog::ZoomMode::Actual);
     QCOMPARE(preview.zoom(), 1.0);
-    // A4 at the screen's resolution.
-    QVERIFY(qAbs(page->width() - qRound(210 / 25.4 * page->logicalDpiX())) <= 2);
-
+    QVERIFY(qAbs(page->width() - qRound(210 / 25.4 * page->logicalDpiX())) <= 2); // A4
     // Fit modes follow the window's size.
     preview.setZoomMode(ReportPreviewDialog::ZoomMode::FitWidth);
     const double before = preview.zoom();
     preview.resize(900, 500);
     QTRY_VERIFY(preview.zoom() > before);
+    QTest::keyClick(&preview, Qt::Key_Escape);
+    QVERIFY(!preview.isVisible());
 }
 
 void TestReportPreview::pdfExportReplacesOldFileAndReportsErrors()
@@ -249,15 +301,8 @@ void TestReportPreview::pdfExportReplacesOldFileAndReportsErrors()
     QVERIFY(pdf.startsWith("%PDF-") && pdf.trimmed().endsWith("%%EOF"));
     QCOMPARE(pdfPages(path), 4);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"stará sestava.pdf"}));
-
-    QStringList errors;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
-        if (kind == mtError)
-            errors.append(text);
-        return int(mrOk);
-    });
+    ParcelFormFixture::Messages errors;
     QVERIFY(!preview.exportPdfTo(dir.filePath("není/náhled.pdf")));
-    SetMessageDlgInterceptor(nullptr);
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].startsWith("Soubor "));
     QVERIFY2(errors[0].contains("náhled.pdf"), qPrintable(errors[0]));
@@ -266,36 +311,25 @@ void TestReportPreview::pdfExportReplacesOldFileAndReportsErrors()
 void TestReportPreview::printingOnAPrinter()
 {
     // The printer path, on a PDF printer: every page, the copies the printer
-    // cannot make itself one after another.
+    // cannot make itself one after another; a page range only those pages.
     QTemporaryDir dir;
     const ReportDocument doc = pagesOfRows(35);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(dir.filePath("tisk.pdf"));
-    printer.setCopyCount(2);
-    QVERIFY(ReportPrinter::printTo(doc, printer, nullptr));
-    const int copiesPrinted = printer.supportsMultipleCopies() ? 1 : 2;
-    QCOMPARE(pdfPages(dir.filePath("tisk.pdf")), doc.pageCount() * copiesPrinted);
-
-    // A page range prints only those pages.
-    QPrinter range(QPrinter::HighResolution);
-    range.setOutputFormat(QPrinter::PdfFormat);
-    range.setOutputFileName(dir.filePath("rozsah.pdf"));
-    range.setPrintRange(QPrinter::PageRange);
-    range.setFromTo(2, 3);
-    QVERIFY(ReportPrinter::printTo(doc, range, nullptr));
-    QCOMPARE(pdfPages(dir.filePath("rozsah.pdf")), 2);
-
+    for (bool range : {false, true}) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath("tisk.pdf"));
+        printer.setCopyCount(range ? 1 : 2);
+        if (range)
+            printer.setPrintRange(QPrinter::PageRange), printer.setFromTo(2, 3);
+        QVERIFY(ReportPrinter::printTo(doc, printer, nullptr));
+        const int copiesPrinted = range || printer.supportsMultipleCopies() ? 1 : 2;
+        QCOMPARE(pdfPages(dir.filePath("tisk.pdf")), (range ? 2 : 4) * copiesPrinted);
+    }
     if (ReportPrinter::hasPrinter())
         QSKIP("a printer is installed here; the no-printer message cannot be checked");
-    QStringList messages;
-    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        messages.append(text);
-        return int(mrOk);
-    });
+    ParcelFormFixture::Messages messages;
     QVERIFY(!ReportPrinter::printDirect(doc, 1, nullptr));
     QVERIFY(!ReportPrinter::printWithDialog(doc, nullptr));
-    SetMessageDlgInterceptor(nullptr);
     QCOMPARE(messages, QStringList({"Není nainstalována žádná tiskárna.",
                                     "Není nainstalována žádná tiskárna."}));
 }
