@@ -123,6 +123,7 @@ private slots:
     void framesBecomeLines();
     void dataErrorEndsTheRunWithTheEngineMessage();
     void oversizedBandDoesNotLoopForever();
+    void groupsChildBandsAndPageFooter();
     void pagesScaleWithTheDeviceResolution();
     void textIsClippedToItsBox();
     void pieChartsAreDrawnInTheirBox();
@@ -181,6 +182,44 @@ void TestReportPreview::oversizedBandDoesNotLoopForever()
     QCOMPARE(doc.textsOf("Name").size(), 3);
     QCOMPARE(doc.pageCount(), 4); // one row per page, then the summary
     QVERIFY(doc.pages[3].textOf("End"));
+}
+
+// Group bands frame each run of equal keys; a child band follows its printed
+// row only; the page footer sits on the bottom margin with the page count.
+void TestReportPreview::groupsChildBandsAndPageFooter()
+{
+    ReportMemorySource source(numberedRows(100));
+    ReportDefinition r = simpleReport(&source);
+    ReportSection& main = r.sections.front();
+    ReportGroup& group = main.addGroup([&] { return (source.value("N").toInt() - 1) / 40; });
+    group.header = ReportBand(ReportBand::Type::GroupHeader, 10);
+    group.header->add(ReportElement::label("GH", QRectF(0, 0, 50, 10), "skupina"));
+    group.footer = ReportBand(ReportBand::Type::GroupFooter, 10);
+    group.footer->add(ReportElement::label("GF", QRectF(0, 0, 50, 10), "konec"));
+    ReportBand child(ReportBand::Type::Child, 10);
+    child.add(ReportElement::label("Child", QRectF(0, 0, 50, 10), "pod řádkem"));
+    main.detail.setChild(child);
+    main.detail.beforePrint = [&](ReportBand&) { return source.value("N").toInt() % 2 == 1; };
+    ReportBand footer(ReportBand::Type::PageFooter, 20);
+    footer.add(ReportElement::systemData("Of", QRectF(0, 0, 100, 20),
+                                         ReportElement::SystemKind::PageCount, "z "));
+    r.setPageFooter(footer);
+
+    const ReportDocument doc = ReportLayouter(r).run();
+    QVERIFY(doc.pageCount() >= 2);
+    QCOMPARE(doc.textsOf("GH").size(), 3); // rows 1-40, 41-80, 81-100
+    QCOMPARE(doc.textsOf("GF").size(), 3);
+    QCOMPARE(doc.textsOf("Name").size(), 50);
+    QCOMPARE(doc.textsOf("Name").at(1), QStringLiteral("Řádek 3"));
+    QCOMPARE(doc.textsOf("Child").size(), 50);
+    const ReportPage& first = doc.pages[0];
+    QCOMPARE(first.textOf("Child")->rect.top(), first.textsOf("Name").first()->rect.bottom());
+    QVERIFY(first.textOf("GH")->rect.bottom() <= first.textsOf("Name").first()->rect.top());
+    for (const ReportPage& page : doc.pages) {
+        QCOMPARE(page.textOf("Of")->text, QStringLiteral("z %1").arg(doc.pageCount()));
+        QCOMPARE(page.textOf("Of")->rect.bottom(), r.contentRect().bottom());
+        QVERIFY(page.textsOf("Name").last()->rect.bottom() <= page.textOf("Of")->rect.top());
+    }
 }
 
 void TestReportPreview::pagesScaleWithTheDeviceResolution()
