@@ -1,7 +1,6 @@
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
 #include "browse/TDoplnDlg.h"
-#include "data/ValueFormats.h"
 
 #include <QtTest>
 
@@ -13,8 +12,8 @@ class TestParDilyRules : public QObject
     Q_OBJECT
 
 private slots:
-    void houseNumberAndChangeItemTexts();
     void protectionLines();
+    void rowColours_data();
     void rowColours();
     void sheetCaptionsAndUnsortableColumns();
     void landSheet_data();
@@ -22,20 +21,6 @@ private slots:
     void supplementFilter();
     void supplementValuesAndSections();
 };
-
-void TestParDilyRules::houseNumberAndChangeItemTexts()
-{
-    QCOMPARE(HouseNumberGridText(10000, 20, 3), QStringLiteral("10000  "));
-    QCOMPARE(HouseNumberGridText(10001, 20, 3), QStringLiteral("   1/1"));
-    QCOMPARE(HouseNumberGridText(0, 20, 1), QString());
-    QCOMPARE(HouseNumberGridText(25, 20, 1), QStringLiteral("  25  p"));
-    QCOMPARE(HouseNumberGridText(25, 21, 1), QStringLiteral("  25  e"));
-    QCOMPARE(HouseNumberGridText(25, 20, 3), QStringLiteral("  25  "));
-    QCOMPARE(VykazText(1234), QStringLiteral("12/34"));
-    QCOMPARE(VykazText(0), QStringLiteral("0/0"));
-    QCOMPARE(ShareText(100001), QStringLiteral("1/1"));
-    QCOMPARE(ShareText(0), QString());
-}
 
 void TestParDilyRules::protectionLines()
 {
@@ -45,27 +30,36 @@ void TestParDilyRules::protectionLines()
     QVERIFY((ProtectionLines({"a", "b", "c"}) == std::array<QString, 3>{"a", "b", "c"}));
 }
 
+// Unmarked rows have silver text; a missing part (MAPA "-") is red, also over
+// the current parcel; in parcel view the current parcel's parts are yellow.
+void TestParDilyRules::rowColours_data()
+{
+    QTest::addColumn<bool>("marked");
+    QTest::addColumn<QString>("mapa");
+    QTest::addColumn<bool>("parcelView");
+    QTest::addColumn<QString>("parcislo"); // the current parcel is "15"
+    QTest::addColumn<QColor>("text");
+    QTest::addColumn<QColor>("background");
+    const QColor silver(192, 192, 192), none;
+    QTest::newRow("unmarked") << false << "A1" << false << "15" << silver << none;
+    QTest::newRow("missing") << true << "-" << true << "15" << none << QColor(Qt::red);
+    QTest::newRow("current, marked")
+        << true << "A1" << true << "15" << QColor(Qt::black) << QColor(Qt::yellow);
+    QTest::newRow("current, unmarked")
+        << false << "A1" << true << "15" << silver << QColor(Qt::yellow);
+    QTest::newRow("another parcel") << true << "A1" << true << "16" << none << none;
+    QTest::newRow("part view") << true << "A1" << false << "15" << none << none;
+}
+
 void TestParDilyRules::rowColours()
 {
-    const QColor silver(192, 192, 192);
-    // Unmarked: silver text only.
-    CellColours c = RowColours(false, "A1", false, "15", "15");
-    QCOMPARE(c.text, silver);
-    QVERIFY(!c.background.isValid());
-    // Missing part: red, also over the current parcel.
-    c = RowColours(true, "-", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::red));
-    QVERIFY(!c.text.isValid());
-    // Parcel view: the current parcel's parts are yellow, black when marked.
-    c = RowColours(true, "A1", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::yellow));
-    QCOMPARE(c.text, QColor(Qt::black));
-    c = RowColours(false, "A1", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::yellow));
-    QCOMPARE(c.text, silver);
-    // Another parcel, or part view: no yellow.
-    QVERIFY(!RowColours(true, "A1", true, "16", "15").background.isValid());
-    QVERIFY(!RowColours(true, "A1", false, "15", "15").background.isValid());
+    QFETCH(bool, marked);
+    QFETCH(QString, mapa);
+    QFETCH(bool, parcelView);
+    QFETCH(QString, parcislo);
+    const CellColours c = RowColours(marked, mapa, parcelView, parcislo, "15");
+    QTEST(c.text, "text");
+    QTEST(c.background, "background");
 }
 
 // The sheet captions and the unsortable computed columns the browser test does
@@ -130,8 +124,6 @@ void TestParDilyRules::supplementValuesAndSections()
     QCOMPARE(ValueLabel(30000125003.0, true), QStringLiteral("3:125/3"));
     QCOMPARE(ValueLabel(125003.0, true), QStringLiteral("125/3"));
     QCOMPARE(ValueLabel(125003.0, false), QStringLiteral("     125003"));
-    QCOMPARE(DeedNumberText(1234), QStringLiteral("12/34"));
-    QCOMPARE(DeedNumberText(1205), QStringLiteral("12/ 5"));
 
     // A sheet without records: four headings, each with "BEZ ZÁPISU".
     const QStringList empty = Lines({}, 2);

@@ -88,6 +88,12 @@ void TestCommandLines::exitCodeAndText_data()
     QTest::newRow("schema of missing file")
         << tool << QStringList{"schema", "/nonexistent/NYSPA001.DB"} << 1 << false
         << "orv-tool schema: ";
+    QTest::newRow("gen of an unknown size")
+        << tool << QStringList{"gen", "--size", "huge", "--out", "/nonexistent/x"} << 1 << false
+        << "Neznámá velikost okresu \"huge\"";
+    QTest::newRow("gen into an uncreatable directory")
+        << tool << QStringList{"gen", "--out", "/dev/null/okres"} << 1 << false
+        << "Adresář /dev/null/okres nelze vytvořit";
     QTest::newRow("import without --out")
         << tool << QStringList{"import", "a.vfk"} << 2 << false << "použití: orv-tool import";
     QTest::newRow("import of a missing file")
