@@ -232,16 +232,12 @@ class TestExport : public QObject
     // kind of land of the current parcel.
     void writeSubsidyParts()
     {
-        runSql("DELETE FROM \"PRAC.DB\"");
-        for (const char* values : {"2, 15, 3, 1, 12345, 13, 25, 20, '15/3', 10, TRUE",
-                                   "2, 15, 3, 2, 300, 2, 0, 0, '15/3', 10, TRUE",
-                                   "2, 15, 3, 3, 50, 2, 0, 0, '15/3', 10, TRUE",
-                                   "2, 16, 0, 1, 50, 2, 0, 0, '16', 10, FALSE",
-                                   "1, 20, 0, 1, 100, 13, 10001, 21, '-20', 11, TRUE",
-                                   "3, 40, 0, 1, 900, 2, 30015, 0, '3:40', 0, TRUE"})
-            runSql(QString("INSERT INTO \"PRAC.DB\" (PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, "
-                           "DRUHPOZ, CPCE, NEMVYUZ, PARCISLO, LVCIS, FLAG) VALUES (%1)")
-                       .arg(values));
+        m_work = m_fx->fillWorkTableWithRows({{2, 15, 3, 1, 12345, 13, 25, 20, "15/3", 10, true},
+                                              {2, 15, 3, 2, 300, 2, 0, 0, "15/3", 10, true},
+                                              {2, 15, 3, 3, 50, 2, 0, 0, "15/3", 10, true},
+                                              {2, 16, 0, 1, 50, 2, 0, 0, "16", 10, false},
+                                              {1, 20, 0, 1, 100, 13, 10001, 21, "-20", 11, true},
+                                              {3, 40, 0, 1, 900, 2, 30015, 0, "3:40", 0, true}});
     }
 
 private slots:
