@@ -1,5 +1,6 @@
 #include "base/ETalvekException.h"
 #include "common/TestSupport.h"
+#include "data/DemoFields.h"
 #include "data/ParcelTable.h"
 #include "data/SelectionHistory.h"
 #include "data/WorkTable.h"
@@ -13,31 +14,17 @@
 
 namespace {
 
-ParadoxField f(const char* name, ParadoxFieldType type, int size = 0)
-{
-    return {QString::fromLatin1(name), type, size};
-}
-
 // A parcel table with the registry's layout and a few parcels:
 // group 2: 15 (two parts), 15/1, 15/2 (two parts), 16; group 1: -15.
 void writeParcelTable(const QString& path)
 {
-    using T = ParadoxFieldType;
-    const QList<ParadoxField> fields{
-        f("PARSKUP", T::Short),     f("PARCIS", T::Long),   f("PARPOD", T::Short),
-        f("PARDIL", T::Short),      f("VYMERA", T::Number), f("KVALITA", T::Short),
-        f("DRUHPOZ", T::Short),     f("NEMOCHR", T::Short), f("NEMVYUZ", T::Short),
-        f("BONITA", T::Long),       f("CPCE", T::Number),   f("ELCIS", T::Long),
-        f("LVCIS", T::Long),        f("VLVZTAH", T::Short), f("MAPA", T::Alpha, 5),
-        f("UMIST", T::Short),       f("TYPVL", T::Short),   f("PPOLVZ", T::Long),
-        f("PARCISLO", T::Alpha, 12)};
     auto row = [](int skup, int cis, int pod, int dil, double vymera, int druh, double cpce, int lv,
                   const char* text) {
         return QVariantList{skup, cis, pod, dil, vymera, 2, druh, 0,      400, 0,
                             cpce, 0,   lv,  1,   "DKM",  0, 2,    102420, text};
     };
     ParadoxWriter::writeTable(
-        path, fields, 4,
+        path, DemoFields::parcelFields(), 4,
         {row(1, 15, 0, 0, 120, 13, 10005, 7, "-15"), row(2, 15, 0, 1, 1000.5, 2, 0, 7, "15"),
          row(2, 15, 0, 2, 1001.5, 2, 0, 7, "15"), row(2, 15, 1, 0, 300, 5, 0, 8, "15/1"),
          row(2, 15, 2, 1, 40, 14, 0, 9, "15/2"), row(2, 15, 2, 2, 41, 14, 0, 9, "15/2"),
@@ -225,39 +212,6 @@ private slots:
         QCOMPARE(CountSelection(m_work, false), 0);
     }
 
-    void historyRecallKeepsEarlierStatesOnly()
-    {
-        SelectionHistory history(m_work);
-        history.start("  počáteční stav => 0");
-        const char* const steps[] = {"15/1", "16", "-15"};
-        for (const char* text : steps) {
-            QVERIFY(history.step(
-                [&] { AddParcelToWork(text, m_work, *m_parcels, false); },
-                [&] { return QString("+ %1 => %2").arg(text).arg(CountSelection(m_work, true)); }));
-        }
-        QCOMPARE(history.tableCount(), 3);
-        QCOMPARE(keysOf(rowsOf(workDir(), HistoryTableName(2))),
-                 (QStringList{"2:15/1.0", "2:16/0.0"}));
-
-        history.recall(1);
-        QCOMPARE(history.tableCount(), 1);
-        QCOMPARE(history.lines(), (QStringList{"  počáteční stav => 0", "+ 15/1 => 1"}));
-        QCOMPARE(workKeys(), QStringList{"2:15/1.0"});
-        QVERIFY(QFile::exists(m_workDir->filePath(HistoryTableName(0))));
-        QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(1))));
-        QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(2))));
-
-        // The next step numbers its table 1 again; recalling the newest line does nothing.
-        history.step([&] { AddParcelToWork("16", m_work, *m_parcels, false); },
-                     [] { return QString("+ 16"); });
-        QCOMPARE(keysOf(rowsOf(workDir(), HistoryTableName(1))), QStringList{"2:15/1.0"});
-        history.recall(2);
-        QCOMPARE(history.lines().size(), 3);
-        QCOMPARE(m_work.recordCount(), 2);
-        history.close();
-        QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(0))));
-    }
-
     // A failed step leaves the list and the count alone and its table is
     // overwritten by the next step; no step is taken beyond the last table.
     void failedAndExcessStepsChangeNothing()
@@ -279,25 +233,6 @@ private slots:
         QVERIFY(!applied);
         QCOMPARE(history.lines().size(), SelectionHistory::MaxTables + 1);
         QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(SelectionHistory::MaxTables))));
-    }
-
-    void clearEmptiesWorkTableAndHistory()
-    {
-        AddParcelToWork("16", m_work, *m_parcels, false);
-        {
-            SelectionHistory history(m_work);
-            history.start("start");
-            history.step([&] { AddParcelToWork("15", m_work, *m_parcels, false); },
-                         [] { return QString("+"); });
-            history.clear([&] { return QString::number(CountSelection(m_work, true)); });
-            QCOMPARE(history.lines(), QStringList{"0"});
-            QCOMPARE(history.tableCount(), 0);
-            QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(0))));
-            history.step([] {}, [] { return QString("+"); });
-            QVERIFY(QFile::exists(m_workDir->filePath(HistoryTableName(0))));
-        }
-        // Destroying the history deletes its tables.
-        QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(0))));
     }
 
     void deleteHistoryTablesStopsAtAGap()
