@@ -246,73 +246,66 @@ private slots:
         QVERIFY2(found, qPrintable(expected.join('\n')));
     }
 
+    // Sums in m2 and part counts by the summary's index (their text form is a
+    // column text above).
     void areaSums_data()
     {
-        QTest::addColumn<Rows>("rows"); // DRUHPOZ, VYMERA, CPCE, NEMVYUZ, FLAG
-        QTest::addColumn<QList<int>>("indexes");
-        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("parts"); // DRUHPOZ:VYMERA[:CPCE:NEMVYUZ], "-" when unmarked
+        QTest::addColumn<QString>("sums");  // index:area:parts
         QTest::addColumn<int>("houses");
         QTest::addColumn<int>("registered");
-        const QString zero = "      0.0000     0";
-        QTest::newRow("nothing marked")
-            << Rows{{2, 500, 0, 0, false}} << QList<int>{0, 1, 2, 9, 12, 15} << QStringList(6, zero)
-            << 0 << 0;
-        QTest::newRow("12345 m2") << Rows{{2, 12345, 0, 0, true}} << QList<int>{0, 1, 2}
-                                  << QStringList(3, "      1.2345     1") << 0 << 0;
-        QTest::newRow("kinds 12, 1, 15 unregistered")
-            << Rows{{12, 100, 0, 0, true}, {1, 200, 0, 0, true}, {15, 300, 0, 0, true}}
-            << QList<int>{0, 12, 1, 15}
-            << QStringList{"      0.0600     3", "      0.0600     3", zero, zero} << 0 << 0;
+        QTest::newRow("nothing marked") << "-2:500"
+                                        << "0:0:0 1:0:0 2:0:0 9:0:0 12:0:0 15:0:0" << 0 << 0;
+        QTest::newRow("12345 m2") << "2:12345"
+                                  << "0:12345:1 1:12345:1 2:12345:1" << 0 << 0;
+        QTest::newRow("kinds 12, 1, 15 unregistered") << "12:100 1:200 15:300"
+                                                      << "0:600:3 12:600:3 1:0:0 15:0:0" << 0 << 0;
         QTest::newRow("kind 9 outside the agricultural total")
-            << Rows{{9, 1000, 0, 0, true}, {7, 500, 0, 0, true}} << QList<int>{9, 1, 12, 0}
-            << QStringList{"      0.1000     1", "      0.0500     1", zero, "      0.1500     2"}
-            << 0 << 0;
-        QTest::newRow("non-agricultural total")
-            << Rows{{10, 1, 0, 0, true},
-                    {11, 2, 0, 0, true},
-                    {13, 3, 0, 0, true},
-                    {14, 4, 0, 0, true}}
-            << QList<int>{15, 1} << QStringList{"      0.0010     4", zero} << 0 << 0;
+            << "9:1000 7:500"
+            << "9:1000:1 1:500:1 12:0:0 0:1500:2" << 0 << 0;
+        QTest::newRow("non-agricultural total") << "10:1 11:2 13:3 14:4"
+                                                << "15:10:4 1:0:0" << 0 << 0;
         QTest::newRow("building counters")
-            << Rows{{13, 10, 0, 20, true}, {13, 10, 12, 21, true}, {13, 10, 7, 20, true},
-                    {13, 10, 8, 30, true}, {2, 10, 9, 21, true},   {13, 10, 5, 21, false}}
-            << QList<int>{13} << QStringList{"      0.0040     4"} << 2 << 1;
+            << "13:10:0:20 13:10:12:21 13:10:7:20 13:10:8:30 2:10:9:21 -13:10:5:21"
+            << "13:40:4" << 2 << 1;
         // Three parts of 2,000,000,000 m2 overflow 32 bits.
         QTest::newRow("beyond 32 bits")
-            << Rows{{10, 2000000000, 0, 0, true},
-                    {10, 2000000000, 0, 0, true},
-                    {10, 2000000000, 0, 0, true}}
-            << QList<int>{0, 10, 15} << QStringList(3, " 600000.0000     3") << 0 << 0;
+            << "10:2000000000 10:2000000000 10:2000000000"
+            << "0:6000000000:3 10:6000000000:3 15:6000000000:3" << 0 << 0;
     }
 
     void areaSums()
     {
-        QFETCH(Rows, rows);
-        QFETCH(QList<int>, indexes);
-        QFETCH(QStringList, values);
+        QFETCH(QString, parts);
+        QFETCH(QString, sums);
         QFETCH(int, houses);
         QFETCH(int, registered);
         Rows work;
-        int parcis = 1;
-        for (const QVariantList& r : rows)
-            work.append(
-                {2, parcis, 0, 1, r[1], r[0], r[2], r[3], QString::number(parcis++), 10, r[4]});
+        for (const QString& part : parts.split(' ')) {
+            const QStringList v = QString(part).remove('-').split(':') + QStringList{"0", "0"};
+            const int parcis = int(work.size()) + 1;
+            work.append({2, parcis, 0, 1, v[1].toLongLong(), v[0].toInt(), v[2].toInt(),
+                         v[3].toInt(), QString::number(parcis), 10, !part.startsWith('-')});
+        }
         m_work = m_fx->fillWorkTableWithRows(work);
-        const TAreaSums sums = TAreaSums::ComputeAreaSums(m_work);
-        for (int i = 0; i < indexes.size(); ++i)
-            QCOMPARE(ListingText::AreaValue(sums.area[indexes[i]], sums.parts[indexes[i]]),
-                     values[i]);
-        QCOMPARE(sums.withHouseNumber, houses);
-        QCOMPARE(sums.withRegistrationNumber, registered);
-        const QStringList text = run(setup(), TTextListing::AreaSummary, false, sums);
-        const bool extraRow = sums.area[9] > 0 || sums.area[12] > 0;
+        const TAreaSums computed = TAreaSums::ComputeAreaSums(m_work);
+        QStringList got;
+        for (const QString& sum : sums.split(' ')) {
+            const int i = sum.section(':', 0, 0).toInt();
+            got << QString("%1:%2:%3").arg(i).arg(computed.area[i]).arg(computed.parts[i]);
+        }
+        QCOMPARE(got.join(' '), sums);
+        QCOMPARE(computed.withHouseNumber, houses);
+        QCOMPARE(computed.withRegistrationNumber, registered);
+        const QStringList text = run(setup(), TTextListing::AreaSummary, false, computed);
+        const bool extraRow = computed.area[9] > 0 || computed.area[12] > 0;
         QCOMPARE(text.filter("  Zemědělská p.").size(), extraRow ? 1 : 0);
         QCOMPARE(
             text.last(),
             "  Počet staveb s č.popis.:" + QString::number(houses).rightJustified(7) +
                 "         Počet staveb s č.evid.:" + QString::number(registered).rightJustified(8));
         QVERIFY(text.contains("                   PARCELY CELKEM                      " +
-                              ListingText::AreaValue(sums.area[0], sums.parts[0])));
+                              ListingText::AreaValue(computed.area[0], computed.parts[0])));
     }
 
     void hostileTextsKeepTheLayout()
