@@ -59,7 +59,6 @@ private:
     DemoDistrictGenerator::Summary m_summary;
     QString m_build;
     QString path(const QString& file) const { return m_district + QLatin1Char('/') + file; }
-    QString codeTable(const QString& file) const { return path("WorkDB/" + file); }
     QProcessEnvironment environment(const QString& config) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -135,40 +134,27 @@ private slots:
         QVERIFY(ours.header().recordCount > 0);
     }
 
-    // Per area (the catalogue itself is read by the area dialog's test): the
-    // tables exist; parcel numbers match their keys and houses stand on
-    // building land; older-register parcels point at current parcels; land and
-    // building on different sheets are linked by records 82/90 and 93; the
-    // shares of a sheet add up to one (but for the State's sheet 10002, shared
-    // with the body managing its property) and every sheet a parcel names has
-    // owners.
-    void areasAreComplete()
+    // The references the browser follows hold in every area: older-register
+    // parcels point at current parcels; land and building on different sheets
+    // are linked by records 82/90 and 93. (The catalogue is read by the area
+    // dialog's test, the parts by the browser session over this district.)
+    void referencesPointAtExistingParcels()
     {
         qint64 parts = 0;
         int olderParts = 0, relation5 = 0;
         for (const QString suffix : {"001", "002", "003"}) {
-            for (const char* prefix : {"NYSTX", "NYSBO", "ORVTX"})
-                QVERIFY2(QFile::exists(path(PerAreaTable(prefix, suffix))), prefix);
             const Table pa(path(PerAreaTable("NYSPA", suffix)));
             const Table vl(path(PerAreaTable("NYSVL", suffix)));
-            const Table uv(path(PerAreaTable("NYSUV", suffix)));
             parts += pa.rows.size();
-            QSet<QPair<int, int>> current;
-            QSet<qint64> relation5Parcels;
-            QHash<qint64, qint64> sheetOfParcel;
+            QSet<QPair<qint64, qint64>> current;
+            QHash<qint64, qint64> sheetOfRelation5;
             for (const QVariantList& row : pa.rows) {
                 const ParcelKey key{int(pa.i(row, "PARSKUP")), int(pa.i(row, "PARCIS")),
                                     int(pa.i(row, "PARPOD"))};
-                QCOMPARE(row.value(pa.reader.fieldIndex("PARCISLO")).toString(),
-                         FormatParcelNumber(key));
-                if (key.parskup <= 2 && pa.i(row, "CPCE") > 0)
-                    QCOMPARE(pa.i(row, "DRUHPOZ"), qint64(BuildingLandKind));
                 if (key.parskup <= 2)
                     current.insert({key.parcis, key.parpod});
-                if (pa.i(row, "VLVZTAH") == RelationLandAndBuildingApart) {
-                    relation5Parcels.insert(PackParcelReference(key));
-                    sheetOfParcel.insert(PackParcelReference(key), pa.i(row, "LVCIS"));
-                }
+                if (pa.i(row, "VLVZTAH") == RelationLandAndBuildingApart)
+                    sheetOfRelation5.insert(PackParcelReference(key), pa.i(row, "LVCIS"));
             }
             for (const QVariantList& row : pa.rows) {
                 if (pa.i(row, "PARSKUP") < 3 || pa.i(row, "CPCE") == 0)
@@ -183,21 +169,10 @@ private slots:
                 if (kind == RecordBuildingFromOtherSheet)
                     named93.insert(PackParcelReference(UnpackParcelReference(double(udaj))));
                 if (kind == RecordBuildingStandsOn)
-                    QCOMPARE(sheetOfParcel.value(udaj), vl.i(row, "DLVCIS"));
+                    QCOMPARE(sheetOfRelation5.value(udaj), vl.i(row, "DLVCIS"));
             }
-            QCOMPARE(named93, relation5Parcels);
-            relation5 += relation5Parcels.size();
-            QHash<qint64, double> shareSum;
-            for (const QVariantList& row : uv.rows) {
-                const qint64 podil = uv.i(row, "PODIL");
-                shareSum[uv.i(row, "ELLVCIS")] += double(podil / 100000) / double(podil % 100000);
-            }
-            for (auto it = shareSum.cbegin(); it != shareSum.cend(); ++it)
-                QVERIFY2(it.key() == 10002 || qAbs(it.value() - 1.0) < 1e-9,
-                         qPrintable(QString::number(it.key())));
-            for (const QVariantList& row : pa.rows)
-                QVERIFY(shareSum.contains(pa.i(row, "LVCIS") ? pa.i(row, "LVCIS")
-                                                             : pa.i(row, "ELCIS")));
+            QCOMPARE(named93, QSet<qint64>(sheetOfRelation5.keyBegin(), sheetOfRelation5.keyEnd()));
+            relation5 += sheetOfRelation5.size();
         }
         QCOMPARE(parts, m_summary.parcelParts);
         QVERIFY(olderParts > 0 && relation5 > 0);
@@ -212,7 +187,6 @@ private slots:
         DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, 2})
             .generate(other.filePath("b"));
         const QString digest = fileDigest(m_district);
-        QVERIFY(!digest.isEmpty());
         QCOMPARE(fileDigest(other.filePath("a")), digest);
         QVERIFY(fileDigest(other.filePath("b")) != digest);
         QProcess tool;
@@ -237,11 +211,10 @@ private slots:
               m_build + "/WorkDB/NIXDTEXT.DB"})
             QVERIFY2(QFile::exists(file), qPrintable(file));
         QVERIFY(aliases(env).startsWith("DEMO\tSTANDARD\t" + QFileInfo(demo).canonicalFilePath()));
-        // No leftovers of the generation beside the district.
+        // No leftovers of the generation beside the district; a second run
+        // changes nothing.
         QCOMPARE(QDir(m_dir.filePath("data/ORV")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                  QStringList{"demo"});
-
-        // A second run changes nothing.
         const QDateTime generated = QFileInfo(demo + "/NYSPA001.DB").lastModified();
         QCOMPARE(prepare(env), QString());
         QCOMPARE(QFileInfo(demo + "/NYSPA001.DB").lastModified(), generated);
@@ -257,7 +230,6 @@ private slots:
         QFile own(workDb + "/parskup.db");
         QVERIFY(own.open(QIODevice::WriteOnly) && own.write("own") == 3);
         own.close();
-
         QVERIFY(prepare(env) != "FAILED");
         QVERIFY(aliases(env).startsWith("OKRES\t"));
         QCOMPARE(aliases(env).count('\n'), 1);
