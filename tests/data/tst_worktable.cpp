@@ -87,16 +87,6 @@ private slots:
 
     void cleanup() { m_work.close(); }
 
-    void openOrCreateKeepsAnExistingTableAndCreateEmptiesIt()
-    {
-        AddParcelToWork("16", m_work, *m_parcels, false);
-        Table again;
-        OpenOrCreateWorkTable(again, m_workDir->filePath(WorkTableFile));
-        QCOMPARE(again.recordCount(), 1);
-        CreateWorkTable(again);
-        QCOMPARE(rowsOf(workDir()).size(), 0);
-    }
-
     // A stem brings every part and subdivision, marked, with areas rounded
     // half to even; a placeholder row has zeros; the parcel table's range is
     // lifted again.
