@@ -137,11 +137,9 @@ private slots:
         QTest::addColumn<int>("formFeeds");
         QTest::addColumn<QString>("firstLine");
         const QString rule(80, u'-');
-        const QString page1 = QString(39, u' ') + "- 1 -";
-        QTest::newRow("full, file") << 1 << false << false << 1 << 0 << rule;
+        const QString page1 = QString(39, u' ') + "- 1 -"; // unpaged files: the reference listings
         QTest::newRow("full, file, paged") << 1 << true << false << 6 << 6 << rule;
         QTest::newRow("full, printer, paged") << 1 << true << true << 6 << 6 << page1;
-        QTest::newRow("short, file") << 0 << false << false << 1 << 0 << rule;
         QTest::newRow("short, file, paged") << 0 << true << false << 1 << 0 << rule;
         QTest::newRow("short, printer") << 0 << false << true << 1 << 0 << "  " + rule;
         // Three lines a page: every row after the first few opens a new page.

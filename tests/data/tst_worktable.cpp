@@ -112,15 +112,8 @@ private slots:
         QTest::newRow("only the subdivision, other group")
             << QStringList{"15/2", "-15"} << false << QList<int>{2, 1}
             << QStringList{"1:15/0.0", "2:15/2.1", "2:15/2.2"};
-        // The stem is there (through 15/2): nothing of 15 is added, though
-        // its other parts are missing; 15/1 is a different parcel.
-        QTest::newRow("already selected")
-            << QStringList{"15/2", "15", " 15/2 ", "15/1"} << true << QList<int>{2, 0, 0, 1}
-            << QStringList{"2:15/1.0", "2:15/2.1", "2:15/2.2"};
         QTest::newRow("missing, not wanted")
             << QStringList{"99/3"} << false << QList<int>{0} << QStringList{};
-        QTest::newRow("missing: one placeholder")
-            << QStringList{"99/3", "99/3"} << true << QList<int>{1, 0} << QStringList{"2:99/3.0"};
         // Odd texts are data, never SQL; a long one is cut to the field size.
         QTest::newRow("odd texts")
             << QStringList{"7:'; DROP TABLE x", QString::fromUtf8("(řčš/12345)"), ""} << true
