@@ -527,21 +527,9 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
-    void supplementaryRecords()
+    // A missing records table: the supplement dialog refuses, naming the file.
+    void supplementOfAMissingTableRefused()
     {
-        // The records of sheet 10 that name parcel 15/3 (packed with or without
-        // group) or, without a parcel, all four.
-        TDoplnDlg dialog(nullptr, m_fx->app(), "CTL", "001", 10, 15003, 2);
-        dialog.show(); // every caption in full
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* records = dialog.findChild<QTableView*>("DBGridVl");
-        for (int c = 0; c < records->horizontalHeader()->count(); ++c)
-            QVERIFY(records->columnWidth(c) >= records->horizontalHeader()->sectionSizeHint(c));
-        QCOMPARE(dialog.QueryVl().recordCount(), 2);
-        QCOMPARE(TDoplnDlg(nullptr, m_fx->app(), "CTL", "001", 10, 0, 2).QueryVl().recordCount(),
-                 4);
-
-        // A missing records table: the dialog refuses.
         QDir().mkpath(m_root.filePath("ctl/none"));
         m_fx->setAliases({{"CTL", m_ctl}, {"EMPTY", m_root.filePath("ctl/none")}});
         QVERIFY(TestSupport::refusal([&] {

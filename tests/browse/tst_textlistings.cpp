@@ -411,20 +411,6 @@ private slots:
                      "Není nainstalována žádná tiskárna");
         }
     }
-
-    void ownersListing()
-    {
-        QStringList lines;
-        TTextListing listing(setup(), [&](const TTextListing::Line& l) { lines << l.text; });
-        listing.StartFile();
-        listing.Run(TTextListing::OwnersListing,
-                    {{10, 111, "Novák Jan"}, {1234567, 8001011234.0, "A\tB"}});
-        QCOMPARE(lines.mid(5),
-                 (QStringList{"", "Přehled vlastníků parcel", QString(80, u'-'),
-                              "List vl.  Identifik.  Vlastník (jméno nebo název a adresa)",
-                              QString(80, u'-'), "     10          111  Novák Jan",
-                              "1234567   8001011234  A B"}));
-    }
 };
 
 QTEST_MAIN(TestTextListings)

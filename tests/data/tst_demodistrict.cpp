@@ -134,50 +134,6 @@ private slots:
         QVERIFY(ours.header().recordCount > 0);
     }
 
-    // The references the browser follows hold in every area: older-register
-    // parcels point at current parcels; land and building on different sheets
-    // are linked by records 82/90 and 93. (The catalogue is read by the area
-    // dialog's test, the parts by the browser session over this district.)
-    void referencesPointAtExistingParcels()
-    {
-        qint64 parts = 0;
-        int olderParts = 0, relation5 = 0;
-        for (const QString suffix : {"001", "002", "003"}) {
-            const Table pa(path(PerAreaTable("NYSPA", suffix)));
-            const Table vl(path(PerAreaTable("NYSVL", suffix)));
-            parts += pa.rows.size();
-            QSet<QPair<qint64, qint64>> current;
-            QHash<qint64, qint64> sheetOfRelation5;
-            for (const QVariantList& row : pa.rows) {
-                const ParcelKey key{int(pa.i(row, "PARSKUP")), int(pa.i(row, "PARCIS")),
-                                    int(pa.i(row, "PARPOD"))};
-                if (key.parskup <= 2)
-                    current.insert({key.parcis, key.parpod});
-                if (pa.i(row, "VLVZTAH") == RelationLandAndBuildingApart)
-                    sheetOfRelation5.insert(PackParcelReference(key), pa.i(row, "LVCIS"));
-            }
-            for (const QVariantList& row : pa.rows) {
-                if (pa.i(row, "PARSKUP") < 3 || pa.i(row, "CPCE") == 0)
-                    continue;
-                const OlderRegisterTarget t = OlderRegisterTargetOf(pa.i(row, "CPCE"));
-                QVERIFY(current.contains({t.parcis, t.parpod}));
-                ++olderParts;
-            }
-            QSet<qint64> named93;
-            for (const QVariantList& row : vl.rows) {
-                const qint64 kind = vl.i(row, "DOPLKOD"), udaj = vl.i(row, "DOPLUDAJ");
-                if (kind == RecordBuildingFromOtherSheet)
-                    named93.insert(PackParcelReference(UnpackParcelReference(double(udaj))));
-                if (kind == RecordBuildingStandsOn)
-                    QCOMPARE(sheetOfRelation5.value(udaj), vl.i(row, "DLVCIS"));
-            }
-            QCOMPARE(named93, QSet<qint64>(sheetOfRelation5.keyBegin(), sheetOfRelation5.keyEnd()));
-            relation5 += sheetOfRelation5.size();
-        }
-        QCOMPARE(parts, m_summary.parcelParts);
-        QVERIFY(olderParts > 0 && relation5 > 0);
-    }
-
     // The same seed gives the same files, another seed others; the tool
     // never writes into a directory with other data.
     void generationIsRepeatableAndNeverOverwrites()

@@ -152,23 +152,6 @@ private slots:
         QCOMPARE(m_work.recordCount(), 4);
     }
 
-    // Append-update of a query: rows already there stay, new ones come marked;
-    // delete takes the query's keys out; the counts are of rows and parcels.
-    void batchMovesAndCounts()
-    {
-        AddParcelToWork("15", m_work, *m_parcels, false);
-        Query source;
-        source.setDatabaseName(m_area.path());
-        source.setSql(
-            {"SELECT PARSKUP,PARCIS,PARPOD,PARDIL,VYMERA,DRUHPOZ,CPCE,NEMVYUZ,PARCISLO,LVCIS",
-             "FROM \"NYSPA001.DB\" WHERE PARCIS = 16 OR PARPOD = 2"});
-        CopyIntoWorkAndMark(source, m_work, BatchMove::Mode::AppendUpdate);
-        QCOMPARE(CountSelection(m_work, true), 6);
-        QCOMPARE(CountSelection(m_work, false), 4); // 15, 15/1, 15/2, 16
-        CopyIntoWork(source, m_work, BatchMove::Mode::Delete);
-        QCOMPARE(workKeys(), (QStringList{"2:15/0.1", "2:15/0.2", "2:15/1.0"}));
-    }
-
     // A failed step leaves the list and the count alone and its table is
     // overwritten by the next step; no step is taken beyond the last table.
     void failedAndExcessStepsChangeNothing()
