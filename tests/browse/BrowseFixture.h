@@ -107,23 +107,19 @@ public:
     // parts, marked); numbers the area lacks become placeholder rows.
     QString fillWorkTable(const QString& alias, const QStringList& parcels)
     {
-        Table work;
-        createWorkTable(work);
-        AddParcelsToWork(parcels, work, *OpenParcelTable(alias, "001"), true);
+        AddParcelsToWork(parcels, *createWorkTable(), *OpenParcelTable(alias, "001"), true);
         return workTablePath();
     }
 
     // Every part of the area's parcel table into the work table.
     QString fillWorkTableWithArea(const QString& alias)
     {
-        Table work;
-        createWorkTable(work);
         Query all;
         all.setDatabaseName(alias);
         all.setSql("SELECT PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, DRUHPOZ, CPCE, NEMVYUZ, "
                    "PARCISLO, LVCIS FROM \"NYSPA001.DB\"");
         all.open();
-        CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
+        CopyIntoWorkAndMark(all, *createWorkTable(), BatchMove::Mode::Append);
         return workTablePath();
     }
 
@@ -131,18 +127,17 @@ public:
     // NEMVYUZ, PARCISLO, LVCIS, FLAG) rows.
     QString fillWorkTableWithRows(const QList<QVariantList>& rows)
     {
-        Table work;
-        createWorkTable(work);
-        work.open();
+        const std::unique_ptr<Table> work = createWorkTable();
+        work->open();
         const QStringList fields = {"PARSKUP", "PARCIS",  "PARPOD",   "PARDIL", "VYMERA", "DRUHPOZ",
                                     "CPCE",    "NEMVYUZ", "PARCISLO", "LVCIS",  "FLAG"};
         for (const QVariantList& row : rows) {
-            work.append();
+            work->append();
             for (int i = 0; i < fields.size(); ++i)
-                work.setValue(fields[i], row[i]);
-            work.post();
+                work->setValue(fields[i], row[i]);
+            work->post();
         }
-        work.close();
+        work->close();
         return workTablePath();
     }
 
@@ -156,11 +151,13 @@ public:
     QString path(const QString& name) const { return m_dir.filePath(name); }
 
 private:
-    void createWorkTable(Table& work) const
+    std::unique_ptr<Table> createWorkTable() const
     {
-        work.setDatabaseName(workDir());
-        work.setTableName("PRAC.DB");
-        CreateWorkTable(work);
+        auto work = std::make_unique<Table>();
+        work->setDatabaseName(workDir());
+        work->setTableName("PRAC.DB");
+        CreateWorkTable(*work);
+        return work;
     }
 
     QTemporaryDir m_dir;

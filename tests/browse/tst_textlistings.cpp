@@ -13,7 +13,6 @@
 
 #include <QPdfWriter>
 #include <QPrinterInfo>
-#include <QProcess>
 #include <unistd.h>
 #include <QTest>
 

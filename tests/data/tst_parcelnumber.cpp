@@ -7,7 +7,6 @@
 #include "data/ValueFormats.h"
 #include "db/paradox/ParadoxTable.h"
 
-#include <QSet>
 
 #include <QTest>
 #include <limits>
@@ -78,10 +77,8 @@ private slots:
         QTest::newRow("question marks anywhere") << "-1?5/?2" << ParcelKey{-1, 15, 2};
         QTest::newRow("letter as group") << "x:5" << ParcelKey{0, 5, 0};
         QTest::newRow("bad subdivision") << "15/x" << ParcelKey{2, 15, 0};
-        QTest::newRow("second slash") << "15/2/3" << ParcelKey{2, 15, 0};
         QTest::newRow("blanks") << " 15 / 2 " << ParcelKey{2, 15, 2};
         QTest::newRow("overflow") << "99999999999" << ParcelKey{2, 0, 0};
-        QTest::newRow("only colon") << "1:" << ParcelKey{1, 0, 0};
         QTest::newRow("non-ascii digits") << QString::fromUtf8("١٢") << ParcelKey{2, 0, 0};
         QTest::newRow("czech letters") << QString::fromUtf8("ž:čř/ů") << ParcelKey{0, 0, 0};
     }
@@ -101,7 +98,6 @@ private slots:
         QTest::newRow("grid: number/part") << HouseNumberGridText(30012, 400, 1) << "  12/3p";
         QTest::newRow("grid: 10000 unsplit") << HouseNumberGridText(10000, 400, 1) << "10000  p";
         QTest::newRow("grid: registration 401") << HouseNumberGridText(5, 401, 2) << "   5  e";
-        QTest::newRow("grid: zero") << HouseNumberGridText(0, 400, 1) << "";
         QTest::newRow("grid: huge") << HouseNumberGridText(123456789, 0, 1) << "6789/12345p";
         QTest::newRow("grid: older register") << HouseNumberGridText(10005, 400, 3) << "   5/1";
         QTest::newRow("grid: older, 10000") << HouseNumberGridText(10000, 20, 3) << "10000  ";
@@ -115,7 +111,6 @@ private slots:
         QTest::newRow("change item") << ChangeItemText(141617) << "1416/17";
         QTest::newRow("deed") << DeedNumberText(141617) << "1416/17";
         QTest::newRow("deed padded") << DeedNumberText(102405) << "1024/ 5";
-        QTest::newRow("deed zero") << DeedNumberText(0) << "";
         QTest::newRow("deed min") << QString::number(DeedNumberText(-max - 1).isEmpty()) << "0";
         QTest::newRow("half to even 2.5") << QString::number(WholeNumber(2.5)) << "2";
         QTest::newRow("half to even 3.5") << QString::number(WholeNumber(3.5)) << "4";
@@ -124,9 +119,6 @@ private slots:
             << QString::number(WholeNumber(1e300)) << QString::number(max);
         QTest::newRow("unpack") << keyText(UnpackParcelReference(20001234567.0)) << "2,1234,567";
         QTest::newRow("unpack group 0") << keyText(UnpackParcelReference(1234005.0)) << "2,1234,5";
-        QTest::newRow("unpack group 1")
-            << keyText(UnpackParcelReference(10000014002.0)) << "1,14,2";
-        QTest::newRow("unpack zero") << keyText(UnpackParcelReference(0.0)) << "2,0,0";
         QTest::newRow("unpack NaN") << keyText(UnpackParcelReference(NaN)) << "0,0,0";
         QTest::newRow("unpack 1e300") << keyText(UnpackParcelReference(1e300)) << "0,0,0";
         // 64-bit arithmetic, no overflow.

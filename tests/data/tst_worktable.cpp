@@ -4,7 +4,6 @@
 #include "data/ParcelTable.h"
 #include "data/SelectionHistory.h"
 #include "data/WorkTable.h"
-#include "db/Query.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -173,19 +172,6 @@ private slots:
         QVERIFY(!applied);
         QCOMPARE(history.lines().size(), SelectionHistory::MaxTables + 1);
         QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(SelectionHistory::MaxTables))));
-    }
-
-    void deleteHistoryTablesStopsAtAGap()
-    {
-        for (int n : {0, 2}) {
-            Table t;
-            t.setDatabaseName(workDir());
-            t.setTableName(HistoryTableName(n));
-            CreateWorkTable(t);
-        }
-        DeleteHistoryTables(workDir());
-        QVERIFY(!QFile::exists(m_workDir->filePath(HistoryTableName(0))));
-        QVERIFY(QFile::exists(m_workDir->filePath(HistoryTableName(2))));
     }
 
     void uncreatableWorkTableNamesThePathAndKeepsTheOldOne()

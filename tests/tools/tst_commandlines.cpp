@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCommandLines : public QObject
