@@ -93,7 +93,6 @@ public:
             0, {{2, 15.0, 3, 800.0, "12345", 101.0}, {2, 16.0, 0, 50.0, "54321", 0.0}});
     }
 
-    // Points the aliases at the districts: name -> directory.
     void setAliases(const QList<QPair<QString, QString>>& districts)
     {
         EngineAliases aliases(EngineAliases::defaultFilePath());
@@ -111,7 +110,6 @@ public:
         return workTablePath();
     }
 
-    // Every part of the area's parcel table into the work table.
     QString fillWorkTableWithArea(const QString& alias)
     {
         Query all;

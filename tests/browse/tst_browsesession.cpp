@@ -38,7 +38,7 @@ QMap<QString, QByteArray> fingerprints(const QString& dir, const QString& copyTo
 } // namespace
 
 // A whole browser session on a copy of a district: every part visited on
-// every page, marks, sorting, own texts and older-register parcels added.
+// every page, marks, sorting, an own text and older-register parcels added.
 // Afterwards every registry table of the district is byte-identical: the
 // browser writes only the work table and the own-text table "ORVTX".
 class TestBrowseSession : public QObject
@@ -73,7 +73,6 @@ class TestBrowseSession : public QObject
             add->click();
         QVERIFY(pa.recordCount() >= parts);
         page("RGText");
-        // Marks and sorting.
         form.findChild<QPushButton*>("FlagBtn")->click();
         form.DBGridPaDblClick(0);
         QHeaderView* header = form.findChild<QTableView*>("DBGridPa")->horizontalHeader();

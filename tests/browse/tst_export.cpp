@@ -224,19 +224,6 @@ class TestExport : public QObject
         }
         return rows;
     }
-    // Three marked parts of 15/3 in a row (the first of 12345 m2), an unmarked
-    // 16, and the older parcel 3:40 that names 15/3 in CPCE and so takes the
-    // kind of land of the current parcel.
-    void writeSubsidyParts()
-    {
-        m_work = m_fx->fillWorkTableWithRows({{2, 15, 3, 1, 12345, 13, 25, 20, "15/3", 10, true},
-                                              {2, 15, 3, 2, 300, 2, 0, 0, "15/3", 10, true},
-                                              {2, 15, 3, 3, 50, 2, 0, 0, "15/3", 10, true},
-                                              {2, 16, 0, 1, 50, 2, 0, 0, "16", 10, false},
-                                              {1, 20, 0, 1, 100, 13, 10001, 21, "-20", 11, true},
-                                              {3, 40, 0, 1, 900, 2, 30015, 0, "3:40", 0, true}});
-    }
-
 private slots:
     void initTestCase()
     {
@@ -305,7 +292,19 @@ private slots:
     {
         QFETCH(QString, ext);
         const bool subsidy = QByteArray(QTest::currentDataTag()).startsWith("subsidy");
-        subsidy ? writeSubsidyParts() : unmark("PARCISLO = '16'");
+        // Subsidy: three marked parts of 15/3 in a row (the first of 12345 m2),
+        // an unmarked 16, and the older parcel 3:40 that names 15/3 in CPCE and
+        // so takes the kind of land of the current parcel.
+        if (subsidy)
+            m_work =
+                m_fx->fillWorkTableWithRows({{2, 15, 3, 1, 12345, 13, 25, 20, "15/3", 10, true},
+                                             {2, 15, 3, 2, 300, 2, 0, 0, "15/3", 10, true},
+                                             {2, 15, 3, 3, 50, 2, 0, 0, "15/3", 10, true},
+                                             {2, 16, 0, 1, 50, 2, 0, 0, "16", 10, false},
+                                             {1, 20, 0, 1, 100, 13, 10001, 21, "-20", 11, true},
+                                             {3, 40, 0, 1, 900, 2, 30015, 0, "3:40", 0, true}});
+        else
+            unmark("PARCISLO = '16'");
         TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
         const QString path = m_fx->path("out." + ext);
         const auto items = TPartExport::TickedItems(TPartExport::OfferedItems(form.TablePa()));
@@ -453,8 +452,7 @@ private slots:
         // "&Export" is enabled; its data-only item puts the ticked columns (the
         // first two in the dialog) on the clipboard.
         TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
-        auto* button = form.findChild<QPushButton*>("ExportBtn");
-        QVERIFY(button && button->isEnabled());
+        QVERIFY(form.findChild<QPushButton*>("ExportBtn")->isEnabled());
         form.TablePa().setRecNo(3);
         TestSupport::onNextModal([](QWidget* dialog) {
             auto* list = dialog->findChild<QListWidget*>();

@@ -30,20 +30,6 @@ private slots:
         }
     }
 
-    // The sheet captions and the unsortable computed columns the browser test does
-    // not reach (the empty sheet and the section layout are in the reference
-    // listing).
-    void sheetCaptionsAndUnsortableColumns()
-    {
-        QCOMPARE(BrowserCaption(1, 12, "X"),
-                 QStringLiteral("Přehled dílů parcel listu vlastnictví číslo 12 v katastru X"));
-        QCOMPARE(BrowserCaption(1, -7, "X"),
-                 QStringLiteral("Přehled dílů parcel evidenčního listu číslo 7 v katastru X"));
-        QCOMPARE(BrowserCaption(2, 0, "X"),
-                 QStringLiteral("Přehled vlastníků parcel v katastru X"));
-        QVERIFY(!SortKey("Vykaz", true));
-    }
-
     void landSheet_data()
     {
         QTest::addColumn<QList<SheetRecord>>("records");

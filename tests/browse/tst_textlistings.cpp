@@ -177,7 +177,6 @@ private slots:
         QTest::newRow("sheet 99990") << 99990 << true;
         QTest::newRow("sheet 99999") << 99999 << true;
         QTest::newRow("sheet 99989") << 99989 << false;
-        QTest::newRow("sheet 10") << 10 << false;
     }
 
     void partsOutsideSheets()

@@ -7,7 +7,6 @@
 #include "data/ValueFormats.h"
 #include "db/paradox/ParadoxTable.h"
 
-
 #include <QTest>
 #include <limits>
 
@@ -15,12 +14,11 @@ Q_DECLARE_METATYPE(ParcelKey)
 
 namespace {
 
+// A parcel key as "group,stem,subdivision".
 QString keyText(const ParcelKey& k)
 {
     return QString("%1,%2,%3").arg(k.parskup).arg(k.parcis).arg(k.parpod);
 }
-
-constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 } // namespace
 
@@ -114,12 +112,12 @@ private slots:
         QTest::newRow("deed min") << QString::number(DeedNumberText(-max - 1).isEmpty()) << "0";
         QTest::newRow("half to even 2.5") << QString::number(WholeNumber(2.5)) << "2";
         QTest::newRow("half to even 3.5") << QString::number(WholeNumber(3.5)) << "4";
-        QTest::newRow("whole NaN") << QString::number(WholeNumber(NaN)) << "0";
+        QTest::newRow("whole NaN") << QString::number(WholeNumber(qQNaN())) << "0";
         QTest::newRow("whole saturates")
             << QString::number(WholeNumber(1e300)) << QString::number(max);
         QTest::newRow("unpack") << keyText(UnpackParcelReference(20001234567.0)) << "2,1234,567";
         QTest::newRow("unpack group 0") << keyText(UnpackParcelReference(1234005.0)) << "2,1234,5";
-        QTest::newRow("unpack NaN") << keyText(UnpackParcelReference(NaN)) << "0,0,0";
+        QTest::newRow("unpack NaN") << keyText(UnpackParcelReference(qQNaN())) << "0,0,0";
         QTest::newRow("unpack 1e300") << keyText(UnpackParcelReference(1e300)) << "0,0,0";
         // 64-bit arithmetic, no overflow.
         QTest::newRow("unpack 9.1e18")

@@ -30,7 +30,6 @@ void TestCommandLines::exitCodeAndText_data()
     const QString orv = QStringLiteral(ORV_PROGRAM_PATH), tool = TestSupport::orvToolPath();
     const QString version = QStringLiteral(ORV_VERSION_STRING);
     row("orv --help", orv, "--help", 0, "Použití: orv [VOLBA]");
-    row("orv -h", orv, "-h", 0, "vypíše verzi programu");
     row("orv --version", orv, "--version", 0, "ORV " + version + "\nCopyright © VELDO\n");
     row("orv without display", orv, "", 2, "není k dispozici žádný displej");
     row("tool --version", tool, "--version", 0, "orv-tool (ORV) " + version + "\n");
