@@ -98,7 +98,7 @@ private slots:
         QTest::newRow("grid: registration 401") << HouseNumberGridText(5, 401, 2) << "   5  e";
         QTest::newRow("grid: huge") << HouseNumberGridText(123456789, 0, 1) << "6789/12345p";
         QTest::newRow("grid: older register") << HouseNumberGridText(10005, 400, 3) << "   5/1";
-        QTest::newRow("grid: older, 10000") << HouseNumberGridText(10000, 20, 3) << "10000  ";
+        QTest::newRow("grid: older, 10001 split") << HouseNumberGridText(10001, 20, 3) << "   1/1";
         QTest::newRow("report: number/part") << HouseNumberReportText(30012, 400, 1) << "12/3p";
         QTest::newRow("report: zero") << HouseNumberReportText(0, 1, 2) << "";
         QTest::newRow("report: older") << HouseNumberReportText(10017, 400, 5) << "17/1";
