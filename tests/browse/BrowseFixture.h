@@ -45,6 +45,15 @@ public:
         DemoDistrictGenerator({DemoDistrictGenerator::Size::Small, 1}).generate(dir);
     }
 
+    // The controlled district into `root`/ctl, the demo district into
+    // `root`/demo; the program reads the demo's code tables.
+    static void writeDistricts(const QTemporaryDir& root)
+    {
+        writeControlledDistrict(root.filePath("ctl"));
+        writeDemoDistrict(root.filePath("demo"));
+        qputenv("ORV_WORKDB", root.filePath("demo/WorkDB").toUtf8());
+    }
+
     // The controlled district (area "001") in `dir`.
     static void writeControlledDistrict(const QString& dir)
     {

@@ -228,9 +228,7 @@ private slots:
     void initTestCase()
     {
         PX_boot();
-        BrowseFixture::writeControlledDistrict(m_ctl);
-        BrowseFixture::writeDemoDistrict(m_demo);
-        qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+        BrowseFixture::writeDistricts(m_root);
     }
     void init()
     {

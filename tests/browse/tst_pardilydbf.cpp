@@ -52,8 +52,8 @@ private:
     QPlainTextEdit* memo() { return child<QPlainTextEdit>("DBMemoText"); }
 
     QTemporaryDir m_root;
-    QString m_ctl;
-    QString m_demo;
+    QString m_ctl = m_root.filePath("ctl");
+    QString m_demo = m_root.filePath("demo");
     std::unique_ptr<BrowseFixture> m_fx;
     std::unique_ptr<TParDilyDbf> m_form;
     QStringList m_messages;
@@ -123,13 +123,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_ctl = m_root.filePath("ctl");
-        m_demo = m_root.filePath("demo");
-        BrowseFixture::writeControlledDistrict(m_ctl);
-        BrowseFixture::writeDemoDistrict(m_demo);
-    }
+    void initTestCase() { BrowseFixture::writeDistricts(m_root); }
 
     void init()
     {

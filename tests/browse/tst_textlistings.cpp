@@ -24,8 +24,8 @@ class TestTextListings : public QObject
 
 private:
     QTemporaryDir m_root;
-    QString m_ctl;
-    QString m_demo;
+    QString m_ctl = m_root.filePath("ctl");
+    QString m_demo = m_root.filePath("demo");
     std::unique_ptr<BrowseFixture> m_fx;
     QString m_work;
 
@@ -60,14 +60,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_ctl = m_root.filePath("ctl");
-        m_demo = m_root.filePath("demo");
-        BrowseFixture::writeControlledDistrict(m_ctl);
-        BrowseFixture::writeDemoDistrict(m_demo);
-        qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
-    }
+    void initTestCase() { BrowseFixture::writeDistricts(m_root); }
 
     void init()
     {
