@@ -3,6 +3,7 @@
 #include "app/TKatDialog.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "browse/TParDilyPrint.h"
 #include "output/PrintReportEntry.h"
 #include "output/TLVCisDlg.h"
 #include "output/TStatistikaDlg.h"
@@ -22,7 +23,8 @@ TParOborgDlg::Entries SheetDialogEntries()
     entries.Supplement = [](QWidget*, int sheet, const TSelectionContext& ctx) {
         ShowLVSupplement(ctx.App, ctx.KU.Alias, ctx.KU.Suffix, sheet, -1, nullptr, 0, 0);
     };
-    // The names listing and the sheet printout come with the text listings.
+    entries.NamesListing = &TParDilyPrint::PrintOwnerList;
+    entries.SheetPrint = &TParDilyPrint::PrintSheet;
     return entries;
 }
 
@@ -50,7 +52,9 @@ TMainOrvEntries ProgramEntries()
             return TKatDialog::Lookup(app, alias, suffix, info);
         };
         search.AddKU = addKU;
-        search.Browser = SheetDialogEntries().Browser;
+        const TParOborgDlg::Entries sheet = SheetDialogEntries();
+        search.Browser = sheet.Browser;
+        search.SheetPrint = sheet.SheetPrint;
         TListVlDialog::Execute(owner, app, search);
     };
     return entries;

@@ -51,6 +51,14 @@ QString userDataDir()
     return xdgDir("XDG_DATA_HOME", ".local/share");
 }
 
+QString cacheDir()
+{
+    const QString explicitDir = fromEnv("ORV_CACHE_DIR");
+    if (!explicitDir.isEmpty())
+        return QDir::cleanPath(explicitDir);
+    return xdgDir("XDG_CACHE_HOME", ".cache");
+}
+
 QString executableDir()
 {
     if (!QCoreApplication::instance())

@@ -15,6 +15,9 @@ QString machineConfigDir();
 // $XDG_DATA_HOME/ORV, else ~/.local/share/ORV: the demo district, a work
 // directory when the one beside the executable is not writable.
 QString userDataDir();
+// $ORV_CACHE_DIR, else $XDG_CACHE_HOME/ORV, else ~/.cache/ORV: what ORV can
+// build again from the data at any time (the owner index of the districts).
+QString cacheDir();
 // Directory of the running executable, without a trailing separator; empty
 // when there is no application object.
 QString executableDir();

@@ -11,6 +11,7 @@
 #include "data/CadastralTables.h"
 #include "db/AliasPaths.h"
 #include "db/Query.h"
+#include "output/PrintReport.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
 #include "select/TCProcessDlg.h"
@@ -134,4 +135,24 @@ void TParDilyPrint::PrintOwners(const QList<TTextListing::OwnerRow>& owners, con
                                          owners);
     else
         WriteTextReport(listing, TTextListing::OwnersListing, ExpandAliasPath(target), owners);
+}
+
+void TParDilyPrint::PrintSheet(QWidget* owner, int sheet, const TSelectionContext& ctx)
+{
+    TCProcessDlg progress(owner);
+    TParDilyPrint command(ctx.App, ctx.KU, ctx.WorkTable,
+                          {owner, &progress, sheet, TTextListing::PageText, {}});
+    int kind = 0;
+    int copies = 1;
+    if (command.PrintParDily(kind, copies) && kind != 0)
+        PrintReport(ctx.App, kind, sheet, ctx.KU, ctx.WorkTable, {}, copies, owner);
+}
+
+void TParDilyPrint::PrintOwnerList(QWidget* owner, const Dataset& owners, const QString& target,
+                                   const TSelectionContext& ctx)
+{
+    TCProcessDlg progress(owner);
+    // The owners listing reads no parts: a command without a work table.
+    TParDilyPrint command(ctx.App, ctx.KU, {}, {owner, &progress, 0, TTextListing::PageText, {}});
+    command.PrintOwners(TTextListing::OwnerRowsOf(owners), target);
 }

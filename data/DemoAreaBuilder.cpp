@@ -468,10 +468,7 @@ private:
 
     qint64 writeRelations(const QString& path) const
     {
-        ParadoxWriter writer(path,
-                             {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
-                              shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
-                             2);
+        ParadoxWriter writer(path, relationFields(), 2);
         for (const Sheet& sheet : m_sheets) {
             if (sheet.parcels.isEmpty() && sheet.number < firstRegistrationSheet)
                 continue;

@@ -41,4 +41,29 @@ inline const QList<ParadoxField>& parcelFields()
     return fields;
 }
 
+// The ownership relations NYSUV, keyed by sheet and order.
+inline const QList<ParadoxField>& relationFields()
+{
+    static const QList<ParadoxField> fields{numberField("ELLVCIS"), shortField("VLPOR"),
+                                            numberField("IDENT"),   shortField("UVCHAR"),
+                                            numberField("PODIL"),   shortField("SEKTOR")};
+    return fields;
+}
+
+// The owner table NYSOBORG, keyed by IDENT and UVCHAR.
+inline const QList<ParadoxField>& ownerFields()
+{
+    static const QList<ParadoxField> fields{numberField("IDENT"), shortField("UVCHAR"),
+                                            alphaField("NAZEV", 60)};
+    return fields;
+}
+
+// The catalogue NYSKATAL of districts, municipalities and areas, keyed by KATUZ.
+inline const QList<ParadoxField>& catalogueFields()
+{
+    static const QList<ParadoxField> fields{alphaField("KATUZ", 5), alphaField("IDENTCIS", 6),
+                                            alphaField("PORCIS", 3), alphaField("NAZEV", 30)};
+    return fields;
+}
+
 } // namespace DemoFields

@@ -36,8 +36,8 @@ public:
         std::function<void(const TKUInfo& info)> AddKU;
         // The parcel browser in parts view over the sheet; its modal result.
         std::function<int(QWidget* owner, int sheet, const TSelectionContext& ctx)> Browser;
-        // The printout of the sheet over the work table; empty until the text
-        // listings exist: the button then says so.
+        // The printout of the sheet over the work table; when empty the
+        // button says that it is not available.
         std::function<void(QWidget* owner, int sheet, const TSelectionContext& ctx)> SheetPrint;
     };
     // Modal result handed on from the browser ("Mapa").

@@ -33,9 +33,9 @@ public:
         std::function<int(QWidget* owner, int sheet, const TSelectionContext& ctx)> Browser;
         // The supplementary records of an ownership sheet.
         std::function<void(QWidget* owner, int sheet, const TSelectionContext& ctx)> Supplement;
-        // The names listing of the owner list to a file or "PRN:", and the
-        // printout of the sheet over the work table. Empty until the text
-        // listings exist: the buttons then say so.
+        // The names listing of the owner list to a file or "PRN:" (the
+        // printer), and the printout of the sheet over the work table. An
+        // entry left empty makes its button say that it is not available.
         std::function<void(QWidget* owner, Query& owners, const QString& target,
                            const TSelectionContext& ctx)>
             NamesListing;

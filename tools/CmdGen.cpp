@@ -1,7 +1,10 @@
 // orv-tool gen: writes the deterministic demo district (tables of one
-// district plus the shared code tables in WorkDB/) into a directory.
+// district plus the shared code tables in WorkDB/) or a synthetic country of
+// districts for the search of sheets across districts into a directory.
 #include "base/ETalvekException.h"
+#include "data/CountryGenerator.h"
 #include "data/DemoDistrictGenerator.h"
+#include "db/EngineAliases.h"
 #include "tools/ToolCommand.h"
 
 #include <QElapsedTimer>
@@ -9,52 +12,115 @@
 
 namespace {
 
-int usage()
+const QString Synopsis =
+    QStringLiteral("gen [--size small|district|city|country] --out ADRESÁŘ [--seed N] "
+                   "[--districts N] [--areas N] [--relations N] [--aliases]");
+
+struct GenArgs
 {
-    return toolUsageError(
-        QStringLiteral("gen [--size small|district|city] --out ADRESÁŘ [--seed N]"));
+    QString size = QStringLiteral("small");
+    QString out;
+    quint64 seed = 1;
+    CountryGenerator::Options country;
+    bool countryOption = false; // --districts, --areas, --relations or --aliases
+    bool aliases = false;
+};
+
+qint64 number(const QString& option, const QString& value)
+{
+    bool ok = false;
+    const qint64 n = value.toLongLong(&ok);
+    if (!ok || n < 0)
+        throw ETalvekException(QStringLiteral("Neplatná hodnota %1 \"%2\".").arg(option, value));
+    return n;
 }
 
-int runGen(const QStringList& args)
+bool parseArgs(const QStringList& args, GenArgs& out)
 {
-    DemoDistrictGenerator::Options options;
-    QString out;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (i + 1 >= args.size())
-            return usage();
-        const QString value = args[++i];
-        if (arg == QLatin1String("--size")) {
-            options.size = DemoDistrictGenerator::parseSize(value);
-        } else if (arg == QLatin1String("--out")) {
-            out = value;
-        } else if (arg == QLatin1String("--seed")) {
-            bool ok = false;
-            options.seed = value.toULongLong(&ok);
-            if (!ok)
-                throw ETalvekException(QStringLiteral("Neplatné semínko \"%1\".").arg(value));
-        } else {
-            return usage();
+        if (arg == QLatin1String("--aliases")) {
+            out.aliases = out.countryOption = true;
+            continue;
         }
+        if (i + 1 >= args.size())
+            return false;
+        const QString value = args[++i];
+        if (arg == QLatin1String("--size"))
+            out.size = value;
+        else if (arg == QLatin1String("--out"))
+            out.out = value;
+        else if (arg == QLatin1String("--seed"))
+            out.seed = quint64(number(QStringLiteral("semínka"), value));
+        else if (arg == QLatin1String("--districts"))
+            out.country.districts = int(number(QStringLiteral("počtu okresů"), value));
+        else if (arg == QLatin1String("--areas"))
+            out.country.areas = int(number(QStringLiteral("počtu území"), value));
+        else if (arg == QLatin1String("--relations"))
+            out.country.relations = number(QStringLiteral("počtu vztahů"), value);
+        else
+            return false;
+        out.countryOption = out.countryOption || arg.startsWith(QLatin1String("--d")) ||
+                            arg.startsWith(QLatin1String("--a")) ||
+                            arg.startsWith(QLatin1String("--r"));
     }
-    if (out.isEmpty())
-        return usage();
+    return !out.out.isEmpty() && (out.size == QLatin1String("country") || !out.countryOption);
+}
 
+int genCountry(const GenArgs& args, QElapsedTimer& timer)
+{
+    CountryGenerator::Options options = args.country;
+    options.seed = args.seed;
+    const CountryGenerator generator(options);
+    EngineAliases aliases(EngineAliases::defaultFilePath());
+    if (args.aliases) { // refused before anything is written
+        aliases.load();
+        generator.checkAliasesFree(aliases);
+    }
+    const CountryGenerator::Summary s = generator.generate(args.out, [&](int done, int districts) {
+        std::fprintf(stderr, "\rokres %d z %d", done, districts);
+        std::fflush(stderr);
+    });
+    std::fprintf(stderr, "\n");
+    qint64 owners = 0;
+    for (const CountryGenerator::District& d : s.districts)
+        owners += d.owners;
+    if (args.aliases) {
+        CountryGenerator::defineAliases(aliases, s);
+        aliases.save();
+    }
+    std::printf("země: %lld okresů (%s až %s), %d katastrálních území, %lld vztahů, %lld řádků "
+                "vlastníků; %.1f s%s\n",
+                qlonglong(s.districts.size()), qPrintable(s.districts.first().name),
+                qPrintable(s.districts.last().name), s.areas, s.relations, owners,
+                timer.elapsed() / 1000.0, args.aliases ? "; aliasy okresů přidány" : "");
+    return ToolExit::Ok;
+}
+
+int runGen(const QStringList& argList)
+{
+    GenArgs args;
+    if (!parseArgs(argList, args))
+        return toolUsageError(Synopsis);
     QElapsedTimer timer;
     timer.start();
-    const DemoDistrictGenerator::Summary s = DemoDistrictGenerator(options).generate(out);
+    if (args.size == QLatin1String("country"))
+        return genCountry(args, timer);
+    const DemoDistrictGenerator::Summary s =
+        DemoDistrictGenerator({DemoDistrictGenerator::parseSize(args.size), args.seed})
+            .generate(args.out);
     std::printf("okres: %d obcí, %d katastrálních území, %lld dílů parcel, %lld vlastníků, "
                 "%lld listů vlastnictví, %lld vztahů, %lld doplňků, %lld řádků textů, "
                 "%lld bonit; %.1f s\n",
                 s.municipalities, s.areas, s.parcelParts, s.owners, s.sheets, s.ownershipRelations,
                 s.records, s.recordTexts, s.soilRecords, timer.elapsed() / 1000.0);
-    return 0;
+    return ToolExit::Ok;
 }
 
 } // namespace
 
 static ToolCommandRegistrar reg{
     {"gen",
-     "gen [--size small|district|city] --out ADRESÁŘ [--seed N]   ukázkový okres, číselníky v "
-     "ADRESÁŘ/WorkDB",
+     Synopsis + QStringLiteral("   ukázkový okres, číselníky v ADRESÁŘ/WorkDB; country: "
+                               "syntetická země okresů (--aliases je přidá jako aliasy)"),
      &runGen}};

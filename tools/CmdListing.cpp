@@ -1,6 +1,7 @@
 // orv-tool listing: the text listings and the area summary of the marked
-// parts of a work table, exactly as the browser writes them into a file,
-// to standard output or into --out FILE.
+// parts of a work table, and the owners listing of the sheet dialog's owner
+// list, exactly as the program writes them into a file, to standard output
+// or into --out FILE.
 #include "app/core/RegistryKeys.h"
 #include "app/core/TKUInfo.h"
 #include "app/core/TRegistry.h"
@@ -12,6 +13,8 @@
 #include "browse/core/TextReportFile.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "select/core/TSheetSearch.h"
+#include "select/core/TSheetSelector.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
@@ -21,9 +24,11 @@
 namespace {
 
 const char* const Synopsis =
-    "listing (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB "
+    "listing (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA (--work SOUBOR.DB "
     "(--short | --full | --summary) [--sheet N] [--paginate [--lines N]] "
-    "[--page text|bonita|users|pk] [--out SOUBOR]";
+    "[--page text|bonita|users|pk] | --owners [--owner-sheet N[,N...] | "
+    "--owner-ident N[,N...] | --owner-ident-from N | --owner-name TEXT [--substring]]) "
+    "[--out SOUBOR]";
 
 struct Options
 {
@@ -36,7 +41,51 @@ struct Options
     int lines = 64;
     int page = TTextListing::PageText;
     QString out;
+    // The owner list of --owners: searched as the sheet dialog searches.
+    int ownerMode = TSheetSearch::BySheet;
+    QString ownerKey;
+    bool ownerKeyGiven = false;
+    bool identList = true;
+    bool substring = false;
 };
+
+// Reads an owner-list option at args[i]; false when it is none.
+bool OwnerOption(const QStringList& args, int& i, Options& o)
+{
+    const QString& a = args[i];
+    if (a == "--owners" && o.kind < 0) {
+        o.kind = TTextListing::OwnersListing;
+        return true;
+    }
+    if (a == "--substring") {
+        o.substring = true;
+        return true;
+    }
+    static const QStringList keys = {"--owner-sheet", "--owner-ident", "--owner-ident-from",
+                                     "--owner-name"};
+    const int key = int(keys.indexOf(a));
+    if (key < 0 || i + 1 >= args.size() || o.ownerKeyGiven)
+        return false;
+    o.ownerMode = key == 0   ? TSheetSearch::BySheet
+                  : key == 3 ? TSheetSearch::ByName
+                             : TSheetSearch::ByIdent;
+    o.identList = key != 2; // from a number on: one number only
+    o.ownerKey = args[++i];
+    o.ownerKeyGiven = true;
+    return true;
+}
+
+// Whether the options fit one of the two forms of the synopsis.
+bool OptionsFit(const Options& o, bool linesGiven)
+{
+    if (o.database.isEmpty() || o.suffix.isEmpty() || o.kind < 0)
+        return false;
+    if (o.kind == TTextListing::OwnersListing)
+        return o.work.isEmpty() && o.sheet == 0 && !o.paging && !linesGiven &&
+               o.page == TTextListing::PageText &&
+               (!o.substring || o.ownerMode == TSheetSearch::ByName);
+    return !o.work.isEmpty() && !o.ownerKeyGiven && !o.substring && (o.paging || !linesGiven);
+}
 
 QString CompanyName()
 {
@@ -54,7 +103,7 @@ bool ParseOptions(const QStringList& args, Options& o)
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
-        if (ToolAreaOption(args, i, o.database, o.suffix, o.work)) {
+        if (ToolAreaOption(args, i, o.database, o.suffix, o.work) || OwnerOption(args, i, o)) {
             continue;
         } else if ((a == "--short" || a == "--full" || a == "--summary") && o.kind < 0) {
             o.kind = a == "--short"  ? TTextListing::ShortListing
@@ -78,8 +127,17 @@ bool ParseOptions(const QStringList& args, Options& o)
         if (!ok)
             return false;
     }
-    return !o.database.isEmpty() && !o.suffix.isEmpty() && !o.work.isEmpty() && o.kind >= 0 &&
-           (o.paging || !linesGiven);
+    return OptionsFit(o, linesGiven);
+}
+
+// The owner list of the area narrowed by the key, in the dialog's order.
+QList<TTextListing::OwnerRow> OwnerList(const Options& o)
+{
+    const TSheetSearch key =
+        TSheetSearch::Prepare(o.ownerMode, o.ownerKey, o.identList, o.substring);
+    Query list;
+    TSheetSelector::OpenOwnerList(list, o.database, o.suffix, key);
+    return TTextListing::OwnerRowsOf(list);
 }
 
 int runListing(const QStringList& args)
@@ -87,13 +145,14 @@ int runListing(const QStringList& args)
     Options o;
     if (!ParseOptions(args, o))
         return toolUsageError(QString::fromUtf8(Synopsis));
+    const bool owners = o.kind == TTextListing::OwnersListing;
     const QFileInfo work(o.work);
-    if (!work.isFile())
+    if (!owners && !work.isFile())
         throw ETalvekException(QStringLiteral("Pracovní tabulka %1 neexistuje").arg(o.work));
     TTextListing::Setup setup;
     setup.ku = ToolAreaInfo(o.database, o.suffix);
     setup.workDbPath = OrvPaths::codeTableDir(OrvPaths::executableDir());
-    setup.workTablePath = work.absoluteFilePath();
+    setup.workTablePath = owners ? QString() : work.absoluteFilePath();
     setup.companyName = CompanyName();
     setup.date = QDate::currentDate();
     setup.listNumber = o.sheet;
@@ -104,8 +163,10 @@ int runListing(const QStringList& args)
     const TAreaSums sums = o.kind == TTextListing::AreaSummary
                                ? TAreaSums::ComputeAreaSums(setup.workTablePath)
                                : TAreaSums();
+    const QList<TTextListing::OwnerRow> ownerRows =
+        owners ? OwnerList(o) : QList<TTextListing::OwnerRow>();
     if (!o.out.isEmpty()) {
-        WriteTextReport(listing, o.kind, o.out, {}, sums);
+        WriteTextReport(listing, o.kind, o.out, ownerRows, sums);
         return ToolExit::Ok;
     }
     listing.SetSink([](const TTextListing::Line& line) {
@@ -113,13 +174,13 @@ int runListing(const QStringList& args)
         std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
     });
     listing.StartFile();
-    listing.Run(o.kind, {}, sums);
+    listing.Run(o.kind, ownerRows, sums);
     return std::fflush(stdout) == 0 ? ToolExit::Ok : ToolExit::BadData;
 }
 
 ToolCommandRegistrar reg{
     {QStringLiteral("listing"),
      QString::fromUtf8(Synopsis) + QStringLiteral("   zkrácený nebo plný výpis označených dílů, "
-                                                  "součty výměr (UTF-8 text)"),
+                                                  "součty výměr, přehled vlastníků (UTF-8 text)"),
      &runListing}};
 } // namespace

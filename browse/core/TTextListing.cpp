@@ -6,6 +6,7 @@
 #include "browse/core/ParDilyRules.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
+#include "db/Dataset.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -38,6 +39,19 @@ TTextListing::TTextListing(Setup setup, LineSink sink, Progress progress)
 {
     if (m_setup.linesPerPage < 1)
         m_setup.linesPerPage = 1;
+}
+
+QList<TTextListing::OwnerRow> TTextListing::OwnerRowsOf(const Dataset& list)
+{
+    const int sheet = list.fieldIndex(QStringLiteral("ELLVCIS"));
+    const int ident = list.fieldIndex(QStringLiteral("IDENT"));
+    const int name = list.fieldIndex(QStringLiteral("NAZEV"));
+    QList<OwnerRow> rows;
+    list.forEachRow([&](const QVariantList& values) {
+        rows.append({values.value(sheet).toLongLong(), values.value(ident).toDouble(),
+                     values.value(name).toString()});
+    });
+    return rows;
 }
 
 void TTextListing::StartFile()

@@ -11,6 +11,8 @@
 
 #include <functional>
 
+class Dataset;
+
 // The plain-text listings of the marked parts of a work table: the short
 // listing (one line a part), the full listing (a section a part with owners,
 // records and the page extras), the owners listing and the area summary.
@@ -71,6 +73,10 @@ public:
         double ident = 0;
         QString nazev;
     };
+
+    // The rows of an owner list in its order (columns ELLVCIS, IDENT, NAZEV,
+    // as the sheet dialog lists them); the list's cursor does not move.
+    static QList<OwnerRow> OwnerRowsOf(const Dataset& list);
 
     TTextListing(Setup setup, LineSink sink = {}, Progress progress = {});
 

@@ -4,6 +4,7 @@
 #include "data/CadastralTables.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "select/core/TOwnerSheetIndex.h"
 #include "select/core/TSheetSearch.h"
 
 #include <QSet>
@@ -12,6 +13,8 @@
 namespace {
 // Owners sought at most bound into each area's query.
 constexpr int MaxBoundIdents = 32;
+// Relation tables brought up to date at a time by the indexed search.
+constexpr int RefreshBatch = 64;
 
 QString identList(int count)
 {
@@ -122,25 +125,91 @@ bool TListVlSearch::searchArea(const QString& alias, const QPair<QString, QStrin
     return true;
 }
 
+bool TListVlSearch::searchPlain(const QString& alias, const QList<QPair<QString, QString>>& areas,
+                                const QList<double>& idents, Result& result,
+                                const StepCallback& step)
+{
+    for (int i = 0; i < areas.size(); ++i) {
+        ++result.searchedAreas;
+        ++result.tablesRead;
+        if (!searchArea(alias, areas[i], idents, result.hits))
+            ++result.skippedAreas;
+        if (step && !step(alias, i + 1, int(areas.size())))
+            return false;
+    }
+    return true;
+}
+
+QList<QPair<QString, QString>> TListVlSearch::indexedCatalogue(const QString& alias)
+{
+    TOwnerIndexDistrict& district =
+        TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias));
+    TOwnerIndexDistrict::Catalogue areas;
+    TOwnerIndexDistrict::Stamp stamp;
+    if (!district.catalogue(areas, stamp)) {
+        areas = catalogueAreas(alias);
+        district.setCatalogue(areas, stamp);
+    }
+    return areas;
+}
+
+bool TListVlSearch::searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
+                                  const std::vector<double>& idents, Result& result,
+                                  const StepCallback& step)
+{
+    TOwnerIndexDistrict& district =
+        TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias));
+    QStringList suffixes;
+    for (const auto& area : areas)
+        suffixes << area.first;
+    TOwnerIndexDistrict::Found found;
+    // Tables are brought up to date a batch at a time, so that the progress
+    // moves and a cancel is heard while a new index is being built.
+    for (int start = 0; start < areas.size(); start += RefreshBatch) {
+        result.tablesRead += district.refresh(suffixes.mid(start, RefreshBatch));
+        for (int i = start; i < std::min<int>(start + RefreshBatch, areas.size()); ++i) {
+            ++result.searchedAreas;
+            if (!district.lookup(suffixes[i], idents, found))
+                ++result.skippedAreas;
+            for (const auto& [sheet, ident] : found)
+                result.hits.append({ident, sheet, areas[i].first, areas[i].second, alias});
+            if (step && !step(alias, i + 1, int(areas.size())))
+                return false;
+        }
+    }
+    district.keepOnly(suffixes);
+    return true;
+}
+
 void TListVlSearch::Run(const QStringList& aliases, const QList<double>& idents, Result& result,
-                        const StepCallback& step)
+                        const StepCallback& step, Method method)
 {
     if (idents.isEmpty())
         return;
+    std::vector<double> sorted(idents.begin(), idents.end());
+    std::sort(sorted.begin(), sorted.end());
+    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    // The index files of the districts searched are written at the end, also
+    // after a cancel or an error: what was read stays useful.
+    struct SaveAtEnd
+    {
+        bool enabled;
+        ~SaveAtEnd()
+        {
+            if (enabled)
+                TOwnerSheetIndex::instance().saveChanged();
+        }
+    } saveAtEnd{method == Method::OwnerIndex};
     for (const QString& alias : aliases) {
-        const QList<QPair<QString, QString>> areas = catalogueAreas(alias);
-        if (step && !step(alias, 0, int(areas.size()))) {
+        const QList<QPair<QString, QString>> areas =
+            method == Method::OwnerIndex ? indexedCatalogue(alias) : catalogueAreas(alias);
+        bool going = !step || step(alias, 0, int(areas.size()));
+        if (going)
+            going = method == Method::OwnerIndex ? searchIndexed(alias, areas, sorted, result, step)
+                                                 : searchPlain(alias, areas, idents, result, step);
+        if (!going) {
             result.cancelled = true;
             return;
-        }
-        for (int i = 0; i < areas.size(); ++i) {
-            ++result.searchedAreas;
-            if (!searchArea(alias, areas[i], idents, result.hits))
-                ++result.skippedAreas;
-            if (step && !step(alias, i + 1, int(areas.size()))) {
-                result.cancelled = true;
-                return;
-            }
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class Query;
 
@@ -36,15 +37,25 @@ public:
         // answer may be incomplete when this is not 0.
         int skippedAreas = 0;
         int searchedAreas = 0;
+        // Relation tables read from their files; the others came from the
+        // owner index (always all of them with the plain scan).
+        int tablesRead = 0;
         bool cancelled = false;
+    };
+
+    enum class Method
+    {
+        OwnerIndex, // the owner index of the cache directory, brought up to date on the way
+        PlainScan   // a query of every area's relation table
     };
 
     // Searches the districts in the given order for the sheets of every owner
     // of `idents`, appending to `result` as it goes, so that the rows found
     // stay when a district's catalogue cannot be read: that raises the
-    // engine's ETalvekException and ends the search.
+    // engine's ETalvekException and ends the search. Both methods give the
+    // same rows in the same order.
     static void Run(const QStringList& aliases, const QList<double>& idents, Result& result,
-                    const StepCallback& step = {});
+                    const StepCallback& step = {}, Method method = Method::OwnerIndex);
 
     // The owner list of a district: IDENT and NAZEV of NYSOBORG.DB, by number
     // from IdentKey(text) on, ordered by IDENT; or by name (trimmed,
@@ -63,6 +74,16 @@ public:
 private:
     // The areas of the catalogue: PORCIS and NAZEV.
     static QList<QPair<QString, QString>> catalogueAreas(const QString& alias);
+    // The areas of the catalogue as the owner index keeps them, queried
+    // again when the catalogue's file changed.
+    static QList<QPair<QString, QString>> indexedCatalogue(const QString& alias);
+    // The district's areas from the owner index; false when cancelled.
+    static bool searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
+                              const std::vector<double>& idents, Result& result,
+                              const StepCallback& step);
+    // The district's areas by queries; false when cancelled.
+    static bool searchPlain(const QString& alias, const QList<QPair<QString, QString>>& areas,
+                            const QList<double>& idents, Result& result, const StepCallback& step);
     // False when the area's relation table is missing or unreadable.
     static bool searchArea(const QString& alias, const QPair<QString, QString>& area,
                            const QList<double>& idents, QList<TListVlHit>& hits);

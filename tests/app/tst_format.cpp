@@ -6,10 +6,9 @@
 #include <QTest>
 #include <limits>
 
-// Format drives every listing and form, so the tricky cases live here:
-// rounding on the decimal value, the Czech decimal comma, exponents of %g,
-// widths counted in characters, and arguments that do not fit the directive.
-// Then the small text helpers: separators, tokens, screen scaling.
+// Format drives every listing and form: rounding on the decimal value, the Czech
+// decimal comma, %g exponents, widths in characters, arguments that do not fit.
+// Then the small helpers: trailing separators and screen scaling.
 class TestFormat : public QObject
 {
     Q_OBJECT
@@ -27,59 +26,39 @@ private slots:
         auto row = [](const char* name, const QString& f, const QVariantList& a, const QString& e,
                       bool cLocale = false) { QTest::newRow(name) << f << a << cLocale << e; };
         // Integers: width pads and never truncates, precision zero-pads.
-        row("negative", "%d", {-42}, "-42");
-        row("width pads left", "%4d", {7}, "   7");
         row("width never truncates", "%4d", {123456}, "123456");
         row("left aligned", "%-5d|", {12}, "12   |");
         row("zero padded", "%.3d", {7}, "007");
-        row("zero padded long", "%.3d", {1234}, "1234");
         row("zero padded negative", "%.3d", {-5}, "-005");
         row("int64", "%d", {qlonglong(20000000123LL)}, "20000000123");
         row("int64 min", "%d", {std::numeric_limits<qlonglong>::min()}, "-9223372036854775808");
-        row("hex", "%x", {255}, "FF");
         row("house number / part", "%4d/%d", {12, 3}, "  12/3");
         // Strings: width in characters, so Czech letters align like ASCII ones.
-        row("string width", "%7s|", {"1/2"}, "    1/2|");
         row("czech left aligned", "%-9s|", {"Šťáva"}, "Šťáva    |");
-        row("czech width", "%5s", {"žluť"}, " žluť");
         row("string never truncated", "%5s", {"dlouhý text"}, "dlouhý text");
         row("string precision cuts", "%.3s", {"abcdef"}, "abc");
-        row("null string", "%s", {QString()}, "");
         row("percent sign", "100%% %s", {"hotovo"}, "100% hotovo");
         row("outside basic plane counts one", "%3s|", {"😀"}, "  😀|");
         // Fixed: rounded half away from zero on the 18-digit decimal value.
         row("default two decimals", "%f", {3.14159}, "3,14");
-        row("half up .0f", "%.0f", {2.5}, "3");
         row("half away negative", "%.0f", {-2.5}, "-3");
         row("0.125 to 2", "%.2f", {0.125}, "0,13");
         // 2.675 is 2.67499999999999982... in binary: below the half on 18 digits.
         row("binary just below half", "%.2f", {2.675}, "2,67");
         row("1.005", "%.2f", {1.005}, "1,00");
         row("no minus zero", "%.2f", {-0.001}, "0,00");
-        row("no minus zero .0f", "%.0f", {-0.4}, "0");
         row("negative zero", "%f", {-0.0}, "0,00");
-        row("carry", "%.2f", {9.999}, "10,00");
         row("carry to new digit", "%.0f", {99.5}, "100");
-        row("ident 11.0f", "%11.0f", {7512310123.0}, " 7512310123");
         row("hectares", "%12.4f", {12345.6789}, "  12345,6789");
-        row("small", "%.4f", {0.00005}, "0,0001");
-        row("tiny", "%.2f", {1e-30}, "0,00");
-        row("large", "%.1f", {123456789012345.0}, "123456789012345,0");
         row("integer for %f", "%11.0f", {qlonglong(123)}, "        123");
         // 0.1 written with 18 significant digits is 0.100000000000000006.
-        row("17 digits", "%.17f", {0.1}, "0.10000000000000001", true);
         row("18 digits", "%.18f", {0.1}, "0.100000000000000006", true);
-        row("15 digits", "%.15f", {0.3}, "0.300000000000000", true);
         // 18 digits 123456789012345650: the 5 rounds the 16th up, away from zero.
         row("17th digit rounds", "%.16f", {0.12345678901234565}, "0.1234567890123457", true);
         row("17th digit negative", "%.16f", {-0.12345678901234565}, "-0.1234567890123457", true);
         row("C locale point", "%.2f", {0.125}, "0.13", true);
-        row("thousands C", "%.0n", {-999.0}, "-999", true);
         // General: fifteen significant digits, exponent of three digits.
-        row("g integral", "%g", {20000000123.0}, "20000000123");
-        row("g fraction", "%g", {12.5}, "12,5");
         row("g zero", "%g", {0.0}, "0");
-        row("g negative", "%g", {-7.75}, "-7,75");
         row("g 1e20", "%g", {1e20}, "1E020");
         row("g fifteen integer digits fit", "%g", {1e14}, "100000000000000");
         row("g sixteen do not", "%g", {1e15}, "1E015");
@@ -89,13 +68,8 @@ private slots:
         row("g rounded to 15", "%g", {123456789.123456789}, "123456789,123457");
         row("g huge", "%g", {1.5e300}, "1,5E300");
         row("g integer", "%g", {20000000000LL + 5}, "20000000005");
-        row("g C locale", "%g", {2.5}, "2.5", true);
         row("inf", "%f", {std::numeric_limits<double>::infinity()}, "INF");
         row("nan", "%g", {std::numeric_limits<double>::quiet_NaN()}, "NAN");
-        // Argument index and width from the arguments.
-        row("index", "%1:s %0:s", {"a", "b"}, "b a");
-        row("star width", "%*d|", {5, 42}, "   42|");
-        row("star left", "%-*d|", {4, 1}, "1   |");
     }
     void formats()
     {
@@ -104,13 +78,6 @@ private slots:
         QFETCH(bool, cLocale);
         QFETCH(QString, expected);
         QCOMPARE(Format(format, args, cLocale ? c : cs), expected);
-    }
-
-    void thousandsUseTheLocaleSeparator()
-    {
-        const QString sep = cs.groupSeparator();
-        QCOMPARE(Format("%.2n", QVariantList{1234567.891}, cs),
-                 QString("1" + sep + "234" + sep + "567,89"));
     }
 
     void mismatchThrows_data()
@@ -123,13 +90,9 @@ private slots:
         QTest::newRow("text for %f") << "%f" << QVariantList{QStringLiteral("1")};
         QTest::newRow("bool for %d") << "%d" << QVariantList{true};
         QTest::newRow("missing argument") << "%d %d" << QVariantList{1};
-        QTest::newRow("no arguments") << "%s" << QVariantList{};
         QTest::newRow("unknown directive") << "%q" << QVariantList{1};
         QTest::newRow("dangling percent") << "abc %" << QVariantList{1};
-        QTest::newRow("dangling width") << "%12" << QVariantList{1};
-        QTest::newRow("index out of range") << "%5:d" << QVariantList{1};
         QTest::newRow("invalid variant") << "%d" << QVariantList{QVariant()};
-        QTest::newRow("star not a number") << "%*d" << QVariantList{QStringLiteral("x"), 1};
         QTest::newRow("absurd width") << "%999999999d" << QVariantList{1};
     }
     void mismatchThrows()
@@ -146,68 +109,25 @@ private slots:
 
     void trailingSeparator()
     {
-        QCOMPARE(IncludeTrailingBackslash(QString()), QString());
-        QCOMPARE(IncludeTrailingBackslash("/data/okres"), QStringLiteral("/data/okres/"));
-        QCOMPARE(IncludeTrailingBackslash("/data/okres/"), QStringLiteral("/data/okres/"));
-        QCOMPARE(IncludeTrailingBackslash("DATA1:\\TEXTY\\"), QStringLiteral("DATA1:\\TEXTY\\"));
-        QCOMPARE(ExcludeTrailingBackslash(QString()), QString());
-        QCOMPARE(ExcludeTrailingBackslash("/data/okres/"), QStringLiteral("/data/okres"));
-        QCOMPARE(ExcludeTrailingBackslash("/data/okres"), QStringLiteral("/data/okres"));
-        // Only one separator goes.
-        QCOMPARE(ExcludeTrailingBackslash("/a//"), QStringLiteral("/a/"));
-        QCOMPARE(ExcludeTrailingBackslash("C:\\"), QStringLiteral("C:"));
-        QCOMPARE(ExcludeTrailingBackslash("/"), QString());
-    }
-
-    void tokens()
-    {
-        const QString text = QStringLiteral(" 10 , 20;;x\t 30 ");
-        int pos = 0;
-        QCOMPARE(NextToken(text, pos), QStringLiteral("10"));
-        QCOMPARE(NextToken(text, pos), QStringLiteral("20"));
-        QCOMPARE(NextToken(text, pos), QString()); // two delimiters in a row
-        QCOMPARE(NextToken(text, pos), QStringLiteral("x"));
-        QCOMPARE(NextToken(text, pos), QStringLiteral("30"));
-        QCOMPARE(pos, text.size());
-        QCOMPARE(NextToken(text, pos), QString());
-        QCOMPARE(pos, text.size());
-        // Numbers of stored positions: junk and overflow read as 0.
-        QCOMPARE(TokenToInt(QStringLiteral("-7")), -7);
-        QCOMPARE(TokenToInt(QStringLiteral("12x")), 0);
-        QCOMPARE(TokenToInt(QStringLiteral("99999999999")), 0);
-    }
-
-    void tokensNeverReadOutOfBounds()
-    {
-        int pos = 0;
-        QCOMPARE(NextToken(QString(), pos), QString());
-        QCOMPARE(pos, 0);
-        pos = 99;
-        QCOMPARE(NextToken(QStringLiteral("abc"), pos), QString());
-        pos = -5;
-        QCOMPARE(NextToken(QStringLiteral("abc,d"), pos), QStringLiteral("abc"));
-        pos = 0;
-        QCOMPARE(NextToken(QStringLiteral(","), pos), QString());
-        QCOMPARE(pos, 1);
-        // Every control character delimits, a trailing one too.
-        pos = 0;
-        const QString controls = QStringLiteral("a\x01"
-                                                "b\x1f"
-                                                "c\n");
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("a"));
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("b"));
-        QCOMPARE(NextToken(controls, pos), QStringLiteral("c"));
-        QCOMPARE(pos, controls.size());
+        // text, with a trailing separator, without one (only one goes)
+        const QList<QStringList> cases{{"", "", ""},
+                                       {"/data/okres", "/data/okres/", "/data/okres"},
+                                       {"/data/okres/", "/data/okres/", "/data/okres"},
+                                       {"DATA1:\\TEXTY\\", "DATA1:\\TEXTY\\", "DATA1:\\TEXTY"},
+                                       {"/a//", "/a//", "/a/"},
+                                       {"C:\\", "C:\\", "C:"},
+                                       {"/", "/", ""}};
+        for (const QStringList& c : cases) {
+            QCOMPARE(IncludeTrailingBackslash(c[0]), c[1]);
+            QCOMPARE(ExcludeTrailingBackslash(c[0]), c[2]);
+        }
     }
 
     void scaling()
     {
-        QCOMPARE(ScaleToScreen(100, 96), 100);
         QCOMPARE(ScaleToScreen(100, 120), 125);
-        QCOMPARE(ScaleToScreen(10, 144), 15);
         QCOMPARE(ScaleToScreen(1, 144), 2); // 1.5 rounds up
         QCOMPARE(ScaleToScreen(-1, 144), -2);
-        QCOMPARE(ScaleToScreen(0, 200), 0);
         // Results beyond the int range saturate instead of wrapping.
         QCOMPARE(ScaleToScreen(2000000000, 192), INT_MAX);
         QCOMPARE(ScaleToScreen(-2000000000, 192), INT_MIN);

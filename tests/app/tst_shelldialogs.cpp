@@ -1,17 +1,13 @@
-// Dialog placement, the folder dialog and the about box.
-#include "common/ModalHelpers.h"
+// Dialog placement, the folder browser, the about box and the VFK import dialog.
 #include "widgets/DialogPos.h"
 #include "widgets/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
-#include "app/TFolderDialog.h"
-#include "app/TKatDialog.h"
 #include "app/TVfkImportDialog.h"
 #include "app/core/DistrictAliasEditor.h"
 #include "app/core/ISettings.h"
 #include "common/TestSupport.h"
 #include "app/core/RegistryKeys.h"
-#include "base/SystemMemory.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 
@@ -20,14 +16,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-
-namespace {
-using TestSupport::onNextModal;
-} // namespace
 
 class TestShellDialogs : public QObject
 {
@@ -36,17 +27,18 @@ class TestShellDialogs : public QObject
 private slots:
     void init();
     void restoreAndSaveDialogPos();
-    void centerDialogOverAnchor();
-    void centerDialogOnScreenAndPullBack();
+    void centerDialog();
     void browseWindowSelection();
-    void browseWindowFilesAndRoot();
-    void folderDialogExecute();
-    void folderDialogCustomButton();
-    void memoryText();
     void aboutBoxLabelsAndPosition();
     void vfkImportCancelledAndDone();
 
 private:
+    QString storedPos() const
+    {
+        return m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos,
+                                      "ParcDialog");
+    }
+
     std::unique_ptr<QTemporaryDir> m_dir;
     std::shared_ptr<TRegistry> m_registry;
     std::shared_ptr<TApp> m_app;
@@ -65,17 +57,11 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QDialog dialog;
     dialog.setObjectName("ParcDialog");
     dialog.move(33, 44);
-    RestoreDialogPos(*m_app, &dialog);
+    RestoreDialogPos(*m_app, &dialog); // nothing stored: stays
     QCOMPARE(dialog.pos(), QPoint(33, 44));
-    m_registry->WriteString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog",
-                            "120;80");
-    RestoreDialogPos(*m_app, &dialog);
-    QCOMPARE(dialog.pos(), QPoint(120, 80));
     dialog.move(7, 9);
     SaveDialogPos(*m_app, &dialog);
-    QCOMPARE(
-        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
-        QString("7,9"));
+    QCOMPARE(storedPos(), QString("7,9"));
     // A dialog with a size grip keeps its size too, within its limits; a
     // stored position without a size leaves the size alone.
     dialog.setSizeGripEnabled(true);
@@ -85,9 +71,7 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QCOMPARE(dialog.geometry(), QRect(7, 9, 300, 200));
     dialog.resize(640, 480);
     SaveDialogPos(*m_app, &dialog);
-    QCOMPARE(
-        m_registry->ReadString(TRegistry::Hive::CurrentUser, RegistryKeys::WindowPos, "ParcDialog"),
-        QString("7,9,640,480,0"));
+    QCOMPARE(storedPos(), QString("7,9,640,480,0"));
     dialog.resize(100, 100);
     RestoreDialogPos(*m_app, &dialog);
     QCOMPARE(dialog.size(), QSize(640, 480));
@@ -97,182 +81,76 @@ void TestShellDialogs::restoreAndSaveDialogPos()
     QCOMPARE(dialog.geometry(), QRect(5, 6, 700, 500));
 }
 
-void TestShellDialogs::centerDialogOverAnchor()
+void TestShellDialogs::centerDialog()
 {
-    QWidget anchorWindow;
-    anchorWindow.setGeometry(100, 100, 301, 201);
     QDialog form;
     form.setObjectName("Form");
     form.resize(100, 50);
-    CenterDialog(*m_app, &anchorWindow, &form);
-    const QPoint anchorPos = anchorWindow.mapToGlobal(QPoint(0, 0));
-    // Halves rounded towards zero: (301 - 100) / 2 = 100, (201 - 50) / 2 = 75.
-    QCOMPARE(form.pos(), anchorPos + QPoint(100, 75));
-
-    // An anchor smaller than the form: negative halves round towards zero too.
-    QWidget small;
-    small.setGeometry(300, 300, 21, 21);
-    CenterDialog(*m_app, &small, &form);
-    QCOMPARE(form.pos(), small.mapToGlobal(QPoint(0, 0)) + QPoint(-39, -14));
-}
-
-void TestShellDialogs::centerDialogOnScreenAndPullBack()
-{
-    QDialog form;
-    form.setObjectName("Form");
+    QWidget anchor;
+    anchor.setGeometry(300, 300, 21, 21); // smaller than the form: halves towards zero
+    CenterDialog(*m_app, &anchor, &form);
+    QCOMPARE(form.pos(), anchor.mapToGlobal(QPoint(0, 0)) + QPoint(-39, -14));
+    // Without an anchor on the screen's centre; a stored position past the
+    // edges is pulled back, a negative one becomes the edge.
     form.resize(200, 100);
     const QRect screen = form.screen()->geometry();
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(),
              screen.topLeft() + QPoint((screen.width() - 200) / 2, (screen.height() - 100) / 2));
-    // A stored position past the right and bottom edges is pulled back.
     m_app->WriteDialogPos("Form", screen.right() + 50, screen.bottom() - 10);
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(), screen.topLeft() + QPoint(screen.width() - 200, screen.height() - 100));
-    // Negative positions become the screen's edge.
     m_app->WriteDialogPos("Form", -40, -5);
     CenterDialog(*m_app, nullptr, &form);
     QCOMPARE(form.pos(), screen.topLeft());
-    // An anchor near the right edge of the screen.
-    QWidget anchor;
-    anchor.setGeometry(screen.right() - 20, 10, 40, 40);
-    CenterDialog(*m_app, &anchor, &form);
-    QCOMPARE(form.x(), screen.x() + screen.width() - 200);
 }
 
+// The main window's test runs the folder browser from selection to a new
+// work directory; here the edges: a start folder that is gone, the root,
+// files in the tree.
 void TestShellDialogs::browseWindowSelection()
 {
-    const QString target = m_dir->filePath("a/b");
+    const QString target = m_dir->filePath("root/a");
     QDir().mkpath(target);
+    QFile file(target + "/x.txt");
+    QVERIFY(file.open(QIODevice::WriteOnly));
     TFolderBrowseWindow::Setup setup;
-    setup.Title = "Vyhledání adresáře";
-    setup.Prompt = "Zadejte adresář pro alias";
-    setup.RootPath = QDir::rootPath();
-    setup.Directory = target + "/";
-    TFolderBrowseWindow window(setup, nullptr);
-    QCOMPARE(window.SelectedPath(), target);
-    QCOMPARE(window.SelectedDisplayName(), QString("b"));
-    QCOMPARE(window.StatusText(), target);
-    QVERIFY(window.CanAccept());
-
-    QSignalSpy changed(&window, &TFolderBrowseWindow::SelectionChanged);
-    QVERIFY(window.SelectPath(m_dir->filePath("a")));
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed[0][0].toString(), m_dir->filePath("a"));
-    QCOMPARE(window.StatusText(), m_dir->filePath("a"));
-
-    // A directory that no longer exists: nothing is selected, OK is off.
+    setup.RootPath = m_dir->filePath("root");
     setup.Directory = m_dir->filePath("gone");
     TFolderBrowseWindow missing(setup, nullptr);
     QCOMPARE(missing.SelectedPath(), QString());
-    QVERIFY(!missing.CanAccept());
     QVERIFY(!missing.findChild<QPushButton*>("OKBtn")->isEnabled());
-}
+    QVERIFY(!missing.SelectPath(m_dir->path())); // outside the root
+    QVERIFY(missing.SelectPath(target));
+    QCOMPARE(missing.SelectedPath() + "|" + missing.StatusText(), target + "|" + target);
+    QVERIFY(missing.findChild<QPushButton*>("OKBtn")->isEnabled());
 
-void TestShellDialogs::browseWindowFilesAndRoot()
-{
-    QDir().mkpath(m_dir->filePath("root/sub"));
-    QFile file(m_dir->filePath("root/sub/x.txt"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.close();
-    TFolderBrowseWindow::Setup setup;
-    setup.RootPath = m_dir->filePath("root");
     setup.IncludeFiles = true;
-    setup.DirsOnly = true;
-    TFolderBrowseWindow window(setup, nullptr);
-    QVERIFY(window.SelectPath(file.fileName()));
-    QVERIFY(!window.CanAccept()); // a file is not a folder
+    TFolderBrowseWindow dirsOnly(setup, nullptr);
+    QVERIFY(dirsOnly.SelectPath(file.fileName()));
+    QVERIFY(!dirsOnly.CanAccept()); // a file is not a folder
     setup.DirsOnly = false;
     TFolderBrowseWindow filesToo(setup, nullptr);
     QVERIFY(filesToo.SelectPath(file.fileName()));
     QVERIFY(filesToo.CanAccept());
-    // Nothing outside the root can be selected.
-    QVERIFY(!filesToo.SelectPath(m_dir->path()));
-    QCOMPARE(filesToo.SelectedPath(), file.fileName());
-}
-
-void TestShellDialogs::folderDialogExecute()
-{
-    const QString target = m_dir->filePath("chosen");
-    QDir().mkpath(target);
-    QWidget owner;
-    TFolderDialog dialog(&owner);
-    dialog.SetTitle("Vyhledání adresáře");
-    dialog.SetText("Zadejte adresář pro alias");
-    dialog.SetDirectory(m_dir->path());
-    QSignalSpy shown(&dialog, &TFolderDialog::OnShow);
-    QSignalSpy closed(&dialog, &TFolderDialog::OnClose);
-    QSignalSpy changed(&dialog, &TFolderDialog::OnChange);
-    QString prompt;
-    onNextModal([&](QWidget* modal) {
-        auto* window = qobject_cast<TFolderBrowseWindow*>(modal);
-        QVERIFY(window);
-        QCOMPARE(window->parentWidget(), &owner);
-        prompt = window->findChild<QLabel*>("PromptLabel")->text();
-        window->SelectPath(target);
-        window->accept();
-    });
-    QVERIFY(dialog.Execute());
-    QCOMPARE(dialog.Directory(), target);
-    QCOMPARE(dialog.DisplayName(), QString("chosen"));
-    QCOMPARE(prompt, QString("Zadejte adresář pro alias"));
-    QCOMPARE(closed.size(), 1);
-    QVERIFY(changed.size() >= 1);
-    QTRY_COMPARE(shown.size(), 1);
-
-    onNextModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-    QVERIFY(!dialog.Execute());
-    QCOMPARE(dialog.Directory(), QString());
-}
-
-void TestShellDialogs::folderDialogCustomButton()
-{
-    QPushButton button("Nový adresář");
-    TFolderDialog dialog;
-    dialog.SetCustomButton(&button);
-    bool placed = false;
-    onNextModal([&](QWidget* modal) {
-        placed = button.window() == modal;
-        static_cast<QDialog*>(modal)->reject();
-    });
-    QVERIFY(!dialog.Execute());
-    QVERIFY(placed);
-    QCOMPARE(button.parent(), nullptr); // handed back, not destroyed with the window
-}
-
-void TestShellDialogs::memoryText()
-{
-    QCOMPARE(PhysicalMemoryText(256ull * 1024 * 1024), QString("262144 kB"));
-    QCOMPARE(PhysicalMemoryText(1023), QString("0 kB"));
-    QCOMPARE(PhysicalMemoryText(64ull << 40), QString("68719476736 kB"));
-    QVERIFY(PhysicalMemoryBytes() > 0);
 }
 
 void TestShellDialogs::aboutBoxLabelsAndPosition()
 {
-    TInstallInfo::Set(QString(), QString());
-    QPoint left;
+    TInstallInfo::Set("Jan Novák", "Katastrální úřad Kladno");
     {
         TAboutBox box(m_app);
         box.show();
-        QCOMPARE(box.UserNameText(), QString());
         QVERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(box.UserNameText() + "|" + box.CompanyText(),
+                 QString("Jan Novák|Katastrální úřad Kladno"));
         box.move(61, 47);
-        left = box.pos();
-        box.accept();
     }
-    int x = 0;
-    int y = 0;
-    QVERIFY(m_app->ReadDialogPos("AboutBox", x, y));
-    QCOMPARE(QPoint(x, y), left);
-    TInstallInfo::Set("Jan Novák", "Katastrální úřad Kladno");
+    TInstallInfo::Set(QString(), QString());
     TAboutBox again(m_app);
     again.show();
-    QCOMPARE(again.pos(), left);
-    QCOMPARE(again.UserNameText(), QString("Jan Novák"));
-    QCOMPARE(again.CompanyText(), QString("Katastrální úřad Kladno"));
-    again.accept();
-    TInstallInfo::Set(QString(), QString());
+    QCOMPARE(again.pos(), QPoint(61, 47)); // where it was closed
+    QCOMPARE(again.UserNameText(), QString());
 }
 
 // The import dialog: the target and the alias suggested from the district,
@@ -284,40 +162,37 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     qputenv("ORV_WORKDB", workDb.toUtf8());
     qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toUtf8());
     const QString data = m_dir->filePath("data");
+    const QString vfk = TestSupport::samplesDir() + "/vfk/789160.vfk";
     TVfkImportDialog dialog(nullptr, m_app, data);
-    dialog.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    dialog.AddFiles({vfk});
     QCOMPARE(dialog.TargetDir(), QDir::toNativeSeparators(data + "/PRACHATICE"));
     QCOMPARE(dialog.AliasName(), QString("PRACHATICE"));
 
-    auto* cancel = dialog.findChild<QPushButton*>("CancelBtn");
-    QTimer::singleShot(0, cancel, &QPushButton::click);
+    QTimer::singleShot(0, dialog.findChild<QPushButton*>("CancelBtn"), &QPushButton::click);
     dialog.ImportClick();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(!QFileInfo::exists(data + "/PRACHATICE"));
     QVERIFY(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
     QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
 
     dialog.ImportClick();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB"));
-    QVERIFY(QFileInfo::exists(workDb + "/CHARUV.DB"));
+    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB") &&
+            QFileInfo::exists(workDb + "/CHARUV.DB"));
     bool bound = false;
     for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
-        bound =
-            bound || (d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE"));
+        bound |= d.name == "PRACHATICE" && QDir(d.directory) == QDir(data + "/PRACHATICE");
     QVERIFY(bound);
-    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(),
-             QString("PRACHATICE"));
+    QCOMPARE(m_app->Settings()->GetValue("KatDialog.Okres", QString()).toString(), "PRACHATICE");
     // A taken alias is refused before anything is written.
     TVfkImportDialog again(nullptr, m_app, data);
-    again.AddFiles({TestSupport::samplesDir() + "/vfk/789160.vfk"});
+    again.AddFiles({vfk});
+    again.findChild<QLineEdit*>("AliasName")->setText("PRACHATICE");
     QString error;
     SetMessageDlgInterceptor([&error](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         error = text;
         return int(mrOk);
     });
-    again.findChild<QLineEdit*>("AliasName")->setText("PRACHATICE");
     again.ImportClick();
     SetMessageDlgInterceptor({});
     QCOMPARE(error, QString("Alias 'PRACHATICE' již existuje."));

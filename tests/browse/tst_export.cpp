@@ -290,9 +290,9 @@ private slots:
     {
         QFETCH(QString, ext);
         const bool subsidy = QByteArray(QTest::currentDataTag()).startsWith("subsidy");
-        // Subsidy: three marked parts of 15/3 in a row (the first of 12345 m2),
-        // an unmarked 16, and the older parcel 3:40 that names 15/3 in CPCE and
-        // so takes the kind of land of the current parcel.
+        // Subsidy: three marked parts of 15/3 in a row (the first of 12345 m2)
+        // give one record of 1.2345 ha; 16 is unmarked; the older parcel 3:40
+        // names 15/3 in CPCE and so takes the kind of land of the current parcel.
         if (subsidy)
             m_work =
                 m_fx->fillWorkTableWithRows({{2, 15, 3, 1, 12345, 13, 25, 20, "15/3", 10, true},
@@ -309,7 +309,6 @@ private slots:
         QCOMPARE(subsidy ? exporter(form).ExportDotace(path)
                          : exporter(form).ExportSelected(items, path),
                  subsidy ? 3 : 7);
-        // One record for the three parts of 15/3, 12345 m2 as 1.2345 ha.
         if (subsidy)
             readBack(path, "ICO KATASTR PC_KN PC_PK KULTURA VYMERA",
                      {{"", "600001", "-20", "", "13", "0.01"},

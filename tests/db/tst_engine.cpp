@@ -5,16 +5,20 @@
 #include "db/EngineAliases.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "db/SqliteStatement.h"
 #include "db/Table.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// Tables, lookups, ranges, links, filters and edits on the real district
-// sample and on work tables created in a temporary directory.
+#include <memory>
+
+// Tables, lookups, ranges, links, filters, edits and batch moves on the real
+// district sample and on work tables created in a temporary directory.
 class TestEngine : public QObject
 {
     Q_OBJECT
@@ -27,93 +31,113 @@ private slots:
     void calculatedFieldsAndModel();
     void editsReachTheFileAtOnce();
     void changedFileIsReloaded();
-    void aliasesAndAliasFormNames();
-    void missingThingsAreNamed();
+    void aliasesAndMissingThings();
+    void aliasNamesAndBadAliasFiles();
+    void aliasToolListsAddsRemovesAndRepairs();
     void registryAndLinksAreNotWritten_data();
     void registryAndLinksAreNotWritten();
     void datasetsRefuseRegistryAndLinks();
+    void batchAppendSkipsExistingKeysAndConverts();
+    void batchUpdateAndDeleteMatchOnKey();
+    void failedBatchOrPostChangesNothing();
     void fieldNamesWithPercentSigns();
     void numbersOutOfRange_data();
     void numbersOutOfRange();
 
 private:
-    static QList<FieldDef> workFields();
-    static QList<IndexDef> workIndexes();
-    void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    static void open(Table& t, const QString& dir, const QString& name, const QString& order = {});
+    static void create(Table& t, const QString& dir, const QString& name,
+                       const QList<FieldDef>& fields, const QList<IndexDef>& indexes = {});
+    static void createWork(Table& t, const QString& dir, const QString& name = "PRAC.DB");
+    static void fill(Table& t, const QString& dir, const QString& name, bool keyed,
+                     const QList<QVariantList>& rows);
     static void appendPart(Table& t, int stem, const QString& text);
+    static std::unique_ptr<Query> query(const QString& dir, const QString& sql);
+    static int exec(const QString& dir, const QString& sql) { return query(dir, sql)->execSql(); }
+    static QByteArray bytes(const QString& path);
     void fillGuardedDir(const QString& dir);
     static QMap<QString, QByteArray> snapshot(const QString& dir);
+    static int rowsInFile(const QString& path) { return ParadoxReader(path).readAll().size(); }
     QString m_district;
     QTemporaryDir m_config;
 };
 
 void TestEngine::initTestCase()
 {
-    // Aliases written by the tests go to a directory of their own.
     qputenv("ORV_CONFIG_DIR", m_config.path().toUtf8());
     m_district = TestSupport::realDistrictDir();
-    QVERIFY(QFile::exists(m_district + "/NYSPA001.DB"));
 }
 
-QList<FieldDef> TestEngine::workFields()
+void TestEngine::open(Table& t, const QString& dir, const QString& name, const QString& order)
 {
-    return {{"PARSKUP", FieldType::SmallInt, 0, true},
-            {"PARCIS", FieldType::Integer, 0, true},
-            {"PARPOD", FieldType::SmallInt, 0, true},
-            {"PARDIL", FieldType::SmallInt, 0, true},
-            {"VYMERA", FieldType::Integer},
-            {"DRUHPOZ", FieldType::SmallInt},
-            {"CPCE", FieldType::Integer},
-            {"NEMVYUZ", FieldType::SmallInt},
-            {"PARCISLO", FieldType::String, 12, true},
-            {"LVCIS", FieldType::Integer},
-            {"FLAG", FieldType::Boolean}};
+    t.setDatabaseName(dir);
+    t.setTableName(name);
+    if (!order.isEmpty())
+        t.setIndexFieldNames(order);
+    t.open();
 }
 
-QList<IndexDef> TestEngine::workIndexes()
+void TestEngine::create(Table& t, const QString& dir, const QString& name,
+                        const QList<FieldDef>& fields, const QList<IndexDef>& indexes)
 {
-    return {{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}};
+    t.setDatabaseName(dir);
+    t.setTableName(name);
+    t.setFieldDefs(fields);
+    t.setIndexDefs(indexes);
+    t.createTable();
+    t.open();
 }
 
 void TestEngine::createWork(Table& t, const QString& dir, const QString& name)
 {
-    t.setDatabaseName(dir);
-    t.setTableName(name);
-    t.setFieldDefs(workFields());
-    t.setIndexDefs(workIndexes());
-    t.createTable();
-    t.open();
+    create(t, dir, name,
+           {{"PARSKUP", FieldType::SmallInt, 0, true},
+            {"PARCIS", FieldType::Integer, 0, true},
+            {"PARPOD", FieldType::SmallInt, 0, true},
+            {"PARDIL", FieldType::SmallInt, 0, true},
+            {"VYMERA", FieldType::Integer},
+            {"CPCE", FieldType::Integer},
+            {"PARCISLO", FieldType::String, 12, true},
+            {"LVCIS", FieldType::Integer},
+            {"FLAG", FieldType::Boolean}},
+           {{"PCDIL", {"PARSKUP", "PARCIS", "PARPOD", "PARDIL"}, true, true}});
 }
 
 // Starts a new row of land parcel `stem` (no subdivision, no part); the caller posts.
 void TestEngine::appendPart(Table& t, int stem, const QString& text)
 {
     t.append();
-    t.setValue("PARSKUP", 2);
-    t.setValue("PARCIS", stem);
-    t.setValue("PARPOD", 0);
-    t.setValue("PARDIL", 0);
-    t.setValue("PARCISLO", text);
+    const QVariantList values = {2, stem, 0, 0, text};
+    const QStringList fields = {"PARSKUP", "PARCIS", "PARPOD", "PARDIL", "PARCISLO"};
+    for (int i = 0; i < fields.size(); ++i)
+        t.setValue(fields[i], values[i]);
+}
+
+std::unique_ptr<Query> TestEngine::query(const QString& dir, const QString& sql)
+{
+    auto q = std::make_unique<Query>();
+    q->setDatabaseName(dir);
+    q->setSql(sql);
+    return q;
+}
+
+QByteArray TestEngine::bytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 void TestEngine::keyLookupAndNearest()
 {
     Table pa;
-    pa.setDatabaseName(m_district);
-    pa.setTableName("nyspa001.db"); // file names match without regard to case
     pa.setReadOnly(true);
-    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-    pa.open();
+    open(pa, m_district, "nyspa001.db", "PARSKUP;PARCIS;PARPOD;PARDIL"); // names ignore case
     QCOMPARE(pa.recordCount(), 144);
     QVERIFY(pa.findKey({1, 14, 2}));
     QCOMPARE(pa.asString("PARCISLO"), QString("-14/2"));
-    QCOMPARE(pa.asInteger("VLVZTAH"), 5);
     QCOMPARE(pa.asInteger("LVCIS"), 153);
     Table owners; // a table name without extension is a .DB file
-    owners.setDatabaseName(m_district);
-    owners.setTableName("NYSOBORG");
-    owners.setIndexFieldNames("IDENT;UVCHAR");
-    owners.open();
+    open(owners, m_district, "NYSOBORG", "IDENT;UVCHAR");
     QVERIFY(owners.findKey({5559095800LL, 2}));
     QCOMPARE(owners.asString("NAZEV"), QString("ŠIMKOVÁ ALENA, LUČNÍ 390, STACHY"));
     const int here = pa.recNo();
@@ -123,7 +147,6 @@ void TestEngine::keyLookupAndNearest()
     QVERIFY(pa.asInteger("PARCIS") > 14 || pa.asInteger("PARSKUP") > 1);
     pa.findNearest({99}); // beyond the end: the last row
     QCOMPARE(pa.recNo(), pa.recordCount() - 1);
-    // Order by house number and find the first house of part 1.
     pa.setIndexName("CPCE");
     QVERIFY(pa.findKey({10005}));
     QCOMPARE(pa.asString("PARCISLO"), QString("-5/1"));
@@ -133,10 +156,7 @@ void TestEngine::keyLookupAndNearest()
 void TestEngine::rangesAndMasterDetail()
 {
     Table pa;
-    pa.setDatabaseName(m_district);
-    pa.setTableName("NYSPA001.DB");
-    pa.setIndexFieldNames("PARSKUP;PARCIS;PARPOD;PARDIL");
-    pa.open();
+    open(pa, m_district, "NYSPA001.DB", "PARSKUP;PARCIS;PARPOD;PARDIL");
     pa.setRange({1, 5}, {1, 13}); // inclusive on the leading fields
     QVERIFY(pa.recordCount() > 0);
     for (pa.first(); !pa.eof(); pa.next()) {
@@ -147,19 +167,14 @@ void TestEngine::rangesAndMasterDetail()
     QVERIFY(!pa.findKey({1, 14})); // outside the range
     pa.cancelRange();
     QCOMPARE(pa.recordCount(), 144);
-
-    // Owners of the current part's sheet through a master link.
     Table uv;
-    uv.setDatabaseName(m_district);
-    uv.setTableName("NYSUV001.DB");
     uv.setIndexName("ELLVCIS");
-    uv.open();
+    open(uv, m_district, "NYSUV001.DB");
     uv.setMasterSource(&pa, "LVCIS");
     QVERIFY(pa.findKey({1, 14, 2}));
     QCOMPARE(uv.recordCount(), 1);
     QCOMPARE(uv.asInteger("ELLVCIS"), 153);
-    pa.first();
-    while (!pa.eof() && pa.asInteger("LVCIS") != 3)
+    for (pa.first(); !pa.eof() && pa.asInteger("LVCIS") != 3;)
         pa.next();
     QCOMPARE(uv.recordCount(), 2); // sheet 3 has two owners
     uv.setMasterSource(nullptr, QString());
@@ -169,20 +184,20 @@ void TestEngine::rangesAndMasterDetail()
 void TestEngine::filtersAndBlanks()
 {
     Table kat;
-    kat.setDatabaseName(m_district);
-    kat.setTableName("NYSKATAL.DB");
-    kat.setIndexFieldNames("NAZEV");
     kat.setFilter("PORCIS > '000' and NAZEV = 'SAL*'");
     kat.setFiltered(true);
-    kat.open();
+    open(kat, m_district, "NYSKATAL.DB", "NAZEV");
     QCOMPARE(kat.recordCount(), 1);
     QCOMPARE(kat.asString("KATUZ"), QString("00103"));
-    kat.setFilter("NAZEV = 'sal*'"); // case-sensitive
-    QCOMPARE(kat.recordCount(), 0);
-    kat.setFilter("NAZEV = 'x'' OR 1=1 --*'"); // quotes are data
-    QCOMPARE(kat.recordCount(), 0);
-    kat.setFilter("PORCIS = '000'");
-    QCOMPARE(kat.recordCount(), 2); // the district and its municipality
+    const QList<QPair<QString, int>> filters = {{"NAZEV = 'sal*'", 0},           // case-sensitive
+                                                {"NAZEV = 'x'' OR 1=1 --*'", 0}, // quotes are data
+                                                {"NAZEV = 'SAL%_*'", 0},         // so are % and _
+                                                {"PORCIS = '000'", 2},
+                                                {"KATUZ >= '00101' and KATUZ <= '00199'", 1}};
+    for (const auto& [filter, count] : filters) {
+        kat.setFilter(filter);
+        QVERIFY2(kat.recordCount() == count, qPrintable(filter));
+    }
     QTemporaryDir dir;
     Table work;
     createWork(work, dir.path());
@@ -211,32 +226,26 @@ void TestEngine::filtersAndBlanks()
 void TestEngine::calculatedFieldsAndModel()
 {
     Table uv;
-    uv.setDatabaseName(m_district);
-    uv.setTableName("NYSUV001.DB");
     uv.setIndexName("ELLVCIS");
     uv.addCalculatedField({"SHARE", FieldType::String, 20});
     uv.setCalcHandler([](Dataset& d) {
         const qint64 podil = d.asInteger("PODIL");
         d.setCalculatedValue("SHARE", QString("%1/%2").arg(podil / 100000).arg(podil % 100000));
     });
-    uv.open();
+    open(uv, m_district, "NYSUV001.DB");
     QVERIFY(uv.findKey({3}));
     QCOMPARE(uv.asString("SHARE"), QString("1/1"));
     DatasetModel model(&uv);
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     QCOMPARE(model.rowCount(), 24);
     QCOMPARE(model.columnCount(), uv.fieldCount());
-    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("ELLVCIS"));
     model.setColumns({{"SHARE", "Podíl"}, {"ELLVCIS", "List"}});
     QCOMPARE(model.data(model.index(0, 1)).toString(), uv.rowValues(0).value(0).toString());
-    uv.setIndexName("ELLVCIS");
     uv.setRange({3}, {3});
     QCOMPARE(model.rowCount(), 2);
     QCOMPARE(model.data(model.index(1, 0)).toString(), QString("1/1"));
     auto* owned = new Table;
-    owned->setDatabaseName(m_district);
-    owned->setTableName("NYSKATAL.DB");
-    owned->open();
+    open(*owned, m_district, "NYSKATAL.DB");
     DatasetModel orphan(owned);
     QAbstractItemModelTester orphanTester(&orphan,
                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -249,75 +258,58 @@ void TestEngine::calculatedFieldsAndModel()
 void TestEngine::editsReachTheFileAtOnce()
 {
     QTemporaryDir dir;
+    const QString file = dir.filePath("PRAC.DB");
     Table work;
     createWork(work, dir.path());
     for (int i = 1; i <= 3; ++i) {
         appendPart(work, i, QString::number(i));
-        work.setValue("FLAG", true);
         work.post();
     }
-    // Duplicate key: refused, the file keeps three rows.
+    // A duplicate key and a required field left blank are refused; the file keeps three rows.
     appendPart(work, 2, "dup");
     QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
     work.cancel();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 3);
-    // A required field left blank is refused.
     work.append();
     work.setValue("PARSKUP", 2);
     QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
     work.cancel();
-
-    Query q;
-    q.setDatabaseName(dir.path());
-    q.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE");
-    QCOMPARE(q.execSql(), 3);
-    const auto rows = ParadoxReader(dir.filePath("PRAC.DB")).readAll();
-    QCOMPARE(rows.size(), 3);
-    QCOMPARE(rows[0].value(10).toBool(), false);
-    q.setSql("UPDATE \"PRAC.DB\" SET FLAG = 'T' WHERE PARCIS >= 2");
-    QCOMPARE(q.execSql(), 2);
+    QCOMPARE(rowsInFile(file), 3);
+    QCOMPARE(exec(dir.path(), "UPDATE \"PRAC.DB\" SET FLAG = FALSE"), 3);
+    QCOMPARE(ParadoxReader(file).readAll()[0].value(8), QVariant(false));
+    QCOMPARE(exec(dir.path(), "UPDATE \"PRAC.DB\" SET FLAG = 'T' WHERE PARCIS >= 2"), 2);
     work.refresh();
     work.setFilter("FLAG = TRUE");
     work.setFiltered(true);
     QCOMPARE(work.recordCount(), 2);
     work.first();
     work.deleteRecord();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 2);
+    QCOMPARE(rowsInFile(file), 2);
     work.emptyTable();
-    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll().size(), 0);
+    QCOMPARE(rowsInFile(file), 0);
     // A secondary index asked for twice is kept once.
     work.addIndex({"LVCIS", {"LVCIS"}});
     work.addIndex({"LVCIS", {"LVCIS"}});
     QCOMPARE(work.indexDefs().size(), 2);
     work.setIndexName("LVCIS");
     work.deleteTable();
-    QVERIFY(!QFile::exists(dir.filePath("PRAC.DB")));
+    QVERIFY(!QFile::exists(file));
 }
 
 void TestEngine::changedFileIsReloaded()
 {
     QTemporaryDir dir;
-    const QList<ParadoxField> fields{{"KOD", ParadoxFieldType::Short, 0},
-                                     {"TEXT", ParadoxFieldType::Alpha, 20}};
-    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1, {{1, "jedna"}, {2, "dvě"}});
-    Query q;
-    q.setDatabaseName(dir.path());
-    q.setSql("SELECT COUNT(*) FROM \"CODES.DB\"");
-    q.open();
-    QCOMPARE(q.asInteger("COUNT(*)"), 2);
-    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1,
-                              {{1, "jedna"}, {2, "dvě"}, {3, "tři"}});
-    q.close();
-    q.open();
-    QCOMPARE(q.asInteger("COUNT(*)"), 3);
-    // An unchanged file is not read again.
-    LoadedTable& t = Engine::instance().table(Engine::instance().tablePath(dir.path(), "codes.db"));
-    const quint64 generation = t.generation;
-    Engine::instance().table(t.path);
-    QCOMPARE(t.generation, generation);
+    const QList<ParadoxField> fields{{"KOD", ParadoxFieldType::Short, 0}};
+    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1, {{1}, {2}});
+    const auto count = query(dir.path(), "SELECT COUNT(*) FROM \"CODES.DB\"");
+    count->open();
+    QCOMPARE(count->asInteger("COUNT(*)"), 2);
+    ParadoxWriter::writeTable(dir.filePath("CODES.DB"), fields, 1, {{1}, {2}, {3}});
+    count->close();
+    count->open();
+    QCOMPARE(count->asInteger("COUNT(*)"), 3);
 }
 
-void TestEngine::aliasesAndAliasFormNames()
+void TestEngine::aliasesAndMissingThings()
 {
     EngineAliases aliases(EngineAliases::defaultFilePath());
     aliases.load();
@@ -325,34 +317,103 @@ void TestEngine::aliasesAndAliasFormNames()
         aliases.addStandard("SALADIN_T", m_district);
     aliases.save();
     Table kat;
-    kat.setDatabaseName("saladin_t"); // alias names ignore case
-    kat.setTableName("NYSKATAL.DB");
-    kat.open();
+    open(kat, "saladin_t", "NYSKATAL.DB"); // alias names ignore case
     QCOMPARE(kat.recordCount(), 3);
-    Query q;
-    q.setDatabaseName("SALADIN_T:\\");
-    q.setSql("SELECT COUNT(*) FROM \"SALADIN_T:\\NYSPA001.DB\"");
-    q.open();
-    QCOMPARE(q.asInteger("COUNT(*)"), 144);
+    const auto q = query("SALADIN_T:\\", "SELECT COUNT(*) FROM \"SALADIN_T:\\NYSPA001.DB\"");
+    q->open();
+    QCOMPARE(q->asInteger("COUNT(*)"), 144);
+    // Missing tables, aliases and fields are named.
+    Table t;
+    QVERIFY(TestSupport::refusal([&] { open(t, m_district, "NYSXX999.DB"); }).contains("NYSXX999"));
+    QVERIFY(TestSupport::refusal([&] { open(t, "NOSUCHALIAS", "A.DB"); }).contains("NOSUCHALIAS"));
+    q->setSql("SELECT NOSUCH FROM \"NYSPA001.DB\"");
+    QVERIFY(TestSupport::refusal([&] { q->open(); }).contains("NOSUCH"));
+    q->setSql("SELECT * FROM \"NYSPA001.DB\"");
+    q->open();
+    QVERIFY(TestSupport::refusal([&] { q->asInteger("X"); }).contains("X"));
 }
 
-void TestEngine::missingThingsAreNamed()
+// Alias names ignore case; a damaged file is refused naming its line.
+void TestEngine::aliasNamesAndBadAliasFiles()
 {
-    Table t;
-    t.setDatabaseName(m_district);
-    t.setTableName("NYSXX999.DB");
-    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NYSXX999.DB"));
-    t.setDatabaseName("NOSUCHALIAS");
-    QVERIFY(TestSupport::refusal([&] { t.open(); }).contains("NOSUCHALIAS"));
-    Query q;
-    q.setDatabaseName(m_district);
-    q.setSql("SELECT NOSUCH FROM \"NYSPA001.DB\"");
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.open());
-    q.setSql("UPDATE \"NYSPA001.DB\" SET NOSUCH = 1");
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.execSql());
-    q.setSql("SELECT * FROM \"NYSPA001.DB\"");
-    q.open();
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, q.fieldIndex("X") < 0 ? q.asInteger("X") : 0);
+    QTemporaryDir dir;
+    EngineAliases a(dir.filePath("aliases.conf"));
+    a.addStandard("Bb", "/b");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, a.addStandard("BB", "/y"));
+    a.modify("bb", {"PATH=/bb", "LANGDRIVER=ancz"});
+    QCOMPARE(a.params("BB"), QStringList({"PATH=/bb", "LANGDRIVER=ancz"}));
+    QCOMPARE(a.path("bB"), QString("/bb"));
+    a.remove("BB");
+    QVERIFY(TestSupport::refusal([&] { a.remove("Bb"); }).contains("'Bb'"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, a.addStandard("A]B", "/x"));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, a.add("X", "STANDARD", {"PATH"}));
+    QFile f(dir.filePath("aliases.conf"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("[GOOD]\nDRIVER=STANDARD\nPATH=/g\n\nPATH without equals\n");
+    f.close();
+    QVERIFY(TestSupport::refusal([&] { a.load(); }).contains("řádek 5"));
+}
+
+// `orv-tool alias` steps on one configuration directory. DATA stands for an
+// empty directory, REAL for the sample district; output "*" is not checked,
+// error output "-" must be empty. A step without arguments writes a file
+// that holds one alias twice.
+void TestEngine::aliasToolListsAddsRemovesAndRepairs()
+{
+    QTemporaryDir config;
+    QTemporaryDir data;
+    const QList<std::tuple<QStringList, int, QByteArray, QByteArray>> steps = {
+        // A directory without a district catalogue is refused unless forced.
+        {{"add", "DISTR", "DATA"}, 1, "*", ""},
+        {{"add", "DISTR", "DATA", "--force"}, 0, "*", ""},
+        {{"add", "NOWHERE", "DATA/missing", "--force"}, 1, "*", ""},
+        {{"list"}, 0, "DISTR\tSTANDARD\tDATA\n", ""},
+        {{"remove", "distr"}, 0, "*", ""},
+        {{"list"}, 0, "", ""},
+        {{"remove", "DISTR"}, 1, "*", ""},
+        {{"add", "SALADIN", "REAL"}, 0, "*", ""},
+        {{"list"}, 0, "SALADIN\tSTANDARD\tREAL\n", ""},
+        // Names the alias manager refuses are refused here too, forced or not.
+        {{"add", "A:B", "DATA", "--force"}, 1, "*", "A:B"},
+        {{"add", "x/y", "DATA", "--force"}, 1, "*", "x/y"},
+        {{"add", "a\\b", "DATA", "--force"}, 1, "*", "a\\b"},
+        // Listing names the repeated line; a change of another alias is refused
+        // naming it, and the file stays as it was.
+        {{}, 0, "*", ""},
+        {{"list"}, 0, "*", "řádek 9"},
+        {{"remove", "OTHER"}, 1, "*", "řádek 9"},
+        {{"add", "NEW", "DATA"}, 1, "*", "řádek 9"},
+        // remove takes every section of the name, add --force replaces them with one.
+        {{"remove", "DISTR"}, 0, "*", ""},
+        {{"list"}, 0, "OTHER\tSTANDARD\t/o\n", "-"},
+        {{}, 0, "*", ""},
+        {{"add", "Distr", "DATA", "--force"}, 0, "*", ""},
+        {{"list"}, 0, "OTHER\tSTANDARD\t/o\nDistr\tSTANDARD\tDATA\n", "-"}};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORV_CONFIG_DIR", config.path());
+    const auto paths = [&](QByteArray text) {
+        return text.replace("DATA", data.path().toUtf8())
+            .replace("REAL", TestSupport::realDistrictDir().toUtf8());
+    };
+    for (const auto& [args, code, out, err] : steps) {
+        if (args.isEmpty()) {
+            QFile f(config.filePath("aliases.conf"));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[DISTR]\nDRIVER=STANDARD\nPATH=/a\n\n[OTHER]\nDRIVER=STANDARD\nPATH=/o\n\n"
+                    "[distr]\nDRIVER=STANDARD\nPATH=/b\n");
+            continue;
+        }
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(TestSupport::orvToolPath(),
+                QString::fromUtf8(paths(("alias\n" + args.join('\n')).toUtf8())).split('\n'));
+        p.waitForFinished(30000);
+        const QByteArray errors = p.readAllStandardError();
+        const QString step = args.join(' ') + ": " + errors;
+        QVERIFY2(p.exitCode() == code, qPrintable(step));
+        QVERIFY2(out == "*" || p.readAllStandardOutput() == paths(out), qPrintable(step));
+        QVERIFY2(err == "-" ? errors.isEmpty() : errors.contains(err), qPrintable(step));
+    }
 }
 
 // Copies of registry and code tables, an own table and links to both.
@@ -373,11 +434,8 @@ void TestEngine::fillGuardedDir(const QString& dir)
 QMap<QString, QByteArray> TestEngine::snapshot(const QString& dir)
 {
     QMap<QString, QByteArray> files;
-    for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::System | QDir::Hidden)) {
-        QFile file(f.filePath());
-        file.open(QIODevice::ReadOnly);
-        files.insert(f.fileName(), f.symLinkTarget().toUtf8() + '|' + file.readAll());
-    }
+    for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::System | QDir::Hidden))
+        files.insert(f.fileName(), f.symLinkTarget().toUtf8() + '|' + bytes(f.filePath()));
     return files;
 }
 
@@ -385,22 +443,17 @@ void TestEngine::registryAndLinksAreNotWritten_data()
 {
     QTest::addColumn<QString>("sql");
     QTest::addColumn<QString>("named"); // the message names the table
-    QTest::newRow("update parcels") << "UPDATE \"NYSPA001.DB\" SET VYMERA = 0"
-                                    << "NYSPA001.DB";
-    QTest::newRow("delete nothing") << "DELETE FROM nyskatal.db WHERE PORCIS = 'x'"
-                                    << "nyskatal.db";
-    QTest::newRow("code table") << "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)"
-                                << "DRUHPOZ.DB";
-    QTest::newRow("create registry") << "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))"
-                                     << "NYSUV002.DB";
-    QTest::newRow("link to registry") << "DELETE FROM \"PRAC.DB\""
-                                      << "PRAC.DB";
-    QTest::newRow("link to own table") << "UPDATE \"LINK.DB\" SET FLAG = FALSE"
-                                       << "LINK.DB";
-    QTest::newRow("linked directory") << "DELETE FROM \"sub/OWN.DB\""
-                                      << "sub/OWN.DB";
-    QTest::newRow("up and back") << "DELETE FROM \"../DIR/OWN.DB\""
-                                 << "../DIR/OWN.DB";
+    const auto row = [](const char* name, const QString& sql, const QString& named) {
+        QTest::newRow(name) << sql << named;
+    };
+    row("update parcels", "UPDATE \"NYSPA001.DB\" SET VYMERA = 0", "NYSPA001.DB");
+    row("delete nothing", "DELETE FROM nyskatal.db WHERE PORCIS = 'x'", "nyskatal.db");
+    row("code table", "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)", "DRUHPOZ.DB");
+    row("create registry", "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))", "NYSUV002.DB");
+    row("link to registry", "DELETE FROM \"PRAC.DB\"", "PRAC.DB");
+    row("link to own table", "UPDATE \"LINK.DB\" SET FLAG = FALSE", "LINK.DB");
+    row("linked directory", "DELETE FROM \"sub/OWN.DB\"", "sub/OWN.DB");
+    row("up and back", "DELETE FROM \"../DIR/OWN.DB\"", "../DIR/OWN.DB");
 }
 
 void TestEngine::registryAndLinksAreNotWritten()
@@ -412,10 +465,7 @@ void TestEngine::registryAndLinksAreNotWritten()
     named.replace("DIR", QFileInfo(dir.path()).fileName());
     fillGuardedDir(dir.path());
     const QMap<QString, QByteArray> before = snapshot(dir.path());
-    Query q;
-    q.setDatabaseName(dir.path());
-    q.setSql(sql);
-    const QString message = TestSupport::refusal([&] { q.execSql(); });
+    const QString message = TestSupport::refusal([&] { exec(dir.path(), sql); });
     QVERIFY2(message.contains(named, Qt::CaseInsensitive), qPrintable(message));
     QCOMPARE(snapshot(dir.path()), before); // nothing written, no .PX added
 }
@@ -426,10 +476,7 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     fillGuardedDir(dir.path());
     const QMap<QString, QByteArray> before = snapshot(dir.path());
     Table parcels;
-    parcels.setDatabaseName(dir.path());
-    parcels.setTableName("NYSPA001.DB");
-    parcels.open();
-    QVERIFY(!parcels.canModify());
+    open(parcels, dir.path(), "NYSPA001.DB");
     QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.edit());
     QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.append());
     QVERIFY_THROWS_EXCEPTION(ETalvekException, parcels.emptyTable());
@@ -452,25 +499,135 @@ void TestEngine::datasetsRefuseRegistryAndLinks()
     const QString temp =
         dir.filePath(QString(".orvtmp-%1-export.dbf").arg(QCoreApplication::applicationPid()));
     QVERIFY(QFile::link(victim.fileName(), temp));
-    Query create;
-    create.setDatabaseName(dir.path());
-    create.setSql("CREATE TABLE \"export.dbf\" (PARCISLO CHAR(12))");
-    create.execSql();
-    QVERIFY(victim.open(QIODevice::ReadOnly));
-    QCOMPARE(victim.readAll(), QByteArray("keep"));
+    exec(dir.path(), "CREATE TABLE \"export.dbf\" (PARCISLO CHAR(12))");
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, // exists already
+                             exec(dir.path(), "CREATE TABLE \"export.dbf\" (A CHAR(1))"));
+    QCOMPARE(bytes(victim.fileName()), QByteArray("keep"));
     QVERIFY(!QFileInfo(dir.filePath("export.dbf")).isSymLink());
 }
 
+// A table of parcels with an area and a text, keyed by group and stem or without a key.
+void TestEngine::fill(Table& t, const QString& dir, const QString& name, bool keyed,
+                      const QList<QVariantList>& rows)
+{
+    create(t, dir, name,
+           {{"PARSKUP", FieldType::SmallInt},
+            {"PARCIS", FieldType::Integer},
+            {"VYMERA", FieldType::Float},
+            {"PARCISLO", FieldType::String, 40},
+            {"FLAG", FieldType::Boolean}},
+           keyed ? QList<IndexDef>{{"KEY", {"PARSKUP", "PARCIS"}, true, true}} : QList<IndexDef>{});
+    for (const QVariantList& row : rows) {
+        t.append();
+        for (int i = 0; i < row.size(); ++i)
+            t.setValue(QStringList{"PARSKUP", "PARCIS", "VYMERA", "PARCISLO"}[i], row[i]);
+        t.post();
+    }
+}
+
+void TestEngine::batchAppendSkipsExistingKeysAndConverts()
+{
+    QTemporaryDir dir;
+    Table source;
+    fill(source, dir.path(), "SRC.DB", false,
+         {{2, 1, 2.5, "first"}, {2, 2, 3.5, "a text much longer than twelve"}, {2, 1, 9, "again"}});
+    Table work;
+    create(work, dir.path(), "PRAC.DB",
+           {{"PARSKUP", FieldType::SmallInt},
+            {"PARCIS", FieldType::Integer},
+            {"VYMERA", FieldType::Integer},
+            {"PARCISLO", FieldType::String, 12},
+            {"LVCIS", FieldType::Integer}},
+           {{"PCDIL", {"PARSKUP", "PARCIS"}, true, true}});
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::Append), 2);
+    // The file holds what the table shows: 2.5 to even, the first of a repeated
+    // key, a field not in the source blank, text cut to the field.
+    QCOMPARE(ParadoxReader(dir.filePath("PRAC.DB")).readAll(),
+             (QList<QVariantList>{{2, 1, 2, "first", QVariant()},
+                                  {2, 2, 4, "a text much ", QVariant()}}));
+    // Append-update keeps the values of fields the source does not have.
+    QVERIFY(work.findKey({2, 1}));
+    work.edit();
+    work.setValue("LVCIS", 153);
+    work.post();
+    QCOMPARE(BatchMove::execute(source, work, BatchMove::Mode::AppendUpdate), 3);
+    QVERIFY(work.findKey({2, 1}));
+    QCOMPARE(work.asInteger("LVCIS"), 153);
+    QCOMPARE(work.asString("PARCISLO"), QString("again"));
+}
+
+void TestEngine::batchUpdateAndDeleteMatchOnKey()
+{
+    QTemporaryDir dir;
+    Table work;
+    fill(work, dir.path(), "PRAC.DB", true, {{2, 1, 10, "a"}, {2, 2, 20, "b"}, {1, 2, 30, "c"}});
+    Table update;
+    fill(update, dir.path(), "UPD.DB", false,
+         {{2, 2, 21, "b2"}, {2, 3, 31, "d"}, {2, 2, 22, "b3"}});
+    QCOMPARE(BatchMove::execute(update, work, BatchMove::Mode::AppendUpdate), 3);
+    QCOMPARE(work.recordCount(), 4);
+    QVERIFY(work.findKey({2, 2}));
+    QCOMPARE(work.asString("PARCISLO"), QString("b3")); // a repeated key: the last row wins
+    // Delete matches the key only: other values do not matter.
+    Table remove;
+    fill(remove, dir.path(), "DEL.DB", false, {{2, 1, 999, "zzz"}, {5, 5, 0, "absent"}});
+    QCOMPARE(BatchMove::execute(remove, work, BatchMove::Mode::Delete), 1);
+    QVERIFY(!work.findKey({2, 1}));
+    QCOMPARE(rowsInFile(dir.filePath("PRAC.DB")), 3);
+    // A filtered source moves only the rows in view.
+    work.setFilter("PARSKUP = 1");
+    work.setFiltered(true);
+    Table copy;
+    fill(copy, dir.path(), "COPY.DB", true, {});
+    QCOMPARE(BatchMove::execute(work, copy, BatchMove::Mode::Append), 1);
+    QVERIFY(copy.findKey({1, 2}));
+    copy.setReadOnly(true);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             BatchMove::execute(work, copy, BatchMove::Mode::Append));
+    // Without a key, append-update appends everything and delete is refused.
+    Table loose;
+    fill(loose, dir.path(), "LOOSE.DB", false, {});
+    QCOMPARE(BatchMove::execute(update, loose, BatchMove::Mode::AppendUpdate), 3);
+    QVERIFY(TestSupport::refusal([&] {
+                BatchMove::execute(update, loose, BatchMove::Mode::Delete);
+            }).contains("LOOSE.DB"));
+}
+
+void TestEngine::failedBatchOrPostChangesNothing()
+{
+    QTemporaryDir dir;
+    const QString sub = dir.filePath("work");
+    QDir().mkpath(sub);
+    Table work;
+    fill(work, sub, "PRAC.DB", true, {{2, 1, 10, "a"}});
+    Table source;
+    fill(source, dir.path(), "SRC.DB", false, {{2, 2, 20, "b"}, {2, 3, 30, "c"}});
+    // The work directory disappears: the file cannot be written back, and the
+    // engine's copy is rolled back as well.
+    QVERIFY(QDir(sub).removeRecursively());
+    const auto engineRows = [&] {
+        SqliteStatement rows(Engine::instance().db().handle(),
+                             "SELECT COUNT(*), SUM(VYMERA) FROM \"" + work.sqlTableName() + "\"");
+        rows.step();
+        return QString("%1 %2").arg(rows.int64(0)).arg(rows.real(1));
+    };
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             BatchMove::execute(source, work, BatchMove::Mode::Append));
+    QCOMPARE(engineRows(), QString("1 10"));
+    work.edit();
+    work.setValue("VYMERA", 11);
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, work.post());
+    work.cancel();
+    QCOMPARE(engineRows(), QString("1 10"));
+}
+
+// Field names holding "%1"-like text survive every statement the engine builds.
 void TestEngine::fieldNamesWithPercentSigns()
 {
     QTemporaryDir dir;
+    const QList<FieldDef> fields = {{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}};
     Table t;
-    t.setDatabaseName(dir.path());
-    t.setTableName("P.DB");
-    t.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
-    t.setIndexDefs({{"K", {"K%2"}, true, true}});
-    t.createTable();
-    t.open();
+    create(t, dir.path(), "P.DB", fields, {{"K", {"K%2"}, true, true}});
     t.append();
     t.setValue("K%2", 1);
     t.setValue("A%1", "first");
@@ -479,16 +636,11 @@ void TestEngine::fieldNamesWithPercentSigns()
     t.setValue("A%1", "second");
     t.post();
     Table copy;
-    copy.setDatabaseName(dir.path());
-    copy.setTableName("C.DB");
-    copy.setFieldDefs({{"K%2", FieldType::Integer}, {"A%1", FieldType::String, 8}});
-    copy.createTable();
+    create(copy, dir.path(), "C.DB", fields);
     QCOMPARE(BatchMove::execute(t, copy, BatchMove::Mode::Append), 1);
-    Query back;
-    back.setDatabaseName(dir.path());
-    back.setSql("SELECT * FROM \"C.DB\"");
-    back.open();
-    QCOMPARE(back.asString("A%1"), QString("second"));
+    const auto back = query(dir.path(), "SELECT * FROM \"C.DB\"");
+    back->open();
+    QCOMPARE(back->asString("A%1"), QString("second"));
 }
 
 void TestEngine::numbersOutOfRange_data()
@@ -497,22 +649,16 @@ void TestEngine::numbersOutOfRange_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<double>("value");
     QTest::addColumn<bool>("bySql");
-    QTest::newRow("short") << "N.DB"
-                           << "MALE" << 40000.0 << false;
-    QTest::newRow("long, huge") << "N.DB"
-                                << "CELE" << 1e300 << false;
-    QTest::newRow("long, negative") << "N.DB"
-                                    << "CELE" << -3e9 << false;
-    QTest::newRow("bcd digits") << "N.DB"
-                                << "DESETINY" << 1e31 << false;
-    QTest::newRow("statement into short") << "N.DB"
-                                          << "MALE" << 1e300 << true;
-    QTest::newRow("dBASE integer") << "N.dbf"
-                                   << "CELE" << 1e300 << false;
-    QTest::newRow("dBASE number width") << "N.dbf"
-                                        << "CISLO" << 1e12 << false;
-    QTest::newRow("dBASE statement") << "N.dbf"
-                                     << "CISLO" << -1e300 << true;
+    const auto row = [](const char* name, const char* file, const char* field, double value,
+                        bool bySql) { QTest::newRow(name) << file << field << value << bySql; };
+    row("short", "N.DB", "MALE", 40000.0, false);
+    row("long, huge", "N.DB", "CELE", 1e300, false);
+    row("long, negative", "N.DB", "CELE", -3e9, false);
+    row("bcd digits", "N.DB", "DESETINY", 1e31, false);
+    row("statement into short", "N.DB", "MALE", 1e300, true);
+    row("dBASE integer", "N.dbf", "CELE", 1e300, false);
+    row("dBASE number width", "N.dbf", "CISLO", 1e12, false);
+    row("dBASE statement", "N.dbf", "CISLO", -1e300, true);
 }
 
 void TestEngine::numbersOutOfRange()
@@ -523,40 +669,28 @@ void TestEngine::numbersOutOfRange()
     QFETCH(bool, bySql);
     QTemporaryDir dir;
     Table t;
-    t.setDatabaseName(dir.path());
-    t.setTableName(file);
-    t.setFieldDefs({{"MALE", FieldType::SmallInt},
-                    {"CELE", FieldType::Integer},
-                    {"CISLO", FieldType::Float, 9},
-                    {"DESETINY", FieldType::Bcd, 0, false, 2}});
-    t.createTable();
-    t.open();
+    create(t, dir.path(), file,
+           {{"MALE", FieldType::SmallInt},
+            {"CELE", FieldType::Integer},
+            {"CISLO", FieldType::Float, 9},
+            {"DESETINY", FieldType::Bcd, 0, false, 2}});
     t.append();
     t.setValue("MALE", 1);
     t.post();
-    QFile f(dir.filePath(file));
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray before = f.readAll();
-    f.close();
-    try {
+    const QByteArray before = bytes(dir.filePath(file));
+    const QString message = TestSupport::refusal([&] {
         if (bySql) {
-            Query q;
-            q.setDatabaseName(dir.path());
-            q.setSql(QString("UPDATE \"%1\" SET %2 = %3")
-                         .arg(file, field, QString::number(value, 'f', 0)));
-            q.execSql();
-        } else {
-            t.edit();
-            t.setValue(field, value);
-            t.post();
+            exec(dir.path(), QString("UPDATE \"%1\" SET %2 = %3")
+                                 .arg(file, field, QString::number(value, 'f', 0)));
+            return;
         }
-        QFAIL("the value must be refused");
-    } catch (const ETalvekException& e) {
-        QVERIFY2(e.message().contains(field), qPrintable(e.message()));
-    }
+        t.edit();
+        t.setValue(field, value);
+        t.post();
+    });
+    QVERIFY2(message.contains(field), qPrintable(message));
     t.cancel();
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), before); // nothing written, nothing wrapped
+    QCOMPARE(bytes(dir.filePath(file)), before); // nothing written, nothing wrapped
     t.refresh();
     QCOMPARE(t.asInteger("MALE"), 1);
 }

@@ -102,6 +102,7 @@ void TestParVystupDlg::formKinds_data()
     QTest::newRow("without preview") << "P" << 1 << 0 << false << false << -21;
     QTest::newRow("sheet, records readable") << "P" << 0 << 12 << true << true << 3;
     QTest::newRow("sheet, no records") << "" << 0 << 1 << false << false << -4;
+    QTest::newRow("sheet, combo text ignored") << "Xyz" << 2 << 7 << true << false << -3;
     QTest::newRow("evidence list") << "" << 0 << -5 << true << true << 1;
 }
 

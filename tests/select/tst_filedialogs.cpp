@@ -1,30 +1,30 @@
-// The open and save dialogs with the alias bar: filters and extension check,
-// alias jumps and alias-form names, the table list of an alias without a
-// directory, existence and overwrite checks, the remembered position.
+// The selection folder's dialogs that other windows use. The open and save
+// dialogs with the alias bar: filters and extension check, alias jumps and
+// alias-form names, the table list of an alias without a directory,
+// existence and overwrite checks. The progress windows (bar, cancel with
+// confirmation, event pump) and the field choice (reordering by drop).
 #include "widgets/MessageDlg.h"
 #include "app/core/TApp.h"
+#include "select/TCProcessDlg.h"
+#include "select/TFieldsDialog.h"
 #include "select/TOpenFileDialog.h"
 #include "select/TSaveFileDialog.h"
 #include "common/ModalHelpers.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QScreen>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+#include <QTimer>
 
 namespace {
-struct Shown
-{
-    QString text;
-    TMsgDlgType kind;
-};
-
 void touch(const QString& path)
 {
     QFile file(path);
@@ -36,6 +36,8 @@ QLineEdit* nameEdit(QFileDialog& dlg)
 {
     return dlg.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
 }
+
+const int Server = 2; // the alias without a directory
 } // namespace
 
 class TestFileDialogs : public QObject
@@ -43,237 +45,169 @@ class TestFileDialogs : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
-    void cleanup();
-    void filterExtensionsAndDefault();
-    void aliasBarFollowsFolder();
-    void aliasJumpAndAliasFormName();
-    void wrongExtensionKeepsDialogOpen();
-    void tableListForAliasWithoutDirectory();
-    void saveChecksFolderAndOverwrite();
+    void cleanup() { SetMessageDlgInterceptor(nullptr); }
+    void filterAndAliasBar();
+    void okPress_data();
+    void okPress();
     void saveRunShowsOpenToWindow();
-    void positionRememberedUnderOneName();
+    void progressBar();
+    void cancelAskedOnceAndNoContinues();
+    void dropMovesSelectedItemOnly();
 
 private:
-    std::shared_ptr<TApp> app();
-    bool refused(TOpenFileDialog& dlg, const QString& name, const QString& message);
+    void prepare(TOpenFileDialog& dlg, const QString& filter);
     QTemporaryDir m_dir;
-    QList<Shown> m_shown;
+    QStringList m_shown;
     int m_answer = mrYes;
     QStringList m_aliases;
+    std::shared_ptr<TApp> m_app;
+    std::shared_ptr<TApp> app() const { return m_app; }
 };
 
-std::shared_ptr<TApp> TestFileDialogs::app()
+void TestFileDialogs::initTestCase()
 {
-    static std::shared_ptr<TApp> instance = TApp::create();
-    return instance;
+    m_app = TApp::create();
+    const QString root = m_dir.path();
+    for (const char* dir : {"okres1/texty", "okres2", "other"})
+        QDir(root).mkpath(QString::fromLatin1(dir));
+    for (const char* file : {"okres1/texty/cisla.txt", "okres1/seznam.txt", "okres1/seznam.csv",
+                             "okres1/velke.TXT", "other/x.txt"})
+        touch(root + '/' + QString::fromLatin1(file));
+    m_aliases = QStringList{"OKRES1=" + root + "/okres1/", "OKRES2=" + root + "/okres2",
+                            QStringLiteral("SERVER=")};
 }
 
 void TestFileDialogs::init()
 {
     m_shown.clear();
     m_answer = mrYes;
-    SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
-        m_shown.append({text, kind});
+    SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        m_shown.append(text);
         return m_answer;
     });
-    QVERIFY(m_dir.isValid());
-    const QString root = m_dir.path();
-    QDir(root).mkpath(QStringLiteral("okres1/texty"));
-    QDir(root).mkpath(QStringLiteral("okres2"));
-    QDir(root).mkpath(QStringLiteral("other"));
-    touch(root + QStringLiteral("/okres1/texty/cisla.txt"));
-    touch(root + QStringLiteral("/okres1/seznam.txt"));
-    touch(root + QStringLiteral("/okres1/seznam.csv"));
-    m_aliases = QStringList{QStringLiteral("OKRES1=") + root + QStringLiteral("/okres1/"),
-                            QStringLiteral("OKRES2=") + root + QStringLiteral("/okres2"),
-                            QStringLiteral("SERVER=")};
 }
 
-void TestFileDialogs::cleanup()
+void TestFileDialogs::prepare(TOpenFileDialog& dlg, const QString& filter)
 {
-    SetMessageDlgInterceptor(nullptr);
+    dlg.SetAliasList(m_aliases);
+    dlg.SetFilter(filter);
+    dlg.SetTableLister([](const QString& alias) {
+        return alias == QStringLiteral("SERVER") ? QStringList{"PRAC.DB", "NYSPA001.DB"}
+                                                 : QStringList();
+    });
+    dlg.show();
 }
 
-// Types the name and presses OK: true when the dialog stays open after one
-// message that contains `message`.
-bool TestFileDialogs::refused(TOpenFileDialog& dlg, const QString& name, const QString& message)
-{
-    m_shown.clear();
-    nameEdit(dlg)->setText(name);
-    dlg.accept();
-    if (m_shown.size() == 1 && !m_shown[0].text.contains(message))
-        qWarning() << "shown:" << m_shown[0].text;
-    return dlg.isVisible() && m_shown.size() == 1 && m_shown[0].text.contains(message);
-}
-
-void TestFileDialogs::filterExtensionsAndDefault()
+void TestFileDialogs::filterAndAliasBar()
 {
     TOpenFileDialog dlg(app());
-    dlg.SetFilter(QStringLiteral("Text (*.txt)|*.txt|Tabulky|*.db;*.DBF"));
+    prepare(dlg, QStringLiteral("Text (*.txt)|*.txt|Tabulky|*.db;*.DBF"));
     QCOMPARE(dlg.FilterExtensions(), QStringLiteral(".txt;.db;.DBF"));
     QCOMPARE(dlg.defaultSuffix(), QStringLiteral("txt"));
-    QCOMPARE(dlg.nameFilters(),
-             (QStringList{QStringLiteral("Text (*.txt)"), QStringLiteral("Tabulky (*.db *.DBF)")}));
-
+    QCOMPARE(dlg.nameFilters(), (QStringList{"Text (*.txt)", "Tabulky (*.db *.DBF)"}));
     TOpenFileDialog all(app());
     all.SetFilter(QStringLiteral("Vše|*.*"));
     QCOMPARE(all.FilterExtensions(), QStringLiteral(".*"));
     QVERIFY(all.defaultSuffix().isEmpty());
-}
 
-void TestFileDialogs::aliasBarFollowsFolder()
-{
-    TOpenFileDialog dlg(app());
-    dlg.SetAliasList(m_aliases);
     QCOMPARE(dlg.AliasCB()->count(), 3);
-    QCOMPARE(dlg.AliasCB()->itemText(0), QStringLiteral("OKRES1"));
     const QString root = m_dir.path();
-
-    dlg.FolderChange(root + QStringLiteral("/okres2"));
+    dlg.FolderChange(root + "/okres2");
     QCOMPARE(dlg.AliasCB()->currentText(), QStringLiteral("OKRES2"));
-    dlg.FolderChange(root + QStringLiteral("/okres1/texty")); // begins with OKRES1's directory
+    dlg.FolderChange(root + "/okres1/texty"); // begins with OKRES1's directory
     QCOMPARE(dlg.AliasCB()->currentText(), QStringLiteral("OKRES1"));
-    dlg.FolderChange(root + QStringLiteral("/okres10")); // a longer name is not inside
+    dlg.FolderChange(root + "/okres10"); // a longer name is not inside
     QCOMPARE(dlg.AliasCB()->currentIndex(), -1);
+    dlg.AliasCB()->setCurrentIndex(0); // choosing an alias jumps to its directory
+    dlg.AliasCBChange(0);
+    QCOMPARE(dlg.directory().absolutePath(), root + "/okres1");
 
     dlg.SetExactMatch(true);
-    QCOMPARE(dlg.AliasIndexForFolder(root + QStringLiteral("/okres1/texty")), -1);
-    QCOMPARE(dlg.AliasIndexForFolder(root + QStringLiteral("/okres1/")), 0);
-}
+    QCOMPARE(dlg.AliasIndexForFolder(root + "/okres1/texty"), -1);
+    QCOMPARE(dlg.AliasIndexForFolder(root + "/okres1/"), 0);
 
-void TestFileDialogs::aliasJumpAndAliasFormName()
-{
-    TOpenFileDialog dlg(app());
-    dlg.SetAliasList(m_aliases);
-    dlg.SetFilter(QStringLiteral("Text (*.txt)|*.txt"));
-    dlg.SetMustExist(true);
-    dlg.SetInitialDir(m_dir.path() + QStringLiteral("/other"));
-    dlg.show();
-    dlg.AliasCB()->setCurrentIndex(0);
-    dlg.AliasCBChange(0);
-    QCOMPARE(dlg.directory().absolutePath(), m_dir.path() + QStringLiteral("/okres1"));
-
-    dlg.setDirectory(m_dir.path() + QStringLiteral("/okres1/texty"));
-    dlg.FolderChange(m_dir.path() + QStringLiteral("/okres1/texty"));
-    nameEdit(dlg)->setText(QStringLiteral("cisla.txt"));
-    dlg.accept();
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(dlg.FileName(), QStringLiteral("OKRES1:/texty/cisla.txt"));
-    QCOMPARE(dlg.SelectedAlias(), QStringLiteral("OKRES1"));
-    QVERIFY(m_shown.isEmpty());
-
-    // Outside every alias the plain path comes back.
-    TOpenFileDialog plain(app());
-    plain.SetAliasList(m_aliases);
-    plain.SetFilter(QStringLiteral("Text (*.txt)|*.txt"));
-    const QString outside = m_dir.path() + QStringLiteral("/other/x.txt");
-    touch(outside);
-    plain.show();
-    plain.setDirectory(m_dir.path() + QStringLiteral("/other"));
-    plain.FolderChange(m_dir.path() + QStringLiteral("/other"));
-    nameEdit(plain)->setText(QStringLiteral("x.txt"));
-    plain.accept();
-    QCOMPARE(plain.FileName(), outside);
-    QVERIFY(plain.SelectedAlias().isEmpty());
-}
-
-void TestFileDialogs::wrongExtensionKeepsDialogOpen()
-{
-    TOpenFileDialog dlg(app());
-    dlg.SetAliasList(m_aliases);
-    dlg.SetFilter(QStringLiteral("Text (*.txt)|*.txt"));
-    dlg.show();
-    dlg.setDirectory(m_dir.path() + QStringLiteral("/okres1"));
-    QVERIFY(refused(dlg, "seznam.csv", "Chybná přípona souboru"));
-    dlg.SetMustExist(true);
-    QVERIFY(refused(dlg, "chybi.txt", "nebyl nalezen"));
-
-    nameEdit(dlg)->setText(QStringLiteral("seznam.TXT")); // any case of the extension
-    QFile::rename(m_dir.path() + QStringLiteral("/okres1/seznam.txt"),
-                  m_dir.path() + QStringLiteral("/okres1/seznam.TXT"));
-    dlg.accept();
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(dlg.FileName(), QStringLiteral("OKRES1:/seznam.TXT"));
-}
-
-void TestFileDialogs::tableListForAliasWithoutDirectory()
-{
-    TOpenFileDialog dlg(app());
-    dlg.SetAliasList(m_aliases);
-    dlg.SetFilter(QStringLiteral("Tabulky|*.db"));
-    dlg.SetMustExist(true);
-    dlg.SetTableLister([](const QString& alias) {
-        return alias == QStringLiteral("SERVER")
-                   ? QStringList{QStringLiteral("PRAC.DB"), QStringLiteral("NYSPA001.DB")}
-                   : QStringList();
-    });
-    dlg.show();
-    dlg.AliasCB()->setCurrentIndex(2);
-    dlg.AliasCBChange(2);
-    QVERIFY(dlg.TableMode());
-    QVERIFY(dlg.TableList()->isVisible());
+    // An alias without a directory lists its tables; the chosen ones go
+    // into the name field. Back to a directory, the file list returns.
+    dlg.AliasCBChange(Server);
     QCOMPARE(dlg.TableList()->count(), 2);
-
     dlg.TableList()->item(0)->setSelected(true);
-    QCOMPARE(nameEdit(dlg)->text(), QStringLiteral("PRAC.DB"));
     dlg.TableList()->item(1)->setSelected(true);
     QCOMPARE(nameEdit(dlg)->text(), QStringLiteral("\"PRAC.DB\" \"NYSPA001.DB\""));
-    QCOMPARE(dlg.TypedNames(), (QStringList{"PRAC.DB", "NYSPA001.DB"}));
-
-    QVERIFY(refused(dlg, "CHYBI.DB", "Tabulka 'CHYBI.DB' nebyla nalezena"));
-
-    nameEdit(dlg)->setText(QStringLiteral("\"PRAC.DB\" \"NYSPA001.DB\""));
-    dlg.accept();
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(dlg.FileNames(), (QStringList{"SERVER:PRAC.DB", "SERVER:NYSPA001.DB"}));
-
-    // Back to an alias with a directory: the file list returns.
-    TOpenFileDialog again(app());
-    again.SetAliasList(m_aliases);
-    again.show();
-    again.AliasCBChange(2);
-    again.AliasCBChange(1);
-    QVERIFY(!again.TableMode());
-    QVERIFY(!again.TableList()->isVisible());
+    QVERIFY(dlg.TableList()->isVisible());
+    dlg.AliasCBChange(1);
+    QVERIFY(!dlg.TableList()->isVisible());
 }
 
-void TestFileDialogs::saveChecksFolderAndOverwrite()
+void TestFileDialogs::okPress_data()
 {
-    TSaveFileDialog dlg(app());
-    dlg.SetAliasList(m_aliases);
-    dlg.SetFilter(QStringLiteral("Text (*.txt)|*.txt"));
-    dlg.SetOverwritePrompt(true);
-    dlg.show();
-    dlg.setDirectory(m_dir.path() + QStringLiteral("/okres1"));
+    QTest::addColumn<bool>("save");
+    QTest::addColumn<QString>("place"); // a folder under the root, or "SERVER"
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("answer");      // to a question
+    QTest::addColumn<QString>("result");  // the names chosen; empty: refused
+    QTest::addColumn<QString>("message"); // a part of the one message shown
 
-    m_answer = mrNo;
-    QVERIFY(refused(dlg, "seznam.txt", "existuje. Přepsat?"));
-    QCOMPARE(m_shown[0].kind, mtConfirmation);
-    QVERIFY(refused(dlg, m_dir.path() + "/chybi/novy.txt", "neexistuje"));
+    const auto row = [](const char* tag, bool save, const char* place, const char* name, int answer,
+                        const char* result, const char* message) {
+        QTest::newRow(tag) << save << QString(place) << QString(name) << answer << QString(result)
+                           << QString(message);
+    };
+    row("alias form inside an alias", false, "okres1/texty", "cisla.txt", 0,
+        "OKRES1:/texty/cisla.txt", "");
+    row("plain path outside every alias", false, "other", "x.txt", 0, "ROOT/other/x.txt", "");
+    row("extension in any case", false, "okres1", "velke.TXT", 0, "OKRES1:/velke.TXT", "");
+    row("wrong extension", false, "okres1", "seznam.csv", 0, "", "Chybná přípona souboru");
+    row("missing file", false, "okres1", "chybi.txt", 0, "", "nebyl nalezen");
+    row("tables of an alias without a directory", false, "SERVER", "\"PRAC.DB\" \"NYSPA001.DB\"", 0,
+        "SERVER:PRAC.DB|SERVER:NYSPA001.DB", "");
+    row("missing table", false, "SERVER", "CHYBI.DB", 0, "", "Tabulka 'CHYBI.DB' nebyla nalezena");
+    row("save: overwrite refused", true, "okres1", "seznam.txt", mrNo, "", "existuje. Přepsat?");
+    row("save: overwrite accepted", true, "okres1", "seznam.txt", mrYes, "OKRES1:/seznam.txt",
+        "existuje. Přepsat?");
+    row("save: missing folder", true, "okres1", "ROOT/chybi/novy.txt", 0, "", "neexistuje");
+    row("save: default extension added", true, "okres1", "novy", 0, "OKRES1:/novy.txt", "");
+    row("save: table overwrite refused", true, "SERVER", "PRAC.DB", mrNo, "",
+        "Tabulka 'PRAC.DB' existuje. Přepsat?");
+    row("save: table overwrite accepted", true, "SERVER", "PRAC.DB", mrYes, "SERVER:PRAC.DB",
+        "existuje");
+}
 
-    m_shown.clear();
-    nameEdit(dlg)->setText(QStringLiteral("novy")); // the default extension is added
-    dlg.accept();
-    QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QVERIFY(m_shown.isEmpty());
-    QCOMPARE(dlg.FileName(), QStringLiteral("OKRES1:/novy.txt"));
-
-    // Table mode: an existing table is replaced only after "Ano".
-    TSaveFileDialog tables(app());
-    tables.SetAliasList(m_aliases);
-    tables.SetFilter(QStringLiteral("Tabulky|*.db"));
-    tables.SetOverwritePrompt(true);
-    tables.SetTableLister([](const QString&) { return QStringList{QStringLiteral("PRAC.DB")}; });
-    tables.show();
-    tables.AliasCB()->setCurrentIndex(2);
-    tables.AliasCBChange(2);
-    m_answer = mrNo;
-    QVERIFY(refused(tables, "PRAC.DB", "Tabulka 'PRAC.DB' existuje. Přepsat?"));
-    m_answer = mrYes;
-    tables.accept();
-    QCOMPARE(tables.result(), int(QDialog::Accepted));
-    QCOMPARE(tables.FileName(), QStringLiteral("SERVER:PRAC.DB"));
+// Types the name in the folder or alias and presses OK: the dialog closes
+// with the names, or stays open after the message.
+void TestFileDialogs::okPress()
+{
+    QFETCH(bool, save);
+    QFETCH(QString, place);
+    QFETCH(QString, name);
+    QFETCH(int, answer);
+    QFETCH(QString, result);
+    QFETCH(QString, message);
+    const QString root = m_dir.path();
+    const std::unique_ptr<TOpenFileDialog> dlg(save ? new TSaveFileDialog(app())
+                                                    : new TOpenFileDialog(app()));
+    dlg->SetMustExist(!save);
+    dlg->SetOverwritePrompt(save);
+    const bool tables = place == QStringLiteral("SERVER");
+    prepare(*dlg, tables ? QStringLiteral("Tabulky|*.db") : QStringLiteral("Text (*.txt)|*.txt"));
+    if (tables) {
+        dlg->AliasCB()->setCurrentIndex(Server);
+        dlg->AliasCBChange(Server);
+    } else {
+        dlg->setDirectory(root + '/' + place);
+        dlg->FolderChange(root + '/' + place);
+    }
+    m_answer = answer;
+    nameEdit(*dlg)->setText(QString(name).replace("ROOT", root));
+    dlg->accept();
+    QCOMPARE(m_shown.size(), message.isEmpty() ? 0 : 1);
+    QVERIFY2(m_shown.join("").contains(message), qPrintable(m_shown.join("")));
+    QCOMPARE(dlg->isVisible(), result.isEmpty());
+    if (!result.isEmpty()) {
+        QCOMPARE(dlg->result(), int(QDialog::Accepted));
+        QCOMPARE(dlg->FileNames().join('|'), QString(result).replace("ROOT", root));
+    }
 }
 
 // The save dialog that other windows run shows "&Do okna" in its alias bar.
@@ -291,30 +225,103 @@ void TestFileDialogs::saveRunShowsOpenToWindow()
     QVERIFY(shown);
 }
 
-void TestFileDialogs::positionRememberedUnderOneName()
+// The bar shows the nearest whole percent (halves up), also of totals near
+// the limit of int, and never more than 100. Events are pumped once the
+// interval since the last pump has passed, so that "Storno" is seen.
+void TestFileDialogs::progressBar()
 {
-    int x = 0;
-    int y = 0;
-    const bool stored = app()->ReadDialogPos(QStringLiteral("OpenFileDialog"), x, y);
-    {
-        TOpenFileDialog dlg(app());
-        dlg.resize(500, 300);
-        dlg.show();
-        if (!stored) {
-            const QRect area = dlg.screen()->availableGeometry();
-            const QSize size = dlg.frameGeometry().size();
-            QCOMPARE(dlg.x(), area.x() + (area.width() - size.width()) / 2);
-            QCOMPARE(dlg.y(), area.y() + (area.height() - size.height()) / 3);
-        }
-        dlg.move(37, 41);
-        dlg.reject();
+    TProcessDlg dlg;
+    for (const auto& [total, position, percent] : QList<std::array<int, 3>>{
+             {3, 1, 33}, {8, 1, 13}, {3, 5, 100}, {2000000000, 1999999999, 100}}) {
+        dlg.SetTotal(total);
+        dlg.SetPosition(position);
+        QCOMPARE(dlg.BarValue(), percent);
     }
-    QVERIFY(app()->ReadDialogPos(QStringLiteral("OpenFileDialog"), x, y));
-    QCOMPARE(QPoint(x, y), QPoint(37, 41));
-    TSaveFileDialog save(app());
-    save.show();
-    QCOMPARE(save.pos(), QPoint(37, 41));
-    save.reject();
+    bool delivered = false;
+    QTimer::singleShot(0, [&] { delivered = true; });
+    dlg.SetPosition(1); // within the interval of the last pump: no events
+    QVERIFY(!delivered);
+    QThread::msleep(TProcessDlg::PumpInterval + 30);
+    dlg.SetPosition(2);
+    QVERIFY(delivered);
+}
+
+// A run: Storno or Escape ask once whether to stop; No goes on, Yes stops.
+void TestFileDialogs::cancelAskedOnceAndNoContinues()
+{
+    QStringList asked;
+    int answer = mrNo;
+    SetMessageDlgInterceptor([&](const QString& text, TMsgDlgType kind, TMsgDlgButtons buttons) {
+        const bool question = kind == mtConfirmation && buttons == TMsgDlgButtons(mbYes | mbNo);
+        asked << (question ? text : QStringLiteral("not a yes/no question: ") + text);
+        return answer;
+    });
+    QWidget main;
+    main.show();
+    TCProcessDlg dlg(&main);
+    dlg.Start(QStringLiteral("Statistika"), 100);
+    QCOMPARE(QApplication::activeModalWidget(), &dlg); // other windows are blocked
+    QVERIFY(!dlg.Step());
+    QVERIFY(asked.isEmpty());
+
+    dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
+    QVERIFY(!dlg.Step()); // No: go on
+    QCOMPARE(asked, QStringList{QStringLiteral("Chcete přerušit operaci?")});
+    QVERIFY(!dlg.Step()); // not asked again without another press
+    QCOMPARE(asked.size(), 1);
+
+    // Escape asks the same and does not close the window; Yes stops.
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QVERIFY(dlg.isVisible() && dlg.CancelRequested());
+    answer = mrYes;
+    QVERIFY(dlg.Step());
+    QCOMPARE(asked.size(), 2);
+    QCOMPARE(dlg.Position(), 4);
+
+    // A new run starts without a pending request; with no items one step fills the bar.
+    dlg.Start(QStringLiteral("Znovu"), -5);
+    QVERIFY(!dlg.CancelRequested() && dlg.Total() == 1);
+    QVERIFY(!dlg.Step());
+    QCOMPARE(dlg.BarValue(), 100);
+    dlg.Finish();
+    QVERIFY(!dlg.isVisible() && !QApplication::activeModalWidget());
+
+    TProcessDlg plain; // without "Storno" Escape does nothing
+    plain.show();
+    QTest::keyClick(&plain, Qt::Key_Escape);
+    QVERIFY(plain.isVisible());
+}
+
+void TestFileDialogs::dropMovesSelectedItemOnly()
+{
+    TFieldsDialog dlg;
+    dlg.resize(300, 300);
+    dlg.SetItems({{"A", true}, {"B", false}, {"C", true}, {"D", false}, {"E", true}});
+    dlg.show();
+    QListWidget* list = dlg.FieldListBox();
+    const auto order = [&] {
+        QString names;
+        for (const auto& item : dlg.Items())
+            names += item.first;
+        return names;
+    };
+    const auto on = [&](int row) { return list->visualItemRect(list->item(row)).center(); };
+
+    list->setCurrentRow(-1); // nothing selected: no target anywhere
+    QCOMPARE(dlg.DropTargetAt(on(2)), -1);
+    list->setCurrentRow(1); // B
+    QCOMPARE(dlg.DropTargetAt(on(3)), 3);
+    QCOMPARE(dlg.DropTargetAt(on(1)), -1);                 // onto itself
+    QCOMPARE(dlg.DropTargetAt(on(4) + QPoint(0, 60)), -1); // below every item
+
+    dlg.DropOn(3); // B down onto D: C and D shift up
+    QCOMPARE(order(), QStringLiteral("ACDBE"));
+    QCOMPARE(list->currentRow(), 3);
+    QVERIFY(!dlg.Items()[3].second); // B keeps its tick
+    list->setCurrentRow(4);          // E up onto A
+    dlg.DropOn(0);
+    QCOMPARE(order(), QStringLiteral("EACDB"));
+    QCOMPARE(list->currentItem()->text(), QStringLiteral("E"));
 }
 
 QTEST_MAIN(TestFileDialogs)

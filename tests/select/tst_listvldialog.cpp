@@ -1,21 +1,30 @@
 // The ownership-sheet search across districts over small generated districts
 // under several aliases: the core search against a plain read of every
 // relation table, corrupt and missing areas skipped and counted, cancelling,
-// the owner list with awkward keys; the dialog's rules; orv-tool sheets.
+// the owner index against the plain scan on a small synthetic country and
+// after changes of tables and index files, the owner list with awkward keys;
+// the dialog's rules; orv-tool sheets.
+#include "app/ProgramEntries.h"
 #include "browse/BrowseFixture.h"
 #include "base/ETalvekException.h"
+#include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
+#include "data/CountryGenerator.h"
 #include "select/TListVlDialog.h"
 #include "select/core/TListVlSearch.h"
+#include "select/core/TOwnerSheetIndex.h"
 #include "widgets/MessageDlg.h"
 
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -78,6 +87,25 @@ QStringList csvCells(const QString& line)
     return cells;
 }
 
+// Every hit with all its fields, in the order found.
+QStringList hitRows(const TListVlSearch::Result& result)
+{
+    QStringList rows;
+    for (const TListVlHit& hit : result.hits)
+        rows << QString("%1/%2/%3/%4/%5")
+                    .arg(hit.alias, hit.area, QString::number(hit.sheet),
+                         QString::number(hit.ident, 'f', 0), hit.katastr);
+    return rows;
+}
+
+TListVlSearch::Result searched(const QStringList& districts, const QList<double>& idents,
+                               TListVlSearch::Method method = TListVlSearch::Method::OwnerIndex)
+{
+    TListVlSearch::Result result;
+    TListVlSearch::Run(districts, idents, result, {}, method);
+    return result;
+}
+
 void truncateFile(const QString& path, qint64 size)
 {
     QFile file(path);
@@ -96,7 +124,10 @@ private slots:
     void search_data();
     void search();
     void catalogueErrorKeepsRows();
-    void changedTablePickedUp();
+    void indexMatchesPlainScan_data();
+    void indexMatchesPlainScan();
+    void indexFollowsChanges_data();
+    void indexFollowsChanges();
     void ownerList_data();
     void ownerList();
     void dialogRules();
@@ -105,6 +136,7 @@ private slots:
     void districtWithoutOwners();
     void tool_data();
     void tool();
+    void sheetPrint();
 
 private:
     QString dir(const QString& alias) const { return m_fixture->path(alias); }
@@ -123,7 +155,10 @@ private:
     }
 
     std::unique_ptr<BrowseFixture> m_fixture;
-    double m_ident = 0; // an owner of ALFA (and of BETA, generated alike)
+    double m_ident = 0;               // an owner of ALFA (and of BETA, generated alike)
+    QStringList m_country;            // district directories of the synthetic country
+    QList<double> m_countryIdents;    // every owner with a sheet there, ascending
+    QList<double> m_nationwideIdents; // those with sheets in every district
     QStringList m_messages;
     int m_answer = mrYes;
     QList<TKUInfo> m_added;
@@ -174,6 +209,24 @@ void TstListVlDialog::initTestCase()
         if (m_ident == 0 && sheets[ident].size() >= 2)
             m_ident = ident;
     QVERIFY(m_ident > 0);
+    const CountryGenerator::Summary country =
+        CountryGenerator({3, 12, 6000, 40, 7}).generate(dir("country"));
+    QHash<double, QSet<QString>> districtsOf;
+    for (const CountryGenerator::District& district : country.districts) {
+        m_country << district.directory;
+        for (const QString& file : QDir(district.directory).entryList({"NYSUV*.DB"})) {
+            const ParadoxReader reader(district.directory + "/" + file);
+            reader.forEachRecord([&](const ParadoxRecord& r) {
+                districtsOf[r.toDouble(reader.fieldIndex("IDENT"))] << district.name;
+            });
+        }
+    }
+    m_countryIdents = districtsOf.keys();
+    std::sort(m_countryIdents.begin(), m_countryIdents.end());
+    for (const double ident : m_countryIdents)
+        if (districtsOf[ident].size() == 3)
+            m_nationwideIdents << ident;
+    QVERIFY(m_nationwideIdents.size() > 2);
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
         m_messages << text;
         return m_answer;
@@ -203,19 +256,16 @@ void TstListVlDialog::search_data()
     QTest::addColumn<int>("stopAtStep"); // 0: never
     QTest::addColumn<int>("skipped");
     QTest::addColumn<QStringList>("expectedAliases"); // districts the plain scan covers
-    QTest::addColumn<int>("absentOwners");            // idents sought that nobody has
-    QTest::newRow("no district") << QStringList{} << 0 << 0 << QStringList{} << 0;
-    QTest::newRow("one district") << QStringList{"ALFA"} << 0 << 0 << QStringList{"ALFA"} << 0;
+    QTest::newRow("no district") << QStringList{} << 0 << 0 << QStringList{};
+    QTest::newRow("one district") << QStringList{"ALFA"} << 0 << 0 << QStringList{"ALFA"};
     QTest::newRow("owner in two districts")
-        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"} << 0;
+        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"};
     QTest::newRow("district without the owner's sheets, then one with")
-        << QStringList{"GAMA", "ALFA"} << 0 << 0 << QStringList{"GAMA", "ALFA"} << 0;
+        << QStringList{"GAMA", "ALFA"} << 0 << 0 << QStringList{"GAMA", "ALFA"};
     QTest::newRow("truncated and missing relation tables skipped")
-        << QStringList{"DELTA", "BETA"} << 0 << 2 << QStringList{"DELTA", "BETA"} << 0;
+        << QStringList{"DELTA", "BETA"} << 0 << 2 << QStringList{"DELTA", "BETA"};
     QTest::newRow("stopped before the first area")
-        << QStringList{"ALFA", "BETA"} << 1 << 0 << QStringList{} << 0;
-    QTest::newRow("many owners sought at once")
-        << QStringList{"ALFA", "BETA"} << 0 << 0 << QStringList{"ALFA", "BETA"} << 100;
+        << QStringList{"ALFA", "BETA"} << 1 << 0 << QStringList{};
 }
 
 void TstListVlDialog::search()
@@ -224,13 +274,9 @@ void TstListVlDialog::search()
     QFETCH(int, stopAtStep);
     QFETCH(int, skipped);
     QFETCH(QStringList, expectedAliases);
-    QFETCH(int, absentOwners);
-    QList<double> idents{m_ident};
-    for (int i = 1; i <= absentOwners; ++i)
-        idents << -double(i); // no owner has a negative number
     TListVlSearch::Result result;
     int steps = 0;
-    TListVlSearch::Run(aliases, idents, result,
+    TListVlSearch::Run(aliases, {m_ident}, result,
                        [&](const QString&, int, int) { return ++steps != stopAtStep; });
     QCOMPARE(result.cancelled, stopAtStep > 0);
     QCOMPARE(result.skippedAreas, skipped);
@@ -249,20 +295,129 @@ void TstListVlDialog::catalogueErrorKeepsRows()
     QCOMPARE(hitTexts(result.hits), plainScan(districts({"ALFA"}), m_ident));
 }
 
-void TstListVlDialog::changedTablePickedUp()
+void TstListVlDialog::indexMatchesPlainScan_data()
 {
-    TListVlSearch::Result before;
-    TListVlSearch::Run({"GAMA"}, {m_ident}, before);
-    QCOMPARE(hitTexts(before.hits), plainScan(districts({"GAMA"}), m_ident));
-    // Area 002 rewritten with one sheet of the owner: the next search sees it.
-    ParadoxWriter::writeTable(dir("GAMA") + "/NYSUV002.DB",
-                              {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
-                               shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
-                              2, {{77.0, 1, m_ident, 1, 1.0, 1}});
-    TListVlSearch::Result after;
-    TListVlSearch::Run({"GAMA"}, {m_ident}, after);
-    QVERIFY(hitTexts(after.hits).contains("GAMA/002/77"));
-    QCOMPARE(hitTexts(after.hits), plainScan(districts({"GAMA"}), m_ident));
+    QTest::addColumn<QString>("owners"); // random:N, nationwide, absent or name:PREFIX
+    QTest::newRow("one owner") << "random:1";
+    QTest::newRow("the State and nationwide owners") << "nationwide";
+    QTest::newRow("twenty owners") << "random:20";
+    QTest::newRow("three hundred owners, lists walked together") << "random:300";
+    QTest::newRow("nobody has the number") << "absent";
+    QTest::newRow("owners of a name prefix in every district") << "name:NOV";
+}
+
+void TstListVlDialog::indexMatchesPlainScan()
+{
+    QFETCH(QString, owners);
+    QList<double> idents;
+    if (owners.startsWith("random:")) {
+        QRandomGenerator random(owners.size());
+        for (int i = owners.mid(7).toInt(); i > 0; --i)
+            idents << m_countryIdents[random.bounded(int(m_countryIdents.size()))];
+    } else if (owners == "nationwide") {
+        idents = m_nationwideIdents.mid(0, 3);
+    } else if (owners == "absent") {
+        idents << 12345.0;
+    }
+    for (const QString& district : owners.startsWith("name:") ? m_country : QStringList()) {
+        Query query;
+        TListVlSearch::OpenOwners(query, district, true, owners.mid(5), false);
+        query.forEachRow([&](const QVariantList& row) { idents << row[0].toDouble(); });
+    }
+    const TListVlSearch::Result plain =
+        searched(m_country, idents, TListVlSearch::Method::PlainScan);
+    QCOMPARE(plain.hits.isEmpty(), owners == "absent");
+    // Built on the way, then from memory, then from the index files alone.
+    TOwnerSheetIndex::instance().forget();
+    QVERIFY(QDir(TOwnerSheetIndex::cacheDirectory()).removeRecursively());
+    for (const int tablesRead : {12, 0, 0}) {
+        const TListVlSearch::Result indexed = searched(m_country, idents);
+        QCOMPARE(hitRows(indexed), hitRows(plain));
+        QCOMPARE(indexed.tablesRead, tablesRead);
+        QCOMPARE(indexed.searchedAreas, 12);
+        if (tablesRead == 0)
+            TOwnerSheetIndex::instance().forget();
+    }
+}
+
+void TstListVlDialog::indexFollowsChanges_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("restart"); // the index read again from its files
+    QTest::addColumn<int>("read");     // relation tables read by the next search
+    QTest::addColumn<int>("skipped");
+    QTest::newRow("nothing changed") << "" << false << 0 << 0;
+    QTest::newRow("table rewritten with other rows") << "rewrite" << false << 1 << 0;
+    QTest::newRow("same size, new time, after a restart") << "touch" << true << 1 << 0;
+    QTest::newRow("table removed") << "remove" << false << 0 << 1;
+    QTest::newRow("area taken out of the catalogue") << "catalogue" << false << 0 << 0;
+    QTest::newRow("table truncated, after a restart") << "truncate" << true << 1 << 1;
+    QTest::newRow("index file damaged") << "damage index" << true << 3 << 0;
+    QTest::newRow("index file truncated") << "truncate index" << true << 3 << 0;
+    QTest::newRow("index file of another district") << "foreign index" << true << 3 << 0;
+    QTest::newRow("cache directory not writable") << "no cache" << true << 6 << 0;
+}
+
+void TstListVlDialog::indexFollowsChanges()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, restart);
+    QFETCH(int, read);
+    QFETCH(int, skipped);
+    QTemporaryDir root;
+    CountryGenerator({2, 6, 600, 20, 3}).generate(root.path());
+    const QStringList districts{root.filePath("OKRES01"), root.filePath("OKRES02")};
+    const QString table = districts[0] + "/NYSUV002.DB";
+    const QString index = TOwnerSheetIndex::indexFile(districts[0]);
+    const double ident = 1; // the State: a sheet in every area
+    TOwnerSheetIndex::instance().forget();
+    QCOMPARE(searched(districts, {ident}).tablesRead, 6);
+    const QStringList files = QDir(districts[0]).entryList(QDir::Files);
+    const QByteArray cacheDir = qgetenv("ORV_CACHE_DIR");
+    if (change == "rewrite") {
+        ParadoxWriter::writeTable(table, relationFields(), 2, {{77.0, 1, ident, 1, 1.0, 1}});
+    } else if (change == "touch") {
+        QFile file(table);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(file.fileTime(QFile::FileModificationTime).addSecs(5),
+                                 QFile::FileModificationTime));
+    } else if (change == "catalogue") {
+        QList<QVariantList> rows = ParadoxReader(districts[0] + "/NYSKATAL.DB").readAll();
+        rows.removeIf([](const QVariantList& row) { return row[2] == "003"; });
+        ParadoxWriter::writeTable(districts[0] + "/NYSKATAL.DB", catalogueFields(), 1, rows);
+    } else if (change == "remove") {
+        QVERIFY(QFile::remove(table));
+    } else if (change == "truncate") {
+        truncateFile(table, QFileInfo(table).size() / 2);
+    } else if (change == "damage index" || change == "truncate index") {
+        QFile file(index);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(change == "damage index" ? file.size() - 5 : 0));
+        QVERIFY(change == "damage index" ? file.write("X", 1) == 1 : file.resize(40));
+    } else if (change == "foreign index") {
+        QVERIFY(QFile::remove(index));
+        QVERIFY(QFile::copy(TOwnerSheetIndex::indexFile(districts[1]), index));
+    } else if (change == "no cache") {
+        QFile blocker(root.filePath("file"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        qputenv("ORV_CACHE_DIR", root.filePath("file/cache").toUtf8());
+    }
+    if (restart)
+        TOwnerSheetIndex::instance().forget();
+    const TListVlSearch::Result after = searched(districts, {ident});
+    TOwnerSheetIndex::instance().forget();
+    const TListVlSearch::Result again = searched(districts, {ident});
+    qputenv("ORV_CACHE_DIR", cacheDir);
+    QCOMPARE(after.tablesRead, read);
+    QCOMPARE(after.skippedAreas, skipped);
+    QCOMPARE(after.searchedAreas, change == "catalogue" ? 5 : 6);
+    QCOMPARE(again.tablesRead, change == "no cache" ? 6 : 0); // the files were written
+    QCOMPARE(hitRows(after),
+             hitRows(searched(districts, {ident}, TListVlSearch::Method::PlainScan)));
+    QCOMPARE(hitRows(again), hitRows(after));
+    QCOMPARE(change == "rewrite", hitRows(after).filter("/002/77/").size() == 1);
+    for (const QString& file : QDir(districts[0]).entryList(QDir::Files))
+        QVERIFY2(files.contains(file), qPrintable(file)); // nothing written into the district
 }
 
 void TstListVlDialog::ownerList_data()
@@ -495,6 +650,38 @@ void TstListVlDialog::tool()
     }
     found.sort();
     QCOMPARE(found, plainScan(this->districts(districts), m_ident));
+}
+
+// "&Tisk" on a result row: the sheet's parts into the work table and the
+// print command over them (the full listing into a file: a section a part).
+void TstListVlDialog::sheetPrint()
+{
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8()); // the listing's code tables
+    TListVlDialog::Entries entries;
+    entries.Lookup = [](const QString&, const QString&, TKUInfo&) { return true; };
+    entries.SheetPrint = SheetDialogEntries().SheetPrint;
+    TListVlDialog dlg(m_fixture->app(), entries);
+    TListVlSearch::OpenOwners(dlg.TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
+    auto* owners = child<QTableView>(dlg, "DBGrid");
+    owners->setCurrentIndex(owners->model()->index(0, 0));
+    dlg.SearchBtnClick();
+    child<QTableView>(dlg, "Grid")->setCurrentIndex(dlg.ResultModel()->index(0, 1));
+    const QString file = m_fixture->path("sheet.txt");
+    TestSupport::onNextModal([&](QWidget* options) {
+        options->findChild<QRadioButton*>("TypSestavy1")->click();
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(true);
+        options->findChild<QLineEdit*>("FileName")->setText(file);
+        options->findChild<QPushButton*>("OKBtn")->click();
+    });
+    dlg.ListingClick(true);
+    QFile text(file);
+    QVERIFY(m_messages.isEmpty() && text.open(QIODevice::ReadOnly));
+    const QString listing = QString::fromUtf8(text.readAll());
+    QVERIFY(listing.contains("\n                  List vlastnictví č. " +
+                             dlg.ResultModel()->item(0, 1)->text() + "\n"));
+    QCOMPARE(int(listing.count("  Údaje o ")),
+             int(ParadoxReader(m_fixture->workDir() + "/PRAC.DB").header().recordCount));
 }
 
 QTEST_MAIN(TstListVlDialog)

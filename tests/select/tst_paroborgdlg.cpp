@@ -1,10 +1,13 @@
 // The sheet dialog "Vlastnický nebo evidenční list" over a small district
 // whose sheets, owners and kind-93 records are chosen for its cases: the
-// owner list of each search, the parcels each listing leaves in the work
-// table with the sheet number the browser gets, the warnings, the control
+// owner list of each search with its names listing, the
+// parcels each listing or printout leaves in the work table with the sheet
+// number the browser or the print command gets, the warnings, the control
 // rules; and, end to end, every ownership sheet of the real district selected
 // through orv-tool against the parcel file read directly.
+#include "app/ProgramEntries.h"
 #include "browse/BrowseFixture.h"
+#include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "data/ParcelNumber.h"
 #include "db/DatasetModel.h"
@@ -15,6 +18,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
@@ -40,27 +44,25 @@ void writeSheetDistrict(const QString& dir)
          {2, 50, 0, 1, 50.0, 0, 13, 0, 0, 0, 0.0, 0, 12, 5, "", 0, 0, 0, "50"},
          {2, 50, 0, 2, 50.0, 0, 2, 0, 0, 0, 0.0, 0, 12, 1, "", 0, 0, 0, "50"},
          {2, 60, 0, 1, 60.0, 0, 2, 0, 0, 0, 0.0, 0, 40, 1, "", 0, 0, 0, "60"}});
-    const QList<QPair<int, int>> sheetOwner{{7, 444},  {8, 555},  {12, 111}, {12, 222}, {15, 333},
-                                            {20, 666}, {40, 777}, {41, 888}, {42, 999}};
+    // Sheet and owner; the owners' IDENTs are 111, 222, ... 999 in this order.
+    const QList<QPair<int, QString>> sheetOwner{
+        {12, "Novák Jan, Praha"}, {12, "NOVOTNÝ PETR"}, {15, "HRUBÁ IVANOVÁ"},
+        {7, "ČERNÝ KAREL"},       {8, "O'BRIEN JOHN"},  {20, "100% AGRO S.R.O."},
+        {40, "1000 LES A.S."},    {41, "A_B S.R.O."},   {42, "ABC S.R.O."}};
     QList<QVariantList> relations;
-    for (const auto& [sheet, ident] : sheetOwner)
-        relations.append({double(sheet), int(relations.size() + 1), double(ident), 1, 0.0, 1});
+    QList<QVariantList> owners;
+    for (const auto& [sheet, name] : sheetOwner) {
+        const double ident = 111.0 * (owners.size() + 1);
+        relations.append({double(sheet), int(relations.size() + 1), ident, 1, 0.0, 1});
+        owners.append({ident, 1, name});
+    }
     const QList<ParadoxField> relationFields{numberField("ELLVCIS"), shortField("VLPOR"),
                                              numberField("IDENT"),   shortField("UVCHAR"),
                                              numberField("PODIL"),   shortField("SEKTOR")};
     ParadoxWriter::writeTable(dir + "/NYSUV001.DB", relationFields, 2, relations);
     ParadoxWriter::writeTable(dir + "/NYSOBORG.DB",
                               {numberField("IDENT"), shortField("UVCHAR"), alphaField("NAZEV", 60)},
-                              2,
-                              {{111.0, 1, "Novák Jan, Praha"},
-                               {222.0, 1, "NOVOTNÝ PETR"},
-                               {333.0, 1, "HRUBÁ IVANOVÁ"},
-                               {444.0, 1, "ČERNÝ KAREL"},
-                               {555.0, 1, "O'BRIEN JOHN"},
-                               {666.0, 1, "100% AGRO S.R.O."},
-                               {777.0, 1, "1000 LES A.S."},
-                               {888.0, 1, "A_B S.R.O."},
-                               {999.0, 1, "ABC S.R.O."}});
+                              2, owners);
     const QList<ParadoxField> records{numberField("DLVCIS"),  shortField("DOPLPOR"),
                                       shortField("DOPLKOD"),  numberField("DOPLUDAJ"),
                                       shortField("LISTDRUH"), numberField("LISTCIS"),
@@ -87,6 +89,23 @@ QStringList workParts(const QString& path)
     return parts;
 }
 
+QString readText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The sheet numbers of a names listing's owner lines, sorted.
+QList<int> sheetsListed(const QString& text)
+{
+    QList<int> sheets;
+    for (const QString& line : text.section("(jméno nebo název a adresa)\n", 1).split(u'\n').mid(1))
+        if (!line.isEmpty())
+            sheets << line.left(7).toInt();
+    std::sort(sheets.begin(), sheets.end());
+    return sheets;
+}
+
 } // namespace
 
 class TstParOborgDlg : public QObject
@@ -95,18 +114,15 @@ class TstParOborgDlg : public QObject
 
 private slots:
     void initTestCase();
-    void cleanup();
     void search_data();
     void search();
     void listing_data();
     void listing();
     void controlRules();
-    void emptyArea();
     void sheetsThroughTool();
 
 private:
     std::unique_ptr<TParOborgDlg> dialog(const QString& suffix = "001");
-    QList<int> listedSheets(TParOborgDlg& dlg) const;
     void setSearch(TParOborgDlg& dlg, int typ, int hledat, const QString& key, bool list,
                    bool substring);
 
@@ -115,12 +131,13 @@ private:
     QList<int> m_browserSheets;
     int m_browserResult = 0;
     QList<int> m_supplements;
-    QStringList m_targets;
+    QString m_listingFile; // the names listing's target, "" as if cancelled
 };
 
 void TstParOborgDlg::initTestCase()
 {
     m_fixture = std::make_unique<BrowseFixture>();
+    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8()); // code tables for the printouts
     writeSheetDistrict(m_fixture->path("SHEETS"));
     m_fixture->setAliases({{"SHEETS", m_fixture->path("SHEETS")}});
     SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
@@ -129,19 +146,17 @@ void TstParOborgDlg::initTestCase()
     });
 }
 
-void TstParOborgDlg::cleanup()
+// A dialog with the records of the previous one cleared.
+std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
 {
     m_messages.clear();
     m_browserSheets.clear();
     m_supplements.clear();
-    m_targets.clear();
-}
-
-std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
-{
+    m_listingFile.clear();
     TKUInfo ku = m_fixture->area("SHEETS");
     ku.Suffix = suffix;
-    TParOborgDlg::Entries entries;
+    TParOborgDlg::Entries entries = SheetDialogEntries(); // the listings as wired
+    entries.AskListingFile = [this](QWidget*, const TSelectionContext&) { return m_listingFile; };
     entries.Browser = [this](QWidget*, int sheet, const TSelectionContext&) {
         m_browserSheets << sheet;
         return m_browserResult;
@@ -153,15 +168,6 @@ std::unique_ptr<TParOborgDlg> TstParOborgDlg::dialog(const QString& suffix)
     auto dlg = std::make_unique<TParOborgDlg>(ctx, entries);
     dlg->OpenData();
     return dlg;
-}
-
-QList<int> TstParOborgDlg::listedSheets(TParOborgDlg& dlg) const
-{
-    QList<int> sheets;
-    for (int row = 0; row < dlg.GridModel()->rowCount(); ++row)
-        sheets << dlg.GridModel()->index(row, 0).data(Qt::EditRole).toInt();
-    std::sort(sheets.begin(), sheets.end());
-    return sheets;
 }
 
 void TstParOborgDlg::setSearch(TParOborgDlg& dlg, int typ, int hledat, const QString& key,
@@ -186,8 +192,8 @@ void TstParOborgDlg::search_data()
     const QList<int> all{7, 8, 12, 12, 15, 20, 40, 41, 42};
     QTest::newRow("empty key: full list") << 0 << "" << false << false << all << "";
     QTest::newRow("sheets 12,15") << 0 << "12,15" << false << false << QList{12, 12, 15} << "";
-    QTest::newRow("empty item") << 0 << "12,,15" << false << false << QList{12, 12, 15} << "";
-    QTest::newRow("blanks") << 0 << " 12, 15 " << false << false << QList{12, 12, 15} << "";
+    QTest::newRow("empty item, blanks")
+        << 0 << " 12,, 15 " << false << false << QList{12, 12, 15} << "";
     QTest::newRow("semicolon") << 0 << "12;15" << false << false << all << "Chybné číslo.";
     QTest::newRow("only commas") << 0 << ",," << false << false << all << "Chybné číslo.";
     QTest::newRow("too long") << 0 << "12345678901234567" << false << false << all
@@ -221,8 +227,12 @@ void TstParOborgDlg::search()
     QAbstractItemModelTester tester(dlg->GridModel(),
                                     QAbstractItemModelTester::FailureReportingMode::QtTest);
     setSearch(*dlg, 0, hledat, key, list, substring);
-    QCOMPARE(listedSheets(*dlg), sheets);
     QCOMPARE(m_messages.join("|"), error);
+    // The rows listed, as "&Seznam jmen" writes them.
+    QCOMPARE(dlg->GridModel()->rowCount(), int(sheets.size()));
+    m_listingFile = m_fixture->path("names.txt");
+    dlg->findChild<QPushButton*>("SeznamBtn")->click();
+    QCOMPARE(sheetsListed(readText(m_listingFile)), sheets);
 }
 
 void TstParOborgDlg::listing_data()
@@ -256,6 +266,17 @@ void TstParOborgDlg::listing_data()
     QTest::newRow("owner name, all sheets") << 0 << 2 << "nov" << true << QList{0} << sheet12 << "";
 }
 
+// Answers the output options: the full listing into `file`.
+void answerOptions(const QString& file)
+{
+    TestSupport::onNextModal([file](QWidget* options) {
+        options->findChild<QRadioButton*>("TypSestavy1")->click();
+        options->findChild<QCheckBox*>("CheckBoxFile")->setChecked(true);
+        options->findChild<QLineEdit*>("FileName")->setText(file);
+        options->findChild<QPushButton*>("OKBtn")->click();
+    });
+}
+
 void TstParOborgDlg::listing()
 {
     QFETCH(int, typ);
@@ -277,10 +298,27 @@ void TstParOborgDlg::listing()
     parts.sort();
     QCOMPARE(workParts(work), parts);
     QCOMPARE(dlg->result(), 0); // not closed: the next sheet can be listed
+    if (all)
+        return;
+    // "&Tisk" prints that sheet (its header, a section a part) or warns again.
+    const QString file = m_fixture->path("sheet.txt");
+    QFile::remove(file);
+    if (message.isEmpty())
+        answerOptions(file);
+    dlg->findChild<QPushButton*>("TiskBtn")->click();
+    QCOMPARE(m_messages.size(), message.isEmpty() ? 0 : 2);
+    const int sheet = browser.value(0);
+    const QString header = sheet > 0 ? QString(18, u' ') + "List vlastnictví č. %1"
+                                     : QString(15, u' ') + "Evidenční list čís. %1";
+    const QString text = readText(file);
+    QCOMPARE(text.split(u'\n').contains(header.arg(qAbs(sheet))), sheet != 0);
+    QCOMPARE(text.count("  Údaje o "), sheet != 0 ? parts.size() : 0);
 }
 
 void TstParOborgDlg::controlRules()
 {
+    QCOMPARE(dialog("002")->GridModel()->rowCount(), 0); // an area without relations
+    QVERIFY(m_messages.isEmpty());
     auto dlg = dialog();
     auto* vycet = dlg->findChild<QCheckBox*>("VycetCB");
     auto* substr = dlg->findChild<QCheckBox*>("SubstrCB");
@@ -305,7 +343,7 @@ void TstParOborgDlg::controlRules()
     QTRY_VERIFY(!ok->isDefault());
     edit->setText("15");
     QTest::keyClick(edit, Qt::Key_Return);
-    QCOMPARE(listedSheets(*dlg), QList{15});
+    QVERIFY(dlg->GridModel()->rowCount() == 1 && dlg->CurrentSheet() == 15);
     QVERIFY(m_browserSheets.isEmpty());
     dlg->findChild<QCheckBox*>("CbAll")->setFocus();
     QTRY_VERIFY(ok->isDefault());
@@ -313,11 +351,13 @@ void TstParOborgDlg::controlRules()
     dlg->SetCurrentRow(0);
     dlg->DBGridOborgDblClick();
     QCOMPARE(m_supplements, QList{15});
-    // The names listing and the sheet printout say they are not built yet.
+    // The names listing with its file dialog cancelled goes to the printer.
+    const bool printers = !QPrinterInfo::availablePrinters().isEmpty();
+    if (printers)
+        TestSupport::onNextModal([](QWidget* printDialog) { printDialog->close(); });
     dlg->findChild<QPushButton*>("SeznamBtn")->click();
-    dlg->findChild<QPushButton*>("TiskBtn")->click();
-    QCOMPARE(m_messages, QStringList({"Funkce „Seznam jmen“ zatím není k dispozici.",
-                                      "Funkce „Tisk“ zatím není k dispozici."}));
+    QCOMPARE(m_messages,
+             printers ? QStringList() : QStringList{"Není nainstalována žádná tiskárna."});
     // The browser's result 6 closes the dialog with 6.
     m_browserResult = TParOborgDlg::ResultMap;
     ok->click();
@@ -326,16 +366,9 @@ void TstParOborgDlg::controlRules()
     QCOMPARE(dlg->result(), int(TParOborgDlg::ResultMap));
 }
 
-void TstParOborgDlg::emptyArea()
-{
-    auto dlg = dialog("002");
-    QCOMPARE(dlg->GridModel()->rowCount(), 0);
-    QVERIFY(m_messages.isEmpty());
-}
-
-// Every sheet of the real district. Expected: the parts whose LVCIS is the
-// sheet, plus the relation-5 parts of the parcels its kind-93 records name,
-// read straight from the files.
+// Every sheet of the real district (0: the parts on none). Expected: the
+// parts whose LVCIS is the sheet, plus the relation-5 parts of the parcels
+// its kind-93 records name, read straight from the files.
 void TstParOborgDlg::sheetsThroughTool()
 {
     const QString dir = TestSupport::realDistrictDir();
@@ -362,14 +395,9 @@ void TstParOborgDlg::sheetsThroughTool()
             expected[r.value(records.fieldIndex("DLVCIS")).toInt()].insert(part), ++references;
     });
     QVERIFY(references > 0); // -14/2 is on sheet 106 through a kind-93 record
-    const ParadoxReader relations(dir + "/NYSUV001.DB");
-    QSet<int> sheets;
-    relations.forEachRecord([&](const ParadoxRecord& r) {
-        sheets.insert(r.value(relations.fieldIndex("ELLVCIS")).toInt());
-    });
-    QVERIFY(sheets.size() > 10);
+    QVERIFY(expected.size() > 10);
     const QString work = m_fixture->workDir() + "/SHEET.DB";
-    for (const int sheet : std::as_const(sheets)) {
+    for (const int sheet : expected.keys()) {
         QProcess tool;
         tool.start(TestSupport::orvToolPath(), {"select", "--dir", dir, "--area", "001", "--work",
                                                 work, "--sheet", QString::number(sheet)});

@@ -70,6 +70,13 @@ void TestCommandLines::exitCodeAndText_data()
     row("import without --out", tool, "import a.vfk", 2, "použití: orv-tool import");
     row("import of a missing file", tool, "import /nonexistent/a.vfk --out /nonexistent/out", 1,
         "orv-tool import: Soubor /nonexistent/a.vfk nelze otevřít");
+    const QString owners = "listing" + saladin + "--area 001 --owners ";
+    row("owners listing by a name's beginning, upper-cased", tool, owners + "--owner-name štěp", 0,
+        QString(80, u'-') + "\n    106   7757149372  ŠTĚPÁNKOVÁ KATEŘINA, NÁDRAŽNÍ 132, VACOV\n");
+    row("owners listing from two numbers", tool, owners + "--owner-ident-from 1,2", 1,
+        "orv-tool listing: Chybné číslo");
+    row("owners listing over a work table", tool, owners + "--work P.DB", 2,
+        "použití: orv-tool listing");
 }
 
 void TestCommandLines::exitCodeAndText()

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "select/core/TOwnerIndexDistrict.h"
+
+#include <QString>
+
+#include <map>
+#include <memory>
+
+// The owner indexes of the districts searched in this process, each loaded
+// from ORV's cache directory (OrvPaths::cacheDir() + "/owner-index") at its
+// first search and kept in memory afterwards, so that later searches cost a
+// stat per relation table and a few lookups. Used from one thread.
+class TOwnerSheetIndex
+{
+public:
+    static TOwnerSheetIndex& instance();
+
+    // The index of a district directory (resolved to its canonical path).
+    TOwnerIndexDistrict& district(const QString& directory);
+    // Writes the index files of the districts that changed, several at once;
+    // files that cannot be written leave those indexes in memory only.
+    void saveChanged() noexcept;
+    // Forgets what is kept in memory, as a new process would; the files stay.
+    void forget();
+
+    // The directory of the index files, and the file of a district directory.
+    static QString cacheDirectory();
+    static QString indexFile(const QString& canonicalDirectory);
+
+private:
+    TOwnerSheetIndex() = default;
+    std::map<QString, std::unique_ptr<TOwnerIndexDistrict>> m_districts;
+};
