@@ -4,6 +4,7 @@
 // browser's filter and current row after every export, and orv-tool.
 #include "BrowseFixture.h"
 #include "common/ModalHelpers.h"
+#include "common/TestSupport.h"
 #include "base/ETalvekException.h"
 #include "browse/TParDilyDbf.h"
 #include "browse/TParDilyExport.h"
@@ -180,16 +181,12 @@ class TestExport : public QObject
     std::unique_ptr<BrowseFixture> m_fx;
     QString m_work;
 
-    void runSql(const QString& sql)
+    void unmark(const QString& where)
     {
         Query q;
         q.setDatabaseName(m_fx->workDir());
-        q.setSql(sql);
+        q.setSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE WHERE " + where);
         q.execSql();
-    }
-    void unmark(const QString& where)
-    {
-        runSql("UPDATE \"PRAC.DB\" SET FLAG = FALSE WHERE " + where);
     }
     TPartExport exporter(TParDilyDbf& form)
     {
@@ -227,30 +224,11 @@ class TestExport : public QObject
         }
         return rows;
     }
-    // Three marked parts of 15/3 in a row (the first of 12345 m2), an unmarked
-    // 16, and the older parcel 3:40 that names 15/3 in CPCE and so takes the
-    // kind of land of the current parcel.
-    void writeSubsidyParts()
-    {
-        runSql("DELETE FROM \"PRAC.DB\"");
-        for (const char* values : {"2, 15, 3, 1, 12345, 13, 25, 20, '15/3', 10, TRUE",
-                                   "2, 15, 3, 2, 300, 2, 0, 0, '15/3', 10, TRUE",
-                                   "2, 15, 3, 3, 50, 2, 0, 0, '15/3', 10, TRUE",
-                                   "2, 16, 0, 1, 50, 2, 0, 0, '16', 10, FALSE",
-                                   "1, 20, 0, 1, 100, 13, 10001, 21, '-20', 11, TRUE",
-                                   "3, 40, 0, 1, 900, 2, 30015, 0, '3:40', 0, TRUE"})
-            runSql(QString("INSERT INTO \"PRAC.DB\" (PARSKUP, PARCIS, PARPOD, PARDIL, VYMERA, "
-                           "DRUHPOZ, CPCE, NEMVYUZ, PARCISLO, LVCIS, FLAG) VALUES (%1)")
-                       .arg(values));
-    }
-
 private slots:
     void initTestCase()
     {
         PX_boot();
-        BrowseFixture::writeControlledDistrict(m_ctl);
-        BrowseFixture::writeDemoDistrict(m_demo);
-        qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+        BrowseFixture::writeDistricts(m_root);
     }
     void init()
     {
@@ -259,235 +237,232 @@ private slots:
         // Key order: -20, 15/3 part 1, 15/3 part 2, 16, 99 (placeholder), 3:40.
         m_work = m_fx->fillWorkTable("CTL", {"15/3", "-20", "16", "3:40", "99"});
     }
-    void clipboardText_data();
-    void clipboardText();
-    void tablesEqualTheBrowser_data();
-    void tablesEqualTheBrowser();
-    void viewRestoredAndTargetsGuarded_data();
-    void viewRestoredAndTargetsGuarded();
-    void refusedValuesKeepTheEarlierFile_data();
-    void refusedValuesKeepTheEarlierFile();
-    void toolRunsTheSameExport();
-    void browserPopupToClipboard();
-};
-void TestExport::clipboardText_data()
-{
-    // Sheet 10 has two owners (the second found under another characteristic),
-    // sheet 11 and the placeholder none; 3:40 holds no sheet. Only the row
-    // named "with header" asks for the header line.
-    const QString owners = "Parcelní číslo|Díl|Podíl|Ičo|Vlastník";
-    const QString novak = "\t1/2\t111\tNovák Jan\r\n", svoboda = "\t1/2\t222\tSvoboda Petr\r\n";
-    addRows(
-        {"unmarked", "titles", "text"},
-        {{"two owners, none, placeholder", "", owners,
-          "-20\t1\t\t\t\r\n15/3\t1" + novak + "15/3\t1" + svoboda + "15/3\t2" + novak + "15/3\t2" +
-              svoboda + "16\t1" + novak + "16\t1" + svoboda + "99\t0\t\t\t\r\n3:40\t1\t\t\t\r\n"},
-         {"unmarked parts never written", "PARCISLO = '16' OR PARDIL = 2 OR PARSKUP = 3", owners,
-          "-20\t1\t\t\t\r\n15/3\t1" + novak + "15/3\t1" + svoboda + "99\t0\t\t\t\r\n"},
-         {"no owner column: one line per part", "PARSKUP = 1", "Č.popisné|Mapa",
-          "  25  p\tA1\r\n\tA1\r\n\tA2\r\n\t-\r\n  15/3\tPK\r\n"},
-         {"with header", "PARCISLO <> '16'", "Výměra|Č.popisné|Vlastník|Podíl",
-          "VYMERA\tPopCis\tVlastník\tPodíl\r\n50\t\tNovák Jan\t1/2\r\n50\t\tSvoboda Petr\t1/2\r\n"},
-         {"nothing marked", "FLAG = TRUE", owners, ""},
-         {"nothing ticked", "", "", "Nebyla označena žádná položka k zobrazení"}});
-}
 
-void TestExport::clipboardText()
-{
-    QFETCH(QString, unmarked);
-    QFETCH(QString, titles);
-    if (!unmarked.isEmpty())
-        unmark(unmarked);
-    TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
-    QString text;
-    try {
-        text = exporter(form).SelectedText(pick(form.TablePa(), titles.split('|')),
-                                           QTest::currentDataTag() != QLatin1String("with header"));
-    } catch (const ETalvekException& e) {
-        text = e.message();
+    void clipboardText_data()
+    {
+        // Sheet 10 has two owners (the second found under another characteristic),
+        // sheet 11 and the placeholder none; 3:40 holds no sheet. Only the row
+        // named "with header" asks for the header line.
+        const QString owners = "Parcelní číslo|Díl|Podíl|Ičo|Vlastník";
+        const QString novak = "\t1/2\t111\tNovák Jan\r\n", svoboda = "\t1/2\t222\tSvoboda Petr\r\n";
+        addRows(
+            {"unmarked", "titles", "text"},
+            {{"two owners, none, placeholder", "", owners,
+              "-20\t1\t\t\t\r\n15/3\t1" + novak + "15/3\t1" + svoboda + "15/3\t2" + novak +
+                  "15/3\t2" + svoboda + "16\t1" + novak + "16\t1" + svoboda +
+                  "99\t0\t\t\t\r\n3:40\t1\t\t\t\r\n"},
+             {"unmarked parts never written", "PARCISLO = '16' OR PARDIL = 2 OR PARSKUP = 3",
+              owners, "-20\t1\t\t\t\r\n15/3\t1" + novak + "15/3\t1" + svoboda + "99\t0\t\t\t\r\n"},
+             {"no owner column: one line per part", "PARSKUP = 1", "Č.popisné|Mapa",
+              "  25  p\tA1\r\n\tA1\r\n\tA2\r\n\t-\r\n  15/3\tPK\r\n"},
+             {"with header", "PARCISLO <> '16'", "Výměra|Č.popisné|Vlastník|Podíl",
+              "VYMERA\tPopCis\tVlastník\tPodíl\r\n50\t\tNovák Jan\t1/2\r\n50\t\tSvoboda "
+              "Petr\t1/2\r\n"},
+             {"nothing marked", "FLAG = TRUE", owners, ""},
+             {"nothing ticked", "", "", "Nebyla označena žádná položka k zobrazení"}});
     }
-    QTEST(text, "text");
-}
 
-void TestExport::tablesEqualTheBrowser_data()
-{
-    QTest::addColumn<QString>("ext");
-    for (const char* ext : {"db", "dbf", "csv"}) {
-        QTest::addRow("parts, %s", ext) << ext;
-        QTest::addRow("subsidy, %s", ext) << ext;
+    void clipboardText()
+    {
+        QFETCH(QString, unmarked);
+        QFETCH(QString, titles);
+        if (!unmarked.isEmpty())
+            unmark(unmarked);
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        const bool dataOnly = QTest::currentDataTag() != QLatin1String("with header");
+        QString text;
+        const QString refusal = TestSupport::refusal([&] {
+            text = exporter(form).SelectedText(pick(form.TablePa(), titles.split('|')), dataOnly);
+        });
+        QTEST(text + refusal, "text");
     }
-}
 
-void TestExport::tablesEqualTheBrowser()
-{
-    QFETCH(QString, ext);
-    const bool subsidy = QByteArray(QTest::currentDataTag()).startsWith("subsidy");
-    subsidy ? writeSubsidyParts() : unmark("PARCISLO = '16'");
-    TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
-    const QString path = m_fx->path("out." + ext);
-    const auto items = TPartExport::TickedItems(TPartExport::OfferedItems(form.TablePa()));
-    QCOMPARE(subsidy ? exporter(form).ExportDotace(path)
-                     : exporter(form).ExportSelected(items, path),
-             subsidy ? 3 : 7);
-    // One record for the three parts of 15/3, 12345 m2 as 1.2345 ha.
-    if (subsidy)
-        readBack(path, "ICO KATASTR PC_KN PC_PK KULTURA VYMERA",
-                 {{"", "600001", "-20", "", "13", "0.01"},
-                  {"111", "600001", "15/3", "", "13", "1.2345"},
-                  {"", "600001", "15/3", "3:40", "13", "0.09"}});
-    else
-        readBack(path,
-                 "PARSKUP PARCISLO PARDIL DRUHPOZ PopCis VYMERA Kvalita LVCIS VLVZTAH MAPA Vykaz "
-                 "BONITA PODIL ICO VLASTNIK",
-                 markedRowsShown(form));
-    QFile cpg(m_fx->path("out.cpg"));
-    QCOMPARE(cpg.open(QIODevice::ReadOnly) ? cpg.readAll() : "", ext == "dbf" ? "1250" : "");
-}
+    void tablesEqualTheBrowser_data()
+    {
+        QTest::addColumn<QString>("ext");
+        for (const char* ext : {"db", "dbf", "csv"}) {
+            QTest::addRow("parts, %s", ext) << ext;
+            QTest::addRow("subsidy, %s", ext) << ext;
+        }
+    }
 
-void TestExport::viewRestoredAndTargetsGuarded_data()
-{
-    // The target lies in the sandbox, "ctl/" in the district; "refusal" is a
-    // text of the message, which names the file too; "" for success.
-    const QString guarded = "se neexportuje";
-    addRows({"filter", "target", "refusal"},
-            {{"clipboard", "", "", ""},
-             {"table", "", "t.dbf", ""},
-             {"subsidy", "", "subsidy:s.db", ""},
-             {"filtered view", "PARSKUP = 2", "t.db", ""},
-             {"new file in the district", "", "ctl/vyber.db", ""},
-             {"PRAC elsewhere", "", "PRAC.DB", ""},
-             {"missing directory", "", "none/t.db", "t.db"},
-             {"work table, other case", "PARSKUP = 2", "work/prac.db", guarded},
-             {"history table, subsidy", "", "subsidy:work/PRAC_3.DB", guarded},
-             {"registry name anywhere", "", "NYSPA001.dbf", guarded},
-             {"own texts", "", "orvtx001.db", guarded},
-             {"file of the district", "", "ctl/NYSBO001.csv", guarded}});
-}
-
-void TestExport::viewRestoredAndTargetsGuarded()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, target);
-    QFETCH(QString, refusal);
-    QFile::copy(m_ctl + "/NYSBO001.DB", m_ctl + "/NYSBO001.csv");
-    TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
-    Table& pa = form.TablePa();
-    pa.setFilter(filter);
-    pa.setFiltered(!filter.isEmpty());
-    pa.setRecNo(2);
-    const QVariantList current = pa.rowValues(2);
-    TPartExport exp = exporter(form);
-    exp.SetProtected(m_work, {m_ctl, m_demo + "/WorkDB"});
-    const QString name = target.section("subsidy:", -1);
-    const QString path = name.startsWith("ctl/") ? m_ctl + name.mid(3) : m_fx->path(name);
-    QString message;
-    try {
-        if (target.startsWith("subsidy:"))
-            exp.ExportDotace(path);
-        else if (const auto items = pick(pa, {"Parcelní číslo", "Vlastník"}); target.isEmpty())
-            exp.SelectedText(items, false);
+    void tablesEqualTheBrowser()
+    {
+        QFETCH(QString, ext);
+        const bool subsidy = QByteArray(QTest::currentDataTag()).startsWith("subsidy");
+        // Subsidy: three marked parts of 15/3 in a row (the first of 12345 m2)
+        // give one record of 1.2345 ha; 16 is unmarked; the older parcel 3:40
+        // names 15/3 in CPCE and so takes the kind of land of the current parcel.
+        if (subsidy)
+            m_work =
+                m_fx->fillWorkTableWithRows({{2, 15, 3, 1, 12345, 13, 25, 20, "15/3", 10, true},
+                                             {2, 15, 3, 2, 300, 2, 0, 0, "15/3", 10, true},
+                                             {2, 15, 3, 3, 50, 2, 0, 0, "15/3", 10, true},
+                                             {2, 16, 0, 1, 50, 2, 0, 0, "16", 10, false},
+                                             {1, 20, 0, 1, 100, 13, 10001, 21, "-20", 11, true},
+                                             {3, 40, 0, 1, 900, 2, 30015, 0, "3:40", 0, true}});
         else
-            exp.ExportSelected(items, path);
-    } catch (const ETalvekException& e) {
-        message = e.message();
+            unmark("PARCISLO = '16'");
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        const QString path = m_fx->path("out." + ext);
+        const auto items = TPartExport::TickedItems(TPartExport::OfferedItems(form.TablePa()));
+        QCOMPARE(subsidy ? exporter(form).ExportDotace(path)
+                         : exporter(form).ExportSelected(items, path),
+                 subsidy ? 3 : 7);
+        if (subsidy)
+            readBack(path, "ICO KATASTR PC_KN PC_PK KULTURA VYMERA",
+                     {{"", "600001", "-20", "", "13", "0.01"},
+                      {"111", "600001", "15/3", "", "13", "1.2345"},
+                      {"", "600001", "15/3", "3:40", "13", "0.09"}});
+        else
+            readBack(
+                path,
+                "PARSKUP PARCISLO PARDIL DRUHPOZ PopCis VYMERA Kvalita LVCIS VLVZTAH MAPA Vykaz "
+                "BONITA PODIL ICO VLASTNIK",
+                markedRowsShown(form));
+        QFile cpg(m_fx->path("out.cpg"));
+        QCOMPARE(cpg.open(QIODevice::ReadOnly) ? cpg.readAll() : "", ext == "dbf" ? "1250" : "");
     }
-    QVERIFY2(refusal.isEmpty()
-                 ? message.isEmpty()
-                 : message.contains(refusal) && message.contains(QFileInfo(path).fileName()),
-             qPrintable(message));
-    QCOMPARE(std::make_tuple(pa.isFiltered(), pa.filter(), pa.recNo(), pa.rowValues(2)),
-             std::make_tuple(!filter.isEmpty(), filter, 2, current));
-    if (refusal.isEmpty() && !target.isEmpty())
-        QVERIFY(QFile::remove(path));
-}
 
-void TestExport::refusedValuesKeepTheEarlierFile_data()
-{
-    addRows({"target", "value", "named"}, // "named" in the message besides the file's name
-            {{"paradox, outside 1250", "x.db", "Жук", "Жук"},
-             {"dbase, outside 1250", "x.dbf", "Жук", "Жук"},
-             {"dbase, too long", "x.dbf", "Šíleně dlouhé", "Šíleně dlouhé"},
-             {"csv, missing directory", "none/x.csv", "a", "x.csv"}});
-}
-
-void TestExport::refusedValuesKeepTheEarlierFile()
-{
-    QFETCH(QString, target);
-    QFETCH(QString, value);
-    QFETCH(QString, named);
-    const QList<ExportColumn> columns = {{"PARCISLO", ExportColumn::Kind::Char, 12},
-                                         {"VYMERA", ExportColumn::Kind::Numeric, 9}};
-    const QString path = m_fx->path(target);
-    if (!target.contains('/'))
-        TExportFile::Write(path, columns, {{"15/3", 500}});
-    auto bytes = [&] {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
-    const QByteArray before = bytes();
-    QVERIFY(target.contains('/') || !before.isEmpty());
-    try {
-        TExportFile::Write(path, columns, {{"16", 1}, {value, 2}});
-        QFAIL("the value must be refused");
-    } catch (const ETalvekException& e) {
-        QVERIFY2(e.message().contains(named) && e.message().contains(QFileInfo(path).fileName()),
-                 qPrintable(e.message()));
+    void viewRestoredAndTargetsGuarded_data()
+    {
+        // The target lies in the sandbox, "ctl/" in the district; "refusal" is a
+        // text of the message, which names the file too; "" for success.
+        const QString guarded = "se neexportuje";
+        addRows({"filter", "target", "refusal"},
+                {{"clipboard", "", "", ""},
+                 {"table", "", "t.dbf", ""},
+                 {"subsidy", "", "subsidy:s.db", ""},
+                 {"filtered view", "PARSKUP = 2", "t.db", ""},
+                 {"new file in the district", "", "ctl/vyber.db", ""},
+                 {"PRAC elsewhere", "", "PRAC.DB", ""},
+                 {"missing directory", "", "none/t.db", "t.db"},
+                 {"work table, other case", "PARSKUP = 2", "work/prac.db", guarded},
+                 {"history table, subsidy", "", "subsidy:work/PRAC_3.DB", guarded},
+                 {"registry name anywhere", "", "NYSPA001.dbf", guarded},
+                 {"own texts", "", "orvtx001.db", guarded},
+                 {"file of the district", "", "ctl/NYSBO001.csv", guarded}});
     }
-    QCOMPARE(bytes(), before);
-    for (const QString& name : QDir(m_fx->path("")).entryList(QDir::Files | QDir::Hidden))
-        QVERIFY2(!name.contains("tmp", Qt::CaseInsensitive), qPrintable(name));
-}
 
-void TestExport::toolRunsTheSameExport()
-{
-    const QString work = m_fx->fillWorkTableWithArea("DEMO");
-    unmark("PARCIS > 20");
-    const QStringList area = {"export", "--alias", "DEMO", "--area", "001", "--work", work};
-    const QString tsv = m_fx->path("tool.tsv");
-    const QList<QPair<QStringList, int>> runs = {
-        {{"--columns", "PARCISLO,VYMERA,PopCis", "--owners", "--out", tsv}, 0},
-        {{"--subsidy", "--out", m_fx->path("d.dbf")}, 0},
-        {{"--all-visible", "--out", work}, 1},
-        {{"--subsidy", "--all-visible", "--out", m_fx->path("e.db")}, 2},
-        {{"--columns", "NOPE", "--out", m_fx->path("e.db")}, 1}};
-    for (const auto& [args, code] : runs) {
-        QProcess tool;
-        tool.start(ORV_TOOL_PATH, area + args);
-        QVERIFY(tool.waitForFinished(60000));
-        QCOMPARE(tool.exitCode(), code);
+    void viewRestoredAndTargetsGuarded()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        QFile::copy(m_ctl + "/NYSBO001.DB", m_ctl + "/NYSBO001.csv");
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        Table& pa = form.TablePa();
+        pa.setFilter(filter);
+        pa.setFiltered(!filter.isEmpty());
+        pa.setRecNo(2);
+        const QVariantList current = pa.rowValues(2);
+        TPartExport exp = exporter(form);
+        exp.SetProtected(m_work, {m_ctl, m_demo + "/WorkDB"});
+        const QString name = target.section("subsidy:", -1);
+        const QString path = name.startsWith("ctl/") ? m_ctl + name.mid(3) : m_fx->path(name);
+        const QString message = TestSupport::refusal([&] {
+            if (target.startsWith("subsidy:"))
+                exp.ExportDotace(path);
+            else if (const auto items = pick(pa, {"Parcelní číslo", "Vlastník"}); target.isEmpty())
+                exp.SelectedText(items, false);
+            else
+                exp.ExportSelected(items, path);
+        });
+        QVERIFY2(refusal.isEmpty()
+                     ? message.isEmpty()
+                     : message.contains(refusal) && message.contains(QFileInfo(path).fileName()),
+                 qPrintable(message));
+        QCOMPARE(std::make_tuple(pa.isFiltered(), pa.filter(), pa.recNo(), pa.rowValues(2)),
+                 std::make_tuple(!filter.isEmpty(), filter, 2, current));
+        if (refusal.isEmpty() && !target.isEmpty())
+            QVERIFY(QFile::remove(path));
     }
-    TParDilyDbf form(nullptr, m_fx->app(), work, m_fx->area("DEMO"));
-    const auto items =
-        pick(form.TablePa(), {"Parcelní číslo", "Výměra", "Č.popisné", "Podíl", "Ičo", "Vlastník"});
-    const QString mine = TPartExport(form.TablePa(), m_fx->area("DEMO"), m_demo + "/WorkDB")
-                             .SelectedText(items, false);
-    QFile file(tsv);
-    QVERIFY(file.open(QIODevice::ReadOnly) && mine.count("\r\n") > 20);
-    QCOMPARE(QString::fromUtf8(file.readAll()), mine);
-    QStringList names;
-    QVERIFY(readDbfByHand(m_fx->path("d.dbf"), names).size() > 10);
-}
 
-void TestExport::browserPopupToClipboard()
-{
-    // "&Export" is enabled; its data-only item puts the ticked columns (the
-    // first two in the dialog) on the clipboard.
-    TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
-    auto* button = form.findChild<QPushButton*>("ExportBtn");
-    QVERIFY(button && button->isEnabled());
-    form.TablePa().setRecNo(3);
-    TestSupport::onNextModal([](QWidget* dialog) {
-        auto* list = dialog->findChild<QListWidget*>();
-        for (int i = 0; i < list->count(); ++i)
-            list->item(i)->setCheckState(i < 2 ? Qt::Checked : Qt::Unchecked);
-        QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-    });
-    TParDilyExport(&form, m_fx->app(), form.TablePa(), m_fx->area("CTL"), m_work)
-        .PopupClick(TParDilyExport::SelectedToClipboardDataOnly);
-    QCOMPARE(QGuiApplication::clipboard()->text(),
-             QString("1\t-20\r\n2\t15/3\r\n2\t15/3\r\n2\t16\r\n2\t99\r\n3\t3:40\r\n"));
-    QCOMPARE(form.TablePa().recNo(), 3);
-}
+    void refusedValuesKeepTheEarlierFile_data()
+    {
+        addRows({"target", "value", "named"}, // "named" in the message besides the file's name
+                {{"paradox, outside 1250", "x.db", "Жук", "Жук"},
+                 {"dbase, outside 1250", "x.dbf", "Жук", "Жук"},
+                 {"dbase, too long", "x.dbf", "Šíleně dlouhé", "Šíleně dlouhé"},
+                 {"csv, missing directory", "none/x.csv", "a", "x.csv"}});
+    }
 
+    void refusedValuesKeepTheEarlierFile()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, value);
+        QFETCH(QString, named);
+        const QList<ExportColumn> columns = {{"PARCISLO", ExportColumn::Kind::Char, 12},
+                                             {"VYMERA", ExportColumn::Kind::Numeric, 9}};
+        const QString path = m_fx->path(target);
+        if (!target.contains('/'))
+            TExportFile::Write(path, columns, {{"15/3", 500}});
+        auto bytes = [&] {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray before = bytes();
+        QVERIFY(target.contains('/') || !before.isEmpty());
+        const QString message = TestSupport::refusal([&] {
+            TExportFile::Write(path, columns, {{"16", 1}, {value, 2}});
+        });
+        QVERIFY2(message.contains(named) && message.contains(QFileInfo(path).fileName()),
+                 qPrintable(message));
+        QCOMPARE(bytes(), before);
+        for (const QString& name : QDir(m_fx->path("")).entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(!name.contains("tmp", Qt::CaseInsensitive), qPrintable(name));
+    }
+
+    // orv-tool writes what the browser's export writes; it refuses the work
+    // table as a target, an unknown column and a subsidy export with columns.
+    void toolRunsTheSameExport()
+    {
+        const QString work = m_fx->fillWorkTableWithArea("DEMO"), tsv = m_fx->path("tool.tsv");
+        unmark("PARCIS > 20");
+        for (const auto& [args, code] : QList<QPair<QString, int>>{
+                 {"--columns PARCISLO,VYMERA,PopCis --owners --out " + tsv, 0},
+                 {"--subsidy --out " + m_fx->path("d.dbf"), 0},
+                 {"--all-visible --out " + work, 1},
+                 {"--subsidy --all-visible --out " + m_fx->path("e.db"), 2},
+                 {"--columns NOPE --out " + m_fx->path("e.db"), 1}}) {
+            QProcess tool;
+            tool.start(ORV_TOOL_PATH,
+                       ("export --alias DEMO --area 001 --work " + work + ' ' + args).split(' '));
+            QVERIFY(tool.waitForFinished(60000));
+            QCOMPARE(tool.exitCode(), code);
+        }
+        TParDilyDbf form(nullptr, m_fx->app(), work, m_fx->area("DEMO"));
+        const QString mine =
+            TPartExport(form.TablePa(), m_fx->area("DEMO"), m_demo + "/WorkDB")
+                .SelectedText(pick(form.TablePa(), {"Parcelní číslo", "Výměra", "Č.popisné",
+                                                    "Podíl", "Ičo", "Vlastník"}),
+                              false);
+        QFile file(tsv);
+        QVERIFY(file.open(QIODevice::ReadOnly) && mine.count("\r\n") > 20);
+        QCOMPARE(QString::fromUtf8(file.readAll()), mine);
+        QStringList names;
+        QVERIFY(readDbfByHand(m_fx->path("d.dbf"), names).size() > 10);
+    }
+
+    void browserPopupToClipboard()
+    {
+        // "&Export" is enabled; its data-only item puts the ticked columns (the
+        // first two in the dialog) on the clipboard.
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        QVERIFY(form.findChild<QPushButton*>("ExportBtn")->isEnabled());
+        form.TablePa().setRecNo(3);
+        TestSupport::onNextModal([](QWidget* dialog) {
+            auto* list = dialog->findChild<QListWidget*>();
+            for (int i = 0; i < list->count(); ++i)
+                list->item(i)->setCheckState(i < 2 ? Qt::Checked : Qt::Unchecked);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
+        TParDilyExport(&form, m_fx->app(), form.TablePa(), m_fx->area("CTL"), m_work)
+            .PopupClick(TParDilyExport::SelectedToClipboardDataOnly);
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QString("1\t-20\r\n2\t15/3\r\n2\t15/3\r\n2\t16\r\n2\t99\r\n3\t3:40\r\n"));
+        QCOMPARE(form.TablePa().recNo(), 3);
+    }
+};
 QTEST_MAIN(TestExport)
 #include "tst_export.moc"

@@ -9,8 +9,6 @@
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "select/TCProcessDlg.h"
-#include "db/Query.h"
-#include "db/Table.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -22,18 +20,13 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTableView>
-#include <QTextStream>
 #include <QWindow>
 #include <QtTest>
 
-// Notes the window titles a widget is shown with.
-class ShowSpy : public QObject
+struct ShowSpy : QObject
 {
-public:
     explicit ShowSpy(QWidget* watched) : QObject(watched) { watched->installEventFilter(this); }
     QStringList titles;
-
-protected:
     bool eventFilter(QObject* object, QEvent* event) override
     {
         if (event->type() == QEvent::Show)
@@ -49,689 +42,522 @@ class TestParDilyDbf : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-    void calculatedFieldsAndMissingPart();
-    void codeTextsAndProtectionLines();
-    void landSheetAndOwners();
-    void marksByButtonAndDoubleClick();
-    void yellowOnlyInParcelView();
-    void sortingByTitles();
-    void ownTextsStoredAndRefused();
-    void ownTextKeptOnEveryClose_data();
-    void ownTextKeptOnEveryClose();
-    void enterInGridNeverAddsParts();
-    void realAreaOwnTextTableSet();
-    void resizableWithReadableCaptions();
-    void damagedOwnTextTableLeftAlone();
-    void pagesBonitaUsersAndOlderRegister();
-    void supplementaryRecords();
-    void placementIsKept();
-    void listingAndAreaSummaryFromButtons();
-
 private:
-    TParDilyDbf& open(int mode, const QStringList& parcels = {"15/3", "-20", "16", "99"});
-    int rowOf(const QString& parcislo, int pardil);
-    QStringList column(const QString& field);
+    void go(const QString& parcislo, int pardil = 1)
+    {
+        m_form->TablePa().setRecNo(rowOf(parcislo, pardil));
+    }
     template <typename T> T* child(const char* name) { return m_form->findChild<T*>(name); }
-    QString codeText(const QString& table, int code);
-    QString realAreaCopy();
+    QString label(const char* name) { return child<QLabel>(name)->text(); }
+    QPlainTextEdit* memo() { return child<QPlainTextEdit>("DBMemoText"); }
 
     QTemporaryDir m_root;
-    QString m_ctl;
-    QString m_demo;
+    QString m_ctl = m_root.filePath("ctl");
+    QString m_demo = m_root.filePath("demo");
     std::unique_ptr<BrowseFixture> m_fx;
     std::unique_ptr<TParDilyDbf> m_form;
     QStringList m_messages;
-};
 
-void TestParDilyDbf::initTestCase()
-{
-    m_ctl = m_root.filePath("ctl");
-    m_demo = m_root.filePath("demo");
-    BrowseFixture::writeControlledDistrict(m_ctl);
-    BrowseFixture::writeDemoDistrict(m_demo);
-    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
-}
-
-void TestParDilyDbf::init()
-{
-    m_fx = std::make_unique<BrowseFixture>();
-    m_fx->setAliases({{"CTL", m_ctl}});
-    for (const char* ext : {"DB", "MB", "PX"})
-        QFile::remove(m_ctl + "/ORVTX001." + ext);
-    m_messages.clear();
-    SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
-        m_messages << text;
-        return int(mrOk);
-    });
-}
-
-void TestParDilyDbf::cleanup()
-{
-    m_form.reset();
-    SetMessageDlgInterceptor(nullptr);
-}
-
-TParDilyDbf& TestParDilyDbf::open(int mode, const QStringList& parcels)
-{
-    const QString work = m_fx->fillWorkTable("CTL", parcels);
-    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("CTL"));
-    m_form->SetupView(mode, 0);
-    new QAbstractItemModelTester(
-        m_form->GridModel(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_form.get());
-    return *m_form;
-}
-
-int TestParDilyDbf::rowOf(const QString& parcislo, int pardil)
-{
-    Table& pa = m_form->TablePa();
-    for (int i = 0; i < pa.recordCount(); ++i) {
-        const QVariantList v = pa.rowValues(i);
-        if (v.value(pa.fieldIndex("PARCISLO")).toString() == parcislo &&
-            v.value(pa.fieldIndex("PARDIL")).toInt() == pardil)
-            return i;
+    TParDilyDbf& open(int mode, const QStringList& parcels = {"15/3", "-20", "16", "99"})
+    {
+        const QString work = m_fx->fillWorkTable("CTL", parcels);
+        m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("CTL"));
+        m_form->SetupView(mode, 0);
+        for (QAbstractItemModel* model :
+             std::initializer_list<QAbstractItemModel*>{m_form->GridModel(), m_form->OwnersModel()})
+            new QAbstractItemModelTester(
+                model, QAbstractItemModelTester::FailureReportingMode::QtTest, m_form.get());
+        return *m_form;
     }
-    return -1;
-}
 
-QStringList TestParDilyDbf::column(const QString& field)
-{
-    Table& pa = m_form->TablePa();
-    QStringList values;
-    for (int i = 0; i < pa.recordCount(); ++i)
-        values << pa.rowValues(i).value(pa.fieldIndex(field)).toString();
-    return values;
-}
-
-QString TestParDilyDbf::codeText(const QString& table, int code)
-{
-    Table t;
-    t.setDatabaseName(m_demo + "/WorkDB");
-    t.setTableName(table);
-    t.setIndexFieldNames(table == "NIXVYUZ.DB" ? "KOD" : "CIS");
-    t.open();
-    return t.findKey({code}) ? t.asString("TEXT") : QString();
-}
-
-void TestParDilyDbf::calculatedFieldsAndMissingPart()
-{
-    TParDilyDbf& form = open(1);
-    TBrowseGridModel* model = form.GridModel();
-    QCOMPARE(model->rowCount(), 5);
-    QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral(" Parcelní číslo "));
-    const int a = rowOf("15/3", 1);
-    const auto cell = [&](int row, const QString& field) {
-        for (int c = 0; c < model->columnCount(); ++c)
-            if (model->columns().at(c).field == field)
-                return model->data(model->index(row, c)).toString();
-        return QStringLiteral("<no column>");
-    };
-    QCOMPARE(cell(a, "PopCis"), QStringLiteral("  25  p"));
-    QCOMPARE(cell(a, "Vykaz"), QStringLiteral("12/34"));
-    QCOMPARE(cell(a, "BONITA"), QStringLiteral("12345"));
-    QCOMPARE(cell(a, "MAPA"), QStringLiteral("A1"));
-    QCOMPARE(cell(rowOf("-20", 1), "PopCis"), QStringLiteral("   1/1e"));
-    QCOMPARE(cell(rowOf("15/3", 2), "PopCis"), QString());
-    QCOMPARE(cell(rowOf("15/3", 2), "Vykaz"), QStringLiteral("0/0"));
-    // The placeholder of a parcel the area lacks: red, "-", zeros, no house number.
-    const int missing = rowOf("99", 0);
-    QVERIFY(missing >= 0);
-    QCOMPARE(cell(missing, "MAPA"), QStringLiteral("-"));
-    QCOMPARE(cell(missing, "Vykaz"), QStringLiteral("0/0"));
-    QCOMPARE(cell(missing, "BONITA"), QStringLiteral("0"));
-    QCOMPARE(cell(missing, "PopCis"), QString());
-    QCOMPARE(model->data(model->index(missing, 3), Qt::BackgroundRole).value<QBrush>().color(),
-             QColor(Qt::red));
-    QVERIFY(!model->data(model->index(a, 3), Qt::BackgroundRole).isValid());
-    const Table& pa = form.TablePa();
-    QCOMPARE(pa.rowValues(a).value(pa.fieldIndex("KodVyuz")).toInt(), 13020);
-    QCOMPARE(pa.rowValues(a).value(pa.fieldIndex("ELCIS")).toInt(), 7);
-    QCOMPARE(pa.rowValues(missing).value(pa.fieldIndex("ELCIS")).toInt(), 0);
-}
-
-void TestParDilyDbf::codeTextsAndProtectionLines()
-{
-    TParDilyDbf& form = open(1);
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    QCOMPARE(child<QLabel>("TextDruhP")->text(), codeText("DRUHPOZ.DB", 13));
-    QCOMPARE(child<QLabel>("TextVyuz")->text(), codeText("NIXVYUZ.DB", 13020));
-    QCOMPARE(child<QLabel>("TextVlVztah")->text(), codeText("VLAVZT.DB", 5));
-    // NEMOCHR 302: the third protection moves up to the second line.
-    QVERIFY(!codeText("OCHRNEM1.DB", 3).isEmpty());
-    QVERIFY(!codeText("OCHRNEM3.DB", 2).isEmpty());
-    QCOMPARE(child<QLabel>("TextOchrNem1")->text(), codeText("OCHRNEM1.DB", 3));
-    QCOMPARE(child<QLabel>("TextOchrNem2")->text(), codeText("OCHRNEM3.DB", 2));
-    QCOMPARE(child<QLabel>("TextOchrNem3")->text(), QString());
-    // The placeholder: no codes, empty texts.
-    form.TablePa().setRecNo(rowOf("99", 0));
-    QCOMPARE(child<QLabel>("TextOchrNem1")->text(), QString());
-    QCOMPARE(child<QLabel>("TextVlVztah")->text(), QString());
-}
-
-void TestParDilyDbf::landSheetAndOwners()
-{
-    TParDilyDbf& form = open(1);
-    auto* box = child<QCheckBox>("DoplCB");
-    new QAbstractItemModelTester(form.OwnersModel(),
-                                 QAbstractItemModelTester::FailureReportingMode::QtTest, &form);
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    QVERIFY(!box->isHidden());
-    QCOMPARE(box->text(), QStringLiteral("&Pozemku na LV 25"));
-    QVERIFY(box->isChecked());
-    QVERIFY(box->isEnabled());
-    QCOMPARE(form.LandLV(), 25);
-    QCOMPARE(form.OwnLV(), 10);
-    // Sheet 25: one owner missing from the owner table.
-    TBrowseGridModel* owners = form.OwnersModel();
-    QCOMPARE(owners->rowCount(), 1);
-    QCOMPARE(owners->data(owners->index(0, 2)).toString(), QStringLiteral("nenalezen"));
-    QCOMPARE(owners->data(owners->index(0, 0)).toString(), QStringLiteral("1/1"));
-    // Clearing the box shows the own sheet 10; the second owner's name comes
-    // from the row with the same IDENT and another characteristic.
-    box->click();
-    QCOMPARE(owners->rowCount(), 2);
-    QCOMPARE(owners->data(owners->index(0, 2)).toString(), QStringLiteral("Novák Jan"));
-    QCOMPARE(owners->data(owners->index(1, 2)).toString(), QStringLiteral("Svoboda Petr"));
-    QCOMPARE(owners->data(owners->index(1, 0)).toString(), QStringLiteral("1/2"));
-    QCOMPARE(child<QLabel>("Charak")->text(), codeText("CHARUV.DB", 1));
-    box->click();
-    QCOMPARE(owners->rowCount(), 1);
-    // A part with another relation hides the box and shows its own sheet.
-    form.TablePa().setRecNo(rowOf("16", 1));
-    QVERIFY(box->isHidden());
-    QCOMPARE(owners->rowCount(), 2);
-}
-
-void TestParDilyDbf::marksByButtonAndDoubleClick()
-{
-    TParDilyDbf& form = open(1);
-    auto* button = child<QPushButton>("FlagBtn");
-    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
-    const QColor silver(192, 192, 192);
-    auto markedOnDisk = [&] {
-        Query q;
-        q.setDatabaseName(m_fx->workDir());
-        q.setSql("SELECT FLAG FROM \"PRAC.DB\"");
-        q.open();
-        QList<bool> flags;
-        for (q.first(); !q.eof(); q.next())
-            flags << q.asBoolean("FLAG");
-        return flags;
-    };
-    QVERIFY(!markedOnDisk().contains(false));
-    QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
-    auto* progress = new ShowSpy(form.ProcessDlg());
-    button->click(); // a fresh window: clears every mark, showing the progress
-    QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
-    QVERIFY(form.ProcessDlg()->isHidden());
-    QVERIFY(!markedOnDisk().contains(true));
-    QCOMPARE(button->text(), QStringLiteral("&Označit"));
-    TBrowseGridModel* model = form.GridModel();
-    for (int r = 0; r < model->rowCount(); ++r)
-        QCOMPARE(model->data(model->index(r, 0), Qt::ForegroundRole).value<QBrush>().color(),
-                 silver);
-    button->click();
-    QVERIFY(!markedOnDisk().contains(false));
-    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
-    // A double click inverts the mark of one row only.
-    const int row = rowOf("16", 1);
-    form.DBGridPaDblClick(row);
-    QCOMPARE(markedOnDisk().count(false), 1);
-    QCOMPARE(model->data(model->index(row, 0), Qt::ForegroundRole).value<QBrush>().color(), silver);
-    form.DBGridPaDblClick(row);
-    QVERIFY(!markedOnDisk().contains(false));
-    // Reopening the data returns the toggle to clearing.
-    button->click();
-    form.OpenData(true);
-    QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
-    QVERIFY(!form.MarkToggle());
-}
-
-void TestParDilyDbf::yellowOnlyInParcelView()
-{
-    auto yellowRows = [&] {
-        TBrowseGridModel* model = m_form->GridModel();
-        QList<int> rows;
-        for (int r = 0; r < model->rowCount(); ++r)
-            if (model->data(model->index(r, 0), Qt::BackgroundRole).value<QBrush>().color() ==
-                QColor(Qt::yellow))
-                rows << r;
-        return rows;
-    };
-    TParDilyDbf& parcels = open(0);
-    QCOMPARE(parcels.windowTitle(),
-             QStringLiteral("Přehled vlastníků parcel v katastru Katastr CTL"));
-    parcels.TablePa().setRecNo(rowOf("15/3", 2));
-    QCOMPARE(yellowRows(), (QList<int>{rowOf("15/3", 1), rowOf("15/3", 2)}));
-    parcels.DBGridPaDblClick(rowOf("16", 1));
-    parcels.TablePa().setRecNo(rowOf("15/3", 2));
-    parcels.DBGridPaDblClick(rowOf("16", 1));
-    parcels.TablePa().setRecNo(rowOf("15/3", 2));
-    parcels.TablePa().setRecNo(rowOf("16", 1));
-    QCOMPARE(yellowRows(), QList<int>{rowOf("16", 1)});
-    TParDilyDbf& parts = open(1);
-    QCOMPARE(parts.windowTitle(),
-             QStringLiteral("Přehled vlastníků dílů parcel v katastru Katastr CTL"));
-    for (int r = 0; r < parts.TablePa().recordCount(); ++r) {
-        parts.TablePa().setRecNo(r);
-        QVERIFY(yellowRows().isEmpty());
+    // Runs the modal browser over `work`, handing it to `act` once shown.
+    void runModal(const QString& work, const std::function<void(TParDilyDbf*)>& act, int mode = 1,
+                  const QString& alias = "CTL")
+    {
+        TestSupport::onNextModal([&](QWidget* modal) { act(qobject_cast<TParDilyDbf*>(modal)); });
+        TParDilyDbf::ExecuteParDily(nullptr, mode, 0, m_fx->app(), work, m_fx->area(alias));
     }
-}
 
-void TestParDilyDbf::sortingByTitles()
-{
-    TParDilyDbf& form = open(1);
-    QHeaderView* header = child<QTableView>("DBGridPa")->horizontalHeader();
-    const QStringList initial = column("PARCISLO");
-    QCOMPARE(initial, (QStringList{"-20", "15/3", "15/3", "16", "99"}));
-    auto click = [&](const QString& field) {
-        const auto& columns = form.GridModel()->columns();
-        for (int c = 0; c < columns.size(); ++c)
-            if (columns.at(c).field == field)
-                emit header->sectionClicked(c);
-    };
-    click("VYMERA");
-    QCOMPARE(column("VYMERA"), (QStringList{"0", "50", "100", "300", "500"}));
-    click("VYMERA"); // the index exists already
-    QCOMPARE(column("VYMERA"), (QStringList{"0", "50", "100", "300", "500"}));
-    click("PopCis"); // by CPCE
-    QCOMPARE(column("CPCE").last(), QStringLiteral("10001"));
-    const QStringList before = column("PARCISLO");
-    click("MAPA");
-    QCOMPARE(m_messages, QStringList{"Podle položky \" Mapa \" nelze třídit."});
-    QCOMPARE(column("PARCISLO"), before);
-    click("PARCISLO");
-    QCOMPARE(column("PARCISLO"), initial);
-    QCOMPARE(m_messages.size(), 1);
-}
-
-void TestParDilyDbf::ownTextsStoredAndRefused()
-{
-    TParDilyDbf& form = open(1);
-    auto* memo = child<QPlainTextEdit>("DBMemoText");
-    QVERIFY(QFile::exists(m_ctl + "/ORVTX001.DB")); // created on first use
-    const QString text =
-        "Věta s \"uvozovkami\", 'apostrofy';\nnový řádek\r\n" + QString(3000, u'ž');
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    memo->setPlainText(text);
-    form.TablePa().setRecNo(rowOf("16", 1)); // posts the pending text
-    QCOMPARE(memo->toPlainText(), QString());
-    memo->setPlainText("krátký");
-    QTest::keyClick(&form, Qt::Key_Escape); // the cancel key keeps the text
-    QVERIFY(m_messages.isEmpty());
-    m_form.reset();
-
-    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), m_fx->workDir() + "/PRAC.DB",
-                                           m_fx->area("CTL"));
-    m_form->TablePa().setRecNo(rowOf("15/3", 1));
-    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(),
-             QPlainTextEdit(text).toPlainText());
-    m_form->TablePa().setRecNo(rowOf("16", 1));
-    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(), QStringLiteral("krátký"));
-
-    // A character the table's code page cannot hold: refused, not cut; the
-    // text stays in the editor and the part stays current.
-    memo = child<QPlainTextEdit>("DBMemoText");
-    memo->setPlainText("smajlík 😀");
-    m_form->TablePa().setRecNo(rowOf("-20", 1));
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY(m_messages.first().startsWith("Vlastní text nelze uložit"));
-    QCOMPARE(memo->toPlainText(), QStringLiteral("smajlík 😀"));
-    QCOMPARE(m_form->TablePa().recNo(), rowOf("16", 1));
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, m_form->PostOwnText());
-    child<QRadioButton>("RGBonita")->click(); // the page stays with the refused text
-    QCOMPARE(m_messages.size(), 2);
-    QVERIFY(child<QRadioButton>("RGText")->isChecked());
-    QCOMPARE(child<QPlainTextEdit>("DBMemoText")->toPlainText(), QStringLiteral("smajlík 😀"));
-    Table stored;
-    stored.setDatabaseName(m_ctl);
-    stored.setTableName("ORVTX001.DB");
-    stored.open();
-    QCOMPARE(stored.recordCount(), 2);
-    // The close box does not drop the refused text either: the window stays.
-    m_form->show();
-    QVERIFY(!m_form->close());
-    QCOMPARE(m_messages.size(), 3);
-    QVERIFY(m_form->isVisible());
-}
-
-void TestParDilyDbf::ownTextKeptOnEveryClose_data()
-{
-    QTest::addColumn<QString>("way");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("message"); // empty: stored, else part of the refusal
-    const QString tabs = QStringLiteral("Sloupec\tdruhý\ttřetí\nřádek");
-    const QString longLine = QString(20000, u'ř') + "\nkonec";
-    QTest::newRow("close box") << "close box" << tabs << QString();
-    QTest::newRow("Storno") << "Storno" << longLine << QString();
-    QTest::newRow("Esc") << "Esc" << QStringLiteral("Čeština ěščřžýáíé") << QString();
-    QTest::newRow("close box, outside 1250")
-        << "close box" << QStringLiteral("první\nhvězda ★ na druhém")
-        << QStringLiteral("znak \"★\" na 2. řádku nelze zapsat v kódové stránce 1250 tabulky "
-                          "\"ORVTX001.DB\"");
-    QTest::newRow("Storno, emoji")
-        << "Storno" << QStringLiteral("smajlík 😀") << QStringLiteral("znak \"😀\" na 1. řádku");
-}
-
-// Typed into the real editor of the shown browser, closed one way, and read
-// back by a new browser over the same area.
-void TestParDilyDbf::ownTextKeptOnEveryClose()
-{
-    QFETCH(QString, way);
-    QFETCH(QString, text);
-    QFETCH(QString, message);
-    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
-    bool stayedOpen = false;
-    TestSupport::onNextModal([&](QWidget* modal) {
-        auto* form = qobject_cast<TParDilyDbf*>(modal);
-        auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
-        memo->setFocus();
-        memo->insertPlainText(text);
-        if (way == "close box")
-            form->windowHandle()->close();
-        else if (way == "Storno")
-            form->findChild<QPushButton*>("CancelBtn")->click();
-        else
-            QTest::keyClick(memo, Qt::Key_Escape);
-        stayedOpen = form->isVisible();
-        if (stayedOpen) { // the refused text is still there; give it up
-            memo->clear();
-            form->findChild<QPushButton*>("CancelBtn")->click();
+    int rowOf(const QString& parcislo, int pardil)
+    {
+        Table& pa = m_form->TablePa();
+        for (int i = 0; i < pa.recordCount(); ++i) {
+            const QVariantList v = pa.rowValues(i);
+            if (v.value(pa.fieldIndex("PARCISLO")).toString() == parcislo &&
+                v.value(pa.fieldIndex("PARDIL")).toInt() == pardil)
+                return i;
         }
-    });
-    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
-    QCOMPARE(stayedOpen, !message.isEmpty());
-    TParDilyDbf again(nullptr, m_fx->app(), work, m_fx->area("CTL"));
-    const QString stored = again.findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
-    if (message.isEmpty()) {
-        QCOMPARE(stored, text);
-        QVERIFY(m_messages.isEmpty());
-    } else {
-        QCOMPARE(stored, QString());
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().startsWith("Vlastní text nelze uložit: " + message),
-                 qPrintable(m_messages.first()));
+        return -1;
     }
-}
 
-// Enter in the parts grid while the older-register page offers its button:
-// no button is the default one, so the work table keeps its rows.
-void TestParDilyDbf::enterInGridNeverAddsParts()
-{
-    const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
-    int rows = -1;
-    QStringList defaults;
-    bool offered = false;
-    TestSupport::onNextModal([&](QWidget* modal) {
-        auto* form = qobject_cast<TParDilyDbf*>(modal);
-        form->findChild<QRadioButton*>("RGPK")->click();
-        offered = form->findChild<QPushButton*>("AddPKBtn")->isEnabled();
-        auto* grid = form->findChild<QTableView*>("DBGridPa");
-        grid->setFocus();
-        QTest::keyClick(grid, Qt::Key_Return);
-        QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
-        rows = form->TablePa().recordCount();
-        for (QPushButton* button : form->findChildren<QPushButton*>())
-            if (button->isDefault())
-                defaults << button->objectName();
-        form->findChild<QPushButton*>("CancelBtn")->click();
-    });
-    TParDilyDbf::ExecuteParDily(nullptr, 1, 0, m_fx->app(), work, m_fx->area("CTL"));
-    QVERIFY(offered);
-    QCOMPARE(defaults, QStringList());
-    QCOMPARE(rows, 3);
-    QVERIFY(m_messages.isEmpty());
-}
+    QStringList column(const QString& field)
+    {
+        Table& pa = m_form->TablePa();
+        QStringList values;
+        for (int i = 0; i < pa.recordCount(); ++i)
+            values << pa.rowValues(i).value(pa.fieldIndex(field)).toString();
+        return values;
+    }
 
-// The real area in a copy: opening and closing the browser leaves a complete
-// own-text set that our reader opens; a text closed by the close box is there
-// after reopening, and emptying it keeps the .MB.
-void TestParDilyDbf::realAreaOwnTextTableSet()
-{
-    const QString real = realAreaCopy();
-    const QString work = m_fx->fillWorkTableWithArea("REAL");
-    const auto run = [&](const std::function<void(TParDilyDbf*)>& act) {
-        QString shown;
-        TestSupport::onNextModal([&](QWidget* modal) {
-            auto* form = qobject_cast<TParDilyDbf*>(modal);
-            shown = form->findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
-            act(form);
+    QString codeText(const QString& table, int code)
+    {
+        Table t;
+        t.setDatabaseName(m_demo + "/WorkDB");
+        t.setTableName(table);
+        t.setIndexFieldNames(table == "NIXVYUZ.DB" ? "KOD" : "CIS");
+        t.open();
+        return t.findKey({code}) ? t.asString("TEXT") : QString();
+    }
+
+    // The real area in a fresh copy under the alias "REAL", with its code tables.
+    QString realAreaCopy()
+    {
+        const QString real = m_root.filePath("saladin");
+        QDir(real).removeRecursively();
+        QDir().mkpath(real);
+        for (const QFileInfo& f : QDir(TestSupport::realDistrictDir()).entryInfoList(QDir::Files))
+            QFile::copy(f.filePath(), real + "/" + f.fileName());
+        qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8());
+        m_fx->setAliases({{"REAL", real}});
+        return real;
+    }
+
+private slots:
+    void initTestCase() { BrowseFixture::writeDistricts(m_root); }
+
+    void init()
+    {
+        qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
+        m_fx = std::make_unique<BrowseFixture>();
+        m_fx->setAliases({{"CTL", m_ctl}});
+        for (const char* ext : {"DB", "MB", "PX"})
+            QFile::remove(m_ctl + "/ORVTX001." + ext);
+        m_messages.clear();
+        SetMessageDlgInterceptor([this](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+            m_messages << text;
+            return int(mrOk);
         });
-        TParDilyDbf::ExecuteParDily(nullptr, 0, 0, m_fx->app(), work, m_fx->area("REAL"));
-        return shown;
-    };
-    const auto typeAndClose = [](const QString& text) {
-        return [text](TParDilyDbf* form) {
-            auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
-            memo->selectAll();
-            memo->insertPlainText(text);
-            form->windowHandle()->close();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        SetMessageDlgInterceptor(nullptr);
+    }
+
+    // The calculated columns take the right fields; the placeholder of a parcel
+    // the area lacks is red with "-" and zeros; the code texts and the three
+    // protection lines follow the current part, and so does the yellow.
+    void gridCellsAndDetailTexts()
+    {
+        TParDilyDbf& form = open(1);
+        TBrowseGridModel* model = form.GridModel();
+        QCOMPARE(model->rowCount(), 5);
+        const auto cell = [&](int row, const QString& field) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                if (model->columns().at(c).field == field)
+                    return model->data(model->index(row, c)).toString();
+            return QStringLiteral("<no column>");
         };
-    };
-    run([](TParDilyDbf* form) { form->windowHandle()->close(); });
-    for (const char* ext : {"DB", "MB", "PX"})
-        QVERIFY2(QFile::exists(real + "/ORVTX001." + ext), ext);
-    run(typeAndClose(QStringLiteral("Mez sporná\tviz spis")));
-    QCOMPARE(run(typeAndClose(QString())), QStringLiteral("Mez sporná\tviz spis"));
-    QCOMPARE(run([](TParDilyDbf* form) { form->windowHandle()->close(); }), QString());
-    QVERIFY(QFile::exists(real + "/ORVTX001.MB"));
-    Table stored;
-    stored.setDatabaseName(real);
-    stored.setTableName("ORVTX001.DB");
-    stored.open();
-    QCOMPARE(stored.recordCount(), 1);
-    QCOMPARE(stored.asString("TEXT"), QString());
-    QCOMPARE(int(ParadoxReader(real + "/ORVTX001.DB").header().recordCount), 1);
-    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
-    QVERIFY(m_messages.isEmpty());
-}
+        const QList<std::tuple<const char*, int, const char*, QString>> cells = {
+            {"15/3", 1, "PopCis", "  25  p"}, {"15/3", 1, "Vykaz", "12/34"},
+            {"15/3", 1, "BONITA", "12345"},   {"-20", 1, "PopCis", "   1/1e"},
+            {"99", 0, "MAPA", "-"},           {"99", 0, "Vykaz", "0/0"},
+            {"99", 0, "BONITA", "0"},         {"99", 0, "PopCis", ""}};
+        for (const auto& [parcel, part, field, text] : cells)
+            QVERIFY2(cell(rowOf(parcel, part), field) == text, field);
+        const int a = rowOf("15/3", 1), missing = rowOf("99", 0);
+        QCOMPARE(model->data(model->index(missing, 3), Qt::BackgroundRole).value<QBrush>().color(),
+                 QColor(Qt::red));
+        QVERIFY(!model->data(model->index(a, 3), Qt::BackgroundRole).isValid());
 
-// The real area in a fresh copy under the alias "REAL", with its code tables.
-QString TestParDilyDbf::realAreaCopy()
-{
-    const QString real = m_root.filePath("saladin");
-    QDir(real).removeRecursively();
-    QDir().mkpath(real);
-    for (const QFileInfo& f : QDir(TestSupport::realDistrictDir()).entryInfoList(QDir::Files))
-        QFile::copy(f.filePath(), real + "/" + f.fileName());
-    qputenv("ORV_WORKDB", TestSupport::realWorkDbDir().toUtf8());
-    m_fx->setAliases({{"REAL", real}});
-    return real;
-}
-
-// At its default size every column with its caption fits the grid; on a
-// 1600 x 1000 screen the grid takes the height; the size is kept for the
-// next browser.
-void TestParDilyDbf::resizableWithReadableCaptions()
-{
-    realAreaCopy();
-    const QString work = m_fx->fillWorkTableWithArea("REAL");
-    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
-    m_form->SetupView(0, 0);
-    m_form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    auto* grid = child<QTableView>("DBGridPa");
-    QHeaderView* header = grid->horizontalHeader();
-    const int margins = 2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    for (int c = 0; c < header->count(); ++c) {
-        const QString title = m_form->GridModel()->columns().at(c).title;
-        QVERIFY2(header->sectionSize(c) >= header->fontMetrics().horizontalAdvance(title) + margins,
-                 qPrintable(title));
+        go("15/3");
+        QCOMPARE(label("TextDruhP"), codeText("DRUHPOZ.DB", 13));
+        QCOMPARE(label("TextVyuz"), codeText("NIXVYUZ.DB", 13020));
+        QCOMPARE(label("TextVlVztah"), codeText("VLAVZT.DB", 5));
+        // NEMOCHR 302: the third protection moves up to the second line.
+        QVERIFY(!codeText("OCHRNEM3.DB", 2).isEmpty());
+        QCOMPARE(QStringList({label("TextOchrNem1"), label("TextOchrNem2"), label("TextOchrNem3")}),
+                 QStringList({codeText("OCHRNEM1.DB", 3), codeText("OCHRNEM3.DB", 2), ""}));
+        go("99", 0);
+        QCOMPARE(label("TextOchrNem1") + label("TextVlVztah"), QString());
+        open(0);
+        go("15/3", 2);
+        for (int r = 0; r < m_form->GridModel()->rowCount(); ++r)
+            QCOMPARE(m_form->GridModel()->data(m_form->GridModel()->index(r, 0),
+                                               Qt::BackgroundRole) == QVariant(QBrush(Qt::yellow)),
+                     r == rowOf("15/3", 1) || r == rowOf("15/3", 2));
     }
-    QVERIFY2(header->length() <= grid->viewport()->width(),
-             qPrintable(QString("%1 > %2").arg(header->length()).arg(grid->viewport()->width())));
-    const int rowsAtDefault = grid->viewport()->height() / grid->rowHeight(0);
 
-    // Maximised where the screen is 1600 x 1000 (an offscreen configfile with
-    // such a screen), else given that size.
-    if (m_form->screen()->geometry().size() == QSize(1600, 1000))
-        m_form->showMaximized();
-    else
-        m_form->resize(1600, 1000);
-    QTest::qWait(50);
-    const int rows = grid->viewport()->height() / grid->rowHeight(0);
-    QVERIFY2(rows >= 2 * rowsAtDefault && rows >= 25, qPrintable(QString::number(rows)));
-    const QSize size = m_form->normalGeometry().size();
-    const bool maximized = m_form->isMaximized();
-    m_form.reset();
-    m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
-    QCOMPARE(m_form->size(), size);
-    QCOMPARE(m_form->isMaximized(), maximized);
-    qputenv("ORV_WORKDB", (m_demo + "/WorkDB").toUtf8());
-}
+    // The land sheet of a building part and its owners; the soil, users and
+    // older-register pages follow the current part.
+    void sheetsAndPagesFollowThePart()
+    {
+        TParDilyDbf& form = open(1);
+        auto* box = child<QCheckBox>("DoplCB");
+        TBrowseGridModel* owners = form.OwnersModel();
+        const auto owner = [&](int row, int column) {
+            return owners->data(owners->index(row, column)).toString();
+        };
+        go("15/3");
+        QVERIFY(!box->isHidden() && box->isChecked() && box->isEnabled());
+        QCOMPARE(box->text(), QStringLiteral("&Pozemku na LV 25"));
+        QCOMPARE(std::make_pair(form.LandLV(), form.OwnLV()), std::make_pair(25, 10));
+        // Sheet 25: one owner missing from the owner table.
+        QCOMPARE(owners->rowCount(), 1);
+        QCOMPARE(owner(0, 0) + " " + owner(0, 2), QStringLiteral("1/1 nenalezen"));
+        // Clearing the box shows the own sheet 10; the second owner's name comes
+        // from the row with the same IDENT and another characteristic.
+        box->click();
+        QCOMPARE(owners->rowCount(), 2);
+        QCOMPARE(owner(0, 2), QStringLiteral("Novák Jan"));
+        QCOMPARE(owner(1, 0) + " " + owner(1, 2), QStringLiteral("1/2 Svoboda Petr"));
+        QCOMPARE(label("Charak"), codeText("CHARUV.DB", 1));
+        box->click();
+        QCOMPARE(owners->rowCount(), 1);
+        // A part with another relation hides the box and shows its own sheet.
+        go("16");
+        QVERIFY(box->isHidden());
+        QCOMPARE(owners->rowCount(), 2);
 
-// A damaged own-text table: the browser opens without texts and says why on
-// the text page; the file is never replaced.
-void TestParDilyDbf::damagedOwnTextTableLeftAlone()
-{
-    const QByteArray garbage = QByteArray("not a Paradox table").repeated(40);
-    QFile damaged(m_ctl + "/ORVTX001.DB");
-    QVERIFY(damaged.open(QIODevice::WriteOnly));
-    damaged.write(garbage);
-    damaged.close();
-    TParDilyDbf& form = open(1);
-    auto* memo = child<QPlainTextEdit>("DBMemoText");
-    QVERIFY(!memo->isEnabled());
-    QVERIFY2(memo->placeholderText().contains("ORVTX001.DB"), qPrintable(memo->placeholderText()));
-    form.TablePa().setRecNo(rowOf("16", 1));
-    child<QRadioButton>("RGBonita")->click();
-    child<QRadioButton>("RGText")->click();
-    form.close();
-    QVERIFY(damaged.open(QIODevice::ReadOnly));
-    QCOMPARE(damaged.readAll(), garbage);
-    QVERIFY(m_messages.isEmpty());
-}
-
-void TestParDilyDbf::pagesBonitaUsersAndOlderRegister()
-{
-    TParDilyDbf& form = open(1);
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    child<QRadioButton>("RGBonita")->click();
-    QCOMPARE(form.QueryBonity().recordCount(), 1);
-    QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
-    // The sector follows the part: 16 has no users, 15/3 one of sector 3.
-    form.TablePa().setRecNo(rowOf("16", 1));
-    child<QRadioButton>("RGUziv")->click();
-    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    QCOMPARE(form.TableUz().recordCount(), 1);
-    QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
-    QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
-    QCOMPARE(child<QLabel>("Sektor")->text(), codeText("SEKTOR.DB", 3));
-    form.TablePa().setRecNo(rowOf("16", 1));
-    QCOMPARE(child<QLabel>("Sektor")->text(), QString());
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    child<QRadioButton>("RGPK")->click();
-    auto* add = child<QPushButton>("AddPKBtn");
-    QCOMPARE(form.QueryPK().recordCount(), 1);
-    QVERIFY(add->isEnabled());
-    form.TablePa().setRecNo(rowOf("16", 1));
-    QVERIFY(!add->isEnabled());
-    form.TablePa().setRecNo(rowOf("15/3", 1));
-    add->click();
-    QVERIFY(m_messages.isEmpty());
-    QCOMPARE(form.TablePa().recordCount(), 6);
-    QVERIFY(rowOf("3:40", 1) >= 0);
-    // A part of an older register has no older-register page.
-    form.TablePa().setRecNo(rowOf("3:40", 1));
-    QVERIFY(!add->isEnabled());
-    QVERIFY(!form.QueryPK().isActive());
-}
-
-void TestParDilyDbf::supplementaryRecords()
-{
-    QString text;
-    QTextStream out(&text);
-    // All records of sheet 10 that name parcel 15/3 (packed with or without group).
-    const int lines = ShowLVSupplement(m_fx->app(), "CTL", "001", 10, 4, &out, 15003, 2);
-    out.flush();
-    const QStringList written = text.split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines, int(text.count('\n')));
-    QVERIFY(written.size() > 20);
-    for (const QString& line : written)
-        QVERIFY2(line.startsWith("    "), qPrintable(line));
-    QVERIFY(text.contains("12/ 5"));
-    // Kinds 90 and 93 name a parcel: the value shows as its parcel number.
-    QVERIFY(text.contains(QStringLiteral("Stavba stojí na pozemku")));
-    QVERIFY(text.contains(QStringLiteral("parc. č.  15/3    ")));
-    QVERIFY(text.contains("první řádek textu"));
-    QVERIFY(!text.contains("     16000")); // record 3 names another parcel
-
-    TDoplnDlg dialog(nullptr, m_fx->app(), "CTL", "001", 10, 15003, 2);
-    dialog.show(); // every caption in full
-    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    auto* records = dialog.findChild<QTableView*>("DBGridVl");
-    for (int c = 0; c < records->horizontalHeader()->count(); ++c)
-        QVERIFY(records->columnWidth(c) >= records->horizontalHeader()->sectionSizeHint(c));
-    QCOMPARE(dialog.QueryVl().recordCount(), 2);
-    QCOMPARE(dialog.findChild<QLabel*>("Udaj")->text(), QStringLiteral("15/3"));
-    QVERIFY(!dialog.findChild<QLabel*>("TypText")->text().isEmpty());
-    QCOMPARE(dialog.QueryTx().isActive(), true);
-    QVERIFY(dialog.windowTitle().endsWith("číslo: 10"));
-    TDoplnDlg all(nullptr, m_fx->app(), "CTL", "001", 10, 0, 2);
-    QCOMPARE(all.QueryVl().recordCount(), 4);
-
-    // A missing records table: nothing written, or the dialog refuses.
-    m_fx->setAliases({{"CTL", m_ctl}, {"EMPTY", m_root.filePath("ctl/none")}});
-    QDir().mkpath(m_root.filePath("ctl/none"));
-    QCOMPARE(ShowLVSupplement(m_fx->app(), "EMPTY", "001", 10, 0, &out, 0, 0), 0);
-    try {
-        ShowLVSupplement(m_fx->app(), "EMPTY", "001", 10, -1, nullptr, 0, 0);
-        QFAIL("no error for a missing table");
-    } catch (const ETalvekException& e) {
-        QVERIFY(e.message().endsWith("NYSVL001.DB\nSoubor nebyl nalezen"));
+        go("15/3");
+        child<QRadioButton>("RGBonita")->click();
+        QCOMPARE(form.QueryBonity().recordCount(), 1);
+        QCOMPARE(form.QueryBonity().asString("BONITA"), QStringLiteral("12345"));
+        // The sector follows the part: 16 has no users, 15/3 one of sector 3.
+        go("16");
+        child<QRadioButton>("RGUziv")->click();
+        QCOMPARE(label("Sektor"), QString());
+        go("15/3");
+        QCOMPARE(form.TableUz().recordCount(), 1);
+        QCOMPARE(form.TableUz().asString("Nazev"), QStringLiteral("Uživatel Ústí"));
+        QVERIFY(!codeText("SEKTOR.DB", 3).isEmpty());
+        QCOMPARE(label("Sektor"), codeText("SEKTOR.DB", 3));
+        go("16");
+        QCOMPARE(label("Sektor"), QString());
+        go("15/3");
+        child<QRadioButton>("RGPK")->click();
+        auto* add = child<QPushButton>("AddPKBtn");
+        QCOMPARE(form.QueryPK().recordCount(), 1);
+        QVERIFY(add->isEnabled());
+        go("16");
+        QVERIFY(!add->isEnabled());
+        go("15/3");
+        add->click();
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(form.TablePa().recordCount(), 6);
+        // A part of an older register has no older-register page.
+        go("3:40");
+        QVERIFY(!add->isEnabled());
+        QVERIFY(!form.QueryPK().isActive());
     }
-}
 
-void TestParDilyDbf::placementIsKept()
-{
-    open(1);
-    m_form->setGeometry(40, 50, 542, 520);
-    const QRect placed = m_form->geometry();
-    m_form.reset(); // saves the placement
-    open(1);
-    QCOMPARE(m_form->geometry(), placed);
-}
+    void marksByButtonAndDoubleClick()
+    {
+        TParDilyDbf& form = open(1);
+        auto* button = child<QPushButton>("FlagBtn");
+        const auto unmarkedOnDisk = [&] { // FLAG is the work table's last field
+            int unmarked = 0;
+            for (const QVariantList& row : ParadoxReader(m_fx->workTablePath()).readAll())
+                unmarked += !row.last().toBool();
+            return unmarked;
+        };
+        QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+        QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
+        auto* progress = new ShowSpy(form.ProcessDlg());
+        button->click(); // a fresh window: clears every mark, showing the progress
+        QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
+        QVERIFY(form.ProcessDlg()->isHidden());
+        QCOMPARE(unmarkedOnDisk(), 5);
+        QCOMPARE(button->text(), QStringLiteral("&Označit"));
+        button->click();
+        QCOMPARE(unmarkedOnDisk(), 0);
+        QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+        // A double click inverts the mark of one row only.
+        const int row = rowOf("16", 1);
+        form.DBGridPaDblClick(row);
+        QCOMPARE(unmarkedOnDisk(), 1);
+        QCOMPARE(form.GridModel()->data(form.GridModel()->index(row, 0), Qt::ForegroundRole),
+                 QVariant(QBrush(QColor(192, 192, 192))));
+        form.DBGridPaDblClick(row);
+        QCOMPARE(unmarkedOnDisk(), 0);
+        // Reopening the data returns the toggle to clearing.
+        button->click();
+        form.OpenData(true);
+        QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
+    }
 
-// "&Výměry" shows the sums of the marked parts; "&Tisk" through the output
-// options writes the chosen listing into the typed file.
-void TestParDilyDbf::listingAndAreaSummaryFromButtons()
-{
-    open(1, {"15/3", "16"});
-    QVERIFY(child<QPushButton>("TiskBtn")->isEnabled() &&
-            child<QPushButton>("VymeryBtn")->isEnabled());
-    QStringList values;
-    TestSupport::onNextModal([&](QWidget* modal) {
-        for (const char* name : {"Value0", "Value2", "Value13", "Value1", "CountCP", "CountCE"})
-            values << modal->findChild<QLabel*>(name)->text();
-        modal->findChild<QPushButton*>("CancelBtn")->click();
-    });
-    m_form->VymeryBtnClick();
-    QCOMPARE(values, (QStringList{"      0.0850     3", "      0.0350     2", "      0.0500     1",
-                                  "      0.0350     2", "1", "0"}));
-    const QString file = m_fx->path("full.txt");
-    TestSupport::onNextModal([&](QWidget* modal) {
-        modal->findChild<QRadioButton*>("TypSestavy1")->click();
-        modal->findChild<QCheckBox*>("Strankovat")->click();
-        modal->findChild<QLineEdit*>("EditMaxNumLn")->setText("50");
-        modal->findChild<QCheckBox*>("CheckBoxFile")->click();
-        modal->findChild<QLineEdit*>("FileName")->setText(file);
-        modal->findChild<QPushButton*>("OKBtn")->click();
-    });
-    m_form->TiskBtnClick();
-    QVERIFY(ListingOptions::ListingPaging);
-    QCOMPARE(ListingOptions::ListingLinesPerPage, 50);
-    ListingOptions::resetListingOptions();
-    QFile written(file);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(written.readAll());
-    QCOMPARE(text.count("VÝPIS ÚDAJŮ Z KATASTRU NEMOVITOSTÍ"), 3); // paged: a title per part
-    QVERIFY(text.contains("  Údaje o dílu 2 parcely číslo 15/3 skupiny 2: "));
-    QVERIFY(m_messages.isEmpty());
-}
+    // Sorting by a title (twice: the index exists then); the house number sorts
+    // by CPCE; a column that cannot be sorted says so and keeps the order.
+    void sortingByTitles()
+    {
+        open(1);
+        const auto sortBy = [&](const QString& field, const QString& shown) {
+            const auto& columns = m_form->GridModel()->columns();
+            for (int c = 0; c < columns.size(); ++c)
+                if (columns.at(c).field == field)
+                    emit child<QTableView>("DBGridPa")->horizontalHeader()->sectionClicked(c);
+            return column(shown).join(' ');
+        };
+        QCOMPARE(sortBy("VYMERA", "VYMERA"), "0 50 100 300 500");
+        QCOMPARE(sortBy("VYMERA", "VYMERA"), "0 50 100 300 500");
+        QVERIFY(sortBy("PopCis", "CPCE").endsWith(" 10001"));
+        const QString before = column("PARCISLO").join(' ');
+        QCOMPARE(sortBy("MAPA", "PARCISLO"), before);
+        QCOMPARE(m_messages, QStringList{"Podle položky \" Mapa \" nelze třídit."});
+        QCOMPARE(sortBy("PARCISLO", "PARCISLO"), "-20 15/3 15/3 16 99");
+    }
+
+    // Moving to another part stores the text (quotes, line breaks, 3000
+    // characters); a character outside the table's code page is refused there,
+    // not cut: the text stays in the editor, the part and the page stay current.
+    void ownTextsStoredOnMoving()
+    {
+        open(1);
+        QVERIFY(QFile::exists(m_ctl + "/ORVTX001.DB")); // created on first use
+        const QString text =
+            "Věta s \"uvozovkami\", 'apostrofy';\nnový řádek\r\n" + QString(3000, u'ž');
+        go("15/3");
+        memo()->setPlainText(text);
+        go("16");
+        QCOMPARE(memo()->toPlainText(), QString());
+        memo()->setPlainText("smajlík 😀");
+        go("-20");
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages.first().startsWith("Vlastní text nelze uložit"));
+        QCOMPARE(memo()->toPlainText(), QStringLiteral("smajlík 😀"));
+        QCOMPARE(m_form->TablePa().recNo(), rowOf("16", 1));
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, m_form->PostOwnText());
+        child<QRadioButton>("RGBonita")->click();
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(child<QRadioButton>("RGText")->isChecked());
+        memo()->clear();
+        m_form.reset();
+        open(1);
+        go("15/3");
+        QCOMPARE(memo()->toPlainText(), QPlainTextEdit(text).toPlainText());
+    }
+
+    void ownTextKeptOnEveryClose_data()
+    {
+        QTest::addColumn<QString>("way");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: stored, else part of the refusal
+        QTest::newRow("close box")
+            << "close box" << QString("Sloupec\tdruhý\ttřetí\nřádek") << QString();
+        QTest::newRow("Storno") << "Storno" << QString(20000, u'ř') + "\nkonec" << QString();
+        QTest::newRow("Esc") << "Esc" << QString("Čeština ěščřžýáíé") << QString();
+        QTest::newRow("close box, outside 1250")
+            << "close box" << QString("první\nhvězda ★ na druhém")
+            << "znak \"★\" na 2. řádku nelze zapsat v kódové stránce 1250 tabulky \"ORVTX001.DB\"";
+        QTest::newRow("Storno, emoji")
+            << "Storno" << QString("smajlík 😀") << "znak \"😀\" na 1. řádku";
+    }
+
+    // Typed into the real editor of the shown browser, closed one way, and read
+    // back by a new browser over the same area; a refused text keeps the window.
+    void ownTextKeptOnEveryClose()
+    {
+        QFETCH(QString, way);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        const QString work = m_fx->fillWorkTable("CTL", {"15/3", "16"});
+        bool stayedOpen = false;
+        runModal(work, [&](TParDilyDbf* form) {
+            auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+            memo->setFocus();
+            memo->insertPlainText(text);
+            if (way == "close box")
+                form->windowHandle()->close();
+            else if (way == "Storno")
+                form->findChild<QPushButton*>("CancelBtn")->click();
+            else
+                QTest::keyClick(memo, Qt::Key_Escape);
+            stayedOpen = form->isVisible();
+            if (stayedOpen) { // the refused text is still there; give it up
+                memo->clear();
+                form->findChild<QPushButton*>("CancelBtn")->click();
+            }
+        });
+        QCOMPARE(stayedOpen, !message.isEmpty());
+        TParDilyDbf again(nullptr, m_fx->app(), work, m_fx->area("CTL"));
+        const QString stored = again.findChild<QPlainTextEdit*>("DBMemoText")->toPlainText();
+        QCOMPARE(stored, message.isEmpty() ? text : QString());
+        QCOMPARE(m_messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty())
+            QVERIFY2(m_messages.first().startsWith("Vlastní text nelze uložit: " + message),
+                     qPrintable(m_messages.first()));
+    }
+
+    // Enter in the parts grid while the older-register page offers its button:
+    // no button is the default one, so the work table keeps its rows.
+    void enterInGridNeverAddsParts()
+    {
+        int rows = -1;
+        QStringList defaults;
+        bool offered = false;
+        runModal(m_fx->fillWorkTable("CTL", {"15/3", "16"}), [&](TParDilyDbf* form) {
+            form->findChild<QRadioButton*>("RGPK")->click();
+            offered = form->findChild<QPushButton*>("AddPKBtn")->isEnabled();
+            auto* grid = form->findChild<QTableView*>("DBGridPa");
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_Return);
+            QTest::keyClick(grid, Qt::Key_Enter, Qt::KeypadModifier);
+            rows = form->TablePa().recordCount();
+            for (QPushButton* button : form->findChildren<QPushButton*>())
+                if (button->isDefault())
+                    defaults << button->objectName();
+            form->findChild<QPushButton*>("CancelBtn")->click();
+        });
+        QVERIFY(offered);
+        QCOMPARE(defaults, QStringList());
+        QCOMPARE(rows, 3);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // The real area in a copy: opening and closing the browser leaves a complete
+    // own-text set that our reader opens; a text closed by the close box is there
+    // after reopening, and emptying it keeps the .MB.
+    void realAreaOwnTextTableSet()
+    {
+        const QString real = realAreaCopy();
+        const QString work = m_fx->fillWorkTableWithArea("REAL");
+        const auto typeAndClose = [&](const QString& text) {
+            QString shown;
+            runModal(
+                work,
+                [&](TParDilyDbf* form) {
+                    auto* memo = form->findChild<QPlainTextEdit*>("DBMemoText");
+                    shown = memo->toPlainText();
+                    if (!text.isNull()) {
+                        memo->selectAll();
+                        memo->insertPlainText(text);
+                    }
+                    form->windowHandle()->close();
+                },
+                0, "REAL");
+            return shown;
+        };
+        typeAndClose(QString());
+        for (const char* ext : {"DB", "MB", "PX"})
+            QVERIFY2(QFile::exists(real + "/ORVTX001." + ext), ext);
+        typeAndClose(QStringLiteral("Mez sporná\tviz spis"));
+        QCOMPARE(typeAndClose(""), QStringLiteral("Mez sporná\tviz spis"));
+        QCOMPARE(typeAndClose(QString()), QString());
+        QVERIFY(QFile::exists(real + "/ORVTX001.MB"));
+        Table stored; // our table and our reader both see the one emptied text
+        stored.setDatabaseName(real);
+        stored.setTableName("ORVTX001.DB");
+        stored.open();
+        QCOMPARE(stored.recordCount() + stored.asString("TEXT").size(), 1);
+        QCOMPARE(int(ParadoxReader(real + "/ORVTX001.DB").header().recordCount), 1);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // At its default size every column with its caption fits the grid; on a
+    // 1600 x 1000 screen the grid takes the height; the size is kept for the
+    // next browser.
+    void resizableWithReadableCaptions()
+    {
+        realAreaCopy();
+        const QString work = m_fx->fillWorkTableWithArea("REAL");
+        m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
+        m_form->SetupView(0, 0);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        auto* grid = child<QTableView>("DBGridPa");
+        QHeaderView* header = grid->horizontalHeader();
+        const int margins =
+            2 * grid->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int c = 0; c < header->count(); ++c) {
+            const QString title = m_form->GridModel()->columns().at(c).title;
+            QVERIFY2(header->sectionSize(c) >=
+                         header->fontMetrics().horizontalAdvance(title) + margins,
+                     qPrintable(title));
+        }
+        QVERIFY(header->length() <= grid->viewport()->width());
+        const int rowsAtDefault = grid->viewport()->height() / grid->rowHeight(0);
+        // Maximised where the screen is 1600 x 1000 (an offscreen configfile with
+        // such a screen), else given that size.
+        if (m_form->screen()->geometry().size() == QSize(1600, 1000))
+            m_form->showMaximized();
+        else
+            m_form->resize(1600, 1000);
+        QTest::qWait(50);
+        const int rows = grid->viewport()->height() / grid->rowHeight(0);
+        QVERIFY2(rows >= 2 * rowsAtDefault && rows >= 25, qPrintable(QString::number(rows)));
+        const QSize size = m_form->normalGeometry().size();
+        const bool maximized = m_form->isMaximized();
+        m_form.reset(); // saves the size
+        m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
+        QCOMPARE(std::make_pair(m_form->size(), m_form->isMaximized()),
+                 std::make_pair(size, maximized));
+    }
+
+    // A damaged own-text table: the browser opens without texts and says why on
+    // the text page; the file is never replaced.
+    void damagedOwnTextTableLeftAlone()
+    {
+        const QByteArray garbage = QByteArray("not a Paradox table").repeated(40);
+        QFile damaged(m_ctl + "/ORVTX001.DB");
+        QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write(garbage) == garbage.size());
+        damaged.close();
+        TParDilyDbf& form = open(1);
+        QVERIFY(!memo()->isEnabled());
+        QVERIFY2(memo()->placeholderText().contains("ORVTX001.DB"),
+                 qPrintable(memo()->placeholderText()));
+        go("16");
+        child<QRadioButton>("RGBonita")->click();
+        child<QRadioButton>("RGText")->click();
+        form.close();
+        QVERIFY(damaged.open(QIODevice::ReadOnly));
+        QCOMPARE(damaged.readAll(), garbage);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A missing records table: the supplement dialog refuses, naming the file.
+    void supplementOfAMissingTableRefused()
+    {
+        QDir().mkpath(m_root.filePath("ctl/none"));
+        m_fx->setAliases({{"CTL", m_ctl}, {"EMPTY", m_root.filePath("ctl/none")}});
+        QVERIFY(TestSupport::refusal([&] {
+                    ShowLVSupplement(m_fx->app(), "EMPTY", "001", 10, -1, nullptr, 0, 0);
+                }).endsWith("NYSVL001.DB\nSoubor nebyl nalezen"));
+    }
+
+    // "&Výměry" shows the sums of the marked parts; "&Tisk" through the output
+    // options writes the chosen listing into the typed file.
+    void listingAndAreaSummaryFromButtons()
+    {
+        open(1, {"15/3", "16"});
+        QStringList values;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            for (const char* name : {"Value0", "Value2", "Value13", "Value1", "CountCP", "CountCE"})
+                values << modal->findChild<QLabel*>(name)->text();
+            modal->findChild<QPushButton*>("CancelBtn")->click();
+        });
+        m_form->VymeryBtnClick();
+        QCOMPARE(values, (QStringList{"      0.0850     3", "      0.0350     2",
+                                      "      0.0500     1", "      0.0350     2", "1", "0"}));
+        const QString file = m_fx->path("full.txt");
+        TestSupport::onNextModal([&](QWidget* modal) {
+            modal->findChild<QRadioButton*>("TypSestavy1")->click();
+            modal->findChild<QCheckBox*>("Strankovat")->click();
+            modal->findChild<QLineEdit*>("EditMaxNumLn")->setText("50");
+            modal->findChild<QCheckBox*>("CheckBoxFile")->click();
+            modal->findChild<QLineEdit*>("FileName")->setText(file);
+            modal->findChild<QPushButton*>("OKBtn")->click();
+        });
+        m_form->TiskBtnClick();
+        ListingOptions::resetListingOptions();
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(written.readAll());
+        QCOMPARE(text.count("VÝPIS ÚDAJŮ Z KATASTRU NEMOVITOSTÍ"), 3); // paged: a title per part
+        QVERIFY(text.contains("  Údaje o dílu 2 parcely číslo 15/3 skupiny 2: "));
+        QVERIFY(m_messages.isEmpty());
+    }
+};
 
 QTEST_MAIN(TestParDilyDbf)
 #include "tst_pardilydbf.moc"

@@ -1,7 +1,6 @@
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
 #include "browse/TDoplnDlg.h"
-#include "data/ValueFormats.h"
 
 #include <QtTest>
 
@@ -13,156 +12,90 @@ class TestParDilyRules : public QObject
     Q_OBJECT
 
 private slots:
-    void houseNumberAndChangeItemTexts();
-    void protectionLines();
-    void rowColours();
-    void sheetCaptionsAndUnsortableColumns();
-    void landSheet_data();
-    void landSheet();
-    void supplementFilter();
-    void supplementValuesAndSections();
+    // Unmarked rows have silver text; a missing part (MAPA "-") is red, also over
+    // the current parcel; in parcel view the current parcel's parts are yellow.
+    void rowColours()
+    {
+        const QColor silver(192, 192, 192), none, red(Qt::red), yellow(Qt::yellow),
+            black(Qt::black);
+        // marked, MAPA, parcel view, parcel (the current one is "15"), text, background
+        const QList<std::tuple<bool, const char*, bool, const char*, QColor, QColor>> rows = {
+            {false, "A1", false, "15", silver, none}, {true, "-", true, "15", none, red},
+            {true, "A1", true, "15", black, yellow},  {false, "A1", true, "15", silver, yellow},
+            {true, "A1", true, "16", none, none},     {true, "A1", false, "15", none, none}};
+        for (const auto& [marked, mapa, view, parcel, text, background] : rows) {
+            const CellColours c = RowColours(marked, mapa, view, parcel, "15");
+            QCOMPARE(c.text, text);
+            QCOMPARE(c.background, background);
+        }
+    }
+
+    void landSheet_data()
+    {
+        QTest::addColumn<QList<SheetRecord>>("records");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("lv");
+        // The part is group 2, stem 15, subdivision 3 on sheet 10.
+        const double key = 2 * 10000000000.0 + 15 * 1000 + 3;
+        QTest::newRow("82 then 90 naming the part")
+            << QList<SheetRecord>{{1, 82, 25}, {1, 90, key}} << true << 25;
+        QTest::newRow("82 alone") << QList<SheetRecord>{{1, 82, 25}} << true << 25;
+        QTest::newRow("90 naming another part")
+            << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}} << false << 10;
+        QTest::newRow("90 of another order number")
+            << QList<SheetRecord>{{1, 82, 25}, {2, 90, key}} << false << 10;
+        QTest::newRow("second pair matches")
+            << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}, {2, 82, 31}, {2, 90, key}} << true
+            << 31;
+        QTest::newRow("unmatched pair then lone 82")
+            << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}, {2, 82, 31}} << true << 31;
+        QTest::newRow("packed value off by a fraction rounds")
+            << QList<SheetRecord>{{4, 82, 40}, {4, 90, key + 0.2}} << true << 40;
+        QTest::newRow("no records") << QList<SheetRecord>{} << false << 10;
+    }
+
+    void landSheet()
+    {
+        QFETCH(QList<SheetRecord>, records);
+        QFETCH(bool, found);
+        QFETCH(int, lv);
+        const LandSheet result = FindLandLV(records, 2, 15, 3, 10);
+        QCOMPARE(result.found, found);
+        QCOMPARE(result.lv, lv);
+    }
+
+    void supplementFilter()
+    {
+        QCOMPARE(TDoplnDlg::FilterLines(10, 0, 2), QStringList{"WHERE DLVCIS = 10"});
+        QCOMPARE(TDoplnDlg::FilterLines(10, 125003, 2),
+                 (QStringList{"WHERE DLVCIS = 10",
+                              "and (DOPLUDAJ = 125003 or DOPLUDAJ = 20000125003)"}));
+        QCOMPARE(TDoplnDlg::FilterLines(10, 125003, 3),
+                 (QStringList{"WHERE DLVCIS = 10", "and DOPLUDAJ = 30000125003"}));
+    }
+
+    void supplementValuesAndSections()
+    {
+        using namespace LVSupplementText;
+        QCOMPARE(ValueLabel(30000125003.0, true), QStringLiteral("3:125/3"));
+        QCOMPARE(ValueLabel(125003.0, true), QStringLiteral("125/3"));
+        QCOMPARE(ValueLabel(125003.0, false), QStringLiteral("     125003"));
+
+        // Type name in 32, addition in 10 (not cut), value in 12, deed and item in
+        // 8; a record without a type goes to B1, a title to E.
+        Record right{"Věcné břemeno", "ve prospěch", "B",     "125/3",        "12/34",
+                     "1/ 2",          "Smlouva",     "kupní", {"řádek jedna"}};
+        Record title{"Kupní smlouva", "", "E", "     000000", "", "", "", "", {}};
+        Record unknown{"", "", "", "7", "", "", "", "", {}};
+        const QString text = Lines({right, title, unknown}, 0).join('\n');
+        QVERIFY2(text.contains("B1 Jiná práva\n") &&
+                     text.contains("Věcné břemeno" + QString(19, ' ') + "  ve prospěch  125/3" +
+                                   QString(16, ' ') + "12/34    1/ 2\nSmlouva kupní\n" +
+                                   QString(10, ' ') + "řádek jedna\n" + QString(46, ' ') + "7 ") &&
+                     text.indexOf("E  Nabývací tituly") < text.indexOf("Kupní smlouva"),
+                 qPrintable(text));
+    }
 };
-
-void TestParDilyRules::houseNumberAndChangeItemTexts()
-{
-    QCOMPARE(HouseNumberGridText(10000, 20, 3), QStringLiteral("10000  "));
-    QCOMPARE(HouseNumberGridText(10001, 20, 3), QStringLiteral("   1/1"));
-    QCOMPARE(HouseNumberGridText(0, 20, 1), QString());
-    QCOMPARE(HouseNumberGridText(25, 20, 1), QStringLiteral("  25  p"));
-    QCOMPARE(HouseNumberGridText(25, 21, 1), QStringLiteral("  25  e"));
-    QCOMPARE(HouseNumberGridText(25, 20, 3), QStringLiteral("  25  "));
-    QCOMPARE(VykazText(1234), QStringLiteral("12/34"));
-    QCOMPARE(VykazText(0), QStringLiteral("0/0"));
-    QCOMPARE(ShareText(100001), QStringLiteral("1/1"));
-    QCOMPARE(ShareText(0), QString());
-}
-
-void TestParDilyRules::protectionLines()
-{
-    QVERIFY((ProtectionCodes(305) == std::array<int, 3>{3, 0, 5}));
-    QVERIFY((ProtectionLines({"první", QString(), "třetí"}) ==
-             std::array<QString, 3>{"první", "třetí", QString()}));
-    QVERIFY((ProtectionLines({"a", "b", "c"}) == std::array<QString, 3>{"a", "b", "c"}));
-}
-
-void TestParDilyRules::rowColours()
-{
-    const QColor silver(192, 192, 192);
-    // Unmarked: silver text only.
-    CellColours c = RowColours(false, "A1", false, "15", "15");
-    QCOMPARE(c.text, silver);
-    QVERIFY(!c.background.isValid());
-    // Missing part: red, also over the current parcel.
-    c = RowColours(true, "-", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::red));
-    QVERIFY(!c.text.isValid());
-    // Parcel view: the current parcel's parts are yellow, black when marked.
-    c = RowColours(true, "A1", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::yellow));
-    QCOMPARE(c.text, QColor(Qt::black));
-    c = RowColours(false, "A1", true, "15", "15");
-    QCOMPARE(c.background, QColor(Qt::yellow));
-    QCOMPARE(c.text, silver);
-    // Another parcel, or part view: no yellow.
-    QVERIFY(!RowColours(true, "A1", true, "16", "15").background.isValid());
-    QVERIFY(!RowColours(true, "A1", false, "15", "15").background.isValid());
-}
-
-// The sheet captions and the unsortable computed columns the browser test does
-// not reach.
-void TestParDilyRules::sheetCaptionsAndUnsortableColumns()
-{
-    QCOMPARE(BrowserCaption(1, 12, "X"),
-             QStringLiteral("Přehled dílů parcel listu vlastnictví číslo 12 v katastru X"));
-    QCOMPARE(BrowserCaption(1, -7, "X"),
-             QStringLiteral("Přehled dílů parcel evidenčního listu číslo 7 v katastru X"));
-    QCOMPARE(BrowserCaption(2, 0, "X"), QStringLiteral("Přehled vlastníků parcel v katastru X"));
-    QVERIFY(!SortKey("Vykaz", true));
-}
-
-void TestParDilyRules::landSheet_data()
-{
-    QTest::addColumn<QList<SheetRecord>>("records");
-    QTest::addColumn<bool>("found");
-    QTest::addColumn<int>("lv");
-    // The part is group 2, stem 15, subdivision 3 on sheet 10.
-    const double key = 2 * 10000000000.0 + 15 * 1000 + 3;
-    QTest::newRow("82 then 90 naming the part")
-        << QList<SheetRecord>{{1, 82, 25}, {1, 90, key}} << true << 25;
-    QTest::newRow("82 alone") << QList<SheetRecord>{{1, 82, 25}} << true << 25;
-    QTest::newRow("90 naming another part")
-        << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}} << false << 10;
-    QTest::newRow("90 of another order number")
-        << QList<SheetRecord>{{1, 82, 25}, {2, 90, key}} << false << 10;
-    QTest::newRow("second pair matches")
-        << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}, {2, 82, 31}, {2, 90, key}} << true
-        << 31;
-    QTest::newRow("unmatched pair then lone 82")
-        << QList<SheetRecord>{{1, 82, 25}, {1, 90, key + 1}, {2, 82, 31}} << true << 31;
-    QTest::newRow("packed value off by a fraction rounds")
-        << QList<SheetRecord>{{4, 82, 40}, {4, 90, key + 0.2}} << true << 40;
-    QTest::newRow("no records") << QList<SheetRecord>{} << false << 10;
-}
-
-void TestParDilyRules::landSheet()
-{
-    QFETCH(QList<SheetRecord>, records);
-    QFETCH(bool, found);
-    QFETCH(int, lv);
-    const LandSheet result = FindLandLV(records, 2, 15, 3, 10);
-    QCOMPARE(result.found, found);
-    QCOMPARE(result.lv, lv);
-}
-
-void TestParDilyRules::supplementFilter()
-{
-    QCOMPARE(TDoplnDlg::FilterLines(10, 0, 2), QStringList{"WHERE DLVCIS = 10"});
-    QCOMPARE(
-        TDoplnDlg::FilterLines(10, 125003, 2),
-        (QStringList{"WHERE DLVCIS = 10", "and (DOPLUDAJ = 125003 or DOPLUDAJ = 20000125003)"}));
-    QCOMPARE(TDoplnDlg::FilterLines(10, 125003, 3),
-             (QStringList{"WHERE DLVCIS = 10", "and DOPLUDAJ = 30000125003"}));
-}
-
-void TestParDilyRules::supplementValuesAndSections()
-{
-    using namespace LVSupplementText;
-    QCOMPARE(ValueLabel(30000125003.0, true), QStringLiteral("3:125/3"));
-    QCOMPARE(ValueLabel(125003.0, true), QStringLiteral("125/3"));
-    QCOMPARE(ValueLabel(125003.0, false), QStringLiteral("     125003"));
-    QCOMPARE(DeedNumberText(1234), QStringLiteral("12/34"));
-    QCOMPARE(DeedNumberText(1205), QStringLiteral("12/ 5"));
-
-    // A sheet without records: four headings, each with "BEZ ZÁPISU".
-    const QStringList empty = Lines({}, 2);
-    QCOMPARE(empty.count(QStringLiteral("            BEZ ZÁPISU")), 4);
-    QCOMPARE(empty.size(), 2 + 4 * 5);
-    for (const QString& line : empty)
-        QVERIFY2(line.startsWith("  ") || line.isEmpty(), qPrintable(line));
-
-    Record right{"Věcné břemeno", "ve prospěch", "B",
-                 "125/3",         "12/34",       "1/ 2",
-                 "Smlouva",       "kupní",       {"řádek jedna", "řádek dva"}};
-    Record title{"Kupní smlouva", "", "E", "     000000", "", "", "", "", {}};
-    Record unknown{"", "", "", "7", "", "", "", "", {}}; // type missing: goes to B1
-    const QStringList lines = Lines({right, title, unknown}, 0);
-    const int b1 = int(lines.indexOf("B1 Jiná práva"));
-    const int c = int(lines.indexOf("C  Omezení vlastnického práva"));
-    const int e = int(lines.indexOf("E  Nabývací tituly nebo jiné podklady zápisu"));
-    QVERIFY(b1 > 0 && c > b1 && e > c);
-    const QString first = lines.at(b1 + 3);
-    // Type name in 32, addition in 10 (not cut), value in 12, deed and item in 8.
-    QCOMPARE(first, QStringLiteral("Věcné břemeno") + QString(19, ' ') +
-                        QStringLiteral("  ve prospěch  125/3") + QString(16, ' ') +
-                        QStringLiteral("12/34    1/ 2"));
-    QCOMPARE(lines.at(b1 + 4), QStringLiteral("Smlouva kupní"));
-    QCOMPARE(lines.at(b1 + 5), QStringLiteral("          řádek jedna"));
-    QVERIFY(lines.mid(b1, c - b1).join('\n').contains("7           "));
-    QVERIFY(!lines.mid(b1, c - b1).contains("          BEZ ZÁPISU"));
-    QVERIFY(lines.mid(c, e - c).contains("          BEZ ZÁPISU"));
-    QVERIFY(lines.mid(e).join('\n').contains("Kupní smlouva"));
-    QCOMPARE(lines.at(b1 + 1).size(), 80);
-}
 
 QTEST_GUILESS_MAIN(TestParDilyRules)
 #include "tst_pardilyrules.moc"
