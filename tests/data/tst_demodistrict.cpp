@@ -29,6 +29,27 @@ QString fileDigest(const QString& dir)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// Runs scripts/prepare-demo.sh for the build directory `build` in `env`;
+// its standard output, or "FAILED".
+QString prepareDemo(const QString& build, const QProcessEnvironment& env)
+{
+    QProcess script;
+    script.setProcessEnvironment(env);
+    script.start("bash", {QStringLiteral(ORV_SOURCE_DIR) + "/scripts/prepare-demo.sh", build});
+    if (!script.waitForFinished(120000) || script.exitCode() != 0)
+        return QStringLiteral("FAILED");
+    return QString::fromUtf8(script.readAllStandardOutput());
+}
+
+QString aliasList(const QProcessEnvironment& env)
+{
+    QProcess tool;
+    tool.setProcessEnvironment(env);
+    tool.start(TestSupport::orvToolPath(), {"alias", "list"});
+    tool.waitForFinished();
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
 using CadastralTables::PerAreaTable;
 
 } // namespace
@@ -96,6 +117,44 @@ private slots:
         QCOMPARE(tool.exitCode(), 1);
         QVERIFY(QString::fromUtf8(tool.readAllStandardError()).contains("není prázdný"));
         QCOMPARE(fileDigest(m_district), digest);
+    }
+    // scripts/prepare-demo.sh generates the demo district once into the
+    // user's data directory, defines DEMO only when there is no alias yet and
+    // copies the code tables where the program looks, never over the user's.
+    void prepareScriptDefinesOnceAndKeepsUsersFiles()
+    {
+        const QString build = m_dir.filePath("build");
+        QVERIFY(QDir().mkpath(build));
+        QVERIFY(QFile::link(TestSupport::orvToolPath(), build + "/orv-tool"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_DATA_HOME", m_dir.filePath("data"));
+        env.insert("ORV_CONFIG_DIR", m_dir.filePath("config"));
+        env.remove("ORV_WORKDB");
+        QVERIFY(prepareDemo(build, env) != "FAILED");
+        const QString demo = QFileInfo(m_dir.filePath("data/ORV/demo")).canonicalFilePath();
+        QVERIFY(QFile::exists(demo + "/NYSPA001.DB"));
+        QVERIFY(QFile::exists(build + "/WorkDB/PARSKUP.DB"));
+        QVERIFY(aliasList(env).startsWith("DEMO\tSTANDARD\t" + demo));
+        const QString digest = fileDigest(demo);
+        QCOMPARE(prepareDemo(build, env), QString()); // a second run changes nothing
+        QCOMPARE(fileDigest(demo), digest);
+        QCOMPARE(aliasList(env).count('\n'), 1);
+
+        // Another user: an alias of his own and his own code tables.
+        env.insert("ORV_CONFIG_DIR", m_dir.filePath("config2"));
+        env.insert("ORV_WORKDB", m_dir.filePath("workdb"));
+        QVERIFY(QDir().mkpath(m_dir.filePath("workdb")));
+        QFile own(m_dir.filePath("workdb/parskup.db"));
+        QVERIFY(own.open(QIODevice::WriteOnly) && own.write("own") == 3);
+        own.close();
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(TestSupport::orvToolPath(), {"alias", "add", "OKRES", m_dir.path(), "--force"});
+        QVERIFY(tool.waitForFinished() && tool.exitCode() == 0);
+        QVERIFY(prepareDemo(build, env) != "FAILED");
+        QVERIFY(aliasList(env).startsWith("OKRES\t"));
+        QCOMPARE(aliasList(env).count('\n'), 1);
+        QCOMPARE(QDir(m_dir.filePath("workdb")).entryList(QDir::Files), QStringList{"parskup.db"});
     }
 };
 
