@@ -96,21 +96,10 @@ QList<Part> partsOf(const QList<Part>& area, qint64 g, qint64 s, qint64 p)
         area, [=](const Part& x) { return x.skup == g && x.cis == s && (p == 0 || x.pod == p); });
 }
 
-// The message of the exception `action` throws.
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ETalvekException& e) {
-        return e.message();
-    }
-    return QString();
-}
-
 // The message with which reading `path` is refused; empty when it is read.
 QString readError(const QString& path)
 {
-    return errorOf([&] { TParcelImport::ReadTextFile(path); });
+    return TestSupport::refusal([&] { TParcelImport::ReadTextFile(path); });
 }
 
 QString writeFile(const QString& path, const QByteArray& bytes)
@@ -346,14 +335,16 @@ void TestParcDialog::gridKeys()
     // Import into the grid of the mode: the rows read before a bad line stay;
     // an empty clipboard fails on line 1 and leaves one empty row.
     const QString list = writeFile(m_dir.filePath("work/cisla.txt"), "12/1;15;(7)\n20\n\n21\n");
-    QCOMPARE(errorOf([&] { dlg.ImportFromFile(list); }), QStringLiteral("Chyba na řádku 3"));
+    QCOMPARE(TestSupport::refusal([&] { dlg.ImportFromFile(list); }),
+             QStringLiteral("Chyba na řádku 3"));
     QCOMPARE(rowTexts(model->Rows()), (QStringList{"2|12|1", "2|15|0", "5|7|0", "2|20|0"}));
     fill(dlg, 1, {{"", "3", ""}});
     QApplication::clipboard()->setText(QStringLiteral("5/1P\r\n7E\r\n"));
     dlg.ImportFromClipboard();
     QCOMPARE(rowTexts(dlg.CurrentModel()->Rows()), (QStringList{"1|5|P", "|7|E"}));
     QApplication::clipboard()->setText(QString());
-    QCOMPARE(errorOf([&] { dlg.ImportFromClipboard(); }), QStringLiteral("Chyba na řádku 1"));
+    QCOMPARE(TestSupport::refusal([&] { dlg.ImportFromClipboard(); }),
+             QStringLiteral("Chyba na řádku 1"));
     QVERIFY(dlg.CurrentModel()->rowCount() == 1 && dlg.CurrentModel()->RowEmpty(0));
 }
 
