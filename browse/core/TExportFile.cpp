@@ -20,6 +20,9 @@ const int ExportCodePage = 1250;
 // dBASE floating column: 20 characters with 4 decimals (hectares to the m²).
 const int DbfFloatWidth = 20;
 const int DbfFloatDecimals = 4;
+// Longest text a column can hold, in bytes: dBASE 254, Paradox 255.
+const int DbfTextLimit = 254;
+const int ParadoxTextLimit = 255;
 
 QString Native(const QString& path)
 {
@@ -51,6 +54,25 @@ void CheckDbfText(const QString& text, const ExportColumn& column)
         throw ETalvekException(QStringLiteral("Hodnota \"%1\" položky %2 je delší než %3 znaků")
                                    .arg(text, column.name)
                                    .arg(column.size));
+}
+
+// A text column as wide as its longest value in code-page bytes, never
+// narrower than declared and at most `limit`: an owner's name over 60
+// characters or a flat's share such as "12345/1000000" is written whole.
+// A longer value stays too long and is refused by the writer's check.
+void WidenTextColumns(QList<ExportColumn>& columns, const QList<QVariantList>& rows, int limit)
+{
+    const CodePage& codePage = CodePage::require(ExportCodePage);
+    for (int i = 0; i < columns.size(); ++i) {
+        ExportColumn& c = columns[i];
+        if (c.kind != ExportColumn::Kind::Char)
+            continue;
+        for (const QVariantList& row : rows) {
+            QByteArray encoded;
+            if (!row.at(i).isNull() && codePage.encode(row.at(i).toString(), encoded, nullptr))
+                c.size = qMax(c.size, qMin(int(encoded.size()), limit));
+        }
+    }
 }
 
 FieldDef DbfField(const ExportColumn& c)
@@ -112,9 +134,10 @@ QString TExportFile::Text(const QVariant& value)
     return value.toString();
 }
 
-void TExportFile::WriteParadox(const QString& path, const QList<ExportColumn>& columns,
+void TExportFile::WriteParadox(const QString& path, QList<ExportColumn> columns,
                                const QList<QVariantList>& rows)
 {
+    WidenTextColumns(columns, rows, ParadoxTextLimit);
     QList<ParadoxField> fields;
     for (const ExportColumn& c : columns)
         fields.append(c.kind == ExportColumn::Kind::Char
@@ -140,6 +163,7 @@ void TExportFile::WriteDBase(const QString& path, QList<ExportColumn> columns,
 {
     // A whole-number column as wide as its widest value: a part number 10
     // must not be lost in a column declared one digit wide.
+    WidenTextColumns(columns, rows, DbfTextLimit);
     for (int i = 0; i < columns.size(); ++i) {
         ExportColumn& c = columns[i];
         for (const QVariantList& row : rows) {

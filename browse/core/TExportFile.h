@@ -37,7 +37,8 @@ public:
     // Throws for an extension other than .db, .dbf and .csv.
     static Type TypeOf(const QString& path);
     // Rows hold one value per column: text for Char, a number for Numeric
-    // and Float; an invalid value is blank.
+    // and Float; an invalid value is blank. A table's Char column grows to
+    // its longest value (up to the format's limit), so nothing is cut.
     static void Write(const QString& path, const QList<ExportColumn>& columns,
                       const QList<QVariantList>& rows);
     // Replaces `path` with `bytes` atomically (also the clipboard text file).
@@ -46,7 +47,7 @@ public:
     static QString Text(const QVariant& value);
 
 private:
-    static void WriteParadox(const QString& path, const QList<ExportColumn>& columns,
+    static void WriteParadox(const QString& path, QList<ExportColumn> columns,
                              const QList<QVariantList>& rows);
     static void WriteDBase(const QString& path, QList<ExportColumn> columns,
                            const QList<QVariantList>& rows);

@@ -324,6 +324,26 @@ private slots:
         QCOMPARE(cpg.open(QIODevice::ReadOnly) ? cpg.readAll() : "", ext == "dbf" ? "1250" : "");
     }
 
+    // A flat's share over the 10 characters of PODIL and an owner's name over
+    // the 60 of VLASTNIK are written whole: the column grows, both readers agree.
+    void longTextsWrittenWhole_data()
+    {
+        QTest::addColumn<QString>("ext");
+        for (const char* ext : {"db", "dbf", "csv"})
+            QTest::newRow(ext) << ext;
+    }
+    void longTextsWrittenWhole()
+    {
+        QFETCH(QString, ext);
+        const QString name = "Společenství vlastníků jednotek " + QString(40, u'Ž');
+        const QString path = m_fx->path("long." + ext);
+        TExportFile::Write(
+            path,
+            {{"PODIL", ExportColumn::Kind::Char, 10}, {"VLASTNIK", ExportColumn::Kind::Char, 60}},
+            {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
+        readBack(path, "PODIL VLASTNIK", {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
+    }
+
     void viewRestoredAndTargetsGuarded_data()
     {
         // The target lies in the sandbox, "ctl/" in the district; "refusal" is a
@@ -383,7 +403,8 @@ private slots:
         addRows({"target", "value", "named"}, // "named" in the message besides the file's name
                 {{"paradox, outside 1250", "x.db", "Жук", "Жук"},
                  {"dbase, outside 1250", "x.dbf", "Жук", "Жук"},
-                 {"dbase, too long", "x.dbf", "Šíleně dlouhé", "Šíleně dlouhé"},
+                 {"dbase, over 254 bytes", "x.dbf", QString(255, u'ž'), QString(255, u'ž')},
+                 {"paradox, over 255 bytes", "x.db", QString(256, u'a'), "PARCISLO"},
                  {"csv, missing directory", "none/x.csv", "a", "x.csv"}});
     }
 
