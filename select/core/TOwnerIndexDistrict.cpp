@@ -78,6 +78,8 @@ public:
     {
         if (size < 0 || size > m_left)
             return false;
+        if (size == 0) // an empty area's pairs: `out` may be null
+            return true;
         std::memcpy(out, m_data, size_t(size));
         m_data += size;
         m_left -= size;
