@@ -56,21 +56,26 @@ void CheckDbfText(const QString& text, const ExportColumn& column)
                                    .arg(column.size));
 }
 
-// A text column as wide as its longest value in code-page bytes, never
-// narrower than declared and at most `limit`: an owner's name over 60
-// characters or a flat's share such as "12345/1000000" is written whole.
-// A longer value stays too long and is refused by the writer's check.
+// A text column as wide as its longest value, never narrower than declared
+// and at most `limit` bytes: an owner's name over 60 characters or a flat's
+// share such as "12345/1000000" is written whole. Code page 1250 has one byte
+// per character, so the length in characters is the length in bytes (a text
+// it cannot encode is refused by the writer). A longer value stays too long
+// and is refused by the writer's check.
 void WidenTextColumns(QList<ExportColumn>& columns, const QList<QVariantList>& rows, int limit)
 {
-    const CodePage& codePage = CodePage::require(ExportCodePage);
     for (int i = 0; i < columns.size(); ++i) {
         ExportColumn& c = columns[i];
         if (c.kind != ExportColumn::Kind::Char)
             continue;
         for (const QVariantList& row : rows) {
-            QByteArray encoded;
-            if (!row.at(i).isNull() && codePage.encode(row.at(i).toString(), encoded, nullptr))
-                c.size = qMax(c.size, qMin(int(encoded.size()), limit));
+            const QVariant& value = row.at(i);
+            if (value.typeId() == QMetaType::QString) // read in place, no copy
+                c.size =
+                    qMax(c.size,
+                         qMin(int(static_cast<const QString*>(value.constData())->size()), limit));
+            else if (!value.isNull())
+                c.size = qMax(c.size, qMin(int(TExportFile::Text(value).size()), limit));
         }
     }
 }
