@@ -1,5 +1,5 @@
 // orv-tool cesty: where this copy of ORV finds its files (settings, machine
-// values, code tables, help, user data), with a check of the read-only data
+// values, code tables, help, user data, cache), with a check of the read-only data
 // an installation must bring: every code table of WorkDB opens as a Paradox
 // table and the help page is there. Tells a broken or moved installation
 // apart from a data problem.
@@ -42,6 +42,7 @@ int runCesty(const QStringList& args)
     printLine("nastavení", OrvPaths::configDir());
     printLine("instalační údaje", OrvPaths::machineConfigDir());
     printLine("uživatelská data", OrvPaths::userDataDir());
+    printLine("mezipaměť", OrvPaths::cacheDir());
     printLine("nápověda", help);
     const int count = checkCodeTables(codeTables);
     printLine("číselníky", codeTables, QStringLiteral(" (tabulek: %1)").arg(count));
