@@ -12,6 +12,7 @@
 #include "browse/core/TextReportFile.h"
 
 #include <QPdfWriter>
+#include <QProcess>
 #include <QPrinterInfo>
 #include <unistd.h>
 #include <QTest>
@@ -323,6 +324,64 @@ private slots:
             QVERIFY(lines[owner].contains(QString::fromUtf8("Novák Jan Ústí  řádek xxx")));
             QCOMPARE(lines[owner + 1].left(13), "   2     1/2 ");
         }
+    }
+
+    // orv-tool listing writes what the browser writes, for each of its options
+    // (no install data: no company name; today's date on both sides).
+    void toolWritesTheSameListing_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<int>("lines"); // 0: not paged
+        QTest::addColumn<int>("sheet");
+        using T = TTextListing;
+        QTest::newRow("short") << "--short" << int(T::ShortListing) << int(T::PageText) << 0 << 0;
+        QTest::newRow("full, soil page, paged")
+            << "--full --page bonita --paginate" << int(T::FullListing) << int(T::PageBonita) << 64
+            << 0;
+        QTest::newRow("short, 3 lines a page")
+            << "--short --paginate --lines 3" << int(T::ShortListing) << int(T::PageText) << 3 << 0;
+        QTest::newRow("full of sheet 10, users page")
+            << "--full --sheet 10 --page users" << int(T::FullListing) << int(T::PageUsers) << 0
+            << 10;
+        QTest::newRow("summary") << "--summary" << int(T::AreaSummary) << int(T::PageText) << 0
+                                 << 0;
+    }
+    void toolWritesTheSameListing()
+    {
+        QFETCH(QString, args);
+        QFETCH(int, kind);
+        QFETCH(int, page);
+        QFETCH(int, lines);
+        QFETCH(int, sheet);
+        // The catalogue the tool reads names the area as the fixture does.
+        ParadoxWriter::writeTable(m_ctl + "/NYSKATAL.DB",
+                                  {alphaField("KATUZ", 5), alphaField("IDENTCIS", 6),
+                                   alphaField("PORCIS", 3), alphaField("NAZEV", 30)},
+                                  1,
+                                  {{"00000", "003860", "000", "Okres"},
+                                   {"00100", "530044", "000", "Obec"},
+                                   {"00101", "600001", "001", "Katastr CTL"}});
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORV_WORKDB", m_demo + "/WorkDB");
+        env.insert("ORV_MACHINE_CONFIG_DIR", m_root.filePath("no-install-data"));
+        QProcess tool;
+        tool.setProcessEnvironment(env);
+        tool.start(TestSupport::orvToolPath(),
+                   ("listing --alias CTL --area 001 --work " + m_work + ' ' + args).split(' '));
+        QVERIFY(tool.waitForFinished(60000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+        TTextListing::Setup s = setup();
+        s.companyName.clear();
+        s.date = QDate::currentDate();
+        std::tie(s.page, s.paging, s.linesPerPage, s.listNumber) =
+            std::make_tuple(page, lines > 0, lines > 0 ? lines : 64, sheet);
+        const TAreaSums sums =
+            kind == TTextListing::AreaSummary ? TAreaSums::ComputeAreaSums(m_work) : TAreaSums();
+        const QStringList mine = run(s, kind, false, sums);
+        QVERIFY(mine.size() > 5);
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()), mine.join('\n') + '\n');
     }
 
     void fileChannel_data()
