@@ -413,6 +413,25 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
     return true;
 }
 
+QString TOwnerIndexDistrict::directoryOfFile(const QString& indexFile)
+{
+    QFile file(indexFile);
+    // The header, then the directory's length and text (a path is short).
+    constexpr qint64 Beginning = HeaderSize + 4 + 16384;
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.read(Beginning);
+    Reader in(bytes.constData(), bytes.size());
+    char magic[8];
+    quint32 version = 0;
+    QString directory;
+    if (!in.getRaw(magic, 8) || std::memcmp(magic, Magic, 8) != 0 || !in.get(version) ||
+        version != FormatVersion || bytes.size() < HeaderSize)
+        return {};
+    Reader payload(bytes.constData() + HeaderSize, bytes.size() - HeaderSize);
+    return payload.getText(directory) ? directory : QString();
+}
+
 void TOwnerIndexDistrict::load()
 {
     m_areas.clear();

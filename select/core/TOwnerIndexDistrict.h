@@ -65,6 +65,9 @@ public:
 
     // The relation table's name of an area: NYSUV + suffix + ".DB".
     static QString tableName(const QString& suffix);
+    // The district directory an index file was written for; empty when the
+    // file is not an index file of this version. Reads only its beginning.
+    static QString directoryOfFile(const QString& indexFile);
 
 private:
     struct Area

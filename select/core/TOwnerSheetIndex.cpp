@@ -4,6 +4,8 @@
 #include "base/ParallelJobs.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <vector>
@@ -40,15 +42,32 @@ TOwnerIndexDistrict& TOwnerSheetIndex::district(const QString& directory)
     return *slot;
 }
 
+void TOwnerSheetIndex::pruneVanished()
+{
+    const QDir cache(cacheDirectory());
+    for (const QString& name : cache.entryList({QStringLiteral("*.idx")}, QDir::Files)) {
+        const QString directory = TOwnerIndexDistrict::directoryOfFile(cache.filePath(name));
+        // The file must be the one this directory's index is written to:
+        // never a file that only claims a directory.
+        if (!directory.isEmpty() && !QFileInfo(directory).isDir() &&
+            indexFile(directory) == cache.filePath(name))
+            QFile::remove(cache.filePath(name));
+    }
+}
+
 void TOwnerSheetIndex::saveChanged() noexcept
 {
-    std::vector<TOwnerIndexDistrict*> districts;
-    for (auto& entry : m_districts)
-        if (entry.second->changed())
-            districts.push_back(entry.second.get());
-    // Each file is synced to the disk before it replaces the old one: the
-    // waits of several files overlap.
     try {
+        if (!m_pruned) {
+            m_pruned = true;
+            pruneVanished();
+        }
+        std::vector<TOwnerIndexDistrict*> districts;
+        for (auto& entry : m_districts)
+            if (entry.second->changed())
+                districts.push_back(entry.second.get());
+        // Each file is synced to the disk before it replaces the old one:
+        // the waits of several files overlap.
         RunParallelJobs(int(districts.size()), 8, [&](int i) { districts[size_t(i)]->save(); });
     } catch (const std::exception&) {
         // Out of memory or threads: the index stays in memory only.

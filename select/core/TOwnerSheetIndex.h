@@ -23,6 +23,11 @@ public:
     void saveChanged() noexcept;
     // Forgets what is kept in memory, as a new process would; the files stay.
     void forget();
+    // Removes the index files of district directories that no longer exist
+    // (a district moved or deleted), so that the cache does not grow for
+    // ever; files of other programs or versions are left alone. Done once
+    // per process, at the first save.
+    static void pruneVanished();
 
     // The directory of the index files, and the file of a district directory.
     static QString cacheDirectory();
@@ -31,4 +36,5 @@ public:
 private:
     TOwnerSheetIndex() = default;
     std::map<QString, std::unique_ptr<TOwnerIndexDistrict>> m_districts;
+    bool m_pruned = false;
 };

@@ -128,6 +128,7 @@ private slots:
     void indexMatchesPlainScan();
     void indexFollowsChanges_data();
     void indexFollowsChanges();
+    void vanishedDistrictIndexPruned();
     void ownerList_data();
     void ownerList();
     void dialogRules();
@@ -418,6 +419,30 @@ void TstListVlDialog::indexFollowsChanges()
     QCOMPARE(change == "rewrite", hitRows(after).filter("/002/77/").size() == 1);
     for (const QString& file : QDir(districts[0]).entryList(QDir::Files))
         QVERIFY2(files.contains(file), qPrintable(file)); // nothing written into the district
+}
+
+// The index file of a district directory that no longer exists is removed;
+// the other district's file and a file that is no index stay.
+void TstListVlDialog::vanishedDistrictIndexPruned()
+{
+    QTemporaryDir root;
+    CountryGenerator({2, 6, 600, 20, 3}).generate(root.path());
+    const QStringList districts{root.filePath("OKRES01"), root.filePath("OKRES02")};
+    TOwnerSheetIndex::instance().forget();
+    searched(districts, {1});
+    const QString gone = TOwnerSheetIndex::indexFile(districts[0]);
+    const QString kept = TOwnerSheetIndex::indexFile(districts[1]);
+    const QString junk = TOwnerSheetIndex::cacheDirectory() + "/junk.idx";
+    QFile other(junk);
+    QVERIFY(other.open(QIODevice::WriteOnly) && other.write("ORVOWNIX") == 8);
+    other.close();
+    QVERIFY(QFile::exists(gone) && QFile::exists(kept));
+    QVERIFY(QDir(districts[0]).removeRecursively());
+    TOwnerSheetIndex::pruneVanished();
+    QCOMPARE(QList<bool>({QFile::exists(gone), QFile::exists(kept), QFile::exists(junk)}),
+             QList<bool>({false, true, true}));
+    QVERIFY(QFile::remove(junk));
+    TOwnerSheetIndex::instance().forget();
 }
 
 void TstListVlDialog::ownerList_data()
