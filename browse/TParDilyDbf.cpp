@@ -789,9 +789,10 @@ void TParDilyDbf::DBGridPaDblClick(int row)
 void TParDilyDbf::FlagBtnClick()
 {
     TWaitCursor wait(*m_app);
-    // One statement over the whole work table (about half a second for
-    // 40,000 parts): the progress window shows while it runs; it cannot stop
-    // half-way, so that the marks are never left half changed.
+    // One statement over the whole work table (about 55 ms with the file
+    // written for 40,000 parts, bench_browse): the progress window shows
+    // while it runs; it offers no stop, which could only leave the marks
+    // half changed, and the work is over before a click could reach it.
     m_process->Start(m_markToggle ? QStringLiteral("Označení všech dílů")
                                   : QStringLiteral("Odznačení všech dílů"),
                      1);
