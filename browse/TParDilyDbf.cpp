@@ -883,5 +883,6 @@ void TParDilyDbf::VymeryBtnClick()
 void TParDilyDbf::ExportBtnClick()
 {
     PostOwnText();
-    TParDilyExport(this, m_app, *m_tablePa, m_ku, m_workTablePath).ExportBtnClick(ui->ExportBtn);
+    TParDilyExport(this, m_app, *m_tablePa, m_ku, m_workTablePath, m_process)
+        .ExportBtnClick(ui->ExportBtn);
 }

@@ -3,6 +3,7 @@
 #include "db/AliasPaths.h"
 #include "db/Dataset.h"
 #include "db/Engine.h"
+#include "select/TCProcessDlg.h"
 #include "select/TFieldsDialog.h"
 #include "select/TSaveFileDialog.h"
 #include "widgets/DialogPos.h"
@@ -22,12 +23,19 @@ const char* const FileFilter = "Tabulky (*.db;*.dbf;*.csv)|*.db;*.dbf;*.csv|"
 } // namespace
 
 TParDilyExport::TParDilyExport(QWidget* browser, std::shared_ptr<IApp> app, Dataset& work,
-                               const TKUInfo& ku, const QString& workTablePath)
+                               const TKUInfo& ku, const QString& workTablePath,
+                               TCProcessDlg* progress)
     : m_browser(browser), m_app(std::move(app)), m_work(work),
       m_export(work, ku, m_app->WorkDbPath())
 {
     m_export.SetProtected(workTablePath,
                           {Engine::instance().directoryOf(ku.Alias), m_app->WorkDbPath()});
+    if (progress)
+        m_export.SetProgress({[progress](int total) {
+                                  progress->Start(QStringLiteral("Probíhá export ..."), total);
+                              },
+                              [progress] { return progress->Step(); },
+                              [progress] { progress->Finish(); }});
 }
 
 QMenu* TParDilyExport::CreatePopup(QWidget* parent)
@@ -53,6 +61,15 @@ void TParDilyExport::ExportBtnClick(QPushButton* button)
 }
 
 void TParDilyExport::PopupClick(int item)
+{
+    try {
+        RunItem(item);
+    } catch (const TPartExport::Stopped&) {
+        // Stopped by the user through the progress window: nothing written.
+    }
+}
+
+void TParDilyExport::RunItem(int item)
 {
     if (item == SubsidyItems) {
         const QString file = AskFile();

@@ -12,6 +12,7 @@ class Dataset;
 class QMenu;
 class QPushButton;
 class QWidget;
+class TCProcessDlg;
 
 // The browser's "&Export": the popup `ExportPopup` under the button with its
 // four items, the field-choice dialog for the columns, the file dialog for
@@ -27,17 +28,21 @@ public:
         SubsidyItems
     };
 
+    // `progress`: the browser's progress window, shown with "Storno" while
+    // the rows are read (none: no progress).
     TParDilyExport(QWidget* browser, std::shared_ptr<IApp> app, Dataset& work, const TKUInfo& ku,
-                   const QString& workTablePath);
+                   const QString& workTablePath, TCProcessDlg* progress = nullptr);
 
     // The popup with the four items, for the button to open below itself.
     static QMenu* CreatePopup(QWidget* parent);
     // Opens the popup just below the button and runs the chosen item.
     void ExportBtnClick(QPushButton* button);
-    // Runs one item; cancelling a dialog ends it without output.
+    // Runs one item; cancelling a dialog or stopping the progress ends it
+    // without output.
     void PopupClick(int item);
 
 private:
+    void RunItem(int item);
     std::optional<QList<TPartExport::Item>> AskItems();
     QString AskFile();
 

@@ -16,6 +16,33 @@
 
 namespace {
 
+// Starts the progress over `total` rows and finishes it on every way out.
+class ProgressRun
+{
+public:
+    ProgressRun(const RowProgress& progress, int total) : m_progress(progress)
+    {
+        if (m_progress.start)
+            m_progress.start(total);
+    }
+    ~ProgressRun()
+    {
+        if (m_progress.finish)
+            m_progress.finish();
+    }
+    ProgressRun(const ProgressRun&) = delete;
+    ProgressRun& operator=(const ProgressRun&) = delete;
+    // One row done; throws TPartExport::Stopped when the user stops.
+    void Step() const
+    {
+        if (m_progress.step && m_progress.step())
+            throw TPartExport::Stopped{};
+    }
+
+private:
+    const RowProgress& m_progress;
+};
+
 const char* const MarkedFilter = "FLAG = TRUE";
 // Display widths of fields the grid does not show, in characters.
 const int SmallIntWidth = 6;
@@ -184,7 +211,9 @@ QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items)
     QList<QVariantList> rows;
     rows.reserve(m_work.recordCount());
     QVariantList row(items.size());
+    const ProgressRun progress(m_progress, m_work.recordCount());
     for (int r = 0; r < m_work.recordCount(); ++r) {
+        progress.Step();
         const QVariantList values = m_work.rowValues(r);
         for (int i = 0; i < items.size(); ++i)
             row[i] = fieldIndex[i] >= 0 ? values.at(fieldIndex[i]) : QVariant();
@@ -274,7 +303,9 @@ QList<QVariantList> TPartExport::DotaceRows()
     ViewGuard guard(m_work, *m_data);
     QList<QVariantList> rows;
     std::optional<QString> last;
+    const ProgressRun progress(m_progress, w.recordCount());
     for (int r = 0; r < w.recordCount(); ++r) {
+        progress.Step();
         const QVariantList v = w.rowValues(r);
         const QString number = v.at(parcislo).toString();
         if (!v.at(flag).toBool() || number == last)

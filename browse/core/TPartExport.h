@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/TKUInfo.h"
+#include "browse/core/RowProgress.h"
 #include "browse/core/TExportFile.h"
 
 #include <QList>
@@ -44,6 +45,14 @@ public:
     TPartExport(Dataset& work, const TKUInfo& ku, const QString& workDbPath);
     ~TPartExport();
 
+    // Thrown when the user stops an export through its progress: nothing
+    // was written, not even part of a file.
+    struct Stopped
+    {
+    };
+    // Steps once per work row read; a stop throws Stopped.
+    void SetProgress(RowProgress progress) { m_progress = std::move(progress); }
+
     // Targets an export refuses: the work table (and the history tables
     // beside it) and every table of these directories (the district's data,
     // the code tables). Registry and own-text table names are refused anywhere.
@@ -82,4 +91,5 @@ private:
     QString m_workTablePath;
     QStringList m_dataDirs;
     std::optional<QHash<QString, QString>> m_kindByParcel;
+    RowProgress m_progress;
 };

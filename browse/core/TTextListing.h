@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/TKUInfo.h"
+#include "browse/core/RowProgress.h"
 #include "browse/core/TAreaSums.h"
 #include "browse/core/TListingData.h"
 
@@ -46,12 +47,7 @@ public:
 
     // Progress of the rows: started with the row count, stepped per row;
     // a step returning true stops the listing (what was written stays).
-    struct Progress
-    {
-        std::function<void(int total)> start;
-        std::function<bool()> step;
-        std::function<void()> finish;
-    };
+    using Progress = RowProgress;
 
     struct Setup
     {

@@ -344,6 +344,25 @@ private slots:
         readBack(path, "PODIL VLASTNIK", {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
     }
 
+    // Stopped through its progress at the third row, an export writes
+    // nothing; the progress is finished and the next export runs whole.
+    void stoppedExportWritesNothing()
+    {
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        TPartExport part = exporter(form);
+        int total = 0, steps = 0;
+        bool finished = false;
+        part.SetProgress(
+            {[&](int t) { total = t; }, [&] { return ++steps == 3; }, [&] { finished = true; }});
+        const QString path = m_fx->path("stopped.db");
+        const auto items = TPartExport::TickedItems(TPartExport::OfferedItems(form.TablePa()));
+        QVERIFY_THROWS_EXCEPTION(TPartExport::Stopped, part.ExportSelected(items, path));
+        QCOMPARE(std::make_tuple(total, steps, finished, QFile::exists(path)),
+                 std::make_tuple(form.TablePa().recordCount(), 3, true, false));
+        steps = -1000;
+        QVERIFY(part.ExportDotace(path) > 0 && QFile::exists(path));
+    }
+
     void viewRestoredAndTargetsGuarded_data()
     {
         // The target lies in the sandbox, "ctl/" in the district; "refusal" is a
@@ -478,7 +497,8 @@ private slots:
                 list->item(i)->setCheckState(i < 2 ? Qt::Checked : Qt::Unchecked);
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         });
-        TParDilyExport(&form, m_fx->app(), form.TablePa(), m_fx->area("CTL"), m_work)
+        TParDilyExport(&form, m_fx->app(), form.TablePa(), m_fx->area("CTL"), m_work,
+                       form.ProcessDlg())
             .PopupClick(TParDilyExport::SelectedToClipboardDataOnly);
         QCOMPARE(QGuiApplication::clipboard()->text(),
                  QString("1\t-20\r\n2\t15/3\r\n2\t15/3\r\n2\t16\r\n2\t99\r\n3\t3:40\r\n"));
