@@ -1,5 +1,8 @@
 #include "BenchCity.h"
 
+#include "app/core/StartupCheck.h"
+#include "app/core/TApp.h"
+#include "app/core/TRegistry.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
 #include "db/Engine.h"
@@ -60,4 +63,19 @@ QString FillWorkTable(const QString& alias, const QString& workDir)
     all.open();
     CopyIntoWorkAndMark(all, work, BatchMove::Mode::Append);
     return workDir + QStringLiteral("/PRAC.DB");
+}
+
+CityWork OpenCityWork(int argc, char** argv, const QTemporaryDir& tmp)
+{
+    CityWork city;
+    city.district = CityDistrict(argc, argv, tmp);
+    UseDistrict(QStringLiteral("CITY"), city.district);
+    city.registry = std::make_shared<TRegistry>(tmp.filePath(QStringLiteral("user.reg")),
+                                                tmp.filePath(QStringLiteral("machine.reg")));
+    city.app = std::make_shared<TApp>(city.registry, tmp.path());
+    const QString workDir = tmp.filePath(QStringLiteral("work"));
+    QDir().mkpath(workDir);
+    SetWorkDir(*city.app, *city.registry, workDir);
+    city.workTable = FillWorkTable(QStringLiteral("CITY"), workDir);
+    return city;
 }

@@ -4,9 +4,7 @@
 // Usage: bench_browse [CITY_DIR]  (default: generates the city demo into a
 // temporary directory first).
 #include "BenchCity.h"
-#include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
 #include "browse/TParDilyDbf.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
@@ -16,7 +14,6 @@
 #include "db/Table.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QScrollBar>
@@ -31,14 +28,9 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QTemporaryDir tmp;
     qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
-    const QString city = CityDistrict(argc, argv, tmp);
-    UseDistrict(QStringLiteral("CITY"), city);
-    auto registry =
-        std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
-    auto app = std::make_shared<TApp>(registry, tmp.path());
-    QDir().mkpath(tmp.filePath("work"));
-    SetWorkDir(*app, *registry, tmp.filePath("work"));
-    const QString work = FillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
+    const CityWork city = OpenCityWork(argc, argv, tmp);
+    const std::shared_ptr<TApp>& app = city.app;
+    const QString& work = city.workTable;
     const TKUInfo ku{QStringLiteral("CITY"), {}, {}, QStringLiteral("Město"),
                      QStringLiteral("001"),  {}};
 

@@ -5,9 +5,7 @@
 // Usage: bench_export [CITY_DIR]  (default: generates the city demo into a
 // temporary directory first).
 #include "BenchCity.h"
-#include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
 #include "browse/TParDilyDbf.h"
 #include "browse/core/TPartExport.h"
 #include "data/DemoDistrictGenerator.h"
@@ -19,7 +17,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -53,20 +50,15 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QTemporaryDir tmp;
     qputenv("ORV_CONFIG_DIR", tmp.filePath("config").toUtf8());
-    const QString city = CityDistrict(argc, argv, tmp);
-    UseDistrict(QStringLiteral("CITY"), city);
-    auto registry =
-        std::make_shared<TRegistry>(tmp.filePath("user.reg"), tmp.filePath("machine.reg"));
-    auto app = std::make_shared<TApp>(registry, tmp.path());
-    QDir().mkpath(tmp.filePath("work"));
-    SetWorkDir(*app, *registry, tmp.filePath("work"));
-    const QString work = FillWorkTable(QStringLiteral("CITY"), tmp.filePath("work"));
+    const CityWork city = OpenCityWork(argc, argv, tmp);
+    const std::shared_ptr<TApp>& app = city.app;
+    const QString& work = city.workTable;
     const TKUInfo ku{
         QStringLiteral("CITY"),  {}, {}, QStringLiteral("Město"), QStringLiteral("001"),
         QStringLiteral("600001")};
 
     TParDilyDbf form(nullptr, app, work, ku);
-    TPartExport exporter(form.TablePa(), ku, city + QStringLiteral("/WorkDB"));
+    TPartExport exporter(form.TablePa(), ku, city.district + QStringLiteral("/WorkDB"));
     // The field-choice dialog's defaults: the visible columns and the owners.
     const QList<TPartExport::Item> items =
         TPartExport::TickedItems(TPartExport::OfferedItems(form.TablePa()));

@@ -12,6 +12,7 @@
 // across the country, the dialog's opening with every alias, and the plain
 // scan that queries every relation table. Targets: first search under 5 s,
 // later ones under 300 ms, name prefix under 500 ms, the dialog under 300 ms.
+#include "BenchCity.h"
 #include "app/core/TCodeTableApp.h"
 #include "data/CountryGenerator.h"
 #include "data/DemoCodeTables.h"
@@ -30,16 +31,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <thread>
 
 namespace {
-double cpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
 
 QString loadAverage()
 {
@@ -58,7 +52,7 @@ public:
         m_wall.start();
         m_cpu = cpuMs();
     }
-    double wallMs() const { return double(m_wall.nsecsElapsed()) / 1e6; }
+    double wallMs() const { return msSince(m_wall); }
     double cpuUsedMs() const { return cpuMs() - m_cpu; }
     void print(const char* what, const QString& detail) const
     {
