@@ -140,10 +140,9 @@ bool TListVlSearch::searchPlain(const QString& alias, const QList<QPair<QString,
     return true;
 }
 
-QList<QPair<QString, QString>> TListVlSearch::indexedCatalogue(const QString& alias)
+QList<QPair<QString, QString>> TListVlSearch::indexedCatalogue(const QString& alias,
+                                                               TOwnerIndexDistrict& district)
 {
-    TOwnerIndexDistrict& district =
-        TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias));
     TOwnerIndexDistrict::Catalogue areas;
     TOwnerIndexDistrict::Stamp stamp;
     if (!district.catalogue(areas, stamp)) {
@@ -153,12 +152,11 @@ QList<QPair<QString, QString>> TListVlSearch::indexedCatalogue(const QString& al
     return areas;
 }
 
-bool TListVlSearch::searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
+bool TListVlSearch::searchIndexed(const QString& alias, TOwnerIndexDistrict& district,
+                                  const QList<QPair<QString, QString>>& areas,
                                   const std::vector<double>& idents, Result& result,
                                   const StepCallback& step)
 {
-    TOwnerIndexDistrict& district =
-        TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias));
     QStringList suffixes;
     for (const auto& area : areas)
         suffixes << area.first;
@@ -201,12 +199,16 @@ void TListVlSearch::Run(const QStringList& aliases, const QList<double>& idents,
         }
     } saveAtEnd{method == Method::OwnerIndex};
     for (const QString& alias : aliases) {
+        TOwnerIndexDistrict* district =
+            method == Method::OwnerIndex
+                ? &TOwnerSheetIndex::instance().district(Engine::instance().directoryOf(alias))
+                : nullptr;
         const QList<QPair<QString, QString>> areas =
-            method == Method::OwnerIndex ? indexedCatalogue(alias) : catalogueAreas(alias);
+            district ? indexedCatalogue(alias, *district) : catalogueAreas(alias);
         bool going = !step || step(alias, 0, int(areas.size()));
         if (going)
-            going = method == Method::OwnerIndex ? searchIndexed(alias, areas, sorted, result, step)
-                                                 : searchPlain(alias, areas, idents, result, step);
+            going = district ? searchIndexed(alias, *district, areas, sorted, result, step)
+                             : searchPlain(alias, areas, idents, result, step);
         if (!going) {
             result.cancelled = true;
             return;

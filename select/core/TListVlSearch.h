@@ -7,6 +7,7 @@
 #include <vector>
 
 class Query;
+class TOwnerIndexDistrict;
 
 // One ownership sheet of an owner found in one cadastral area of a district.
 struct TListVlHit
@@ -76,9 +77,11 @@ private:
     static QList<QPair<QString, QString>> catalogueAreas(const QString& alias);
     // The areas of the catalogue as the owner index keeps them, queried
     // again when the catalogue's file changed.
-    static QList<QPair<QString, QString>> indexedCatalogue(const QString& alias);
+    static QList<QPair<QString, QString>> indexedCatalogue(const QString& alias,
+                                                           TOwnerIndexDistrict& district);
     // The district's areas from the owner index; false when cancelled.
-    static bool searchIndexed(const QString& alias, const QList<QPair<QString, QString>>& areas,
+    static bool searchIndexed(const QString& alias, TOwnerIndexDistrict& district,
+                              const QList<QPair<QString, QString>>& areas,
                               const std::vector<double>& idents, Result& result,
                               const StepCallback& step);
     // The district's areas by queries; false when cancelled.
