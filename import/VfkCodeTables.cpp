@@ -1,10 +1,12 @@
 #include "import/VfkCodeTables.h"
 #include "base/ETalvekException.h"
+#include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
 #include "data/DemoCodeTables.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <map>
@@ -38,9 +40,38 @@ QVariantList fitted(const QVariantList& row, const QList<ParadoxField>& fields)
     return out;
 }
 
+// The second import waits while the first merges and writes the code tables
+// (well under a second); the engine's lock counts as stale only after 30 s.
+constexpr int LockWaitMs = 20000;
+
+QByteArray fileContents(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
+                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
+    return file.readAll();
+}
+
 } // namespace
 
 VfkCodeTables::VfkCodeTables(const QString& directory) : m_directory(directory) {}
+
+VfkCodeTables::~VfkCodeTables() = default;
+
+QString VfkCodeTables::tablePath(const QString& file) const
+{
+    const QString existing = ParadoxFiles::resolveCaseInsensitive(m_directory, file);
+    return existing.isEmpty() ? m_directory + QLatin1Char('/') + file : existing;
+}
+
+VfkCodeTables::Locks VfkCodeTables::lock() const
+{
+    Locks locks;
+    for (const char* name : TableFiles)
+        locks.push_back(std::make_unique<TableLock>(tablePath(QString::fromLatin1(name)), LockWaitMs));
+    return locks;
+}
 
 bool VfkCodeTables::sameText(const QString& a, const QString& b)
 {
@@ -50,6 +81,7 @@ bool VfkCodeTables::sameText(const QString& a, const QString& b)
 QStringList VfkCodeTables::merge(const Offered& offered)
 {
     QStringList warnings;
+    m_tables.clear();
     QTemporaryDir own;
     if (!own.isValid())
         throw ETalvekException(QStringLiteral("Dočasný adresář pro číselníky nelze vytvořit."));
@@ -100,20 +132,46 @@ QStringList VfkCodeTables::merge(const Offered& offered)
     return warnings;
 }
 
-QList<std::function<void()>> VfkCodeTables::writeJobs() const
+void VfkCodeTables::prepare()
 {
-    if (!QDir().mkpath(m_directory))
-        throw ETalvekException(QStringLiteral("Adresář číselníků %1 nelze vytvořit.")
-                                   .arg(QDir::toNativeSeparators(m_directory)));
-    QList<std::function<void()>> jobs;
-    for (const Table& table : m_tables) {
-        if (!table.changed)
-            continue;
-        const QString existing = ParadoxFiles::resolveCaseInsensitive(m_directory, table.file);
-        const QString path =
-            existing.isEmpty() ? m_directory + QLatin1Char('/') + table.file : existing;
-        jobs.append(
-            [path, &table] { ParadoxWriter::writeTable(path, table.fields, 1, table.rows); });
+    // Each table is written by the Paradox writer into a scratch directory
+    // and its files then replace the directory's as one set.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        throw ETalvekException(QStringLiteral("Dočasný adresář pro číselníky nelze vytvořit."));
+    QList<const Table*> changed;
+    for (const Table& table : m_tables)
+        if (table.changed)
+            changed.append(&table);
+    // Every table waits mostly for the disk to confirm it: write them at once.
+    RunParallelJobs(int(changed.size()), 8, [&](int i) {
+        ParadoxWriter::writeTable(scratch.filePath(changed[i]->file), changed[i]->fields, 1,
+                                  changed[i]->rows);
+    });
+    m_prepared = std::make_unique<ParadoxFileSet>();
+    for (const Table* table : changed) {
+        const QString target = tablePath(table->file);
+        const QString base = QFileInfo(table->file).completeBaseName();
+        const bool lower = QFileInfo(target).suffix() == QLatin1String("db");
+        const QString index = ParadoxFiles::companionFile(target, QStringLiteral("PX"));
+        // The .DB comes last: a reader finds either the old table or the new.
+        m_prepared->write(index.isEmpty() ? m_directory + QLatin1Char('/') + base +
+                                                (lower ? QLatin1String(".px") : QLatin1String(".PX"))
+                                          : index,
+                          fileContents(scratch.filePath(base + QLatin1String(".PX"))));
+        m_prepared->write(target, fileContents(scratch.filePath(table->file)));
     }
-    return jobs;
+}
+
+void VfkCodeTables::commit()
+{
+    if (m_prepared)
+        m_prepared->commit();
+    m_prepared.reset();
+}
+
+void VfkCodeTables::write()
+{
+    prepare();
+    commit();
 }

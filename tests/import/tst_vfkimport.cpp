@@ -411,8 +411,7 @@ void TestVfkImport::existingCodeTableKept()
         {{"CHARUV.DB", {{3, QStringLiteral("Česká republika")}, {9, QStringLiteral("obec")}}}});
     QCOMPARE(warnings.size(), 1);
     QVERIFY2(warnings[0].contains(QStringLiteral("CHARUV.DB: kód 3")), qPrintable(warnings[0]));
-    for (const auto& job : tables.writeJobs())
-        job();
+    tables.write();
     QCOMPARE(dumpRows(tableRows(dir.path(), "CHARUV.DB")),
              QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
 }
