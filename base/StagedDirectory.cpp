@@ -95,8 +95,8 @@ void StagedDirectory::commit()
     // rename() replaces an empty directory in one step and refuses a full
     // one, a file or a link.
     if (::rename(native(m_path).constData(), native(m_target).constData()) != 0)
-        throw ETalvekException(QStringLiteral("Adresář %1 nelze zapsat: %2")
-                                   .arg(shown(m_target), systemError()));
+        throw ETalvekException(
+            QStringLiteral("Adresář %1 nelze zapsat: %2").arg(shown(m_target), systemError()));
     m_committed = true;
     QFile::remove(m_target + QLatin1Char('/') + QLatin1String(MarkerName));
 }

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -69,7 +70,8 @@ VfkCodeTables::Locks VfkCodeTables::lock() const
 {
     Locks locks;
     for (const char* name : TableFiles)
-        locks.push_back(std::make_unique<TableLock>(tablePath(QString::fromLatin1(name)), LockWaitMs));
+        locks.push_back(
+            std::make_unique<TableLock>(tablePath(QString::fromLatin1(name)), LockWaitMs));
     return locks;
 }
 
@@ -132,6 +134,12 @@ QStringList VfkCodeTables::merge(const Offered& offered)
     return warnings;
 }
 
+bool VfkCodeTables::changed() const
+{
+    return std::any_of(m_tables.cbegin(), m_tables.cend(),
+                       [](const Table& table) { return table.changed; });
+}
+
 void VfkCodeTables::prepare()
 {
     // Each table is written by the Paradox writer into a scratch directory
@@ -155,9 +163,10 @@ void VfkCodeTables::prepare()
         const bool lower = QFileInfo(target).suffix() == QLatin1String("db");
         const QString index = ParadoxFiles::companionFile(target, QStringLiteral("PX"));
         // The .DB comes last: a reader finds either the old table or the new.
-        m_prepared->write(index.isEmpty() ? m_directory + QLatin1Char('/') + base +
-                                                (lower ? QLatin1String(".px") : QLatin1String(".PX"))
-                                          : index,
+        m_prepared->write(index.isEmpty()
+                              ? m_directory + QLatin1Char('/') + base +
+                                    (lower ? QLatin1String(".px") : QLatin1String(".PX"))
+                              : index,
                           fileContents(scratch.filePath(base + QLatin1String(".PX"))));
         m_prepared->write(target, fileContents(scratch.filePath(table->file)));
     }

@@ -37,6 +37,8 @@ public:
     // Computes the new tables from the directory as it is now, without
     // writing; returns the warnings.
     QStringList merge(const Offered& offered);
+    // True when the last merge() changed any table.
+    bool changed() const;
     // Writes the changed tables under temporary names; nothing is replaced.
     void prepare();
     // Replaces the prepared tables, all of them or, on failure, none.

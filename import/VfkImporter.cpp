@@ -189,18 +189,27 @@ VfkDistrict VfkImporter::run()
 
 // The code tables are merged and written under their lock, and replaced
 // only once the district's directory is in place; when they cannot be, the
-// directory is taken back. Either both change or neither does.
+// directory is taken back. Either both change or neither does. Code tables
+// that already hold every code are only read (no lock, no write: the
+// directory may be read-only).
 void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
 {
     const QString& workDb = m_options.workDb;
+    VfkCodeTables codeTables(workDb);
+    QStringList warnings = codeTables.merge(district.codeRows);
+    if (!codeTables.changed()) {
+        staged.commit();
+        district.warnings += warnings;
+        return;
+    }
     const bool madeWorkDb = !QFileInfo::exists(workDb);
     if (!QDir().mkpath(workDb))
         throw ETalvekException(
             QStringLiteral("Adresář číselníků %1 nelze vytvořit.").arg(nativePath(workDb)));
     try {
-        VfkCodeTables codeTables(workDb);
         const VfkCodeTables::Locks locks = codeTables.lock();
-        district.warnings += codeTables.merge(district.codeRows);
+        // Read again under the lock: another import may have added codes.
+        warnings = codeTables.merge(district.codeRows);
         codeTables.prepare();
         staged.commit();
         try {
@@ -214,6 +223,7 @@ void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
             QDir().rmdir(workDb);
         throw;
     }
+    district.warnings += warnings;
 }
 
 QStringList VfkImporter::summary(const VfkDistrict& district)

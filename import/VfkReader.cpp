@@ -326,8 +326,8 @@ void Parser::define(const QString& line)
     // A repeated definition (several parts of one file) keeps the rows read so far.
     VfkBlock& existing = m_file.blocks[block.name];
     if (!existing.columns.isEmpty() && existing.columns != block.columns)
-        fail(QStringLiteral("blok %1 je definován znovu s jinými sloupci.")
-                 .arg(quoted(block.name)));
+        fail(
+            QStringLiteral("blok %1 je definován znovu s jinými sloupci.").arg(quoted(block.name)));
     if (existing.columns.isEmpty())
         existing = std::move(block);
 }
@@ -487,8 +487,9 @@ VfkFile VfkReader::readFile(const QString& path)
     QByteArray bytes = file.read(MaxRecordBytes + Utf8Bom.size() + 2);
     if (!bytes.contains('\n') && !file.atEnd())
         throw ETalvekException(
-            lineError(path, 1, QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK "
-                                              "nemá.")));
+            lineError(path, 1,
+                      QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK "
+                                     "nemá.")));
     bytes += file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")

@@ -527,8 +527,8 @@ void TestVfkImport::readerRefusals_data()
         QTest::newRow(tag) << bytes << message;
     };
     row("NUL byte would cut SALADÍN to SA",
-        vfkFile("UTF-8", "&DKATUZE;600003;500001;\"SA" + QByteArray(1, '\0') +
-                             "LAD\xC3\x8DN\"\n" + Area3),
+        vfkFile("UTF-8",
+                "&DKATUZE;600003;500001;\"SA" + QByteArray(1, '\0') + "LAD\xC3\x8DN\"\n" + Area3),
         land + "řádek obsahuje nulový bajt (znak 27)");
     row("invalid UTF-8", vfkFile("UTF-8", "&DKATUZE;600003;500001;\"Pe\xF1\x61\"\n" + Area3),
         land + "řádek není platný text UTF-8");
@@ -592,15 +592,15 @@ void TestVfkImport::textValues_data()
     const QString line = QStringLiteral("řádek %1: ").arg(5 + QByteArray(Definitions).count('\n'));
     const auto row = [](const char* tag, const QByteArray& name, const QString& expected,
                         const QString& warning = {}, const QByteArray& before = {}) {
-        QTest::newRow(tag) << before + vfkFile("UTF-8", "&DKATUZE;600003;500001;\"" + name +
-                                                            "\"\n" + Area3)
+        QTest::newRow(tag) << before + vfkFile("UTF-8",
+                                               "&DKATUZE;600003;500001;\"" + name + "\"\n" + Area3)
                            << expected << warning;
     };
     row("outside code page 1250", "Pe\xC3\xB1\x61 \xC7\x8E", "PENA A",
         line + "text „Peña ǎ“ má znaky mimo kódovou stránku 1250, zapsán jako „Pena a“");
     row("doubled quotes", "\"\"Ves\"\"", "\"VES\"");
-    row("byte-order mark", "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD",
-        QString::fromUtf8("ŽLUŤOUČKÝ"), {}, "\xEF\xBB\xBF");
+    row("byte-order mark", "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", QString::fromUtf8("ŽLUŤOUČKÝ"),
+        {}, "\xEF\xBB\xBF");
 }
 
 // A text the district's code page cannot hold costs the clerk one letter, not
@@ -626,11 +626,16 @@ void TestVfkImport::targetRefusals_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("message");
-    QTest::newRow("out a link to an empty directory") << "link" << "je symbolický odkaz";
-    QTest::newRow("out a dangling link") << "dangling" << "je symbolický odkaz";
-    QTest::newRow("out a regular file") << "file" << "je soubor, ne adresář";
-    QTest::newRow("workdb inside out") << "workdb" << "leží v adresáři okresu";
-    QTest::newRow("out filled while the import writes") << "filled" << "nelze zapsat:";
+    QTest::newRow("out a link to an empty directory") << "link"
+                                                      << "je symbolický odkaz";
+    QTest::newRow("out a dangling link") << "dangling"
+                                         << "je symbolický odkaz";
+    QTest::newRow("out a regular file") << "file"
+                                        << "je soubor, ne adresář";
+    QTest::newRow("workdb inside out") << "workdb"
+                                       << "leží v adresáři okresu";
+    QTest::newRow("out filled while the import writes") << "filled"
+                                                        << "nelze zapsat:";
     QTest::newRow("out named as an import in progress") << "staged"
                                                         << "patří rozpracovanému importu";
 }
@@ -718,8 +723,9 @@ void TestVfkImport::concurrentImportsKeepCodes()
     const QString workDb = dir.filePath("W");
     const auto file = [&](const char* name, const char* code) {
         return writeFile(dir, name,
-                         vfkFile("UTF-8", "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;" + QByteArray(code) +
-                                              ";\"kód " + code + "\"\n" + Land1));
+                         vfkFile("UTF-8", "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;" +
+                                              QByteArray(code) + ";\"kód " + code + "\"\n" +
+                                              Land1));
     };
     const QStringList files{file("a.vfk", "98"), file("b.vfk", "99")};
     for (int trial = 0; trial < 4; ++trial) {
@@ -727,8 +733,8 @@ void TestVfkImport::concurrentImportsKeepCodes()
         std::vector<std::thread> imports;
         for (int i = 0; i < 2; ++i)
             imports.emplace_back([&, i] {
-                errors[i] = importError({files[i]}, dir.filePath(QString("D%1-%2").arg(trial).arg(i)),
-                                        workDb);
+                errors[i] = importError({files[i]},
+                                        dir.filePath(QString("D%1-%2").arg(trial).arg(i)), workDb);
             });
         for (std::thread& t : imports)
             t.join();
