@@ -482,18 +482,24 @@ VfkFile VfkReader::readFile(const QString& path)
 {
     QFile file;
     openRegular(file, path);
-    // A file whose first line has no end within the limit is refused before
-    // the rest of it is read.
-    QByteArray bytes = file.read(MaxRecordBytes + Utf8Bom.size() + 2);
-    if (!bytes.contains('\n') && !file.atEnd())
-        throw ETalvekException(
-            lineError(path, 1,
-                      QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK "
-                                     "nemá.")));
-    bytes += file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // One buffer of the file's size, read in place; but a file whose first
+    // line has no end within the limit is refused before the rest is read.
+    const qint64 size = file.size();
+    QByteArray bytes(qsizetype(std::min<qint64>(size, MaxRecordBytes + Utf8Bom.size() + 2)),
+                     Qt::Uninitialized);
+    qint64 read = file.read(bytes.data(), bytes.size());
+    if (read >= 0 && read < size && !QByteArrayView(bytes.constData(), read).contains('\n'))
+        throw ETalvekException(lineError(
+            path, 1, QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá.")));
+    if (read >= 0 && read < size) {
+        bytes.resize(qsizetype(size));
+        const qint64 rest = file.read(bytes.data() + read, size - read);
+        read = rest < 0 ? rest : read + rest;
+    }
+    if (read < 0)
         throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
+    bytes.resize(qsizetype(read));
     return parse(bytes, path);
 }
 
