@@ -1,16 +1,25 @@
 #include "import/VfkCodeTables.h"
 #include "base/ETalvekException.h"
 #include "base/ParallelJobs.h"
+#include "base/StagedDirectory.h"
 #include "data/CadastralTables.h"
 #include "data/DemoCodeTables.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
+#include <QHash>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -45,13 +54,38 @@ QVariantList fitted(const QVariantList& row, const QList<ParadoxField>& fields)
 // (well under a second); the engine's lock counts as stale only after 30 s.
 constexpr int LockWaitMs = 20000;
 
-QByteArray fileContents(const QString& path)
+QByteArray native(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return file.readAll();
+    return QFile::encodeName(path);
+}
+
+// Scratch directories of imports in this process get different names.
+std::atomic<int> scratchCount{0};
+
+struct OwnTable
+{
+    QList<ParadoxField> fields;
+    QList<QVariantList> rows;
+};
+
+// ORV's own code lists, as its code-table writer makes them: written once per
+// process into a scratch directory and read back (every import merges twice,
+// and each writing costs a disk confirmation per table).
+const QHash<QString, OwnTable>& ownTables()
+{
+    static const QHash<QString, OwnTable> tables = [] {
+        QTemporaryDir own;
+        if (!own.isValid())
+            throw ETalvekException(QStringLiteral("Dočasný adresář pro číselníky nelze vytvořit."));
+        DemoCodeTables::writeAll(own.path());
+        QHash<QString, OwnTable> read;
+        for (const char* name : TableFiles) {
+            const ParadoxReader reader(own.filePath(QString::fromLatin1(name)));
+            read.insert(QString::fromLatin1(name), {reader.header().fields, reader.readAll()});
+        }
+        return read;
+    }();
+    return tables;
 }
 
 } // namespace
@@ -84,18 +118,17 @@ QStringList VfkCodeTables::merge(const Offered& offered)
 {
     QStringList warnings;
     m_tables.clear();
-    QTemporaryDir own;
-    if (!own.isValid())
-        throw ETalvekException(QStringLiteral("Dočasný adresář pro číselníky nelze vytvořit."));
-    DemoCodeTables::writeAll(own.path());
     for (const char* name : TableFiles) {
         const QString file = QString::fromLatin1(name);
         const QString existing = ParadoxFiles::resolveCaseInsensitive(m_directory, file);
         const bool exists = !existing.isEmpty();
-        const ParadoxReader base(exists ? existing : own.path() + QLatin1Char('/') + file);
-        Table table{file, base.header().fields, {}, !exists};
+        const OwnTable& own = ownTables()[file];
+        std::optional<ParadoxReader> base;
+        if (exists)
+            base.emplace(existing);
+        Table table{file, exists ? base->header().fields : own.fields, {}, !exists};
         std::map<qint64, QVariantList> rows;
-        const QList<QVariantList> baseRows = base.readAll();
+        const QList<QVariantList> baseRows = exists ? base->readAll() : own.rows;
         auto take = [&](const QVariantList& row, bool fromFile) {
             const QVariantList fit = fitted(row, table.fields);
             const qint64 key = fit.value(0).toLongLong();
@@ -142,41 +175,90 @@ bool VfkCodeTables::changed() const
 
 void VfkCodeTables::prepare()
 {
-    // Each table is written by the Paradox writer into a scratch directory
-    // and its files then replace the directory's as one set.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        throw ETalvekException(QStringLiteral("Dočasný adresář pro číselníky nelze vytvořit."));
+    // The tables are written complete (each file confirmed by the disk) into
+    // a scratch directory beside them, so that replacing them is renaming.
+    // A killed import leaves its scratch directory to the next one.
+    StagedDirectory::removeAbandoned(m_directory);
+    m_scratch = std::make_unique<StagedDirectory>(m_directory + QStringLiteral("/.ciselniky-") +
+                                                  QString::number(++scratchCount));
+    const QString scratch = m_scratch->path() + QLatin1Char('/');
     QList<const Table*> changed;
     for (const Table& table : m_tables)
         if (table.changed)
             changed.append(&table);
     // Every table waits mostly for the disk to confirm it: write them at once.
     RunParallelJobs(int(changed.size()), 8, [&](int i) {
-        ParadoxWriter::writeTable(scratch.filePath(changed[i]->file), changed[i]->fields, 1,
+        ParadoxWriter::writeTable(scratch + changed[i]->file, changed[i]->fields, 1,
                                   changed[i]->rows);
     });
-    m_prepared = std::make_unique<ParadoxFileSet>();
+    m_moves.clear();
     for (const Table* table : changed) {
         const QString target = tablePath(table->file);
         const QString base = QFileInfo(table->file).completeBaseName();
-        const bool lower = QFileInfo(target).suffix() == QLatin1String("db");
         const QString index = ParadoxFiles::companionFile(target, QStringLiteral("PX"));
-        // The .DB comes last: a reader finds either the old table or the new.
-        m_prepared->write(index.isEmpty()
-                              ? m_directory + QLatin1Char('/') + base +
-                                    (lower ? QLatin1String(".px") : QLatin1String(".PX"))
-                              : index,
-                          fileContents(scratch.filePath(base + QLatin1String(".PX"))));
-        m_prepared->write(target, fileContents(scratch.filePath(table->file)));
+        const bool lower = QFileInfo(target).suffix() == QLatin1String("db");
+        // The .DB comes last: a reader finds the old table or the new one.
+        m_moves.append({scratch + base + QLatin1String(".PX"),
+                        index.isEmpty() ? m_directory + QLatin1Char('/') + base +
+                                              QLatin1String(lower ? ".px" : ".PX")
+                                        : index,
+                        {}});
+        m_moves.append({scratch + table->file, target, {}});
+    }
+}
+
+// Puts the old files back over the `renamed` first moves and removes the
+// second names of the rest.
+void VfkCodeTables::rollBack(const QList<Move>& moves, qsizetype renamed)
+{
+    for (qsizetype i = 0; i < moves.size(); ++i) {
+        const Move& move = moves[i];
+        if (i < renamed && move.backup.isEmpty())
+            QFile::remove(move.target); // there was no old file
+        else if (i < renamed)
+            std::rename(native(move.backup).constData(), native(move.target).constData());
+        else if (!move.backup.isEmpty())
+            QFile::remove(move.backup);
     }
 }
 
 void VfkCodeTables::commit()
 {
-    if (m_prepared)
-        m_prepared->commit();
-    m_prepared.reset();
+    QList<Move> moves = std::move(m_moves);
+    m_moves.clear();
+    qsizetype renamed = 0;
+    try {
+        // The old files are kept under a second name (a hard link, or a copy
+        // where the file system has none) until every new one is in place.
+        for (Move& move : moves) {
+            struct stat st = {};
+            if (::lstat(native(move.target).constData(), &st) != 0)
+                continue;
+            move.backup = move.target + QStringLiteral(".orv-old");
+            ::unlink(native(move.backup).constData()); // left by an interrupted run
+            if (::link(native(move.target).constData(), native(move.backup).constData()) != 0 &&
+                !QFile::copy(move.target, move.backup))
+                throw ETalvekException(QStringLiteral("Číselník %1 nelze nahradit: %2")
+                                           .arg(QDir::toNativeSeparators(move.target),
+                                                QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        for (const Move& move : std::as_const(moves)) {
+            if (std::rename(native(move.prepared).constData(), native(move.target).constData()) !=
+                0)
+                throw ETalvekException(QStringLiteral("Číselník %1 nelze nahradit: %2")
+                                           .arg(QDir::toNativeSeparators(move.target),
+                                                QString::fromLocal8Bit(std::strerror(errno))));
+            ++renamed;
+        }
+    } catch (...) {
+        rollBack(moves, renamed);
+        m_scratch.reset();
+        throw;
+    }
+    for (const Move& move : std::as_const(moves))
+        if (!move.backup.isEmpty())
+            QFile::remove(move.backup);
+    m_scratch.reset();
 }
 
 void VfkCodeTables::write()

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "db/TableLock.h"
-#include "db/paradox/ParadoxFileSet.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QList>
@@ -22,6 +21,8 @@
 // Two imports into one directory at once would each merge into what they read
 // and the later write would drop the other's codes, so read, merge and write
 // happen under lock(), which takes the engine's lock of every code table.
+class StagedDirectory;
+
 class VfkCodeTables
 {
 public:
@@ -39,7 +40,8 @@ public:
     QStringList merge(const Offered& offered);
     // True when the last merge() changed any table.
     bool changed() const;
-    // Writes the changed tables under temporary names; nothing is replaced.
+    // Writes the changed tables into a scratch directory inside the
+    // directory; nothing is replaced yet.
     void prepare();
     // Replaces the prepared tables, all of them or, on failure, none.
     void commit();
@@ -56,9 +58,18 @@ private:
         QList<QVariantList> rows;
         bool changed = false;
     };
+    // A prepared file and the file it replaces.
+    struct Move
+    {
+        QString prepared;
+        QString target;
+        QString backup; // the old file's second name while replacing, or ""
+    };
     QString tablePath(const QString& file) const;
+    static void rollBack(const QList<Move>& moves, qsizetype renamed);
 
     QString m_directory;
     QList<Table> m_tables;
-    std::unique_ptr<ParadoxFileSet> m_prepared;
+    std::unique_ptr<StagedDirectory> m_scratch;
+    QList<Move> m_moves;
 };
