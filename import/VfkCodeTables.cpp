@@ -236,11 +236,14 @@ void VfkCodeTables::commit()
                 continue;
             move.backup = move.target + QStringLiteral(".orv-old");
             ::unlink(native(move.backup).constData()); // left by an interrupted run
-            if (::link(native(move.target).constData(), native(move.backup).constData()) != 0 &&
-                !QFile::copy(move.target, move.backup))
-                throw ETalvekException(QStringLiteral("Číselník %1 nelze nahradit: %2")
-                                           .arg(QDir::toNativeSeparators(move.target),
-                                                QString::fromLocal8Bit(std::strerror(errno))));
+            if (::link(native(move.target).constData(), native(move.backup).constData()) != 0) {
+                const int linkError = errno;
+                if (!QFile::copy(move.target, move.backup))
+                    throw ETalvekException(
+                        QStringLiteral("Číselník %1 nelze nahradit: %2")
+                            .arg(QDir::toNativeSeparators(move.target),
+                                 QString::fromLocal8Bit(std::strerror(linkError))));
+            }
         }
         for (const Move& move : std::as_const(moves)) {
             if (std::rename(native(move.prepared).constData(), native(move.target).constData()) !=

@@ -515,6 +515,12 @@ QStringList entries(const QString& dir, const QStringList& filters = {})
                                             QDir::System);
 }
 
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 const QByteArray Area3 = "&DPAR;1;\"PKN\";600003;;2;5;;;;2;;277;1;\n";
 } // namespace
 
@@ -638,6 +644,10 @@ void TestVfkImport::targetRefusals_data()
                                                         << "nelze zapsat:";
     QTest::newRow("out named as an import in progress") << "staged"
                                                         << "patří rozpracovanému importu";
+    // The district is in place when the code tables turn out not to be
+    // replaceable: it is taken back.
+    QTest::newRow("code table index not replaceable") << "codes"
+                                                      << "CHARUV.PX nelze nahradit";
 }
 
 // A target the import cannot replace is refused with its real reason, and
@@ -647,11 +657,19 @@ void TestVfkImport::targetRefusals()
     QFETCH(QString, setup);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString path = writeFile(dir, "a.vfk", vfkFile("UTF-8", Land1));
+    const QString path = writeFile(
+        dir, "a.vfk", vfkFile("UTF-8", "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;98;\"x\"\n" + Land1));
     QString out = dir.filePath("D");
     QString workDb = dir.filePath("W");
     QDir().mkpath(workDb);
     VfkImporter::Progress progress;
+    if (setup == "codes") {
+        ParadoxWriter::writeTable(
+            workDb + "/CHARUV.DB",
+            {{"CIS", ParadoxFieldType::Short, 2}, {"TEXT", ParadoxFieldType::Alpha, 70}}, 1,
+            {{3, QStringLiteral("Stát")}});
+        QVERIFY(QFile::remove(workDb + "/CHARUV.PX") && QDir().mkpath(workDb + "/CHARUV.PX/x"));
+    }
     if (setup == "link" || setup == "dangling") {
         if (setup == "link")
             QDir().mkpath(dir.filePath("empty"));
@@ -668,19 +686,21 @@ void TestVfkImport::targetRefusals()
                 writeFile(dir, "D/other.txt", "x");
             return true;
         };
-    } else {
+    } else if (setup == "staged") {
         out = dir.filePath("D.import-1");
     }
-    const QStringList before = entries(dir.path());
+    const QStringList before = entries(dir.path()), codesBefore = entries(workDb);
+    const QByteArray tableBefore = fileBytes(workDb + "/CHARUV.DB");
     const QString error = importError({path}, out, workDb, progress);
-    QVERIFY2(error.contains(out) && error.contains(message), qPrintable(error));
+    QVERIFY2(error.contains(setup == "codes" ? workDb : out) && error.contains(message),
+             qPrintable(error));
     QVERIFY2(!error.contains("Prázdný adresář"), qPrintable(error));
     QStringList after = entries(dir.path());
     if (setup == "filled")
         QCOMPARE(entries(out), QStringList({"other.txt"}));
     QCOMPARE(after, before);
-    if (QFileInfo(workDb).isDir())
-        QCOMPARE(entries(workDb), QStringList());
+    QCOMPARE(entries(workDb), codesBefore);
+    QCOMPARE(fileBytes(workDb + "/CHARUV.DB"), tableBefore);
 }
 
 // A killed import leaves its directory; the next import removes it, but not
