@@ -51,8 +51,10 @@ QVariantList fitted(const QVariantList& row, const QList<ParadoxField>& fields)
 }
 
 // The second import waits while the first merges and writes the code tables
-// (well under a second); the engine's lock counts as stale only after 30 s.
-constexpr int LockWaitMs = 20000;
+// (well under a second). The engine takes a lock over as left by a crashed
+// writer after 30 s: waiting longer than that, an import killed while holding
+// the locks delays the next one instead of failing it.
+constexpr int LockWaitMs = 35000;
 
 QByteArray native(const QString& path)
 {
