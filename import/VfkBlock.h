@@ -26,4 +26,5 @@ struct VfkFile
     QHash<QString, QString> header;
     QHash<QString, VfkBlock> blocks;
     int repairedTexts = 0; // texts decoded once more from double UTF-8 encoding
+    QStringList warnings;  // what the reader changed, naming the file and line
 };

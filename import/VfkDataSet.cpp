@@ -13,6 +13,7 @@ void VfkDataSet::add(VfkFile&& file)
     const int fileIndex = int(m_paths.size());
     m_paths.append(file.path);
     m_repaired += file.repairedTexts;
+    m_warnings += file.warnings;
     if (file.header.value(QStringLiteral("OSOBDATA")).trimmed() == QLatin1String("0"))
         m_withoutPersonalData = true;
     for (auto it = file.blocks.begin(); it != file.blocks.end(); ++it) {

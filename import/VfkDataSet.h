@@ -22,6 +22,8 @@ public:
 
     const QStringList& paths() const { return m_paths; }
     int repairedTexts() const { return m_repaired; }
+    // What the reader changed in the files (characters replaced), in file order.
+    const QStringList& readerWarnings() const { return m_warnings; }
     // True when any file declares that it carries no personal data.
     bool withoutPersonalData() const { return m_withoutPersonalData; }
 
@@ -38,6 +40,7 @@ private:
     QHash<QString, Merged> m_blocks;
     QList<int> m_parcelFiles;
     QStringList m_paths;
+    QStringList m_warnings;
     int m_repaired = 0;
     bool m_withoutPersonalData = false;
 };

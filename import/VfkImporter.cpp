@@ -1,6 +1,7 @@
 #include "import/VfkImporter.h"
 #include "base/ETalvekException.h"
 #include "base/ParallelJobs.h"
+#include "base/StagedDirectory.h"
 #include "data/CadastralTables.h"
 #include "data/DemoFields.h"
 #include "import/VfkCodeTables.h"
@@ -9,8 +10,10 @@
 #include "import/VfkReader.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,6 +72,53 @@ void runAll(const Jobs& jobs)
     RunParallelJobs(int(jobs.size()), 8, [&jobs](int i) { jobs[i](); });
 }
 
+// The path with every link on the way resolved, also for a path (or its
+// last parts) that does not exist yet.
+QString resolvedPath(const QString& path)
+{
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QString rest;
+    while (!QFileInfo::exists(existing) && existing != QDir::rootPath()) {
+        rest = QLatin1Char('/') + QFileInfo(existing).fileName() + rest;
+        existing = QFileInfo(existing).absolutePath();
+    }
+    return QDir::cleanPath(QFileInfo(existing).canonicalFilePath() + rest);
+}
+
+// The target must be new or an empty directory of its own (not a link, not a
+// file), and the code tables must not be written into it: checked before
+// the files are read, so that the clerk learns the real reason at once.
+void checkTarget(const QString& out, const QString& workDb)
+{
+    struct stat st = {};
+    if (::lstat(QFile::encodeName(out).constData(), &st) == 0) {
+        if (S_ISLNK(st.st_mode))
+            throw ETalvekException(
+                QStringLiteral("%1 je symbolický odkaz; okres se importuje jen do nového nebo "
+                               "prázdného adresáře, ne přes odkaz.")
+                    .arg(nativePath(out)));
+        if (!S_ISDIR(st.st_mode))
+            throw ETalvekException(QStringLiteral("%1 je soubor, ne adresář; okres se importuje "
+                                                  "jen do nového nebo prázdného adresáře.")
+                                       .arg(nativePath(out)));
+        if (!QDir(out).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                               QDir::System))
+            throw ETalvekException(QStringLiteral("Adresář %1 není prázdný; okres se importuje jen "
+                                                  "do nového nebo prázdného adresáře.")
+                                       .arg(nativePath(out)));
+    }
+    if (StagedDirectory::isStagedName(out))
+        throw ETalvekException(QStringLiteral("Název %1 patří rozpracovanému importu; zvolte jiný "
+                                              "název adresáře okresu.")
+                                   .arg(nativePath(out)));
+    const QString realOut = resolvedPath(out), realWorkDb = resolvedPath(workDb);
+    if (realWorkDb == realOut || realWorkDb.startsWith(realOut + QLatin1Char('/')))
+        throw ETalvekException(
+            QStringLiteral("Adresář číselníků %1 leží v adresáři okresu %2; okres se importuje "
+                           "do nového nebo prázdného adresáře, číselníky zvolte jinde.")
+                .arg(nativePath(workDb), nativePath(out)));
+}
+
 } // namespace
 
 VfkImporter::VfkImporter(Options options, Progress progress)
@@ -90,7 +140,9 @@ VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& 
         data.add(VfkReader::readFile(files[i]));
     }
     cancelIfAsked(progress, 60, QStringLiteral("Převádím data okresu"));
-    return VfkDistrictBuilder(data).build();
+    VfkDistrict district = VfkDistrictBuilder(data).build();
+    district.warnings = data.readerWarnings() + district.warnings;
+    return district;
 }
 
 void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
@@ -113,40 +165,65 @@ VfkDistrict VfkImporter::run()
     if (m_options.files.isEmpty())
         throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
     const QString out = QDir::cleanPath(QFileInfo(m_options.outDir).absoluteFilePath());
-    const QFileInfo target(out);
-    if (target.exists() &&
-        (!target.isDir() ||
-         !QDir(out).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)))
-        throw ETalvekException(QStringLiteral("Adresář %1 není prázdný; okres se importuje jen do "
-                                              "nového nebo prázdného adresáře.")
-                                   .arg(nativePath(out)));
+    checkTarget(out, m_options.workDb);
     VfkDistrict district = readDistrict(m_options.files, m_progress);
-    VfkCodeTables codeTables(m_options.workDb);
-    district.warnings += codeTables.merge(district.codeRows);
 
-    const QString parent = target.absolutePath();
+    const QString parent = QFileInfo(out).absolutePath();
     if (!QDir().mkpath(parent))
         throw ETalvekException(
             QStringLiteral("Adresář %1 nelze vytvořit.").arg(nativePath(parent)));
+    // What an import killed earlier left behind; only directories whose
+    // process is gone.
+    StagedDirectory::removeAbandoned(parent);
 
     step(75, QStringLiteral("Zapisuji tabulky okresu"));
-    QTemporaryDir temporary(parent + QLatin1Char('/') + target.fileName() +
-                            QStringLiteral(".import-XXXXXX"));
-    if (!temporary.isValid())
-        throw ETalvekException(QStringLiteral("V adresáři %1 nelze vytvořit dočasný adresář: %2")
-                                   .arg(nativePath(parent), temporary.errorString()));
-    writeDistrict(district, temporary.path());
+    StagedDirectory staged(out);
+    writeDistrict(district, staged.path());
     step(90, QStringLiteral("Zapisuji číselníky"));
-    runAll(codeTables.writeJobs());
-    if (target.exists() && !QDir().rmdir(out))
-        throw ETalvekException(
-            QStringLiteral("Prázdný adresář %1 nelze nahradit.").arg(nativePath(out)));
-    if (!QDir().rename(temporary.path(), out))
-        throw ETalvekException(QStringLiteral("Dočasný adresář %1 nelze přejmenovat na %2.")
-                                   .arg(nativePath(temporary.path()), nativePath(out)));
-    temporary.setAutoRemove(false);
-    step(100, QStringLiteral("Hotovo"));
+    commit(district, staged);
+    // Everything is written: a cancel now would report a failure that is none.
+    if (m_progress)
+        m_progress(100, QStringLiteral("Hotovo"));
     return district;
+}
+
+// The code tables are merged and written under their lock, and replaced
+// only once the district's directory is in place; when they cannot be, the
+// directory is taken back. Either both change or neither does. Code tables
+// that already hold every code are only read (no lock, no write: the
+// directory may be read-only).
+void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
+{
+    const QString& workDb = m_options.workDb;
+    VfkCodeTables codeTables(workDb);
+    QStringList warnings = codeTables.merge(district.codeRows);
+    if (!codeTables.changed()) {
+        staged.commit();
+        district.warnings += warnings;
+        return;
+    }
+    const bool madeWorkDb = !QFileInfo::exists(workDb);
+    if (!QDir().mkpath(workDb))
+        throw ETalvekException(
+            QStringLiteral("Adresář číselníků %1 nelze vytvořit.").arg(nativePath(workDb)));
+    try {
+        const VfkCodeTables::Locks locks = codeTables.lock();
+        // Read again under the lock: another import may have added codes.
+        warnings = codeTables.merge(district.codeRows);
+        codeTables.prepare();
+        staged.commit();
+        try {
+            codeTables.commit();
+        } catch (...) {
+            staged.revert();
+            throw;
+        }
+    } catch (...) {
+        if (madeWorkDb)
+            QDir().rmdir(workDb);
+        throw;
+    }
+    district.warnings += warnings;
 }
 
 QStringList VfkImporter::summary(const VfkDistrict& district)

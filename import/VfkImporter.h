@@ -6,11 +6,14 @@
 #include <QStringList>
 #include <functional>
 
+class StagedDirectory;
+
 // Turns one or more VFK files into a district directory and brings the code
 // tables up to date. Everything is read and mapped before anything is
-// written; the tables go into a temporary directory beside the target that
-// is renamed at the end, so a failure or a cancel leaves neither a
-// directory nor a changed code table behind.
+// written; the tables go into a temporary directory beside the target
+// ("NAME.import-<pid>") that is renamed at the end together with the code
+// tables' replacement, so a failure or a cancel leaves neither a directory
+// nor a changed code table behind.
 class VfkImporter
 {
 public:
@@ -38,6 +41,7 @@ public:
 
 private:
     void step(int percent, const QString& what) const;
+    void commit(VfkDistrict& district, StagedDirectory& staged) const;
 
     Options m_options;
     Progress m_progress;

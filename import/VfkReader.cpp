@@ -7,11 +7,121 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
 // ISO 8859-2: the code page of the older exchange files.
 constexpr int Iso88592 = 28592;
+// One row of a VFK file is a few hundred bytes, a long deed description a few
+// kilobytes; a line (with its continuations) beyond 1 MB is no VFK row and is
+// refused before it is split into fields.
+constexpr qsizetype MaxRecordBytes = 1 << 20;
+// Messages quote at most this many characters of the offending text.
+constexpr qsizetype MaxQuoted = 80;
+// Replaced characters are named one text at a time up to this count per file,
+// then only counted.
+constexpr int MaxCharacterWarnings = 20;
+const QByteArray Utf8Bom("\xEF\xBB\xBF");
+
+// The text as a message quotes it: at most MaxQuoted characters.
+QString quoted(QStringView text)
+{
+    if (text.size() <= MaxQuoted)
+        return text.toString();
+    qsizetype n = MaxQuoted - 1;
+    if (text[n - 1].isHighSurrogate())
+        --n;
+    return text.left(n).toString() + QChar(0x2026);
+}
+
+QString lineError(const QString& path, int line, const QString& what)
+{
+    return QStringLiteral("Soubor %1, řádek %2: %3")
+        .arg(QDir::toNativeSeparators(path))
+        .arg(line)
+        .arg(what);
+}
+
+// What a path is when it is not a regular file, in a message.
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("adresář");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("roura");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("soket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("zařízení");
+    return QStringLiteral("zvláštní soubor");
+}
+
+// Opens `path` for reading only when it is a regular file: a device such as
+// /dev/zero never ends and a FIFO blocks the open until someone writes to it,
+// so the open does not wait (O_NONBLOCK) and the kind is checked on the open
+// file itself.
+void openRegular(QFile& file, const QString& path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw ETalvekException(QStringLiteral("Soubor %1 nelze otevřít: %2")
+                                   .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw ETalvekException(
+            QStringLiteral("%1 není obyčejný soubor, ale %2; import čte jen soubory VFK.")
+                .arg(shown, kindOf(st.st_mode)));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw ETalvekException(
+            QStringLiteral("Soubor %1 nelze otevřít: %2").arg(shown, file.errorString()));
+    }
+}
+
+// The nearest text code page 1250 holds for a character it lacks: the letter
+// without its accents ("ñ" -> "n"), else its compatibility form ("ﬁ" -> "fi"),
+// else "?".
+QString nearestCp1250(char32_t character, const CodePage& cp1250)
+{
+    const QString text = QString::fromUcs4(&character, 1);
+    for (const auto form : {QString::NormalizationForm_D, QString::NormalizationForm_KD}) {
+        QString base;
+        for (const QChar c : text.normalized(form))
+            if (c.category() != QChar::Mark_NonSpacing)
+                base.append(c);
+        QByteArray bytes;
+        if (!base.isEmpty() && cp1250.encode(base, bytes))
+            return base;
+    }
+    return QStringLiteral("?");
+}
+
+// The text with every character code page 1250 lacks replaced by its nearest
+// (the district's tables are written in that code page); true when any was.
+bool fitCp1250(QString& text)
+{
+    static const CodePage& cp1250 = CodePage::require(1250);
+    QByteArray bytes;
+    if (cp1250.encode(text, bytes))
+        return false;
+    QString fitted;
+    fitted.reserve(text.size());
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        fitted += cp1250.encode(one, bytes) ? one : nearestCp1250(c, cp1250);
+    }
+    text = std::move(fitted);
+    return true;
+}
 
 enum class Encoding
 {
@@ -28,7 +138,9 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what) const;
+    void checkBytes(QByteArrayView raw, qsizetype recordBytes) const;
     QString decode(QByteArrayView raw) const;
+    void fitText(QString& value);
     QByteArrayView nextLine(qsizetype& pos) const;
     QStringList split(const QString& line) const;
     void header(const QString& line);
@@ -41,20 +153,36 @@ private:
     VfkFile m_file;
     Encoding m_encoding = Encoding::Iso88592;
     int m_line = 0;
+    int m_fitted = 0; // texts with characters replaced for code page 1250
 };
 
 void Parser::fail(const QString& what) const
 {
-    throw ETalvekException(QStringLiteral("Soubor %1, řádek %2: %3")
-                               .arg(QDir::toNativeSeparators(m_path))
-                               .arg(m_line)
-                               .arg(what));
+    throw ETalvekException(lineError(m_path, m_line, what));
+}
+
+// A line and the record it belongs to (with its continuations) stay within
+// MaxRecordBytes; a NUL byte would cut the text where the tables store it.
+void Parser::checkBytes(QByteArrayView raw, qsizetype recordBytes) const
+{
+    if (raw.size() > MaxRecordBytes || recordBytes > MaxRecordBytes)
+        fail(QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá."));
+    const qsizetype nul = raw.indexOf('\0');
+    if (nul >= 0)
+        fail(QStringLiteral("řádek obsahuje nulový bajt (znak %1); soubor je poškozený.")
+                 .arg(nul + 1));
 }
 
 QString Parser::decode(QByteArrayView raw) const
 {
     switch (m_encoding) {
     case Encoding::Utf8:
+        // Invalid UTF-8 is refused rather than replaced: it means a damaged
+        // file or one whose code page is misdeclared, and then every accented
+        // letter of the district would be a guess.
+        if (!raw.isValidUtf8())
+            fail(QStringLiteral("řádek není platný text UTF-8, jak uvádí &HCODEPAGE; soubor je "
+                                "poškozený nebo má jinou kódovou stránku."));
         return QString::fromUtf8(raw);
     case Encoding::Windows1250:
         return CodePage::require(1250).decode(raw.data(), raw.size());
@@ -62,6 +190,21 @@ QString Parser::decode(QByteArrayView raw) const
         break;
     }
     return CodePage::require(Iso88592).decode(raw.data(), raw.size());
+}
+
+// A character the district's code page lacks would fail the whole import
+// when the tables are written; the clerk needs the rest of the district, so
+// it becomes its nearest letter and the text is named in a warning.
+void Parser::fitText(QString& value)
+{
+    const QString original = value;
+    if (!fitCp1250(value))
+        return;
+    if (++m_fitted <= MaxCharacterWarnings)
+        m_file.warnings.append(lineError(
+            m_path, m_line,
+            QStringLiteral("text „%1“ má znaky mimo kódovou stránku 1250, zapsán jako „%2“.")
+                .arg(quoted(original), quoted(value))));
 }
 
 // The line from `pos` without its end of line; moves `pos` past it.
@@ -78,7 +221,9 @@ QByteArrayView Parser::nextLine(qsizetype& pos) const
 }
 
 // Fields are separated by ';'; a text in double quotes ends at a quote that
-// is followed by ';' or by the end of the line, so quotes inside stay.
+// is followed by ';' or by the end of the line. Inside it a doubled quote is
+// one quote ("""text""" is "text"); a single quote that does not end the text
+// stays as it is.
 QStringList Parser::split(const QString& line) const
 {
     QStringList fields;
@@ -90,15 +235,24 @@ QStringList Parser::split(const QString& line) const
     while (true) {
         if (i < n && line[i] == QLatin1Char('"')) {
             qsizetype end = i + 1;
+            bool doubled = false;
             while (true) {
                 end = line.indexOf(QLatin1Char('"'), end);
                 if (end < 0)
                     fail(QStringLiteral("text v uvozovkách nemá konec."));
+                if (end + 1 < n && line[end + 1] == QLatin1Char('"')) {
+                    doubled = true;
+                    end += 2;
+                    continue;
+                }
                 if (end + 1 == n || line[end + 1] == QLatin1Char(';'))
                     break;
                 ++end;
             }
-            fields.append(line.mid(i + 1, end - i - 1));
+            QString value = line.mid(i + 1, end - i - 1);
+            if (doubled)
+                value.replace(QLatin1String("\"\""), QLatin1String("\""));
+            fields.append(std::move(value));
             i = end + 1;
         } else {
             qsizetype end = line.indexOf(QLatin1Char(';'), i);
@@ -146,7 +300,7 @@ void Parser::header(const QString& line)
         else
             fail(QStringLiteral("neznámá kódová stránka „%1“ (známé: WE8ISO8859P2, EE8MSWIN1250, "
                                 "UTF-8).")
-                     .arg(value));
+                     .arg(quoted(value)));
     } else if (name == QLatin1String("ZMENY") && value.trimmed() == QLatin1String("1")) {
         fail(QStringLiteral("soubor obsahuje jen změny (&HZMENY;1); import potřebuje úplný stav "
                             "katastrálního území."));
@@ -165,14 +319,15 @@ void Parser::define(const QString& line)
         const QString type = column.mid(space + 1).trimmed();
         if (space <= 0 || type.isEmpty() || !QStringLiteral("NTD").contains(type[0]))
             fail(QStringLiteral("sloupec „%1“ bloku %2 nemá typ N, T ani D.")
-                     .arg(column, block.name));
+                     .arg(quoted(column), quoted(block.name)));
         block.columns.append(column.left(space));
         block.types.append(type[0]);
     }
     // A repeated definition (several parts of one file) keeps the rows read so far.
     VfkBlock& existing = m_file.blocks[block.name];
     if (!existing.columns.isEmpty() && existing.columns != block.columns)
-        fail(QStringLiteral("blok %1 je definován znovu s jinými sloupci.").arg(block.name));
+        fail(
+            QStringLiteral("blok %1 je definován znovu s jinými sloupci.").arg(quoted(block.name)));
     if (existing.columns.isEmpty())
         existing = std::move(block);
 }
@@ -200,7 +355,7 @@ void Parser::checkNumbers(const VfkBlock& block, const QStringList& values) cons
     for (int c = 0; c < values.size(); ++c)
         if (block.types[c] == QLatin1Char('N') && !values[c].isEmpty() && !isNumber(values[c]))
             fail(QStringLiteral("hodnota „%1“ sloupce %2 bloku %3 není číslo.")
-                     .arg(values[c], block.columns[c], block.name));
+                     .arg(quoted(values[c]), quoted(block.columns[c]), quoted(block.name)));
 }
 
 void Parser::addRow(const QString& line)
@@ -209,21 +364,24 @@ void Parser::addRow(const QString& line)
     const QString name = line.mid(2, semi < 0 ? -1 : semi - 2);
     auto it = m_file.blocks.find(name);
     if (it == m_file.blocks.end() || it->columns.isEmpty())
-        fail(QStringLiteral("řádek bloku %1 bez jeho definice &B.").arg(name));
+        fail(QStringLiteral("řádek bloku %1 bez jeho definice &B.").arg(quoted(name)));
     QStringList values = split(line);
     if (values.size() != it->columns.size())
         fail(QStringLiteral("řádek bloku %1 má %2 polí, definice &B jich má %3.")
-                 .arg(name)
+                 .arg(quoted(name))
                  .arg(values.size())
                  .arg(it->columns.size()));
     checkNumbers(*it, values);
     for (int c = 0; c < values.size(); ++c) {
-        // Only a UTF-8 file can hold UTF-8 read as ISO 8859-2 and written again.
-        if (m_encoding != Encoding::Utf8 || it->types[c] != QLatin1Char('T') || values[c].isEmpty())
+        if (it->types[c] != QLatin1Char('T') || values[c].isEmpty())
             continue;
-        bool repaired = false;
-        values[c] = VfkReader::repairDoubleEncoding(values[c], &repaired);
-        m_file.repairedTexts += repaired ? 1 : 0;
+        // Only a UTF-8 file can hold UTF-8 read as ISO 8859-2 and written again.
+        if (m_encoding == Encoding::Utf8) {
+            bool repaired = false;
+            values[c] = VfkReader::repairDoubleEncoding(values[c], &repaired);
+            m_file.repairedTexts += repaired ? 1 : 0;
+        }
+        fitText(values[c]);
     }
     it->rows.append(std::move(values));
 }
@@ -233,6 +391,11 @@ VfkFile Parser::run()
     m_file.path = m_path;
     const QChar continuation(0x00A4); // '¤'
     qsizetype pos = 0;
+    // A byte-order mark says UTF-8 until the header names the code page.
+    if (m_bytes.startsWith(Utf8Bom)) {
+        pos = Utf8Bom.size();
+        m_encoding = Encoding::Utf8;
+    }
     const qsizetype size = m_bytes.size();
     bool ended = false;
     while (pos < size && !ended) {
@@ -241,14 +404,19 @@ VfkFile Parser::run()
         const QByteArrayView raw = nextLine(pos);
         if (raw.isEmpty())
             continue;
+        checkBytes(raw, raw.size());
         if (raw.size() < 2 || raw[0] != '&')
             fail(QStringLiteral("nejde o soubor VFK: řádek nezačíná &H, &B, &D ani &K."));
         QString line = decode(raw);
         // A value continued on the next line: join with a line break.
+        qsizetype recordBytes = raw.size();
         while (line.endsWith(continuation) && pos < size) {
             line.chop(1);
             ++m_line;
-            line += QLatin1Char('\n') + decode(nextLine(pos));
+            const QByteArrayView next = nextLine(pos);
+            recordBytes += next.size();
+            checkBytes(next, recordBytes);
+            line += QLatin1Char('\n') + decode(next);
         }
         const int lastLine = m_line;
         m_line = startLine;
@@ -274,6 +442,12 @@ VfkFile Parser::run()
         ++m_line;
         fail(QStringLiteral("soubor je neúplný, chybí závěrečný řádek &K."));
     }
+    if (m_fitted > MaxCharacterWarnings)
+        m_file.warnings.append(
+            QStringLiteral("Soubor %1: dalších %2 textů má znaky mimo kódovou stránku 1250, "
+                           "zapsány nejbližšími písmeny.")
+                .arg(QDir::toNativeSeparators(m_path))
+                .arg(m_fitted - MaxCharacterWarnings));
     return std::move(m_file);
 }
 
@@ -306,22 +480,41 @@ VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path)
 
 VfkFile VfkReader::readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze otevřít: %2")
+    QFile file;
+    openRegular(file, path);
+    // One buffer of the file's size, read in place; but a file whose first
+    // line has no end within the limit is refused before the rest is read.
+    const qint64 size = file.size();
+    QByteArray bytes(qsizetype(std::min<qint64>(size, MaxRecordBytes + Utf8Bom.size() + 2)),
+                     Qt::Uninitialized);
+    qint64 read = file.read(bytes.data(), bytes.size());
+    if (read >= 0 && read < size && !QByteArrayView(bytes.constData(), read).contains('\n'))
+        throw ETalvekException(lineError(
+            path, 1, QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá.")));
+    if (read >= 0 && read < size) {
+        bytes.resize(qsizetype(size));
+        const qint64 rest = file.read(bytes.data() + read, size - read);
+        read = rest < 0 ? rest : read + rest;
+    }
+    if (read < 0)
+        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
-    return parse(file.readAll(), path);
+    bytes.resize(qsizetype(read));
+    return parse(bytes, path);
 }
 
 QString VfkReader::districtName(const QString& path)
 {
     // The header and the small code lists are enough: keep only their lines.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    try {
+        openRegular(file, path);
+    } catch (const ETalvekException&) {
         return QString();
+    }
     QByteArray kept;
     while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
+        const QByteArray line = file.readLine(MaxRecordBytes);
         if (line.startsWith("&H") || line.startsWith("&BOKRESY;") || line.startsWith("&DOKRESY;"))
             kept += line;
         if (line.startsWith("&DOKRESY;"))

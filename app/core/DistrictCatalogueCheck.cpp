@@ -1,6 +1,7 @@
 #include "app/core/DistrictCatalogueCheck.h"
 
 #include "base/ETalvekException.h"
+#include "base/StagedDirectory.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -12,6 +13,12 @@ QString DistrictCatalogueCheck::check(const QString& directory)
     const QString dir = QDir::cleanPath(QString(directory).trimmed().replace(u'\\', u'/'));
     if (directory.trimmed().isEmpty() || !QFileInfo(dir).isDir())
         throw ETalvekException(QStringLiteral("Adresář '%1' neexistuje").arg(directory));
+    // An import's directory before it is renamed into place: removed when
+    // its import ends, or by the next import once its process is gone.
+    if (StagedDirectory::isStagedName(dir))
+        throw ETalvekException(
+            QStringLiteral("Adresář '%1' je rozpracovaný import okresu, ne adresář okresu")
+                .arg(QDir::toNativeSeparators(dir)));
     if (ParadoxFiles::resolveCaseInsensitive(dir, catalogueFileName()).isEmpty())
         throw ETalvekException(QStringLiteral("V adresáři '%1' není katalog okresu %2")
                                    .arg(QDir::toNativeSeparators(dir), catalogueFileName()));

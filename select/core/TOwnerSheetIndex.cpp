@@ -1,6 +1,8 @@
 #include "select/core/TOwnerSheetIndex.h"
 
+#include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
+#include "base/StagedDirectory.h"
 #include "base/ParallelJobs.h"
 
 #include <QCryptographicHash>
@@ -32,6 +34,12 @@ QString TOwnerSheetIndex::indexFile(const QString& canonicalDirectory)
 
 TOwnerIndexDistrict& TOwnerSheetIndex::district(const QString& directory)
 {
+    // An import's directory before it is renamed into place is no district:
+    // it vanishes when the import ends.
+    if (StagedDirectory::isStagedName(directory))
+        throw ETalvekException(
+            QStringLiteral("Adresář '%1' je rozpracovaný import okresu, ne adresář okresu")
+                .arg(QDir::toNativeSeparators(directory)));
     const QString canonical = QFileInfo(directory).canonicalFilePath();
     const QString key = canonical.isEmpty() ? directory : canonical;
     std::unique_ptr<TOwnerIndexDistrict>& slot = m_districts[key];

@@ -16,7 +16,8 @@ class TOwnerSheetIndex
 public:
     static TOwnerSheetIndex& instance();
 
-    // The index of a district directory (resolved to its canonical path).
+    // The index of a district directory (resolved to its canonical path);
+    // throws for an import's directory not yet renamed into place.
     TOwnerIndexDistrict& district(const QString& directory);
     // Writes the index files of the districts that changed, several at once;
     // files that cannot be written leave those indexes in memory only.

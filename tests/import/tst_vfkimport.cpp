@@ -1,15 +1,24 @@
 // VFK import: the mapping rules on small files written here, bad input, and
 // the public sample compared with the district made from it by the same rules.
 #include "common/TestSupport.h"
+#include "app/core/DistrictCatalogueCheck.h"
 #include "base/ETalvekException.h"
+#include "base/StagedDirectory.h"
 #include "data/DemoFields.h"
 #include "db/paradox/ParadoxTable.h"
 #include "import/VfkCodeTables.h"
 #include "import/VfkDistrictBuilder.h"
 #include "import/VfkImporter.h"
+#include "select/core/TOwnerSheetIndex.h"
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 // Block definitions of the small files: only the columns the import reads.
@@ -118,6 +127,16 @@ private slots:
     void builderValues();
     void existingCodeTableKept();
     void sampleMatchesReference();
+    // Reading bounded input and committing all or nothing.
+    void readerRefusals_data();
+    void readerRefusals();
+    void specialFilesRefused();
+    void textValues_data();
+    void textValues();
+    void targetRefusals_data();
+    void targetRefusals();
+    void abandonedImportRemoved();
+    void concurrentImportsKeepCodes();
 };
 
 void TestVfkImport::parcelRules_data()
@@ -411,8 +430,7 @@ void TestVfkImport::existingCodeTableKept()
         {{"CHARUV.DB", {{3, QStringLiteral("Česká republika")}, {9, QStringLiteral("obec")}}}});
     QCOMPARE(warnings.size(), 1);
     QVERIFY2(warnings[0].contains(QStringLiteral("CHARUV.DB: kód 3")), qPrintable(warnings[0]));
-    for (const auto& job : tables.writeJobs())
-        job();
+    tables.write();
     QCOMPARE(dumpRows(tableRows(dir.path(), "CHARUV.DB")),
              QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
 }
@@ -473,6 +491,286 @@ void TestVfkImport::sampleMatchesReference()
     VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, dir.filePath("again"), workDb})
         .run();
     QCOMPARE(dumpRows(tableRows(workDb, "CHARUV.DB")).join('\n'), before);
+}
+
+// ---- Reading bounded input and committing all or nothing ----
+
+namespace {
+// The message of a failed import, "" when it succeeds.
+QString importError(const QStringList& files, const QString& out, const QString& workDb,
+                    const VfkImporter::Progress& progress = {}, VfkDistrict* district = nullptr)
+{
+    try {
+        const VfkDistrict done = VfkImporter({files, out, workDb}, progress).run();
+        if (district)
+            *district = done;
+        return QString();
+    } catch (const ETalvekException& e) {
+        return e.message();
+    }
+}
+
+QStringList entries(const QString& dir, const QStringList& filters = {})
+{
+    return QDir(dir).entryList(filters, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden |
+                                            QDir::System);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QByteArray Area3 = "&DPAR;1;\"PKN\";600003;;2;5;;;;2;;277;1;\n";
+} // namespace
+
+void TestVfkImport::readerRefusals_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+    const QString land = QStringLiteral("řádek %1: ").arg(5 + QByteArray(Definitions).count('\n'));
+    const auto row = [](const char* tag, const QByteArray& bytes, const QString& message) {
+        QTest::newRow(tag) << bytes << message;
+    };
+    row("NUL byte would cut SALADÍN to SA",
+        vfkFile("UTF-8",
+                "&DKATUZE;600003;500001;\"SA" + QByteArray(1, '\0') + "LAD\xC3\x8DN\"\n" + Area3),
+        land + "řádek obsahuje nulový bajt (znak 27)");
+    row("invalid UTF-8", vfkFile("UTF-8", "&DKATUZE;600003;500001;\"Pe\xF1\x61\"\n" + Area3),
+        land + "řádek není platný text UTF-8");
+    row("line over 1 MB",
+        vfkFile("UTF-8", "&DKATUZE;600003;500001;\"" + QByteArray(1 << 20, 'A') + "\"\n" + Area3),
+        land + "řádek je delší než 1 MB");
+    row("continued line over 1 MB",
+        vfkFile("UTF-8", "&DKATUZE;600003;500001;\"" +
+                             QByteArray(1 << 19, 'A').append("\xC2\xA4\n").repeated(3) + "\"\n" +
+                             Area3),
+        QStringLiteral("řádek %1: řádek je delší než 1 MB")
+            .arg(6 + QByteArray(Definitions).count('\n')));
+    row("first line of 3 MB without an end", QByteArray(3 << 20, 'A'),
+        "řádek 1: řádek je delší než 1 MB");
+    row("offending value quoted in 80 characters",
+        vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;5" + QByteArray(300, 'x') + ";;;;2;;277;1;\n"),
+        land + "hodnota „5" + QString(78, QLatin1Char('x')) + QChar(0x2026) +
+            "“ sloupce KMENOVE_CISLO_PAR");
+}
+
+// Refused naming the file and the line, with a message of sane length,
+// leaving nothing behind and the code tables untouched.
+void TestVfkImport::readerRefusals()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "bad.vfk", bytes);
+    const QString workDb = dir.filePath("WorkDB");
+    QDir().mkpath(workDb);
+    const QString error = importError({path}, dir.filePath("district"), workDb);
+    QVERIFY2(error.contains(message) && error.contains(path), qPrintable(error.left(500)));
+    QVERIFY2(error.size() < 400, qPrintable(QString::number(error.size())));
+    QCOMPARE(entries(dir.path()), QStringList({"bad.vfk", "WorkDB"}));
+    QVERIFY(QDir(workDb).isEmpty());
+}
+
+// A device never ends and a FIFO blocks its reader: both, and a directory,
+// are refused at once.
+void TestVfkImport::specialFilesRefused()
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("roura.vfk");
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const auto& [path, kind] : QList<std::pair<QString, QString>>{
+             {"/dev/zero", "zařízení"}, {fifo, "roura"}, {dir.path(), "adresář"}}) {
+        QElapsedTimer timer;
+        timer.start();
+        const QString error = importError({path}, dir.filePath("district"), dir.filePath("W"));
+        QVERIFY2(error.contains(path + " není obyčejný soubor, ale " + kind), qPrintable(error));
+        QVERIFY(timer.elapsed() < 2000);
+    }
+    QCOMPARE(entries(dir.path()), QStringList({"roura.vfk"}));
+}
+
+void TestVfkImport::textValues_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("warning");
+    const QString line = QStringLiteral("řádek %1: ").arg(5 + QByteArray(Definitions).count('\n'));
+    const auto row = [](const char* tag, const QByteArray& name, const QString& expected,
+                        const QString& warning = {}, const QByteArray& before = {}) {
+        QTest::newRow(tag) << before + vfkFile("UTF-8",
+                                               "&DKATUZE;600003;500001;\"" + name + "\"\n" + Area3)
+                           << expected << warning;
+    };
+    row("outside code page 1250", "Pe\xC3\xB1\x61 \xC7\x8E", "PENA A",
+        line + "text „Peña ǎ“ má znaky mimo kódovou stránku 1250, zapsán jako „Pena a“");
+    row("doubled quotes", "\"\"Ves\"\"", "\"VES\"");
+    row("byte-order mark", "\xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD", QString::fromUtf8("ŽLUŤOUČKÝ"),
+        {}, "\xEF\xBB\xBF");
+}
+
+// A text the district's code page cannot hold costs the clerk one letter, not
+// the district; quotes and a byte-order mark read as the format means them.
+void TestVfkImport::textValues()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QFETCH(QString, warning);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "a.vfk", bytes);
+    VfkDistrict district;
+    const QString error = importError({path}, dir.filePath("D"), dir.filePath("W"), {}, &district);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(tableRows(dir.filePath("D"), "NYSKATAL.DB").last().value(3).toString(), name);
+    const QString warnings = district.warnings.join('\n');
+    QVERIFY2(warning.isEmpty() ? !warnings.contains("1250")
+                               : warnings.contains(path + ", " + warning),
+             qPrintable(warnings));
+}
+
+void TestVfkImport::targetRefusals_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("out a link to an empty directory") << "link"
+                                                      << "je symbolický odkaz";
+    QTest::newRow("out a dangling link") << "dangling"
+                                         << "je symbolický odkaz";
+    QTest::newRow("out a regular file") << "file"
+                                        << "je soubor, ne adresář";
+    QTest::newRow("workdb inside out") << "workdb"
+                                       << "leží v adresáři okresu";
+    QTest::newRow("out filled while the import writes") << "filled"
+                                                        << "nelze zapsat:";
+    QTest::newRow("out named as an import in progress") << "staged"
+                                                        << "patří rozpracovanému importu";
+    // The district is in place when the code tables turn out not to be
+    // replaceable: it is taken back.
+    QTest::newRow("code table index not replaceable") << "codes"
+                                                      << "CHARUV.PX nelze nahradit";
+}
+
+// A target the import cannot replace is refused with its real reason, and
+// neither the code tables nor anything beside the target change.
+void TestVfkImport::targetRefusals()
+{
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = writeFile(
+        dir, "a.vfk", vfkFile("UTF-8", "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;98;\"x\"\n" + Land1));
+    QString out = dir.filePath("D");
+    QString workDb = dir.filePath("W");
+    QDir().mkpath(workDb);
+    VfkImporter::Progress progress;
+    if (setup == "codes") {
+        ParadoxWriter::writeTable(
+            workDb + "/CHARUV.DB",
+            {{"CIS", ParadoxFieldType::Short, 2}, {"TEXT", ParadoxFieldType::Alpha, 70}}, 1,
+            {{3, QStringLiteral("Stát")}});
+        QVERIFY(QFile::remove(workDb + "/CHARUV.PX") && QDir().mkpath(workDb + "/CHARUV.PX/x"));
+    }
+    if (setup == "link" || setup == "dangling") {
+        if (setup == "link")
+            QDir().mkpath(dir.filePath("empty"));
+        QVERIFY(QFile::link(dir.filePath("empty"), out));
+    } else if (setup == "file") {
+        writeFile(dir, "D", "x");
+    } else if (setup == "workdb") {
+        QDir(dir.path()).rmdir("W");
+        workDb = out + "/W";
+    } else if (setup == "filled") {
+        QDir().mkpath(out);
+        progress = [&](int percent, const QString&) {
+            if (percent == 90)
+                writeFile(dir, "D/other.txt", "x");
+            return true;
+        };
+    } else if (setup == "staged") {
+        out = dir.filePath("D.import-1");
+    }
+    const QStringList before = entries(dir.path()), codesBefore = entries(workDb);
+    const QByteArray tableBefore = fileBytes(workDb + "/CHARUV.DB");
+    const QString error = importError({path}, out, workDb, progress);
+    QVERIFY2(error.contains(setup == "codes" ? workDb : out) && error.contains(message),
+             qPrintable(error));
+    QVERIFY2(!error.contains("Prázdný adresář"), qPrintable(error));
+    QStringList after = entries(dir.path());
+    if (setup == "filled")
+        QCOMPARE(entries(out), QStringList({"other.txt"}));
+    QCOMPARE(after, before);
+    QCOMPARE(entries(workDb), codesBefore);
+    QCOMPARE(fileBytes(workDb + "/CHARUV.DB"), tableBefore);
+}
+
+// A killed import leaves its directory; the next import removes it, but not
+// the directory of an import still running nor one that only looks alike,
+// and no such directory is taken for a district.
+void TestVfkImport::abandonedImportRemoved()
+{
+    QTemporaryDir dir;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // An import killed while writing: its directory is never removed.
+        new StagedDirectory(dir.filePath("OLD"));
+        ::_exit(0);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    const QString old = dir.filePath("OLD.import-" + QString::number(child));
+    QVERIFY(QFileInfo(old).isDir());
+    QVERIFY(QDir().mkpath(dir.filePath("USER.import-999999")));
+    const StagedDirectory running(dir.filePath("RUNNING"));
+    // Neither the catalogue (nor so the alias manager) nor the owner index
+    // takes it for a district.
+    for (const auto& take : QList<std::function<void()>>{
+             [&] { DistrictCatalogueCheck::check(running.path()); },
+             [&] { TOwnerSheetIndex::instance().district(running.path()); }}) {
+        try {
+            take();
+            QFAIL("a staged directory taken for a district");
+        } catch (const ETalvekException& e) {
+            QVERIFY2(e.message().contains("rozpracovaný import"), qPrintable(e.message()));
+        }
+    }
+    const QString path = writeFile(dir, "a.vfk", vfkFile("UTF-8", Land1));
+    const QString error = importError({path}, dir.filePath("NEW"), dir.filePath("W"));
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(entries(dir.path(), {"*.import-*"}),
+             QStringList({QFileInfo(running.path()).fileName(), "USER.import-999999"}));
+    QVERIFY(!entries(dir.filePath("NEW")).contains(".orv-import"));
+}
+
+// Two imports into one code-table directory at once each add their own code;
+// neither is lost (the second merges into what the first wrote).
+void TestVfkImport::concurrentImportsKeepCodes()
+{
+    QTemporaryDir dir;
+    const QString workDb = dir.filePath("W");
+    const auto file = [&](const char* name, const char* code) {
+        return writeFile(dir, name,
+                         vfkFile("UTF-8", "&BCHAROS;KOD N2;NAZEV T60\n&DCHAROS;" +
+                                              QByteArray(code) + ";\"kód " + code + "\"\n" +
+                                              Land1));
+    };
+    const QStringList files{file("a.vfk", "98"), file("b.vfk", "99")};
+    for (int trial = 0; trial < 4; ++trial) {
+        QStringList errors(2);
+        std::vector<std::thread> imports;
+        for (int i = 0; i < 2; ++i)
+            imports.emplace_back([&, i] {
+                errors[i] = importError({files[i]},
+                                        dir.filePath(QString("D%1-%2").arg(trial).arg(i)), workDb);
+            });
+        for (std::thread& t : imports)
+            t.join();
+        QCOMPARE(errors, QStringList(2));
+        QStringList codes = dumpRows(tableRows(workDb, "CHARUV.DB"), {0});
+        QVERIFY2(codes.contains("98") && codes.contains("99"), qPrintable(codes.join(' ')));
+        QFile::remove(workDb + "/CHARUV.DB");
+        QFile::remove(workDb + "/CHARUV.PX");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestVfkImport)
