@@ -5,6 +5,7 @@
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/TableFileIO.h"
+#include "db/TableWriteGuard.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -113,6 +114,7 @@ void TExportFile::Write(const QString& path, const QList<ExportColumn>& columns,
                         const QList<QVariantList>& rows)
 {
     const Type type = TypeOf(path);
+    TableWriteGuard::checkOutputFile(path);
     try {
         if (type == Type::Paradox)
             WriteParadox(path, columns, rows);
@@ -232,6 +234,7 @@ void TExportFile::WriteCsv(const QString& path, const QList<ExportColumn>& colum
 
 void TExportFile::WriteBytes(const QString& path, const QByteArray& bytes)
 {
+    TableWriteGuard::checkOutputFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw ETalvekException(
