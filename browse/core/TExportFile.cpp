@@ -221,15 +221,27 @@ void TExportFile::WriteCsv(const QString& path, const QList<ExportColumn>& colum
     QString out;
     QStringList line;
     for (const ExportColumn& c : columns)
-        line.append(field(c.name));
+        line.append(field(CsvCell(c.title.isEmpty() ? c.name : c.title)));
     out += line.join(u',') + QStringLiteral("\r\n");
     for (const QVariantList& row : rows) {
         line.clear();
         for (const QVariant& v : row)
-            line.append(field(Text(v)));
+            line.append(field(CsvCell(Text(v))));
         out += line.join(u',') + QStringLiteral("\r\n");
     }
     WriteBytes(path, out.toUtf8());
+}
+
+QString TExportFile::CsvCell(const QString& text)
+{
+    const QString cell = text.trimmed();
+    if (cell.isEmpty())
+        return cell;
+    const QChar first = cell.front();
+    const bool formula = first == u'=' || first == u'+' || first == u'@' || first == u'\t' ||
+                         first == u'\r' ||
+                         (first == u'-' && (cell.size() == 1 || !cell[1].isDigit()));
+    return formula ? u'\'' + cell : cell;
 }
 
 void TExportFile::WriteBytes(const QString& path, const QByteArray& bytes)

@@ -184,6 +184,8 @@ QList<ExportColumn> TPartExport::ColumnsOf(const QList<Item>& items) const
                 columns.append({f.name, ExportColumn::Kind::Numeric, DisplayWidth(f)});
         }
         }
+        // A CSV header shows the titles of the grid and the field-choice dialog.
+        columns.last().title = item.title;
     }
     return columns;
 }
