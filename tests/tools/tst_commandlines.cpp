@@ -161,6 +161,8 @@ void TestCommandLines::exitCodeAndText_data()
             QString("sheets --alias X --ident ") + ident, 2, "chybná hodnota volby --ident");
     row("one output given twice", tool, "listing" + area + "--owners --out W/a.txt --out W/b.txt",
         2, "volba --out je zadána vícekrát");
+    row("import target given twice", tool, "import a.vfk --out W/x --out W/y", 2,
+        "volba --out je zadána vícekrát");
     row("gen count out of range", tool, "gen --size country --districts 3e9 --out W/c", 2,
         "chybná hodnota volby --districts");
 }
