@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/RegistryTableNames.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,29 +10,33 @@
 // its work tables and the per-area user-text table.
 namespace CadastralTables {
 
-// Per-area table prefixes; the table file is prefix + area suffix + ".DB".
-inline constexpr char ParcelPrefix[] = "NYSPA";     // parcel parts
-inline constexpr char RelationPrefix[] = "NYSUV";   // ownership relations
-inline constexpr char RecordPrefix[] = "NYSVL";     // supplementary records of sheets
-inline constexpr char RecordTextPrefix[] = "NYSTX"; // text lines of the records
-inline constexpr char SoilPrefix[] = "NYSBO";       // soil-quality records
-inline constexpr char UserTextPrefix[] = "ORVTX";   // user texts (written by ORV)
+// The table names come from the engine's one list of registry and code
+// tables (db/RegistryTableNames.h), which also guards them against writes.
+using RegistryTableNames::ParcelPrefix;     // parcel parts
+using RegistryTableNames::RecordPrefix;     // supplementary records of sheets
+using RegistryTableNames::RecordTextPrefix; // text lines of the records
+using RegistryTableNames::RelationPrefix;   // ownership relations
+using RegistryTableNames::SoilPrefix;       // soil-quality records
+using RegistryTableNames::UserTextPrefix;   // user texts (written by ORV)
 
 // District-wide tables.
-inline constexpr char OwnerTable[] = "NYSOBORG.DB";
-inline constexpr char CatalogueTable[] = "NYSKATAL.DB";
+using RegistryTableNames::CatalogueTable;
+using RegistryTableNames::OwnerTable;
 
 // Code tables in the code-table directory.
-inline constexpr char ParcelGroupTable[] = "PARSKUP.DB";
-inline constexpr char AreaQualityTable[] = "KVALVYM1.DB";
-inline constexpr char LandKindTable[] = "DRUHPOZ.DB";
-inline constexpr char LandUseTable[] = "NIXVYUZ.DB";
-inline constexpr char ProtectionTable[] = "OCHRNEM1.DB";
-inline constexpr char LegalRelationTable[] = "VLAVZT.DB";
-inline constexpr char OwnerCharacteristicTable[] = "CHARUV.DB";
-inline constexpr char SectorTable[] = "SEKTOR.DB";
-inline constexpr char RecordKindTable[] = "NIXDTEXT.DB";
-inline constexpr char DeedKindTable[] = "NIXLIST.DB";
+using RegistryTableNames::AreaQualityTable;
+using RegistryTableNames::CodeTables;
+using RegistryTableNames::DeedKindTable;
+using RegistryTableNames::LandKindTable;
+using RegistryTableNames::LandUseTable;
+using RegistryTableNames::LegalRelationTable;
+using RegistryTableNames::OwnerCharacteristicTable;
+using RegistryTableNames::ParcelGroupTable;
+using RegistryTableNames::Protection2Table;
+using RegistryTableNames::Protection3Table;
+using RegistryTableNames::ProtectionTable;
+using RegistryTableNames::RecordKindTable;
+using RegistryTableNames::SectorTable;
 
 // The area's table suffix from its ordinal in the district: "%.3d" ("001").
 QString AreaSuffix(int porcis);

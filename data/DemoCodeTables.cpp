@@ -64,7 +64,7 @@ void writeSmallCodeLists(const QString& dir)
                     {2, "památkově chráněné území (rezervace, zóna, pásmo)"},
                     {3, "nemovitá národní kulturní památka"},
                     {4, "chráněná značka geodetického bodu a její území"}});
-    writeCodeTable(dir, "OCHRNEM2.DB", "TEXT", 60,
+    writeCodeTable(dir, CadastralTables::Protection2Table, "TEXT", 60,
                    {{1, "lázně, ložisko, léčivý zdroj"},
                     {2, "pozemek určený k plnění funkcí lesa"},
                     {3, "lázně/ložisko/léčivý zdroj; les (PUPFL)"},
@@ -72,7 +72,7 @@ void writeSmallCodeLists(const QString& dir)
                     {5, "lázně/ložisko/léčivý zdroj; ZPF"},
                     {6, "les (PUPFL); ZPF"},
                     {7, "lázně/ložisko/léčivý zdroj; les (PUPFL); ZPF"}});
-    writeCodeTable(dir, "OCHRNEM3.DB", "TEXT", 60,
+    writeCodeTable(dir, CadastralTables::Protection3Table, "TEXT", 60,
                    {{1, "menší zvláště chráněné území"},
                     {2, "rozsáhlé chráněné území (NP, CHKO)"},
                     {3, "menší ZCHÚ; rozsáhlé chráněné území (NP, CHKO)"}});

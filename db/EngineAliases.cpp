@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
+#include "db/TableWriteGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,6 +78,7 @@ void EngineAliases::load(Duplicates duplicates)
 void EngineAliases::save() const
 {
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    TableWriteGuard::checkOutputFile(m_filePath);
     QSaveFile file(m_filePath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         throw ETalvekException(QStringLiteral("Soubor aliasů '%1' nelze zapsat: %2")

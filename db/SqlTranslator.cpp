@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
 
 bool isReservedAfterTable(const SqlToken& t)
@@ -60,8 +62,13 @@ QString baseName(const QString& fileName)
 SqlTranslator::Result SqlTranslator::translate(const QString& sql, const Resolver& resolver)
 {
     QList<SqlToken> tokens = SqlTokenizer::tokenize(sql);
-    while (!tokens.isEmpty() && tokens.last().isSymbol(";"))
+    // One statement, at most one ";" after it: SQLite would run the first of
+    // several and drop the rest without a word.
+    if (!tokens.isEmpty() && tokens.last().isSymbol(";"))
         tokens.removeLast();
+    if (std::any_of(tokens.begin(), tokens.end(),
+                    [](const SqlToken& t) { return t.isSymbol(";"); }))
+        throw ETalvekException(QStringLiteral("Lze provést jen jeden příkaz SQL."));
     if (tokens.isEmpty())
         throw ETalvekException(QStringLiteral("Prázdný příkaz SQL"));
     return SqlTranslator(sql, std::move(tokens), resolver).run();

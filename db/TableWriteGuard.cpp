@@ -1,12 +1,12 @@
 #include "db/TableWriteGuard.h"
 
 #include "base/ETalvekException.h"
+#include "db/RegistryTableNames.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <array>
 #include <sys/stat.h>
 
 namespace {
@@ -39,33 +39,22 @@ QString registryRefusal(const QString& fileName)
         .arg(fileName);
 }
 
+// A table's own files besides the .DB: primary index, memo file and the
+// secondary indexes (.X01 ... .Y0F, .XG0 ...).
+bool isTableCompanion(const QString& suffix)
+{
+    const QString s = suffix.toUpper();
+    if (s == QLatin1String("DB") || s == QLatin1String("PX") || s == QLatin1String("MB"))
+        return true;
+    return s.size() == 3 && (s[0] == u'X' || s[0] == u'Y') && s[1].isLetterOrNumber() &&
+           s[2].isLetterOrNumber() && s[1].unicode() < 128 && s[2].unicode() < 128;
+}
+
 } // namespace
 
 bool TableWriteGuard::isRegistryTable(const QString& fileName)
 {
-    QString name = QString(fileName).replace(u'\\', u'/');
-    name = name.mid(name.lastIndexOf(u'/') + 1).toUpper();
-    if (name.endsWith(QLatin1String(".DB")))
-        name.chop(3);
-    else if (name.contains(u'.'))
-        return false;
-    static const std::array<const char*, 12> whole = {
-        "NYSOBORG", "NYSKATAL", "PARSKUP", "KVALVYM1", "DRUHPOZ",  "NIXVYUZ",
-        "OCHRNEM1", "VLAVZT",   "CHARUV",  "SEKTOR",   "NIXDTEXT", "NIXLIST"};
-    for (const char* table : whole)
-        if (name == QLatin1String(table))
-            return true;
-    // Per-area tables: prefix and the area's three-digit suffix.
-    static const std::array<const char*, 5> perArea = {"NYSPA", "NYSUV", "NYSVL", "NYSTX", "NYSBO"};
-    if (name.size() != 8)
-        return false;
-    for (int i = 5; i < 8; ++i)
-        if (!name[i].isDigit())
-            return false;
-    for (const char* prefix : perArea)
-        if (name.startsWith(QLatin1String(prefix)))
-            return true;
-    return false;
+    return RegistryTableNames::IsRegistryTable(fileName);
 }
 
 QString TableWriteGuard::refusal(const QString& path)
@@ -122,4 +111,28 @@ void TableWriteGuard::checkDelete(const QString& path)
     const QFileInfo info(path);
     if (isRegistryTable(info.fileName()))
         throw ETalvekException(registryRefusal(info.fileName()));
+}
+
+QString TableWriteGuard::outputRefusal(const QString& path)
+{
+    const QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    const QString shown = QDir::toNativeSeparators(info.filePath());
+    const QString base = info.completeBaseName();
+    if (isTableCompanion(info.suffix()) &&
+        (RegistryTableNames::IsRegistryTable(base) || RegistryTableNames::IsUserTextTable(base)))
+        return QStringLiteral("Soubor %1 nelze zapsat: je to tabulka katastru, číselník nebo "
+                              "tabulka vlastních textů (nebo její index), a ty se nepřepisují")
+            .arg(shown);
+    if (isLink(info.filePath()))
+        return QStringLiteral("Soubor %1 nelze zapsat: je to symbolický odkaz; zvolte jiný "
+                              "název souboru")
+            .arg(shown);
+    return QString();
+}
+
+void TableWriteGuard::checkOutputFile(const QString& path)
+{
+    const QString reason = outputRefusal(path);
+    if (!reason.isEmpty())
+        throw ETalvekException(reason);
 }

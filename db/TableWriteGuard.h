@@ -24,4 +24,16 @@ public:
     // Deleting removes a link itself, never its target: only registry tables
     // are refused.
     static void checkDelete(const QString& path);
+
+    // Every file ORV writes besides its tables (PDF, text listing, export,
+    // clipboard text, statistics, owner index, settings, aliases) passes this
+    // check of its target: it is not a registry, code or user-text table (any
+    // letter case, any directory) nor one of their index and memo files
+    // (.PX, .MB, .Xnn, .Ynn), and its final name is not a symbolic link, which
+    // a replacing write would follow to the file it points at. Links among the
+    // directories on the way are fine (a linked ~/Documents keeps working).
+    // Returns the Czech reason naming the file, empty when it may be written.
+    static QString outputRefusal(const QString& path);
+    // Throws ETalvekException with that reason.
+    static void checkOutputFile(const QString& path);
 };

@@ -1,6 +1,7 @@
 #include "report/ReportPdfExporter.h"
 
 #include "base/ETalvekException.h"
+#include "db/TableWriteGuard.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPainter.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 void ReportPdfExporter::write(const ReportDocument& document, const QString& fileName)
 {
+    TableWriteGuard::checkOutputFile(fileName);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         cannotWrite(fileName, file.errorString());

@@ -8,6 +8,7 @@
 #include "data/CadastralTables.h"
 #include "db/Engine.h"
 #include "db/Table.h"
+#include "db/TableWriteGuard.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
@@ -97,6 +98,7 @@ int runExport(const QStringList& args)
     Options o;
     if (!ParseOptions(args, o))
         return toolUsageError(QString::fromUtf8(Synopsis));
+    TableWriteGuard::checkOutputFile(o.out);
     const QFileInfo workFile(o.work);
     if (!workFile.isFile())
         throw ETalvekException(QStringLiteral("Pracovní tabulka %1 neexistuje").arg(o.work));

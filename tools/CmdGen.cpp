@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -24,15 +25,18 @@ struct GenArgs
     CountryGenerator::Options country;
     bool countryOption = false; // --districts, --areas, --relations or --aliases
     bool aliases = false;
+    QString badOption; // the option whose value is no number in its range
+    QString badValue;
 };
 
-qint64 number(const QString& option, const QString& value)
+// The counts and the seed are whole numbers; a count must fit an int.
+bool number(const QString& option, const QString& value, qint64 max, qint64& n, GenArgs& out)
 {
-    bool ok = false;
-    const qint64 n = value.toLongLong(&ok);
-    if (!ok || n < 0)
-        throw ETalvekException(QStringLiteral("Neplatná hodnota %1 \"%2\".").arg(option, value));
-    return n;
+    if (toolWholeNumber(value, 0, max, n))
+        return true;
+    out.badOption = option;
+    out.badValue = value;
+    return false;
 }
 
 bool parseArgs(const QStringList& args, GenArgs& out)
@@ -46,20 +50,24 @@ bool parseArgs(const QStringList& args, GenArgs& out)
         if (i + 1 >= args.size())
             return false;
         const QString value = args[++i];
+        const qint64 anyInt = std::numeric_limits<int>::max();
+        qint64 n = 0;
         if (arg == QLatin1String("--size"))
             out.size = value;
         else if (arg == QLatin1String("--out"))
             out.out = value;
-        else if (arg == QLatin1String("--seed"))
-            out.seed = quint64(number(QStringLiteral("semínka"), value));
-        else if (arg == QLatin1String("--districts"))
-            out.country.districts = int(number(QStringLiteral("počtu okresů"), value));
-        else if (arg == QLatin1String("--areas"))
-            out.country.areas = int(number(QStringLiteral("počtu území"), value));
-        else if (arg == QLatin1String("--relations"))
-            out.country.relations = number(QStringLiteral("počtu vztahů"), value);
+        else if (arg == QLatin1String("--seed") &&
+                 number(arg, value, std::numeric_limits<qint64>::max(), n, out))
+            out.seed = quint64(n);
+        else if (arg == QLatin1String("--districts") && number(arg, value, anyInt, n, out))
+            out.country.districts = int(n);
+        else if (arg == QLatin1String("--areas") && number(arg, value, anyInt, n, out))
+            out.country.areas = int(n);
+        else if (arg == QLatin1String("--relations") &&
+                 number(arg, value, std::numeric_limits<qint64>::max(), n, out))
+            out.country.relations = n;
         else
-            return false;
+            return false; // unknown, or a number out of its range
         out.countryOption = out.countryOption || arg.startsWith(QLatin1String("--d")) ||
                             arg.startsWith(QLatin1String("--a")) ||
                             arg.startsWith(QLatin1String("--r"));
@@ -101,7 +109,8 @@ int runGen(const QStringList& argList)
 {
     GenArgs args;
     if (!parseArgs(argList, args))
-        return toolUsageError(Synopsis);
+        return args.badOption.isEmpty() ? toolUsageError(Synopsis)
+                                        : toolBadValue(args.badOption, args.badValue, Synopsis);
     QElapsedTimer timer;
     timer.start();
     if (args.size == QLatin1String("country"))

@@ -11,6 +11,7 @@
 #include "browse/core/TAreaSums.h"
 #include "browse/core/TTextListing.h"
 #include "browse/core/TextReportFile.h"
+#include "db/TableWriteGuard.h"
 #include "db/Engine.h"
 #include "db/Query.h"
 #include "select/core/TSheetSearch.h"
@@ -20,6 +21,7 @@
 
 #include <QFileInfo>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -94,6 +96,9 @@ QString CompanyName()
     return value && value->isString() ? value->text : QString();
 }
 
+// More lines than any paper holds is a typing error.
+constexpr qint64 MaxLinesPerPage = 10000;
+
 // Reads the arguments; false when they do not fit the synopsis.
 bool ParseOptions(const QStringList& args, Options& o)
 {
@@ -103,6 +108,7 @@ bool ParseOptions(const QStringList& args, Options& o)
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
         bool ok = true;
+        qint64 number = 0;
         if (ToolAreaOption(args, i, o.database, o.suffix, o.work) || OwnerOption(args, i, o)) {
             continue;
         } else if ((a == "--short" || a == "--full" || a == "--summary") && o.kind < 0) {
@@ -110,12 +116,13 @@ bool ParseOptions(const QStringList& args, Options& o)
                      : a == "--full" ? TTextListing::FullListing
                                      : TTextListing::AreaSummary;
         } else if (a == "--sheet" && hasValue) {
-            o.sheet = args[++i].toInt(&ok);
+            ok = toolWholeNumber(args[++i], 0, std::numeric_limits<int>::max(), number);
+            o.sheet = int(number);
         } else if (a == "--paginate") {
             o.paging = true;
         } else if (a == "--lines" && hasValue) {
-            o.lines = args[++i].toInt(&ok);
-            ok = ok && o.lines > 0;
+            ok = toolWholeNumber(args[++i], 1, MaxLinesPerPage, number);
+            o.lines = int(number);
             linesGiven = true;
         } else if (a == "--page" && hasValue && pages.contains(args[i + 1])) {
             o.page = int(pages.indexOf(args[++i]));
@@ -145,6 +152,8 @@ int runListing(const QStringList& args)
     Options o;
     if (!ParseOptions(args, o))
         return toolUsageError(QString::fromUtf8(Synopsis));
+    if (!o.out.isEmpty())
+        TableWriteGuard::checkOutputFile(o.out);
     const bool owners = o.kind == TTextListing::OwnersListing;
     const QFileInfo work(o.work);
     if (!owners && !work.isFile())

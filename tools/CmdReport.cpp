@@ -7,6 +7,7 @@
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
 #include "output/core/CreateReportForm.h"
+#include "db/TableWriteGuard.h"
 #include "output/core/TLCisForm.h"
 #include "report/ReportPdfExporter.h"
 #include "tools/ToolArea.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QMap>
 #include <cstdio>
+#include <limits>
 
 namespace {
 const char Synopsis[] = "report (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB "
@@ -55,6 +57,13 @@ int runReport(const QStringList& args)
     if (!isNumber || !kinds.contains(kind) || suffix.size() != 3 ||
         sheetForm != options.contains("--sheet"))
         return toolUsageError(QString::fromUtf8(Synopsis));
+    qint64 sheetNumber = 0;
+    if (sheetForm &&
+        !toolWholeNumber(options.value("--sheet"), 0, std::numeric_limits<int>::max(), sheetNumber))
+        return toolBadValue(QStringLiteral("--sheet"), options.value("--sheet"),
+                            QString::fromUtf8(Synopsis));
+    // A refused target is known before the work table is touched.
+    TableWriteGuard::checkOutputFile(options.value("--pdf"));
 
     const QString database = options.contains("--alias")
                                  ? options.value("--alias")
@@ -66,7 +75,7 @@ int runReport(const QStringList& args)
     // A statement fills the work table with the sheet's parts first, as OK of
     // the sheet dialog does; a sheet without parts is reported.
     const int sheet =
-        sheetForm ? TLCisForm::FillWorkTable(workTable, ku, options.value("--sheet")) : 0;
+        sheetForm ? TLCisForm::FillWorkTable(workTable, ku, QString::number(sheetNumber)) : 0;
     std::unique_ptr<TReportForm> form = CreateReportForm(app, kind, ku, workTable, QString());
     if (sheetForm)
         form->SetSheet(sheet);

@@ -311,4 +311,8 @@ static ToolCommandRegistrar reg{
      "výběr parcel do pracovní tabulky (+POLE OP HODNOTA, -POLE OP HODNOTA, --parcels, "
      "--houses, --all, --sheet, --owner-ident, --owner-ident-from, --owner-name; "
      "podrobně select --help)",
-     &runSelect}};
+     &runSelect,
+     false,
+     // The steps run in the order given, each as often as it is given.
+     {"--parcels", "--houses", "--all", "--sheet", "--owner-ident", "--owner-ident-from",
+      "--owner-name"}}};

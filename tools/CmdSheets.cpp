@@ -55,13 +55,12 @@ void checkAliases(const QStringList& aliases)
                     .arg(alias));
 }
 
-double parseIdent(const QString& text)
+// A birth number or company number: a number from 0 (IdentKey refuses NaN and inf).
+bool parseIdent(const QString& text, double& ident)
 {
     bool ok = false;
-    const double ident = TListVlSearch::IdentKey(text, &ok);
-    if (!ok || ident < 0)
-        throw ETalvekException(QStringLiteral("Chybné číslo: '%1'").arg(text));
-    return ident;
+    ident = TListVlSearch::IdentKey(text, &ok);
+    return ok && ident >= 0;
 }
 
 // The owners sought, IDENT -> name, from the owner tables of the districts;
@@ -69,7 +68,9 @@ double parseIdent(const QString& text)
 QMap<double, QString> findOwners(const SheetsArgs& args)
 {
     QMap<double, QString> owners;
-    const double ident = args.byName ? 0 : parseIdent(args.ident);
+    double ident = 0;
+    if (!args.byName)
+        parseIdent(args.ident, ident); // checked with the command line
     if (!args.byName)
         owners.insert(ident, QString());
     for (const QString& alias : args.aliases) {
@@ -115,6 +116,9 @@ int runSheets(const QStringList& argList)
     SheetsArgs args;
     if (!parseArgs(argList, args))
         return toolUsageError(Synopsis);
+    double ident = 0;
+    if (!args.byName && !parseIdent(args.ident, ident))
+        return toolBadValue(QStringLiteral("--ident"), args.ident, Synopsis);
     checkAliases(args.aliases);
     const QMap<double, QString> owners = findOwners(args);
     TListVlSearch::Result result;
@@ -135,5 +139,7 @@ int runSheets(const QStringList& argList)
 ToolCommandRegistrar reg{{QStringLiteral("sheets"),
                           Synopsis + QStringLiteral("  listy vlastnictví vlastníka ve všech "
                                                     "katastrálních územích okresů jako CSV"),
-                          &runSheets}};
+                          &runSheets,
+                          false,
+                          {QStringLiteral("--alias")}}};
 } // namespace

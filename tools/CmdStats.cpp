@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
 #include "db/Engine.h"
+#include "db/TableWriteGuard.h"
 #include "output/core/TAreaStatistics.h"
 #include "output/core/TStatistikaReport.h"
 #include "report/ReportPdfExporter.h"
@@ -75,6 +76,8 @@ int runStats(const QStringList& args)
     StatsArgs a;
     if (!parse(args, a))
         return toolUsageError(Synopsis);
+    if (!a.pdf.isEmpty())
+        TableWriteGuard::checkOutputFile(a.pdf);
     // An alias must be known to the engine; a directory is used as it is.
     const QString district =
         a.alias.isEmpty() ? QDir(a.dir).absolutePath() : Engine::instance().directoryOf(a.alias);

@@ -3,6 +3,9 @@
 #include "base/ETalvekException.h"
 #include "base/TVersionInfo.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -24,6 +27,45 @@ int toolUsageError(const QString& synopsis)
 {
     print(stderr, QStringLiteral("použití: orv-tool %1\n").arg(synopsis));
     return ToolExit::Usage;
+}
+
+int toolBadValue(const QString& option, const QString& value, const QString& synopsis)
+{
+    // A long value (a whole file pasted by mistake) is shown by its beginning.
+    const QString shown = value.size() > 80 ? value.left(80) + QStringLiteral("…") : value;
+    print(stderr, QStringLiteral("orv-tool: chybná hodnota volby %1: „%2“\n").arg(option, shown));
+    return toolUsageError(synopsis);
+}
+
+bool toolWholeNumber(const QString& text, qint64 min, qint64 max, qint64& value)
+{
+    // Eighteen digits always fit in qint64; more are out of any range here.
+    if (text.isEmpty() || text.size() > 18)
+        return false;
+    qint64 number = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+        number = number * 10 + (c.unicode() - u'0');
+    }
+    if (number < min || number > max)
+        return false;
+    value = number;
+    return true;
+}
+
+QString toolRepeatedOption(const ToolCommand& command, const QStringList& args)
+{
+    static const QRegularExpression option(QStringLiteral("^--[a-z][a-z0-9-]*$"));
+    QSet<QString> seen;
+    for (const QString& arg : args) {
+        if (!option.match(arg).hasMatch() || command.repeatable.contains(arg))
+            continue;
+        if (seen.contains(arg))
+            return arg;
+        seen.insert(arg);
+    }
+    return QString();
 }
 
 ToolCommandRegistry& ToolCommandRegistry::instance()
@@ -103,6 +145,13 @@ int ToolCommandRegistry::dispatch(QStringList args) const
         print(stderr, QStringLiteral("orv-tool: neznámý příkaz \"%1\"; seznam příkazů vypíše "
                                      "\"orv-tool help\"\n")
                           .arg(name));
+        return ToolExit::Usage;
+    }
+    const QString repeated = toolRepeatedOption(*command, args);
+    if (!repeated.isEmpty()) {
+        print(stderr, QStringLiteral("orv-tool %1: volba %2 je zadána vícekrát\n")
+                          .arg(command->name, repeated));
+        print(stderr, QStringLiteral("použití: orv-tool %1\n").arg(command->usage));
         return ToolExit::Usage;
     }
     return runCommand(*command, args);

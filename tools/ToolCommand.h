@@ -17,6 +17,10 @@ struct ToolCommand
     // Draws text or pages (fonts, PDF): runs under a GUI application, on the
     // "offscreen" platform unless QT_QPA_PLATFORM names another.
     bool needsGui = false;
+    // Options that may be given more than once (the steps of "select", the
+    // districts of "sheets"). Any other option ("--out") given twice is a
+    // usage error before the command runs, never "the last one wins".
+    QStringList repeatable = {};
 };
 
 // The exit status of orv-tool, the same for every command (man orv-tool).
@@ -29,6 +33,17 @@ constexpr int Usage = 2;   // wrong command line: unknown command, missing or ex
 // A command whose arguments do not fit calls this: it prints
 // "použití: orv-tool SYNOPSIS" to stderr and returns ToolExit::Usage.
 int toolUsageError(const QString& synopsis);
+// The same after the line "orv-tool: chybná hodnota volby OPTION: „VALUE“".
+int toolBadValue(const QString& option, const QString& value, const QString& synopsis);
+
+// A whole number written as digits only (no sign, blank, decimals or
+// exponent) within min..max: option values such as a sheet number. False
+// for anything else, "abc", "3.5", "" and "99999999999" included.
+bool toolWholeNumber(const QString& text, qint64 min, qint64 max, qint64& value);
+
+// The option given more than once among `args` that `command` does not allow
+// to repeat; empty when there is none. An option is "--" and a word.
+QString toolRepeatedOption(const ToolCommand& command, const QStringList& args);
 
 class ToolCommandRegistry
 {

@@ -1,6 +1,7 @@
 #include "app/core/RegHiveFile.h"
 
 #include "base/ETalvekException.h"
+#include "db/TableWriteGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,6 +123,7 @@ void RegHiveFile::save()
         throw ETalvekException(QStringLiteral("Nelze vytvořit adresář %1 pro soubor nastavení.")
                                    .arg(QDir::toNativeSeparators(info.absolutePath())));
     }
+    TableWriteGuard::checkOutputFile(m_path);
     QSaveFile file(m_path);
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(m_doc.serialize()) >= 0 && file.commit();

@@ -5,6 +5,7 @@
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
 #include "db/TableFileIO.h"
+#include "db/TableWriteGuard.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -113,6 +114,7 @@ void TExportFile::Write(const QString& path, const QList<ExportColumn>& columns,
                         const QList<QVariantList>& rows)
 {
     const Type type = TypeOf(path);
+    TableWriteGuard::checkOutputFile(path);
     try {
         if (type == Type::Paradox)
             WriteParadox(path, columns, rows);
@@ -219,19 +221,32 @@ void TExportFile::WriteCsv(const QString& path, const QList<ExportColumn>& colum
     QString out;
     QStringList line;
     for (const ExportColumn& c : columns)
-        line.append(field(c.name));
+        line.append(field(CsvCell(c.title.isEmpty() ? c.name : c.title)));
     out += line.join(u',') + QStringLiteral("\r\n");
     for (const QVariantList& row : rows) {
         line.clear();
         for (const QVariant& v : row)
-            line.append(field(Text(v)));
+            line.append(field(CsvCell(Text(v))));
         out += line.join(u',') + QStringLiteral("\r\n");
     }
     WriteBytes(path, out.toUtf8());
 }
 
+QString TExportFile::CsvCell(const QString& text)
+{
+    const QString cell = text.trimmed();
+    if (cell.isEmpty())
+        return cell;
+    const QChar first = cell.front();
+    const bool formula = first == u'=' || first == u'+' || first == u'@' || first == u'\t' ||
+                         first == u'\r' ||
+                         (first == u'-' && (cell.size() == 1 || !cell[1].isDigit()));
+    return formula ? u'\'' + cell : cell;
+}
+
 void TExportFile::WriteBytes(const QString& path, const QByteArray& bytes)
 {
+    TableWriteGuard::checkOutputFile(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         throw ETalvekException(

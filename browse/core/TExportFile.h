@@ -17,12 +17,17 @@ struct ExportColumn
     QString name;
     Kind kind = Kind::Char;
     int size = 0;
+    // The column's title in a CSV header line (the grid's "Parcelní číslo");
+    // empty: the field name. Tables keep their field names.
+    QString title = {};
 };
 
 // Writes an exported table, its type chosen by the file's extension: ".db" a
 // Paradox table (code page 1250), ".dbf" a dBASE table (code page 1250
 // declared in the header and in a ".cpg" file beside it), ".csv" RFC 4180
-// text in UTF-8 with a header line. The file is written under a temporary
+// text in UTF-8 for spreadsheets: a header line of the column titles, values
+// without leading and trailing blanks, and a text that a spreadsheet would
+// take for a formula led by "'". The file is written under a temporary
 // name and renamed over the target, so a failure leaves an earlier file of
 // that name as it was; errors name the file and the value.
 class TExportFile
@@ -45,6 +50,10 @@ public:
     static void WriteBytes(const QString& path, const QByteArray& bytes);
     // A value as the exported text shows it: whole numbers without decimals.
     static QString Text(const QVariant& value);
+    // A CSV cell as a spreadsheet should show it: trimmed, and led by "'"
+    // when it begins with "=", "+", "@", a tab, a carriage return, or "-"
+    // not followed by a digit (numbers and building parcels "-5/1" stay).
+    static QString CsvCell(const QString& text);
 
 private:
     static void WriteParadox(const QString& path, QList<ExportColumn> columns,

@@ -8,6 +8,7 @@
 #include "data/ValueFormats.h"
 #include "db/Dataset.h"
 #include "db/Query.h"
+#include "db/RegistryTableNames.h"
 #include "db/paradox/ParadoxTable.h"
 
 #include <QDir>
@@ -184,6 +185,8 @@ QList<ExportColumn> TPartExport::ColumnsOf(const QList<Item>& items) const
                 columns.append({f.name, ExportColumn::Kind::Numeric, DisplayWidth(f)});
         }
         }
+        // A CSV header shows the titles of the grid and the field-choice dialog.
+        columns.last().title = item.title;
     }
     return columns;
 }
@@ -347,11 +350,11 @@ void TPartExport::CheckTarget(const QString& path) const
 {
     const QFileInfo target(path);
     const QString base = target.completeBaseName().toUpper();
-    static const QRegularExpression registryName(
-        QStringLiteral("^(NYS(PA|UV|VL|TX|BO).*|NYSOBORG|NYSKATAL|ORVTX.*)$"));
     static const QRegularExpression historyName(QStringLiteral("^PRAC(_\\d+)?$"));
     const QString dir = QFileInfo(target.absolutePath()).canonicalFilePath();
-    bool refused = registryName.match(base).hasMatch();
+    // A registry, code or user-text table's name is refused with any extension.
+    bool refused =
+        RegistryTableNames::IsRegistryTable(base) || RegistryTableNames::IsUserTextTable(base);
     if (!m_workTablePath.isEmpty()) {
         const QFileInfo work(m_workTablePath);
         const bool workDir = QFileInfo(work.absolutePath()).canonicalFilePath() == dir;

@@ -1,6 +1,7 @@
 #include "browse/core/TextReportFile.h"
 
 #include "base/ETalvekException.h"
+#include "db/TableWriteGuard.h"
 
 #include <QDir>
 #include <QSaveFile>
@@ -11,6 +12,7 @@ void WriteTextFile(const QString& fileName,
     const QString name = fileName.trimmed();
     if (name.isEmpty())
         throw ETalvekException(QStringLiteral("Nebyl zadán cílový soubor"));
+    TableWriteGuard::checkOutputFile(name);
     const QString shown = QDir::toNativeSeparators(name);
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly))

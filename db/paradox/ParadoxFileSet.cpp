@@ -31,6 +31,12 @@ bool isRegularFile(const QString& path)
     return ::lstat(native(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool isLink(const QString& path)
+{
+    struct stat st = {};
+    return ::lstat(native(path).constData(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 // The old file kept under a second name while the set is replaced: a hard
 // link (no copy), or a copy where the file system has no links.
 bool keepOld(const QString& path, const QString& backup)
@@ -48,11 +54,14 @@ ParadoxFileSet::ParadoxFileSet(Rename rename)
 
 void ParadoxFileSet::write(const QString& path, const QByteArray& contents)
 {
-    // A symbolic link is followed: the file it points to is replaced and the
-    // link stays.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : path;
-    m_writes.append({target, contents});
+    // A symbolic link is refused, never followed: it could lead the write to
+    // a registry table or any other file on the disk.
+    if (isLink(path))
+        throw ETalvekException(
+            QStringLiteral("Soubor %1 nelze zapsat: je to symbolický odkaz; zvolte jiný název "
+                           "souboru")
+                .arg(shown(path)));
+    m_writes.append({path, contents});
 }
 
 void ParadoxFileSet::removeAfterCommit(const QString& path)

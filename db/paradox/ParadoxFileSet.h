@@ -26,6 +26,7 @@ public:
     explicit ParadoxFileSet(Rename rename = {});
 
     // Files are committed in the order they are added: add the .DB last.
+    // A path that is a symbolic link throws ETalvekException.
     void write(const QString& path, const QByteArray& contents);
     void removeAfterCommit(const QString& path);
     // Writes and renames everything; throws ETalvekException naming the file

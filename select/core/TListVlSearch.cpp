@@ -9,6 +9,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 // Owners sought at most bound into each area's query.
@@ -30,7 +31,9 @@ double TListVlSearch::IdentKey(const QString& text, bool* ok)
     QString key = text.trimmed();
     key.replace(u',', u'.');
     bool converted = false;
-    const double value = key.toDouble(&converted);
+    double value = key.toDouble(&converted);
+    // "nan" and "inf" convert too, yet name no owner.
+    converted = converted && std::isfinite(value);
     if (ok)
         *ok = converted;
     return converted ? value : 0.0;

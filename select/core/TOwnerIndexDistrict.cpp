@@ -2,6 +2,7 @@
 
 #include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
+#include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -24,7 +25,7 @@ namespace {
 // catalogue's file name, stamp and areas, the number of areas and per area its suffix, table file
 // name, stamp, readable flag and pairs. Numbers in the machine's byte order, which the tag checks.
 constexpr char Magic[8] = {'O', 'R', 'V', 'O', 'W', 'N', 'I', 'X'};
-constexpr quint32 FormatVersion = 2;
+constexpr quint32 FormatVersion = 3;
 constexpr quint32 ByteOrderTag = 0x01020304;
 constexpr int HeaderSize = 32;
 
@@ -102,6 +103,23 @@ private:
     qint64 m_left;
 };
 
+// Opens `path` for reading when it is a regular file, not through a link
+// and without waiting on a FIFO; its size in `size`. -1 when it is not.
+int openRegularFile(const QString& path, qint64& size)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat st
+    {
+    };
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    size = qint64(st.st_size);
+    return fd;
+}
+
 bool threeDigits(const QString& suffix)
 {
     return suffix.size() == 3 &&
@@ -138,7 +156,7 @@ bool statOf(int directoryFd, const char* path, TOwnerIndexDistrict::Stamp& stamp
     if (failed != 0)
         return false;
     stamp = {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-             quint64(st.st_ino)};
+             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec, quint64(st.st_ino)};
     return (st.st_mode & S_IFMT) == type;
 }
 } // namespace
@@ -342,6 +360,7 @@ QByteArray TOwnerIndexDistrict::serialize() const
         payload.putText(it->fileName);
         payload.put(it->stamp.size);
         payload.put(it->stamp.mtimeNs);
+        payload.put(it->stamp.ctimeNs);
         payload.put(it->stamp.inode);
         payload.put(quint32(it->readable ? 1 : 0));
         payload.put(quint32(it->pairs.size()));
@@ -394,8 +413,9 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
         quint32 readable = 0;
         quint32 pairs = 0;
         if (!in.getText(suffix) || !in.getText(area.fileName) || !in.get(area.stamp.size) ||
-            !in.get(area.stamp.mtimeNs) || !in.get(area.stamp.inode) || !in.get(readable) ||
-            !in.get(pairs) || qint64(pairs) * qint64(sizeof(Pair)) > in.left())
+            !in.get(area.stamp.mtimeNs) || !in.get(area.stamp.ctimeNs) ||
+            !in.get(area.stamp.inode) || !in.get(readable) || !in.get(pairs) ||
+            qint64(pairs) * qint64(sizeof(Pair)) > in.left())
             return false;
         area.readable = readable == 1;
         area.encodedName = QFile::encodeName(area.fileName);
@@ -415,11 +435,17 @@ bool TOwnerIndexDistrict::parse(const QByteArray& bytes)
 
 QString TOwnerIndexDistrict::directoryOfFile(const QString& indexFile)
 {
-    QFile file(indexFile);
     // The header, then the directory's length and text (a path is short).
     constexpr qint64 Beginning = HeaderSize + 4 + 16384;
-    if (!file.open(QIODevice::ReadOnly))
+    qint64 size = 0;
+    const int fd = openRegularFile(indexFile, size);
+    QFile file;
+    if (fd < 0)
         return {};
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
     const QByteArray bytes = file.read(Beginning);
     Reader in(bytes.constData(), bytes.size());
     char magic[8];
@@ -432,15 +458,37 @@ QString TOwnerIndexDistrict::directoryOfFile(const QString& indexFile)
     return payload.getText(directory) ? directory : QString();
 }
 
+// An index holds at most one pair (16 bytes) per record of the district's
+// relation tables, whose records are longer than that, plus names and
+// stamps: twice the size of the district's files and a megabyte for the
+// rest is more than any true index file needs.
+qint64 TOwnerIndexDistrict::largestSaneFile() const
+{
+    qint64 tables = 0;
+    for (const QFileInfo& file : QDir(m_directory).entryInfoList(QDir::Files))
+        tables += file.size();
+    return (qint64(1) << 20) + 2 * tables;
+}
+
 void TOwnerIndexDistrict::load()
 {
     m_areas.clear();
     m_catalogueName.clear();
     m_dirty = false;
-    QFile file(m_indexFile);
-    if (m_indexFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+    if (m_indexFile.isEmpty())
         return;
-    if (!parse(file.readAll())) {
+    // Only a regular file of a sane size is read: a link (say to /dev/zero),
+    // a FIFO or a huge file is no index and is rebuilt.
+    if (!QFileInfo(m_indexFile).isSymLink() && !QFileInfo::exists(m_indexFile))
+        return;
+    qint64 size = 0;
+    const int fd = openRegularFile(m_indexFile, size);
+    QFile file;
+    const bool sane = fd >= 0 && size <= largestSaneFile() &&
+                      file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    if (fd >= 0 && !file.isOpen())
+        ::close(fd);
+    if (!sane || !parse(file.read(size))) {
         m_areas.clear();
         m_catalogueName.clear();
         m_dirty = true; // rewritten after the next search
@@ -451,7 +499,10 @@ void TOwnerIndexDistrict::save()
 {
     if (!m_dirty || m_indexFile.isEmpty())
         return;
-    if (!QDir().mkpath(QFileInfo(m_indexFile).path()))
+    // A link in place of the file (or any name the output guard refuses) is
+    // never written through: the index stays in memory.
+    if (!QDir().mkpath(QFileInfo(m_indexFile).path()) ||
+        !TableWriteGuard::outputRefusal(m_indexFile).isEmpty())
         return;
     QSaveFile file(m_indexFile);
     const QByteArray bytes = serialize();

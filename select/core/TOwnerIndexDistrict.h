@@ -10,10 +10,12 @@
 // The owner index of one district directory: for every cadastral area the
 // distinct (IDENT, ELLVCIS) pairs of its ownership relations NYSUV + suffix +
 // ".DB", sorted by IDENT, stamped with the table file's size, modification
-// time (ns) and inode. A table whose stamp changed is read again, alone; the
-// district directory is only read, never written. The index is kept in a
+// and change times (ns) and inode: an edit in place that keeps the size and
+// sets the modification time back still changes the change time. A table whose stamp changed is
+// read again, alone; the district directory is only read, never written. The index is kept in a
 // file of ORV's cache directory that is checked (version, lengths, checksum,
-// directory) before use: a damaged or foreign file is simply rebuilt.
+// directory) before use: a damaged or foreign file, anything but a regular
+// file, or one larger than the district's tables could give is simply rebuilt.
 class TOwnerIndexDistrict
 {
 public:
@@ -21,6 +23,7 @@ public:
     {
         qint64 size = -1;
         qint64 mtimeNs = 0;
+        qint64 ctimeNs = 0;
         quint64 inode = 0;
         bool operator==(const Stamp&) const = default;
     };
@@ -83,6 +86,7 @@ private:
     static Area readArea(const QString& path, const Stamp& stamp);
     QString currentName(const QString& suffix, Stamp& stamp) const;
     QByteArray serialize() const;
+    qint64 largestSaneFile() const;
     bool parse(const QByteArray& bytes);
 
     QString m_directory;

@@ -10,6 +10,13 @@
 #include "browse/TParDilyExport.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/core/TPartExport.h"
+#include "browse/core/TextReportFile.h"
+#include "app/core/RegHiveFile.h"
+#include "db/EngineAliases.h"
+#include "db/paradox/ParadoxFileSet.h"
+#include "report/ReportDocument.h"
+#include "report/ReportPdfExporter.h"
+#include "select/core/TOwnerIndexDistrict.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -66,7 +73,8 @@ Rows readDbfByHand(const QString& path, QStringList& names)
 }
 
 // Our reader for .db, the one above for .dbf, RFC 4180 for .csv (quoted
-// fields may hold commas and doubled quotes; the data holds no line breaks).
+// fields may hold commas and doubled quotes; the data holds no line breaks)
+// read as a spreadsheet shows it: a leading "'" marks text and is not shown.
 Rows readFile(const QString& path, QStringList& names)
 {
     if (path.endsWith(".dbf"))
@@ -90,7 +98,8 @@ Rows readFile(const QString& path, QStringList& names)
         rows.append(QStringList());
         for (auto it = field.globalMatch(line); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
-            rows.last().append((m.captured(1).replace("\"\"", "\"") + m.captured(2)).trimmed());
+            const QString cell = m.captured(1).replace("\"\"", "\"") + m.captured(2);
+            rows.last().append(cell.startsWith(u'\'') ? cell.mid(1) : cell);
         }
     }
     for (const QString& name : rows.isEmpty() ? QStringList() : rows.takeFirst())
@@ -146,7 +155,7 @@ void readBack(const QString& path, const QString& names, const Rows& expected)
 {
     QStringList read;
     QCOMPARE(readFile(path, read), expected);
-    QCOMPARE(read.join(' '), names);
+    QCOMPARE(read.join('|'), names);
     if (path.endsWith(".csv"))
         return;
     Rows other = readOther(path);
@@ -310,16 +319,18 @@ private slots:
                          : exporter(form).ExportSelected(items, path),
                  subsidy ? 3 : 7);
         if (subsidy)
-            readBack(path, "ICO KATASTR PC_KN PC_PK KULTURA VYMERA",
+            readBack(path, "ICO|KATASTR|PC_KN|PC_PK|KULTURA|VYMERA",
                      {{"", "600001", "-20", "", "13", "0.01"},
                       {"111", "600001", "15/3", "", "13", "1.2345"},
                       {"", "600001", "15/3", "3:40", "13", "0.09"}});
         else
-            readBack(
-                path,
-                "PARSKUP PARCISLO PARDIL DRUHPOZ PopCis VYMERA Kvalita LVCIS VLVZTAH MAPA Vykaz "
-                "BONITA PODIL ICO VLASTNIK",
-                markedRowsShown(form));
+            // A spreadsheet gets the grid's titles, a table the field names.
+            readBack(path,
+                     ext == "csv" ? "Skup.|Parcelní číslo|Díl|Druh|Č.popisné|Výměra|Q|List "
+                                    "vlast.|Vztah|Mapa|Výkaz|Bonita|Podíl|Ičo|Vlastník"
+                                  : "PARSKUP|PARCISLO|PARDIL|DRUHPOZ|PopCis|VYMERA|Kvalita|LVCIS|"
+                                    "VLVZTAH|MAPA|Vykaz|BONITA|PODIL|ICO|VLASTNIK",
+                     markedRowsShown(form));
         QFile cpg(m_fx->path("out.cpg"));
         QCOMPARE(cpg.open(QIODevice::ReadOnly) ? cpg.readAll() : "", ext == "dbf" ? "1250" : "");
     }
@@ -341,7 +352,7 @@ private slots:
             path,
             {{"PODIL", ExportColumn::Kind::Char, 10}, {"VLASTNIK", ExportColumn::Kind::Char, 60}},
             {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
-        readBack(path, "PODIL VLASTNIK", {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
+        readBack(path, "PODIL|VLASTNIK", {{"12345/1000000", name}, {"1/2", "Novák Jan"}});
     }
 
     // Stopped through its progress at the third row, an export writes
@@ -482,6 +493,125 @@ private slots:
         QCOMPARE(QString::fromUtf8(file.readAll()), mine);
         QStringList names;
         QVERIFY(readDbfByHand(m_fx->path("d.dbf"), names).size() > 10);
+    }
+
+    // A spreadsheet takes a text led by =, +, @ or "-" and a letter for a
+    // formula: such a cell is led by "'"; numbers, building parcels and other
+    // texts go out as they are, trimmed. The header gives the column's title.
+    void csvCellsForSpreadsheets_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QString>("cell");
+        QTest::newRow("owner name as a formula") << QVariant("=2+3") << "'=2+3";
+        QTest::newRow("plus") << QVariant("+420 123") << "'+420 123";
+        QTest::newRow("at") << QVariant("@SUM(A1)") << "'@SUM(A1)";
+        QTest::newRow("minus and a letter") << QVariant("-A1") << "'-A1";
+        QTest::newRow("lone minus (no map)") << QVariant("-") << "'-";
+        QTest::newRow("tab behind blanks") << QVariant(" \t=1") << "'=1";
+        QTest::newRow("building parcel") << QVariant("-5/1") << "-5/1";
+        QTest::newRow("negative number") << QVariant(-5.0) << "-5";
+        QTest::newRow("blanks around a house number") << QVariant("   9/2p ") << "9/2p";
+        QTest::newRow("share") << QVariant("1/2") << "1/2";
+        QTest::newRow("comma quoted") << QVariant("Novák, Jan") << "\"Novák, Jan\"";
+        QTest::newRow("blank") << QVariant() << "";
+    }
+    void csvCellsForSpreadsheets()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QString, cell);
+        const QString path = m_fx->path("cell.csv");
+        TExportFile::Write(path, {{"PARCISLO", ExportColumn::Kind::Char, 12, "Parcelní číslo"}},
+                           {{value}});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()), "Parcelní číslo\r\n" + cell + "\r\n");
+    }
+
+    // Every writer of an output file refuses a registry, code or user-text
+    // table (any case, any directory, with its index and memo files) and a
+    // final name that is a link (here to NYSBO001.DB or to a settings file);
+    // a linked directory on the way is fine. A refused write changes nothing.
+    void everyOutputRefusesTablesAndLinks_data()
+    {
+        const QString table = "je to tabulka katastru", link = "je to symbolický odkaz";
+        addRows({"writer", "target", "refusal"}, // refusal: "" written, "-" kept silently
+                {{"form onto a table", "pdf", "NYSPA001.DB", table},
+                 {"form onto an index, lower case", "pdf", "nyspa001.x02", table},
+                 {"form through a link", "pdf", "link.pdf", link},
+                 {"form into a linked directory", "pdf", "docs/form.pdf", ""},
+                 {"listing onto the records", "listing", "NYSVL001.DB", table},
+                 {"listing through a link", "listing", "link.txt", link},
+                 {"csv through a link", "export", "link.csv", link},
+                 {"db onto a code table", "export", "ochrnem2.db", table},
+                 {"db through a link", "export", "link.db", link},
+                 {"dbf through a link", "export", "link.dbf", link},
+                 {"clipboard file onto own texts", "clipboard", "ORVTX001.MB", table},
+                 {"settings through a link", "settings", "link.reg", link},
+                 {"aliases through a link", "aliases", "link.conf", link},
+                 {"owner index through a link", "owner index", "link.idx", "-"},
+                 {"table files through a link", "file set", "link.db", link}});
+    }
+    void everyOutputRefusesTablesAndLinks()
+    {
+        QFETCH(QString, writer);
+        QFETCH(QString, target);
+        QFETCH(QString, refusal);
+        QTemporaryDir dir;
+        for (const char* name : {"NYSPA001.DB", "NYSBO001.DB", "NYSVL001.DB", "OCHRNEM2.DB"})
+            QVERIFY(QFile::copy(m_ctl + "/NYSPA001.DB", dir.filePath(name)));
+        QFile texts(dir.filePath("ORVTX001.MB")), settings(dir.filePath("victim.reg"));
+        QVERIFY(texts.open(QIODevice::WriteOnly) && texts.write("texts") == 5);
+        QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("REGEDIT4\r\n") == 10);
+        texts.close(), settings.close();
+        for (const char* ext : {"pdf", "txt", "csv", "db", "dbf", "conf", "idx"})
+            QVERIFY(QFile::link(dir.filePath("NYSBO001.DB"), dir.filePath("link.") + ext));
+        QVERIFY(QFile::link(dir.filePath("victim.reg"), dir.filePath("link.reg")));
+        QVERIFY(QFile::link(dir.path(), dir.filePath("docs")));
+        auto snapshot = [&] {
+            QMap<QString, QByteArray> files;
+            for (const QFileInfo& f : QDir(dir.path()).entryInfoList(QDir::Files)) {
+                QFile file(f.filePath());
+                files.insert(f.fileName() + "->" + f.symLinkTarget(),
+                             file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+            }
+            return files;
+        };
+        const QMap<QString, QByteArray> before = snapshot();
+        const QString path = dir.filePath(target);
+        const QString message = TestSupport::refusal([&] {
+            if (writer == "pdf") {
+                ReportPdfExporter::write(ReportDocument(), path);
+            } else if (writer == "listing") {
+                WriteTextFile(path, [](const TTextListing::LineSink& sink) {
+                    sink({"řádek", {}});
+                });
+            } else if (writer == "export") {
+                TExportFile::Write(path, {{"A", ExportColumn::Kind::Char, 5}}, {{"x"}});
+            } else if (writer == "clipboard") {
+                TExportFile::WriteBytes(path, "x");
+            } else if (writer == "settings") {
+                RegHiveFile(path).modify(
+                    [](RegDocument& d) { d.ensureKey("HKEY_CURRENT_USER\\X"); });
+            } else if (writer == "aliases") {
+                EngineAliases(path).save();
+            } else if (writer == "owner index") {
+                TOwnerIndexDistrict index(m_ctl, path);
+                index.setCatalogue({{"001", "A"}}, {0, 1, 1, 1});
+                index.save();
+            } else {
+                ParadoxFileSet files;
+                files.write(path, "x");
+                files.commit();
+            }
+        });
+        if (refusal.isEmpty()) {
+            QVERIFY2(message.isEmpty() && QFileInfo(path).size() > 0, qPrintable(message));
+            return;
+        }
+        QVERIFY2(refusal == "-" ? message.isEmpty()
+                                : message.contains(refusal) && message.contains(target),
+                 qPrintable(message));
+        QCOMPARE(snapshot(), before);
     }
 
     void browserPopupToClipboard()

@@ -5,8 +5,10 @@
 #include "db/EngineAliases.h"
 #include "db/Engine.h"
 #include "db/Query.h"
+#include "db/RegistryTableNames.h"
 #include "db/SqliteStatement.h"
 #include "db/Table.h"
+#include "db/TableWriteGuard.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
@@ -37,6 +39,7 @@ private slots:
     void registryAndLinksAreNotWritten_data();
     void registryAndLinksAreNotWritten();
     void datasetsRefuseRegistryAndLinks();
+    void registryListCoversWrittenTables();
     void batchAppendSkipsExistingKeysAndConverts();
     void batchUpdateAndDeleteMatchOnKey();
     void failedBatchOrPostChangesNothing();
@@ -421,7 +424,8 @@ void TestEngine::fillGuardedDir(const QString& dir)
 {
     for (const char* name : {"NYSPA001.DB", "NYSKATAL.DB", "NYSVL001.DB"})
         QVERIFY(QFile::copy(m_district + '/' + name, dir + '/' + name));
-    QVERIFY(QFile::copy(TestSupport::realWorkDbDir() + "/DRUHPOZ.DB", dir + "/DRUHPOZ.DB"));
+    for (const char* name : {"DRUHPOZ.DB", "OCHRNEM2.DB", "OCHRNEM3.DB"})
+        QVERIFY(QFile::copy(TestSupport::realWorkDbDir() + '/' + name, dir + '/' + name));
     for (const QString& f : QDir(dir).entryList(QDir::Files))
         QFile::setPermissions(dir + '/' + f, QFile::ReadOwner | QFile::WriteOwner);
     Table own;
@@ -449,6 +453,13 @@ void TestEngine::registryAndLinksAreNotWritten_data()
     row("update parcels", "UPDATE \"NYSPA001.DB\" SET VYMERA = 0", "NYSPA001.DB");
     row("delete nothing", "DELETE FROM nyskatal.db WHERE PORCIS = 'x'", "nyskatal.db");
     row("code table", "INSERT INTO \"DRUHPOZ.DB\" (CIS) VALUES (99)", "DRUHPOZ.DB");
+    // The protection code tables 2 and 3 were missing from the guard's list.
+    row("protection codes 2", "DELETE FROM OCHRNEM2", "OCHRNEM2.DB");
+    row("protection codes 3", "UPDATE ochrnem3 SET TEXT = 'x'", "OCHRNEM3.DB");
+    // SQLite runs the first of two statements and drops the second unseen.
+    const QString one = "Lze provést jen jeden příkaz SQL.";
+    row("second statement", "UPDATE \"OWN.DB\" SET LVCIS = 6; DELETE FROM \"OWN.DB\"", one);
+    row("two semicolons", "UPDATE \"OWN.DB\" SET LVCIS = 6;;", one);
     row("create registry", "CREATE TABLE \"NYSUV002.DB\" (A CHAR(5))", "NYSUV002.DB");
     row("link to registry", "DELETE FROM \"PRAC.DB\"", "PRAC.DB");
     row("link to own table", "UPDATE \"LINK.DB\" SET FLAG = FALSE", "LINK.DB");
@@ -468,6 +479,34 @@ void TestEngine::registryAndLinksAreNotWritten()
     const QString message = TestSupport::refusal([&] { exec(dir.path(), sql); });
     QVERIFY2(message.contains(named, Qt::CaseInsensitive), qPrintable(message));
     QCOMPARE(snapshot(dir.path()), before); // nothing written, no .PX added
+}
+
+// Every table that the demo generator and the VFK import write is a registry
+// or code table of the guard's list (or ORV's own user texts), so that no
+// code table can be left out of the guard again.
+void TestEngine::registryListCoversWrittenTables()
+{
+    QTemporaryDir dir;
+    const QString gen = dir.filePath("gen"), vfk = dir.filePath("vfk"), work = dir.filePath("work");
+    QVERIFY(QDir().mkpath(work));
+    for (const QStringList& args :
+         {QStringList{"gen", "--out", gen}, QStringList{"import", ORV_SAMPLES_DIR "/vfk/789160.vfk",
+                                                        "--out", vfk, "--workdb", work}}) {
+        QProcess tool;
+        tool.start(TestSupport::orvToolPath(), args);
+        QVERIFY(tool.waitForFinished(120000));
+        QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
+    }
+    QStringList tables;
+    for (const QString& d : {gen, gen + "/WorkDB", vfk, work})
+        for (const QString& name : QDir(d).entryList({"*.DB", "*.db"}, QDir::Files))
+            tables << name;
+    QVERIFY(tables.size() > 30);
+    for (const QString& name : tables)
+        QVERIFY2(TableWriteGuard::isRegistryTable(name) ||
+                     RegistryTableNames::IsUserTextTable(name),
+                 qPrintable(name));
+    QCOMPARE(TableWriteGuard::isRegistryTable("ORVTX001.DB"), false); // the engine writes it
 }
 
 void TestEngine::datasetsRefuseRegistryAndLinks()

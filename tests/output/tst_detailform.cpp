@@ -368,7 +368,7 @@ void TestDetailForm::realDistrictThroughTheTool_data()
         QTest::addRow("kind %d", kind) << QString("--kind %1").arg(kind) << 0;
     QTest::newRow("full statement") << QString("--kind 3 --sheet 149") << 0;
     QTest::newRow("short statement") << QString("--kind 4 --sheet 153") << 0;
-    QTest::newRow("negative sheet") << QString("--kind 3 --sheet -149") << 1;
+    QTest::newRow("negative sheet") << QString("--kind 3 --sheet -149") << 2; // bad value
     QTest::newRow("sheet without parcels") << QString("--kind 4 --sheet 7") << 1;
     QTest::newRow("parcel form with sheet") << QString("--kind 1 --sheet 3") << 2;
 }

@@ -16,6 +16,7 @@
 #include "widgets/MessageDlg.h"
 
 #include <QAbstractItemModelTester>
+#include <QSet>
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QFocusEvent>
@@ -29,6 +30,9 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 // Every "ALIAS/AREA/SHEET" of the owner, read straight from the relation
@@ -357,6 +361,48 @@ void TstListVlDialog::indexFollowsChanges_data()
     QTest::newRow("index file truncated") << "truncate index" << true << 3 << 0;
     QTest::newRow("index file of another district") << "foreign index" << true << 3 << 0;
     QTest::newRow("cache directory not writable") << "no cache" << true << 6 << 0;
+    // Rows and bytes changed in place, size, inode and modification time kept:
+    // the change time tells.
+    QTest::newRow("table edited in place, size and time kept") << "edit" << false << 1 << 0;
+    // Neither is an index: rebuilt, never read ("nedostatek paměti"); a link is
+    // not written through, so the next start rebuilds it again.
+    QTest::newRow("index file a link to /dev/zero") << "zero index" << true << 3 << 0;
+    QTest::newRow("index file of 64 GB") << "huge index" << true << 3 << 0;
+}
+
+// Gives another owner's row of the area's relation table to `ident`, in the
+// file itself (same inode and size), and sets the modification time back to
+// the nanosecond; the sheet that `ident` gains.
+static qint64 editInPlace(const QString& table, double ident)
+{
+    struct stat old
+    {
+    };
+    if (::stat(QFile::encodeName(table).constData(), &old) != 0)
+        return -1;
+    QList<QVariantList> rows = ParadoxReader(table).readAll();
+    QSet<qint64> sheets; // of `ident`: a sheet it already has would change nothing
+    for (const QVariantList& row : rows)
+        if (row[2].toDouble() == ident)
+            sheets.insert(row[0].toLongLong());
+    const auto other = std::find_if(rows.begin(), rows.end(), [&](const QVariantList& row) {
+        return !sheets.contains(row[0].toLongLong());
+    });
+    if (other == rows.end())
+        return -1;
+    (*other)[2] = ident;
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath("NYSUV.DB");
+    ParadoxWriter::writeTable(copy, relationFields(), 2, rows);
+    QFile from(copy), to(table);
+    if (!from.open(QIODevice::ReadOnly) || !to.open(QIODevice::ReadWrite) ||
+        from.size() != to.size() || to.write(from.readAll()) != old.st_size)
+        return -1;
+    to.close();
+    const timespec times[2] = {old.st_atim, old.st_mtim};
+    if (::utimensat(AT_FDCWD, QFile::encodeName(table).constData(), times, 0) != 0)
+        return -1;
+    return (*other)[0].toLongLong();
 }
 
 void TstListVlDialog::indexFollowsChanges()
@@ -375,7 +421,15 @@ void TstListVlDialog::indexFollowsChanges()
     QCOMPARE(searched(districts, {ident}).tablesRead, 6);
     const QStringList files = QDir(districts[0]).entryList(QDir::Files);
     const QByteArray cacheDir = qgetenv("ORV_CACHE_DIR");
-    if (change == "rewrite") {
+    qint64 gained = 0;
+    if (change == "edit") {
+        gained = editInPlace(table, ident);
+        QVERIFY(gained >= 0);
+    } else if (change == "zero index") {
+        QVERIFY(QFile::remove(index) && QFile::link("/dev/zero", index));
+    } else if (change == "huge index") {
+        truncateFile(index, qint64(64) << 30); // sparse: no disk used
+    } else if (change == "rewrite") {
         ParadoxWriter::writeTable(table, relationFields(), 2, {{77.0, 1, ident, 1, 1.0, 1}});
     } else if (change == "touch") {
         QFile file(table);
@@ -412,11 +466,15 @@ void TstListVlDialog::indexFollowsChanges()
     QCOMPARE(after.tablesRead, read);
     QCOMPARE(after.skippedAreas, skipped);
     QCOMPARE(after.searchedAreas, change == "catalogue" ? 5 : 6);
-    QCOMPARE(again.tablesRead, change == "no cache" ? 6 : 0); // the files were written
+    QCOMPARE(again.tablesRead, change == "no cache"     ? 6
+                               : change == "zero index" ? 3
+                                                        : 0); // the files were written
     QCOMPARE(hitRows(after),
              hitRows(searched(districts, {ident}, TListVlSearch::Method::PlainScan)));
     QCOMPARE(hitRows(again), hitRows(after));
     QCOMPARE(change == "rewrite", hitRows(after).filter("/002/77/").size() == 1);
+    if (change == "edit")
+        QCOMPARE(hitRows(after).filter(QString("/002/%1/").arg(gained)).size(), 1);
     for (const QString& file : QDir(districts[0]).entryList(QDir::Files))
         QVERIFY2(files.contains(file), qPrintable(file)); // nothing written into the district
 }
@@ -644,7 +702,8 @@ void TstListVlDialog::tool_data()
         << QStringList{"--alias", "ALFA", "--name", "O'B%", "--substring"} << 0 << QStringList{};
     QTest::newRow("unknown alias")
         << QStringList{"--alias", "NIKDE", "--ident", "1"} << 1 << QStringList{};
-    QTest::newRow("bad number") << QStringList{"--alias", "ALFA", "--ident", "12a"} << 1
+    // A bad option value is a bad command line, as for every option.
+    QTest::newRow("bad number") << QStringList{"--alias", "ALFA", "--ident", "12a"} << 2
                                 << QStringList{};
     QTest::newRow("no owner given") << QStringList{"--alias", "ALFA"} << 2 << QStringList{};
     QTest::newRow("both keys") << QStringList{"--alias", "ALFA", "--ident", "1", "--name", "A"} << 2

@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 
 #include <QDir>
+#include <QMap>
 #include <QProcess>
 #include <QtTest>
 
@@ -13,9 +14,55 @@ class TestCommandLines : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void exitCodeAndText_data();
     void exitCodeAndText();
+
+private:
+    QMap<QString, QByteArray> snapshot() const;
+    QProcessEnvironment m_env;
+    QTemporaryDir m_root; // D: a copy of the real district, W: its work table PRAC.DB
 };
+
+// Runs orv-tool with the test's environment; its exit code.
+static int runTool(const QProcessEnvironment& env, const QStringList& args)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(TestSupport::orvToolPath(), args);
+    return process.waitForFinished(20000) ? process.exitCode() : -1;
+}
+
+void TestCommandLines::initTestCase()
+{
+    // No display at all: --help and --version must not need one.
+    m_env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        m_env.remove(QLatin1String(name));
+    // The statistics take the names of the kinds of land from the sample's code tables.
+    m_env.insert(QStringLiteral("ORV_WORKDB"), QStringLiteral(ORV_SAMPLES_DIR "/real/WorkDB"));
+    const QString d = m_root.filePath("D");
+    QVERIFY(QDir().mkpath(d));
+    for (const QString& name : QDir(TestSupport::realDistrictDir()).entryList(QDir::Files)) {
+        QVERIFY(QFile::copy(TestSupport::realDistrictDir() + '/' + name, d + '/' + name));
+        QFile::setPermissions(d + '/' + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    QVERIFY(QFile::link(d + "/NYSBO001.DB", d + "/link.pdf"));
+    QCOMPARE(runTool(m_env, {"select", "--dir", d, "--area", "001", "--work",
+                             m_root.filePath("PRAC.DB"), "--all"}),
+             0);
+}
+
+QMap<QString, QByteArray> TestCommandLines::snapshot() const
+{
+    QMap<QString, QByteArray> files;
+    for (const QString& dir : {m_root.path(), m_root.filePath("D")})
+        for (const QFileInfo& f : QDir(dir).entryInfoList(QDir::Files | QDir::System)) {
+            QFile file(f.filePath());
+            files.insert(f.filePath(), file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+        }
+    return files;
+}
 
 void TestCommandLines::exitCodeAndText_data()
 {
@@ -23,9 +70,21 @@ void TestCommandLines::exitCodeAndText_data()
     QTest::addColumn<QStringList>("args"); // separated by blanks in the rows below
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("text"); // on stdout when the exit code is 0, else on stderr
-    const auto row = [](const char* name, const QString& program, const QString& args, int code,
-                        const QString& text) {
-        QTest::newRow(name) << program << args.split(' ', Qt::SkipEmptyParts) << code << text;
+    // In `args` "D" and "W" stand for the copied district and the directory
+    // of its work table, "·" for a blank inside one argument, "<empty>" for "".
+    const auto row = [this](const char* name, const QString& program, const QString& args, int code,
+                            const QString& text) {
+        QStringList list = args.split(' ', Qt::SkipEmptyParts);
+        for (QString& arg : list) {
+            if (arg.startsWith("D/") || arg == "D")
+                arg.replace(0, 1, m_root.filePath("D"));
+            else if (arg.startsWith("W/") || arg == "W")
+                arg.replace(0, 1, m_root.path());
+            arg.replace(QStringLiteral("·"), QStringLiteral(" "));
+            if (arg == "<empty>")
+                arg.clear();
+        }
+        QTest::newRow(name) << program << list << code << text;
     };
     const QString orv = QStringLiteral(ORV_PROGRAM_PATH), tool = TestSupport::orvToolPath();
     const QString version = QStringLiteral(ORV_VERSION_STRING);
@@ -77,6 +136,35 @@ void TestCommandLines::exitCodeAndText_data()
         "orv-tool listing: Chybné číslo");
     row("owners listing over a work table", tool, owners + "--work P.DB", 2,
         "použití: orv-tool listing");
+
+    // No output lands on a registry table (any case) nor through a final link;
+    // the tables stay as they were (checked for every row).
+    const QString area = " --dir D --area 001 ", form = "report" + area + "--work W/PRAC.DB ";
+    const QString registry = "nelze zapsat: je to tabulka katastru";
+    row("form onto the parcel table", tool, form + "--kind 1 --pdf D/NYSPA001.DB", 1, registry);
+    row("form through a link to a table", tool, form + "--kind 1 --pdf D/link.pdf", 1,
+        "link.pdf nelze zapsat: je to symbolický odkaz");
+    row("statistics onto the relations", tool, "stats" + area + "--pdf D/NYSUV001.DB", 1, registry);
+    row("listing onto the records, lower case", tool,
+        "listing" + area + "--work W/PRAC.DB --short --out D/nysvl001.db", 1, registry);
+    row("owners listing onto the record texts", tool,
+        "listing" + area + "--owners --out D/NYSTX001.DB", 1, registry);
+    row("two statements", tool,
+        "sql --dir W UPDATE·\"PRAC.DB\"·SET·FLAG·=·FALSE;·DELETE·FROM·\"PRAC.DB\"", 1,
+        "Lze provést jen jeden příkaz SQL.");
+    // A bad option value is a bad command line, whatever the option.
+    for (const char* sheet : {"abc", "99999999999", "3.5", "<empty>", "-1"})
+        row(qPrintable(QString("statement of sheet \"%1\"").arg(sheet)), tool,
+            form + "--kind 3 --pdf W/x.pdf --sheet " + sheet, 2, "chybná hodnota volby --sheet");
+    for (const char* ident : {"NaN", "inf"})
+        row(qPrintable(QString("sheets of owner %1").arg(ident)), tool,
+            QString("sheets --alias X --ident ") + ident, 2, "chybná hodnota volby --ident");
+    row("one output given twice", tool, "listing" + area + "--owners --out W/a.txt --out W/b.txt",
+        2, "volba --out je zadána vícekrát");
+    row("import target given twice", tool, "import a.vfk --out W/x --out W/y", 2,
+        "volba --out je zadána vícekrát");
+    row("gen count out of range", tool, "gen --size country --districts 3e9 --out W/c", 2,
+        "chybná hodnota volby --districts");
 }
 
 void TestCommandLines::exitCodeAndText()
@@ -85,14 +173,9 @@ void TestCommandLines::exitCodeAndText()
     QFETCH(QStringList, args);
     QFETCH(int, exitCode);
     QFETCH(QString, text);
-    // No display at all: --help and --version must not need one.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QLatin1String(name));
-    // The statistics take the names of the kinds of land from the sample's code tables.
-    env.insert(QStringLiteral("ORV_WORKDB"), QStringLiteral(ORV_SAMPLES_DIR "/real/WorkDB"));
+    const QMap<QString, QByteArray> before = snapshot();
     QProcess process;
-    process.setProcessEnvironment(env);
+    process.setProcessEnvironment(m_env);
     process.start(program, args);
     QVERIFY(process.waitForFinished(20000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
@@ -102,6 +185,7 @@ void TestCommandLines::exitCodeAndText()
     QVERIFY2((exitCode == 0 ? out : err).contains(text), qPrintable(out + err));
     if (exitCode != 0)
         QVERIFY2(out.isEmpty(), qPrintable(out));
+    QVERIFY(snapshot() == before); // the district and its work table untouched
 }
 
 QTEST_GUILESS_MAIN(TestCommandLines)
