@@ -33,15 +33,41 @@ int versionFromId(int id)
 }
 } // namespace
 
-ParadoxTableData::ParadoxTableData(QByteArray db, QByteArray mb, bool hasMb, QByteArray px,
-                                   bool hasPx, QString fileName, const ParadoxReadOptions& options)
-    : m_db(std::move(db)), m_mb(std::move(mb)), m_px(std::move(px)), m_hasMb(hasMb),
-      m_fileName(std::move(fileName))
+ParadoxTableData::ParadoxTableData(QByteArray db, QByteArray px, bool hasPx, QString fileName,
+                                   const ParadoxReadOptions& options)
+    : m_db(std::move(db)), m_px(std::move(px)), m_fileName(std::move(fileName))
 {
-    m_header.hasMemoFile = hasMb;
     m_header.hasIndexFile = hasPx;
     parseHeader(options);
     readBlockChain();
+}
+
+void ParadoxTableData::attachMemoFile(QByteArray mb)
+{
+    m_mb = std::move(mb);
+    m_hasMb = true;
+    m_header.hasMemoFile = true;
+}
+
+qint64 ParadoxTableData::memoFileReach() const
+{
+    qint64 reach = 0;
+    for (const FieldLayout& l : m_layout) {
+        if (!isBlob(l.type))
+            continue;
+        const int leader = l.size - 10;
+        forEachRecordPointer([&](const char* record) {
+            const char* p = record + l.offset + leader;
+            const quint32 length = le32(p + 4);
+            if (length <= quint32(leader))
+                return;
+            // A blob of its own block starts with a 9-byte header; a small
+            // one lies inside a 4 KiB block of several.
+            const qint64 block = le32(p) & 0xFFFFFF00u;
+            reach = std::max(reach, block + std::max<qint64>(MemoBlockSize, 9 + qint64(length)));
+        });
+    }
+    return reach;
 }
 
 void ParadoxTableData::fail(const QString& problem) const
@@ -104,6 +130,13 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
     if (h.headerSize > size)
         fail(QStringLiteral("soubor je zkrácený: hlavička má %1 bajtů, soubor jen %2")
                  .arg(h.headerSize)
+                 .arg(size));
+    const qint64 declared = h.headerSize + qint64(h.usedBlocks) * h.blockSize;
+    if (declared > size)
+        fail(QStringLiteral("soubor je zkrácený: hlavička udává %1 bloků, tedy %2 bajtů, soubor "
+                            "má jen %3")
+                 .arg(h.usedBlocks)
+                 .arg(declared)
                  .arg(size));
     if (fieldCount < 1 || fieldCount > 255)
         fail(QStringLiteral("neplatný počet polí %1").arg(fieldCount));
@@ -362,6 +395,11 @@ QList<ParadoxReader::IndexEntry> ParadoxTableData::primaryIndex() const
         failIndex(QStringLiteral("délka položky indexu nesouhlasí s klíčem tabulky"));
     if (g.blockSize == 0 || g.blockSize > 32 * 1024 || g.headerSize > m_px.size())
         failIndex(QStringLiteral("neplatná hlavička"));
+    if (g.headerSize + qint64(g.fileBlocks) * g.blockSize > m_px.size())
+        failIndex(QStringLiteral("soubor je zkrácený: hlavička udává %1 bloků, soubor má jen %2 "
+                                 "bajtů")
+                      .arg(g.fileBlocks)
+                      .arg(m_px.size()));
     if (levels < 1 || levels > 16)
         failIndex(QStringLiteral("neplatný počet úrovní %1").arg(levels));
     std::vector<bool> visited(size_t(g.fileBlocks) + 1, false);
