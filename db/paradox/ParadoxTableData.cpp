@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxFormat.h"
+#include "db/paradox/ParadoxSortOrder.h"
 
 #include <algorithm>
 
@@ -156,7 +157,6 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
                            "tabulky neotevírá; odstraňte heslo v programu, který tabulku vytvořil.")
                 .arg(m_fileName));
     h.codePage = dataHeader ? le16(d + DosCodePage) : 0;
-    chooseCodePage(options);
 
     if (fieldInfoStart + 2 * fieldCount > h.headerSize)
         fail(QStringLiteral("popis polí přesahuje hlavičku"));
@@ -180,6 +180,7 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
         fail(QStringLiteral("součet délek polí (%1) nesouhlasí s délkou záznamu (%2)")
                  .arg(offset)
                  .arg(h.recordSize));
+    chooseCodePage(options, fieldInfoStart + 2 * fieldCount);
     parseFieldNames(fieldInfoStart + 2 * fieldCount);
 }
 
@@ -206,9 +207,35 @@ void ParadoxTableData::parseFieldNames(int afterFieldInfo)
     }
 }
 
-void ParadoxTableData::chooseCodePage(const ParadoxReadOptions& options)
+QByteArray ParadoxTableData::sortOrderIdentifier(int afterFieldInfo) const
 {
-    const int wanted = m_header.codePage != 0 ? m_header.codePage : options.fallbackCodePage;
+    // Versions 4 and later follow the field names with one field number per
+    // field and then the sort order's name; version 3 headers have neither.
+    const ParadoxHeader& h = m_header;
+    if (h.version < 40)
+        return {};
+    const char* d = m_db.constData();
+    const int fieldCount = h.fields.size();
+    qint64 pos = afterFieldInfo + 4 + 4 * fieldCount + (h.version >= 70 ? 261 : 79);
+    for (int i = 0; i < fieldCount && pos < h.headerSize; ++i)
+        pos += qstrnlen(d + pos, size_t(h.headerSize - pos)) + 1;
+    pos += 2 * fieldCount;
+    if (pos >= h.headerSize)
+        return {};
+    return QByteArray(
+        d + pos, qsizetype(qstrnlen(d + pos, size_t(std::min<qint64>(h.headerSize - pos, 32)))));
+}
+
+void ParadoxTableData::chooseCodePage(const ParadoxReadOptions& options, int afterFieldInfo)
+{
+    // A code-page field of 0 leaves the sort order to tell the page, and
+    // only then the caller's fallback (Czech DOS for ORV's old tables).
+    int wanted = m_header.codePage;
+    if (wanted == 0 && m_header.version >= 40)
+        wanted =
+            ParadoxSortOrder::codePageOf(sortOrderIdentifier(afterFieldInfo), m_header.sortOrder);
+    if (wanted == 0)
+        wanted = options.fallbackCodePage;
     m_header.textCodePage = wanted;
     m_codePage = CodePage::find(wanted);
 }

@@ -73,7 +73,8 @@ private:
 
     void parseHeader(const ParadoxReadOptions& options);
     void parseFieldNames(int afterFieldInfo);
-    void chooseCodePage(const ParadoxReadOptions& options);
+    QByteArray sortOrderIdentifier(int afterFieldInfo) const;
+    void chooseCodePage(const ParadoxReadOptions& options, int afterFieldInfo);
     void readBlockChain();
     void checkPrimaryIndexHeader();
     QByteArray memoBlockBytes(quint32 pointer, quint32 length, bool graphic) const;
