@@ -16,6 +16,7 @@
 #include "output/PrintReport.h"
 #include "select/TCProcessDlg.h"
 #include "data/CadastralTables.h"
+#include "data/OwnerNameLookup.h"
 #include "data/ValueFormats.h"
 #include "data/WorkTable.h"
 #include "db/Query.h"
@@ -389,15 +390,7 @@ void TParDilyDbf::CalcOwnerName(Dataset& ds)
 
 QString TParDilyDbf::LookupOwnerName(double ident, int uvchar)
 {
-    Table& jm = *m_tableJm;
-    if (!jm.isActive())
-        return QStringLiteral("nenalezen");
-    if (jm.findKey({ident, uvchar}))
-        return jm.asString("NAZEV");
-    jm.findNearest({ident, uvchar});
-    if (!jm.isEmpty() && jm.asFloat("IDENT") == ident)
-        return jm.asString("NAZEV");
-    return QStringLiteral("nenalezen");
+    return OwnerNameLookup::Find(*m_tableJm, ident, uvchar);
 }
 
 QString TParDilyDbf::CodeText(Table& table, qint64 code)

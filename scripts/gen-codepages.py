@@ -1,21 +1,23 @@
 #!/usr/bin/env python3
 """Writes db/paradox/CodePageTables.cpp: byte -> Unicode tables of the code
-pages ORV reads (437, 850, 852, 866, 1250, 1252, and 28592 = ISO 8859-2 of the
-cadastral exchange files). Bytes that a Windows code
-page leaves undefined map to the C1 control of the same value so that every
-byte survives a round trip."""
+pages ORV reads (437, 850, 852, 866, 1250, 1252, 28592 = ISO 8859-2 of the
+cadastral exchange files, and 1051 = HP Roman-8 of tables written through SQL
+Links). Bytes that a Windows code page leaves undefined map to the C1 control
+of the same value so that every byte survives a round trip; the one byte that
+Roman-8 leaves undefined (0xFF) maps to U+FFFD, since U+00FF is its 0xFD."""
 import sys
 
-PAGES = [437, 850, 852, 866, 1250, 1252, 28592]
+PAGES = [437, 850, 852, 866, 1250, 1252, 28592, 1051]
+CODECS = {28592: 'iso8859_2', 1051: 'hp_roman8'}
 
 def table(cp):
     out = []
     for b in range(256):
         try:
-            ch = bytes([b]).decode('iso8859_2' if cp == 28592 else 'cp%d' % cp)
+            ch = bytes([b]).decode(CODECS.get(cp, 'cp%d' % cp))
             out.append(ord(ch))
         except UnicodeDecodeError:
-            out.append(b)
+            out.append(0xFFFD if cp == 1051 else b)
     if cp in (437, 850, 852, 866):
         for b in range(0x20):
             out[b] = b

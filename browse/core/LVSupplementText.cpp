@@ -1,9 +1,13 @@
 #include "browse/core/LVSupplementText.h"
 
 #include "base/Format.h"
+#include "browse/core/ListingText.h"
 #include "data/ParcelNumber.h"
 
 namespace LVSupplementText {
+
+using ListingText::LeftAligned;
+using ListingText::SingleLine;
 
 QChar SectionOf(const QString& cast)
 {
@@ -18,11 +22,6 @@ QString ValueLabel(double dopludaj, bool parcelType)
     if (parcelType)
         return FormatParcelNumber(UnpackParcelReference(dopludaj));
     return Format(QStringLiteral("%11.0f"), dopludaj);
-}
-
-QString LeftAligned(const QString& text, int n)
-{
-    return text.left(n).leftJustified(n, u' ');
 }
 
 QStringList Lines(const QList<Record>& records, int margin)
@@ -50,13 +49,15 @@ QStringList Lines(const QList<Record>& records, int margin)
             if (SectionOf(r.section) != section.letter)
                 continue;
             any = true;
+            // Every value made one line, as in the other listing columns.
             out << m + Format(QStringLiteral("%s  %10s  %s      %8s%8s"),
-                              LeftAligned(r.typeText, 32), r.addition,
-                              LeftAligned(r.valueLabel, 12), r.deed, r.changeItem);
+                              LeftAligned(r.typeText, 32), SingleLine(r.addition),
+                              LeftAligned(r.valueLabel, 12), SingleLine(r.deed),
+                              SingleLine(r.changeItem));
             if (!r.deedText1.isEmpty() || !r.deedText2.isEmpty())
-                out << m + r.deedText1 + u' ' + r.deedText2;
+                out << m + SingleLine(r.deedText1 + u' ' + r.deedText2);
             for (const QString& line : r.lines)
-                out << indent + line;
+                out << indent + SingleLine(line);
         }
         if (!any)
             out << indent + QStringLiteral("BEZ ZÁPISU");

@@ -26,9 +26,8 @@ QChar SectionOf(const QString& cast);
 // The value of a record as shown: a parcel reference ("P" types) in the
 // parcel number's display form, otherwise Format("%11.0f").
 QString ValueLabel(double dopludaj, bool parcelType);
-// Every line of the section, each starting with `margin` spaces.
+// Every line of the section, each starting with `margin` spaces; values are
+// made one line and cut by ListingText's rules.
 QStringList Lines(const QList<Record>& records, int margin);
-// Padded with spaces or cut to n characters.
-QString LeftAligned(const QString& text, int n);
 
 } // namespace LVSupplementText

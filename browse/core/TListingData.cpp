@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "data/CadastralTables.h"
+#include "data/OwnerNameLookup.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"
 #include "db/Query.h"
@@ -181,28 +182,11 @@ QList<TListingData::Holder> TListingData::HoldersOf(qint64 ellvcis)
     return m_holders->value(ellvcis);
 }
 
-void TListingData::LoadOwners()
-{
-    m_owners.emplace();
-    ForEachListedRow(m_ku.Alias,
-                     Format(QStringLiteral("SELECT IDENT, UVCHAR, NAZEV FROM \"%s\""),
-                            QString::fromLatin1(OwnerTable)),
-                     {"IDENT", "UVCHAR", "NAZEV"}, [&](const QVariantList& v) {
-                         m_owners->emplace(std::make_pair(v[0].toDouble(), int(Whole(v[1]))),
-                                           v[2].toString());
-                     });
-}
-
 QString TListingData::OwnerName(double ident, int uvchar)
 {
     if (!m_owners)
-        LoadOwners();
-    // The exact row, else the next row in key order when it has the same
-    // identifier (as the browser's nearest-key lookup does).
-    const auto it = m_owners->lower_bound({ident, uvchar});
-    if (it != m_owners->end() && it->first.first == ident)
-        return it->second;
-    return QStringLiteral("nenalezen");
+        m_owners = std::make_unique<OwnerNameLookup>(m_ku.Alias);
+    return m_owners->Name(ident, uvchar);
 }
 
 // ---- code texts ----

@@ -3,6 +3,7 @@
 #include "app/core/TKUInfo.h"
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
+#include "data/OwnerNameLookup.h"
 
 #include <QHash>
 #include <QList>
@@ -10,8 +11,7 @@
 #include <QVariantList>
 
 #include <functional>
-
-#include <map>
+#include <memory>
 #include <optional>
 
 // What the text listings look up for the parts of one cadastral area: the
@@ -61,8 +61,8 @@ public:
         int sektor = 0;
     };
     QList<Holder> HoldersOf(qint64 ellvcis);
-    // NAZEV of the owner table, the first row of the same identifier when
-    // the characteristic differs, "nenalezen" when there is none.
+    // NAZEV of the owner table by the rule the browser and the forms share
+    // (see OwnerNameLookup).
     QString OwnerName(double ident, int uvchar);
 
     QString LandKindAbbrev(int druhpoz);
@@ -110,7 +110,6 @@ private:
     };
     void LoadParts();
     void LoadHolders();
-    void LoadOwners();
     void LoadRecords();
     void LoadSoil();
     void LoadOwnTexts();
@@ -124,7 +123,7 @@ private:
     std::optional<QHash<qint64, Part>> m_parts;
     std::optional<QHash<qint64, QList<QPair<int, QString>>>> m_older; // by CPCE
     std::optional<QHash<qint64, QList<Holder>>> m_holders;
-    std::optional<std::map<std::pair<double, int>, QString>> m_owners;
+    std::unique_ptr<OwnerNameLookup> m_owners;
     std::optional<QHash<qint64, QList<Record>>> m_records; // by sheet
     QHash<QPair<qint64, int>, QStringList> m_recordLines;  // (sheet, DOPLPOR) -> lines
     QHash<int, RecordKind> m_recordKinds;

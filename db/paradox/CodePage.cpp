@@ -31,7 +31,7 @@ const CodePage* CodePage::find(int number)
         {437, CodePageTables::cp437},     {850, CodePageTables::cp850},
         {852, CodePageTables::cp852},     {866, CodePageTables::cp866},
         {1250, CodePageTables::cp1250},   {1252, CodePageTables::cp1252},
-        {28592, CodePageTables::cp28592},
+        {28592, CodePageTables::cp28592}, {1051, CodePageTables::cp1051},
     };
     for (const CodePage& page : pages) {
         if (page.m_number == number)

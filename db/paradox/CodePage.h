@@ -7,8 +7,9 @@
 #include <array>
 #include <memory>
 
-// One single-byte code page (437, 850, 852, 866, 1250, 1252, 28592 = ISO 8859-2) with
-// precomputed tables for both directions and for UTF-8 output.
+// One single-byte code page (437, 850, 852, 866, 1250, 1252, 28592 = ISO 8859-2,
+// 1051 = HP Roman-8) with precomputed tables for both directions and for UTF-8
+// output.
 class CodePage
 {
 public:

@@ -11,4 +11,5 @@ extern const char16_t cp866[256];
 extern const char16_t cp1250[256];
 extern const char16_t cp1252[256];
 extern const char16_t cp28592[256]; // ISO 8859-2
+extern const char16_t cp1051[256];  // HP Roman-8
 } // namespace CodePageTables

@@ -1,5 +1,7 @@
 #include "db/paradox/ParadoxFormat.h"
 
+#include <algorithm>
+
 namespace ParadoxFormat {
 
 namespace {
@@ -85,6 +87,16 @@ bool validStoredSize(ParadoxFieldType type, int storedSize)
     if (fixed)
         return storedSize == fixed;
     return storedSize >= 1 && storedSize <= 255;
+}
+
+qint64 declaredFileSize(const QByteArray& file)
+{
+    if (file.size() < CommonHeaderEnd)
+        return CommonHeaderEnd;
+    const char* d = file.constData();
+    const int blockCode = quint8(d[BlockSizeCode]);
+    const qint64 blocks = blockCode >= 1 && blockCode <= 32 ? le16(d + FileBlocks) : 0;
+    return std::max<qint64>(le16(d + HeaderSize), CommonHeaderEnd) + blocks * blockCode * 1024;
 }
 
 } // namespace ParadoxFormat

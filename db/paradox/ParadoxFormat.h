@@ -169,5 +169,10 @@ int fixedSize(ParadoxFieldType type);
 bool isBlob(ParadoxFieldType type);
 // Checks a field's size as stored in a header; returns false when invalid.
 bool validStoredSize(ParadoxFieldType type, int storedSize);
+// The length in bytes that a .DB or .PX file has by its own header: the
+// header and the blocks it counts. Bytes after that are spare and never read.
+// Only the header size when the block size code is invalid (the table then
+// refuses the header); at most 64 KiB + 65,535 blocks of 32 KiB.
+qint64 declaredFileSize(const QByteArray& file);
 
 } // namespace ParadoxFormat

@@ -1,45 +1,28 @@
 #include "db/paradox/ParadoxTable.h"
 
-#include "base/ETalvekException.h"
 #include "db/paradox/ParadoxFormat.h"
+#include "db/paradox/ParadoxInputFile.h"
 #include "db/paradox/ParadoxTableData.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace {
-QByteArray readWholeFile(const QString& path, const QString& what)
+// A .DB or .PX file up to the length its header gives it.
+QByteArray readDeclaredFile(const QString& path, const QString& what)
 {
-    QFile file(path);
-    if (!file.exists())
-        throw ETalvekException(
-            QStringLiteral("%1 \"%2\" neexistuje.").arg(what, QDir::toNativeSeparators(path)));
-    if (!file.open(QIODevice::ReadOnly))
-        throw ETalvekException(QStringLiteral("Soubor \"%2\" (%1) nelze otevřít: %3")
-                                   .arg(what, QDir::toNativeSeparators(path), file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw ETalvekException(QStringLiteral("Soubor \"%2\" (%1) nelze přečíst: %3")
-                                   .arg(what, QDir::toNativeSeparators(path), file.errorString()));
+    ParadoxInputFile file(path, what);
+    QByteArray bytes = file.read(0, ParadoxFormat::CommonHeaderEnd);
+    bytes += file.read(bytes.size(), ParadoxFormat::declaredFileSize(bytes) - bytes.size());
     return bytes;
 }
 
-bool hasBlobFields(const QByteArray& db)
+bool hasBlobFields(const ParadoxHeader& header)
 {
-    // Peek at the field types without validating: the table does the checks.
-    if (db.size() < ParadoxFormat::CommonHeaderEnd)
-        return false;
-    const int version = quint8(db[ParadoxFormat::FileVersionId]);
-    const int start = version >= 5 ? ParadoxFormat::DataHeaderEnd : ParadoxFormat::CommonHeaderEnd;
-    const int count = ParadoxFormat::le16(db.constData() + ParadoxFormat::FieldCount);
-    for (int i = 0; i < count && start + 2 * i < db.size(); ++i) {
-        ParadoxFieldType type;
-        if (ParadoxFormat::typeFromCode(quint8(db[start + 2 * i]), &type) &&
-            ParadoxFormat::isBlob(type))
-            return true;
-    }
-    return false;
+    return std::any_of(header.fields.begin(), header.fields.end(),
+                       [](const ParadoxField& f) { return ParadoxFormat::isBlob(f.type); });
 }
 
 // Where the .MB of a table would be: its name with the extension's case.
@@ -61,25 +44,22 @@ ParadoxReader::ParadoxReader(const QString& path, const ParadoxReadOptions& opti
     const QFileInfo info(path);
     const QString resolved = ParadoxFiles::resolveCaseInsensitive(info.path(), info.fileName());
     const QString dbPath = resolved.isEmpty() ? path : resolved;
-    QByteArray db = readWholeFile(dbPath, QStringLiteral("Tabulka"));
-    QByteArray mb;
+    QByteArray db = readDeclaredFile(dbPath, QStringLiteral("Tabulka"));
     QByteArray px;
-    bool hasMb = false;
-    bool hasPx = false;
-    if (hasBlobFields(db)) {
+    const QString pxPath = ParadoxFiles::companionFile(dbPath, QStringLiteral("PX"));
+    if (!pxPath.isEmpty())
+        px = readDeclaredFile(pxPath, QStringLiteral("Primární index"));
+    m_data = std::make_unique<ParadoxTableData>(std::move(db), std::move(px), !pxPath.isEmpty(),
+                                                name, options);
+    if (hasBlobFields(m_data->header())) {
         const QString mbPath = ParadoxFiles::companionFile(dbPath, QStringLiteral("MB"));
         if (!mbPath.isEmpty()) {
-            mb = readWholeFile(mbPath, QStringLiteral("Soubor memo polí"));
-            hasMb = true;
+            // The .MB has no length of its own: it is read as far as the
+            // table's cells point into it.
+            ParadoxInputFile mb(mbPath, QStringLiteral("Soubor memo polí"));
+            m_data->attachMemoFile(mb.read(0, m_data->memoFileReach()));
         }
     }
-    const QString pxPath = ParadoxFiles::companionFile(dbPath, QStringLiteral("PX"));
-    if (!pxPath.isEmpty()) {
-        px = readWholeFile(pxPath, QStringLiteral("Primární index"));
-        hasPx = true;
-    }
-    m_data = std::make_unique<ParadoxTableData>(std::move(db), std::move(mb), hasMb, std::move(px),
-                                                hasPx, name, options);
     noteMissingMemoFile();
 }
 
@@ -107,8 +87,9 @@ ParadoxReader ParadoxReader::fromBytes(const QByteArray& db, const QByteArray& m
                                        const QString& name, const ParadoxReadOptions& options)
 {
     ParadoxReader reader;
-    reader.m_data = std::make_unique<ParadoxTableData>(db, mb, !mb.isEmpty(), QByteArray(), false,
-                                                       name, options);
+    reader.m_data = std::make_unique<ParadoxTableData>(db, QByteArray(), false, name, options);
+    if (!mb.isEmpty())
+        reader.m_data->attachMemoFile(mb);
     reader.noteMissingMemoFile();
     return reader;
 }

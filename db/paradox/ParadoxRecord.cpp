@@ -26,13 +26,13 @@ bool logicalValue(char byte)
     return byte != 0 && quint8(byte) != 0x80;
 }
 
-// A BCD field is blank when its first byte is zero, or when its sixteen value
-// bytes are: Paradox sets the first byte (sign and decimals) of a new record's
-// fields and leaves the digits of an empty cell zero. A zero value is written
-// as negative zero (value bytes 0xFF), see ParadoxRecordEncoder.
+// The first byte of a BCD field holds the sign (bit 7 set: positive), a
+// "value present" bit (bit 6) and the number of decimals. The present bit
+// alone tells a blank from a value: c2 00..00 is the number 0, 00 00..00 a
+// blank.
 bool bcdBlank(const char* p)
 {
-    return p[0] == 0 || allZero(p + 1, 16);
+    return (quint8(p[0]) & 0x40) == 0;
 }
 
 // 32 decimal digits of a BCD field; an invalid nibble ends the significant

@@ -240,10 +240,10 @@ void ParadoxRecordEncoder::encodeBcd(int field, const QVariant& value, char* out
         failValue(field, value, QStringLiteral("číslo má příliš mnoho číslic"));
     const QByteArray digits =
         QByteArray(32 - decimals - integerPart.size(), '0') + integerPart + fraction;
-    // Zero is written with the negative sign (value bytes 0xFF): zero value
-    // bytes are how Paradox leaves a blank cell, see ParadoxRecord.
+    // Sign bit (set: positive), "value present" bit, decimals. Zero is
+    // positive, as Paradox writes it, also when a tiny negative rounds to it.
     const bool zero = digits.count('0') == digits.size();
-    const bool negative = zero || d < 0;
+    const bool negative = !zero && d < 0;
     out[0] = char((negative ? 0 : 0x80) | 0x40 | decimals);
     for (int i = 0; i < 16; ++i) {
         quint8 byte = quint8(((digits[2 * i] - '0') << 4) | (digits[2 * i + 1] - '0'));

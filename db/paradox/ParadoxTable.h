@@ -73,7 +73,7 @@ struct ParadoxHeader
     int version = 0;      // 30, 35, 40, 50 or 70
     int fileType = 0;     // 0 keyed .DB, 2 unkeyed .DB, 1 primary index .PX
     int codePage = 0;     // as stored (0 when the file has none, e.g. version 3)
-    int textCodePage = 0; // code page used to decode text (see ParadoxReadOptions)
+    int textCodePage = 0; // decodes text: codePage, else the sort order's page, else the fallback
     qint64 recordCount = 0;
     int keyFieldCount = 0; // leading fields forming the primary key
     QList<ParadoxField> fields;
@@ -130,10 +130,9 @@ private:
 struct ParadoxReadOptions
 {
     // Code page used for text when the file has none (version 3, or 0 in the
-    // header). Tables of that age that ORV meets are Czech DOS tables, and
-    // the Czech DOS code page is 852 (Latin 2); 437 has no Czech letters, so
-    // it would turn every Czech character into garbage. ASCII text reads the
-    // same in both.
+    // header and a sort order that names none). Tables of that age that ORV meets are Czech DOS
+    // tables, and the Czech DOS code page is 852 (Latin 2); 437 has no Czech letters, so it would
+    // turn every Czech character into garbage. ASCII text reads the same in both.
     int fallbackCodePage = 852;
 };
 

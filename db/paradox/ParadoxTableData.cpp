@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
 #include "db/paradox/ParadoxFormat.h"
+#include "db/paradox/ParadoxSortOrder.h"
 
 #include <algorithm>
 
@@ -33,15 +34,41 @@ int versionFromId(int id)
 }
 } // namespace
 
-ParadoxTableData::ParadoxTableData(QByteArray db, QByteArray mb, bool hasMb, QByteArray px,
-                                   bool hasPx, QString fileName, const ParadoxReadOptions& options)
-    : m_db(std::move(db)), m_mb(std::move(mb)), m_px(std::move(px)), m_hasMb(hasMb),
-      m_fileName(std::move(fileName))
+ParadoxTableData::ParadoxTableData(QByteArray db, QByteArray px, bool hasPx, QString fileName,
+                                   const ParadoxReadOptions& options)
+    : m_db(std::move(db)), m_px(std::move(px)), m_fileName(std::move(fileName))
 {
-    m_header.hasMemoFile = hasMb;
     m_header.hasIndexFile = hasPx;
     parseHeader(options);
     readBlockChain();
+}
+
+void ParadoxTableData::attachMemoFile(QByteArray mb)
+{
+    m_mb = std::move(mb);
+    m_hasMb = true;
+    m_header.hasMemoFile = true;
+}
+
+qint64 ParadoxTableData::memoFileReach() const
+{
+    qint64 reach = 0;
+    for (const FieldLayout& l : m_layout) {
+        if (!isBlob(l.type))
+            continue;
+        const int leader = l.size - 10;
+        forEachRecordPointer([&](const char* record) {
+            const char* p = record + l.offset + leader;
+            const quint32 length = le32(p + 4);
+            if (length <= quint32(leader))
+                return;
+            // A blob of its own block starts with a 9-byte header; a small
+            // one lies inside a 4 KiB block of several.
+            const qint64 block = le32(p) & 0xFFFFFF00u;
+            reach = std::max(reach, block + std::max<qint64>(MemoBlockSize, 9 + qint64(length)));
+        });
+    }
+    return reach;
 }
 
 void ParadoxTableData::fail(const QString& problem) const
@@ -105,6 +132,13 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
         fail(QStringLiteral("soubor je zkrácený: hlavička má %1 bajtů, soubor jen %2")
                  .arg(h.headerSize)
                  .arg(size));
+    const qint64 declared = h.headerSize + qint64(h.usedBlocks) * h.blockSize;
+    if (declared > size)
+        fail(QStringLiteral("soubor je zkrácený: hlavička udává %1 bloků, tedy %2 bajtů, soubor "
+                            "má jen %3")
+                 .arg(h.usedBlocks)
+                 .arg(declared)
+                 .arg(size));
     if (fieldCount < 1 || fieldCount > 255)
         fail(QStringLiteral("neplatný počet polí %1").arg(fieldCount));
     if (h.keyFieldCount > fieldCount)
@@ -123,7 +157,6 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
                            "tabulky neotevírá; odstraňte heslo v programu, který tabulku vytvořil.")
                 .arg(m_fileName));
     h.codePage = dataHeader ? le16(d + DosCodePage) : 0;
-    chooseCodePage(options);
 
     if (fieldInfoStart + 2 * fieldCount > h.headerSize)
         fail(QStringLiteral("popis polí přesahuje hlavičku"));
@@ -147,6 +180,7 @@ void ParadoxTableData::parseHeader(const ParadoxReadOptions& options)
         fail(QStringLiteral("součet délek polí (%1) nesouhlasí s délkou záznamu (%2)")
                  .arg(offset)
                  .arg(h.recordSize));
+    chooseCodePage(options, fieldInfoStart + 2 * fieldCount);
     parseFieldNames(fieldInfoStart + 2 * fieldCount);
 }
 
@@ -173,9 +207,35 @@ void ParadoxTableData::parseFieldNames(int afterFieldInfo)
     }
 }
 
-void ParadoxTableData::chooseCodePage(const ParadoxReadOptions& options)
+QByteArray ParadoxTableData::sortOrderIdentifier(int afterFieldInfo) const
 {
-    const int wanted = m_header.codePage != 0 ? m_header.codePage : options.fallbackCodePage;
+    // Versions 4 and later follow the field names with one field number per
+    // field and then the sort order's name; version 3 headers have neither.
+    const ParadoxHeader& h = m_header;
+    if (h.version < 40)
+        return {};
+    const char* d = m_db.constData();
+    const int fieldCount = h.fields.size();
+    qint64 pos = afterFieldInfo + 4 + 4 * fieldCount + (h.version >= 70 ? 261 : 79);
+    for (int i = 0; i < fieldCount && pos < h.headerSize; ++i)
+        pos += qstrnlen(d + pos, size_t(h.headerSize - pos)) + 1;
+    pos += 2 * fieldCount;
+    if (pos >= h.headerSize)
+        return {};
+    return QByteArray(
+        d + pos, qsizetype(qstrnlen(d + pos, size_t(std::min<qint64>(h.headerSize - pos, 32)))));
+}
+
+void ParadoxTableData::chooseCodePage(const ParadoxReadOptions& options, int afterFieldInfo)
+{
+    // A code-page field of 0 leaves the sort order to tell the page, and
+    // only then the caller's fallback (Czech DOS for ORV's old tables).
+    int wanted = m_header.codePage;
+    if (wanted == 0 && m_header.version >= 40)
+        wanted =
+            ParadoxSortOrder::codePageOf(sortOrderIdentifier(afterFieldInfo), m_header.sortOrder);
+    if (wanted == 0)
+        wanted = options.fallbackCodePage;
     m_header.textCodePage = wanted;
     m_codePage = CodePage::find(wanted);
 }
@@ -362,6 +422,11 @@ QList<ParadoxReader::IndexEntry> ParadoxTableData::primaryIndex() const
         failIndex(QStringLiteral("délka položky indexu nesouhlasí s klíčem tabulky"));
     if (g.blockSize == 0 || g.blockSize > 32 * 1024 || g.headerSize > m_px.size())
         failIndex(QStringLiteral("neplatná hlavička"));
+    if (g.headerSize + qint64(g.fileBlocks) * g.blockSize > m_px.size())
+        failIndex(QStringLiteral("soubor je zkrácený: hlavička udává %1 bloků, soubor má jen %2 "
+                                 "bajtů")
+                      .arg(g.fileBlocks)
+                      .arg(m_px.size()));
     if (levels < 1 || levels > 16)
         failIndex(QStringLiteral("neplatný počet úrovní %1").arg(levels));
     std::vector<bool> visited(size_t(g.fileBlocks) + 1, false);

@@ -23,8 +23,14 @@ public:
         int decimals; // Bcd only
     };
 
-    ParadoxTableData(QByteArray db, QByteArray mb, bool hasMb, QByteArray px, bool hasPx,
-                     QString fileName, const ParadoxReadOptions& options);
+    ParadoxTableData(QByteArray db, QByteArray px, bool hasPx, QString fileName,
+                     const ParadoxReadOptions& options);
+    // The bytes of the .MB from its start up to memoFileReach() (or all of
+    // it); a table without one reads the cells kept there as blank.
+    void attachMemoFile(QByteArray mb);
+    // How far into the .MB the table's cells point: the end of the furthest
+    // block they name (0 when every cell fits its record).
+    qint64 memoFileReach() const;
 
     const ParadoxHeader& header() const { return m_header; }
     const QString& fileName() const { return m_fileName; }
@@ -67,7 +73,8 @@ private:
 
     void parseHeader(const ParadoxReadOptions& options);
     void parseFieldNames(int afterFieldInfo);
-    void chooseCodePage(const ParadoxReadOptions& options);
+    QByteArray sortOrderIdentifier(int afterFieldInfo) const;
+    void chooseCodePage(const ParadoxReadOptions& options, int afterFieldInfo);
     void readBlockChain();
     void checkPrimaryIndexHeader();
     QByteArray memoBlockBytes(quint32 pointer, quint32 length, bool graphic) const;
@@ -87,7 +94,7 @@ private:
     QByteArray m_db;
     QByteArray m_mb;
     QByteArray m_px;
-    bool m_hasMb;
+    bool m_hasMb = false;
     QString m_fileName;
     ParadoxHeader m_header;
     std::vector<FieldLayout> m_layout;

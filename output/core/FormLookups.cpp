@@ -1,13 +1,12 @@
 #include "output/core/FormLookups.h"
 
 #include "data/CadastralTables.h"
+#include "data/OwnerNameLookup.h"
 #include "db/Table.h"
 
 QString OwnerNameFrom(Table& oborg, double ident, int uvchar)
 {
-    if (oborg.findKey({ident, uvchar}) || oborg.findKey({ident}))
-        return oborg.asString(QStringLiteral("NAZEV"));
-    return QStringLiteral("nenalezen");
+    return OwnerNameLookup::Find(oborg, ident, uvchar);
 }
 
 QString LandUseTextFrom(Table& vyuz, int druhpoz, int nemvyuz)

@@ -6,9 +6,8 @@ class Table;
 
 // Code-table lookups that the parcel and sheet forms print the same way.
 
-// The owner's name from NYSOBORG (ordered by IDENT;UVCHAR): by identifier
-// and characteristic, else by the identifier alone (the owner table may
-// carry the person under another characteristic), else "nenalezen".
+// The owner's name from NYSOBORG (ordered by IDENT;UVCHAR) by the rule that
+// the browser and the listings share, see OwnerNameLookup.
 QString OwnerNameFrom(Table& oborg, double ident, int uvchar);
 // The use text of a part from NIXVYUZ (ordered by KOD = DRUHPOZ * 1000 +
 // NEMVYUZ); a key missing from the code table prints nothing rather than the

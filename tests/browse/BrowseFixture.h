@@ -77,10 +77,12 @@ public:
                                    {10.0, 2, 222.0, 2, 100002.0, 1},
                                    {25.0, 1, 333.0, 1, 100001.0, 2},
                                    {7.0, 1, 444.0, 11, 0.0, 3}});
+        // Svoboda (222) is related with characteristic 2 and kept only under 1,
+        // a row that sorts before the relation's key.
         ParadoxWriter::writeTable(
             dir + "/NYSOBORG.DB",
             {numberField("IDENT"), shortField("UVCHAR"), alphaField("NAZEV", 60)}, 2,
-            {{111.0, 1, "Novák Jan"}, {222.0, 5, "Svoboda Petr"}, {444.0, 11, "Uživatel Ústí"}});
+            {{111.0, 1, "Novák Jan"}, {222.0, 1, "Svoboda Petr"}, {444.0, 11, "Uživatel Ústí"}});
         ParadoxWriter::writeTable(dir + "/NYSVL001.DB",
                                   {numberField("DLVCIS"), shortField("DOPLPOR"),
                                    shortField("DOPLKOD"), numberField("DOPLUDAJ"),

@@ -6,9 +6,12 @@
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "browse/core/TBrowseGridModel.h"
+#include "browse/core/TListingData.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "output/core/FormLookups.h"
 #include "select/TCProcessDlg.h"
+#include "db/Table.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -207,11 +210,25 @@ private slots:
         QCOMPARE(owners->rowCount(), 1);
         QCOMPARE(owner(0, 0) + " " + owner(0, 2), QStringLiteral("1/1 nenalezen"));
         // Clearing the box shows the own sheet 10; the second owner's name comes
-        // from the row with the same IDENT and another characteristic.
+        // from the row with the same IDENT and a lower characteristic (the
+        // nearest later row is 444's), and the listings and the forms name him
+        // alike.
         box->click();
         QCOMPARE(owners->rowCount(), 2);
         QCOMPARE(owner(0, 2), QStringLiteral("Novák Jan"));
         QCOMPARE(owner(1, 0) + " " + owner(1, 2), QStringLiteral("1/2 Svoboda Petr"));
+        TListingData listing(m_fx->area("CTL"), m_fx->workDir());
+        Table oborg;
+        oborg.setDatabaseName("CTL");
+        oborg.setTableName("NYSOBORG.DB");
+        oborg.setIndexFieldNames("IDENT;UVCHAR");
+        oborg.open();
+        for (const auto& [ident, uvchar, name] : {std::tuple{222.0, 2, "Svoboda Petr"},
+                                                  {222.0, 9, "Svoboda Petr"},
+                                                  {333.0, 1, "nenalezen"}}) {
+            QCOMPARE(listing.OwnerName(ident, uvchar), QString::fromUtf8(name));
+            QCOMPARE(OwnerNameFrom(oborg, ident, uvchar), QString::fromUtf8(name));
+        }
         QCOMPARE(label("Charak"), codeText("CHARUV.DB", 1));
         box->click();
         QCOMPARE(owners->rowCount(), 1);

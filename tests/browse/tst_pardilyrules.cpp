@@ -94,6 +94,15 @@ private slots:
                                    QString(10, ' ') + "řádek jedna\n" + QString(46, ' ') + "7 ") &&
                      text.indexOf("E  Nabývací tituly") < text.indexOf("Kupní smlouva"),
                  qPrintable(text));
+
+        // The 32-character type column keeps an emoji at its end whole (a plain
+        // left(32) split its surrogate pair), and no value keeps a tab.
+        const QString emoji = QString(31, 'x') + QString::fromUtf8("😀") + "y";
+        Record cut{emoji, "a\tb", "B", "1\t2", "", "", "", "", {"t\tu"}};
+        const QString cutText = Lines({cut}, 0).join('\n');
+        QVERIFY2(cutText.isValidUtf16() && !cutText.contains('\t') &&
+                     cutText.contains(emoji.chopped(1) + "         a b  1 2" + QString(9, ' ')),
+                 qPrintable(cutText));
     }
 };
 

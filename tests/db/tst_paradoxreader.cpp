@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 ParadoxReader sample(const QString& name)
 {
@@ -114,6 +116,10 @@ private slots:
     void valuesOfSamples_data();
     void valuesOfSamples();
     void bcdText();
+    void bcdPresentBit_data();
+    void bcdPresentBit();
+    void codePageFromSortOrder_data();
+    void codePageFromSortOrder();
     void memosAndBlobs();
     void version3TablesAndCodePages();
     void primaryIndexOfSamples();
@@ -127,6 +133,7 @@ private slots:
     // file and the problem, never a crash, a hang or wrong data.
     void damageIsReported_data();
     void damageIsReported();
+    void boundedInput();
     void truncationNeverGivesPartialData();
     void randomByteDamage();
     void corpusReadsOrFailsCleanly();
@@ -215,7 +222,8 @@ void TestParadoxReader::valuesOfSamples()
     QTEST(ParadoxReader(path).readAll().value(row).value(column), "expected");
 }
 
-// BCD as text; column C holds garbage nibbles after the digits of 0.123.
+// BCD as text; column C holds garbage nibbles after the digits of 0.123. Row 3
+// holds c2 00..00 in A (the number 0) and 00 00..00 in B (a blank).
 void TestParadoxReader::bcdText()
 {
     const ParadoxReader bcd = sample("fields_bcd.db");
@@ -223,10 +231,71 @@ void TestParadoxReader::bcdText()
     bcd.forEachRecord([&](const ParadoxRecord& r) {
         texts << r.toBcdText(0) + QLatin1Char('|') + r.toBcdText(1);
     });
-    QCOMPARE(texts, (QStringList{"1.23|1", "-1.23|-1", "|"}));
+    QCOMPARE(texts, (QStringList{"1.23|1", "-1.23|-1", "0|"}));
     const QList<QVariantList> rows = bcd.readAll();
     QCOMPARE(qRound(rows[0][2].toDouble() * 1000), 123);
     QCOMPARE(qRound(rows[1][2].toDouble() * 1000), -123);
+    QCOMPARE(rows[2][0], QVariant(0.0));
+    QCOMPARE(rows[2][1], QVariant());
+}
+
+// The "value present" bit (0x40 of the first byte) alone tells a BCD blank
+// from a number: the cell A of row 3 of fields_bcd.db rewritten.
+void TestParadoxReader::bcdPresentBit_data()
+{
+    QTest::addColumn<QByteArray>("cell");
+    QTest::addColumn<QVariant>("value");
+    const QByteArray zeros(16, '\0');
+    QTest::newRow("c2 00..00 zero with 2 decimals") << "\xC2" + zeros << QVariant(0.0);
+    QTest::newRow("c6 00..00 zero of a German table") << "\xC6" + zeros << QVariant(0.0);
+    QTest::newRow("40 ff..ff negative zero") << "\x40" + QByteArray(16, '\xFF') << QVariant(0.0);
+    QTest::newRow("00 00..00 blank") << QByteArray(17, '\0') << QVariant();
+    QTest::newRow("82 00..00 sign without the present bit") << "\x82" + zeros << QVariant();
+}
+
+void TestParadoxReader::bcdPresentBit()
+{
+    QFETCH(QByteArray, cell);
+    QByteArray db = readFile(TestSupport::paradoxSample("fields_bcd.db"));
+    db.replace(FirstRecord + 2 * 51, 17, cell); // records of three 17-byte cells
+    const ParadoxReader reader = ParadoxReader::fromBytes(db, {}, "bcd.db");
+    QTEST(reader.readAll()[2][0], "value");
+}
+
+// Tables whose code-page field is 0 name their page by the sort order: the
+// identifier after the field numbers, else an unshared sort-order byte.
+void TestParadoxReader::codePageFromSortOrder_data()
+{
+    QTest::addColumn<QByteArray>("db");
+    QTest::addColumn<int>("codePage");
+    QTest::addColumn<QString>("text");
+    // db_ROMAN8.db: "BLROM800" (HP Roman-8) at 0xD5, bytes eb f8 be f4.
+    QTest::newRow("Roman-8 sample")
+        << readFile(TestSupport::paradoxSample("db_ROMAN8.db")) << 1051 << QStringLiteral("Š½ƒ¶");
+    // A table of ours with code page 0: the byte 0xC0 is the Russian DOS sort
+    // order; its identifier is ORV's byte-order "ascii", which names no page.
+    QTemporaryDir dir;
+    ParadoxWriter::writeTable(dir.filePath("R.DB"), {{"A", ParadoxFieldType::Alpha, 4}}, 0,
+                              {{"xxxx"}});
+    QByteArray russian = readFile(dir.filePath("R.DB"));
+    putLe(russian, 0x6A, 0, 2);
+    russian.replace(russian.indexOf("xxxx", HeaderSize), 4, "\x8F\xE0\xA8\xA2");
+    QByteArray unnamed = russian;
+    russian[0x29] = char(0xC0);
+    QTest::newRow("Russian sort order byte") << russian << 866 << QStringLiteral("Прив");
+    QTest::newRow("no sort order: Czech DOS") << unnamed << 852 << QStringLiteral("ĆÓĘó");
+    QByteArray named = russian;
+    named.replace(named.indexOf("ascii"), 5, "czech"); // the name wins over the byte
+    QTest::newRow("sort order named czech") << named << 852 << QStringLiteral("ĆÓĘó");
+}
+
+void TestParadoxReader::codePageFromSortOrder()
+{
+    QFETCH(QByteArray, db);
+    const ParadoxReader reader = ParadoxReader::fromBytes(db, {}, "cp0.db");
+    QCOMPARE(reader.header().codePage, 0);
+    QTEST(reader.header().textCodePage, "codePage");
+    QTEST(reader.readAll()[0][0].toString(), "text");
 }
 
 void TestParadoxReader::memosAndBlobs()
@@ -266,8 +335,8 @@ void TestParadoxReader::version3TablesAndCodePages()
     QVERIFY_THROWS_EXCEPTION(ETalvekException, CodePage::require(936));
 
     const QList<std::tuple<int, int, QChar>> letters = {
-        {1250, 0xC8, u'Č'}, {852, 0xAC, u'Č'}, {852, 0xFD, u'ř'}, {437, 0x82, u'é'},
-        {850, 0x90, u'É'},  {866, 0x80, u'А'}, {1252, 0x80, u'€'}};
+        {1250, 0xC8, u'Č'}, {852, 0xAC, u'Č'}, {852, 0xFD, u'ř'},  {437, 0x82, u'é'},
+        {850, 0x90, u'É'},  {866, 0x80, u'А'}, {1252, 0x80, u'€'}, {1051, 0xEB, u'Š'}};
     for (const auto& [number, byte, letter] : letters)
         QCOMPARE(CodePage::require(number).toUnicode(quint8(byte)), letter);
     QByteArray out;
@@ -280,7 +349,7 @@ void TestParadoxReader::version3TablesAndCodePages()
     for (int b = 1; b < 256; ++b)
         all[b - 1] = char(b);
     const QString czech = QStringLiteral("áčďéěíňóřšťúůýž ÁČĎÉĚÍŇÓŘŠŤÚŮÝŽ");
-    for (int number : {437, 850, 852, 866, 1250, 1252}) {
+    for (int number : {437, 850, 852, 866, 1250, 1252, 1051}) {
         const CodePage& page = CodePage::require(number);
         QByteArray back;
         QVERIFY(page.encode(page.decode(all.constData(), all.size()), back));
@@ -455,6 +524,8 @@ void TestParadoxReader::damageIsReported_data()
     row("records over a block", b, "neplatný počet záznamů");
     b = db, putLe(b, 0x0C, 30, 2), b.truncate(HeaderSize + 2 * blockSize + 100);
     row("blocks cut off", b, "zkrácený");
+    b = db, putLe(b, 0x0C, quint8(db[0x0C]) + 1, 2);
+    row("header counts a block more than the file holds", b, "hlavička udává");
     b = db, putLe(b, 0x6A, 936, 2),
     row("unknown code page with Czech text", b, "kódové stránce 936");
     b = db, b[0x25] = 1, b[0x26] = 2, row("password", b, "zašifrovaná");
@@ -518,6 +589,49 @@ void TestParadoxReader::damageIsReported()
     const QString error = errorOf(dir.filePath("BAD.DB"));
     QVERIFY2(error.contains(problem), qPrintable(error));
     QVERIFY2(error.contains(QStringLiteral("BAD.DB")), qPrintable(error));
+}
+
+namespace {
+qint64 peakMemoryKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+} // namespace
+
+// Only regular files are read, each no further than its header counts: a
+// device or a named pipe (as the table, or as its .MB) is refused at once
+// instead of being read for ever or waited on; a 1 GB spare tail stays unread.
+void TestParadoxReader::boundedInput()
+{
+    for (const char* verb : {"dump", "schema"}) {
+        const ToolRun zero = runTool({verb, "/dev/zero"});
+        QCOMPARE(zero.code, 1);
+        QVERIFY2(zero.err.contains("\"/dev/zero\"") && zero.err.contains("obyčejný"),
+                 qPrintable(zero.err));
+    }
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("PIPE.DB")).constData(), 0600), 0);
+    const ToolRun pipe = runTool({"dump", dir.filePath("PIPE.DB")});
+    QCOMPARE(pipe.code, 1);
+    QVERIFY2(pipe.err.contains("PIPE.DB"), qPrintable(pipe.err));
+    QVERIFY(QFile::copy(m_table, dir.filePath("MEMO.DB")));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("MEMO.MB")).constData(), 0600), 0);
+    const QString memo = errorOf(dir.filePath("MEMO.DB"));
+    QVERIFY2(memo.contains("MEMO.MB") && memo.contains("obyčejný"), qPrintable(memo));
+
+    const QString spare = dir.filePath("SPARE.DB");
+    QVERIFY(QFile::copy(real("NYSPA001.DB"), spare));
+    QFile::setPermissions(spare, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(QFile(spare).resize(qint64(1) << 30)); // a hole: no disk space taken
+    QCOMPARE(readEverything(ParadoxReader(spare)),
+             readEverything(ParadoxReader(real("NYSPA001.DB"))));
+    QVERIFY2(peakMemoryKiB() < 256 * 1024, qPrintable(QString::number(peakMemoryKiB())));
 }
 
 void TestParadoxReader::truncationNeverGivesPartialData()

@@ -458,6 +458,12 @@ void TestParadoxWriter::blanksDefaultsAndLongMemos()
     // Zero, 0.0 and false are values, not blanks (a BCD zero too).
     QCOMPARE(read[1], (QVariantList{QVariant(), 0, 0.0, false, QVariant(), QVariant(), 7, 0.0}));
     QCOMPARE(read[2], (QVariantList{QVariant(), -32767, 0.0, true, QDate(1, 1, 1), "x", 8, 0.0}));
+    // A BCD zero is written as Paradox writes it: positive with the present bit
+    // (c2 00..00 for 2 decimals), -0.001 rounded to zero too; a blank is 00..00.
+    QList<QByteArray> bcdCells;
+    reader.forEachRecord([&](const ParadoxRecord& r) { bcdCells << QByteArray(r.raw(7), 17); });
+    const QByteArray zeros(16, '\0');
+    QCOMPARE(bcdCells, (QList<QByteArray>{'\0' + zeros, "\xC2" + zeros, "\xC2" + zeros}));
     QCOMPARE(reader.header().autoIncrement, 8);
     // The one memo fits its leader, yet a table with a memo field always has
     // its .MB (a header block only), as other Paradox readers expect.
