@@ -3,6 +3,7 @@
 #include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
 #include "data/DemoFields.h"
+#include "data/DistrictOrigin.h"
 #include "import/VfkCodeTables.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrictBuilder.h"
@@ -136,6 +137,7 @@ VfkDistrict VfkImporter::run()
         throw ETalvekException(QStringLiteral("V adresáři %1 nelze vytvořit dočasný adresář: %2")
                                    .arg(nativePath(parent), temporary.errorString()));
     writeDistrict(district, temporary.path());
+    DistrictOrigin::MarkVfk(temporary.path()); // today's code lists
     step(90, QStringLiteral("Zapisuji číselníky"));
     runAll(codeTables.writeJobs());
     if (target.exists() && !QDir().rmdir(out))
