@@ -11,6 +11,7 @@
 #include "select/core/TParcSelector.h"
 #include "select/core/TParcelImport.h"
 #include "select/core/TSheetSelector.h"
+#include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
 #include <QDir>
@@ -202,7 +203,7 @@ const QList<SelectOption>& SelectOptions()
          true,
          [](SelectRun& r, const QString& v) { r.database = directoryArgument(v); },
          {}},
-        {"--area", true, [](SelectRun& r, const QString& v) { r.suffix = v; }, {}},
+        {"--area", true, [](SelectRun& r, const QString& v) { r.suffix = ToolAreaSuffix(v); }, {}},
         {"--work",
          true,
          [](SelectRun& r, const QString& v) { r.workPath = QFileInfo(v).absoluteFilePath(); },

@@ -228,7 +228,7 @@ void TDetailForm::BuildLayout()
 
 ReportBand TDetailForm::ParcelHeaderBand()
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Header, 24, QStringLiteral("ParcelHeader"));
     band.frame = FrameSide::Top | FrameSide::Bottom;
     band.add(caption({}, 0, 4, 95, QStringLiteral("Parcelní číslo:")));
@@ -255,7 +255,7 @@ ReportBand TDetailForm::ParcelHeaderBand()
 
 ReportBand TDetailForm::PartBand()
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Detail, 40, QStringLiteral("Part"));
     band.frame = FrameSide::Top;
     ReportDataSource* pa = &m_paSource;
@@ -285,7 +285,7 @@ ReportBand TDetailForm::PartBand()
 ReportSection TDetailForm::OwnerSection(DatasetReportSource* source, const QString& prefix,
                                         const QString* title)
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportSection section(source, prefix + QStringLiteral("Owners"));
     ReportBand header(ReportBand::Type::Header, 38, prefix + QStringLiteral("OwnerHeader"));
     const QString titleName = QStringLiteral("QRLabel") + prefix + QStringLiteral("Vl");
@@ -340,6 +340,6 @@ ReportBand TDetailForm::FooterRuleBand(const QString& name) const
 {
     ReportBand band(ReportBand::Type::Footer, 10, name);
     band.add(ReportElement::line(name + QStringLiteral("Rule"),
-                                 QRectF(0, 2, m_report.contentRect().width(), 2), 1.5));
+                                 QRectF(0, 2, m_report.layoutWidth(), 2), 1.5));
     return band;
 }

@@ -182,7 +182,7 @@ ReportBand TLCisForm::RuleBand(const QString& name) const
 {
     ReportBand band(ReportBand::Type::Footer, 10, name);
     band.add(ReportElement::line(name + QStringLiteral("Rule"),
-                                 QRectF(0, 2, m_report.contentRect().width(), 1)));
+                                 QRectF(0, 2, m_report.layoutWidth(), 1)));
     return band;
 }
 
