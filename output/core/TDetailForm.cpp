@@ -236,7 +236,8 @@ ReportBand TDetailForm::ParcelHeaderBand()
     band.add(caption({}, 240, 4, 60, QStringLiteral("Skupina:")));
     band.add(computed(QStringLiteral("PARSKUP"), 300, 4, 24));
     band.add(value(QStringLiteral("PSKUP"), 330, 4, width - 330, QStringLiteral("PSKUP"),
-                   &m_pskupSource));
+                   &m_pskupSource))
+        .setWordWrap();
     band.beforePrint = [this](ReportBand& b) {
         // The parcel's own number text, or the work row's key when the
         // parcel table has no row for it.
@@ -264,9 +265,11 @@ ReportBand TDetailForm::PartBand()
     band.add(value(QStringLiteral("PARDIL"), 28, 4, 32, QStringLiteral("PARDIL"), pa));
     band.add(caption({}, 66, 4, 92, QStringLiteral("Druh pozemku:")));
     band.add(value(QStringLiteral("DRUHPOZ"), 158, 4, 26, QStringLiteral("DRUHPOZ"), pa));
-    band.add(value(QStringLiteral("DruhText"), 186, 4, 200, QStringLiteral("TEXT"), druh));
+    // Code texts wrap within their place; the second line moves down.
+    band.add(value(QStringLiteral("DruhText"), 186, 4, 200, QStringLiteral("TEXT"), druh))
+        .setWordWrap();
     band.add(caption({}, 392, 4, 52, QStringLiteral("Využití:")));
-    band.add(computed(QStringLiteral("Vyuziti"), 444, 4, width - 444));
+    band.add(computed(QStringLiteral("Vyuziti"), 444, 4, width - 444)).setWordWrap();
 
     band.add(caption(QStringLiteral("LabelCisPop"), 0, 20, 122, QString()));
     band.add(computed(QStringLiteral("CisPop"), 122, 20, 70));
