@@ -77,6 +77,11 @@ void TestCommandLines::exitCodeAndText_data()
         "orv-tool listing: Chybné číslo");
     row("owners listing over a work table", tool, owners + "--work P.DB", 2,
         "použití: orv-tool listing");
+    // The area without its leading zeros; building parcels written with "st.".
+    row("select of st. parcels in area 1", tool,
+        "select" + saladin + "--area 1 --work " + QDir::temp().filePath("tst_commandlines_st.DB") +
+            " --parcels st.14/2,40",
+        0, "= parcelní čísla st.14/2,40 => 2\n");
 }
 
 void TestCommandLines::exitCodeAndText()
