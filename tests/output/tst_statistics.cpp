@@ -271,7 +271,13 @@ void TestStatistics::importedDistrictCountsTodaysUses()
 {
     QTemporaryDir dir;
     const QString district = dir.filePath("SALADIN"), workDb = dir.filePath("WorkDB");
-    VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, district, workDb}).run();
+    const VfkDistrict imported =
+        VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, district, workDb}).run();
+    // The summary counts in Czech forms: one area, many parts.
+    const QStringList summary = VfkImporter::summary(imported);
+    QVERIFY2(summary[0].contains(": 1 katastrální území, ") &&
+                 summary[1].contains(" dílů parcel, "),
+             qPrintable(summary.join('\n')));
     TAreaStatistics stats(workDb, district, "001");
     stats.Run();
     QCOMPARE(stats.Origin(), DistrictOrigin::Kind::Vfk);
