@@ -37,6 +37,9 @@ public:
     // width). On paper whose content is narrower, every page is scaled down
     // as a whole, text included, so that no column is cut or squeezed.
     double designWidth = 0;
+    // Likewise the height a one-page report is designed to fill (0: pages
+    // flow): on shorter paper the page is scaled down to keep it one page.
+    double designHeight = 0;
 
     std::optional<ReportBand> titleBand;
     std::optional<ReportBand> pageHeader;

@@ -122,13 +122,14 @@ void ReportLayouter::layoutAll()
         isEmpty(m_report.sections.front().source))
         return;
     m_content = m_report.contentRect();
+    // Laid out on the design size (the rest of the page kept in proportion),
+    // then scaled down to the paper.
     m_scale = 1;
-    if (m_report.designWidth > m_content.width()) {
-        // Laid out at the design width on a taller page, then scaled down.
+    if (m_report.designWidth > m_content.width())
         m_scale = m_content.width() / m_report.designWidth;
-        m_content.setWidth(m_report.designWidth);
-        m_content.setHeight(m_content.height() / m_scale);
-    }
+    if (m_report.designHeight > m_content.height())
+        m_scale = std::min(m_scale, m_content.height() / m_report.designHeight);
+    m_content.setSize(m_content.size() / m_scale);
     m_bodyBottom = m_content.bottom();
     if (m_report.pageFooter)
         m_bodyBottom -= m_report.pageFooter->height;

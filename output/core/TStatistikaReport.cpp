@@ -40,6 +40,7 @@ TStatistikaReport::TStatistikaReport(const TAreaStatistics& stats, QWidget* owne
     m_report.marginsMm = QMarginsF(10, 10, 10, 10);
     m_report.pageSize = QPageSize(QPageSize::A4);
     m_report.designWidth = m_report.contentRect().width();
+    m_report.designHeight = m_report.contentRect().height();
     m_report.pageSize = QPageSize(paper);
     m_report.baseFont = QFont(QStringLiteral("Liberation Sans"));
     m_report.baseFont.setPointSizeF(9);

@@ -295,9 +295,20 @@ void TestStatistics::importedDistrictCountsTodaysUses()
     QCOMPARE(usesOfKind.value(11), stats.RowAt(11)->count);
     QCOMPARE(usesOfKind.value(14), stats.RowAt(14)->count);
     QCOMPARE(usesOfKind.value(13) + 1, stats.RowAt(13)->count);
-    const ReportDocument doc = TStatistikaReport(stats).Layout();
-    for (const ReportBox& b : doc.pages[0].boxes)
-        QVERIFY(b.kind != ReportBox::Kind::Chart || b.chart.total() > 0);
+    // One page with three filled charts on either paper, inside its margins.
+    for (QPageSize::PageSizeId paper : {QPageSize::A4, QPageSize::Letter}) {
+        const ReportDocument doc = TStatistikaReport(stats, nullptr, paper).Layout();
+        QCOMPARE(doc.pageCount(), 1);
+        const QRectF content =
+            QRectF(QPointF(), doc.paperSize).adjusted(37.79, 37.79, -37.79, -37.79);
+        for (const ReportBox& b : doc.pages[0].boxes) {
+            QVERIFY(b.kind != ReportBox::Kind::Chart || b.chart.total() > 0);
+            const QRectF r = b.rect.normalized();
+            QVERIFY2(r.left() >= content.left() - 0.01 && r.right() <= content.right() + 0.01 &&
+                         r.top() >= content.top() - 0.01 && r.bottom() <= content.bottom() + 0.01,
+                     qPrintable(b.elementName));
+        }
+    }
 
     QString csv;
     QCOMPARE(ParcelFormFixture::runTool({"stats", "--dir", district, "--area", "1"}, workDb, &csv),
