@@ -31,6 +31,9 @@ QString numberText(double value)
     return Format(QStringLiteral("%g"), value);
 }
 
+// The share of an element's width that wrapped lines fill.
+constexpr double WrapWidthShare = 0.97;
+
 bool isBodyBand(ReportBand::Type type)
 {
     switch (type) {
@@ -296,7 +299,11 @@ QList<ReportLayouter::Placement> ReportLayouter::place(const ReportBand& band,
             (e.kind != ReportElement::Kind::Label && e.kind != ReportElement::Kind::Field))
             continue;
         const QFont font = fontFor(e);
-        const QStringList lines = wrapText(font, elementText(e, source), e.rect.width());
+        // A little short of the full width: text measured here at the report's
+        // resolution is drawn at other sizes (a preview zoom, a page scaled to
+        // narrower paper) where hinted letters may come out a bit wider.
+        const QStringList lines =
+            wrapText(font, elementText(e, source), e.rect.width() * WrapWidthShare);
         result[i].wrapped = true;
         result[i].text = lines.join(QLatin1Char('\n'));
         if (lines.size() > 1)
