@@ -275,8 +275,7 @@ void TestListForm::paperBySettingLocaleAndPrinter()
     qunsetenv("LC_PAPER");
     for (auto [name, value] :
          {std::pair{"LC_ALL", saved[0]}, {"LANG", saved[1]}, {"LOCPATH", saved[2]}})
-        if (!value.isEmpty())
-            qputenv(name, value);
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
     QCOMPARE(ReportPaper::Name(form.report().pageSize.id()), paper);
     const ReportDocument doc = form.Layout();
     QCOMPARE(doc.pageSize.id(), form.report().pageSize.id());
