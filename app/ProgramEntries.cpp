@@ -7,6 +7,8 @@
 #include "output/PrintReportEntry.h"
 #include "output/TLVCisDlg.h"
 #include "output/TStatistikaDlg.h"
+#include "output/core/FormPaper.h"
+#include "report/ui/DefaultPrinterPaper.h"
 #include "select/TListVlDialog.h"
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
@@ -31,6 +33,8 @@ TParOborgDlg::Entries SheetDialogEntries()
 TMainOrvEntries ProgramEntries()
 {
     TMainOrvEntries entries;
+    // Forms fall back on the default printer's paper (known only here).
+    FormPaper::SetPrinterPaper(&DefaultPrinterPaper);
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     entries.CatalogueDialog = &TKatDialog::Execute;
     entries.CatalogueLookup = &TKatDialog::Lookup;

@@ -1,5 +1,6 @@
 #include "data/CountryGenerator.h"
 
+#include "base/CzechPlural.h"
 #include "base/ETalvekException.h"
 #include "base/ParallelJobs.h"
 #include "data/CadastralTables.h"
@@ -140,9 +141,11 @@ CountryGenerator::Summary CountryGenerator::generate(const QString& directory,
     const Options& o = m_options;
     if (o.districts < 1 || o.areas < o.districts || o.areas > o.districts * 999 ||
         o.nationalOwners < 20)
-        throw ETalvekException(QStringLiteral("Nesmyslná velikost země: %1 okresů, %2 území.")
-                                   .arg(o.districts)
-                                   .arg(o.areas));
+        throw ETalvekException(
+            QStringLiteral("Nesmyslná velikost země: %1, %2 území.")
+                .arg(CzechPlural::Count(o.districts, QStringLiteral("okres"),
+                                        QStringLiteral("okresy"), QStringLiteral("okresů")))
+                .arg(o.areas));
     const QString root = QDir::cleanPath(directory);
     DemoDistrictPlan::createEmptyDirectory(root);
     DemoRandom countryRandom(o.seed);

@@ -1,5 +1,7 @@
 #include "data/ParcelNumber.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -21,6 +23,14 @@ int numberOrZero(const QString& text)
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     return ok ? value : 0;
+}
+
+// "st." not inside a word, the blanks after it and a digit next.
+const QRegularExpression& buildingMark()
+{
+    static const QRegularExpression mark(QStringLiteral("(?<!\\p{L})st\\.\\s*(?=[0-9])"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return mark;
 }
 
 int saturatedInt(qint64 value)
@@ -52,10 +62,20 @@ QString FormatParcelNumber(int parskup, int parcis, int parpod)
     }
 }
 
+QString JoinBuildingParcelMarks(const QString& text)
+{
+    return QString(text).replace(buildingMark(), QStringLiteral("-"));
+}
+
+bool HasBuildingParcelMark(const QString& text)
+{
+    return text.contains(buildingMark());
+}
+
 ParcelKey ParseParcelNumber(const QString& input)
 {
     ParcelKey key;
-    QString text = input;
+    QString text = JoinBuildingParcelMarks(input);
     const bool negate = text.contains(QLatin1Char('?'));
     if (negate)
         text.remove(QLatin1Char('?'));

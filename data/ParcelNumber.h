@@ -24,9 +24,18 @@ inline QString FormatParcelNumber(const ParcelKey& key)
 }
 
 // Reads a parcel number typed by the user (the inverse of FormatParcelNumber,
-// plus "?" to negate the group). Accepts any text; parts that do not convert
-// become 0, so callers check parcis > 0 where a parcel is required.
+// plus "?" to negate the group, and "st. 38" or "st.38" for building parcel
+// 38). Accepts any text; parts that do not convert become 0, so callers check
+// parcis > 0 where a parcel is required.
 ParcelKey ParseParcelNumber(const QString& text);
+
+// The registry's way of writing a building parcel, "st." with the number
+// after it (with or without a blank, in any case), turned into the program's
+// own "-": "st. 38 40" becomes "-38 40", one item for parcel 38 of group 1
+// and one for parcel 40. Applied to a list before it is split into items.
+QString JoinBuildingParcelMarks(const QString& text);
+// Whether the text writes a building parcel with "st.".
+bool HasBuildingParcelMark(const QString& text);
 
 // A parcel packed into one number: ((PARSKUP * 10 000 000) + PARCIS) * 1000 +
 // PARPOD, as supplementary records store parcel references. A packed group of

@@ -1,9 +1,11 @@
 #include "import/VfkImporter.h"
+#include "base/CzechPlural.h"
 #include "base/ETalvekException.h"
 #include "base/ParallelJobs.h"
 #include "base/StagedDirectory.h"
 #include "data/CadastralTables.h"
 #include "data/DemoFields.h"
+#include "data/DistrictOrigin.h"
 #include "import/VfkCodeTables.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrictBuilder.h"
@@ -179,6 +181,7 @@ VfkDistrict VfkImporter::run()
     step(75, QStringLiteral("Zapisuji tabulky okresu"));
     StagedDirectory staged(out);
     writeDistrict(district, staged.path());
+    DistrictOrigin::MarkVfk(staged.path()); // today's code lists
     step(90, QStringLiteral("Zapisuji číselníky"));
     commit(district, staged);
     // Everything is written: a cancel now would report a failure that is none.
@@ -228,21 +231,26 @@ void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
 
 QStringList VfkImporter::summary(const VfkDistrict& district)
 {
+    const auto n = [](qint64 count, const char* one, const char* few, const char* many) {
+        return CzechPlural::Count(count, QString::fromUtf8(one), QString::fromUtf8(few),
+                                  QString::fromUtf8(many));
+    };
     QStringList lines;
-    lines.append(QStringLiteral("okres %1 (%2): %3 katastrálních území, %4 vlastníků")
-                     .arg(district.name, district.code)
-                     .arg(district.areas.size())
-                     .arg(district.owners.size()));
+    lines.append(QStringLiteral("okres %1 (%2): %3, %4")
+                     .arg(district.name, district.code,
+                          n(district.areas.size(), "katastrální území", "katastrální území",
+                            "katastrálních území"),
+                          n(district.owners.size(), "vlastník", "vlastníci", "vlastníků")));
     for (const VfkArea& area : district.areas)
-        lines.append(QStringLiteral("  %1 %2 (%3): %4 dílů parcel, %5 listů vlastnictví, %6 "
-                                    "vlastníků, %7 doplňků, %8 řádků textů, %9 bonit")
-                         .arg(area.suffix, area.name, area.code)
-                         .arg(area.parcels.size())
-                         .arg(area.sheets)
-                         .arg(area.owners)
-                         .arg(area.records.size())
-                         .arg(area.texts.size())
-                         .arg(area.soil.size()));
+        lines.append(QStringLiteral("  %1 %2 (%3): ").arg(area.suffix, area.name, area.code) +
+                     QStringList{n(area.parcels.size(), "díl parcel", "díly parcel", "dílů parcel"),
+                                 n(area.sheets, "list vlastnictví", "listy vlastnictví",
+                                   "listů vlastnictví"),
+                                 n(area.owners, "vlastník", "vlastníci", "vlastníků"),
+                                 n(area.records.size(), "doplněk", "doplňky", "doplňků"),
+                                 n(area.texts.size(), "řádek textů", "řádky textů", "řádků textů"),
+                                 n(area.soil.size(), "bonita", "bonity", "bonit")}
+                         .join(QStringLiteral(", ")));
     lines.append(QStringLiteral("opravené dvojitě kódované texty: %1").arg(district.repairedTexts));
     for (const QString& warning : district.warnings)
         lines.append(QStringLiteral("upozornění: ") + warning);

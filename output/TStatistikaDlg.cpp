@@ -1,5 +1,8 @@
 #include "output/TStatistikaDlg.h"
 
+#include "app/core/TRegistry.h"
+#include "app/core/TSettings.h"
+#include "output/core/FormPaper.h"
 #include "output/core/TAreaStatistics.h"
 #include "output/core/TStatistikaReport.h"
 #include "report/ui/ReportPreviewDialog.h"
@@ -32,7 +35,10 @@ void TStatistikaDlg::Run(const QString& workDbPath, const QString& alias, const 
         throw;
     }
     m_progress->Finish();
-    TStatistikaReport report(stats, m_owner);
+    // The statistics entry gets no application object: the setting of the
+    // paper is read from the program's settings store directly.
+    TSettings settings(TRegistry::openDefault());
+    TStatistikaReport report(stats, m_owner, FormPaper::Resolve(&settings));
     const ReportDocument document = report.Layout();
     m_preview(document, m_owner);
 }

@@ -1,5 +1,7 @@
 #include "report/ReportDefinition.h"
 
+#include <algorithm>
+
 namespace {
 ReportBand& assign(std::optional<ReportBand>& slot, const ReportBand& band, ReportBand::Type type)
 {
@@ -62,4 +64,9 @@ QRectF ReportDefinition::contentRect() const
     const double right = mmToUnits(marginsMm.right());
     const double bottom = mmToUnits(marginsMm.bottom());
     return QRectF(left, top, paper.width() - left - right, paper.height() - top - bottom);
+}
+
+double ReportDefinition::layoutWidth() const
+{
+    return std::max(designWidth, contentRect().width());
 }

@@ -33,6 +33,13 @@ public:
     bool suppressEmpty = false;
     // Print the page header on the first page too.
     bool pageHeaderOnFirstPage = true;
+    // The width the bands are designed for (report units; 0: the content
+    // width). On paper whose content is narrower, every page is scaled down
+    // as a whole, text included, so that no column is cut or squeezed.
+    double designWidth = 0;
+    // Likewise the height a one-page report is designed to fill (0: pages
+    // flow): on shorter paper the page is scaled down to keep it one page.
+    double designHeight = 0;
 
     std::optional<ReportBand> titleBand;
     std::optional<ReportBand> pageHeader;
@@ -52,4 +59,7 @@ public:
     QSizeF paperSize() const;
     // The printable area inside the margins, in report units.
     QRectF contentRect() const;
+    // The width bands are laid out on: the design width or the content width,
+    // whichever is larger.
+    double layoutWidth() const;
 };

@@ -99,3 +99,9 @@ ReportElement& ReportElement::setFrame(FrameSides sides)
     frame = sides;
     return *this;
 }
+
+ReportElement& ReportElement::setWordWrap(bool on)
+{
+    wordWrap = on;
+    return *this;
+}

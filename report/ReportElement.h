@@ -57,6 +57,10 @@ public:
     // Memo lines; with autoHeight the memo (and its band) grow to fit them.
     QStringList lines;
     bool autoHeight = false;
+    // Label or field text that is wider than the element wraps onto more
+    // lines instead of being cut: the element grows downwards, the elements
+    // below it in the band move down as much, and the band grows.
+    bool wordWrap = false;
 
     // Frame around the element, fill, and the width of lines and frames.
     FrameSides frame;
@@ -87,4 +91,5 @@ public:
     ReportElement& setPointSize(double size);
     ReportElement& setFormat(const QString& format);
     ReportElement& setFrame(FrameSides sides);
+    ReportElement& setWordWrap(bool on = true);
 };

@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QImage>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
@@ -29,6 +30,9 @@ QString numberText(double value)
         return QString::number(qint64(value));
     return Format(QStringLiteral("%g"), value);
 }
+
+// The share of an element's width that wrapped lines fill.
+constexpr double WrapWidthShare = 0.97;
 
 bool isBodyBand(ReportBand::Type type)
 {
@@ -111,6 +115,7 @@ ReportDocument ReportLayouter::run()
         throw ETalvekException(QString::fromLocal8Bit(e.what()));
     }
     resolvePageCounts();
+    scalePages();
     return std::move(m_doc);
 }
 
@@ -120,6 +125,14 @@ void ReportLayouter::layoutAll()
         isEmpty(m_report.sections.front().source))
         return;
     m_content = m_report.contentRect();
+    // Laid out on the design size (the rest of the page kept in proportion),
+    // then scaled down to the paper.
+    m_scale = 1;
+    if (m_report.designWidth > m_content.width())
+        m_scale = m_content.width() / m_report.designWidth;
+    if (m_report.designHeight > m_content.height())
+        m_scale = std::min(m_scale, m_content.height() / m_report.designHeight);
+    m_content.setSize(m_content.size() / m_scale);
     m_bodyBottom = m_content.bottom();
     if (m_report.pageFooter)
         m_bodyBottom -= m_report.pageFooter->height;
@@ -215,12 +228,13 @@ void ReportLayouter::printBand(ReportBand& band, ReportDataSource* source)
 {
     if (band.beforePrint && !band.beforePrint(band))
         return;
-    const double height = bandHeight(band);
+    const QList<Placement> placements = place(band, source);
+    const double height = bandHeight(band) + growthOf(placements);
     if (m_y + height > m_bodyBottom + 1e-6 && m_bodyOnPage) {
         finishPage();
         startPage();
     }
-    emitBand(band, m_y, height, source);
+    emitBand(band, m_y, height, source, placements);
     m_y += height;
     if (isBodyBand(band.type))
         m_bodyOnPage = true;
@@ -272,13 +286,57 @@ double ReportLayouter::memoHeight(const ReportElement& e) const
     return e.lines.size() * lineHeight(fontFor(e));
 }
 
+QList<ReportLayouter::Placement> ReportLayouter::place(const ReportBand& band,
+                                                       ReportDataSource* source)
+{
+    const QList<ReportElement>& elements = band.elements;
+    QList<Placement> result(elements.size());
+    QList<qsizetype> order;
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        const ReportElement& e = elements[i];
+        order.append(i);
+        if (!e.visible || !e.wordWrap ||
+            (e.kind != ReportElement::Kind::Label && e.kind != ReportElement::Kind::Field))
+            continue;
+        const QFont font = fontFor(e);
+        // A little short of the full width: text measured here at the report's
+        // resolution is drawn at other sizes (a preview zoom, a page scaled to
+        // narrower paper) where hinted letters may come out a bit wider.
+        const QStringList lines =
+            wrapText(font, elementText(e, source), e.rect.width() * WrapWidthShare);
+        result[i].wrapped = true;
+        result[i].text = lines.join(QLatin1Char('\n'));
+        if (lines.size() > 1)
+            result[i].grow = (lines.size() - 1) * lineHeight(font);
+    }
+    // An element moves down by what every grown element ending above it grew
+    // (and moved) itself; top to bottom, so those are known first.
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return elements[a].rect.top() < elements[b].rect.top();
+    });
+    for (qsizetype i : order)
+        for (qsizetype g : order)
+            if (result[g].grow > 0 && elements[g].rect.bottom() <= elements[i].rect.top() + 0.5)
+                result[i].shift = std::max(result[i].shift, result[g].shift + result[g].grow);
+    return result;
+}
+
+double ReportLayouter::growthOf(const QList<Placement>& placements)
+{
+    double growth = 0;
+    for (const Placement& p : placements)
+        growth = std::max(growth, p.shift + p.grow);
+    return growth;
+}
+
 void ReportLayouter::emitBand(const ReportBand& band, double top, double height,
-                              ReportDataSource* source)
+                              ReportDataSource* source, const QList<Placement>& placements)
 {
     const QPointF origin(m_content.left(), top);
-    for (const ReportElement& e : band.elements) {
-        if (e.visible)
-            emitElement(e, origin, source);
+    for (qsizetype i = 0; i < band.elements.size(); ++i) {
+        if (band.elements[i].visible)
+            emitElement(band.elements[i], origin, source,
+                        i < placements.size() ? &placements[i] : nullptr);
     }
     if (band.frame != FrameSide::None) {
         const QRectF rect(origin, QSizeF(m_content.width(), height));
@@ -287,11 +345,15 @@ void ReportLayouter::emitBand(const ReportBand& band, double top, double height,
 }
 
 void ReportLayouter::emitElement(const ReportElement& e, const QPointF& origin,
-                                 ReportDataSource* source)
+                                 ReportDataSource* source, const Placement* placement)
 {
     QRectF rect = e.rect.translated(origin);
     if (e.kind == ReportElement::Kind::Memo)
         rect.setHeight(memoHeight(e));
+    if (placement) {
+        rect.translate(0, placement->shift);
+        rect.setHeight(rect.height() + placement->grow);
+    }
     ReportPage& page = m_doc.pages.last();
     ReportBox box;
     box.elementName = e.name;
@@ -333,8 +395,9 @@ void ReportLayouter::emitElement(const ReportElement& e, const QPointF& origin,
     box.kind = ReportBox::Kind::Text;
     box.font = fontFor(e);
     box.alignment = e.alignment;
-    box.multiLine = e.kind == ReportElement::Kind::Memo;
-    box.text = elementText(e, source);
+    const bool wrapped = placement && placement->wrapped;
+    box.multiLine = e.kind == ReportElement::Kind::Memo || wrapped;
+    box.text = wrapped ? placement->text : elementText(e, source);
     page.boxes.append(box);
     if (e.kind == ReportElement::Kind::SystemData &&
         e.systemKind == ReportElement::SystemKind::PageCount)
@@ -429,4 +492,21 @@ void ReportLayouter::resolvePageCounts()
     const QString count = QString::number(m_doc.pages.size());
     for (const PageCountSlot& slot : m_pageCountSlots)
         m_doc.pages[slot.page].boxes[slot.box].text = slot.prefix + count;
+}
+
+void ReportLayouter::scalePages()
+{
+    if (m_scale == 1)
+        return;
+    const QPointF origin = m_report.contentRect().topLeft();
+    const auto map = [&](const QPointF& p) { return origin + (p - origin) * m_scale; };
+    for (ReportPage& page : m_doc.pages) {
+        for (ReportBox& box : page.boxes) {
+            box.rect = QRectF(map(box.rect.topLeft()), map(box.rect.bottomRight()));
+            box.line = QLineF(map(box.line.p1()), map(box.line.p2()));
+            box.lineWidth *= m_scale;
+            if (box.font.pointSizeF() > 0)
+                box.font.setPointSizeF(box.font.pointSizeF() * m_scale);
+        }
+    }
 }

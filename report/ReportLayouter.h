@@ -30,6 +30,16 @@ public:
     static QStringList wrapText(const QFont& font, const QString& text, double width);
 
 private:
+    // Where a band's element lands when texts wrap: moved down by `shift`,
+    // grown by `grow`, with its wrapped text.
+    struct Placement
+    {
+        double shift = 0;
+        double grow = 0;
+        bool wrapped = false;
+        QString text;
+    };
+
     struct PageCountSlot
     {
         int page;
@@ -48,8 +58,12 @@ private:
     void finishPage();
     void placeFixedBand(ReportBand& band, ReportDataSource* source, double top);
     double bandHeight(const ReportBand& band) const;
-    void emitBand(const ReportBand& band, double top, double height, ReportDataSource* source);
-    void emitElement(const ReportElement& e, const QPointF& origin, ReportDataSource* source);
+    QList<Placement> place(const ReportBand& band, ReportDataSource* source);
+    static double growthOf(const QList<Placement>& placements);
+    void emitBand(const ReportBand& band, double top, double height, ReportDataSource* source,
+                  const QList<Placement>& placements = {});
+    void emitElement(const ReportElement& e, const QPointF& origin, ReportDataSource* source,
+                     const Placement* placement);
     void emitFrame(const QRectF& rect, FrameSides sides, double width, const QString& name);
     QString elementText(const ReportElement& e, ReportDataSource* source);
     QString fieldText(const ReportElement& e, ReportDataSource* source) const;
@@ -57,6 +71,7 @@ private:
     double memoHeight(const ReportElement& e) const;
     static bool isEmpty(ReportDataSource* source);
     void resolvePageCounts();
+    void scalePages();
 
     struct FontKey
     {
@@ -71,6 +86,7 @@ private:
     QDateTime m_now;
     ReportDocument m_doc;
     QRectF m_content;
+    double m_scale = 1; // content width / design width on narrower paper
     double m_y = 0;
     double m_bodyBottom = 0;
     bool m_bodyOnPage = false;

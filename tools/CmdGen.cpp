@@ -1,6 +1,7 @@
 // orv-tool gen: writes the deterministic demo district (tables of one
 // district plus the shared code tables in WorkDB/) or a synthetic country of
 // districts for the search of sheets across districts into a directory.
+#include "base/CzechPlural.h"
 #include "base/ETalvekException.h"
 #include "data/CountryGenerator.h"
 #include "data/DemoDistrictGenerator.h"
@@ -12,6 +13,12 @@
 #include <limits>
 
 namespace {
+// A count with its Czech noun in the right form (1 okres, 3 okresy, 7 okresů).
+QString n(qint64 count, const char* one, const char* few, const char* many)
+{
+    return CzechPlural::Count(count, QString::fromUtf8(one), QString::fromUtf8(few),
+                              QString::fromUtf8(many));
+}
 
 const QString Synopsis =
     QStringLiteral("gen [--size small|district|city|country] --out ADRESÁŘ [--seed N] "
@@ -97,11 +104,16 @@ int genCountry(const GenArgs& args, QElapsedTimer& timer)
         CountryGenerator::defineAliases(aliases, s);
         aliases.save();
     }
-    std::printf("země: %lld okresů (%s až %s), %d katastrálních území, %lld vztahů, %lld řádků "
-                "vlastníků; %.1f s%s\n",
-                qlonglong(s.districts.size()), qPrintable(s.districts.first().name),
-                qPrintable(s.districts.last().name), s.areas, s.relations, owners,
-                timer.elapsed() / 1000.0, args.aliases ? "; aliasy okresů přidány" : "");
+    const QString counts =
+        QStringList{n(s.areas, "katastrální území", "katastrální území", "katastrálních území"),
+                    n(s.relations, "vztah", "vztahy", "vztahů"),
+                    n(owners, "řádek vlastníků", "řádky vlastníků", "řádků vlastníků")}
+            .join(", ");
+    std::printf("země: %s (%s až %s), %s; %.1f s%s\n",
+                qPrintable(n(s.districts.size(), "okres", "okresy", "okresů")),
+                qPrintable(s.districts.first().name), qPrintable(s.districts.last().name),
+                qPrintable(counts), timer.elapsed() / 1000.0,
+                args.aliases ? "; aliasy okresů přidány" : "");
     return ToolExit::Ok;
 }
 
@@ -118,11 +130,17 @@ int runGen(const QStringList& argList)
     const DemoDistrictGenerator::Summary s =
         DemoDistrictGenerator({DemoDistrictGenerator::parseSize(args.size), args.seed})
             .generate(args.out);
-    std::printf("okres: %d obcí, %d katastrálních území, %lld dílů parcel, %lld vlastníků, "
-                "%lld listů vlastnictví, %lld vztahů, %lld doplňků, %lld řádků textů, "
-                "%lld bonit; %.1f s\n",
-                s.municipalities, s.areas, s.parcelParts, s.owners, s.sheets, s.ownershipRelations,
-                s.records, s.recordTexts, s.soilRecords, timer.elapsed() / 1000.0);
+    const QStringList counts{
+        n(s.municipalities, "obec", "obce", "obcí"),
+        n(s.areas, "katastrální území", "katastrální území", "katastrálních území"),
+        n(s.parcelParts, "díl parcel", "díly parcel", "dílů parcel"),
+        n(s.owners, "vlastník", "vlastníci", "vlastníků"),
+        n(s.sheets, "list vlastnictví", "listy vlastnictví", "listů vlastnictví"),
+        n(s.ownershipRelations, "vztah", "vztahy", "vztahů"),
+        n(s.records, "doplněk", "doplňky", "doplňků"),
+        n(s.recordTexts, "řádek textů", "řádky textů", "řádků textů"),
+        n(s.soilRecords, "bonita", "bonity", "bonit")};
+    std::printf("okres: %s; %.1f s\n", qPrintable(counts.join(", ")), timer.elapsed() / 1000.0);
     return ToolExit::Ok;
 }
 

@@ -8,7 +8,9 @@
 #include "base/OrvPaths.h"
 #include "output/core/CreateReportForm.h"
 #include "db/TableWriteGuard.h"
+#include "output/core/FormPaper.h"
 #include "output/core/TLCisForm.h"
+#include "report/ReportPaper.h"
 #include "report/ReportPdfExporter.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
@@ -20,14 +22,15 @@
 
 namespace {
 const char Synopsis[] = "report (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB "
-                        "--kind 1|2|3|4|20|21|22 [--sheet ČÍSLO] --pdf VÝSTUP.pdf";
+                        "--kind 1|2|3|4|20|21|22 [--sheet ČÍSLO] [--paper A4|Letter] "
+                        "--pdf VÝSTUP.pdf";
 
 // The options as name -> value; false when one is unknown, repeated or
 // without its value, or a required one is missing.
 bool parseOptions(const QStringList& args, QMap<QString, QString>& options)
 {
-    static const QStringList known{"--alias", "--dir", "--area", "--work",
-                                   "--kind",  "--pdf", "--sheet"};
+    static const QStringList known{"--alias", "--dir", "--area",  "--work",
+                                   "--kind",  "--pdf", "--sheet", "--paper"};
     if (args.size() % 2 != 0)
         return false;
     for (qsizetype i = 0; i < args.size(); i += 2) {
@@ -51,11 +54,13 @@ int runReport(const QStringList& args)
         ReportKinds::SimpleForm,           ReportKinds::DetailForm, ReportKinds::SheetForm,
         ReportKinds::ShortSheetForm,       ReportKinds::TextForm,   ReportKinds::SoilQualityForm,
         ReportKinds::DetailFormFromBrowser};
-    const QString suffix = options.value("--area");
+    const QString suffix = ToolAreaSuffix(options.value("--area"));
+    const std::optional<QPageSize::PageSizeId> paper =
+        options.contains("--paper") ? ReportPaper::FromName(options.value("--paper"))
+                                    : FormPaper::Resolve(nullptr);
     // The sheet statements need the sheet number, the parcel forms take none.
     const bool sheetForm = ReportKinds::IsSheetForm(kind);
-    if (!isNumber || !kinds.contains(kind) || suffix.size() != 3 ||
-        sheetForm != options.contains("--sheet"))
+    if (!isNumber || !kinds.contains(kind) || !paper || sheetForm != options.contains("--sheet"))
         return toolUsageError(QString::fromUtf8(Synopsis));
     qint64 sheetNumber = 0;
     if (sheetForm &&
@@ -79,6 +84,7 @@ int runReport(const QStringList& args)
     std::unique_ptr<TReportForm> form = CreateReportForm(app, kind, ku, workTable, QString());
     if (sheetForm)
         form->SetSheet(sheet);
+    form->report().pageSize = QPageSize(*paper);
     const ReportDocument document = form->Layout();
     if (document.isEmpty())
         throw ETalvekException(

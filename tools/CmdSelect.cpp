@@ -5,12 +5,14 @@
 // every step is checked before the first one changes the work table.
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelNumber.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "select/core/TConditionSelector.h"
 #include "select/core/TParcSelector.h"
 #include "select/core/TParcelImport.h"
 #include "select/core/TSheetSelector.h"
+#include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
 #include <QDir>
@@ -86,8 +88,11 @@ struct SelectOption
 
 QList<TParcGridRow> numberRows(const QString& list, TParcGridModel::Kind kind)
 {
+    // "st. 38" stays one item (building parcel 38) when the list is split.
+    const QString joined =
+        kind == TParcGridModel::Kind::Parcel ? JoinBuildingParcelMarks(list) : list;
     const QStringList items =
-        list.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts);
+        joined.split(QRegularExpression(QStringLiteral("[,;\\s]+")), Qt::SkipEmptyParts);
     if (items.isEmpty())
         throw ETalvekException(QStringLiteral("Seznam čísel je prázdný."));
     QList<TParcGridRow> rows;
@@ -202,7 +207,7 @@ const QList<SelectOption>& SelectOptions()
          true,
          [](SelectRun& r, const QString& v) { r.database = directoryArgument(v); },
          {}},
-        {"--area", true, [](SelectRun& r, const QString& v) { r.suffix = v; }, {}},
+        {"--area", true, [](SelectRun& r, const QString& v) { r.suffix = ToolAreaSuffix(v); }, {}},
         {"--work",
          true,
          [](SelectRun& r, const QString& v) { r.workPath = QFileInfo(v).absoluteFilePath(); },

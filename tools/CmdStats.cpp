@@ -4,9 +4,12 @@
 #include "base/OrvPaths.h"
 #include "db/Engine.h"
 #include "db/TableWriteGuard.h"
+#include "output/core/FormPaper.h"
 #include "output/core/TAreaStatistics.h"
 #include "output/core/TStatistikaReport.h"
+#include "report/ReportPaper.h"
 #include "report/ReportPdfExporter.h"
+#include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
 #include <QDir>
@@ -15,7 +18,8 @@
 
 namespace {
 const QString Synopsis =
-    QStringLiteral("stats (--alias NÁZEV | --dir ADRESÁŘ) --area ČÍSLO [--pdf SOUBOR.pdf] [--csv]");
+    QStringLiteral("stats (--alias NÁZEV | --dir ADRESÁŘ) --area ČÍSLO [--pdf SOUBOR.pdf] "
+                   "[--paper A4|Letter] [--csv]");
 
 struct StatsArgs
 {
@@ -23,6 +27,7 @@ struct StatsArgs
     QString dir;
     QString area;
     QString pdf;
+    QString paper;
     bool csv = false;
 };
 
@@ -35,16 +40,18 @@ bool parse(const QStringList& args, StatsArgs& out)
             out.csv = true;
             continue;
         }
-        QString* target = a == QLatin1String("--alias")  ? &out.alias
-                          : a == QLatin1String("--dir")  ? &out.dir
-                          : a == QLatin1String("--area") ? &out.area
-                          : a == QLatin1String("--pdf")  ? &out.pdf
-                                                         : nullptr;
+        QString* target = a == QLatin1String("--alias")   ? &out.alias
+                          : a == QLatin1String("--dir")   ? &out.dir
+                          : a == QLatin1String("--area")  ? &out.area
+                          : a == QLatin1String("--pdf")   ? &out.pdf
+                          : a == QLatin1String("--paper") ? &out.paper
+                                                          : nullptr;
         if (!target || i + 1 >= args.size() || !target->isEmpty())
             return false;
         *target = args.at(++i);
     }
-    return out.alias.isEmpty() != out.dir.isEmpty() && !out.area.isEmpty();
+    return out.alias.isEmpty() != out.dir.isEmpty() && !out.area.isEmpty() &&
+           (out.paper.isEmpty() || ReportPaper::FromName(out.paper));
 }
 
 // CSV with a decimal point, whatever the locale: hectares with four decimals.
@@ -84,10 +91,13 @@ int runStats(const QStringList& args)
     if (!QFileInfo(district).isDir())
         throw ETalvekException(
             QStringLiteral("Adresář okresu %1 neexistuje").arg(QDir::toNativeSeparators(district)));
-    TAreaStatistics stats(OrvPaths::codeTableDir(OrvPaths::executableDir()), district, a.area);
+    TAreaStatistics stats(OrvPaths::codeTableDir(OrvPaths::executableDir()), district,
+                          ToolAreaSuffix(a.area));
     stats.Run();
     if (!a.pdf.isEmpty()) {
-        TStatistikaReport report(stats);
+        const QPageSize::PageSizeId paper =
+            a.paper.isEmpty() ? FormPaper::Resolve(nullptr) : *ReportPaper::FromName(a.paper);
+        TStatistikaReport report(stats, nullptr, paper);
         ReportPdfExporter::write(report.Layout(), a.pdf);
     }
     if (a.csv || a.pdf.isEmpty())

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QVariantMap>
+#include <algorithm>
 
 namespace {
 
@@ -27,10 +28,21 @@ QString CatalogueText(const QString& database, const QString& field, const QStri
 
 } // namespace
 
+QString ToolAreaSuffix(const QString& typed)
+{
+    const QString text = typed.trimmed();
+    const bool digits =
+        !text.isEmpty() && text.size() <= 3 && std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    return digits ? text.rightJustified(3, QLatin1Char('0')) : typed;
+}
+
 // The area of `suffix` as the catalogue dialog describes it. The suffix comes
 // from the command line, so it is bound, never written into the statement.
-TKUInfo ToolAreaInfo(const QString& database, const QString& suffix)
+TKUInfo ToolAreaInfo(const QString& database, const QString& typedSuffix)
 {
+    const QString suffix = ToolAreaSuffix(typedSuffix);
     const QString where = QStringLiteral("WHERE PORCIS = :PORCIS AND KATUZ > '00000'");
     const QVariantMap area{{QStringLiteral(":PORCIS"), suffix}};
     const QString katuz = CatalogueText(database, QStringLiteral("KATUZ"), where, area);
@@ -62,7 +74,7 @@ bool ToolAreaOption(const QStringList& args, int& i, QString& database, QString&
         if (a == "--dir" && !database.contains(u'/'))
             database = QStringLiteral("./") + database;
     } else if (a == "--area") {
-        suffix = args[++i];
+        suffix = ToolAreaSuffix(args[++i]);
     } else if (a == "--work") {
         work = args[++i];
     } else {

@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "data/CadastralTables.h"
+#include "db/Engine.h"
 #include "db/Query.h"
 #include "db/Table.h"
 
@@ -18,14 +19,17 @@ QList<Rule> buildRules()
     for (int kind = 2; kind <= 14; ++kind)
         if (kind != 12) // kind 12 is counted in no line and no total
             rules.append({kind, "", kind, 0, 0, Series::LandKinds});
+    // Each use line takes the old registry's codes (bounds) and the codes of
+    // today that share their meaning (VFK's ZPVYPO, as a district made from
+    // an exchange file keeps them); the two lists overlap only in 14/30.
     const Rule uses[] = {
-        {21, "budova-lesní pozemek", 10, 26, 0, Series::None},
-        {22, "rybník", 11, 111, 0, Series::None},
-        {23, "tok přírodní", 11, 120, 0, Series::None},
-        {24, "tok umělý", 11, 121, 0, Series::None},
-        {25, "vodní nádrž přírodní", 11, 122, 0, Series::None},
-        {26, "vodní nádrž umělá", 11, 123, 0, Series::None},
-        {27, "močál-mokřaď", 11, 124, 0, Series::None},
+        {21, "budova-lesní pozemek", 10, 26, 0, Series::None, {5}},
+        {22, "rybník", 11, 111, 0, Series::None, {6}},
+        {23, "tok přírodní", 11, 120, 0, Series::None, {7}},
+        {24, "tok umělý", 11, 121, 0, Series::None, {8}},
+        {25, "vodní nádrž přírodní", 11, 122, 0, Series::None, {9}},
+        {26, "vodní nádrž umělá", 11, 123, 0, Series::None, {10}},
+        {27, "močál-mokřaď", 11, 124, 0, Series::None, {11}},
         {28, "průmyslový objekt", 13, 100, 109, Series::BuiltUp},
         {29, "zemědělská usedlost", 13, 200, 209, Series::BuiltUp},
         {30, "zemědělská hosp.budova", 13, 210, 219, Series::BuiltUp},
@@ -36,36 +40,61 @@ QList<Rule> buildRules()
         {35, "občanská vybavenost", 13, 600, 609, Series::BuiltUp},
         {36, "technická vybavenost", 13, 700, 709, Series::BuiltUp},
         {37, "ostatní stavební objekt", 13, 900, 909, Series::BuiltUp},
-        {38, "dráhy-provozní plochy", 14, 30, 0, Series::OtherAreas},
-        {39, "silnice", 14, 31, 32, Series::OtherAreas},
-        {40, "ostatní komunikace", 14, 33, 0, Series::OtherAreas},
-        {41, "zeleň v zástavbě", 14, 40, 0, Series::OtherAreas},
+        {38, "dráhy-provozní plochy", 14, 30, 0, Series::OtherAreas, {14}},
+        {39, "silnice", 14, 31, 32, Series::OtherAreas, {15, 16}},
+        {40, "ostatní komunikace", 14, 33, 0, Series::OtherAreas, {17, 18}},
+        {41, "zeleň v zástavbě", 14, 40, 0, Series::OtherAreas, {19}},
         {42, "ostatní veřejná zeleň", 14, 41, 0, Series::OtherAreas},
         {43, "hřiště-stadion", 14, 50, 0, Series::OtherAreas},
         {44, "koupaliště", 14, 51, 0, Series::OtherAreas},
-        {45, "ostatní sportoviště", 14, 52, 0, Series::OtherAreas},
+        {45, "ostatní sportoviště", 14, 52, 0, Series::OtherAreas, {20}},
         {46, "soukromá rekreace", 14, 54, 0, Series::OtherAreas},
-        {47, "hřbitov", 14, 60, 0, Series::OtherAreas},
-        {48, "manipulační plocha", 14, 70, 0, Series::OtherAreas},
-        {49, "těžba surovin", 14, 71, 0, Series::OtherAreas},
-        {50, "řízená skládka", 14, 73, 0, Series::OtherAreas},
-        {51, "jiná plocha", 14, 90, 0, Series::OtherAreas},
+        {47, "hřbitov", 14, 60, 0, Series::OtherAreas, {21}},
+        {48, "manipulační plocha", 14, 70, 0, Series::OtherAreas, {23}},
+        {49, "těžba surovin", 14, 71, 0, Series::OtherAreas, {24}},
+        {50, "řízená skládka", 14, 73, 0, Series::OtherAreas, {25}},
+        {51, "jiná plocha", 14, 90, 0, Series::OtherAreas, {12, 13, 22, 26, 29}},
         {52, "staveniště", 14, 91, 0, Series::OtherAreas},
-        {53, "svah, skála", 14, 92, 0, Series::OtherAreas},
+        {53, "svah, skála", 14, 92, 0, Series::OtherAreas, {27}},
     };
     for (const Rule& s : uses)
         rules.append(s);
     return rules;
 }
 
-QString useCondition(const Rule& rule)
+// Kind of land 14, use 30: "dráhy-provozní plochy" (row 38) in the old code
+// list, "mez, stráň" (row 53) today. Which one a part means depends on the
+// district's origin.
+constexpr int TwoMeaningKind = 14;
+constexpr int TwoMeaningUse = 30;
+constexpr int TwoMeaningOldRow = 38;
+constexpr int TwoMeaningTodayRow = 53;
+
+// The use condition of a line: its old codes or its codes of today.
+QString useCondition(const Rule& rule, DistrictOrigin::Kind origin)
 {
+    QString old;
     if (rule.useTo > 0)
-        return Format(QStringLiteral("AND NEMVYUZ >= %d AND NEMVYUZ <= %d"), rule.useFrom,
-                      rule.useTo);
-    if (rule.useFrom > 0)
-        return Format(QStringLiteral("AND NEMVYUZ = %d"), rule.useFrom);
-    return {};
+        old = Format(QStringLiteral("NEMVYUZ >= %d AND NEMVYUZ <= %d"), rule.useFrom, rule.useTo);
+    else if (rule.useFrom > 0)
+        old = Format(QStringLiteral("NEMVYUZ = %d"), rule.useFrom);
+    QList<int> today = rule.todayUses;
+    if (origin == DistrictOrigin::Kind::Vfk && rule.kind == TwoMeaningKind) {
+        if (rule.row == TwoMeaningOldRow)
+            old.clear(); // its only old code means the slope today
+        if (rule.row == TwoMeaningTodayRow)
+            today.append(TwoMeaningUse);
+    }
+    QStringList codes;
+    for (int use : today)
+        codes.append(QString::number(use));
+    const QString current =
+        codes.isEmpty() ? QString() : QStringLiteral("NEMVYUZ IN (%1)").arg(codes.join(u','));
+    if (old.isEmpty() && current.isEmpty())
+        return {};
+    if (old.isEmpty() || current.isEmpty())
+        return QStringLiteral("AND ") + old + current;
+    return QStringLiteral("AND (%1 OR %2)").arg(old, current);
 }
 
 // Sum (square metres) and count of the first row of an aggregate query.
@@ -139,6 +168,7 @@ void TAreaStatistics::Run(const StepFn& step)
     m_totalCount = 0;
     ReadTitle();
     ReadLandKindNames();
+    m_origin = DistrictOrigin::Of(Engine::instance().directoryOf(m_alias));
     for (const RowRule& rule : Rules()) {
         ComputeRow(rule);
         if (step && step())
@@ -220,7 +250,7 @@ void TAreaStatistics::ComputeRow(const RowRule& rule)
     QStringList sql{Format(QStringLiteral("SELECT SUM(VYMERA), COUNT(VYMERA) FROM \"%s\" WHERE "
                                           "PARSKUP <= 2 AND DRUHPOZ = %d"),
                            ParcelTable(), rule.kind)};
-    const QString use = useCondition(rule);
+    const QString use = useCondition(rule, m_origin);
     if (!use.isEmpty())
         sql.append(use);
     query.setSql(sql);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DistrictOrigin.h"
+
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -26,8 +28,9 @@ public:
     };
 
     // One statistic line: its row index, the kind of land and the use
-    // condition (useTo > 0: useFrom <= NEMVYUZ <= useTo; else useFrom > 0:
-    // NEMVYUZ = useFrom; else none).
+    // condition: the old registry's codes (useTo > 0: useFrom <= NEMVYUZ <=
+    // useTo; else useFrom > 0: NEMVYUZ = useFrom; else none) or one of
+    // today's codes of the same meaning (todayUses).
     struct RowRule
     {
         int row = 0;
@@ -36,6 +39,7 @@ public:
         int useFrom = 0;
         int useTo = 0;
         Series series = Series::None;
+        QList<int> todayUses{};
     };
 
     struct Row
@@ -80,6 +84,9 @@ public:
     const Title& TitleData() const { return m_title; }
     const QList<Row>& Rows() const { return m_rows; }
     const Row* RowAt(int row) const; // nullptr when not computed
+    // The origin of the area's district, read by Run: it decides the line of
+    // the one use code whose meaning changed (kind 14, use 30).
+    DistrictOrigin::Kind Origin() const { return m_origin; }
     double TotalAreaM2() const { return m_totalArea; }
     qint64 TotalCount() const { return m_totalCount; }
     qint64 HousesCp() const { return m_housesCp; }
@@ -101,6 +108,7 @@ private:
     QString m_workDbPath;
     QString m_alias;
     QString m_suffix;
+    DistrictOrigin::Kind m_origin = DistrictOrigin::Kind::Registry;
     Title m_title;
     QList<QPair<int, QString>> m_kindNames;
     QList<Row> m_rows;

@@ -228,7 +228,7 @@ void TDetailForm::BuildLayout()
 
 ReportBand TDetailForm::ParcelHeaderBand()
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Header, 24, QStringLiteral("ParcelHeader"));
     band.frame = FrameSide::Top | FrameSide::Bottom;
     band.add(caption({}, 0, 4, 95, QStringLiteral("Parcelní číslo:")));
@@ -236,7 +236,8 @@ ReportBand TDetailForm::ParcelHeaderBand()
     band.add(caption({}, 240, 4, 60, QStringLiteral("Skupina:")));
     band.add(computed(QStringLiteral("PARSKUP"), 300, 4, 24));
     band.add(value(QStringLiteral("PSKUP"), 330, 4, width - 330, QStringLiteral("PSKUP"),
-                   &m_pskupSource));
+                   &m_pskupSource))
+        .setWordWrap();
     band.beforePrint = [this](ReportBand& b) {
         // The parcel's own number text, or the work row's key when the
         // parcel table has no row for it.
@@ -255,7 +256,7 @@ ReportBand TDetailForm::ParcelHeaderBand()
 
 ReportBand TDetailForm::PartBand()
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Detail, 40, QStringLiteral("Part"));
     band.frame = FrameSide::Top;
     ReportDataSource* pa = &m_paSource;
@@ -264,9 +265,11 @@ ReportBand TDetailForm::PartBand()
     band.add(value(QStringLiteral("PARDIL"), 28, 4, 32, QStringLiteral("PARDIL"), pa));
     band.add(caption({}, 66, 4, 92, QStringLiteral("Druh pozemku:")));
     band.add(value(QStringLiteral("DRUHPOZ"), 158, 4, 26, QStringLiteral("DRUHPOZ"), pa));
-    band.add(value(QStringLiteral("DruhText"), 186, 4, 200, QStringLiteral("TEXT"), druh));
+    // Code texts wrap within their place; the second line moves down.
+    band.add(value(QStringLiteral("DruhText"), 186, 4, 200, QStringLiteral("TEXT"), druh))
+        .setWordWrap();
     band.add(caption({}, 392, 4, 52, QStringLiteral("Využití:")));
-    band.add(computed(QStringLiteral("Vyuziti"), 444, 4, width - 444));
+    band.add(computed(QStringLiteral("Vyuziti"), 444, 4, width - 444)).setWordWrap();
 
     band.add(caption(QStringLiteral("LabelCisPop"), 0, 20, 122, QString()));
     band.add(computed(QStringLiteral("CisPop"), 122, 20, 70));
@@ -285,7 +288,7 @@ ReportBand TDetailForm::PartBand()
 ReportSection TDetailForm::OwnerSection(DatasetReportSource* source, const QString& prefix,
                                         const QString* title)
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportSection section(source, prefix + QStringLiteral("Owners"));
     ReportBand header(ReportBand::Type::Header, 38, prefix + QStringLiteral("OwnerHeader"));
     const QString titleName = QStringLiteral("QRLabel") + prefix + QStringLiteral("Vl");
@@ -340,6 +343,6 @@ ReportBand TDetailForm::FooterRuleBand(const QString& name) const
 {
     ReportBand band(ReportBand::Type::Footer, 10, name);
     band.add(ReportElement::line(name + QStringLiteral("Rule"),
-                                 QRectF(0, 2, m_report.contentRect().width(), 2), 1.5));
+                                 QRectF(0, 2, m_report.layoutWidth(), 2), 1.5));
     return band;
 }

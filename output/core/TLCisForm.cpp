@@ -170,7 +170,8 @@ int TLCisForm::FillWorkTable(const QString& workTable, const TKUInfo& ku, const 
 
 QString TLCisForm::RelationText(const QString& text)
 {
-    return text.left(30);
+    // Whole: the column wraps a long relation onto more lines.
+    return text.trimmed();
 }
 
 QString TLCisForm::OwnerName(double ident, int uvchar)
@@ -182,7 +183,7 @@ ReportBand TLCisForm::RuleBand(const QString& name) const
 {
     ReportBand band(ReportBand::Type::Footer, 10, name);
     band.add(ReportElement::line(name + QStringLiteral("Rule"),
-                                 QRectF(0, 2, m_report.contentRect().width(), 1)));
+                                 QRectF(0, 2, m_report.layoutWidth(), 1)));
     return band;
 }
 
@@ -213,12 +214,16 @@ ReportSection TLCisForm::OwnerSection()
         const QString name = QString::fromLatin1(c.name);
         if (name == QLatin1String("CaptionA"))
             continue;
+        // Names and code texts wrap within their column rather than lose their end.
         if (name == QLatin1String("Jmeno") || name == QLatin1String("Podil")) {
             detail.add(ReportElement::label(name, CellRect(c), QString(), c.align))
-                .setBold(name == QLatin1String("Jmeno"));
+                .setBold(name == QLatin1String("Jmeno"))
+                .setWordWrap(name == QLatin1String("Jmeno"));
         } else if (name == QLatin1String("Charakter")) {
-            detail.add(ReportElement::dataField(name, CellRect(c), QStringLiteral("TEXT"),
-                                                &m_charakterSource, c.align));
+            detail
+                .add(ReportElement::dataField(name, CellRect(c), QStringLiteral("TEXT"),
+                                              &m_charakterSource, c.align))
+                .setWordWrap();
         } else {
             detail.add(ReportElement::dataField(name, CellRect(c), name, &m_vlSource, c.align))
                 .setBold(name == QLatin1String("IDENT"))
@@ -238,11 +243,14 @@ ReportSection TLCisForm::ParcelSection()
     ReportBand detail(ReportBand::Type::Detail, LineHeight, QStringLiteral("DetailB"));
     for (const Column& c : ParcelColumns) {
         const QString name = QString::fromLatin1(c.name);
+        // The code texts (kind of land, use, relation) wrap within their column.
         if (name == QLatin1String("ZKR")) {
-            detail.add(ReportElement::dataField(name, CellRect(c), name, &m_druhPSource, c.align));
+            detail.add(ReportElement::dataField(name, CellRect(c), name, &m_druhPSource, c.align))
+                .setWordWrap();
         } else if (name.front().isUpper() && name.back().isLower()) {
             // CisPop, Vyuziti, VlastVztah: computed per row.
-            detail.add(ReportElement::label(name, CellRect(c), QString(), c.align));
+            detail.add(ReportElement::label(name, CellRect(c), QString(), c.align))
+                .setWordWrap(name != QLatin1String("CisPop"));
         } else {
             detail.add(ReportElement::dataField(name, CellRect(c), name, &m_workSource, c.align))
                 .setBold(name == QLatin1String("PARCISLO"));

@@ -30,7 +30,7 @@ public:
     static int FillWorkTable(const QString& workTable, const TKUInfo& ku, const QString& typed);
 
     static QStringList InitialSql();
-    // Legal relation as the statement prints it: the first 30 characters.
+    // Legal relation as the statement prints it: the whole text of the code.
     static QString RelationText(const QString& text);
     // The owner's name: by (IDENT, UVCHAR), else the first owner with the
     // same IDENT, else "nenalezen".

@@ -107,18 +107,25 @@ ReportSection TLVCisForm::RecordSection(Section& section)
 
     ReportBand detail(ReportBand::Type::Detail, 2 * LineHeight + 2,
                       QStringLiteral("Detail") + letter);
-    detail.add(ReportElement::dataField(QStringLiteral("TEXT") + letter, TextRect,
-                                        QStringLiteral("TEXT"), section.source.get()));
+    // The code text and the document kinds wrap within their columns.
+    detail
+        .add(ReportElement::dataField(QStringLiteral("TEXT") + letter, TextRect,
+                                      QStringLiteral("TEXT"), section.source.get()))
+        .setWordWrap();
     detail.add(ReportElement::dataField(QStringLiteral("DOPLNEK") + letter, DoplnekRect,
                                         QStringLiteral("DOPLNEK"), section.source.get(), Right));
     detail.add(ReportElement::label(QStringLiteral("Udaj") + letter, UdajRect, QString()));
     detail.add(
         ReportElement::label(QStringLiteral("Listina") + letter, ListinaRect, QString(), Right));
     detail.add(ReportElement::label(QStringLiteral("Vykaz") + letter, VykazRect, QString(), Right));
-    detail.add(ReportElement::label(QStringLiteral("Text1") + letter,
-                                    QRectF(20, LineHeight, 360, LineHeight), QString()));
-    detail.add(ReportElement::label(QStringLiteral("Text2") + letter,
-                                    QRectF(384, LineHeight, 356, LineHeight), QString()));
+    detail
+        .add(ReportElement::label(QStringLiteral("Text1") + letter,
+                                  QRectF(20, LineHeight, 360, LineHeight), QString()))
+        .setWordWrap();
+    detail
+        .add(ReportElement::label(QStringLiteral("Text2") + letter,
+                                  QRectF(384, LineHeight, 356, LineHeight), QString()))
+        .setWordWrap();
     Query* query = section.query;
     detail.beforePrint = [this, query](ReportBand& b) { return QDataChange(b, *query); };
     result.detail = detail;
@@ -126,9 +133,10 @@ ReportSection TLVCisForm::RecordSection(Section& section)
     ReportSection texts(&m_txSource, QStringLiteral("Tx") + letter);
     texts.detail =
         ReportBand(ReportBand::Type::Detail, LineHeight, QStringLiteral("DetailTx") + letter);
-    texts.detail.add(ReportElement::dataField(QStringLiteral("Tx") + letter,
-                                              QRectF(40, 0, 600, LineHeight),
-                                              QStringLiteral("TEXT"), &m_txSource, Left));
+    texts.detail
+        .add(ReportElement::dataField(QStringLiteral("Tx") + letter, QRectF(40, 0, 600, LineHeight),
+                                      QStringLiteral("TEXT"), &m_txSource, Left))
+        .setWordWrap();
     result.addSubSection(texts);
     result.setFooter(RuleBand(QStringLiteral("Footer") + letter));
     return result;

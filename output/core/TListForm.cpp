@@ -102,6 +102,8 @@ ReportBand TListForm::DetailBand()
         ReportElement& cell =
             band.add(ReportElement::dataField(c.name, rect, c.name, source, c.cellAlign));
         cell.bold = c.name == QLatin1String("PARCISLO");
+        // The kind of land is a code text: it wraps rather than lose its end.
+        cell.wordWrap = c.name == QLatin1String("ZKR");
     }
     band.beforePrint = [this](ReportBand& b) { return DSPaDataChange(b); };
     return band;

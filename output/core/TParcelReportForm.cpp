@@ -4,6 +4,7 @@
 #include "app/core/TInstallInfo.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
+#include "output/core/FormPaper.h"
 
 #include <QFileInfo>
 
@@ -84,10 +85,19 @@ QString TParcelReportForm::CisPopText(qint64 cpce, int nemvyuz, int parskup)
     return HouseNumberReportText(cpce, nemvyuz, parskup);
 }
 
+QRectF TParcelReportForm::DesignArea()
+{
+    ReportDefinition letter;
+    letter.pageSize = QPageSize(QPageSize::Letter);
+    letter.marginsMm = QMarginsF(10, 10, 10, 10);
+    return letter.contentRect();
+}
+
 void TParcelReportForm::SetupReport(const QString& title)
 {
     m_report.title = title;
-    m_report.pageSize = QPageSize(QPageSize::Letter);
+    m_report.pageSize = QPageSize(FormPaper::Resolve(m_app->Settings().get()));
+    m_report.designWidth = DesignArea().width();
     m_report.orientation = QPageLayout::Portrait;
     m_report.marginsMm = QMarginsF(10, 10, 10, 10);
     m_report.baseFont = QFont(QStringLiteral("Liberation Serif"));
@@ -100,7 +110,7 @@ void TParcelReportForm::SetupReport(const QString& title)
 
 ReportBand TParcelReportForm::PageHeaderBand() const
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::PageHeader, 24, QStringLiteral("PageHeader"));
     band.add(ReportElement::label(QStringLiteral("StranaLabel"),
                                   QRectF(width - 110, 2, 50, LineHeight), QStringLiteral("Strana:"),
@@ -113,7 +123,7 @@ ReportBand TParcelReportForm::PageHeaderBand() const
 
 ReportBand TParcelReportForm::TitleBand() const
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Title, 128, QStringLiteral("Title"));
     band.add(ReportElement::label(QStringLiteral("StranaLabel"),
                                   QRectF(width - 110, 0, 50, LineHeight), QStringLiteral("Strana:"),

@@ -44,9 +44,14 @@ protected:
     // report's content width.
     ReportBand TitleBand() const;
     ReportBand PageHeaderBand() const;
-    // Common report settings: Letter portrait, 10 mm margins, serif 10 pt,
-    // no output for an empty selection, no page header on the first page.
+    // Common report settings: portrait on the paper of FormPaper, 10 mm
+    // margins, serif 10 pt, no output for an empty selection, no page header
+    // on the first page.
     void SetupReport(const QString& title);
+    // The area the bands are designed for: US Letter inside 10 mm margins
+    // (740 x 980 units). A4 is narrower and taller: its pages are scaled down
+    // to its width, so every column stays whole.
+    static QRectF DesignArea();
 
     std::shared_ptr<IApp> m_app;
     TKUInfo m_ku;

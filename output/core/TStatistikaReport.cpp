@@ -31,13 +31,17 @@ const TStatistikaReport::Block& TStatistikaReport::BlockOf(int row)
     return row < 20 ? kinds : uses;
 }
 
-TStatistikaReport::TStatistikaReport(const TAreaStatistics& stats, QWidget* owner)
+TStatistikaReport::TStatistikaReport(const TAreaStatistics& stats, QWidget* owner,
+                                     QPageSize::PageSizeId paper)
     : TReportForm(owner), m_stats(stats)
 {
     m_report.title = QStringLiteral("Statistické údaje");
-    m_report.pageSize = QPageSize(QPageSize::A4);
     m_report.orientation = QPageLayout::Portrait;
     m_report.marginsMm = QMarginsF(10, 10, 10, 10);
+    m_report.pageSize = QPageSize(QPageSize::A4);
+    m_report.designWidth = m_report.contentRect().width();
+    m_report.designHeight = m_report.contentRect().height();
+    m_report.pageSize = QPageSize(paper);
     m_report.baseFont = QFont(QStringLiteral("Liberation Sans"));
     m_report.baseFont.setPointSizeF(9);
     m_report.setTitleBand(TitleBand());
@@ -50,7 +54,7 @@ TStatistikaReport::TStatistikaReport(const TAreaStatistics& stats, QWidget* owne
 ReportBand TStatistikaReport::TitleBand() const
 {
     const TAreaStatistics::Title& t = m_stats.TitleData();
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     ReportBand band(ReportBand::Type::Title, 116, QStringLiteral("Title"));
     boldItalic(
         band.add(ReportElement::label(QStringLiteral("Nadpis"), QRectF(0, 0, 310, 24),
@@ -161,7 +165,7 @@ void TStatistikaReport::AddRowLabels(ReportBand& band, const TAreaStatistics::Ro
 
 void TStatistikaReport::AddCharts(ReportBand& band) const
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     const double kind13 = TAreaStatistics::LineOf(13) * LineHeight;
     const double kind14 = TAreaStatistics::LineOf(14) * LineHeight;
     const double captionsOfUses = (TAreaStatistics::LineOf(21) - 1) * LineHeight;

@@ -16,7 +16,10 @@ public:
     // Elements of a statistic row are named Name<row>, Vymera<row>, Pocet<row>.
     static QString ElementName(int column, int row);
 
-    explicit TStatistikaReport(const TAreaStatistics& stats, QWidget* owner = nullptr);
+    // Designed for A4 inside 10 mm margins; on another paper (Letter) the
+    // same bands are laid out, scaled down where the paper is narrower.
+    explicit TStatistikaReport(const TAreaStatistics& stats, QWidget* owner = nullptr,
+                               QPageSize::PageSizeId paper = QPageSize::A4);
 
 private:
     struct Block

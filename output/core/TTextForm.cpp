@@ -38,9 +38,9 @@ void TTextForm::OpenTexts()
 
 ReportSection TTextForm::TextSection()
 {
-    const double width = m_report.contentRect().width();
+    const double width = m_report.layoutWidth();
     // Pieces of a long text are as long as a page below the page header can hold.
-    const double pageBody = m_report.contentRect().height() - m_report.pageHeader->height;
+    const double pageBody = DesignArea().height() - m_report.pageHeader->height;
     const int maxLines = int((pageBody - TextBandHeight(0)) / MemoHeight(1));
     QFont memoFont = m_report.baseFont;
     m_textSource = std::make_unique<TextChunkSource>(TableTexty, QStringLiteral("TEXT"), memoFont,

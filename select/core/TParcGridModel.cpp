@@ -1,5 +1,7 @@
 #include "select/core/TParcGridModel.h"
 
+#include "data/ParcelNumber.h"
+
 #include <limits>
 
 namespace {
@@ -47,7 +49,19 @@ bool TParcGridModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || role != Qt::EditRole || index.column() < 1 ||
         index.row() >= m_rows.size())
         return false;
-    SetCell(index.row(), index.column(), value.toString());
+    const QString text = value.toString();
+    // "st. 38" typed into the group or the number fills the row: group 1
+    // (building parcel), number 38 and its subdivision.
+    if (IsParcelGrid() && index.column() < 3 && HasBuildingParcelMark(text)) {
+        const ParcelKey key = ParseParcelNumber(text);
+        if (key.parcis > 0) {
+            SetCell(index.row(), 1, QString::number(key.parskup));
+            SetCell(index.row(), 2, QString::number(key.parcis));
+            SetCell(index.row(), 3, QString::number(key.parpod));
+            return true;
+        }
+    }
+    SetCell(index.row(), index.column(), text);
     return true;
 }
 

@@ -193,9 +193,17 @@ TParcelImport::Result TParcelImport::Parse(const QStringList& lines, TParcGridMo
     Result result;
     if (lines.isEmpty())
         return result;
-    const Layout layout = layoutOf(lines.first().trimmed(), kind);
+    const bool parcels = kind == TParcGridModel::Kind::Parcel;
+    // "st. 38" is one number, building parcel 38: joined before the layout is
+    // read and the line split, so that its "s" or blank separates nothing.
+    const auto joined = [parcels](const QString& line) {
+        return parcels ? JoinBuildingParcelMarks(line.trimmed()) : line.trimmed();
+    };
+    Layout layout = layoutOf(joined(lines.first()), kind);
+    if (parcels && HasBuildingParcelMark(lines.first()))
+        layout.columns = false; // columns hold bare numbers only
     for (int n = 0; n < lines.size(); ++n) {
-        const QString line = lines[n].trimmed();
+        const QString line = joined(lines[n]);
         QStringList numbers{line};
         if (!layout.columns && !line.isEmpty())
             numbers = line.split(layout.separator, Qt::SkipEmptyParts);

@@ -1,3 +1,4 @@
+#include "base/CzechPlural.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "base/TextHelpers.h"
@@ -131,6 +132,29 @@ private slots:
         // Results beyond the int range saturate instead of wrapping.
         QCOMPARE(ScaleToScreen(2000000000, 192), INT_MAX);
         QCOMPARE(ScaleToScreen(-2000000000, 192), INT_MIN);
+    }
+
+    void czechPlurals()
+    {
+        // count -> the noun after it: 1; 2-4; 0, 5 and more; by magnitude.
+        const QList<std::pair<qint64, QString>> cases{
+            {1, "1 katastrální území"},
+            {2, "2 katastrální území"},
+            {4, "4 katastrální území"},
+            {0, "0 katastrálních území"},
+            {5, "5 katastrálních území"},
+            {12, "12 katastrálních území"},
+            {22, "22 katastrálních území"},
+            {-3, "-3 katastrální území"},
+            {std::numeric_limits<qint64>::min(), "-9223372036854775808 katastrálních území"}};
+        for (const auto& [count, text] : cases)
+            QCOMPARE(CzechPlural::Count(count, "katastrální území", "katastrální území",
+                                        "katastrálních území"),
+                     text);
+        QCOMPARE((QStringList{CzechPlural::Form(1, "vlastník", "vlastníci", "vlastníků"),
+                              CzechPlural::Form(3, "vlastník", "vlastníci", "vlastníků"),
+                              CzechPlural::Form(7, "vlastník", "vlastníci", "vlastníků")}),
+                 (QStringList{"vlastník", "vlastníci", "vlastníků"}));
     }
 
     void exceptionCarriesCzechMessageAsUtf8()

@@ -157,7 +157,46 @@ TKUInfo ParcelFormFixture::area() const
     return {m_dir, "Žďár nad Sázavou", "Křižanov", "Kundratice u Křižanova", "001", "675601"};
 }
 
-std::shared_ptr<IApp> ParcelFormFixture::app() const
+namespace {
+// Settings held in memory: only what a test sets.
+class MemorySettings : public ISettings
 {
-    return std::make_shared<TCodeTableApp>(workDbPath());
+public:
+    QVariant GetValue(const QString& name, const QVariant& defaultValue) override
+    {
+        return m_values.value(name, defaultValue);
+    }
+    void SetValue(const QString& name, const QVariant& value) override
+    {
+        m_values.insert(name, value);
+    }
+
+private:
+    QVariantMap m_values;
+};
+
+class FormApp : public TCodeTableApp
+{
+public:
+    FormApp(const QString& workDb, const QString& paper)
+        : TCodeTableApp(workDb), m_settings(std::make_shared<MemorySettings>())
+    {
+        if (!paper.isEmpty())
+            m_settings->SetValue(QStringLiteral("Vystup.Papir"), paper);
+    }
+    std::shared_ptr<ISettings> Settings() const override { return m_settings; }
+
+private:
+    std::shared_ptr<ISettings> m_settings;
+};
+} // namespace
+
+std::shared_ptr<IApp> ParcelFormFixture::formApp(const QString& workDb, const QString& paper)
+{
+    return std::make_shared<FormApp>(workDb, paper);
+}
+
+std::shared_ptr<IApp> ParcelFormFixture::app(const QString& paper) const
+{
+    return formApp(workDbPath(), paper);
 }

@@ -71,11 +71,17 @@ public:
     // Leaves a field out of the parcel table (a damaged or foreign table).
     void omitParcelField(const QString& name) { m_omitted = name; }
 
+    // The application object of the forms over the code tables `workDb`, with
+    // the setting of the paper ("A4" or "Letter"; empty: not set).
+    static std::shared_ptr<IApp> formApp(const QString& workDb, const QString& paper);
+
     TKUInfo area() const;
     QString workTable() const { return m_dir + QStringLiteral("/work/PRAC.DB"); }
     QString workDbPath() const { return m_dir + QStringLiteral("/WorkDB"); }
     QString areaDir() const { return m_dir; }
-    std::shared_ptr<IApp> app() const;
+    // The forms' application object over WorkDB/ (Letter paper by default,
+    // the paper the forms' geometry is designed for).
+    std::shared_ptr<IApp> app(const QString& paper = QStringLiteral("Letter")) const;
 
 private:
     QString m_dir;

@@ -79,12 +79,41 @@ private slots:
         QTest::newRow("overflow") << "99999999999" << ParcelKey{2, 0, 0};
         QTest::newRow("non-ascii digits") << QString::fromUtf8("١٢") << ParcelKey{2, 0, 0};
         QTest::newRow("czech letters") << QString::fromUtf8("ž:čř/ů") << ParcelKey{0, 0, 0};
+        QTest::newRow("st. with a blank") << "st. 38" << ParcelKey{1, 38, 0};
+        QTest::newRow("st. joined, subdivided") << "st.38/2" << ParcelKey{1, 38, 2};
+        QTest::newRow("St. upper case, two blanks") << "St.  7" << ParcelKey{1, 7, 0};
+        QTest::newRow("st. without a number") << "st.x" << ParcelKey{2, 0, 0};
+        QTest::newRow("st. inside a word") << "host.5" << ParcelKey{2, 0, 0};
     }
     void parsesTypedNumbers()
     {
         QFETCH(QString, text);
         QFETCH(ParcelKey, key);
         QCOMPARE(keyText(ParseParcelNumber(text)), keyText(key));
+    }
+
+    // Before a list is split, "st." and the number after it become one item.
+    void joinsBuildingParcelMarks_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("blank after st.") << "st. 38 40"
+                                         << "-38 40";
+        QTest::newRow("in a list") << "12/1;st.38;ST. 5/1"
+                                   << "12/1;-38;-5/1";
+        QTest::newRow("tab after st.") << "st.\t9"
+                                       << "-9";
+        QTest::newRow("no number after") << "st. x;st."
+                                         << "st. x;st.";
+        QTest::newRow("part of a word") << "Post. 5"
+                                        << "Post. 5";
+    }
+    void joinsBuildingParcelMarks()
+    {
+        QFETCH(QString, list);
+        QFETCH(QString, joined);
+        QCOMPARE(JoinBuildingParcelMarks(list), joined);
+        QCOMPARE(HasBuildingParcelMark(list), joined != list);
     }
 
     // Every value text accepts any value (negative, huge, NaN) without failing.

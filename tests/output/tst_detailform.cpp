@@ -9,6 +9,7 @@
 #include "output/core/TTextForm.h"
 #include "report/ReportLayouter.h"
 
+#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -367,6 +368,9 @@ void TestDetailForm::realDistrictThroughTheTool_data()
     for (int kind : {1, 2, 20, 21, 22})
         QTest::addRow("kind %d", kind) << QString("--kind %1").arg(kind) << 0;
     QTest::newRow("full statement") << QString("--kind 3 --sheet 149") << 0;
+    QTest::newRow("full statement on A4") << QString("--kind 3 --sheet 149 --paper A4") << 0;
+    QTest::newRow("detailed form on Letter") << QString("--kind 2 --paper Letter") << 0;
+    QTest::newRow("unknown paper") << QString("--kind 1 --paper B5") << 2;
     QTest::newRow("short statement") << QString("--kind 4 --sheet 153") << 0;
     QTest::newRow("negative sheet") << QString("--kind 3 --sheet -149") << 2; // bad value
     QTest::newRow("sheet without parcels") << QString("--kind 4 --sheet 7") << 1;
@@ -395,13 +399,25 @@ void TestDetailForm::realDistrictThroughTheTool()
                       "\"NYSOBORG.DB\" O WHERE U.ELLVCIS = P.LVCIS AND O.IDENT = U.IDENT");
     const QString pdf = m_dir->filePath("form.pdf");
     QString output;
-    QCOMPARE(Fixture::runTool(QStringList{"report", "--dir", district, "--area", "001", "--work",
+    // The area as typed without its leading zeros.
+    QCOMPARE(Fixture::runTool(QStringList{"report", "--dir", district, "--area", "1", "--work",
                                           m_dir->filePath("PRAC.DB"), "--pdf", pdf} +
                                   options.split(' '),
                               TestSupport::realWorkDbDir(), &output),
              exitCode);
     QCOMPARE(QFile::exists(pdf), exitCode == 0);
     QVERIFY2(exitCode != 1 || output.contains("nenalezena žádná parcela."), qPrintable(output));
+    if (exitCode == 0 && options.contains("--paper")) {
+        // The PDF's pages are the paper asked for.
+        QProcess info;
+        info.start("pdfinfo", {pdf});
+        if (!info.waitForFinished(60000))
+            QSKIP("pdfinfo (poppler-utils) is not installed");
+        const QString a4 = "595 x 842 pts (A4)", letter = "612 x 792 pts (letter)";
+        QVERIFY2(
+            info.readAllStandardOutput().contains((options.endsWith("A4") ? a4 : letter).toUtf8()),
+            qPrintable(options));
+    }
     if (exitCode != 0 || options.contains("--sheet"))
         return; // the statements' contents: tst_sheetform
     QVERIFY2(output.startsWith(pdf + "\t"), qPrintable(output));

@@ -5,11 +5,14 @@
 #include "app/core/MainOrvEntries.h"
 #include "output/PrintReport.h"
 #include "output/PrintReportEntry.h"
+#include "output/core/FormPaper.h"
 #include "output/core/TListForm.h"
+#include "report/ReportPaper.h"
 #include "report/ui/ReportPreviewDialog.h"
 #include "report/ui/ReportPrinter.h"
 
 #include <QApplication>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -30,6 +33,8 @@ private slots:
     void dispatchByKind();
     void dataErrorsStopBeforeAnythingIsShownOrPrinted_data();
     void dataErrorsStopBeforeAnythingIsShownOrPrinted();
+    void paperBySettingLocaleAndPrinter_data();
+    void paperBySettingLocaleAndPrinter();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -221,6 +226,65 @@ void TestListForm::dataErrorsStopBeforeAnythingIsShownOrPrinted()
     QCoreApplication::processEvents();
     QVERIFY(!previewShown);
     QVERIFY(messages.isEmpty()); // not even the printer was looked for
+}
+
+void TestListForm::paperBySettingLocaleAndPrinter_data()
+{
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QString>("lcPaper"); // empty: the C locale
+    QTest::addColumn<QString>("printer"); // empty: no printer
+    QTest::addColumn<QString>("paper");
+    const auto row = [](const char* tag, const char* setting, const char* lcPaper,
+                        const char* printer, const char* paper) {
+        QTest::newRow(tag) << setting << lcPaper << printer << paper;
+    };
+    row("nothing said: A4", "", "", "", "A4");
+    row("US locale", "", "en_US.UTF-8", "", "Letter");
+    row("setting over the locale", "A4", "en_US.UTF-8", "", "A4");
+    row("setting alone", "letter", "", "", "Letter");
+    row("unknown setting ignored", "B5", "en_US.UTF-8", "", "Letter");
+    row("unknown locale: A4", "", "xx_YY.UTF-8", "", "A4");
+    row("printer when the locale is silent", "", "", "Letter", "Letter");
+    row("locale over the printer", "", "en_US.UTF-8", "A4", "Letter");
+}
+
+void TestListForm::paperBySettingLocaleAndPrinter()
+{
+    QFETCH(QString, setting);
+    QFETCH(QString, lcPaper);
+    QFETCH(QString, printer);
+    QFETCH(QString, paper);
+    // The US locale is compiled here: a test machine may have no locales.
+    static QTemporaryDir locales;
+    static const bool compiled =
+        QProcess::execute("localedef",
+                          {"-i", "en_US", "-f", "UTF-8", locales.filePath("en_US.UTF-8")}) == 0;
+    if (lcPaper.startsWith("en_US") && !compiled)
+        QSKIP("localedef cannot compile en_US.UTF-8");
+    const QByteArray saved[] = {qgetenv("LC_ALL"), qgetenv("LANG"), qgetenv("LOCPATH")};
+    qunsetenv("LC_ALL");
+    qunsetenv("LANG");
+    qputenv("LOCPATH", locales.path().toLocal8Bit());
+    qputenv("LC_PAPER", lcPaper.isEmpty() ? QByteArray("C") : lcPaper.toLocal8Bit());
+    FormPaper::SetPrinterPaper([printer]() -> std::optional<QPageSize::PageSizeId> {
+        return ReportPaper::FromName(printer);
+    });
+    m_fixture->write(Fixture::numberedParts(3));
+    TListForm form(m_fixture->app(setting), nullptr, m_fixture->area(), m_fixture->workTable(), {});
+    FormPaper::SetPrinterPaper({});
+    qunsetenv("LC_PAPER");
+    for (auto [name, value] :
+         {std::pair{"LC_ALL", saved[0]}, {"LANG", saved[1]}, {"LOCPATH", saved[2]}})
+        value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+    QCOMPARE(ReportPaper::Name(form.report().pageSize.id()), paper);
+    const ReportDocument doc = form.Layout();
+    QCOMPARE(doc.pageSize.id(), form.report().pageSize.id());
+    // Every column inside the printable width of the paper.
+    const double margin = 10 / 25.4 * 96;
+    for (const ReportBox& b : doc.pages[0].boxes)
+        QVERIFY2(b.rect.left() >= margin - 0.01 &&
+                     b.rect.right() <= doc.paperSize.width() - margin + 0.01,
+                 qPrintable(b.elementName));
 }
 
 QTEST_MAIN(TestListForm)

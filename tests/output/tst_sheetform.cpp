@@ -7,6 +7,7 @@
 #include "output/PrintReport.h"
 #include "output/TLVCisDlg.h"
 #include "output/core/TLVCisForm.h"
+#include "report/ReportLayouter.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/ReportPreviewDialog.h"
 
@@ -16,6 +17,14 @@
 #include <QtTest>
 
 namespace {
+// Texts as stored: the lines a column wrapped them into joined again.
+QStringList unwrapped(QStringList texts)
+{
+    for (QString& t : texts)
+        t.replace('\n', ' ');
+    return texts;
+}
+
 void copyDir(const QString& from, const QString& to)
 {
     QDir().mkpath(to);
@@ -35,6 +44,8 @@ private slots:
     void realSheetStatement_data();
     void realSheetStatement();
     void recordSectionsOfACraftedSheet();
+    void everyColumnFitsThePaper_data();
+    void everyColumnFitsThePaper();
     void dialogOk_data();
     void dialogOk();
     void printReportKeepsTheBrowsersWorkTable();
@@ -97,12 +108,14 @@ void TestSheetForm::realSheetStatement()
                         "= %1 AND O.IDENT = U.IDENT AND O.UVCHAR = U.UVCHAR ORDER BY U.VLPOR")
                     .arg(sheet));
     QVERIFY(!owners.isEmpty());
-    QCOMPARE(doc.textsOf("Jmeno"), owners);
-    // Section B: the work rows, ordered, with relation texts of at most 30.
+    QCOMPARE(unwrapped(doc.textsOf("Jmeno")), owners);
+    // Section B: the work rows, ordered, with whole relation texts.
     const QStringList parcels = work("PARCISLO");
     QCOMPARE(doc.textsOf("PARCISLO"), parcels);
-    for (const QString& relation : doc.textsOf("VlastVztah"))
-        QVERIFY2(relation.size() <= 30 && !relation.isEmpty(), qPrintable(relation));
+    const QStringList relations = ParcelFormFixture::queryColumn(TestSupport::realWorkDbDir(),
+                                                                 "SELECT TEXT FROM \"VLAVZT.DB\"");
+    for (const QString& relation : unwrapped(doc.textsOf("VlastVztah")))
+        QVERIFY2(relations.contains(relation), qPrintable(relation));
     // Sections B1 to E (full form only): every record of the sheet under its
     // letter, every text line, and the code-999 row where there is none.
     const QStringList records = ParcelFormFixture::queryColumn(
@@ -116,11 +129,11 @@ void TestSheetForm::realSheetStatement()
     QStringList printedLines;
     int noEntry = 0;
     for (const QString letter : {"B1", "C", "D", "E"}) {
-        const QStringList texts = doc.textsOf("TEXT" + letter);
+        const QStringList texts = unwrapped(doc.textsOf("TEXT" + letter));
         QCOMPARE(doc.textsOf("Title" + letter).size(), kind == 3 ? 1 : 0);
         noEntry += texts.count("BEZ ZÁPISU");
         printed += texts;
-        printedLines += doc.textsOf("Tx" + letter);
+        printedLines += unwrapped(doc.textsOf("Tx" + letter));
     }
     QCOMPARE(printed.isEmpty(), kind == 4);
     if (kind == 4)
@@ -164,8 +177,51 @@ void TestSheetForm::recordSectionsOfACraftedSheet()
         QCOMPARE(doc.textsOf("TEXT" + letter), QStringList({"BEZ ZÁPISU"}));
         QCOMPARE(doc.textsOf("Udaj" + letter), QStringList({""}));
     }
-    // Relation 1 is longer than 30 characters and is cut.
-    QVERIFY(doc.textsOf("VlastVztah").contains("vlastnictví pozemku i stavby n"));
+    // Relation 1 is printed whole: it wraps within its column and its row
+    // grows, so the next row starts below it.
+    const ReportPage& page = doc.pages[0];
+    const QList<const ReportBox*> relations = page.textsOf("VlastVztah");
+    const QList<const ReportBox*> numbers = page.textsOf("PARCISLO");
+    QVERIFY(relations.size() > 1 && relations[0]->text.contains('\n'));
+    QCOMPARE(unwrapped({relations[0]->text}),
+             QStringList{"vlastnictví pozemku i stavby na témže LV"});
+    QVERIFY(numbers[1]->rect.top() >= relations[0]->rect.bottom() - 0.01);
+}
+
+// On A4 and on Letter, every box of a statement stays inside the printable
+// width and every text fits its box: no column is cut.
+void TestSheetForm::everyColumnFitsThePaper_data()
+{
+    QTest::addColumn<QString>("paper");
+    QTest::addColumn<int>("kind");
+    for (const char* paper : {"A4", "Letter"})
+        for (int kind : {3, 4})
+            QTest::addRow("%s kind %d", paper, kind) << QString(paper) << kind;
+}
+
+void TestSheetForm::everyColumnFitsThePaper()
+{
+    QFETCH(QString, paper);
+    QFETCH(int, kind);
+    m_ctx.App = ParcelFormFixture::formApp(TestSupport::realWorkDbDir(), paper);
+    const ReportDocument doc = statement(kind, 149);
+    const QSizeF points = doc.pageSize.size(QPageSize::Point);
+    QCOMPARE(points.toSize(), paper == "A4" ? QSize(595, 842) : QSize(612, 792));
+    const double margin = 10 / 25.4 * 96;
+    const double right = doc.paperSize.width() - margin;
+    int texts = 0;
+    for (const ReportPage& page : doc.pages)
+        for (const ReportBox& b : page.boxes) {
+            QVERIFY2(b.rect.left() >= margin - 0.01 && b.rect.right() <= right + 0.01,
+                     qPrintable(b.elementName));
+            if (b.kind != ReportBox::Kind::Text)
+                continue;
+            ++texts;
+            for (const QString& line : b.text.split('\n'))
+                QVERIFY2(ReportLayouter::wrapText(b.font, line, b.rect.width() + 0.5).size() <= 1,
+                         qPrintable(b.elementName + ": " + line));
+        }
+    QVERIFY(texts > 100);
 }
 
 void TestSheetForm::dialogOk_data()

@@ -3,6 +3,8 @@
 #include "common/ParcelFormFixture.h"
 #include "common/TestSupport.h"
 #include "base/ETalvekException.h"
+#include "data/DistrictOrigin.h"
+#include "import/VfkImporter.h"
 #include "output/TStatistikaDlg.h"
 #include "output/core/TAreaStatistics.h"
 #include "output/core/TStatistikaReport.h"
@@ -33,14 +35,34 @@ const QStringList Uses =
         "14 73 0 řízená skládka|14 90 0 jiná plocha|14 91 0 staveniště|14 92 0 svah, skála")
         .split('|');
 
+// Today's use codes (VFK) counted under each use line, as "line:code,code".
+const QStringList TodayUses =
+    QStringLiteral("21:5 22:6 23:7 24:8 25:9 26:10 27:11 38:14 39:15,16 40:17,18 41:19 45:20 "
+                   "47:21 48:23 49:24 50:25 51:12,13,22,26,29 53:27")
+        .split(' ');
+
+QList<int> todayUsesOf(int row)
+{
+    for (const QString& entry : TodayUses)
+        if (entry.section(':', 0, 0).toInt() == row) {
+            QList<int> codes;
+            for (const QString& code : entry.section(':', 1).split(','))
+                codes.append(code.toInt());
+            return codes;
+        }
+    return {};
+}
+
 // Every kind 2-14 with uses on and around each bound, in groups 1, 2, 3 and 5;
 // some parts of 200,000 hectares push the sums far past 32 bits.
 QList<Part> controlledParts()
 {
-    const int uses[] = {0,   26,  29,  30,  31,  32,  33,  34,  40,  41,  50,  51,  52,  53,  54,
-                        60,  70,  71,  72,  73,  90,  91,  92,  99,  100, 105, 109, 110, 111, 120,
-                        121, 122, 123, 124, 125, 199, 200, 209, 210, 219, 220, 300, 309, 400, 401,
-                        409, 410, 420, 425, 429, 500, 509, 600, 609, 700, 709, 800, 900, 909, 910};
+    const int uses[] = {0,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,
+                        18,  19,  20,  21,  22,  23,  24,  25,  27,  28,  26,  29,  30,  31,
+                        32,  33,  34,  40,  41,  50,  51,  52,  53,  54,  60,  70,  71,  72,
+                        73,  90,  91,  92,  99,  100, 105, 109, 110, 111, 120, 121, 122, 123,
+                        124, 125, 199, 200, 209, 210, 219, 220, 300, 309, 400, 401, 409, 410,
+                        420, 425, 429, 500, 509, 600, 609, 700, 709, 800, 900, 909, 910};
     QList<Part> parts;
     for (int kind = 2; kind <= 14; ++kind)
         for (int use : uses)
@@ -79,6 +101,8 @@ private slots:
     void rowFigures();
     void totalsHousesRegisterAndTitle();
     void usesStandBesideTheirKindWithoutOverlap();
+    void twoMeaningCodeFollowsOrigin();
+    void importedDistrictCountsTodaysUses();
     void cancelledRunShowsNoPreview();
     void emptyOrBadTables_data();
     void emptyOrBadTables();
@@ -125,12 +149,15 @@ void TestStatistics::rowFigures()
     QFETCH(QString, name);
     double area = 0;
     qint64 count = 0;
-    // Groups 1 and 2 of the kind, with the use, or within the bounds, or any.
-    for (const Part& p : m_parts)
+    // Groups 1 and 2 of the kind, with the use, or within the bounds, or any;
+    // or with one of today's codes of the line.
+    for (const Part& p : m_parts) {
+        const bool old = rule[3] > 0 ? p.nemvyuz >= rule[2] && p.nemvyuz <= rule[3]
+                                     : rule[2] == 0 || p.nemvyuz == rule[2];
         if (p.parskup <= 2 && p.druhpoz == rule[1] &&
-            (rule[3] > 0 ? p.nemvyuz >= rule[2] && p.nemvyuz <= rule[3]
-                         : rule[2] == 0 || p.nemvyuz == rule[2]))
+            (old || todayUsesOf(rule[0]).contains(p.nemvyuz)))
             area += p.vymera, ++count;
+    }
     QVERIFY(count > 0); // every line has parts in the controlled area
     const TAreaStatistics::Row* r = m_stats->RowAt(rule[0]);
     QVERIFY(r && cell(m_doc.pages[0], 2, rule[0]));
@@ -218,6 +245,78 @@ void TestStatistics::usesStandBesideTheirKindWithoutOverlap()
             QVERIFY2(!boxes[i]->rect.adjusted(0.5, 0.5, -0.5, -0.5).intersects(boxes[j]->rect),
                      qPrintable(boxes[i]->elementName + " / " + boxes[j]->elementName));
     QCOMPARE(slices, (QList<qsizetype>{12, 10, 16}));
+}
+
+// Kind 14, use 30 is "dráhy-provozní plochy" in a registry district and
+// "mez, stráň" in one that the VFK import marked.
+void TestStatistics::twoMeaningCodeFollowsOrigin()
+{
+    qint64 thirty = 0;
+    for (const Part& p : m_parts)
+        thirty += p.parskup <= 2 && p.druhpoz == 14 && p.nemvyuz == 30;
+    QVERIFY(thirty > 0 && m_stats->Origin() == DistrictOrigin::Kind::Registry);
+    DistrictOrigin::MarkVfk(m_dir.path());
+    TAreaStatistics marked(m_fixture->workDbPath(), m_dir.path(), "001");
+    marked.Run();
+    QVERIFY(QFile::remove(m_dir.filePath(DistrictOrigin::MarkerFile)));
+    QCOMPARE(marked.Origin(), DistrictOrigin::Kind::Vfk);
+    QCOMPARE(marked.RowAt(38)->count, m_stats->RowAt(38)->count - thirty);
+    QCOMPARE(marked.RowAt(53)->count, m_stats->RowAt(53)->count + thirty);
+    QCOMPARE(marked.TotalAreaM2(), m_stats->TotalAreaM2());
+}
+
+// The public sample imported: every use code present lands in its line, in
+// the statistics and in orv-tool stats (asked with the area "1").
+void TestStatistics::importedDistrictCountsTodaysUses()
+{
+    QTemporaryDir dir;
+    const QString district = dir.filePath("SALADIN"), workDb = dir.filePath("WorkDB");
+    const VfkDistrict imported =
+        VfkImporter({{TestSupport::samplesDir() + "/vfk/789160.vfk"}, district, workDb}).run();
+    // The summary counts in Czech forms: one area, many parts.
+    const QStringList summary = VfkImporter::summary(imported);
+    QVERIFY2(summary[0].contains(": 1 katastrální území, ") &&
+                 summary[1].contains(" dílů parcel, "),
+             qPrintable(summary.join('\n')));
+    TAreaStatistics stats(workDb, district, "001");
+    stats.Run();
+    QCOMPARE(stats.Origin(), DistrictOrigin::Kind::Vfk);
+    // 11/7 x13, 11/10, 14/16, 14/17 x8, 14/26 x9, 14/27 x16; 13/400 x7, 13/905 x2
+    // and a ruin (13/13) that only its kind counts.
+    const QMap<int, qint64> expected{{23, 13}, {26, 1},  {39, 1}, {40, 8},
+                                     {51, 9},  {53, 16}, {32, 7}, {37, 2}};
+    QMap<int, qint64> usesOfKind;
+    for (const TAreaStatistics::Row& r : stats.Rows()) {
+        if (r.rule.row < 20)
+            continue;
+        QVERIFY2(r.count == expected.value(r.rule.row), qPrintable(r.name));
+        usesOfKind[r.rule.kind] += r.count;
+    }
+    QCOMPARE(usesOfKind.value(11), stats.RowAt(11)->count);
+    QCOMPARE(usesOfKind.value(14), stats.RowAt(14)->count);
+    QCOMPARE(usesOfKind.value(13) + 1, stats.RowAt(13)->count);
+    // One page with three filled charts on either paper, inside its margins.
+    for (QPageSize::PageSizeId paper : {QPageSize::A4, QPageSize::Letter}) {
+        const ReportDocument doc = TStatistikaReport(stats, nullptr, paper).Layout();
+        QCOMPARE(doc.pageCount(), 1);
+        const QRectF content =
+            QRectF(QPointF(), doc.paperSize).adjusted(37.79, 37.79, -37.79, -37.79);
+        for (const ReportBox& b : doc.pages[0].boxes) {
+            QVERIFY(b.kind != ReportBox::Kind::Chart || b.chart.total() > 0);
+            const QRectF r = b.rect.normalized();
+            QVERIFY2(r.left() >= content.left() - 0.01 && r.right() <= content.right() + 0.01 &&
+                         r.top() >= content.top() - 0.01 && r.bottom() <= content.bottom() + 0.01,
+                     qPrintable(b.elementName));
+        }
+    }
+
+    QString csv;
+    QCOMPARE(ParcelFormFixture::runTool({"stats", "--dir", district, "--area", "1"}, workDb, &csv),
+             0);
+    for (auto [row, count] : expected.asKeyValueRange())
+        QVERIFY2(csv.contains(
+                     QRegularExpression(QStringLiteral("\\n%1,[^\\n]*,%2\\n").arg(row).arg(count))),
+                 qPrintable(csv));
 }
 
 void TestStatistics::cancelledRunShowsNoPreview()

@@ -440,7 +440,11 @@ void TestParcDialog::gridModelAndFieldRanges()
     model.AddRows({{"1", "16", "0"}, {"", "17", ""}});
     QVERIFY(model.setData(model.index(2, 3), QStringLiteral("4")));
     QVERIFY(!model.setData(model.index(2, 0), QStringLiteral("9"))); // the row number
-    model.DeleteRow(0);                                              // the rows below move up
+    // A building parcel typed as "st. 38/2" fills group, number and subdivision.
+    QVERIFY(model.setData(model.index(1, 2), QStringLiteral("st. 38/2")));
+    QCOMPARE(rowTexts({model.Rows()[1]}), QStringList{"1|38|2"});
+    model.SetCell(1, 1, "1"), model.SetCell(1, 2, "16"), model.SetCell(1, 3, "0");
+    model.DeleteRow(0); // the rows below move up
     QCOMPARE(rowTexts(model.Rows()), (QStringList{"1|16|0", "|17|4"}));
     model.AppendRow();
     model.Reset();
@@ -487,6 +491,11 @@ void TestParcDialog::lines_data()
         {"3|12|P", "x|14|E"});
     row("house list", true, {"12/3P;14;7/1g", "150 E"}, {"3|12|P", "|14|V", "1|7|g", "|150|E"});
     row("kind letter after the first number is no separator", true, {"12P;14"}, {"|12|P", "|14|V"});
+    // "st." writes a building parcel; its "s" and blank separate nothing.
+    row("st. with a blank makes a list", false, {"st. 38 40", "st.7/1"},
+        {"1|38|0", "2|40|0", "1|7|1"});
+    row("st. in a list after a number", false, {"12;st. 5", "St.6;7"},
+        {"2|12|0", "1|5|0", "1|6|0", "2|7|0"});
     // "12P 14" is two house numbers, not part "12P" of house 14.
     row("kind letter makes a blank-separated line a list", true, {"12P 14", "7E 8/2"},
         {"|12|P", "|14|V", "|7|E", "2|8|V"});
@@ -503,6 +512,7 @@ void TestParcDialog::lines_data()
     row("empty line in a list", false, {"12;13", "", "14"}, {"2|12|0", "2|13|0"}, 2);
     row("empty line in columns", true, {"5 12", ""}, {"5|12|"}, 2);
     row("stem 0 in a list", false, {"12/1;0"}, {"2|12|1"}, 1);
+    row("st. in a column layout", false, {"2 15 0", "st. 5"}, {"2|15|0"}, 2);
     row("negative group column", false, {"-1 15 0"}, {}, 1);
     row("stem wraps 32 bits", false, {"2 4294967311 0"}, {}, 1);
     row("house too large", true, {"5;12345"}, {"|5|V"}, 1);

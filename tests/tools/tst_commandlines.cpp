@@ -165,6 +165,11 @@ void TestCommandLines::exitCodeAndText_data()
         "volba --out je zadána vícekrát");
     row("gen count out of range", tool, "gen --size country --districts 3e9 --out W/c", 2,
         "chybná hodnota volby --districts");
+    // The area without its leading zeros; building parcels written with "st.".
+    row("select of st. parcels in area 1", tool,
+        "select" + saladin + "--area 1 --work " + QDir::temp().filePath("tst_commandlines_st.DB") +
+            " --parcels st.14/2,40",
+        0, "= parcelní čísla st.14/2,40 => 2\n");
 }
 
 void TestCommandLines::exitCodeAndText()

@@ -1,0 +1,17 @@
+#include "base/CzechPlural.h"
+
+QString CzechPlural::Form(qint64 count, const QString& one, const QString& few, const QString& many)
+{
+    const qint64 n = count < 0 ? -(count + 1) + 1 : count; // no overflow at the minimum
+    if (n == 1)
+        return one;
+    if (n >= 2 && n <= 4)
+        return few;
+    return many;
+}
+
+QString CzechPlural::Count(qint64 count, const QString& one, const QString& few,
+                           const QString& many)
+{
+    return QString::number(count) + QLatin1Char(' ') + Form(count, one, few, many);
+}
