@@ -1,6 +1,8 @@
 #include "import/VfkOwnerRegistry.h"
+#include "import/VfkColumns.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -13,13 +15,20 @@ QString upperCut(const QString& text)
     return text.simplified().toUpper().left(NameLength);
 }
 
-// Birth number or IČO as a number; 0 when blank or not a number.
+// Birth number or IČO as a number; 0 when blank or not a number, -1 when
+// too long to be one (it would reach the surrogates).
 double digitsOf(QString text)
 {
     text.remove(QLatin1Char('/'));
+    text = text.trimmed();
     bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? double(value) : 0.0;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }) &&
+                       !text.isEmpty()
+                   ? -1.0
+                   : 0.0;
+    return value >= SurrogateBase ? -1.0 : value < 0 ? 0.0 : double(value);
 }
 
 QString withoutParenthesis(const QString& text)
@@ -44,9 +53,10 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
     // Surrogates collide only by chance; the next free value keeps them unique
     // (in the file's order, so one import gives the same values every time).
     QSet<qint64> taken;
-    const int id = m_block.column(QStringLiteral("ID"));
-    for (const QStringList& row : m_block.rows) {
-        VfkOwner owner = build(row);
+    const VfkColumns opsub(data, QStringLiteral("OPSUB"));
+    const int id = opsub.required("ID");
+    for (int r = 0; r < opsub.rows(); ++r) {
+        VfkOwner owner = build(opsub, r);
         if (owner.ident >= double(SurrogateBase)) {
             auto ident = qint64(owner.ident);
             while (taken.contains(ident))
@@ -54,7 +64,7 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
             taken.insert(ident);
             owner.ident = double(ident);
         }
-        m_owners.insert(vfkValue(row, id), owner);
+        m_owners.insert(opsub.text(r, id), owner);
     }
 }
 
@@ -128,16 +138,17 @@ QString VfkOwnerRegistry::unnamed(const QString& kind, int charos, double ico) c
     return upperCut(what).left(NameLength - suffix.size()).trimmed() + suffix;
 }
 
-VfkOwner VfkOwnerRegistry::build(const QStringList& row) const
+VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
 {
+    const QStringList& row = opsub.block().rows[r];
     auto value = [&](const char* column) {
         return vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
     };
     const QString kind = value("OPSUB_TYPE");
-    const QString charosText = value("CHAROS_KOD");
     VfkOwner owner;
-    owner.uvchar =
-        charosText.isEmpty() ? (kind == QLatin1String("BSM") ? 1 : 2) : charosText.toInt();
+    // UVCHAR is a Short.
+    owner.uvchar = int(opsub.integer(r, opsub.optional("CHAROS_KOD"), 0, 32767,
+                                     kind == QLatin1String("BSM") ? 1 : 2));
     owner.sector = sectorOf(kind, owner.uvchar);
     const bool organisation = kind == QLatin1String("OPO");
     const QStringList* partner =
@@ -165,6 +176,13 @@ VfkOwner VfkOwnerRegistry::build(const QStringList& row) const
         owner.name = upperCut(place.isEmpty() ? named : named + QStringLiteral(", ") + place);
     else
         owner.name = unnamed(kind, owner.uvchar, owner.ident);
+    if (owner.ident < 0)
+        opsub.refuse(
+            r, QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
+                   .arg((organisation
+                             ? value("ICO")
+                             : vfkValue(person, m_block.column(QStringLiteral("RODNE_CISLO"))))
+                            .left(40)));
     if (owner.ident <= 0)
         owner.ident =
             double(surrogateIdent(vfkValue(person, m_block.column(QStringLiteral("ID")))));

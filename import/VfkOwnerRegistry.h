@@ -16,6 +16,8 @@ struct VfkOwner
     QString name;   // NAZEV, upper case, at most 60 characters
 };
 
+class VfkColumns;
+
 class VfkOwnerRegistry
 {
 public:
@@ -30,7 +32,7 @@ public:
     static int sectorOf(const QString& kind, int charos);
 
 private:
-    VfkOwner build(const QStringList& row) const;
+    VfkOwner build(const VfkColumns& opsub, int row) const;
     QString personName(const QStringList& row) const;
     QString address(const QStringList& row) const;
     QString unnamed(const QString& kind, int charos, double ico) const;

@@ -253,9 +253,9 @@ void TestVfkImport::relationFiveRecords()
     compareRow(area.parcels.value(0), parcelFieldNames(),
                "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
     compareRow(area.parcels.value(1), parcelFieldNames(), "PARCIS=15;LVCIS=20;VLVZTAH=1");
-    QCOMPARE(dumpRows(area.records, {0, 1, 2, 3}),
+    QCOMPARE(dumpRows(area.records.records(), {0, 1, 2, 3}),
              QStringList({"10|1|93|10000014002", "20|1|82|10", "20|1|90|10000014002"}));
-    QCOMPARE(dumpRows(area.texts),
+    QCOMPARE(dumpRows(area.records.texts()),
              QStringList({"10|1|1|Na pozemku parc. č. -14/2 stojí stavba bez čp/če zapsaná na",
                           "10|1|2|LV 20",
                           "20|1|1|Stavba bez čp/če stojí na pozemku parc. č. -14/2, který je",
