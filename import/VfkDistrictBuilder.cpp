@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 
@@ -131,8 +132,10 @@ qint64 VfkDistrictBuilder::legacyItem(const QString& text)
         m = joined.match(text);
     if (!m.hasMatch())
         return 0;
-    const qint64 item = m.captured(1).toLongLong();
-    return item > 99999 ? 0 : item * 100 + m.captured(2).toInt() % 100;
+    // An item too long for a number is as much too large as one above 99999.
+    bool ok = false;
+    const qint64 item = m.captured(1).toLongLong(&ok);
+    return !ok || item > 99999 ? 0 : item * 100 + m.captured(2).toInt() % 100;
 }
 
 // ---------------------------------------------------------------------------
@@ -595,27 +598,32 @@ void VfkDistrictBuilder::buildSoil(VfkDistrict& district)
 void VfkDistrictBuilder::buildCodeRows(VfkDistrict& district)
 {
     // Codes go to Short fields.
+    // Columns looked up once per list: KOD, NAZEV, ZKRATKA.
     auto codeList = [&](const char* blockName, const char* table, auto makeRow) {
         const VfkColumns c(m_data, S(blockName));
         const int kod = c.required("KOD");
+        const std::array<int, 2> texts{c.optional("NAZEV"), c.optional("ZKRATKA")};
         for (int r = 0; r < c.rows(); ++r)
-            district.codeRows[S(table)].append(makeRow(c, r, int(c.integer(r, kod, 0, ShortMax))));
+            district.codeRows[S(table)].append(
+                makeRow(c, r, int(c.integer(r, kod, 0, ShortMax)), texts));
     };
-    auto codeAndName = [](const VfkColumns& c, int r, int code) -> QVariantList {
-        return {code, c.text(r, c.optional("NAZEV"))};
+    using Texts = std::array<int, 2>;
+    auto codeAndName = [](const VfkColumns& c, int r, int code, const Texts& t) -> QVariantList {
+        return {code, c.text(r, t[0])};
     };
     codeList("ZPURVY", CadastralTables::AreaQualityTable, codeAndName);
     codeList("CHAROS", CadastralTables::OwnerCharacteristicTable, codeAndName);
-    codeList("DRUPOZ", CadastralTables::LandKindTable, [](const VfkColumns& c, int r, int code) {
-        return QVariantList{code, c.text(r, c.optional("ZKRATKA")),
-                            c.text(r, c.optional("NAZEV")).left(40)};
-    });
-    codeList("TYPLIS", CadastralTables::DeedKindTable, [](const VfkColumns& c, int r, int code) {
-        const QString name = c.text(r, c.optional("NAZEV"));
-        const qsizetype gap = name.indexOf(QStringLiteral("  "));
-        return QVariantList{code, (gap < 0 ? name : name.left(gap)).trimmed(),
-                            gap < 0 ? QString() : name.mid(gap).trimmed()};
-    });
+    codeList("DRUPOZ", CadastralTables::LandKindTable,
+             [](const VfkColumns& c, int r, int code, const Texts& t) {
+                 return QVariantList{code, c.text(r, t[1]), c.text(r, t[0]).left(40)};
+             });
+    codeList("TYPLIS", CadastralTables::DeedKindTable,
+             [](const VfkColumns& c, int r, int code, const Texts& t) {
+                 const QString name = c.text(r, t[0]);
+                 const qsizetype gap = name.indexOf(QStringLiteral("  "));
+                 return QVariantList{code, (gap < 0 ? name : name.left(gap)).trimmed(),
+                                     gap < 0 ? QString() : name.mid(gap).trimmed()};
+             });
     // Land uses: every use of ZPVYPO under every kind of DRUPOZ, and the
     // kind without a use (kind * 1000 + use fits the Long key).
     const VfkColumns drupoz(m_data, S("DRUPOZ"));

@@ -49,10 +49,10 @@ void addAreaTables(Jobs& jobs, const VfkArea& area, const QString& dir)
              2, area.relations);
     // The sheets' records are produced while they are written (they repeat
     // one right on many sheets).
-    const QList<ParadoxField> recordFields{
-        numberField("DLVCIS"),   shortField("DOPLPOR"),  shortField("DOPLKOD"),
-        numberField("DOPLUDAJ"), shortField("LISTDRUH"), numberField("LISTCIS"),
-        numberField("DOPLVZ"),   shortField("DOPLZM")};
+    const QList<ParadoxField> recordFields{numberField("DLVCIS"),  shortField("DOPLPOR"),
+                                           shortField("DOPLKOD"),  numberField("DOPLUDAJ"),
+                                           shortField("LISTDRUH"), numberField("LISTCIS"),
+                                           numberField("DOPLVZ"),  shortField("DOPLZM")};
     const QList<ParadoxField> textFields{numberField("DLVCIS"), shortField("DOPLPOR"),
                                          shortField("RADEK"), alphaField("TEXT", 60)};
     jobs.append([path = path(RecordPrefix), recordFields, &area] {

@@ -54,7 +54,24 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
     // (in the file's order, so one import gives the same values every time).
     QSet<qint64> taken;
     const VfkColumns opsub(data, QStringLiteral("OPSUB"));
-    const int id = opsub.required("ID");
+    // Every column of the owners is looked up once.
+    m_c = {opsub.required("ID"),
+           opsub.optional("OPSUB_TYPE"),
+           opsub.optional("CHAROS_KOD"),
+           opsub.optional("ICO"),
+           opsub.optional("NAZEV"),
+           opsub.optional("RODNE_CISLO"),
+           opsub.optional("PRIJMENI"),
+           opsub.optional("JMENO"),
+           opsub.optional("TITUL_PRED_JMENEM"),
+           opsub.optional("TITUL_ZA_JMENEM"),
+           opsub.optional("ID_JE_1_PARTNER_BSM"),
+           opsub.optional("ID_JE_2_PARTNER_BSM"),
+           opsub.optional("NAZEV_ULICE"),
+           opsub.optional("CAST_OBCE"),
+           opsub.optional("CISLO_DOMOVNI"),
+           opsub.optional("CISLO_ORIENTACNI"),
+           opsub.optional("OBEC")};
     for (int r = 0; r < opsub.rows(); ++r) {
         VfkOwner owner = build(opsub, r);
         if (owner.ident >= double(SurrogateBase)) {
@@ -64,7 +81,7 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
             taken.insert(ident);
             owner.ident = double(ident);
         }
-        m_owners.insert(opsub.text(r, id), owner);
+        m_owners.insert(opsub.text(r, m_c.id), owner);
     }
 }
 
@@ -95,8 +112,8 @@ int VfkOwnerRegistry::sectorOf(const QString& kind, int charos)
 QString VfkOwnerRegistry::personName(const QStringList& row) const
 {
     QStringList parts;
-    for (const char* column : {"PRIJMENI", "JMENO", "TITUL_PRED_JMENEM", "TITUL_ZA_JMENEM"}) {
-        const QString part = vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
+    for (const int column : {m_c.surname, m_c.firstName, m_c.titleBefore, m_c.titleAfter}) {
+        const QString part = vfkValue(row, column).trimmed();
         if (!part.isEmpty())
             parts.append(part);
     }
@@ -105,18 +122,16 @@ QString VfkOwnerRegistry::personName(const QStringList& row) const
 
 QString VfkOwnerRegistry::address(const QStringList& row) const
 {
-    auto value = [&](const char* column) {
-        return vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    QString street = value("NAZEV_ULICE");
+    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    QString street = value(m_c.street);
     if (street.isEmpty())
-        street = value("CAST_OBCE");
-    QString number = value("CISLO_DOMOVNI");
-    if (!value("CISLO_ORIENTACNI").isEmpty())
-        number += QLatin1Char('/') + value("CISLO_ORIENTACNI");
+        street = value(m_c.townPart);
+    QString number = value(m_c.houseNumber);
+    if (!value(m_c.streetNumber).isEmpty())
+        number += QLatin1Char('/') + value(m_c.streetNumber);
     const QString line = QStringList{street, number}.join(QLatin1Char(' ')).trimmed();
     QStringList parts;
-    for (const QString& part : {line, value("OBEC")})
+    for (const QString& part : {line, value(m_c.town)})
         if (!part.isEmpty())
             parts.append(part);
     return parts.join(QStringLiteral(", "));
@@ -141,30 +156,25 @@ QString VfkOwnerRegistry::unnamed(const QString& kind, int charos, double ico) c
 VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
 {
     const QStringList& row = opsub.block().rows[r];
-    auto value = [&](const char* column) {
-        return vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    const QString kind = value("OPSUB_TYPE");
+    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    const QString kind = value(m_c.type);
     VfkOwner owner;
     // UVCHAR is a Short.
-    owner.uvchar = int(opsub.integer(r, opsub.optional("CHAROS_KOD"), 0, 32767,
-                                     kind == QLatin1String("BSM") ? 1 : 2));
+    owner.uvchar =
+        int(opsub.integer(r, m_c.charos, 0, 32767, kind == QLatin1String("BSM") ? 1 : 2));
     owner.sector = sectorOf(kind, owner.uvchar);
     const bool organisation = kind == QLatin1String("OPO");
-    const QStringList* partner =
-        kind == QLatin1String("BSM")
-            ? m_data.find(QStringLiteral("OPSUB"), value("ID_JE_1_PARTNER_BSM"))
-            : nullptr;
+    const QStringList* partner = kind == QLatin1String("BSM")
+                                     ? m_data.find(QStringLiteral("OPSUB"), value(m_c.partner1))
+                                     : nullptr;
     const QStringList& person = partner ? *partner : row;
-    owner.ident = organisation
-                      ? digitsOf(value("ICO"))
-                      : digitsOf(vfkValue(person, m_block.column(QStringLiteral("RODNE_CISLO"))));
+    owner.ident =
+        organisation ? digitsOf(value(m_c.ico)) : digitsOf(vfkValue(person, m_c.birthNumber));
     QString named;
     if (organisation)
-        named = value("NAZEV");
+        named = value(m_c.name);
     else if (partner) {
-        const QStringList* second =
-            m_data.find(QStringLiteral("OPSUB"), value("ID_JE_2_PARTNER_BSM"));
+        const QStringList* second = m_data.find(QStringLiteral("OPSUB"), value(m_c.partner2));
         const QString first = personName(*partner);
         if (!first.isEmpty())
             named = QStringLiteral("SJM ") + first +
@@ -178,14 +188,11 @@ VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
         owner.name = unnamed(kind, owner.uvchar, owner.ident);
     if (owner.ident < 0)
         opsub.refuse(
-            r, QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
-                   .arg((organisation
-                             ? value("ICO")
-                             : vfkValue(person, m_block.column(QStringLiteral("RODNE_CISLO"))))
-                            .left(40)));
+            r,
+            QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
+                .arg((organisation ? value(m_c.ico) : vfkValue(person, m_c.birthNumber)).left(40)));
     if (owner.ident <= 0)
-        owner.ident =
-            double(surrogateIdent(vfkValue(person, m_block.column(QStringLiteral("ID")))));
+        owner.ident = double(surrogateIdent(vfkValue(person, m_c.id)));
     return owner;
 }
 
@@ -201,15 +208,13 @@ QString VfkOwnerRegistry::displayName(const QString& opsubId) const
     const QStringList* row = m_data.find(QStringLiteral("OPSUB"), opsubId);
     if (!row)
         return QString();
-    auto value = [&](const char* column) {
-        return vfkValue(*row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    const QString kind = value("OPSUB_TYPE");
-    if (kind == QLatin1String("OPO") && !value("NAZEV").isEmpty())
-        return value("NAZEV");
+    auto value = [&](int column) { return vfkValue(*row, column).trimmed(); };
+    const QString kind = value(m_c.type);
+    if (kind == QLatin1String("OPO") && !value(m_c.name).isEmpty())
+        return value(m_c.name);
     if (kind == QLatin1String("OFO") && !personName(*row).isEmpty())
         return personName(*row);
     if (kind == QLatin1String("OPO"))
-        return withoutParenthesis(m_charosNames.value(value("CHAROS_KOD").toInt()));
+        return withoutParenthesis(m_charosNames.value(value(m_c.charos).toInt()));
     return owner(opsubId).name;
 }

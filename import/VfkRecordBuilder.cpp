@@ -54,8 +54,15 @@ qint64 deedNumber(const QString& number, const QString& year)
 
 VfkRecordBuilder::VfkRecordBuilder(const VfkDataSet& data, const VfkIndex& index,
                                    const VfkOwnerRegistry& owners)
-    : m_data(data), m_index(index), m_owners(owners)
+    : m_data(data), m_index(index), m_owners(owners), m_listin(data, S("LISTIN"))
 {
+    const VfkColumns rizeni(data, S("RIZENI"));
+    m_deedColumns = {
+        m_listin.optional("TYPLIST_KOD"),          m_listin.optional("PORADOVE_CISLO_ZHOTOVITELE"),
+        m_listin.optional("ROK_ZHOTOVITELE"),      m_listin.optional("RIZENI_ID"),
+        rizeni.optional("PORADOVE_CISLO"),         rizeni.optional("ROK"),
+        m_listin.optional("DOPLNENI_ZHOTOVITELE"), m_listin.optional("POPIS"),
+        m_listin.optional("DATUM_VYHOTOVENI"),     m_listin.optional("DATUM_PRAV_MOCI")};
 }
 
 QStringList VfkRecordBuilder::wrap(const QString& text, int width)
@@ -179,29 +186,28 @@ VfkRecordBuilder::Deed VfkRecordBuilder::deed(const QString& listinId) const
     const QStringList* row = m_data.find(S("LISTIN"), listinId);
     if (!row)
         return d;
-    const VfkColumns listin(m_data, S("LISTIN"));
-    const int r = listin.indexOf(row);
-    auto value = [&](const char* column) { return listin.text(r, listin.optional(column)); };
-    d.kind = int(listin.integer(r, listin.optional("TYPLIST_KOD"), 0, 32767));
-    d.number = deedNumber(value("PORADOVE_CISLO_ZHOTOVITELE"), value("ROK_ZHOTOVITELE"));
+    const int r = m_listin.indexOf(row);
+    const DeedColumns& c = m_deedColumns;
+    auto value = [&](int column) { return m_listin.text(r, column); };
+    d.kind = int(m_listin.integer(r, c.kind, 0, 32767)); // LISTDRUH is a Short
+    d.number = deedNumber(value(c.number), value(c.year));
     if (d.number < 0) {
-        const VfkColumns rizeni(m_data, S("RIZENI"));
-        const QStringList* proceeding = m_data.find(S("RIZENI"), value("RIZENI_ID"));
-        d.number = proceeding ? deedNumber(vfkValue(*proceeding, rizeni.optional("PORADOVE_CISLO")),
-                                           vfkValue(*proceeding, rizeni.optional("ROK")))
+        const QStringList* proceeding = m_data.find(S("RIZENI"), value(c.proceeding));
+        d.number = proceeding ? deedNumber(vfkValue(*proceeding, c.proceedingNumber),
+                                           vfkValue(*proceeding, c.proceedingYear))
                               : 0;
         d.number = std::max<qint64>(d.number, 0);
     }
-    d.legacy = VfkDistrictBuilder::legacyItem(value("DOPLNENI_ZHOTOVITELE"));
+    d.legacy = VfkDistrictBuilder::legacyItem(value(c.supplement));
     if (d.legacy == 0)
-        d.legacy = VfkDistrictBuilder::legacyItem(value("POPIS"));
-    const QString popis = value("POPIS").trimmed();
+        d.legacy = VfkDistrictBuilder::legacyItem(value(c.description));
+    const QString popis = value(c.description).trimmed();
     if (!popis.isEmpty() && !isMasked(popis))
         d.lines += wrap(popis);
-    if (!value("DATUM_VYHOTOVENI").isEmpty())
-        d.lines += QStringLiteral("Vyhotoveno: ") + dayOf(value("DATUM_VYHOTOVENI"));
-    if (!value("DATUM_PRAV_MOCI").isEmpty())
-        d.lines += QStringLiteral("Právní moc: ") + dayOf(value("DATUM_PRAV_MOCI"));
+    if (!value(c.drawnUp).isEmpty())
+        d.lines += QStringLiteral("Vyhotoveno: ") + dayOf(value(c.drawnUp));
+    if (!value(c.inForce).isEmpty())
+        d.lines += QStringLiteral("Právní moc: ") + dayOf(value(c.inForce));
     return d;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/VfkColumns.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkIndex.h"
 #include "import/VfkSheetRecords.h"
@@ -60,6 +61,14 @@ private:
     const VfkDataSet& m_data;
     const VfkIndex& m_index;
     const VfkOwnerRegistry& m_owners;
+    // The deeds' columns and their proceedings' (RIZENI), looked up once.
+    struct DeedColumns
+    {
+        int kind, number, year, proceeding, proceedingNumber, proceedingYear, supplement,
+            description, drawnUp, inForce;
+    };
+    const VfkColumns m_listin;
+    DeedColumns m_deedColumns{};
     QList<Record> m_records;
     QHash<QString, std::vector<int>> m_onSheet; // TEL.ID -> records in the order placed
     QHash<QString, QStringList> m_rightSheets;  // JPV.ID -> TEL.IDs it was placed on

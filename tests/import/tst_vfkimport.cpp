@@ -399,7 +399,8 @@ void TestVfkImport::builderValues()
                                               {"převod POL.VZ 18/92 z EN", 1892},
                                               {"polvz 7/1999", 799},
                                               {"Smlouva kupní", 0},
-                                              {"POLVZ:1000001990", 0}}; // item too large
+                                              {"POLVZ:1000001990", 0}, // item too large
+                                              {"POLVZ:999999999999999999991986", 0}};
     for (const auto& [text, item] : items)
         QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
 }
