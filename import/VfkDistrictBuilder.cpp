@@ -149,8 +149,11 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     for (int r = 0; r < par.rows(); ++r) {
         const QString code = par.text(r, katuze);
         const int numeric = int(par.integer(r, katuze, 1, 999999, -1));
-        if (numeric < 0)
-            par.refuse(r, QStringLiteral("parcela nemá katastrální území (KATUZE_KOD)."));
+        if (numeric < 0 || code.size() > 6) // IDENTCIS holds six characters
+            par.refuse(
+                r,
+                QStringLiteral(
+                    "parcela nemá platný kód katastrálního území (KATUZE_KOD, nejvýše 6 číslic)."));
         const int file = m_data.parcelFile(r);
         auto [it, added] = firstFile.try_emplace(code, file, numeric);
         if (added)
@@ -172,6 +175,10 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     for (const auto& [code, key] : firstFile)
         order.push_back({key, code});
     std::sort(order.begin(), order.end());
+    if (order.size() > 999) // the tables' suffixes have three digits
+        throw ETalvekException(QStringLiteral("Soubory VFK mají %1 katastrálních území; okres jich "
+                                              "pojme nejvýše 999. Import se neprovedl.")
+                                   .arg(order.size()));
     const VfkColumns katuzeBlock(m_data, S("KATUZE"));
     const int name = katuzeBlock.optional("NAZEV");
     for (const auto& [key, code] : order) {
@@ -341,6 +348,10 @@ void VfkDistrictBuilder::indexParcels(VfkDistrict& district)
                             int(c.integer(r, subdivision, 0, SubdivisionMax))};
         if (key.parcis < 0)
             c.refuse(r, QStringLiteral("parcela nemá kmenové číslo (KMENOVE_CISLO_PAR)."));
+        // PARCISLO holds 12 characters ("(-1234567/12)" of an older register does not fit).
+        if (FormatParcelNumber(key).size() > 12)
+            c.refuse(r, QStringLiteral("číslo parcely %1 je delší než 12 znaků.")
+                            .arg(FormatParcelNumber(key)));
         const QString id = c.text(r, idColumn);
         const qint64 packed = PackParcelReference(key);
         const int pardil = int(c.integer(r, part, 0, ShortMax));
