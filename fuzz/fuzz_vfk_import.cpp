@@ -6,6 +6,11 @@
 // give rows whose values fit the fields they go to; no crash, no sanitizer
 // report, no hang.
 //
+// Run with the seeds in fuzz/corpus/vfk_import, the dictionary fuzz/vfk.dict
+// and the public sample as a whole file (a '0' byte, then the file's bytes,
+// best without the blocks the import does not read):
+//   fuzz_vfk_import CORPUS -dict=fuzz/vfk.dict -rss_limit_mb=1024 -timeout=10
+//
 // The custom mutator works on lines and fields as well as on bytes: it puts
 // boundary numbers into fields, repeats or drops lines, and drops a column
 // from a block's &B line together with that field of each of its rows.
