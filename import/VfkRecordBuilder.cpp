@@ -333,14 +333,24 @@ void VfkRecordBuilder::addDeeds()
             if (kind < best.kind || (kind == best.kind && parcel < best.parcel))
                 best = {kind, parcel};
         };
+        // A person or a right that the deed names twice is offered once: the
+        // work stays with the records written.
+        QSet<QString> persons, rights;
         for (const int r : rowsOfDeed.value(listin)) {
             const QString parId = rl.text(r, parColumn), budId = rl.text(r, budColumn),
                           jedId = rl.text(r, jedColumn);
+            const QString opsub = rl.text(r, opsubColumn), right = rl.text(r, jpvColumn);
             // A title counts on every sheet where its person is an owner.
-            for (const QString& tel : m_index.ownerSheets.value(rl.text(r, opsubColumn)))
-                offer(tel, 3001, 0);
-            for (const QString& tel : m_rightSheets.value(rl.text(r, jpvColumn)))
-                offer(tel, 3002, 0);
+            if (!opsub.isEmpty() && !persons.contains(opsub)) {
+                persons.insert(opsub);
+                for (const QString& tel : m_index.ownerSheets.value(opsub))
+                    offer(tel, 3001, 0);
+            }
+            if (!right.isEmpty() && !rights.contains(right)) {
+                rights.insert(right);
+                for (const QString& tel : m_rightSheets.value(right))
+                    offer(tel, 3002, 0);
+            }
             for (const QString& tel : sheetsOf(parId, budId, jedId))
                 offer(tel, 3003, parcelOf(parId, budId, jedId));
         }
