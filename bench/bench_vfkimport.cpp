@@ -2,6 +2,10 @@
 // every feature), in one run: the public sample, and a large file made from
 // it by repeating its data blocks with new identifiers (--copies N, default
 // 85: about 100 MB). Prints seconds, the ratio and the import's peak memory.
+// First, alone: one owner on N sheets (--sheets N, default 2000) and N rights
+// that burden only that person, so that N x N records are written; prints
+// the records, seconds, and per record the time and the peak memory.
+// --person-only stops after that row.
 #include "import/VfkImporter.h"
 
 #include <QCoreApplication>
@@ -120,6 +124,56 @@ QString makeLargeFile(const QString& sample, const QString& dir, int copies)
     return path;
 }
 
+// An area of `sheets` sheets with one parcel each, all owned by one person,
+// and `sheets` rights (a lien, kind 131) that burden only that person.
+QString makePersonFile(const QString& dir, int sheets)
+{
+    const QString path = dir + "/person.vfk";
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    QTextStream s(&out);
+    s << "&HVERZE;\"6.0\"\n&HCODEPAGE;\"UTF-8\"\n&HZMENY;0\n&HOSOBDATA;0\n"
+         "&BKATUZE;KOD N6;OBCE_KOD N6;NAZEV T48\n&DKATUZE;600001;500001;\"Horní Ves\"\n"
+         "&BOBCE;KOD N6;OKRESY_KOD N4;NAZEV T48\n&DOBCE;500001;3701;\"Horní Ves\"\n"
+         "&BOKRESY;KOD N4;NAZEV T32\n&DOKRESY;3701;\"Blansko\"\n"
+         "&BTYPRAV;KOD T4;NAZEV T100;SEKCE T1\n&DTYPRAV;\"131\";\"Zástavní právo smluvní\";\"C\"\n"
+         "&BOPSUB;ID T255;OPSUB_TYPE T10;CHAROS_KOD N2\n&DOPSUB;\"x\";\"OFO\";\n"
+         "&BTEL;ID N30;KATUZE_KOD N6;CISLO_TEL N6\n";
+    for (int i = 1; i <= sheets; ++i)
+        s << "&DTEL;" << i << ";600001;" << i << "\n";
+    s << "&BPAR;ID N30;PAR_TYPE T10;KATUZE_KOD N6;DRUH_CISLOVANI_PAR N1;KMENOVE_CISLO_PAR N5;"
+         "VYMERA_PARCELY N9;TEL_ID N30\n";
+    for (int i = 1; i <= sheets; ++i)
+        s << "&DPAR;" << i << ";\"PKN\";600001;2;" << i << ";500;" << i << "\n";
+    s << "&BVLA;ID N30;OPSUB_ID T255;TYPRAV_KOD T4;TEL_ID N30;PODIL_CITATEL N30;"
+         "PODIL_JMENOVATEL N30\n";
+    for (int i = 1; i <= sheets; ++i)
+        s << "&DVLA;" << i << ";\"x\";\"10\";" << i << ";1;1\n";
+    s << "&BJPV;ID N30;TYPRAV_KOD T4;OPSUB_ID_K T255\n";
+    for (int i = 1; i <= sheets; ++i)
+        s << "&DJPV;" << i << ";\"131\";\"x\"\n";
+    s << "&K\n";
+    return path;
+}
+
+void personRights(int sheets)
+{
+    QTemporaryDir dir;
+    const QString file = makePersonFile(dir.path(), sheets);
+    QElapsedTimer timer;
+    timer.start();
+    const VfkDistrict district =
+        VfkImporter({{file}, dir.path() + "/district", dir.path() + "/WorkDB"}).run();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const double peak = peakMegabytes();
+    const qint64 records = district.areas.value(0).records.recordCount();
+    std::printf("person  one owner, %d sheets, %d rights: %lld records written in %.2f s, "
+                "%.2f us and %.0f bytes (peak memory %.0f MB) per record\n",
+                sheets, sheets, records, seconds, seconds * 1e6 / double(records),
+                peak * 1048576.0 / double(records), peak);
+    std::fflush(stdout);
+}
+
 void compare(const QString& label, const QString& file, const QString& dir)
 {
     const double megabytes = double(QFileInfo(file).size()) / 1e6;
@@ -145,6 +199,12 @@ int main(int argc, char** argv)
     const QStringList args = app.arguments();
     if (const qsizetype i = args.indexOf("--copies"); i > 0 && i + 1 < args.size())
         copies = args[i + 1].toInt();
+    int sheets = 2000;
+    if (const qsizetype i = args.indexOf("--sheets"); i > 0 && i + 1 < args.size())
+        sheets = args[i + 1].toInt();
+    personRights(sheets);
+    if (args.contains("--person-only"))
+        return 0;
     const QString sample = QStringLiteral(ORV_SAMPLES_DIR) + "/vfk/789160.vfk";
     {
         QTemporaryDir dir;

@@ -57,8 +57,13 @@ public:
             {&m_owners.local.owners()[m_owners.local.municipality(area.municipality)]});
         add(writer, StateSheet,
             {&national.owners()[national.stateOwner()], &national.owners()[stateBody]});
-        for (int sheet = 1; writer.rowCount() < rowsWanted; ++sheet)
+        // Private sheets run past the municipality's and the State's sheets
+        // in a large area: they skip those numbers.
+        for (int sheet = 1; writer.rowCount() < rowsWanted; ++sheet) {
+            if (sheet == MunicipalitySheet || sheet == StateSheet)
+                continue;
             add(writer, sheet, privateOwners());
+        }
         writer.commit();
         return writer.rowCount();
     }

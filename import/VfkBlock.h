@@ -13,6 +13,18 @@ struct VfkBlock
     QStringList columns;
     QString types; // per column: 'N' number, 'T' text, 'D' date
     QList<QStringList> rows;
+    // Where the block was defined and each row read: the &B line, and per
+    // row the file (index among the files of an import; 0 within one file)
+    // and its &D line, so that the mapping can name them when it refuses a
+    // value.
+    struct Origin
+    {
+        int file = 0;
+        int line = 0;
+    };
+    int definitionFile = 0;
+    int definitionLine = 0;
+    QList<Origin> origins; // parallel to rows
 
     // Index of the column, or -1 when the block has no such column.
     int column(const QString& columnName) const { return columns.indexOf(columnName); }

@@ -22,6 +22,8 @@ void VfkDataSet::add(VfkFile&& file)
             target.block.name = it->name;
             target.block.columns = it->columns;
             target.block.types = it->types;
+            target.block.definitionFile = fileIndex;
+            target.block.definitionLine = it->definitionLine;
             target.keyColumn = it->column(QStringLiteral("ID"));
             if (target.keyColumn < 0)
                 target.keyColumn = it->column(QStringLiteral("KOD"));
@@ -40,7 +42,8 @@ void VfkDataSet::merge(Merged& target, VfkBlock&& source, int fileIndex)
         for (const QString& column : target.block.columns)
             map.append(source.column(column));
     const bool parcels = target.block.name == QLatin1String("PAR");
-    for (QStringList& row : source.rows) {
+    for (qsizetype r = 0; r < source.rows.size(); ++r) {
+        QStringList& row = source.rows[r];
         if (!sameColumns) {
             QStringList mapped;
             for (const int c : map)
@@ -61,6 +64,7 @@ void VfkDataSet::merge(Merged& target, VfkBlock&& source, int fileIndex)
         if (parcels)
             m_parcelFiles.append(fileIndex);
         target.block.rows.append(std::move(row));
+        target.block.origins.append({fileIndex, source.origins.value(r).line});
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/VfkSheetRecords.h"
+
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -15,8 +17,7 @@ struct VfkArea
     QString suffix;                // table suffix "001", "002", ...
     QList<QVariantList> parcels;   // NYSPA
     QList<QVariantList> relations; // NYSUV
-    QList<QVariantList> records;   // NYSVL
-    QList<QVariantList> texts;     // NYSTX
+    VfkSheetRecords records;       // NYSVL and NYSTX
     QList<QVariantList> soil;      // NYSBO
     int sheets = 0;
     int owners = 0; // distinct owners on the area's sheets

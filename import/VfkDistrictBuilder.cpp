@@ -2,12 +2,15 @@
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
+#include "import/VfkColumns.h"
 #include "import/VfkOwnerRegistry.h"
 #include "import/VfkRecordBuilder.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <map>
 
 namespace {
@@ -17,23 +20,22 @@ const QString S(const char* text)
     return QString::fromLatin1(text);
 }
 
-int number(const QString& text)
-{
-    return text.isEmpty() ? 0 : int(text.toDouble());
-}
+// The widths of the fields that the values go to.
+constexpr qint64 ShortMax = 32767;      // Short: ±32767 (the lowest value is a blank)
+constexpr qint64 LongMax = 2147483647;  // Long
+constexpr qint64 ExactMax = 1LL << 53;  // a whole number a double holds exactly
+constexpr qint64 StemMax = 9'999'999;   // a packed parcel keeps seven digits of the stem
+constexpr qint64 SubdivisionMax = 999;  // and three of the subdivision
+constexpr double AreaMax = 1e15;        // m², far beyond any parcel
+constexpr qint64 HouseNumberMax = 9999; // CPCE keeps four digits of the number
 
-// The year of a VFK date "dd.mm.yyyy hh:mm:ss".
+// The year of a VFK date "dd.mm.yyyy hh:mm:ss"; 0 when it has none.
 int yearOf(const QString& date)
 {
-    return date.size() >= 10 ? date.mid(6, 4).toInt() : 0;
+    bool ok = false;
+    const int year = date.size() >= 10 ? date.mid(6, 4).toInt(&ok) : 0;
+    return ok && year > 0 ? year : 0;
 }
-
-// Column indexes of a block looked up once, by name.
-struct Columns
-{
-    const VfkBlock& block;
-    int operator[](const char* name) const { return block.column(S(name)); }
-};
 
 } // namespace
 
@@ -52,19 +54,22 @@ qint64 VfkDistrictBuilder::packShare(qint64 numerator, qint64 denominator, bool*
         return 0;
     if (numerator < 21474 && denominator < 100000)
         return numerator * 100000 + denominator;
+    const double value = double(numerator) / double(denominator);
+    if (value > 21473.5 || numerator > ExactMax || denominator > ExactMax)
+        return -1; // no fraction of the packed field comes near
     if (approximated)
         *approximated = true;
     // Best rational approximation by continued fractions under a bound on
-    // the denominator that also keeps the numerator below 21474.
-    const double value = double(numerator) / double(denominator);
-    const qint64 maxDen = std::max<qint64>(1, std::min<qint64>(99999, qint64(21473 / value)));
+    // the denominator that also keeps the numerator below 21474. The bound
+    // is taken in double: a tiny share would overflow an integer division.
+    const qint64 maxDen = qint64(std::clamp(std::floor(21473.0 / value), 1.0, 99999.0));
     qint64 p0 = 0, q0 = 1, p1 = 1, q1 = 0;
     qint64 n = numerator, d = denominator;
     while (d != 0) {
         const qint64 a = n / d;
+        if (q1 != 0 && a > (maxDen - q0) / q1)
+            break; // the next denominator would pass the bound
         const qint64 q2 = q0 + a * q1;
-        if (q2 > maxDen)
-            break;
         const qint64 p2 = p0 + a * p1;
         p0 = p1, q0 = q1, p1 = p2, q1 = q2;
         const qint64 r = n - a * d;
@@ -127,22 +132,37 @@ qint64 VfkDistrictBuilder::legacyItem(const QString& text)
         m = joined.match(text);
     if (!m.hasMatch())
         return 0;
-    const qint64 item = m.captured(1).toLongLong();
-    return item > 99999 ? 0 : item * 100 + m.captured(2).toInt() % 100;
+    // An item too long for a number is as much too large as one above 99999.
+    bool ok = false;
+    const qint64 item = m.captured(1).toLongLong(&ok);
+    return !ok || item > 99999 ? 0 : item * 100 + m.captured(2).toInt() % 100;
 }
 
 // ---------------------------------------------------------------------------
 
 void VfkDistrictBuilder::planAreas(VfkDistrict& district)
 {
-    const VfkBlock& par = m_data.block(S("PAR"));
-    const int katuze = par.column(S("KATUZE_KOD"));
+    const VfkColumns par(m_data, S("PAR"));
+    const int katuze = par.required("KATUZE_KOD");
     std::map<QString, std::pair<int, int>> firstFile; // code -> (file, numeric code)
-    for (int r = 0; r < par.rows.size(); ++r) {
-        const QString code = vfkValue(par.rows[r], katuze);
-        auto [it, added] = firstFile.try_emplace(code, m_data.parcelFile(r), code.toInt());
-        if (!added)
-            it->second.first = std::min(it->second.first, m_data.parcelFile(r));
+    QHash<QString, int> firstRow;                     // code -> its first PAR row
+    for (int r = 0; r < par.rows(); ++r) {
+        const QString code = par.text(r, katuze);
+        const int numeric = int(par.integer(r, katuze, 1, 999999, -1));
+        if (numeric < 0 || code.size() > 6) // IDENTCIS holds six characters
+            par.refuse(
+                r,
+                QStringLiteral(
+                    "parcela nemá platný kód katastrálního území (KATUZE_KOD, nejvýše 6 číslic)."));
+        const int file = m_data.parcelFile(r);
+        auto [it, added] = firstFile.try_emplace(code, file, numeric);
+        if (added)
+            firstRow.insert(code, r);
+        else
+            it->second.first = std::min(it->second.first, file);
+        if (m_index.areasOfFile.size() <= file)
+            m_index.areasOfFile.resize(file + 1);
+        m_index.areasOfFile[file].insert(code);
     }
     if (firstFile.empty())
         throw ETalvekException(
@@ -155,12 +175,25 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     for (const auto& [code, key] : firstFile)
         order.push_back({key, code});
     std::sort(order.begin(), order.end());
+    if (order.size() > 999) // the tables' suffixes have three digits
+        throw ETalvekException(QStringLiteral("Soubory VFK mají %1 katastrálních území; okres jich "
+                                              "pojme nejvýše 999. Import se neprovedl.")
+                                   .arg(order.size()));
+    const VfkColumns katuzeBlock(m_data, S("KATUZE"));
+    const int name = katuzeBlock.optional("NAZEV");
     for (const auto& [key, code] : order) {
+        // The area's name and municipality come from its KATUZE row; without
+        // one the catalogue cannot place the area.
+        const QStringList* row = m_data.find(S("KATUZE"), code);
+        if (!row)
+            par.refuse(firstRow.value(code),
+                       QStringLiteral("katastrální území %1 má parcely, ale soubory nemají jeho "
+                                      "řádek &DKATUZE (název a obec území).")
+                           .arg(code));
         VfkArea area;
         area.code = code;
         area.suffix = CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
-        const QStringList* row = m_data.find(S("KATUZE"), code);
-        area.name = row ? vfkValue(*row, m_data.block(S("KATUZE")).column(S("NAZEV"))) : code;
+        area.name = vfkValue(*row, name);
         m_areaOfCode.insert(code, int(district.areas.size()));
         district.areas.append(area);
     }
@@ -168,23 +201,27 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
 
 void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
 {
-    const VfkBlock& katuze = m_data.block(S("KATUZE"));
-    const int kod = katuze.column(S("KOD")), obce = katuze.column(S("OBCE_KOD"));
+    const VfkColumns katuze(m_data, S("KATUZE"));
+    const int kod = katuze.required("KOD"), obce = katuze.required("OBCE_KOD");
     QHash<QString, QString> municipalityOf;
     std::map<int, QList<int>> areasOfMunicipality; // municipality -> area codes listed
-    for (const QStringList& row : katuze.rows) {
-        municipalityOf.insert(vfkValue(row, kod), vfkValue(row, obce));
-        areasOfMunicipality[vfkValue(row, obce).toInt()].append(vfkValue(row, kod).toInt());
+    for (int r = 0; r < katuze.rows(); ++r) {
+        municipalityOf.insert(katuze.text(r, kod), katuze.text(r, obce));
+        areasOfMunicipality[int(katuze.integer(r, obce, 0, 999999))].append(
+            int(katuze.integer(r, kod, 0, 999999)));
     }
-    const VfkBlock& obceBlock = m_data.block(S("OBCE"));
+    const VfkColumns obceBlock(m_data, S("OBCE"));
+    const int okresyKod = obceBlock.optional("OKRESY_KOD"), obceName = obceBlock.optional("NAZEV");
     auto municipalityRow = [&](const QString& code) { return m_data.find(S("OBCE"), code); };
     const QString firstMunicipality = municipalityOf.value(district.areas.first().code);
     const QStringList* first = municipalityRow(firstMunicipality);
-    district.code = first ? vfkValue(*first, obceBlock.column(S("OKRESY_KOD"))) : QString();
+    district.code = first ? vfkValue(*first, okresyKod) : QString();
     const QStringList* okres = m_data.find(S("OKRESY"), district.code);
     district.name = okres ? vfkValue(*okres, m_data.block(S("OKRESY")).column(S("NAZEV")))
                           : QStringLiteral("Okres %1").arg(district.code);
     auto upper30 = [](const QString& name) { return name.toUpper().left(30); };
+    if (first)
+        obceBlock.integer(obceBlock.indexOf(first), okresyKod, 0, 999999); // IDENTCIS: 6 digits
     district.catalogue.append(
         {S("00000"), QStringLiteral("%1").arg(district.code.toInt(), 6, 10, QLatin1Char('0')),
          S("000"), upper30(district.name)});
@@ -193,15 +230,20 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
     for (const VfkArea& area : std::as_const(district.areas))
         municipalities.emplace(municipalityOf.value(area.code).toInt(),
                                municipalityOf.value(area.code));
+    // KATUZ has five characters: three of the municipality, two of the area.
+    if (municipalities.size() > 999)
+        throw ETalvekException(QStringLiteral("Soubory VFK mají %1 obcí; okres jich pojme "
+                                              "nejvýše 999. Import se neprovedl.")
+                                   .arg(municipalities.size()));
     QHash<QString, QString> prefixOf;
     for (const auto& [numeric, code] : municipalities) {
         const QString prefix =
             QStringLiteral("%1").arg(prefixOf.size() + 1, 3, 10, QLatin1Char('0'));
         prefixOf.insert(code, prefix);
         const QStringList* row = municipalityRow(code);
-        const QString name = row ? vfkValue(*row, obceBlock.column(S("NAZEV"))) : code;
+        const QString name = row ? vfkValue(*row, obceName) : code;
         district.catalogue.append({prefix + S("00"), code, S("000"), upper30(name)});
-        const QString okresOf = row ? vfkValue(*row, obceBlock.column(S("OKRESY_KOD"))) : QString();
+        const QString okresOf = row ? vfkValue(*row, okresyKod) : QString();
         if (okresOf != district.code)
             district.warnings.append(
                 QStringLiteral("Obec %1 (%2) patří do jiného okresu (%3) než okres %4; její "
@@ -213,6 +255,12 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
         QList<int> listed = areasOfMunicipality[municipality.toInt()];
         std::sort(listed.begin(), listed.end());
         const int ordinal = int(listed.indexOf(area.code.toInt())) + 1;
+        if (ordinal > 99)
+            throw ETalvekException(
+                QStringLiteral("Obec %1 má v souborech VFK %2 katastrálních území; katalog jich "
+                               "pojme nejvýše 99. Import se neprovedl.")
+                    .arg(municipality)
+                    .arg(listed.size()));
         district.catalogue.append({prefixOf.value(municipality) +
                                        QStringLiteral("%1").arg(ordinal, 2, 10, QLatin1Char('0')),
                                    area.code, area.suffix, upper30(area.name)});
@@ -221,35 +269,53 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
 
 void VfkDistrictBuilder::indexSheetsAndBuildings()
 {
-    const VfkBlock& tel = m_data.block(S("TEL"));
-    const Columns t{tel};
-    for (const QStringList& row : tel.rows) {
-        m_index.sheetNumber.insert(row[t["ID"]], number(vfkValue(row, t["CISLO_TEL"])));
-        m_index.sheetArea.insert(row[t["ID"]], vfkValue(row, t["KATUZE_KOD"]));
+    const VfkColumns tel(m_data, S("TEL"));
+    const int telId = tel.required("ID"), telArea = tel.required("KATUZE_KOD"),
+              cisloTel = tel.required("CISLO_TEL");
+    QHash<std::pair<QString, int>, int> sheetRow; // (area, number) -> row
+    for (int r = 0; r < tel.rows(); ++r) {
+        // LVCIS is a Long; 0 and below are no sheet.
+        const int number = int(tel.integer(r, cisloTel, 1, LongMax, -1));
+        if (number < 0)
+            tel.refuse(r, QStringLiteral("list vlastnictví nemá číslo (CISLO_TEL)."));
+        const QString id = tel.text(r, telId), area = tel.text(r, telArea);
+        const int earlier = sheetRow.value(std::pair{area, number}, -1);
+        if (earlier >= 0)
+            tel.refuse(r, QStringLiteral("list vlastnictví %1 katastrálního území %2 je v "
+                                         "souborech dvakrát (poprvé: %3).")
+                              .arg(number)
+                              .arg(area, tel.where(earlier)));
+        sheetRow.insert(std::pair{area, number}, r);
+        m_index.sheetNumber.insert(id, number);
+        m_index.sheetArea.insert(id, area);
     }
-    const VfkBlock& bud = m_data.block(S("BUD"));
-    const Columns b{bud};
+    const VfkColumns bud(m_data, S("BUD"));
+    const int budId = bud.required("ID"), budTel = bud.required("TEL_ID"),
+              caobce = bud.optional("CAOBCE_KOD"), typbudColumn = bud.optional("TYPBUD_KOD"),
+              cisloColumn = bud.optional("CISLO_DOMOVNI");
     std::map<int, QString> parts;
-    for (const QStringList& row : bud.rows) {
-        const QString id = vfkValue(row, b["ID"]);
-        m_index.buildingSheet.insert(id, vfkValue(row, b["TEL_ID"]));
-        const QString part = vfkValue(row, b["CAOBCE_KOD"]);
+    for (int r = 0; r < bud.rows(); ++r) {
+        const QString id = bud.text(r, budId);
+        m_index.buildingSheet.insert(id, bud.text(r, budTel));
+        const QString part = bud.text(r, caobce);
         if (!part.isEmpty())
-            parts.emplace(part.toInt(), part);
-        const int typbud = number(vfkValue(row, b["TYPBUD_KOD"]));
-        const QString cislo = vfkValue(row, b["CISLO_DOMOVNI"]);
+            parts.emplace(int(bud.integer(r, caobce, 0, 999999)), part);
+        const qint64 typbud = bud.integer(r, typbudColumn, -LongMax, LongMax);
+        const qint64 cislo = bud.integer(r, cisloColumn, 0, HouseNumberMax, -1);
         m_index.buildingLabel.insert(
-            id, cislo.isEmpty() || (typbud != 1 && typbud != 2)
+            id, cislo < 0 || (typbud != 1 && typbud != 2)
                     ? QStringLiteral("bez čp/če")
-                    : (typbud == 1 ? QStringLiteral("č.p. ") : QStringLiteral("č.e. ")) + cislo);
+                    : (typbud == 1 ? QStringLiteral("č.p. %1") : QStringLiteral("č.e. %1"))
+                          .arg(bud.text(r, cisloColumn)));
     }
     for (const auto& [numeric, code] : parts)
         m_houseNumberPart.insert(code, int(m_houseNumberPart.size()) + 1);
-    const VfkBlock& jed = m_data.block(S("JED"));
-    const Columns j{jed};
-    for (const QStringList& row : jed.rows) {
-        m_index.unitSheet.insert(vfkValue(row, j["ID"]), vfkValue(row, j["TEL_ID"]));
-        m_index.unitBuilding.insert(vfkValue(row, j["ID"]), vfkValue(row, j["BUD_ID"]));
+    const VfkColumns jed(m_data, S("JED"));
+    const int jedId = jed.required("ID"), jedTel = jed.required("TEL_ID"),
+              jedBud = jed.required("BUD_ID");
+    for (int r = 0; r < jed.rows(); ++r) {
+        m_index.unitSheet.insert(jed.text(r, jedId), jed.text(r, jedTel));
+        m_index.unitBuilding.insert(jed.text(r, jedId), jed.text(r, jedBud));
     }
 }
 
@@ -257,39 +323,52 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
 // each building and the parts whose building is written on another sheet.
 void VfkDistrictBuilder::indexParcels(VfkDistrict& district)
 {
-    const VfkBlock& par = m_data.block(S("PAR"));
-    const Columns c{par};
-    QHash<QString, QHash<qint64, QStringList>> keysOfArea;
-    for (const QStringList& row : par.rows) {
-        const bool building = number(vfkValue(row, c["DRUH_CISLOVANI_PAR"])) == 1;
+    const VfkColumns c(m_data, S("PAR"));
+    const int idColumn = c.required("ID"), katuze = c.required("KATUZE_KOD"),
+              telColumn = c.required("TEL_ID"), stem = c.required("KMENOVE_CISLO_PAR"),
+              numbering = c.required("DRUH_CISLOVANI_PAR"), type = c.optional("PAR_TYPE"),
+              zdpazeColumn = c.optional("ZDPAZE_KOD"), former = c.optional("KATUZE_KOD_PUV"),
+              subdivision = c.optional("PODDELENI_CISLA_PAR"), part = c.optional("DIL_PARCELY"),
+              budColumn = c.optional("BUD_ID");
+    QHash<QString, QHash<std::pair<qint64, int>, QStringList>> keysOfArea;
+    for (int r = 0; r < c.rows(); ++r) {
+        const bool building = c.integer(r, numbering, -LongMax, LongMax) == 1;
         int parskup;
-        if (vfkValue(row, c["PAR_TYPE"]) == QLatin1String("PZE")) {
-            const int zdpaze = number(vfkValue(row, c["ZDPAZE_KOD"]));
+        if (c.text(r, type) == QLatin1String("PZE")) {
+            const qint64 zdpaze = c.integer(r, zdpazeColumn, -LongMax, LongMax);
             parskup = zdpaze == 3 ? 3 : zdpaze == 6 ? (building ? 6 : 7) : (building ? 4 : 5);
         } else {
             parskup = building ? 1 : 2;
-            if (!vfkValue(row, c["KATUZE_KOD_PUV"]).isEmpty())
+            if (!c.text(r, former).isEmpty())
                 parskup += 7;
         }
-        const ParcelKey key{parskup, number(vfkValue(row, c["KMENOVE_CISLO_PAR"])),
-                            number(vfkValue(row, c["PODDELENI_CISLA_PAR"]))};
-        const QString id = row[c["ID"]];
+        // The packed parcel keeps seven digits of the stem and three of the
+        // subdivision: a larger value would name another parcel.
+        const ParcelKey key{parskup, int(c.integer(r, stem, 1, StemMax, -1)),
+                            int(c.integer(r, subdivision, 0, SubdivisionMax))};
+        if (key.parcis < 0)
+            c.refuse(r, QStringLiteral("parcela nemá kmenové číslo (KMENOVE_CISLO_PAR)."));
+        // PARCISLO holds 12 characters ("(-1234567/12)" of an older register does not fit).
+        if (FormatParcelNumber(key).size() > 12)
+            c.refuse(r, QStringLiteral("číslo parcely %1 je delší než 12 znaků.")
+                            .arg(FormatParcelNumber(key)));
+        const QString id = c.text(r, idColumn);
         const qint64 packed = PackParcelReference(key);
-        const int pardil = number(vfkValue(row, c["DIL_PARCELY"]));
+        const int pardil = int(c.integer(r, part, 0, ShortMax));
         m_index.packedParcel.insert(id, packed);
         m_index.parcelLabel.insert(id, FormatParcelNumber(key));
-        m_index.parcelSheet.insert(id, vfkValue(row, c["TEL_ID"]));
-        keysOfArea[vfkValue(row, c["KATUZE_KOD"])][packed * 10 + pardil].append(
+        m_index.parcelSheet.insert(id, c.text(r, telColumn));
+        keysOfArea[c.text(r, katuze)][{packed, pardil}].append(
             FormatParcelNumber(key) + (pardil ? QStringLiteral(" díl %1").arg(pardil) : QString()));
-        const QString bud = vfkValue(row, c["BUD_ID"]);
+        const QString bud = c.text(r, budColumn);
         if (bud.isEmpty())
             continue;
         auto it = m_index.buildingParcel.find(bud);
         if (it == m_index.buildingParcel.end() || packed < *it)
             m_index.buildingParcel.insert(bud, packed);
         const QString budSheet = m_index.buildingSheet.value(bud);
-        if (!budSheet.isEmpty() && budSheet != vfkValue(row, c["TEL_ID"]))
-            m_index.splitParts.append({id, bud, vfkValue(row, c["TEL_ID"]), budSheet});
+        if (!budSheet.isEmpty() && budSheet != c.text(r, telColumn))
+            m_index.splitParts.append({id, bud, c.text(r, telColumn), budSheet});
     }
     for (auto area = keysOfArea.cbegin(); area != keysOfArea.cend(); ++area) {
         QStringList duplicates;
@@ -315,28 +394,37 @@ VfkArea* VfkDistrictBuilder::areaOfSheet(VfkDistrict& district, const QString& t
 
 void VfkDistrictBuilder::buildOwners(VfkDistrict& district)
 {
-    const VfkBlock& vla = m_data.block(S("VLA"));
-    const Columns v{vla};
+    const VfkColumns v(m_data, S("VLA"));
+    const int telColumn = v.required("TEL_ID"), opsubColumn = v.required("OPSUB_ID"),
+              typrav = v.optional("TYPRAV_KOD"), citatel = v.optional("PODIL_CITATEL"),
+              jmenovatel = v.optional("PODIL_JMENOVATEL");
     QHash<QString, QString> sectionOf;
-    const VfkBlock& typrav = m_data.block(S("TYPRAV"));
-    for (const QStringList& row : typrav.rows)
-        sectionOf.insert(vfkValue(row, typrav.column(S("KOD"))).trimmed(),
-                         vfkValue(row, typrav.column(S("SEKCE"))));
+    const VfkColumns typravList(m_data, S("TYPRAV"));
+    const int kod = typravList.required("KOD"), sekce = typravList.optional("SEKCE");
+    for (int r = 0; r < typravList.rows(); ++r)
+        sectionOf.insert(typravList.text(r, kod).trimmed(), typravList.text(r, sekce));
     struct Relation
     {
         QString section, name, opsub;
         qint64 share;
+        int row;
     };
     std::map<std::pair<int, QString>, QList<Relation>> bySheet; // (number, TEL.ID)
-    for (const QStringList& row : vla.rows) {
-        const QString tel = vfkValue(row, v["TEL_ID"]);
-        const QString opsub = vfkValue(row, v["OPSUB_ID"]);
+    for (int r = 0; r < v.rows(); ++r) {
+        const QString tel = v.text(r, telColumn);
+        const QString opsub = v.text(r, opsubColumn);
         if (!m_index.sheetNumber.contains(tel))
             continue;
+        const qint64 num = v.integer(r, citatel, 0, ExactMax);
+        const qint64 den = v.integer(r, jmenovatel, 0, ExactMax);
+        if (num > 0 && den == 0)
+            v.refuse(r, QStringLiteral("podíl %1/0 nemá jmenovatele.").arg(num));
         bool approximated = false;
-        const qint64 num = qint64(vfkValue(row, v["PODIL_CITATEL"]).toDouble());
-        const qint64 den = qint64(vfkValue(row, v["PODIL_JMENOVATEL"]).toDouble());
         const qint64 share = packShare(num, den, &approximated);
+        if (share < 0)
+            v.refuse(r, QStringLiteral("podíl %1/%2 se do tabulky nevejde ani přibližně.")
+                            .arg(num)
+                            .arg(den));
         if (approximated)
             district.warnings.append(
                 QStringLiteral("List vlastnictví %1: podíl %2/%3 se nevejde do tabulky; zapsán "
@@ -347,11 +435,14 @@ void VfkDistrictBuilder::buildOwners(VfkDistrict& district)
                     .arg(share / 100000)
                     .arg(share % 100000));
         bySheet[{m_index.sheetNumber.value(tel), tel}].append(
-            {sectionOf.value(vfkValue(row, v["TYPRAV_KOD"]).trimmed()), m_owners->owner(opsub).name,
-             opsub, share});
+            {sectionOf.value(v.text(r, typrav).trimmed()), m_owners->owner(opsub).name, opsub,
+             share, r});
         m_index.ownerSheets[opsub].append(tel);
         m_index.sheetOwners[tel].append(opsub);
     }
+    // A person with two shares on one sheet is an owner there once.
+    for (QStringList& sheets : m_index.ownerSheets)
+        sheets.removeDuplicates();
     std::map<std::pair<double, int>, QString> ownerRows;
     QHash<QString, QSet<QString>> ownersOfArea;
     for (auto& [sheet, relations] : bySheet) {
@@ -362,6 +453,11 @@ void VfkDistrictBuilder::buildOwners(VfkDistrict& district)
             relations.begin(), relations.end(), [](const Relation& a, const Relation& b) {
                 return a.section != b.section ? a.section < b.section : a.name < b.name;
             });
+        if (relations.size() > ShortMax) // VLPOR is a Short
+            v.refuse(relations.last().row,
+                     QStringLiteral("list vlastnictví %1 má víc než %2 vlastníků.")
+                         .arg(sheet.first)
+                         .arg(ShortMax));
         for (int i = 0; i < relations.size(); ++i) {
             const VfkOwner& owner = m_owners->owner(relations[i].opsub);
             if (i == 0)
@@ -381,98 +477,120 @@ void VfkDistrictBuilder::buildOwners(VfkDistrict& district)
             ++area->sheets;
 }
 
+// NEMOCHR digits of each parcel's protections (RZO -> ZPOCHN.NEMOCHR).
+QHash<QString, QList<int>> VfkDistrictBuilder::protections() const
+{
+    QHash<int, int> nemochr;
+    const VfkColumns zpochn(m_data, S("ZPOCHN"));
+    const int kod = zpochn.required("KOD"), value = zpochn.required("NEMOCHR");
+    for (int r = 0; r < zpochn.rows(); ++r)
+        nemochr.insert(int(zpochn.integer(r, kod, -LongMax, LongMax)),
+                       int(zpochn.integer(r, value, 0, 999)));
+    QHash<QString, QList<int>> result;
+    const VfkColumns rzo(m_data, S("RZO"));
+    const int parcel = rzo.required("PAR_ID"), code = rzo.required("ZPOCHR_KOD");
+    for (int r = 0; r < rzo.rows(); ++r)
+        result[rzo.text(r, parcel)].append(
+            nemochr.value(int(rzo.integer(r, code, -LongMax, LongMax))));
+    return result;
+}
+
+// PAR.ID -> (area, code) of the largest soil-quality part (ties: the higher code).
+QHash<QString, std::pair<double, int>> VfkDistrictBuilder::largestSoilParts() const
+{
+    QHash<QString, std::pair<double, int>> soil;
+    const VfkColumns d(m_data, S("BDP"));
+    const int parcel = d.required("PAR_ID"), code = d.required("BPEJ_KOD"),
+              vymera = d.optional("VYMERA");
+    for (int r = 0; r < d.rows(); ++r) {
+        // BONITA is a Long; a soil-quality code has five digits.
+        const std::pair<double, int> part{d.real(r, vymera, AreaMax),
+                                          int(d.integer(r, code, 0, 99999))};
+        auto it = soil.find(d.text(r, parcel));
+        if (it == soil.end() || part > *it)
+            soil.insert(d.text(r, parcel), part);
+    }
+    return soil;
+}
+
 void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
 {
-    const VfkBlock& par = m_data.block(S("PAR"));
-    const Columns c{par};
-    const VfkBlock& bud = m_data.block(S("BUD"));
-    const Columns b{bud};
-    const VfkBlock& maplis = m_data.block(S("MAPLIS"));
-    const VfkBlock& rizeni = m_data.block(S("RIZENI"));
-    QHash<QString, QList<int>> protections;
-    {
-        QHash<int, int> nemochr;
-        const VfkBlock& zpochn = m_data.block(S("ZPOCHN"));
-        for (const QStringList& row : zpochn.rows)
-            nemochr.insert(number(vfkValue(row, zpochn.column(S("KOD")))),
-                           number(vfkValue(row, zpochn.column(S("NEMOCHR")))));
-        const VfkBlock& rzo = m_data.block(S("RZO"));
-        for (const QStringList& row : rzo.rows)
-            protections[vfkValue(row, rzo.column(S("PAR_ID")))].append(
-                nemochr.value(number(vfkValue(row, rzo.column(S("ZPOCHR_KOD"))))));
-    }
-    QHash<QString, std::pair<double, int>> soil; // PAR.ID -> (area, code) of the largest part
-    {
-        const VfkBlock& bdp = m_data.block(S("BDP"));
-        const Columns d{bdp};
-        for (const QStringList& row : bdp.rows) {
-            const std::pair<double, int> part{vfkValue(row, d["VYMERA"]).toDouble(),
-                                              number(vfkValue(row, d["BPEJ_KOD"]))};
-            auto it = soil.find(vfkValue(row, d["PAR_ID"]));
-            if (it == soil.end() || part > *it)
-                soil.insert(vfkValue(row, d["PAR_ID"]), part);
-        }
-    }
-    const int splitCount = int(m_index.splitParts.size());
+    const VfkColumns c(m_data, S("PAR"));
+    const int idColumn = c.required("ID"), katuze = c.required("KATUZE_KOD"),
+              telColumn = c.required("TEL_ID"), budColumn = c.optional("BUD_ID"),
+              use = c.optional("ZPVYPA_KOD"), maplisColumn = c.optional("MAPLIS_KOD"),
+              origin = c.optional("RIZENI_ID_VZNIKU"), part = c.optional("DIL_PARCELY"),
+              vymera = c.optional("VYMERA_PARCELY"), quality = c.optional("ZPURVY_KOD"),
+              kind = c.optional("DRUPOZ_KOD");
+    const VfkColumns b(m_data, S("BUD"));
+    const int typbudColumn = b.optional("TYPBUD_KOD"), cisloColumn = b.optional("CISLO_DOMOVNI"),
+              caobce = b.optional("CAOBCE_KOD"), zpvybu = b.optional("ZPVYBU_KOD");
+    const VfkColumns maplis(m_data, S("MAPLIS"));
+    const int mapName = maplis.optional("OZNACENI_MAPOVEHO_LISTU");
+    const VfkColumns rizeni(m_data, S("RIZENI"));
+    const int rizeniNumber = rizeni.optional("PORADOVE_CISLO"), rizeniYear = rizeni.optional("ROK");
+    const QHash<QString, QList<int>> protection = protections();
+    const QHash<QString, std::pair<double, int>> soil = largestSoilParts();
     QSet<QString> split;
-    for (int i = 0; i < splitCount; ++i)
-        split.insert(m_index.splitParts[i].parcelId);
+    for (const VfkIndex::SplitPart& splitPart : std::as_const(m_index.splitParts))
+        split.insert(splitPart.parcelId);
 
-    for (const QStringList& row : par.rows) {
-        VfkArea& area = district.areas[m_areaOfCode.value(vfkValue(row, c["KATUZE_KOD"]))];
-        const QString id = row[c["ID"]];
+    for (int r = 0; r < c.rows(); ++r) {
+        VfkArea& area = district.areas[m_areaOfCode.value(c.text(r, katuze))];
+        const QString id = c.text(r, idColumn);
         const ParcelKey key = UnpackParcelReference(double(m_index.packedParcel.value(id)));
-        const QStringList* building = m_data.find(S("BUD"), vfkValue(row, c["BUD_ID"]));
-        const int typbud = building ? number(vfkValue(*building, b["TYPBUD_KOD"])) : 0;
-        const QString cislo = building ? vfkValue(*building, b["CISLO_DOMOVNI"]) : QString();
+        const QStringList* building = m_data.find(S("BUD"), c.text(r, budColumn));
+        const int br = building ? b.indexOf(building) : -1;
+        const qint64 typbud = building ? b.integer(br, typbudColumn, -LongMax, LongMax) : 0;
+        const qint64 cislo = building ? b.integer(br, cisloColumn, 0, HouseNumberMax, -1) : -1;
         qint64 cpce = 0;
-        if (building && (typbud == 1 || typbud == 2) && !cislo.isEmpty())
-            cpce = qint64(m_houseNumberPart.value(vfkValue(*building, b["CAOBCE_KOD"]))) * 10000 +
-                   cislo.toInt();
-        int nemvyuz = number(vfkValue(row, c["ZPVYPA_KOD"]));
+        if (building && (typbud == 1 || typbud == 2) && cislo >= 0)
+            cpce = qint64(m_houseNumberPart.value(b.text(br, caobce))) * 10000 + cislo;
+        int nemvyuz = int(c.integer(r, use, 0, ShortMax));
         if (nemvyuz == 0 && building)
             nemvyuz =
-                buildingUse(number(vfkValue(*building, b["ZPVYBU_KOD"])), typbud, !cislo.isEmpty());
+                buildingUse(int(b.integer(br, zpvybu, -LongMax, LongMax)), int(typbud), cislo >= 0);
         const bool apart = split.contains(id);
-        const QString sheet = apart ? m_index.buildingSheet.value(vfkValue(row, c["BUD_ID"]))
-                                    : vfkValue(row, c["TEL_ID"]);
-        const QStringList* map = m_data.find(S("MAPLIS"), vfkValue(row, c["MAPLIS_KOD"]));
-        const QStringList* proceeding =
-            m_data.find(S("RIZENI"), vfkValue(row, c["RIZENI_ID_VZNIKU"]));
+        const QString sheet =
+            apart ? m_index.buildingSheet.value(c.text(r, budColumn)) : c.text(r, telColumn);
+        const QStringList* map = m_data.find(S("MAPLIS"), c.text(r, maplisColumn));
+        const QStringList* proceeding = m_data.find(S("RIZENI"), c.text(r, origin));
         qint64 ppolvz = 0;
         if (proceeding) {
-            const qint64 n =
-                qint64(vfkValue(*proceeding, rizeni.column(S("PORADOVE_CISLO"))).toDouble());
-            if (n <= 99999)
-                ppolvz = n * 100 + yearOf(vfkValue(*proceeding, rizeni.column(S("ROK")))) % 100;
+            // Only a number of 1 to 99999 with its year fits; without a year
+            // the item would read as one of 2000.
+            const int pr = rizeni.indexOf(proceeding);
+            const qint64 n = rizeni.integer(pr, rizeniNumber, -ExactMax, ExactMax);
+            const int year = yearOf(rizeni.text(pr, rizeniYear));
+            if (n > 0 && n <= 99999 && year > 0)
+                ppolvz = n * 100 + year % 100;
         }
-        const int pardil = number(vfkValue(row, c["DIL_PARCELY"]));
         area.parcels.append(
-            {key.parskup, key.parcis, key.parpod, pardil,
-             vfkValue(row, c["VYMERA_PARCELY"]).toDouble(), number(vfkValue(row, c["ZPURVY_KOD"])),
-             number(vfkValue(row, c["DRUPOZ_KOD"])), protectionCode(protections.value(id)), nemvyuz,
+            {key.parskup, key.parcis, key.parpod, int(c.integer(r, part, 0, ShortMax)),
+             c.real(r, vymera, AreaMax), int(c.integer(r, quality, 0, ShortMax)),
+             int(c.integer(r, kind, 0, ShortMax)), protectionCode(protection.value(id)), nemvyuz,
              soil.value(id).second, double(cpce), 0, m_index.sheetNumber.value(sheet),
-             apart ? 5 : 1,
-             map ? vfkValue(*map, maplis.column(S("OZNACENI_MAPOVEHO_LISTU"))).left(5) : QString(),
-             0, m_firstOwnerCharacteristic.value(sheet), int(ppolvz), FormatParcelNumber(key)});
+             apart ? 5 : 1, map ? vfkValue(*map, mapName).left(5) : QString(), 0,
+             m_firstOwnerCharacteristic.value(sheet), int(ppolvz), FormatParcelNumber(key)});
     }
 }
 
 void VfkDistrictBuilder::buildSoil(VfkDistrict& district)
 {
-    const VfkBlock& bdp = m_data.block(S("BDP"));
-    const Columns d{bdp};
+    const VfkColumns d(m_data, S("BDP"));
+    const int parcel = d.required("PAR_ID"), code = d.required("BPEJ_KOD"),
+              vymera = d.optional("VYMERA");
     const VfkBlock& par = m_data.block(S("PAR"));
+    const int katuze = par.column(S("KATUZE_KOD"));
     QHash<int, std::vector<std::tuple<qint64, QString, double>>> rowsOfArea;
-    for (const QStringList& row : bdp.rows) {
-        const QString parId = vfkValue(row, d["PAR_ID"]);
-        const QStringList* parcel = m_data.find(S("PAR"), parId);
-        if (!parcel)
+    for (int r = 0; r < d.rows(); ++r) {
+        const QString parId = d.text(r, parcel);
+        const QStringList* parRow = m_data.find(S("PAR"), parId);
+        if (!parRow)
             continue;
-        const int area = m_areaOfCode.value(vfkValue(*parcel, par.column(S("KATUZE_KOD"))));
-        rowsOfArea[area].emplace_back(m_index.packedParcel.value(parId),
-                                      vfkValue(row, d["BPEJ_KOD"]),
-                                      vfkValue(row, d["VYMERA"]).toDouble());
+        const int area = m_areaOfCode.value(vfkValue(*parRow, katuze));
+        rowsOfArea[area].emplace_back(m_index.packedParcel.value(parId), d.text(r, code),
+                                      d.real(r, vymera, AreaMax));
     }
     for (auto it = rowsOfArea.begin(); it != rowsOfArea.end(); ++it) {
         auto& rows = it.value();
@@ -480,64 +598,69 @@ void VfkDistrictBuilder::buildSoil(VfkDistrict& district)
             return std::tie(std::get<0>(a), std::get<1>(a)) <
                    std::tie(std::get<0>(b), std::get<1>(b));
         });
-        for (const auto& [packed, code, vymera] : rows) {
+        for (const auto& [packed, bpej, area] : rows) {
             const ParcelKey key = UnpackParcelReference(double(packed));
             district.areas[it.key()].soil.append(
-                {key.parskup, double(key.parcis), key.parpod, vymera, code.left(5), 0.0});
+                {key.parskup, double(key.parcis), key.parpod, area, bpej.left(5), 0.0});
         }
     }
 }
 
 void VfkDistrictBuilder::buildCodeRows(VfkDistrict& district)
 {
+    // Codes go to Short fields.
+    // Columns looked up once per list: KOD, NAZEV, ZKRATKA.
     auto codeList = [&](const char* blockName, const char* table, auto makeRow) {
-        const VfkBlock& block = m_data.block(S(blockName));
-        const Columns c{block};
-        for (const QStringList& row : block.rows)
-            district.codeRows[S(table)].append(makeRow(row, c));
+        const VfkColumns c(m_data, S(blockName));
+        const int kod = c.required("KOD");
+        const std::array<int, 2> texts{c.optional("NAZEV"), c.optional("ZKRATKA")};
+        for (int r = 0; r < c.rows(); ++r)
+            district.codeRows[S(table)].append(
+                makeRow(c, r, int(c.integer(r, kod, 0, ShortMax)), texts));
     };
-    auto codeAndName = [](const QStringList& row, const Columns& c) -> QVariantList {
-        return {number(vfkValue(row, c["KOD"])), vfkValue(row, c["NAZEV"])};
+    using Texts = std::array<int, 2>;
+    auto codeAndName = [](const VfkColumns& c, int r, int code, const Texts& t) -> QVariantList {
+        return {code, c.text(r, t[0])};
     };
     codeList("ZPURVY", CadastralTables::AreaQualityTable, codeAndName);
     codeList("CHAROS", CadastralTables::OwnerCharacteristicTable, codeAndName);
     codeList("DRUPOZ", CadastralTables::LandKindTable,
-             [](const QStringList& row, const Columns& c) {
-                 return QVariantList{number(vfkValue(row, c["KOD"])), vfkValue(row, c["ZKRATKA"]),
-                                     vfkValue(row, c["NAZEV"]).left(40)};
+             [](const VfkColumns& c, int r, int code, const Texts& t) {
+                 return QVariantList{code, c.text(r, t[1]), c.text(r, t[0]).left(40)};
              });
     codeList("TYPLIS", CadastralTables::DeedKindTable,
-             [](const QStringList& row, const Columns& c) {
-                 const QString name = vfkValue(row, c["NAZEV"]);
+             [](const VfkColumns& c, int r, int code, const Texts& t) {
+                 const QString name = c.text(r, t[0]);
                  const qsizetype gap = name.indexOf(QStringLiteral("  "));
-                 return QVariantList{number(vfkValue(row, c["KOD"])),
-                                     (gap < 0 ? name : name.left(gap)).trimmed(),
+                 return QVariantList{code, (gap < 0 ? name : name.left(gap)).trimmed(),
                                      gap < 0 ? QString() : name.mid(gap).trimmed()};
              });
     // Land uses: every use of ZPVYPO under every kind of DRUPOZ, and the
-    // kind without a use.
-    const VfkBlock& drupoz = m_data.block(S("DRUPOZ"));
-    const VfkBlock& zpvypo = m_data.block(S("ZPVYPO"));
+    // kind without a use (kind * 1000 + use fits the Long key).
+    const VfkColumns drupoz(m_data, S("DRUPOZ"));
+    const VfkColumns zpvypo(m_data, S("ZPVYPO"));
+    const int kindCode = drupoz.required("KOD"), kindName = drupoz.optional("NAZEV");
+    const int useCode = zpvypo.required("KOD"), useName = zpvypo.optional("NAZEV");
     QList<QVariantList>& uses = district.codeRows[S(CadastralTables::LandUseTable)];
-    for (const QStringList& kind : drupoz.rows) {
-        const int k = number(vfkValue(kind, drupoz.column(S("KOD"))));
-        uses.append({LandUseKey(k, 0), vfkValue(kind, drupoz.column(S("NAZEV"))) +
-                                           QStringLiteral(" - bez způsobu využití")});
-        for (const QStringList& use : zpvypo.rows)
-            uses.append({k * 1000 + number(vfkValue(use, zpvypo.column(S("KOD")))),
-                         vfkValue(use, zpvypo.column(S("NAZEV"))).left(60)});
+    for (int k = 0; k < drupoz.rows(); ++k) {
+        const int kind = int(drupoz.integer(k, kindCode, 0, ShortMax));
+        uses.append({LandUseKey(kind, 0),
+                     drupoz.text(k, kindName) + QStringLiteral(" - bez způsobu využití")});
+        for (int u = 0; u < zpvypo.rows(); ++u)
+            uses.append({kind * 1000 + int(zpvypo.integer(u, useCode, 0, 999)),
+                         zpvypo.text(u, useName).left(60)});
     }
     // Record kinds of the rights: 1000 + code on the burdened sheet, 2000 +
-    // code on the benefiting one.
-    const VfkBlock& typrav = m_data.block(S("TYPRAV"));
-    const Columns t{typrav};
+    // code on the benefiting one (both fit the Short key).
+    const VfkColumns t(m_data, S("TYPRAV"));
+    const int kod = t.required("KOD"), sekce = t.optional("SEKCE"), nazev = t.optional("NAZEV");
     QList<QVariantList>& kinds = district.codeRows[S(CadastralTables::RecordKindTable)];
-    for (const QStringList& row : typrav.rows) {
-        const int code = number(vfkValue(row, t["KOD"]));
-        QString section = vfkValue(row, t["SEKCE"]).trimmed();
+    for (int r = 0; r < t.rows(); ++r) {
+        const int code = int(t.integer(r, kod, 0, ShortMax - 2000));
+        QString section = t.text(r, sekce).trimmed();
         if (section != QLatin1String("B") && section != QLatin1String("C"))
             section = S("D");
-        const QString name = vfkValue(row, t["NAZEV"]).left(60);
+        const QString name = t.text(r, nazev).left(60);
         kinds.append({1000 + code, section, name, S("povinnost"), S("P")});
         kinds.append({2000 + code, S("B"), name, QStringLiteral("oprávnění"), S("P")});
     }
@@ -554,14 +677,10 @@ VfkDistrict VfkDistrictBuilder::build()
     buildOwners(district);
     buildParcels(district);
     buildSoil(district);
-    VfkRecordBuilder records(m_data, m_index, *m_owners);
-    for (VfkRecordBuilder::SheetRecords& sheet : records.build()) {
-        VfkArea* area = areaOfSheet(district, sheet.telId);
-        if (!area)
-            continue;
-        area->records.append(sheet.records);
-        area->texts.append(sheet.texts);
-    }
+    VfkRecordBuilder(m_data, m_index, *m_owners).build([&](const QString& telId) {
+        VfkArea* area = areaOfSheet(district, telId);
+        return area ? &area->records : nullptr;
+    });
     buildCodeRows(district);
     return district;
 }

@@ -10,8 +10,9 @@ class VfkOwnerRegistry;
 // catalogue, the parcel parts, owners and their relations, the soil-quality
 // records and (through VfkRecordBuilder) the supplementary records, plus the
 // rows the code tables gain from the files' code lists. Refuses (throws
-// ETalvekException) data that cannot make a district: no parcels, or
-// duplicate parcel keys in one area.
+// ETalvekException) data that cannot make a district: no parcels, duplicate
+// parcel keys or sheet numbers in one area, a block without a column the
+// mapping needs, a value beyond the field it goes to.
 class VfkDistrictBuilder
 {
 public:
@@ -21,7 +22,8 @@ public:
 
     // numerator * 100000 + denominator; 0 for a blank share. A share that
     // does not fit (numerator from 21474, denominator from 100000) becomes
-    // the nearest fraction that does; `approximated` says so.
+    // the nearest fraction that does; `approximated` says so. -1 when no
+    // fraction of the field comes near (above 21473, or beyond 2^53).
     static qint64 packShare(qint64 numerator, qint64 denominator, bool* approximated = nullptr);
     // NEMOCHR from the ZPOCHN.NEMOCHR values of a parcel's protections.
     static int protectionCode(const QList<int>& values);
@@ -37,6 +39,8 @@ private:
     void indexParcels(VfkDistrict& district);
     void buildOwners(VfkDistrict& district);
     void buildParcels(VfkDistrict& district);
+    QHash<QString, QList<int>> protections() const;
+    QHash<QString, std::pair<double, int>> largestSoilParts() const;
     void buildSoil(VfkDistrict& district);
     void buildCodeRows(VfkDistrict& district);
     VfkArea* areaOfSheet(VfkDistrict& district, const QString& telId);

@@ -52,15 +52,24 @@ void addAreaTables(Jobs& jobs, const VfkArea& area, const QString& dir)
              {numberField("ELLVCIS"), shortField("VLPOR"), numberField("IDENT"),
               shortField("UVCHAR"), numberField("PODIL"), shortField("SEKTOR")},
              2, area.relations);
-    addTable(jobs, path(RecordPrefix),
-             {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("DOPLKOD"),
-              numberField("DOPLUDAJ"), shortField("LISTDRUH"), numberField("LISTCIS"),
-              numberField("DOPLVZ"), shortField("DOPLZM")},
-             3, area.records);
-    addTable(
-        jobs, path(RecordTextPrefix),
-        {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("RADEK"), alphaField("TEXT", 60)},
-        3, area.texts);
+    // The sheets' records are produced while they are written (they repeat
+    // one right on many sheets).
+    const QList<ParadoxField> recordFields{numberField("DLVCIS"),  shortField("DOPLPOR"),
+                                           shortField("DOPLKOD"),  numberField("DOPLUDAJ"),
+                                           shortField("LISTDRUH"), numberField("LISTCIS"),
+                                           numberField("DOPLVZ"),  shortField("DOPLZM")};
+    const QList<ParadoxField> textFields{numberField("DLVCIS"), shortField("DOPLPOR"),
+                                         shortField("RADEK"), alphaField("TEXT", 60)};
+    jobs.append([path = path(RecordPrefix), recordFields, &area] {
+        ParadoxWriter writer(path, recordFields, 3);
+        area.records.forEachRecord([&](const QVariantList& row) { writer.addRow(row); });
+        writer.commit();
+    });
+    jobs.append([path = path(RecordTextPrefix), textFields, &area] {
+        ParadoxWriter writer(path, textFields, 3);
+        area.records.forEachText([&](const QVariantList& row) { writer.addRow(row); });
+        writer.commit();
+    });
     addTable(jobs, path(SoilPrefix),
              {shortField("PARSKUP"), numberField("PARCIS"), shortField("PARPOD"),
               numberField("VYMERA"), alphaField("BONITA", 5), numberField("BPOLVZ")},
@@ -242,15 +251,16 @@ QStringList VfkImporter::summary(const VfkDistrict& district)
                             "katastrálních území"),
                           n(district.owners.size(), "vlastník", "vlastníci", "vlastníků")));
     for (const VfkArea& area : district.areas)
-        lines.append(QStringLiteral("  %1 %2 (%3): ").arg(area.suffix, area.name, area.code) +
-                     QStringList{n(area.parcels.size(), "díl parcel", "díly parcel", "dílů parcel"),
-                                 n(area.sheets, "list vlastnictví", "listy vlastnictví",
-                                   "listů vlastnictví"),
-                                 n(area.owners, "vlastník", "vlastníci", "vlastníků"),
-                                 n(area.records.size(), "doplněk", "doplňky", "doplňků"),
-                                 n(area.texts.size(), "řádek textů", "řádky textů", "řádků textů"),
-                                 n(area.soil.size(), "bonita", "bonity", "bonit")}
-                         .join(QStringLiteral(", ")));
+        lines.append(
+            QStringLiteral("  %1 %2 (%3): ").arg(area.suffix, area.name, area.code) +
+            QStringList{
+                n(area.parcels.size(), "díl parcel", "díly parcel", "dílů parcel"),
+                n(area.sheets, "list vlastnictví", "listy vlastnictví", "listů vlastnictví"),
+                n(area.owners, "vlastník", "vlastníci", "vlastníků"),
+                n(area.records.recordCount(), "doplněk", "doplňky", "doplňků"),
+                n(area.records.textCount(), "řádek textů", "řádky textů", "řádků textů"),
+                n(area.soil.size(), "bonita", "bonity", "bonit")}
+                .join(QStringLiteral(", ")));
     lines.append(QStringLiteral("opravené dvojitě kódované texty: %1").arg(district.repairedTexts));
     for (const QString& warning : district.warnings)
         lines.append(QStringLiteral("upozornění: ") + warning);

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -19,8 +20,9 @@ struct VfkIndex
     QHash<QString, QString> buildingLabel;   // BUD.ID -> "č.p. 12", "bez čp/če"
     QHash<QString, QString> unitSheet;       // JED.ID -> TEL.ID
     QHash<QString, QString> unitBuilding;    // JED.ID -> BUD.ID
-    QHash<QString, QStringList> ownerSheets; // OPSUB.ID -> TEL.IDs where it is an owner
+    QHash<QString, QStringList> ownerSheets; // OPSUB.ID -> TEL.IDs where it is an owner, once each
     QHash<QString, QStringList> sheetOwners; // TEL.ID -> OPSUB.IDs in VLA order
+    QList<QSet<QString>> areasOfFile;        // file index -> KATUZE.KODs of its PAR rows
 
     // A part whose building stands on another sheet (relation 5).
     struct SplitPart

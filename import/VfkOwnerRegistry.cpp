@@ -1,6 +1,8 @@
 #include "import/VfkOwnerRegistry.h"
+#include "import/VfkColumns.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -13,13 +15,20 @@ QString upperCut(const QString& text)
     return text.simplified().toUpper().left(NameLength);
 }
 
-// Birth number or IČO as a number; 0 when blank or not a number.
+// Birth number or IČO as a number; 0 when blank or not a number, -1 when
+// too long to be one (it would reach the surrogates).
 double digitsOf(QString text)
 {
     text.remove(QLatin1Char('/'));
+    text = text.trimmed();
     bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok ? double(value) : 0.0;
+    const qint64 value = text.toLongLong(&ok);
+    if (!ok)
+        return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isDigit(); }) &&
+                       !text.isEmpty()
+                   ? -1.0
+                   : 0.0;
+    return value >= SurrogateBase ? -1.0 : value < 0 ? 0.0 : double(value);
 }
 
 QString withoutParenthesis(const QString& text)
@@ -44,9 +53,27 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
     // Surrogates collide only by chance; the next free value keeps them unique
     // (in the file's order, so one import gives the same values every time).
     QSet<qint64> taken;
-    const int id = m_block.column(QStringLiteral("ID"));
-    for (const QStringList& row : m_block.rows) {
-        VfkOwner owner = build(row);
+    const VfkColumns opsub(data, QStringLiteral("OPSUB"));
+    // Every column of the owners is looked up once.
+    m_c = {opsub.required("ID"),
+           opsub.optional("OPSUB_TYPE"),
+           opsub.optional("CHAROS_KOD"),
+           opsub.optional("ICO"),
+           opsub.optional("NAZEV"),
+           opsub.optional("RODNE_CISLO"),
+           opsub.optional("PRIJMENI"),
+           opsub.optional("JMENO"),
+           opsub.optional("TITUL_PRED_JMENEM"),
+           opsub.optional("TITUL_ZA_JMENEM"),
+           opsub.optional("ID_JE_1_PARTNER_BSM"),
+           opsub.optional("ID_JE_2_PARTNER_BSM"),
+           opsub.optional("NAZEV_ULICE"),
+           opsub.optional("CAST_OBCE"),
+           opsub.optional("CISLO_DOMOVNI"),
+           opsub.optional("CISLO_ORIENTACNI"),
+           opsub.optional("OBEC")};
+    for (int r = 0; r < opsub.rows(); ++r) {
+        VfkOwner owner = build(opsub, r);
         if (owner.ident >= double(SurrogateBase)) {
             auto ident = qint64(owner.ident);
             while (taken.contains(ident))
@@ -54,7 +81,7 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
             taken.insert(ident);
             owner.ident = double(ident);
         }
-        m_owners.insert(vfkValue(row, id), owner);
+        m_owners.insert(opsub.text(r, m_c.id), owner);
     }
 }
 
@@ -85,8 +112,8 @@ int VfkOwnerRegistry::sectorOf(const QString& kind, int charos)
 QString VfkOwnerRegistry::personName(const QStringList& row) const
 {
     QStringList parts;
-    for (const char* column : {"PRIJMENI", "JMENO", "TITUL_PRED_JMENEM", "TITUL_ZA_JMENEM"}) {
-        const QString part = vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
+    for (const int column : {m_c.surname, m_c.firstName, m_c.titleBefore, m_c.titleAfter}) {
+        const QString part = vfkValue(row, column).trimmed();
         if (!part.isEmpty())
             parts.append(part);
     }
@@ -95,18 +122,16 @@ QString VfkOwnerRegistry::personName(const QStringList& row) const
 
 QString VfkOwnerRegistry::address(const QStringList& row) const
 {
-    auto value = [&](const char* column) {
-        return vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    QString street = value("NAZEV_ULICE");
+    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    QString street = value(m_c.street);
     if (street.isEmpty())
-        street = value("CAST_OBCE");
-    QString number = value("CISLO_DOMOVNI");
-    if (!value("CISLO_ORIENTACNI").isEmpty())
-        number += QLatin1Char('/') + value("CISLO_ORIENTACNI");
+        street = value(m_c.townPart);
+    QString number = value(m_c.houseNumber);
+    if (!value(m_c.streetNumber).isEmpty())
+        number += QLatin1Char('/') + value(m_c.streetNumber);
     const QString line = QStringList{street, number}.join(QLatin1Char(' ')).trimmed();
     QStringList parts;
-    for (const QString& part : {line, value("OBEC")})
+    for (const QString& part : {line, value(m_c.town)})
         if (!part.isEmpty())
             parts.append(part);
     return parts.join(QStringLiteral(", "));
@@ -128,32 +153,28 @@ QString VfkOwnerRegistry::unnamed(const QString& kind, int charos, double ico) c
     return upperCut(what).left(NameLength - suffix.size()).trimmed() + suffix;
 }
 
-VfkOwner VfkOwnerRegistry::build(const QStringList& row) const
+VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
 {
-    auto value = [&](const char* column) {
-        return vfkValue(row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    const QString kind = value("OPSUB_TYPE");
-    const QString charosText = value("CHAROS_KOD");
+    const QStringList& row = opsub.block().rows[r];
+    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    const QString kind = value(m_c.type);
     VfkOwner owner;
+    // UVCHAR is a Short.
     owner.uvchar =
-        charosText.isEmpty() ? (kind == QLatin1String("BSM") ? 1 : 2) : charosText.toInt();
+        int(opsub.integer(r, m_c.charos, 0, 32767, kind == QLatin1String("BSM") ? 1 : 2));
     owner.sector = sectorOf(kind, owner.uvchar);
     const bool organisation = kind == QLatin1String("OPO");
-    const QStringList* partner =
-        kind == QLatin1String("BSM")
-            ? m_data.find(QStringLiteral("OPSUB"), value("ID_JE_1_PARTNER_BSM"))
-            : nullptr;
+    const QStringList* partner = kind == QLatin1String("BSM")
+                                     ? m_data.find(QStringLiteral("OPSUB"), value(m_c.partner1))
+                                     : nullptr;
     const QStringList& person = partner ? *partner : row;
-    owner.ident = organisation
-                      ? digitsOf(value("ICO"))
-                      : digitsOf(vfkValue(person, m_block.column(QStringLiteral("RODNE_CISLO"))));
+    owner.ident =
+        organisation ? digitsOf(value(m_c.ico)) : digitsOf(vfkValue(person, m_c.birthNumber));
     QString named;
     if (organisation)
-        named = value("NAZEV");
+        named = value(m_c.name);
     else if (partner) {
-        const QStringList* second =
-            m_data.find(QStringLiteral("OPSUB"), value("ID_JE_2_PARTNER_BSM"));
+        const QStringList* second = m_data.find(QStringLiteral("OPSUB"), value(m_c.partner2));
         const QString first = personName(*partner);
         if (!first.isEmpty())
             named = QStringLiteral("SJM ") + first +
@@ -165,9 +186,13 @@ VfkOwner VfkOwnerRegistry::build(const QStringList& row) const
         owner.name = upperCut(place.isEmpty() ? named : named + QStringLiteral(", ") + place);
     else
         owner.name = unnamed(kind, owner.uvchar, owner.ident);
+    if (owner.ident < 0)
+        opsub.refuse(
+            r,
+            QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
+                .arg((organisation ? value(m_c.ico) : vfkValue(person, m_c.birthNumber)).left(40)));
     if (owner.ident <= 0)
-        owner.ident =
-            double(surrogateIdent(vfkValue(person, m_block.column(QStringLiteral("ID")))));
+        owner.ident = double(surrogateIdent(vfkValue(person, m_c.id)));
     return owner;
 }
 
@@ -183,15 +208,13 @@ QString VfkOwnerRegistry::displayName(const QString& opsubId) const
     const QStringList* row = m_data.find(QStringLiteral("OPSUB"), opsubId);
     if (!row)
         return QString();
-    auto value = [&](const char* column) {
-        return vfkValue(*row, m_block.column(QLatin1String(column))).trimmed();
-    };
-    const QString kind = value("OPSUB_TYPE");
-    if (kind == QLatin1String("OPO") && !value("NAZEV").isEmpty())
-        return value("NAZEV");
+    auto value = [&](int column) { return vfkValue(*row, column).trimmed(); };
+    const QString kind = value(m_c.type);
+    if (kind == QLatin1String("OPO") && !value(m_c.name).isEmpty())
+        return value(m_c.name);
     if (kind == QLatin1String("OFO") && !personName(*row).isEmpty())
         return personName(*row);
     if (kind == QLatin1String("OPO"))
-        return withoutParenthesis(m_charosNames.value(value("CHAROS_KOD").toInt()));
+        return withoutParenthesis(m_charosNames.value(value(m_c.charos).toInt()));
     return owner(opsubId).name;
 }

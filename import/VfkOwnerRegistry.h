@@ -16,6 +16,8 @@ struct VfkOwner
     QString name;   // NAZEV, upper case, at most 60 characters
 };
 
+class VfkColumns;
+
 class VfkOwnerRegistry
 {
 public:
@@ -30,13 +32,21 @@ public:
     static int sectorOf(const QString& kind, int charos);
 
 private:
-    VfkOwner build(const QStringList& row) const;
+    VfkOwner build(const VfkColumns& opsub, int row) const;
     QString personName(const QStringList& row) const;
     QString address(const QStringList& row) const;
     QString unnamed(const QString& kind, int charos, double ico) const;
 
+    // Indexes of the OPSUB columns read (-1: the block lacks it).
+    struct Columns
+    {
+        int id, type, charos, ico, name, birthNumber, surname, firstName, titleBefore, titleAfter,
+            partner1, partner2, street, townPart, houseNumber, streetNumber, town;
+    };
+
     const VfkDataSet& m_data;
     const VfkBlock& m_block;
+    Columns m_c{};
     QHash<QString, VfkOwner> m_owners;
     QHash<QString, QString> m_display;
     QHash<int, QString> m_charosNames;

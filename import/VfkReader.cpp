@@ -314,6 +314,7 @@ void Parser::define(const QString& line)
         fail(QStringLiteral("definice bloku &B nemá sloupce."));
     VfkBlock block;
     block.name = line.mid(2, semi - 2);
+    block.definitionLine = m_line;
     for (const QString& column : line.mid(semi + 1).split(QLatin1Char(';'))) {
         const qsizetype space = column.indexOf(QLatin1Char(' '));
         const QString type = column.mid(space + 1).trimmed();
@@ -384,6 +385,7 @@ void Parser::addRow(const QString& line)
         fitText(values[c]);
     }
     it->rows.append(std::move(values));
+    it->origins.append({0, m_line});
 }
 
 VfkFile Parser::run()

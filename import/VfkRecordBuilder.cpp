@@ -1,5 +1,7 @@
 #include "import/VfkRecordBuilder.h"
 #include "data/ParcelNumber.h"
+#include "base/ETalvekException.h"
+#include "import/VfkColumns.h"
 #include "import/VfkDistrictBuilder.h"
 #include "import/VfkOwnerRegistry.h"
 
@@ -14,9 +16,12 @@ QString S(const char* text)
     return QString::fromLatin1(text);
 }
 
+// The year of a VFK date "dd.mm.yyyy hh:mm:ss"; 0 when it has none.
 int yearOf(const QString& date)
 {
-    return date.size() >= 10 ? date.mid(6, 4).toInt() : 0;
+    bool ok = false;
+    const int year = date.size() >= 10 ? date.mid(6, 4).toInt(&ok) : 0;
+    return ok && year > 0 ? year : 0;
 }
 
 // "dd.mm.yyyy" of a VFK date.
@@ -33,11 +38,14 @@ bool isMasked(const QString& text)
     return masked.match(text).hasMatch();
 }
 
+// number * 100 + year mod 100 of a deed or a proceeding; -1 when the number
+// is not 1 to 99999 or the year is missing (a number without its year would
+// print as a deed of 2000).
 qint64 deedNumber(const QString& number, const QString& year)
 {
     bool ok = false;
     const qint64 n = number.trimmed().toLongLong(&ok);
-    if (!ok || n <= 0 || n > 99999)
+    if (!ok || n <= 0 || n > 99999 || yearOf(year) == 0)
         return -1;
     return n * 100 + yearOf(year) % 100;
 }
@@ -46,8 +54,15 @@ qint64 deedNumber(const QString& number, const QString& year)
 
 VfkRecordBuilder::VfkRecordBuilder(const VfkDataSet& data, const VfkIndex& index,
                                    const VfkOwnerRegistry& owners)
-    : m_data(data), m_index(index), m_owners(owners)
+    : m_data(data), m_index(index), m_owners(owners), m_listin(data, S("LISTIN"))
 {
+    const VfkColumns rizeni(data, S("RIZENI"));
+    m_deedColumns = {
+        m_listin.optional("TYPLIST_KOD"),          m_listin.optional("PORADOVE_CISLO_ZHOTOVITELE"),
+        m_listin.optional("ROK_ZHOTOVITELE"),      m_listin.optional("RIZENI_ID"),
+        rizeni.optional("PORADOVE_CISLO"),         rizeni.optional("ROK"),
+        m_listin.optional("DOPLNENI_ZHOTOVITELE"), m_listin.optional("POPIS"),
+        m_listin.optional("DATUM_VYHOTOVENI"),     m_listin.optional("DATUM_PRAV_MOCI")};
 }
 
 QStringList VfkRecordBuilder::wrap(const QString& text, int width)
@@ -96,6 +111,33 @@ QStringList VfkRecordBuilder::sheetsOf(const QString& parId, const QString& budI
     return tel.isEmpty() ? QStringList() : QStringList{tel};
 }
 
+// The sheets where the person is an owner, in the areas of one file: a right
+// that burdens only a person goes on the person's sheets of the area it
+// belongs to. Kept per person and file, so that every right against the same
+// person shares one list.
+QStringList VfkRecordBuilder::personSheetsOfFile(const QString& opsubId, int file)
+{
+    const QString key = opsubId + QChar(0x1F) + QString::number(file);
+    const auto known = m_personSheets.constFind(key);
+    if (known != m_personSheets.constEnd())
+        return *known;
+    QStringList sheets;
+    const QSet<QString> areas = m_index.areasOfFile.value(file);
+    for (const QString& tel : m_index.ownerSheets.value(opsubId))
+        if (areas.contains(m_index.sheetArea.value(tel)))
+            sheets.append(tel);
+    m_personSheets.insert(key, sheets);
+    return sheets;
+}
+
+int VfkRecordBuilder::addRecord(Record record)
+{
+    for (QString& line : record.entry.lines)
+        line.truncate(60);
+    m_records.append(std::move(record));
+    return int(m_records.size()) - 1;
+}
+
 void VfkRecordBuilder::addSplitParts()
 {
     for (const VfkIndex::SplitPart& part : m_index.splitParts) {
@@ -105,37 +147,34 @@ void VfkRecordBuilder::addSplitParts()
         const int landSheet = m_index.sheetNumber.value(part.landSheet);
         const int buildingSheet = m_index.sheetNumber.value(part.buildingSheet);
         Record pair;
-        pair.tel = part.buildingSheet;
         pair.group = 0;
-        pair.code = 82;
-        pair.udaj = landSheet;
-        pair.pairUdaj = packed;
-        pair.lines =
+        pair.entry.code = 82;
+        pair.entry.udaj = landSheet;
+        pair.entry.pairUdaj = packed;
+        pair.entry.lines =
             wrap(QStringLiteral("Stavba %1 stojí na pozemku parc. č. %2, který je zapsán na LV %3")
                      .arg(building, parcel)
                      .arg(landSheet));
-        m_records.append(pair);
+        place(part.buildingSheet, addRecord(pair));
         Record land;
-        land.tel = part.landSheet;
         land.group = 1;
-        land.code = 93;
-        land.udaj = packed;
-        land.lines = wrap(QStringLiteral("Na pozemku parc. č. %1 stojí stavba %2 zapsaná na LV %3")
-                              .arg(parcel, building)
-                              .arg(buildingSheet));
-        m_records.append(land);
+        land.entry.code = 93;
+        land.entry.udaj = packed;
+        land.entry.lines =
+            wrap(QStringLiteral("Na pozemku parc. č. %1 stojí stavba %2 zapsaná na LV %3")
+                     .arg(parcel, building)
+                     .arg(buildingSheet));
+        place(part.landSheet, addRecord(land));
     }
 }
 
 // The person or the parcel on one side of a right, as its text line names it.
-QString VfkRecordBuilder::rightParty(const QStringList& row, const char* person,
-                                     const char* parcel) const
+QString VfkRecordBuilder::rightParty(const QStringList& row, int person, int parcel) const
 {
-    const VfkBlock& jpv = m_data.block(S("JPV"));
-    const QString opsub = vfkValue(row, jpv.column(S(person)));
+    const QString opsub = vfkValue(row, person);
     if (!opsub.isEmpty())
         return m_owners.displayName(opsub);
-    const QString parId = vfkValue(row, jpv.column(S(parcel)));
+    const QString parId = vfkValue(row, parcel);
     if (!parId.isEmpty() && m_index.parcelLabel.contains(parId))
         return QStringLiteral("parc. č. ") + m_index.parcelLabel.value(parId);
     return QString();
@@ -147,101 +186,112 @@ VfkRecordBuilder::Deed VfkRecordBuilder::deed(const QString& listinId) const
     const QStringList* row = m_data.find(S("LISTIN"), listinId);
     if (!row)
         return d;
-    const VfkBlock& listin = m_data.block(S("LISTIN"));
-    auto value = [&](const char* column) { return vfkValue(*row, listin.column(S(column))); };
-    d.kind = int(value("TYPLIST_KOD").toDouble());
-    d.number = deedNumber(value("PORADOVE_CISLO_ZHOTOVITELE"), value("ROK_ZHOTOVITELE"));
+    const int r = m_listin.indexOf(row);
+    const DeedColumns& c = m_deedColumns;
+    auto value = [&](int column) { return m_listin.text(r, column); };
+    d.kind = int(m_listin.integer(r, c.kind, 0, 32767)); // LISTDRUH is a Short
+    d.number = deedNumber(value(c.number), value(c.year));
     if (d.number < 0) {
-        const VfkBlock& rizeni = m_data.block(S("RIZENI"));
-        const QStringList* proceeding = m_data.find(S("RIZENI"), value("RIZENI_ID"));
-        d.number = proceeding
-                       ? deedNumber(vfkValue(*proceeding, rizeni.column(S("PORADOVE_CISLO"))),
-                                    vfkValue(*proceeding, rizeni.column(S("ROK"))))
-                       : 0;
+        const QStringList* proceeding = m_data.find(S("RIZENI"), value(c.proceeding));
+        d.number = proceeding ? deedNumber(vfkValue(*proceeding, c.proceedingNumber),
+                                           vfkValue(*proceeding, c.proceedingYear))
+                              : 0;
         d.number = std::max<qint64>(d.number, 0);
     }
-    d.legacy = VfkDistrictBuilder::legacyItem(value("DOPLNENI_ZHOTOVITELE"));
+    d.legacy = VfkDistrictBuilder::legacyItem(value(c.supplement));
     if (d.legacy == 0)
-        d.legacy = VfkDistrictBuilder::legacyItem(value("POPIS"));
-    const QString popis = value("POPIS").trimmed();
+        d.legacy = VfkDistrictBuilder::legacyItem(value(c.description));
+    const QString popis = value(c.description).trimmed();
     if (!popis.isEmpty() && !isMasked(popis))
         d.lines += wrap(popis);
-    if (!value("DATUM_VYHOTOVENI").isEmpty())
-        d.lines += QStringLiteral("Vyhotoveno: ") + dayOf(value("DATUM_VYHOTOVENI"));
-    if (!value("DATUM_PRAV_MOCI").isEmpty())
-        d.lines += QStringLiteral("Právní moc: ") + dayOf(value("DATUM_PRAV_MOCI"));
+    if (!value(c.drawnUp).isEmpty())
+        d.lines += QStringLiteral("Vyhotoveno: ") + dayOf(value(c.drawnUp));
+    if (!value(c.inForce).isEmpty())
+        d.lines += QStringLiteral("Právní moc: ") + dayOf(value(c.inForce));
     return d;
 }
 
 void VfkRecordBuilder::addRights()
 {
-    const VfkBlock& jpv = m_data.block(S("JPV"));
-    auto col = [&](const char* name) { return jpv.column(S(name)); };
+    const VfkColumns jpv(m_data, S("JPV"));
+    const int id = jpv.required("ID"), typrav = jpv.required("TYPRAV_KOD"),
+              popisColumn = jpv.optional("POPIS_PRAVNIHO_VZTAHU"), tel = jpv.optional("TEL_ID"),
+              parK = jpv.optional("PAR_ID_K"), budK = jpv.optional("BUD_ID_K"),
+              jedK = jpv.optional("JED_ID_K"), opsubK = jpv.optional("OPSUB_ID_K"),
+              parP = jpv.optional("PAR_ID_PRO"), budP = jpv.optional("BUD_ID_PRO"),
+              jedP = jpv.optional("JED_ID_PRO"), opsubP = jpv.optional("OPSUB_ID_PRO");
     QHash<QString, QPair<QString, QString>> kinds; // KOD -> (section, name)
-    const VfkBlock& typrav = m_data.block(S("TYPRAV"));
-    for (const QStringList& row : typrav.rows)
-        kinds.insert(vfkValue(row, typrav.column(S("KOD"))).trimmed(),
-                     {vfkValue(row, typrav.column(S("SEKCE"))).trimmed(),
-                      vfkValue(row, typrav.column(S("NAZEV")))});
+    const VfkColumns typravList(m_data, S("TYPRAV"));
+    const int kod = typravList.required("KOD"), sekce = typravList.optional("SEKCE"),
+              nazev = typravList.optional("NAZEV");
+    for (int r = 0; r < typravList.rows(); ++r)
+        kinds.insert(typravList.text(r, kod).trimmed(),
+                     {typravList.text(r, sekce).trimmed(), typravList.text(r, nazev)});
     // A right's record carries its first deed (RL in file order).
     QHash<QString, QString> firstDeed;
-    const VfkBlock& rl = m_data.block(S("RL"));
-    for (const QStringList& row : rl.rows) {
-        const QString right = vfkValue(row, rl.column(S("JPV_ID")));
+    const VfkColumns rl(m_data, S("RL"));
+    const int rlRight = rl.optional("JPV_ID"), rlDeed = rl.required("LISTIN_ID");
+    for (int r = 0; r < rl.rows(); ++r) {
+        const QString right = rl.text(r, rlRight);
         if (!right.isEmpty() && !firstDeed.contains(right))
-            firstDeed.insert(right, vfkValue(row, rl.column(S("LISTIN_ID"))));
+            firstDeed.insert(right, rl.text(r, rlDeed));
     }
-    for (const QStringList& row : jpv.rows) {
-        const QString kod = vfkValue(row, col("TYPRAV_KOD")).trimmed();
-        const auto [section, name] = kinds.value(kod);
-        const int code = kod.toInt();
-        const Deed first = deed(firstDeed.value(vfkValue(row, col("ID"))));
+    for (int r = 0; r < jpv.rows(); ++r) {
+        const QStringList& row = jpv.block().rows[r];
+        const QString kodText = vfkValue(row, typrav).trimmed();
+        const auto [section, name] = kinds.value(kodText);
+        // 2000 + code must fit DOPLKOD (Short).
+        const int code = int(jpv.integer(r, typrav, 0, 30767));
+        const Deed first = deed(firstDeed.value(vfkValue(row, id)));
         QStringList common;
         if (name.size() > 40) // longer than the code text prints
             common += wrap(name);
-        const QString popis = vfkValue(row, col("POPIS_PRAVNIHO_VZTAHU")).trimmed();
+        const QString popis = vfkValue(row, popisColumn).trimmed();
         if (!popis.isEmpty() && !isMasked(popis))
             common += wrap(popis);
-        auto place = [&](const QString& tel, int group, int recordCode, qint64 udaj,
-                         const QString& recordSection, const QString& party, const char* label) {
-            Record r;
-            r.tel = tel;
-            r.group = group;
-            r.section = recordSection;
-            r.code = recordCode;
-            r.udaj = udaj;
-            r.deedKind = first.kind;
-            r.deedNumber = first.number;
-            r.legacy = first.legacy;
-            r.lines = common;
+        auto record = [&](int group, int recordCode, qint64 udaj, const QString& recordSection,
+                          const QString& party, const char* label) {
+            Record rec;
+            rec.group = group;
+            rec.section = recordSection;
+            rec.entry.code = recordCode;
+            rec.entry.udaj = udaj;
+            rec.entry.deedKind = first.kind;
+            rec.entry.deedNumber = first.number;
+            rec.entry.legacy = first.legacy;
+            rec.entry.lines = common;
             if (!party.isEmpty())
-                r.lines += wrap(QString::fromUtf8(label) + party);
-            m_records.append(r);
-            m_rightSheets[vfkValue(row, col("ID"))].insert(tel);
+                rec.entry.lines += wrap(QString::fromUtf8(label) + party);
+            return addRecord(std::move(rec));
         };
         // The burdened side.
-        const QString parK = vfkValue(row, col("PAR_ID_K")), budK = vfkValue(row, col("BUD_ID_K")),
-                      jedK = vfkValue(row, col("JED_ID_K"));
-        QStringList burdened = sheetsOf(parK, budK, jedK);
-        if (burdened.isEmpty() && !vfkValue(row, col("TEL_ID")).isEmpty())
-            burdened.append(vfkValue(row, col("TEL_ID")));
+        const QString parcelK = vfkValue(row, parK), buildingK = vfkValue(row, budK),
+                      unitK = vfkValue(row, jedK);
+        QStringList burdened = sheetsOf(parcelK, buildingK, unitK);
+        if (burdened.isEmpty() && !vfkValue(row, tel).isEmpty())
+            burdened.append(vfkValue(row, tel));
         if (burdened.isEmpty())
-            burdened = m_index.ownerSheets.value(vfkValue(row, col("OPSUB_ID_K")));
-        burdened.removeDuplicates();
+            burdened = personSheetsOfFile(vfkValue(row, opsubK), jpv.block().origins.value(r).file);
         const QString burdenSection =
             section == QLatin1String("B") || section == QLatin1String("C") ? section : S("D");
-        const QString forWhom = rightParty(row, "OPSUB_ID_PRO", "PAR_ID_PRO");
-        for (const QString& tel : std::as_const(burdened))
-            place(tel, 3, 1000 + code, parcelOf(parK, budK, jedK), burdenSection, forWhom,
-                  "Oprávnění pro: ");
+        if (!burdened.isEmpty()) {
+            const int placed =
+                record(3, 1000 + code, parcelOf(parcelK, buildingK, unitK), burdenSection,
+                       rightParty(row, opsubP, parP), "Oprávnění pro: ");
+            for (const QString& sheet : std::as_const(burdened))
+                place(sheet, placed);
+        }
         // The benefiting side, where it is a property.
-        const QString parP = vfkValue(row, col("PAR_ID_PRO")),
-                      budP = vfkValue(row, col("BUD_ID_PRO")),
-                      jedP = vfkValue(row, col("JED_ID_PRO"));
-        const QString againstWhom = rightParty(row, "OPSUB_ID_K", "PAR_ID_K");
-        for (const QString& tel : sheetsOf(parP, budP, jedP))
-            place(tel, 2, 2000 + code, parcelOf(parP, budP, jedP), S("B"), againstWhom,
-                  "Povinnost pro: ");
+        const QString parcelP = vfkValue(row, parP), buildingP = vfkValue(row, budP),
+                      unitP = vfkValue(row, jedP);
+        const QStringList benefiting = sheetsOf(parcelP, buildingP, unitP);
+        if (!benefiting.isEmpty())
+            place(benefiting.first(),
+                  record(2, 2000 + code, parcelOf(parcelP, buildingP, unitP), S("B"),
+                         rightParty(row, opsubK, parK), "Povinnost pro: "));
+        // The burdened list may be a person's shared list: no copy of it.
+        m_rightSheets.insert(vfkValue(row, id),
+                             benefiting.isEmpty() ? burdened : burdened + benefiting);
     }
 }
 
@@ -249,98 +299,126 @@ void VfkRecordBuilder::addRights()
 // owner of the sheet, basis of a right placed on it, deed on its property.
 void VfkRecordBuilder::addDeeds()
 {
-    const VfkBlock& rl = m_data.block(S("RL"));
-    auto col = [&](const char* name) { return rl.column(S(name)); };
-    std::map<std::pair<QString, QString>, std::pair<int, qint64>>
-        best; // (deed, tel) -> (kind, parcel)
-    QList<std::pair<QString, QString>> order;
-    auto offer = [&](const QString& listin, const QString& tel, int kind, qint64 parcel) {
-        const std::pair key{listin, tel};
-        const auto it = best.find(key);
-        if (it == best.end()) {
-            best.emplace(key, std::pair{kind, parcel});
-            order.append(key);
-        } else if (kind < it->second.first ||
-                   (kind == it->second.first && parcel < it->second.second)) {
-            it->second = {kind, parcel};
-        }
-    };
-    for (const QStringList& row : rl.rows) {
-        const QString listin = vfkValue(row, col("LISTIN_ID"));
-        if (!m_data.find(QStringLiteral("LISTIN"), listin))
-            continue; // a deed the files do not carry cannot be described
-        const QString opsub = vfkValue(row, col("OPSUB_ID"));
-        const QString parId = vfkValue(row, col("PAR_ID")), budId = vfkValue(row, col("BUD_ID")),
-                      jedId = vfkValue(row, col("JED_ID"));
-        const QStringList propertySheets = sheetsOf(parId, budId, jedId);
-        // A title counts on every sheet where its person is an owner.
-        for (const QString& tel : m_index.ownerSheets.value(opsub))
-            offer(listin, tel, 3001, 0);
-        const QString right = vfkValue(row, col("JPV_ID"));
-        for (const QString& tel : m_rightSheets.value(right))
-            offer(listin, tel, 3002, 0);
-        for (const QString& tel : propertySheets)
-            offer(listin, tel, 3003, parcelOf(parId, budId, jedId));
+    const VfkColumns rl(m_data, S("RL"));
+    const int listinColumn = rl.required("LISTIN_ID"), opsubColumn = rl.optional("OPSUB_ID"),
+              parColumn = rl.optional("PAR_ID"), budColumn = rl.optional("BUD_ID"),
+              jedColumn = rl.optional("JED_ID"), jpvColumn = rl.optional("JPV_ID");
+    // The rows of each deed, deeds in the order of their first row.
+    QHash<QString, QList<int>> rowsOfDeed;
+    QStringList deedOrder;
+    for (int r = 0; r < rl.rows(); ++r) {
+        QList<int>& rows = rowsOfDeed[rl.text(r, listinColumn)];
+        if (rows.isEmpty())
+            deedOrder.append(rl.text(r, listinColumn));
+        rows.append(r);
     }
-    QHash<QString, Deed> deeds;
-    for (const auto& key : order) {
-        if (!deeds.contains(key.first))
-            deeds.insert(key.first, deed(key.first));
-        const Deed& d = deeds[key.first];
-        const auto [kind, parcel] = best.at(key);
-        Record r;
-        r.tel = key.second;
-        r.group = 4;
-        r.code = kind;
-        r.udaj = kind == 3003 ? parcel : 0;
-        r.deedKind = d.kind;
-        r.deedNumber = d.number;
-        r.legacy = d.legacy;
-        r.deedId = key.first.toLongLong();
-        r.lines = d.lines;
-        m_records.append(r);
+    struct Offer
+    {
+        int kind;
+        qint64 parcel;
+    };
+    for (const QString& listin : std::as_const(deedOrder)) {
+        if (!m_data.find(QStringLiteral("LISTIN"), listin))
+            continue;             // a deed the files do not carry cannot be described
+        QHash<QString, int> slot; // TEL.ID -> index in offers
+        QList<std::pair<QString, Offer>> offers;
+        auto offer = [&](const QString& tel, int kind, qint64 parcel) {
+            const auto it = slot.constFind(tel);
+            if (it == slot.constEnd()) {
+                slot.insert(tel, int(offers.size()));
+                offers.append({tel, {kind, parcel}});
+                return;
+            }
+            Offer& best = offers[*it].second;
+            if (kind < best.kind || (kind == best.kind && parcel < best.parcel))
+                best = {kind, parcel};
+        };
+        // A person or a right that the deed names twice is offered once: the
+        // work stays with the records written.
+        QSet<QString> persons, rights;
+        for (const int r : rowsOfDeed.value(listin)) {
+            const QString parId = rl.text(r, parColumn), budId = rl.text(r, budColumn),
+                          jedId = rl.text(r, jedColumn);
+            const QString opsub = rl.text(r, opsubColumn), right = rl.text(r, jpvColumn);
+            // A title counts on every sheet where its person is an owner.
+            if (!opsub.isEmpty() && !persons.contains(opsub)) {
+                persons.insert(opsub);
+                for (const QString& tel : m_index.ownerSheets.value(opsub))
+                    offer(tel, 3001, 0);
+            }
+            if (!right.isEmpty() && !rights.contains(right)) {
+                rights.insert(right);
+                for (const QString& tel : m_rightSheets.value(right))
+                    offer(tel, 3002, 0);
+            }
+            for (const QString& tel : sheetsOf(parId, budId, jedId))
+                offer(tel, 3003, parcelOf(parId, budId, jedId));
+        }
+        const Deed d = deed(listin);
+        QHash<std::pair<int, qint64>, int> recordOf; // (kind, parcel) -> record
+        for (const auto& [tel, best] : std::as_const(offers)) {
+            const std::pair key{best.kind, best.kind == 3003 ? best.parcel : 0};
+            auto it = recordOf.find(key);
+            if (it == recordOf.end()) {
+                Record r;
+                r.group = 4;
+                r.deedId = listin.toLongLong();
+                r.entry = {key.first, key.second, -1, d.kind, d.number, d.legacy, d.lines};
+                it = recordOf.insert(key, addRecord(std::move(r)));
+            }
+            place(tel, *it);
+        }
     }
 }
 
-QList<VfkRecordBuilder::SheetRecords> VfkRecordBuilder::build()
+// Order on a sheet: pairs 82/90 and records 93 by parcel, benefiting sides
+// by kind and parcel, burdened sides by section, kind and parcel, deeds by
+// kind, deed kind, number and ID; ties keep the order placed (the files').
+bool VfkRecordBuilder::less(int ia, int ib) const
+{
+    const Record& a = m_records[ia];
+    const Record& b = m_records[ib];
+    if (a.group != b.group)
+        return a.group < b.group;
+    if (a.group == 3 && a.section != b.section)
+        return a.section < b.section;
+    if (a.entry.code != b.entry.code)
+        return a.entry.code < b.entry.code;
+    if (a.group == 4)
+        return std::tie(a.entry.deedKind, a.entry.deedNumber, a.deedId) <
+               std::tie(b.entry.deedKind, b.entry.deedNumber, b.deedId);
+    return a.entry.udaj < b.entry.udaj;
+}
+
+void VfkRecordBuilder::build(const std::function<VfkSheetRecords*(const QString&)>& recordsOf)
 {
     addSplitParts();
     addRights();
     addDeeds();
-    // Order on a sheet: pairs 82/90 and records 93 by parcel, benefiting
-    // sides by kind and parcel, burdened sides by section, kind and parcel,
-    // deeds by kind, deed kind, number and ID; ties keep the file's order.
-    std::stable_sort(m_records.begin(), m_records.end(), [](const Record& a, const Record& b) {
-        if (a.group != b.group)
-            return a.group < b.group;
-        if (a.group == 3 && a.section != b.section)
-            return a.section < b.section;
-        if (a.code != b.code)
-            return a.code < b.code;
-        if (a.group == 4)
-            return std::tie(a.deedKind, a.deedNumber, a.deedId) <
-                   std::tie(b.deedKind, b.deedNumber, b.deedId);
-        return a.udaj < b.udaj;
-    });
-    std::map<std::pair<int, QString>, SheetRecords> sheets;
-    QHash<QString, int> positions; // TEL.ID -> last DOPLPOR
-    for (const Record& r : std::as_const(m_records)) {
-        const int number = m_index.sheetNumber.value(r.tel);
-        if (!m_index.sheetNumber.contains(r.tel))
+    std::map<std::pair<int, QString>, std::vector<int>*> sheets;
+    for (auto it = m_onSheet.begin(); it != m_onSheet.end(); ++it)
+        if (m_index.sheetNumber.contains(it.key()))
+            sheets.emplace(std::pair{m_index.sheetNumber.value(it.key()), it.key()}, &it.value());
+    // Each area's records keep one entry per record they carry.
+    QHash<VfkSheetRecords*, QHash<int, int>> entryOf;
+    for (auto& [key, placed] : sheets) {
+        VfkSheetRecords* out = recordsOf(key.second);
+        if (!out)
             continue;
-        SheetRecords& sheet = sheets[{number, r.tel}];
-        sheet.telId = r.tel;
-        const int position = ++positions[r.tel];
-        sheet.records.append({double(number), position, r.code, double(r.udaj), r.deedKind,
-                              double(r.deedNumber), double(r.legacy), 0});
-        if (r.pairUdaj >= 0)
-            sheet.records.append({double(number), position, 90, double(r.pairUdaj), r.deedKind,
-                                  double(r.deedNumber), double(r.legacy), 0});
-        for (int i = 0; i < r.lines.size(); ++i)
-            sheet.texts.append({double(number), position, i + 1, r.lines[i].left(60)});
+        std::stable_sort(placed->begin(), placed->end(),
+                         [this](int a, int b) { return less(a, b); });
+        QHash<int, int>& entries = entryOf[out];
+        for (const int record : std::as_const(*placed)) {
+            auto entry = entries.constFind(record);
+            if (entry == entries.constEnd())
+                entry = entries.insert(record, out->addEntry(m_records[record].entry));
+            if (!out->place(key.first, *entry))
+                throw ETalvekException(
+                    QStringLiteral("List vlastnictví %1 by měl víc než %2 doplňků nebo řádků "
+                                   "textu; import se neprovedl.")
+                        .arg(key.first)
+                        .arg(VfkSheetRecords::MaxPositions));
+        }
+        std::vector<int>().swap(*placed); // the sheet's list is no longer needed
     }
-    QList<SheetRecords> result;
-    for (auto& [key, sheet] : sheets)
-        result.append(std::move(sheet));
-    return result;
 }

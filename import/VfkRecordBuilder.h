@@ -1,7 +1,12 @@
 #pragma once
 
+#include "import/VfkColumns.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkIndex.h"
+#include "import/VfkSheetRecords.h"
+
+#include <functional>
+#include <vector>
 
 class VfkOwnerRegistry;
 
@@ -10,19 +15,17 @@ class VfkOwnerRegistry;
 // on another sheet, the rights (JPV) on their burdened (1000 + kind) and
 // benefiting (2000 + kind) sheets, and the deeds (3001 title, 3002 basis of a
 // right, 3003 deed on a property), numbered per sheet in a fixed order.
+// A record that repeats on many sheets (a right against a person, a title
+// of an owner) is built once; each sheet lists the records it carries.
 class VfkRecordBuilder
 {
 public:
-    struct SheetRecords
-    {
-        QString telId;
-        QList<QVariantList>
-            records; // DLVCIS, DOPLPOR, DOPLKOD, DOPLUDAJ, LISTDRUH, LISTCIS, DOPLVZ, DOPLZM
-        QList<QVariantList> texts; // DLVCIS, DOPLPOR, RADEK, TEXT
-    };
-
     VfkRecordBuilder(const VfkDataSet& data, const VfkIndex& index, const VfkOwnerRegistry& owners);
-    QList<SheetRecords> build();
+    // Places the records of every sheet, in sheet order, into the records of
+    // the sheet's area (`recordsOf` gives nullptr for a sheet of no imported
+    // area). Throws ETalvekException when a sheet would carry more records
+    // than its table can number.
+    void build(const std::function<VfkSheetRecords*(const QString& telId)>& recordsOf);
 
     // Lines of at most `width` characters, broken between words where possible.
     static QStringList wrap(const QString& text, int width = 60);
@@ -30,17 +33,10 @@ public:
 private:
     struct Record
     {
-        QString tel;
         int group = 0; // 0 pair 82/90, 1 record 93, 2 benefiting side, 3 burdened side, 4 deed
         QString section;
-        int code = 0;
-        qint64 udaj = 0;
-        qint64 pairUdaj = -1; // DOPLUDAJ of the 90 that shares the 82's position
-        int deedKind = 0;
-        qint64 deedNumber = 0;
-        qint64 legacy = 0;
         qint64 deedId = 0;
-        QStringList lines;
+        VfkSheetRecords::Entry entry;
     };
     struct Deed
     {
@@ -50,17 +46,31 @@ private:
         QStringList lines;
     };
 
+    int addRecord(Record record);
+    void place(const QString& tel, int record) { m_onSheet[tel].push_back(record); }
     void addSplitParts();
     void addRights();
     void addDeeds();
     Deed deed(const QString& listinId) const;
-    QString rightParty(const QStringList& row, const char* person, const char* parcel) const;
+    QString rightParty(const QStringList& row, int person, int parcel) const;
     qint64 parcelOf(const QString& parId, const QString& budId, const QString& jedId) const;
     QStringList sheetsOf(const QString& parId, const QString& budId, const QString& jedId) const;
+    QStringList personSheetsOfFile(const QString& opsubId, int file);
+    bool less(int a, int b) const;
 
     const VfkDataSet& m_data;
     const VfkIndex& m_index;
     const VfkOwnerRegistry& m_owners;
+    // The deeds' columns and their proceedings' (RIZENI), looked up once.
+    struct DeedColumns
+    {
+        int kind, number, year, proceeding, proceedingNumber, proceedingYear, supplement,
+            description, drawnUp, inForce;
+    };
+    const VfkColumns m_listin;
+    DeedColumns m_deedColumns{};
     QList<Record> m_records;
-    QHash<QString, QSet<QString>> m_rightSheets; // JPV.ID -> TEL.IDs it was placed on
+    QHash<QString, std::vector<int>> m_onSheet; // TEL.ID -> records in the order placed
+    QHash<QString, QStringList> m_rightSheets;  // JPV.ID -> TEL.IDs it was placed on
+    QHash<QString, QStringList> m_personSheets; // OPSUB.ID + file -> its sheets in the file's areas
 };

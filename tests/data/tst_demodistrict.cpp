@@ -1,5 +1,6 @@
 #include "common/TestSupport.h"
 #include "data/CadastralTables.h"
+#include "data/CountryGenerator.h"
 #include "data/DemoDistrictGenerator.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -102,6 +103,22 @@ private slots:
 
     // The same seed gives the same files, another seed others; the tool
     // never writes into a directory with other data.
+    // An area of more than 10,000 private sheets ran into the municipality's
+    // sheet 10001 ("dva záznamy mají stejný klíč" from `gen --size country
+    // --districts 3 --areas 3`): private sheets skip 10001 and 10002.
+    void countryAreaPastTenThousandSheets()
+    {
+        QTemporaryDir dir;
+        const CountryGenerator::Summary country =
+            CountryGenerator({1, 1, 30000, 20, 1}).generate(dir.filePath("country"));
+        const ParadoxReader reader(country.districts.value(0).directory + "/NYSUV001.DB");
+        QHash<double, int> ownersOfSheet;
+        reader.forEachRecord([&](const ParadoxRecord& r) { ++ownersOfSheet[r.toDouble(0)]; });
+        QVERIFY(ownersOfSheet.size() > 10002);
+        QCOMPARE(ownersOfSheet.value(10001), 1); // the municipality
+        QCOMPARE(ownersOfSheet.value(10002), 2); // the State and one of its bodies
+    }
+
     void generationIsRepeatableAndNeverOverwrites()
     {
         QTemporaryDir other;

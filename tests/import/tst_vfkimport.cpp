@@ -137,6 +137,13 @@ private slots:
     void targetRefusals();
     void abandonedImportRemoved();
     void concurrentImportsKeepCodes();
+    // Record building: columns, value ranges, deeds, rights against a person.
+    void refusedWithFileAndLine_data();
+    void refusedWithFileAndLine();
+    void tinyShareApproximated();
+    void deedNumberNeedsItsYear_data();
+    void deedNumberNeedsItsYear();
+    void rightAgainstPersonOnItsAreaOnly();
 };
 
 void TestVfkImport::parcelRules_data()
@@ -272,9 +279,9 @@ void TestVfkImport::relationFiveRecords()
     compareRow(area.parcels.value(0), parcelFieldNames(),
                "PARCIS=14;PARPOD=2;LVCIS=20;VLVZTAH=5;NEMVYUZ=305");
     compareRow(area.parcels.value(1), parcelFieldNames(), "PARCIS=15;LVCIS=20;VLVZTAH=1");
-    QCOMPARE(dumpRows(area.records, {0, 1, 2, 3}),
+    QCOMPARE(dumpRows(area.records.records(), {0, 1, 2, 3}),
              QStringList({"10|1|93|10000014002", "20|1|82|10", "20|1|90|10000014002"}));
-    QCOMPARE(dumpRows(area.texts),
+    QCOMPARE(dumpRows(area.records.texts()),
              QStringList({"10|1|1|Na pozemku parc. č. -14/2 stojí stavba bez čp/če zapsaná na",
                           "10|1|2|LV 20",
                           "20|1|1|Stavba bez čp/če stojí na pozemku parc. č. -14/2, který je",
@@ -411,7 +418,8 @@ void TestVfkImport::builderValues()
                                               {"převod POL.VZ 18/92 z EN", 1892},
                                               {"polvz 7/1999", 799},
                                               {"Smlouva kupní", 0},
-                                              {"POLVZ:1000001990", 0}}; // item too large
+                                              {"POLVZ:1000001990", 0}, // item too large
+                                              {"POLVZ:999999999999999999991986", 0}};
     for (const auto& [text, item] : items)
         QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
 }
@@ -771,6 +779,146 @@ void TestVfkImport::concurrentImportsKeepCodes()
         QFile::remove(workDb + "/CHARUV.DB");
         QFile::remove(workDb + "/CHARUV.PX");
     }
+}
+
+// The 1-based line of the first line of `bytes` that starts with `prefix`.
+int lineOf(const QByteArray& bytes, const QByteArray& prefix)
+{
+    const QList<QByteArray> lines = bytes.split('\n');
+    for (int i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith(prefix))
+            return i + 1;
+    return -1;
+}
+
+// A block without a column the mapping needs (a crash before), and values
+// beyond the fields they go to (silently wrong before: stem -5 became land
+// parcel 9999995/1, building stem 10000005 land parcel 5/1, subdivision 1000
+// parcel 6, sheet 3e9 wrapped, numerator 1e20 gave 0), are refused naming
+// the file and the line.
+void TestVfkImport::refusedWithFileAndLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("linePrefix"); // the line the message names
+    QTest::addColumn<QString>("message");
+    const auto row = [](const char* tag, const QByteArray& bytes, const char* prefix,
+                        const QString& message) {
+        QTest::newRow(tag) << bytes << QByteArray(prefix) << message;
+    };
+    QByteArray noParcelId = vfkFile("UTF-8", Land1);
+    noParcelId.replace("&BPAR;ID N30;", "&BPAR;").replace("&DPAR;1;", "&DPAR;");
+    row("PAR without ID", noParcelId, "&BPAR;", "blok PAR nemá sloupec ID");
+    QByteArray noSheetId = vfkFile("UTF-8", Land1);
+    noSheetId.replace("&BTEL;ID N30;", "&BTEL;");
+    for (const char* id : {"1;", "2;", "3;"})
+        noSheetId.replace("&DTEL;" + QByteArray(id), "&DTEL;");
+    row("TEL without ID", noSheetId, "&BTEL;", "blok TEL nemá sloupec ID");
+    row("parcel stem -5", vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;-5;;;;2;;277;1;\n"),
+        "&DPAR;1;",
+        "hodnota „-5“ sloupce KMENOVE_CISLO_PAR bloku PAR není celé číslo od 1 do 9999999");
+    row("building stem 10000005",
+        vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;1;10000005;;1;;13;;277;1;\n"), "&DPAR;1;",
+        "hodnota „10000005“ sloupce KMENOVE_CISLO_PAR");
+    row("subdivision 1000", vfkFile("UTF-8", "&DPAR;1;\"PKN\";600001;;2;5;;1000;;2;;277;1;\n"),
+        "&DPAR;1;",
+        "hodnota „1000“ sloupce PODDELENI_CISLA_PAR bloku PAR není celé číslo od 0 do 999");
+    row("sheet number 3e9",
+        vfkFile("UTF-8", Land1).replace("&DTEL;1;600001;10", "&DTEL;1;600001;3000000000"),
+        "&DTEL;1;", "hodnota „3000000000“ sloupce CISLO_TEL bloku TEL");
+    row("share numerator 1e20",
+        vfkFile("UTF-8", Land1 +
+                             "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+                             "&DVLA;1;\"x\";\"10\";1;100000000000000000000;3\n"),
+        "&DVLA;1;", "hodnota „100000000000000000000“ sloupce PODIL_CITATEL bloku VLA");
+    // Before, the catalogue gave the area the municipality's key: "dva
+    // záznamy mají stejný klíč".
+    row("area without a KATUZE row", vfkFile("UTF-8", "&DPAR;1;\"PKN\";600009;;2;5;;;;2;;277;1;\n"),
+        "&DPAR;1;", "katastrální území 600009 má parcely, ale soubory nemají jeho řádek &DKATUZE");
+}
+
+void TestVfkImport::refusedWithFileAndLine()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, linePrefix);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "bad.vfk", bytes);
+    try {
+        VfkImporter::readDistrict({path});
+        QFAIL("import accepted bad input");
+    } catch (const ETalvekException& e) {
+        const QString where =
+            QStringLiteral("Soubor %1, řádek %2: ").arg(path).arg(lineOf(bytes, linePrefix));
+        QVERIFY2(e.message().startsWith(where), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(message), qPrintable(e.message()));
+    }
+}
+
+// A share of 1/10^15 was written as 1/1 (whole ownership): it is the
+// smallest share the field holds, with the warning of an approximation.
+void TestVfkImport::tinyShareApproximated()
+{
+    const VfkDistrict district =
+        readSmall(Land1 + "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n"
+                          "&DVLA;1;\"x\";\"10\";1;1;1000000000000000\n");
+    compareRow(district.areas[0].relations.value(0), RelationFields, "PODIL=199999");
+    QVERIFY(district.warnings.join('\n').contains(QStringLiteral("nejbližší zlomek 1/99999")));
+}
+
+// LISTCIS of a deed: its own number and year, else its proceeding's; a
+// number without its year ("184" printed as 184/00, a deed of 2000) is none.
+void TestVfkImport::deedNumberNeedsItsYear_data()
+{
+    QTest::addColumn<QByteArray>("deed");
+    QTest::addColumn<QByteArray>("proceeding");
+    QTest::addColumn<int>("listcis");
+    const QByteArray year1999 = "&DRIZENI;3;77;\"01.01.1999 00:00:00\"\n";
+    QTest::newRow("own number and year")
+        << QByteArray("&DLISTIN;9;5;\"184\";\"01.01.2003 00:00:00\";3\n") << year1999 << 18403;
+    QTest::newRow("own number without year, proceeding")
+        << QByteArray("&DLISTIN;9;5;\"184\";;3\n") << year1999 << 7799;
+    QTest::newRow("own number without year, no proceeding")
+        << QByteArray("&DLISTIN;9;5;\"184\";;\n") << QByteArray() << 0;
+    QTest::newRow("proceeding without year")
+        << QByteArray("&DLISTIN;9;5;\"\";;3\n") << QByteArray("&DRIZENI;3;77;\n") << 0;
+}
+
+void TestVfkImport::deedNumberNeedsItsYear()
+{
+    QFETCH(QByteArray, deed);
+    QFETCH(QByteArray, proceeding);
+    QFETCH(int, listcis);
+    const VfkDistrict district =
+        readSmall(Land1 +
+                  "&BLISTIN;ID N30;TYPLIST_KOD N8;PORADOVE_CISLO_ZHOTOVITELE T8;ROK_ZHOTOVITELE D;"
+                  "RIZENI_ID N30\n&BRL;ID N30;LISTIN_ID N30;PAR_ID N30\n"
+                  "&BRIZENI;ID N30;PORADOVE_CISLO N8;ROK D\n" +
+                  proceeding + deed + "&DRL;1;9;1\n");
+    const QList<QVariantList> records = district.areas[0].records.records();
+    QCOMPARE(dumpRows(records, {0, 2, 4, 5}),
+             QStringList{QStringLiteral("10|3003|5|%1").arg(listcis)});
+}
+
+// A right that burdens only a person goes on that person's sheets of the
+// right's own area (its file's), not on every sheet of the person: one owner
+// with many sheets and many such rights made records grow with rights x
+// sheets in every area.
+void TestVfkImport::rightAgainstPersonOnItsAreaOnly()
+{
+    QTemporaryDir dir;
+    const QByteArray person = "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n";
+    const QByteArray right = "&BJPV;ID N30;TYPRAV_KOD T4;OPSUB_ID_K T255\n&DJPV;5;\"131\";\"x\"\n";
+    const QString first = writeFile(
+        dir, "a.vfk",
+        vfkFile("UTF-8", Land1 + person +
+                             "&DVLA;1;\"x\";\"10\";1;1;1\n&DVLA;2;\"x\";\"10\";2;1;1\n" + right));
+    const QString second =
+        writeFile(dir, "b.vfk", vfkFile("UTF-8", Land3 + person + "&DVLA;3;\"x\";\"10\";3;1;1\n"));
+    const VfkDistrict district = VfkImporter::readDistrict({first, second});
+    QCOMPARE(district.areas.size(), 2);
+    QCOMPARE(dumpRows(district.areas[0].records.records(), {0, 1, 2}),
+             QStringList({"10|1|1131", "20|1|1131"}));
+    QCOMPARE(district.areas[1].records.recordCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestVfkImport)
