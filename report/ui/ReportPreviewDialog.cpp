@@ -1,5 +1,7 @@
 #include "report/ui/ReportPreviewDialog.h"
 
+#include "widgets/FileWrittenNotice.h"
+
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "report/ReportPdfExporter.h"
@@ -187,6 +189,8 @@ bool ReportPreviewDialog::exportPdfTo(const QString& fileName)
 {
     try {
         ReportPdfExporter::write(m_document, fileName);
+        FileWrittenNotice::Show(this, QStringLiteral("Sestava byla uložena do souboru PDF"),
+                                fileName);
         return true;
     } catch (const ETalvekException& e) {
         ErrorBox(e.message());

@@ -1,0 +1,108 @@
+#include "report/ui/PrintTarget.h"
+
+#include "widgets/FileWrittenNotice.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace {
+PrintTarget::FileAsker& fileAsker()
+{
+    static PrintTarget::FileAsker asker;
+    return asker;
+}
+
+QString askPdfFile(QWidget* parent, const QString& suggested)
+{
+    if (fileAsker())
+        return fileAsker()(parent, suggested);
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Uložit jako PDF…"), suggested,
+                                        QStringLiteral("Dokument PDF (*.pdf)"));
+}
+
+bool choosePdfFile(QPrinter& printer, QWidget* parent, const QString& title)
+{
+    QString file = askPdfFile(parent, PrintTarget::SuggestedPdfName(title));
+    if (file.isEmpty())
+        return false;
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QStringLiteral(".pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    return true;
+}
+} // namespace
+
+bool PrintTarget::HasPrinter()
+{
+    return !QPrinterInfo::availablePrinters().isEmpty();
+}
+
+bool PrintTarget::Choose(QPrinter& printer, QWidget* parent, const QString& title, Mode mode,
+                         int pageCount)
+{
+    printer.setDocName(title);
+    if (!HasPrinter())
+        return choosePdfFile(printer, parent, title);
+    if (mode == Mode::Direct) {
+        printer.setPrinterName(QPrinterInfo::defaultPrinter().printerName());
+        return true;
+    }
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    if (pageCount > 0) {
+        printer.setFromTo(1, pageCount);
+        dialog.setMinMax(1, pageCount);
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    }
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintTarget::WritesPdf(const QPrinter& printer)
+{
+    return printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+}
+
+QString PrintTarget::StartFailedMessage(const QPrinter& printer)
+{
+    if (!WritesPdf(printer))
+        return QStringLiteral("Tisk nelze zahájit");
+    const QString file = QDir::toNativeSeparators(printer.outputFileName());
+    return HasPrinter() ? QStringLiteral("Soubor PDF %1 nelze zapsat").arg(file)
+                        : QStringLiteral("Není nainstalována žádná tiskárna a soubor PDF %1 "
+                                         "nelze zapsat")
+                              .arg(file);
+}
+
+void PrintTarget::Finished(const QPrinter& printer, QWidget* parent)
+{
+    if (WritesPdf(printer))
+        FileWrittenNotice::Show(parent, QStringLiteral("Tisk byl uložen do souboru PDF"),
+                                printer.outputFileName());
+}
+
+QString PrintTarget::SuggestedPdfName(const QString& title)
+{
+    QString name = title.simplified();
+    // Characters a file name must not hold, and blanks, become underscores.
+    for (QChar& c : name)
+        if (c == u'/' || c == u'\\' || c == u':' || c == u' ' ||
+            c.category() == QChar::Other_Control)
+            c = u'_';
+    if (name.isEmpty())
+        name = QStringLiteral("tisk");
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (dir.isEmpty() || !QFileInfo(dir).isDir())
+        dir = QDir::homePath();
+    return QDir(dir).filePath(name + QStringLiteral(".pdf"));
+}
+
+void PrintTarget::SetFileAsker(FileAsker asker)
+{
+    fileAsker() = std::move(asker);
+}
