@@ -8,6 +8,7 @@
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "browse/core/TMarkSummary.h"
 #include "select/TCProcessDlg.h"
 
 #include <QAbstractItemModelTester>
@@ -262,6 +263,8 @@ private slots:
                 unmarked += !row.last().toBool();
             return unmarked;
         };
+        const auto shown = [&] { return child<QLabel>("MarkSummary")->text(); };
+        QCOMPARE(shown(), "Označeno: 5 z 5 dílů, výměra 0,0950 ha");
         QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
         QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
         auto* progress = new ShowSpy(form.ProcessDlg());
@@ -269,6 +272,7 @@ private slots:
         QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
         QVERIFY(form.ProcessDlg()->isHidden());
         QCOMPARE(unmarkedOnDisk(), 5);
+        QCOMPARE(shown(), "Označeno: 0 z 5 dílů, výměra 0,0000 ha");
         QCOMPARE(button->text(), QStringLiteral("&Označit"));
         button->click();
         QCOMPARE(unmarkedOnDisk(), 0);
@@ -280,6 +284,26 @@ private slots:
         QCOMPARE(form.GridModel()->data(form.GridModel()->index(row, 0), Qt::ForegroundRole),
                  QVariant(QBrush(QColor(192, 192, 192))));
         form.DBGridPaDblClick(row);
+        QCOMPARE(unmarkedOnDisk(), 0);
+        // Space inverts the current part's mark, Insert marks it and moves
+        // down; the first column's check box shows the mark on the highlighted
+        // row too; the count under the grid follows and agrees with the table.
+        auto* grid = child<QTableView>("DBGridPa");
+        const QModelIndex first = form.GridModel()->index(row, 0);
+        form.TablePa().setRecNo(row);
+        QTest::keyClick(grid, Qt::Key_Space);
+        QCOMPARE(unmarkedOnDisk(), 1);
+        QCOMPARE(first.data(Qt::CheckStateRole), QVariant(Qt::Unchecked));
+        QVERIFY2(shown().startsWith("Označeno: 4 z 5 dílů"), qPrintable(shown()));
+        QCOMPARE(shown(), TMarkSummary::Read(m_fx->workTablePath()).Text());
+        QCOMPARE(grid->currentIndex().row(), row);
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(unmarkedOnDisk(), 0);
+        QCOMPARE(first.data(Qt::CheckStateRole), QVariant(Qt::Checked));
+        QCOMPARE(shown(), "Označeno: 5 z 5 dílů, výměra 0,0950 ha");
+        QCOMPARE(form.TablePa().recNo(), row + 1);
+        QCOMPARE(grid->currentIndex().row(), row + 1);
+        QTest::keyClick(grid, Qt::Key_Insert); // an already marked part stays marked
         QCOMPARE(unmarkedOnDisk(), 0);
         // Reopening the data returns the toggle to clearing.
         button->click();
