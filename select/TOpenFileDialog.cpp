@@ -1,5 +1,6 @@
 #include "select/TOpenFileDialog.h"
 
+#include "widgets/FileDialogFit.h"
 #include "widgets/MessageDlg.h"
 #include "db/AliasPaths.h"
 #include "base/TextHelpers.h"
@@ -9,17 +10,14 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
-#include <QFileSystemModel>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QStyle>
-#include <QTreeView>
 
 namespace {
 const QString PositionName = QStringLiteral("OpenFileDialog");
@@ -61,7 +59,7 @@ TOpenFileDialog::TOpenFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
     setLabelText(QFileDialog::FileType, QStringLiteral("&Soubory typu:"));
     setLabelText(QFileDialog::Accept, QStringLiteral("&Otevřít"));
     setLabelText(QFileDialog::Reject, QStringLiteral("Storno"));
-    fitLabelsAndColumns();
+    FitFileDialog(*this);
     auto* bar = new QWidget(this);
     ui->setupUi(bar);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
@@ -87,31 +85,6 @@ TOpenFileDialog::TOpenFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
 }
 
 TOpenFileDialog::~TOpenFileDialog() = default;
-
-void TOpenFileDialog::fitLabelsAndColumns()
-{
-    // Qt's labels of the folder and of the file type have no buddy, so their
-    // mnemonics would show as a plain "&": each label gets its control.
-    const QList<QPair<const char*, const char*>> buddies = {{"lookInLabel", "lookInCombo"},
-                                                            {"fileNameLabel", "fileNameEdit"},
-                                                            {"fileTypeLabel", "fileTypeCombo"}};
-    for (const auto& [label, control] : buddies) {
-        auto* text = findChild<QLabel*>(QLatin1String(label));
-        auto* widget = findChild<QWidget*>(QLatin1String(control));
-        if (text && widget)
-            text->setBuddy(widget);
-    }
-    // The detail columns (size, type, date) fit their content once a folder
-    // is read, so no date is cut.
-    auto* tree = findChild<QTreeView*>(QStringLiteral("treeView"));
-    auto* model = findChild<QFileSystemModel*>();
-    if (!tree || !model)
-        return;
-    connect(model, &QFileSystemModel::directoryLoaded, tree, [tree] {
-        for (int column = 1; column < tree->model()->columnCount(); ++column)
-            tree->resizeColumnToContents(column);
-    });
-}
 
 QComboBox* TOpenFileDialog::AliasCB() const
 {

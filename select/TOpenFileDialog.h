@@ -83,7 +83,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void fitLabelsAndColumns();
     void prepare();
     void setTableMode(bool on);
     bool extensionAccepted(const QString& name) const;

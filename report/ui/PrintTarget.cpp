@@ -1,5 +1,6 @@
 #include "report/ui/PrintTarget.h"
 
+#include "widgets/FileDialogFit.h"
 #include "widgets/FileWrittenNotice.h"
 
 #include <QDir>
@@ -21,8 +22,18 @@ QString askPdfFile(QWidget* parent, const QString& suggested)
 {
     if (fileAsker())
         return fileAsker()(parent, suggested);
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Uložit jako PDF…"), suggested,
-                                        QStringLiteral("Dokument PDF (*.pdf)"));
+    QFileDialog dialog(parent, QStringLiteral("Uložit jako PDF…"));
+    // The program's file dialogs are Qt's own, in Czech, with readable columns.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Dokument PDF (*.pdf)"));
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    dialog.setDirectory(QFileInfo(suggested).absolutePath());
+    dialog.selectFile(QFileInfo(suggested).fileName());
+    FitFileDialog(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 bool choosePdfFile(QPrinter& printer, QWidget* parent, const QString& title)
