@@ -107,8 +107,14 @@ void TListVlDialog::setupGrids()
     ui->Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->Grid->verticalHeader()->hide();
     const double scale = logicalDpiX() / 96.0;
+    // The designed widths, widened where a title would be cut.
     for (int column = 0; column < ResultColumns; ++column)
-        ui->Grid->setColumnWidth(column, int(ResultWidths[column] * scale));
+        ui->Grid->setColumnWidth(column,
+                                 qMax(int(ResultWidths[column] * scale),
+                                      ui->Grid->horizontalHeader()->sectionSizeHint(column)));
+    // Rows as high as their text, so that more owners and sheets are seen.
+    for (QTableView* grid : {ui->DBGrid, ui->Grid})
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
 }
 
 void TListVlDialog::setOwnerWidths()

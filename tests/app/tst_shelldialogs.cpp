@@ -175,7 +175,20 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
     QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
 
+    // A finished import ends with the command line's summary and the target.
+    QStringList shown;
+    SetMessageDlgInterceptor([&shown](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
+        shown << QString::number(kind) + ":" + text;
+        return int(mrOk);
+    });
     dialog.ImportClick();
+    SetMessageDlgInterceptor({});
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].startsWith(QString::number(mtInformation) + ":okres ") &&
+                 shown[0].contains("(789160)") &&
+                 shown[0].contains("Okres zapsán do " + QDir::toNativeSeparators(data) +
+                                   "/PRACHATICE\nAlias PRACHATICE."),
+             qPrintable(shown[0]));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB") &&
             QFileInfo::exists(workDb + "/CHARUV.DB"));

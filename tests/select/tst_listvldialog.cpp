@@ -19,6 +19,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -538,7 +539,10 @@ void TstListVlDialog::dialogRules()
     QCOMPARE(dlg->ResultCount(), plainScan(districts({"ALFA", "BETA"}), m_ident).size());
     QVERIFY(ok->isEnabled() && ok->isDefault() && !search->isDefault());
     // The first row is current without a click: OK and "Výpis" act on it.
+    // No column title is cut.
     auto* grid = child<QTableView>(*dlg, "Grid");
+    for (int column = 1; column < grid->model()->columnCount(); ++column)
+        QVERIFY(grid->columnWidth(column) >= grid->horizontalHeader()->sectionSizeHint(column));
     QCOMPARE(grid->currentIndex().row(), 0);
     QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
     // Another owner row clears the results.
