@@ -3,6 +3,7 @@
 #include "ui_TParDilyDbf.h"
 
 #include "widgets/MessageDlg.h"
+#include "widgets/FirstSize.h"
 #include "widgets/ScreenScale.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
@@ -38,7 +39,7 @@ namespace {
 
 const char* const FormName = "ParDilyDbf";
 const int OwnTextCodePage = 1250;
-// Default size at 96 dpi, wide enough for every column caption of the grid.
+// The smallest first size at 96 dpi; a larger screen gives more (setFirstSize).
 const int DefaultWidth = 760;
 const int DefaultHeight = 600;
 const qint16 MaximizedState = 2;
@@ -84,14 +85,6 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
     setMinimumSize(ScaleToScreen(542), ScaleToScreen(480));
-    resize(ScaleToScreen(DefaultWidth), ScaleToScreen(DefaultHeight));
-    int x = 0, y = 0, w = 0, h = 0;
-    qint16 state = 0;
-    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
-        setGeometry(x, y, w, h);
-        if (state == MaximizedState)
-            setWindowState(windowState() | Qt::WindowMaximized);
-    }
     // The progress window of the long operations (marks, listings, exports).
     m_process = new TCProcessDlg(this);
     ui->DoplCB->setStyleSheet(
@@ -116,8 +109,30 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     createDatasets();
     createModels();
     connectControls();
+    setFirstSize();
     if (!workTablePath.isEmpty())
         OpenData(true);
+}
+
+void TParDilyDbf::setFirstSize()
+{
+    // Wide enough for every column of the parts and the owners, and most of
+    // the screen's height for the parts; the user's stored size wins.
+    const QRect available = AvailableScreenArea(*this);
+    const QMargins margins = ui->MainLayout->contentsMargins();
+    const int width =
+        qMax(TableViewContentWidth(*ui->DBGridPa), TableViewContentWidth(*ui->DBGridVl)) +
+        margins.left() + margins.right();
+    const int height = qMax(ScaleToScreen(DefaultHeight), available.height() * 85 / 100);
+    resize(FirstWindowSize({qMax(width, ScaleToScreen(DefaultWidth)), height}, minimumSize(),
+                           available));
+    int x = 0, y = 0, w = 0, h = 0;
+    qint16 state = 0;
+    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
+        setGeometry(x, y, w, h);
+        if (state == MaximizedState)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 TParDilyDbf::~TParDilyDbf()

@@ -100,6 +100,7 @@ protected:
 
 private:
     class TParDilyPrint PrintCommand();
+    void setFirstSize();
     void createDatasets();
     void createModels();
     void connectControls();

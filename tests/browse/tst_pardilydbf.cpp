@@ -10,6 +10,7 @@
 #include "browse/TParDilyDbf.h"
 #include "browse/core/TMarkSummary.h"
 #include "select/TCProcessDlg.h"
+#include "widgets/FirstSize.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
@@ -476,6 +477,30 @@ private slots:
         QCOMPARE(stored.recordCount() + stored.asString("TEXT").size(), 1);
         QCOMPARE(int(ParadoxReader(real + "/ORVTX001.DB").header().recordCount), 1);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // First sizes: what the content wants, at least the minimum, within the
+    // screen's free area; a 1600 x 1000 screen gives the browser its height.
+    // The supplementary records open with every column whole.
+    void firstSizes()
+    {
+        const QRect large(0, 0, 1600, 960), small(0, 0, 800, 570);
+        QCOMPARE(FirstWindowSize({812, 816}, {542, 480}, large), QSize(812, 816));
+        QCOMPARE(FirstWindowSize({812, 816}, {542, 480}, small), QSize(800, 570));
+        QCOMPARE(FirstWindowSize({300, 200}, {542, 480}, large), QSize(542, 480));
+        realAreaCopy();
+        Query sheets;
+        sheets.setDatabaseName("REAL");
+        sheets.setSql("SELECT DLVCIS FROM \"NYSVL001.DB\" ORDER BY DLVCIS");
+        sheets.open();
+        TDoplnDlg records(nullptr, m_fx->app(), "REAL", "001", int(sheets.asInteger("DLVCIS")), 0,
+                          0);
+        records.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&records));
+        auto* grid = records.findChild<QTableView*>("DBGridVl");
+        QVERIFY(grid->model()->rowCount() > 0);
+        QVERIFY2(grid->horizontalHeader()->length() <= grid->viewport()->width(),
+                 qPrintable(QString::number(records.width())));
     }
 
     // At its default size every column with its caption fits the grid; on a
