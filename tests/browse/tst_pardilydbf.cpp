@@ -17,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -605,6 +606,12 @@ private slots:
         QCOMPARE(text.count("VÝPIS ÚDAJŮ Z KATASTRU NEMOVITOSTÍ"), 3); // paged: a title per part
         QVERIFY(text.contains("  Údaje o dílu 2 parcely číslo 15/3 skupiny 2: "));
         QVERIFY(m_messages.isEmpty());
+        // The written listing says where it went, with the folder offered.
+        auto* notice = m_form->findChild<QMessageBox*>("FileWrittenNotice");
+        QVERIFY(notice && notice->isVisible());
+        QCOMPARE(notice->text(), "Sestava byla zapsána do souboru:\n" + file);
+        QCOMPARE(notice->buttons().size(), 2);
+        notice->close();
     }
 };
 
