@@ -17,8 +17,9 @@ PrintTarget::FileAsker& fileAsker()
     static PrintTarget::FileAsker asker;
     return asker;
 }
+} // namespace
 
-QString askPdfFile(QWidget* parent, const QString& suggested)
+QString PrintTarget::AskPdfFile(QWidget* parent, const QString& suggested)
 {
     if (fileAsker())
         return fileAsker()(parent, suggested);
@@ -36,9 +37,10 @@ QString askPdfFile(QWidget* parent, const QString& suggested)
     return dialog.selectedFiles().constFirst();
 }
 
+namespace {
 bool choosePdfFile(QPrinter& printer, QWidget* parent, const QString& title)
 {
-    QString file = askPdfFile(parent, PrintTarget::SuggestedPdfName(title));
+    QString file = PrintTarget::AskPdfFile(parent, PrintTarget::SuggestedPdfName(title));
     if (file.isEmpty())
         return false;
     if (QFileInfo(file).suffix().isEmpty())

@@ -39,7 +39,10 @@ public:
     // The PDF file name offered for a document: its title made a file name,
     // in the user's documents folder.
     static QString SuggestedPdfName(const QString& title);
-    // Asks for the PDF file (empty: cancelled); tests replace the dialog.
+    // The save dialog "Uložit jako PDF…" offering `suggested`; the chosen
+    // file, empty when cancelled.
+    static QString AskPdfFile(QWidget* parent, const QString& suggested);
+    // Replaces that dialog (tests).
     using FileAsker = std::function<QString(QWidget* parent, const QString& suggested)>;
     static void SetFileAsker(FileAsker asker);
 };

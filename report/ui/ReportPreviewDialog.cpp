@@ -6,10 +6,10 @@
 #include "base/ETalvekException.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/ReportPageView.h"
+#include "report/ui/PrintTarget.h"
 #include "report/ui/ReportPrinter.h"
 #include "ui_ReportPreviewDialog.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QShortcut>
@@ -176,8 +176,8 @@ void ReportPreviewDialog::PrintBtnClick()
 
 void ReportPreviewDialog::PdfBtnClick()
 {
-    QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Uložit jako PDF"), QString(), QStringLiteral("Dokument PDF (*.pdf)"));
+    QString fileName =
+        PrintTarget::AskPdfFile(this, PrintTarget::SuggestedPdfName(m_document.title));
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
