@@ -1,5 +1,7 @@
 #include "app/TMainOrvForm.h"
 
+#include "app/THelpWindow.h"
+
 #include "widgets/MessageDlg.h"
 #include "widgets/ScreenScale.h"
 #include "app/TAboutBox.h"
@@ -429,8 +431,13 @@ void TMainOrvForm::openHelp()
             QStringLiteral("Soubor nápovědy %1 nebyl nalezen").arg(QDir::toNativeSeparators(file)));
         return;
     }
-    if (!m_entries.OpenUrl || !m_entries.OpenUrl(QUrl::fromLocalFile(file)))
-        ErrorBox(QStringLiteral("Nápovědu %1 nelze otevřít").arg(QDir::toNativeSeparators(file)));
+    // The help window of the program: one at a time, brought to the front
+    // when the help is asked for again.
+    if (!m_help)
+        m_help = new THelpWindow(file, m_entries.OpenUrl, this);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void TMainOrvForm::InformaceClick(QAction* item)

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QSize>
 #include <functional>
 #include <memory>
@@ -103,4 +104,5 @@ private:
     int m_outputType = 0;
     bool m_partsOnly = false;
     QSize m_designSize;
+    QPointer<class THelpWindow> m_help;
 };

@@ -3,7 +3,25 @@
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 
-TOrvApplication::TOrvApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+TOrvApplication::TOrvApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    InstallQtTranslations(*this);
+}
+
+bool TOrvApplication::InstallQtTranslations(QCoreApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QLocale(QLocale::Czech), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
 
 bool TOrvApplication::notify(QObject* receiver, QEvent* event)
 {

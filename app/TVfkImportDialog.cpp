@@ -128,8 +128,13 @@ void TVfkImportDialog::ImportClick()
             TKatDialog::RememberDistrict(*m_app, AliasName());
         }
         m_running = false;
-        if (!district.warnings.isEmpty())
-            InfoBox(VfkImporter::summary(district).join(QLatin1Char('\n')));
+        // The same summary as the command line's import: areas, counts,
+        // warnings; then where the district was written.
+        QStringList lines = VfkImporter::summary(district);
+        lines << QStringLiteral("Okres zapsán do %1").arg(TargetDir());
+        if (!AliasName().isEmpty())
+            lines << QStringLiteral("Alias %1").arg(AliasName());
+        InfoBox(lines.join(QLatin1Char('\n')));
         accept();
     } catch (const ETalvekException& e) {
         const bool cancelled = m_cancelled;

@@ -6,6 +6,7 @@
 #include "app/core/TCommandLine.h"
 #include "app/core/TSingleInstance.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,21 @@ void explainMissingDisplay()
                "    xvfb-run -a orv\n"
                "nebo se připojte s přesměrováním X (ssh -X).\n",
                stderr);
+}
+
+// Another start asked for the window: the open dialog (or the main window)
+// comes to the front; where the window system refuses that (Wayland), the
+// request for attention at least marks it in the task bar.
+void BringToFront(QWidget& form)
+{
+    QWidget* top = QApplication::activeModalWidget();
+    if (!top)
+        top = &form;
+    form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+    form.show();
+    top->raise();
+    top->activateWindow();
+    QApplication::alert(top);
 }
 
 QStringList arguments(int argc, char* argv[])
@@ -50,10 +66,14 @@ int main(int argc, char* argv[])
     if (commandLine.EndsAtOnce())
         return EXIT_SUCCESS;
 
-    // One copy at a time: a second start ends at once, creating nothing.
+    // One copy at a time: a second start asks the running copy to show its
+    // window and ends, creating nothing.
     TSingleInstance instance;
-    if (!instance.Acquire())
+    if (!instance.Acquire()) {
+        QCoreApplication notifier(argc, argv);
+        instance.NotifyRunning();
         return EXIT_SUCCESS;
+    }
 
     if (!hasDisplay()) {
         explainMissingDisplay();
@@ -67,6 +87,7 @@ int main(int argc, char* argv[])
     const std::shared_ptr<TApp> app = TApp::create();
     TMainOrvForm form(app, app->Registry(), ProgramEntries());
     form.show();
+    instance.Listen([&form] { BringToFront(form); });
     QTimer::singleShot(0, &form, [&form] { form.RunStartupCheck(); });
     return application.exec();
 }

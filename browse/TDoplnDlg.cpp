@@ -3,6 +3,8 @@
 #include "ui_TDoplnDlg.h"
 
 #include "widgets/DialogPos.h"
+#include "widgets/FirstSize.h"
+#include "widgets/ScreenScale.h"
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
@@ -102,6 +104,15 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
     ensurePolished();
     ui->DBGridVl->resizeColumnsToContents();
     ui->DBGridTx->resizeColumnToContents(0);
+    // First size: every column of the records whole, a text line of 60
+    // characters, and room for their rows; a stored size wins.
+    // The dialog's own width beside its grids: margins and frames.
+    const int besides = sizeHint().width() - ui->DBGridVl->sizeHint().width();
+    const int text = ui->DBGridTx->columnWidth(0) +
+                     ui->DBGridTx->fontMetrics().horizontalAdvance(QString(60, u'x'));
+    const int width = qMax(TableViewContentWidth(*ui->DBGridVl), text) + qMax(besides, 0);
+    resize(FirstWindowSize({width, qMax(sizeHint().height(), ScaleToScreen(480))}, minimumSize(),
+                           AvailableScreenArea(*this)));
     RestoreDialogPos(*m_app, this);
 }
 

@@ -2,13 +2,12 @@
 
 #include "app/core/ListingOptions.h"
 #include "base/ETalvekException.h"
+#include "report/ui/PrintTarget.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 
 namespace {
 constexpr qreal PointSize = 11;
@@ -86,7 +85,7 @@ void TListingPrinter::Print(TTextListing& listing, int kind, int copies,
 {
     QPainter painter;
     if (!painter.begin(&m_device))
-        throw ETalvekException(QStringLiteral("Tisk nelze zahájit"));
+        throw StartFailed(QStringLiteral("Tisk nelze zahájit"));
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     m_pages = 1;
@@ -102,6 +101,18 @@ void TListingPrinter::Print(TTextListing& listing, int kind, int copies,
     painter.end();
 }
 
+QString TListingPrinter::DocumentTitle(int kind)
+{
+    switch (kind) {
+    case TTextListing::AreaSummary:
+        return QStringLiteral("Výměry");
+    case TTextListing::OwnersListing:
+        return QStringLiteral("Vlastníci");
+    default:
+        return QStringLiteral("Sestava");
+    }
+}
+
 void TListingPrinter::PreparePrinter(QPrinter& printer)
 {
     printer.setPageMargins(QMarginsF(8, 10, 8, 10), QPageLayout::Millimeter);
@@ -111,16 +122,17 @@ void TListingPrinter::PrintTextReport(QWidget* parent, TTextListing& listing, in
                                       const QList<TTextListing::OwnerRow>& owners,
                                       const TAreaSums& sums)
 {
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        throw ETalvekException(QStringLiteral("Není nainstalována žádná tiskárna"));
     QPrinter printer(QPrinter::HighResolution);
     PreparePrinter(printer);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!PrintTarget::Choose(printer, parent, DocumentTitle(kind), PrintTarget::Mode::Dialog))
         return;
     // The copies are run here, each from page 1.
     const int copies = printer.copyCount();
     printer.setCopyCount(1);
-    TListingPrinter(printer).Print(listing, kind, copies, owners, sums);
+    try {
+        TListingPrinter(printer).Print(listing, kind, copies, owners, sums);
+    } catch (const StartFailed&) {
+        throw ETalvekException(PrintTarget::StartFailedMessage(printer));
+    }
+    PrintTarget::Finished(printer, parent);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/ETalvekException.h"
 #include "browse/core/TTextListing.h"
 
 #include <QFont>
@@ -26,12 +27,22 @@ public:
     // right: 64 lines of 80 columns at 11 points fit an A4 sheet).
     static void PreparePrinter(QPrinter& printer);
 
+    // The name a PDF of the listing `kind` is offered under.
+    static QString DocumentTitle(int kind);
+
     int PagesPrinted() const { return m_pages; }
     const QFont& Font() const { return m_font; }
 
-    // The whole command: "Není nainstalována žádná tiskárna" when the system
-    // has no printer; the print dialog (printing into a file offered); on
-    // OK the listing in the copies chosen there. Cancel prints nothing.
+    // A device that cannot start printing (a PDF file that cannot be written).
+    struct StartFailed : ETalvekException
+    {
+        using ETalvekException::ETalvekException;
+    };
+
+    // The whole command: the print dialog (printing into a file offered), or
+    // without a print service a PDF file asked for (PrintTarget); then the
+    // listing in the copies chosen and, for a PDF, where it was written.
+    // Cancel prints nothing.
     static void PrintTextReport(QWidget* parent, TTextListing& listing, int kind,
                                 const QList<TTextListing::OwnerRow>& owners = {},
                                 const TAreaSums& sums = {});

@@ -3,6 +3,7 @@
 #include "ui_TParDilyDbf.h"
 
 #include "widgets/MessageDlg.h"
+#include "widgets/FirstSize.h"
 #include "widgets/ScreenScale.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
@@ -28,7 +29,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 
 using namespace ParDilyRules;
@@ -37,7 +40,7 @@ namespace {
 
 const char* const FormName = "ParDilyDbf";
 const int OwnTextCodePage = 1250;
-// Default size at 96 dpi, wide enough for every column caption of the grid.
+// The smallest first size at 96 dpi; a larger screen gives more (setFirstSize).
 const int DefaultWidth = 760;
 const int DefaultHeight = 600;
 const qint16 MaximizedState = 2;
@@ -83,14 +86,6 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
     setMinimumSize(ScaleToScreen(542), ScaleToScreen(480));
-    resize(ScaleToScreen(DefaultWidth), ScaleToScreen(DefaultHeight));
-    int x = 0, y = 0, w = 0, h = 0;
-    qint16 state = 0;
-    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
-        setGeometry(x, y, w, h);
-        if (state == MaximizedState)
-            setWindowState(windowState() | Qt::WindowMaximized);
-    }
     // The progress window of the long operations (marks, listings, exports).
     m_process = new TCProcessDlg(this);
     ui->DoplCB->setStyleSheet(
@@ -107,11 +102,38 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
         button->setAutoDefault(false);
         button->setDefault(false);
     }
+    // The marked parts and their area, kept current under the grid.
+    m_markLabel = new QLabel(this);
+    m_markLabel->setObjectName(QStringLiteral("MarkSummary"));
+    ui->BottomLayout->addStretch();
+    ui->BottomLayout->addWidget(m_markLabel);
     createDatasets();
     createModels();
     connectControls();
+    setFirstSize();
     if (!workTablePath.isEmpty())
         OpenData(true);
+}
+
+void TParDilyDbf::setFirstSize()
+{
+    // Wide enough for every column of the parts and the owners, and most of
+    // the screen's height for the parts; the user's stored size wins.
+    const QRect available = AvailableScreenArea(*this);
+    const QMargins margins = ui->MainLayout->contentsMargins();
+    const int width =
+        qMax(TableViewContentWidth(*ui->DBGridPa), TableViewContentWidth(*ui->DBGridVl)) +
+        margins.left() + margins.right();
+    const int height = qMax(ScaleToScreen(DefaultHeight), available.height() * 85 / 100);
+    resize(FirstWindowSize({qMax(width, ScaleToScreen(DefaultWidth)), height}, minimumSize(),
+                           available));
+    int x = 0, y = 0, w = 0, h = 0;
+    qint16 state = 0;
+    if (m_app->ReadWndPlacement(FormName, x, y, w, h, state)) {
+        setGeometry(x, y, w, h);
+        if (state == MaximizedState)
+            setWindowState(windowState() | Qt::WindowMaximized);
+    }
 }
 
 TParDilyDbf::~TParDilyDbf()
@@ -178,6 +200,7 @@ void TParDilyDbf::createDatasets()
 void TParDilyDbf::createModels()
 {
     m_gridPa = new TBrowseGridModel(m_tablePa, PartFields::GridColumns(), this);
+    m_gridPa->setMarkField(QStringLiteral("FLAG"));
     m_gridPa->setRowStyle([this](const QVariantList& v) {
         const int flag = m_gridPa->valueIndex("FLAG");
         const int mapa = m_gridPa->valueIndex("MAPA");
@@ -225,6 +248,7 @@ void TParDilyDbf::createModels()
     ui->DBGridVl->horizontalHeader()->setStretchLastSection(true);
     ui->DBGridUz->horizontalHeader()->setStretchLastSection(true);
     ui->DBGridPa->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ui->DBGridPa->installEventFilter(this);
     ui->DBGridPa->horizontalHeader()->setSectionsClickable(true);
     ui->DBGridUz->horizontalHeader()->hide();
 }
@@ -237,7 +261,11 @@ void TParDilyDbf::setColumnWidths(QTableView* view, TBrowseGridModel* model)
         // Widths are counted in digits, as the values are mostly numbers.
         const int chars = col.widthChars * fm.horizontalAdvance(QLatin1Char('0')) + 8;
         // The header's own measure includes its margins and the sort arrow.
-        view->setColumnWidth(c, qMax(chars, view->horizontalHeader()->sectionSizeHint(c)));
+        // The first column also holds the mark's check box.
+        const int mark = c == 0 && model->hasMarkColumn()
+                             ? view->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 8
+                             : 0;
+        view->setColumnWidth(c, qMax(chars + mark, view->horizontalHeader()->sectionSizeHint(c)));
     }
 }
 
@@ -378,6 +406,8 @@ void TParDilyDbf::OpenData(bool allTables)
     m_shownKey.clear();
     m_tablePa->open();
     m_workQuery->setDatabaseName(m_workDir);
+    m_marks = TMarkSummary::Read(m_workTablePath);
+    ShowMarkSummary();
     if (m_shownKey.isEmpty())
         DSPaDataChange();
 }
@@ -719,6 +749,26 @@ void TParDilyDbf::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
+bool TParDilyDbf::eventFilter(QObject* watched, QEvent* event)
+{
+    // Space and Insert on the parts grid change marks (the grid would only
+    // move its selection with them).
+    if (watched == ui->DBGridPa && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            if (key->key() == Qt::Key_Space) {
+                runGuarded([this] { ToggleCurrentMark(); });
+                return true;
+            }
+            if (key->key() == Qt::Key_Insert) {
+                runGuarded([this] { MarkCurrentAndNext(); });
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void TParDilyDbf::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -770,13 +820,44 @@ void TParDilyDbf::DBGridPaTitleClick(int column)
 
 void TParDilyDbf::DBGridPaDblClick(int row)
 {
+    SetRowMark(row, std::nullopt);
+}
+
+void TParDilyDbf::ToggleCurrentMark()
+{
+    if (m_tablePa->isActive() && !m_tablePa->isEmpty())
+        SetRowMark(m_tablePa->recNo(), std::nullopt);
+}
+
+void TParDilyDbf::MarkCurrentAndNext()
+{
+    if (!m_tablePa->isActive() || m_tablePa->isEmpty())
+        return;
+    SetRowMark(m_tablePa->recNo(), true);
+    m_tablePa->next();
+}
+
+void TParDilyDbf::SetRowMark(int row, std::optional<bool> mark)
+{
     Table& pa = *m_tablePa;
     if (!pa.isActive() || row < 0 || row >= pa.recordCount())
         return;
     pa.setRecNo(row);
+    const bool was = pa.asBoolean("FLAG");
+    const bool marked = mark.value_or(!was);
+    if (marked == was)
+        return;
+    const qint64 area = pa.asInteger("VYMERA");
     pa.edit();
-    pa.setValue("FLAG", !pa.asBoolean("FLAG"));
+    pa.setValue("FLAG", marked);
     pa.post();
+    m_marks.Changed(was, marked, area);
+    ShowMarkSummary();
+}
+
+void TParDilyDbf::ShowMarkSummary()
+{
+    m_markLabel->setText(m_marks.Text());
 }
 
 void TParDilyDbf::FlagBtnClick()
@@ -793,6 +874,8 @@ void TParDilyDbf::FlagBtnClick()
         m_workQuery->setSql(MarkAllSql(m_workFile, m_markToggle));
         m_workQuery->execSql();
         m_tablePa->refresh();
+        m_marks = TMarkSummary::Read(m_workTablePath);
+        ShowMarkSummary();
     } catch (const ETalvekException&) {
         m_process->Finish();
         throw;

@@ -2,9 +2,11 @@
 
 #include "app/core/IApp.h"
 #include "app/core/TKUInfo.h"
+#include "browse/core/TMarkSummary.h"
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 class Dataset;
 class Query;
@@ -18,8 +20,9 @@ class TParDilyDbf;
 // The browser over a parcel selection: the work table in a grid completed by
 // the area's parcel table, the code texts of the current part, its owners,
 // and the pages own text, soil quality, users and older-register parcels.
-// Marks are changed by a double click and by the mark button; the list is
-// sorted by a click on a column title. Placement is kept under "ParDilyDbf".
+// Marks are changed by a double click, Space (toggle), Insert (mark and move
+// down) and the mark button, and counted under the grid; the list is sorted
+// by a click on a column title. Placement is kept under "ParDilyDbf".
 class TParDilyDbf : public QDialog
 {
     Q_OBJECT
@@ -54,6 +57,10 @@ public:
     void DSPaDataChange();
     void DBGridPaTitleClick(int column); // throws ETalvekException
     void DBGridPaDblClick(int row);
+    // Space on the grid: the current part's mark inverted; Insert: the
+    // current part marked and the next one made current.
+    void ToggleCurrentMark();
+    void MarkCurrentAndNext();
     void FlagBtnClick();
     void RGStrandardClick(int item);
     void DoplCBClick();
@@ -80,6 +87,7 @@ public:
     TCProcessDlg* ProcessDlg() const { return m_process; }
     TBrowseGridModel* OwnersModel() const { return m_gridVl; }
     bool MarkToggle() const { return m_markToggle; }
+    const TMarkSummary& MarkSummary() const { return m_marks; }
     bool ParcelView() const { return m_mode != 1; }
     int OwnLV() const { return m_ownLv; }
     int LandLV() const { return m_landLv; }
@@ -88,9 +96,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TParDilyPrint PrintCommand();
+    void setFirstSize();
     void createDatasets();
     void createModels();
     void connectControls();
@@ -116,6 +126,9 @@ private:
     void runGuarded(const std::function<void()>& action);
     void setColumnWidths(class QTableView* view, TBrowseGridModel* model);
     QVariantList currentPartKey() const;
+    // Sets (or, without `mark`, inverts) the mark of `row` and counts it.
+    void SetRowMark(int row, std::optional<bool> mark);
+    void ShowMarkSummary();
 
     std::unique_ptr<Ui::TParDilyDbf> ui;
     std::shared_ptr<IApp> m_app;
@@ -126,6 +139,8 @@ private:
     int m_mode = 0;
     int m_listNumber = 0;
     bool m_markToggle = false;
+    TMarkSummary m_marks;
+    class QLabel* m_markLabel = nullptr;
     QString m_rememberedParcislo;
     int m_ownLv = 0;
     int m_landLv = 0;

@@ -7,6 +7,7 @@
 #include "select/TFieldsDialog.h"
 #include "select/TSaveFileDialog.h"
 #include "widgets/DialogPos.h"
+#include "widgets/FileWrittenNotice.h"
 #include "widgets/TWaitCursor.h"
 
 #include <QClipboard>
@@ -75,8 +76,11 @@ void TParDilyExport::RunItem(int item)
         const QString file = AskFile();
         if (file.isEmpty())
             return;
-        TWaitCursor wait(*m_app);
-        m_export.ExportDotace(file);
+        {
+            TWaitCursor wait(*m_app);
+            m_export.ExportDotace(file);
+        }
+        FileWrittenNotice::Show(m_browser, QStringLiteral("Export byl zapsán do souboru"), file);
         return;
     }
     const QString file = item == SelectedToTable ? AskFile() : QString();
@@ -86,12 +90,17 @@ void TParDilyExport::RunItem(int item)
     if (!items)
         return;
     const QList<TPartExport::Item> ticked = TPartExport::TickedItems(*items);
-    TWaitCursor wait(*m_app);
-    if (item == SelectedToTable)
-        m_export.ExportSelected(ticked, file);
-    else
+    if (item != SelectedToTable) {
+        TWaitCursor wait(*m_app);
         QGuiApplication::clipboard()->setText(
             m_export.SelectedText(ticked, item == SelectedToClipboardDataOnly));
+        return;
+    }
+    {
+        TWaitCursor wait(*m_app);
+        m_export.ExportSelected(ticked, file);
+    }
+    FileWrittenNotice::Show(m_browser, QStringLiteral("Export byl zapsán do souboru"), file);
 }
 
 std::optional<QList<TPartExport::Item>> TParDilyExport::AskItems()

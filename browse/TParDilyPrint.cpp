@@ -17,6 +17,7 @@
 #include "select/TCProcessDlg.h"
 #include "select/TSaveFileDialog.h"
 #include "widgets/DialogPos.h"
+#include "widgets/FileWrittenNotice.h"
 #include "widgets/MessageDlg.h"
 #include "widgets/TWaitCursor.h"
 #include "widgets/TextEditorLauncher.h"
@@ -87,7 +88,10 @@ bool TParDilyPrint::PrintParDily(int& formKind, int& copies)
         TTextListing listing(ListingSetup(), {}, PrintProgress());
         const QString file = ExpandAliasPath(dialog.FileName().trimmed());
         WriteTextReport(listing, type, file);
-        if (dialog.OpenInEditor() && !OpenInTextEditor(file))
+        if (!dialog.OpenInEditor())
+            FileWrittenNotice::Show(m_browser.window,
+                                    QStringLiteral("Sestava byla zapsána do souboru"), file);
+        else if (!OpenInTextEditor(file))
             ErrorBox(QStringLiteral("Soubor %1 nelze otevřít v textovém editoru").arg(file));
         return true;
     }
@@ -119,8 +123,12 @@ void TParDilyPrint::VymeryBtnClick()
             m_app, QStringLiteral("Text (*.txt)|*.txt|Všechny soubory (*.*)|*.*"),
             QStringLiteral("Nalistování výstupní sestavy"), m_app->WorkPath() + u'/', false, {},
             m_browser.window);
-        if (!file.isEmpty())
-            WriteTextReport(listing, TTextListing::AreaSummary, ExpandAliasPath(file), {}, sums);
+        if (!file.isEmpty()) {
+            const QString path = ExpandAliasPath(file);
+            WriteTextReport(listing, TTextListing::AreaSummary, path, {}, sums);
+            FileWrittenNotice::Show(m_browser.window,
+                                    QStringLiteral("Přehled výměr byl zapsán do souboru"), path);
+        }
     } else if (result == TVymeryDlg::Print) {
         TListingPrinter::PrintTextReport(m_browser.window, listing, TTextListing::AreaSummary, {},
                                          sums);
@@ -133,8 +141,12 @@ void TParDilyPrint::PrintOwners(const QList<TTextListing::OwnerRow>& owners, con
     if (target == QLatin1String("PRN:"))
         TListingPrinter::PrintTextReport(m_browser.window, listing, TTextListing::OwnersListing,
                                          owners);
-    else
-        WriteTextReport(listing, TTextListing::OwnersListing, ExpandAliasPath(target), owners);
+    else {
+        const QString path = ExpandAliasPath(target);
+        WriteTextReport(listing, TTextListing::OwnersListing, path, owners);
+        FileWrittenNotice::Show(m_browser.window, QStringLiteral("Sestava byla zapsána do souboru"),
+                                path);
+    }
 }
 
 void TParDilyPrint::PrintSheet(QWidget* owner, int sheet, const TSelectionContext& ctx)

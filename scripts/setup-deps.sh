@@ -11,6 +11,8 @@ PACKAGES=(
     libxkbcommon-dev libsqlite3-dev libshp-dev
     # fonts with the metrics of Times New Roman and Courier New
     fonts-liberation
+    # Qt's own texts in Czech (qtbase_cs.qm: file and print dialogs)
+    qt6-translations-l10n
     # tests: a virtual display, PDF to PNG, pxlib as an independent Paradox reader
     xvfb xauth poppler-utils pxlib-dev
     # benchmark: GDAL's VFK driver loads the same exchange file as the VFK import

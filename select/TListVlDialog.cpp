@@ -17,6 +17,8 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
 #include <QListWidget>
 #include <QStandardItemModel>
 #include <algorithm>
@@ -89,9 +91,11 @@ void TListVlDialog::setupGrids()
     ui->DBGrid->setSelectionMode(QAbstractItemView::SingleSelection);
     ui->DBGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->DBGrid->verticalHeader()->hide();
-    const int charWidth = ui->DBGrid->fontMetrics().averageCharWidth();
-    ui->DBGrid->setColumnWidth(0, (IdentWidth + 2) * charWidth);
-    ui->DBGrid->setColumnWidth(1, NameWidth * charWidth);
+    setOwnerWidths();
+    // A reopened owner query rebuilds the header's sections at their default
+    // size: the widths are set again each time.
+    connect(m_owners, &QAbstractItemModel::modelReset, this, &TListVlDialog::setOwnerWidths);
+    connect(m_owners, &QAbstractItemModel::columnsInserted, this, &TListVlDialog::setOwnerWidths);
 
     m_results = new QStandardItemModel(0, ResultColumns, this);
     m_results->setHorizontalHeaderLabels({QString(), QStringLiteral("List vlast."),
@@ -103,14 +107,38 @@ void TListVlDialog::setupGrids()
     ui->Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ui->Grid->verticalHeader()->hide();
     const double scale = logicalDpiX() / 96.0;
+    // The designed widths, widened where a title would be cut.
     for (int column = 0; column < ResultColumns; ++column)
-        ui->Grid->setColumnWidth(column, int(ResultWidths[column] * scale));
+        ui->Grid->setColumnWidth(column,
+                                 qMax(int(ResultWidths[column] * scale),
+                                      ui->Grid->horizontalHeader()->sectionSizeHint(column)));
+    // Rows as high as their text, so that more owners and sheets are seen.
+    for (QTableView* grid : {ui->DBGrid, ui->Grid})
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+}
+
+void TListVlDialog::setOwnerWidths()
+{
+    // Three owners of one name are told apart only by their number: the
+    // column holds ten digits (a birth number) whole, plus the cell margins.
+    const QFontMetrics metrics = ui->DBGrid->fontMetrics();
+    const int margins = 2 * ui->DBGrid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    const int ident = metrics.horizontalAdvance(QString(IdentWidth, u'0')) + margins;
+    ui->DBGrid->setColumnWidth(0, qMax(ident, ui->DBGrid->horizontalHeader()->sectionSizeHint(0)));
+    ui->DBGrid->setColumnWidth(1, NameWidth * metrics.averageCharWidth());
 }
 
 void TListVlDialog::connectControls()
 {
     connect(ui->AliasCB, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { ShowDistrict(ui->AliasCB->row(item)); });
+    // A single click on a district's row shows and ticks it, like a double
+    // click; a click on its check box only ticks or unticks it.
+    ui->AliasCB->viewport()->installEventFilter(this);
+    connect(ui->AliasCB, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (item->checkState() == m_pressedCheck)
+            ShowDistrict(ui->AliasCB->row(item));
+    });
     const auto ownerSearch = [this] { guarded([this] { OwnerSearch(); }); };
     connect(ui->HledatBtn, &QPushButton::clicked, this, ownerSearch);
     connect(ui->EditKlic, &QLineEdit::returnPressed, this, ownerSearch);
@@ -254,15 +282,27 @@ void TListVlDialog::finishSearch(const TListVlSearch::Result& result, bool compl
     for (const TListVlHit& hit : result.hits)
         addResult(hit);
     m_skipped = result.skippedAreas;
-    ui->LabelSkipped->setText(
-        QStringLiteral("Vynechaná katastrální území (chybějící nebo nečitelná tabulka NYSUV): "
-                       "%1 – výsledek nemusí být úplný.")
-            .arg(m_skipped));
-    ui->LabelSkipped->setVisible(m_skipped > 0);
+    QStringList notes;
+    // A finished search that found nothing says so, and why when it can.
+    if (completed && result.hits.isEmpty())
+        notes << (tickedAliases().isEmpty()
+                      ? QStringLiteral("Není zaškrtnut žádný okres, nic nebylo prohledáno.")
+                      : QStringLiteral("Vlastník nemá v zaškrtnutých okresech žádný list "
+                                       "vlastnictví."));
+    if (m_skipped > 0)
+        notes << QStringLiteral("Vynechaná katastrální území (chybějící nebo nečitelná tabulka "
+                                "NYSUV): %1 – výsledek nemusí být úplný.")
+                     .arg(m_skipped);
+    ui->LabelSkipped->setText(notes.join(u' '));
+    ui->LabelSkipped->setVisible(!notes.isEmpty());
     ui->ProgressBar->hide();
     ui->SearchBtn->setEnabled(true);
     if (!completed || result.hits.isEmpty())
         return;
+    // The first row is current: "OK" and "Výpis" act on it without a click,
+    // which matters most when it is the only row.
+    ui->Grid->setCurrentIndex(m_results->index(0, SheetColumn));
+    ui->Grid->selectRow(0);
     ui->VypisBtn->setEnabled(true);
     ui->TiskBtn->setEnabled(true);
     ui->OKBtn->setEnabled(true);
@@ -377,6 +417,16 @@ void TListVlDialog::setSearchDefault(bool on)
 
 bool TListVlDialog::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == ui->AliasCB->viewport()) {
+        // The check state under the press tells a click on the box (which
+        // changes it) from a click on the row.
+        if (event->type() == QEvent::MouseButtonPress) {
+            const QListWidgetItem* item =
+                ui->AliasCB->itemAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            m_pressedCheck = item ? item->checkState() : Qt::PartiallyChecked;
+        }
+        return QDialog::eventFilter(watched, event);
+    }
     // While the key or the district list has focus, Enter belongs to them.
     if (event->type() == QEvent::FocusIn)
         setSearchDefault(false);

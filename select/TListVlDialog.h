@@ -75,6 +75,7 @@ protected:
 private:
     void connectControls();
     void setupGrids();
+    void setOwnerWidths();
     void fillAliases();
     void clearResults();
     void addResult(const TListVlHit& hit);
@@ -97,4 +98,5 @@ private:
     int m_skipped = 0;
     bool m_searching = false;
     bool m_escapePressed = false;
+    Qt::CheckState m_pressedCheck = Qt::PartiallyChecked;
 };

@@ -1,5 +1,6 @@
 #include "select/TOpenFileDialog.h"
 
+#include "widgets/FileDialogFit.h"
 #include "widgets/MessageDlg.h"
 #include "db/AliasPaths.h"
 #include "base/TextHelpers.h"
@@ -58,6 +59,7 @@ TOpenFileDialog::TOpenFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
     setLabelText(QFileDialog::FileType, QStringLiteral("&Soubory typu:"));
     setLabelText(QFileDialog::Accept, QStringLiteral("&Otevřít"));
     setLabelText(QFileDialog::Reject, QStringLiteral("Storno"));
+    FitFileDialog(*this);
     auto* bar = new QWidget(this);
     ui->setupUi(bar);
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))

@@ -4,12 +4,72 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <sys/stat.h>
 #include <unistd.h>
 
-TSingleInstance::TSingleInstance(const QString& lockPath) : m_lock(lockPath)
+namespace {
+// What a later start sends, and the running copy's answer.
+const QByteArray Request = "orv:activate\n";
+const QByteArray Answer = "orv:ok\n";
+} // namespace
+
+TSingleInstance::TSingleInstance(const QString& lockPath) : m_lock(lockPath), m_lockPath(lockPath)
 {
     m_lock.setStaleLockTime(0); // only a dead owner makes the lock stale
+}
+
+TSingleInstance::~TSingleInstance() = default;
+
+QString TSingleInstance::SocketPath() const
+{
+    return QFileInfo(m_lockPath).absolutePath() + QStringLiteral("/orv.socket");
+}
+
+bool TSingleInstance::Listen(std::function<void()> onRequest)
+{
+    m_server = std::make_unique<QLocalServer>();
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    // Only the lock's holder gets here: a socket file left there is stale.
+    QLocalServer::removeServer(SocketPath());
+    if (!m_server->listen(SocketPath())) {
+        m_server.reset();
+        return false;
+    }
+    QLocalServer* server = m_server.get();
+    QObject::connect(server, &QLocalServer::newConnection, server, [server, onRequest] {
+        while (QLocalSocket* socket = server->nextPendingConnection()) {
+            QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, onRequest] {
+                if (!socket->canReadLine())
+                    return;
+                if (socket->readLine() == Request) {
+                    socket->write(Answer);
+                    socket->flush();
+                    onRequest();
+                }
+                socket->disconnectFromServer();
+            });
+        }
+    });
+    return true;
+}
+
+bool TSingleInstance::NotifyRunning(int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(SocketPath());
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(Request);
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    while (!socket.canReadLine())
+        if (!socket.waitForReadyRead(timeoutMs))
+            return false;
+    return socket.readLine() == Answer;
 }
 
 bool TSingleInstance::IsPrivateDirectory(const QString& path)

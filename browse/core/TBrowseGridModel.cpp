@@ -34,6 +34,7 @@ void TBrowseGridModel::reset()
     m_fieldOf.clear();
     for (const Column& c : m_columns)
         m_fieldOf.append(active ? m_dataset->fieldIndex(c.field) : -1);
+    m_markIndex = active && !m_markField.isEmpty() ? m_dataset->fieldIndex(m_markField) : -1;
     endResetModel();
 }
 
@@ -75,6 +76,11 @@ QVariant TBrowseGridModel::data(const QModelIndex& index, int role) const
     const Column& column = m_columns.at(index.column());
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(column.alignment | Qt::AlignVCenter);
+    if (role == Qt::CheckStateRole) {
+        if (index.column() != 0 || m_markIndex < 0)
+            return {};
+        return valuesOf(index.row()).value(m_markIndex).toBool() ? Qt::Checked : Qt::Unchecked;
+    }
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::BackgroundRole)
         return {};
     const QVariantList& values = valuesOf(index.row());

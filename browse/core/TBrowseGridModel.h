@@ -29,6 +29,14 @@ public:
     TBrowseGridModel(Dataset* dataset, QList<Column> columns, QObject* parent = nullptr);
 
     void setRowStyle(RowStyle style) { m_style = std::move(style); }
+    // Shows the Boolean `field` as a check mark in the first column, so that
+    // a row's mark is seen also while the row is highlighted.
+    void setMarkField(const QString& field)
+    {
+        m_markField = field;
+        reset();
+    }
+    bool hasMarkColumn() const { return !m_markField.isEmpty(); }
     const QList<Column>& columns() const { return m_columns; }
     // Index of a field within a row's values; -1 when the dataset lacks it.
     int valueIndex(const QString& field) const;
@@ -50,6 +58,8 @@ private:
     QList<Column> m_columns;
     QList<int> m_fieldOf;
     RowStyle m_style;
+    QString m_markField;
+    int m_markIndex = -1;
     int m_rows = 0;
     mutable int m_cachedRow = -1;
     mutable QVariantList m_cachedValues;

@@ -1,13 +1,15 @@
 #include "report/ui/ReportPreviewDialog.h"
 
+#include "widgets/FileWrittenNotice.h"
+
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "report/ReportPdfExporter.h"
 #include "report/ui/ReportPageView.h"
+#include "report/ui/PrintTarget.h"
 #include "report/ui/ReportPrinter.h"
 #include "ui_ReportPreviewDialog.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QShortcut>
@@ -174,8 +176,8 @@ void ReportPreviewDialog::PrintBtnClick()
 
 void ReportPreviewDialog::PdfBtnClick()
 {
-    QString fileName = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Uložit jako PDF"), QString(), QStringLiteral("Dokument PDF (*.pdf)"));
+    QString fileName =
+        PrintTarget::AskPdfFile(this, PrintTarget::SuggestedPdfName(m_document.title));
     if (fileName.isEmpty())
         return;
     if (QFileInfo(fileName).suffix().isEmpty())
@@ -187,6 +189,8 @@ bool ReportPreviewDialog::exportPdfTo(const QString& fileName)
 {
     try {
         ReportPdfExporter::write(m_document, fileName);
+        FileWrittenNotice::Show(this, QStringLiteral("Sestava byla uložena do souboru PDF"),
+                                fileName);
         return true;
     } catch (const ETalvekException& e) {
         ErrorBox(e.message());

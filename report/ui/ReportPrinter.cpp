@@ -1,14 +1,14 @@
 #include "report/ui/ReportPrinter.h"
 
+#include "report/ui/PrintTarget.h"
+
 #include "widgets/MessageDlg.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPainter.h"
 
 #include <QApplication>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QProgressDialog>
 
 namespace {
@@ -17,14 +17,6 @@ void preparePrinter(const ReportDocument& document, QPrinter& printer)
     printer.setFullPage(true); // boxes are positioned from the paper's corner
     printer.setPageLayout(document.pageLayout());
     printer.setDocName(document.title);
-}
-
-bool checkPrinter()
-{
-    if (ReportPrinter::hasPrinter())
-        return true;
-    ErrorBox(ReportPrinter::noPrinterMessage());
-    return false;
 }
 
 // Pages to print, 0-based, from the printer's page range (all when none).
@@ -45,32 +37,27 @@ QList<int> pagesToPrint(const ReportDocument& document, const QPrinter& printer)
 
 bool ReportPrinter::hasPrinter()
 {
-    return !QPrinterInfo::availablePrinters().isEmpty();
+    return PrintTarget::HasPrinter();
 }
 
 bool ReportPrinter::printWithDialog(const ReportDocument& document, QWidget* parent)
 {
-    if (!checkPrinter())
-        return false;
     QPrinter printer(QPrinter::HighResolution);
     preparePrinter(document, printer);
     printer.setCopyCount(std::max(document.copies, 1));
-    printer.setFromTo(1, document.pageCount());
-    QPrintDialog dialog(&printer, parent);
-    dialog.setMinMax(1, document.pageCount());
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (!PrintTarget::Choose(printer, parent, document.title, PrintTarget::Mode::Dialog,
+                             document.pageCount()))
         return false;
     return printTo(document, printer, parent);
 }
 
 bool ReportPrinter::printDirect(const ReportDocument& document, int copies, QWidget* parent)
 {
-    if (!checkPrinter())
-        return false;
-    QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    QPrinter printer(QPrinter::HighResolution);
     preparePrinter(document, printer);
     printer.setCopyCount(std::max(copies, 1));
+    if (!PrintTarget::Choose(printer, parent, document.title, PrintTarget::Mode::Direct))
+        return false;
     return printTo(document, printer, parent);
 }
 
@@ -90,7 +77,7 @@ bool ReportPrinter::printTo(const ReportDocument& document, QPrinter& printer, Q
     progress.setMinimumDuration(0);
     QPainter painter;
     if (!painter.begin(&printer)) {
-        ErrorBox(QStringLiteral("Tisk nelze zahájit"));
+        ErrorBox(PrintTarget::StartFailedMessage(printer));
         return false;
     }
     const ReportPainter pagePainter(document);
@@ -111,5 +98,6 @@ bool ReportPrinter::printTo(const ReportDocument& document, QPrinter& printer, Q
     }
     painter.end();
     progress.setValue(total);
+    PrintTarget::Finished(printer, parent);
     return true;
 }

@@ -12,17 +12,15 @@ class ReportDocument;
 class ReportPrinter
 {
 public:
-    static QString noPrinterMessage()
-    {
-        return QStringLiteral("Není nainstalována žádná tiskárna");
-    }
     static bool hasPrinter();
 
     // The print dialog (printer, pages, copies preset to the report's), then
-    // printing. False when there is no printer, the dialog was cancelled or
-    // the job was stopped.
+    // printing; without a print service the pages go to a PDF file asked for
+    // (PrintTarget). False when the choice was cancelled or the job was
+    // stopped or could not start.
     static bool printWithDialog(const ReportDocument& document, QWidget* parent);
-    // Printing on the default printer without a dialog, with `copies` copies.
+    // Printing on the default printer without a dialog, with `copies` copies
+    // (without a print service: into a PDF file, as above).
     static bool printDirect(const ReportDocument& document, int copies, QWidget* parent);
     // Prints on a prepared printer (its copy count and page range apply).
     static bool printTo(const ReportDocument& document, QPrinter& printer, QWidget* parent);

@@ -3,6 +3,7 @@
 #include "widgets/MessageDlg.h"
 #include "app/TAboutBox.h"
 #include "app/TFolderBrowseWindow.h"
+#include "app/THelpWindow.h"
 #include "app/TVfkImportDialog.h"
 #include "app/core/DistrictAliasEditor.h"
 #include "app/core/ISettings.h"
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
 
@@ -31,6 +33,7 @@ private slots:
     void browseWindowSelection();
     void aboutBoxLabelsAndPosition();
     void vfkImportCancelledAndDone();
+    void helpWindow();
 
 private:
     QString storedPos() const
@@ -175,7 +178,20 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
     QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
 
+    // A finished import ends with the command line's summary and the target.
+    QStringList shown;
+    SetMessageDlgInterceptor([&shown](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
+        shown << QString::number(kind) + ":" + text;
+        return int(mrOk);
+    });
     dialog.ImportClick();
+    SetMessageDlgInterceptor({});
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown[0].startsWith(QString::number(mtInformation) + ":okres ") &&
+                 shown[0].contains("(789160)") &&
+                 shown[0].contains("Okres zapsán do " + QDir::toNativeSeparators(data) +
+                                   "/PRACHATICE\nAlias PRACHATICE."),
+             qPrintable(shown[0]));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB") &&
             QFileInfo::exists(workDb + "/CHARUV.DB"));
@@ -200,6 +216,28 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(!QFileInfo::exists(data + "/PRACHATICE2"));
     qunsetenv("ORV_WORKDB");
     qunsetenv("ORV_CONFIG_DIR");
+}
+
+// The help in the program's own window: the page's text inside, and the same
+// page handed to the web browser on request (a refusal is reported).
+void TestShellDialogs::helpWindow()
+{
+    const QString file = QStringLiteral(ORV_SOURCE_DIR) + "/help/index.html";
+    QList<QUrl> opened;
+    bool opens = true;
+    THelpWindow help(file, [&](const QUrl& url) { return opened << url, opens; });
+    QVERIFY(help.Browser()->toPlainText().contains("ORV – prohlížeč popisných údajů"));
+    help.findChild<QPushButton*>("OpenInBrowserBtn")->click();
+    QCOMPARE(opened, QList<QUrl>{QUrl::fromLocalFile(file)});
+    QStringList errors;
+    SetMessageDlgInterceptor([&errors](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+        return errors << text, int(mrOk);
+    });
+    opens = false;
+    help.OpenInBrowserClick();
+    SetMessageDlgInterceptor({});
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].startsWith("Nápovědu ") && errors[0].contains("index.html"));
 }
 
 QTEST_MAIN(TestShellDialogs)

@@ -9,15 +9,18 @@
 #include "browse/core/TListingData.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
+#include "browse/core/TMarkSummary.h"
+#include "db/Table.h"
 #include "output/core/FormLookups.h"
 #include "select/TCProcessDlg.h"
-#include "db/Table.h"
+#include "widgets/FirstSize.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -279,6 +282,8 @@ private slots:
                 unmarked += !row.last().toBool();
             return unmarked;
         };
+        const auto shown = [&] { return child<QLabel>("MarkSummary")->text(); };
+        QCOMPARE(shown(), "Označeno: 5 z 5 dílů, výměra 0,0950 ha");
         QCOMPARE(button->text(), QStringLiteral("&Odznačit"));
         QVERIFY(form.ProcessDlg() && form.ProcessDlg()->parent() == &form);
         auto* progress = new ShowSpy(form.ProcessDlg());
@@ -286,6 +291,7 @@ private slots:
         QCOMPARE(progress->titles, QStringList{"Odznačení všech dílů"});
         QVERIFY(form.ProcessDlg()->isHidden());
         QCOMPARE(unmarkedOnDisk(), 5);
+        QCOMPARE(shown(), "Označeno: 0 z 5 dílů, výměra 0,0000 ha");
         QCOMPARE(button->text(), QStringLiteral("&Označit"));
         button->click();
         QCOMPARE(unmarkedOnDisk(), 0);
@@ -297,6 +303,26 @@ private slots:
         QCOMPARE(form.GridModel()->data(form.GridModel()->index(row, 0), Qt::ForegroundRole),
                  QVariant(QBrush(QColor(192, 192, 192))));
         form.DBGridPaDblClick(row);
+        QCOMPARE(unmarkedOnDisk(), 0);
+        // Space inverts the current part's mark, Insert marks it and moves
+        // down; the first column's check box shows the mark on the highlighted
+        // row too; the count under the grid follows and agrees with the table.
+        auto* grid = child<QTableView>("DBGridPa");
+        const QModelIndex first = form.GridModel()->index(row, 0);
+        form.TablePa().setRecNo(row);
+        QTest::keyClick(grid, Qt::Key_Space);
+        QCOMPARE(unmarkedOnDisk(), 1);
+        QCOMPARE(first.data(Qt::CheckStateRole), QVariant(Qt::Unchecked));
+        QVERIFY2(shown().startsWith("Označeno: 4 z 5 dílů"), qPrintable(shown()));
+        QCOMPARE(shown(), TMarkSummary::Read(m_fx->workTablePath()).Text());
+        QCOMPARE(grid->currentIndex().row(), row);
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(unmarkedOnDisk(), 0);
+        QCOMPARE(first.data(Qt::CheckStateRole), QVariant(Qt::Checked));
+        QCOMPARE(shown(), "Označeno: 5 z 5 dílů, výměra 0,0950 ha");
+        QCOMPARE(form.TablePa().recNo(), row + 1);
+        QCOMPARE(grid->currentIndex().row(), row + 1);
+        QTest::keyClick(grid, Qt::Key_Insert); // an already marked part stays marked
         QCOMPARE(unmarkedOnDisk(), 0);
         // Reopening the data returns the toggle to clearing.
         button->click();
@@ -471,6 +497,30 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
+    // First sizes: what the content wants, at least the minimum, within the
+    // screen's free area; a 1600 x 1000 screen gives the browser its height.
+    // The supplementary records open with every column whole.
+    void firstSizes()
+    {
+        const QRect large(0, 0, 1600, 960), small(0, 0, 800, 570);
+        QCOMPARE(FirstWindowSize({812, 816}, {542, 480}, large), QSize(812, 816));
+        QCOMPARE(FirstWindowSize({812, 816}, {542, 480}, small), QSize(800, 570));
+        QCOMPARE(FirstWindowSize({300, 200}, {542, 480}, large), QSize(542, 480));
+        realAreaCopy();
+        Query sheets;
+        sheets.setDatabaseName("REAL");
+        sheets.setSql("SELECT DLVCIS FROM \"NYSVL001.DB\" ORDER BY DLVCIS");
+        sheets.open();
+        TDoplnDlg records(nullptr, m_fx->app(), "REAL", "001", int(sheets.asInteger("DLVCIS")), 0,
+                          0);
+        records.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&records));
+        auto* grid = records.findChild<QTableView*>("DBGridVl");
+        QVERIFY(grid->model()->rowCount() > 0);
+        QVERIFY2(grid->horizontalHeader()->length() <= grid->viewport()->width(),
+                 qPrintable(QString::number(records.width())));
+    }
+
     // At its default size every column with its caption fits the grid; on a
     // 1600 x 1000 screen the grid takes the height; the size is kept for the
     // next browser.
@@ -573,6 +623,12 @@ private slots:
         QCOMPARE(text.count("VÝPIS ÚDAJŮ Z KATASTRU NEMOVITOSTÍ"), 3); // paged: a title per part
         QVERIFY(text.contains("  Údaje o dílu 2 parcely číslo 15/3 skupiny 2: "));
         QVERIFY(m_messages.isEmpty());
+        // The written listing says where it went, with the folder offered.
+        auto* notice = m_form->findChild<QMessageBox*>("FileWrittenNotice");
+        QVERIFY(notice && notice->isVisible());
+        QCOMPARE(notice->text(), "Sestava byla zapsána do souboru:\n" + file);
+        QCOMPARE(notice->buttons().size(), 2);
+        notice->close();
     }
 };
 

@@ -1,5 +1,6 @@
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
+#include "browse/core/TMarkSummary.h"
 #include "browse/TDoplnDlg.h"
 
 #include <QtTest>
@@ -27,6 +28,29 @@ private slots:
             const CellColours c = RowColours(marked, mapa, view, parcel, "15");
             QCOMPARE(c.text, text);
             QCOMPARE(c.background, background);
+        }
+    }
+
+    // The line under the browser's grid: hectares from whole m² without
+    // rounding, "z 1 dílu"; single changes keep the count and the area.
+    void markSummary()
+    {
+        // parts, marked, area in m², changes (was, now, m²), shown
+        using Change = std::tuple<bool, bool, qint64>;
+        const QList<std::tuple<int, int, qint64, QList<Change>, QString>> rows = {
+            {5, 0, 0, {}, "Označeno: 0 z 5 dílů, výměra 0,0000 ha"},
+            {1, 0, 0, {{false, true, 12345}}, "Označeno: 1 z 1 dílu, výměra 1,2345 ha"},
+            {40000,
+             3,
+             123456789,
+             {{true, false, 9}, {true, true, 7}, {false, false, 5}},
+             "Označeno: 2 z 40000 dílů, výměra 12345,6780 ha"},
+        };
+        for (const auto& [parts, marked, area, changes, shown] : rows) {
+            TMarkSummary summary(parts, marked, area);
+            for (const auto& [was, now, m2] : changes)
+                summary.Changed(was, now, m2);
+            QCOMPARE(summary.Text(), shown);
         }
     }
 

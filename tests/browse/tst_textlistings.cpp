@@ -6,6 +6,7 @@
 
 #include "base/ETalvekException.h"
 #include "browse/TListingPrinter.h"
+#include "report/ui/PrintTarget.h"
 #include "browse/core/ListingText.h"
 #include "browse/core/TAreaSums.h"
 #include "browse/core/TTextListing.h"
@@ -455,10 +456,23 @@ private slots:
                      qPrintable(QString::number(pages)));
         }
         if (QPrinterInfo::availablePrinters().isEmpty()) {
+            // No print service: the listing goes to the PDF file asked for;
+            // a file that cannot be written is named.
+            QString file = m_root.filePath("Sestava.pdf");
+            PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return file; });
             TTextListing listing(setup());
-            QCOMPARE(TestSupport::refusal(
-                         [&] { TListingPrinter::PrintTextReport(nullptr, listing, 0); }),
-                     "Není nainstalována žádná tiskárna");
+            TListingPrinter::PrintTextReport(nullptr, listing, TTextListing::FullListing);
+            QVERIFY(QFileInfo(file).size() > 1000);
+            file = m_root.filePath("není/Sestava.pdf");
+            QCOMPARE(TestSupport::refusal([&] {
+                         TListingPrinter::PrintTextReport(nullptr, listing, 0);
+                     }),
+                     "Není nainstalována žádná tiskárna a soubor PDF " +
+                         QDir::toNativeSeparators(file) + " nelze zapsat");
+            PrintTarget::SetFileAsker(nullptr);
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "FileWrittenNotice")
+                    w->close();
         }
     }
 };

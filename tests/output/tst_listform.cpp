@@ -9,6 +9,7 @@
 #include "output/core/TListForm.h"
 #include "report/ReportPaper.h"
 #include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/PrintTarget.h"
 #include "report/ui/ReportPrinter.h"
 
 #include <QApplication>
@@ -169,11 +170,18 @@ void TestListForm::dispatchByKind()
     QTimer::singleShot(0, this, closePreview);
     PrintReportEntry(nullptr, 1, TSelectionContext{app, ku, m_fixture->workTable()});
     QCOMPARE(shown, QStringList({"Strana 2 z 2", "Strana 2 z 2"}));
-    // Negative: straight to the printer; without one, the message.
+    // Negative: straight to the printer; without one, into a PDF file.
     Fixture::Messages messages;
     if (!ReportPrinter::hasPrinter()) {
+        QTemporaryDir dir;
+        PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return dir.filePath("f.pdf"); });
         PrintReport(app, -1, 0, ku, m_fixture->workTable(), {}, 2);
-        QCOMPARE(messages, QStringList({"Není nainstalována žádná tiskárna."}));
+        PrintTarget::SetFileAsker(nullptr);
+        QVERIFY(QFileInfo(dir.filePath("f.pdf")).size() > 0);
+        QVERIFY(messages.isEmpty());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "FileWrittenNotice")
+                w->close();
     }
     // An empty selection shows nothing at all.
     QList<Fixture::Part> none = Fixture::numberedParts(2);

@@ -7,9 +7,12 @@
 #include "report/ReportMemorySource.h"
 #include "report/ReportPainter.h"
 #include "report/ui/ReportPreviewDialog.h"
+#include "report/ui/PrintTarget.h"
 #include "report/ui/ReportPrinter.h"
 
+#include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -365,12 +368,45 @@ void TestReportPreview::printingOnAPrinter()
         QCOMPARE(pdfPages(dir.filePath("tisk.pdf")), (range ? 2 : 4) * copiesPrinted);
     }
     if (ReportPrinter::hasPrinter())
-        QSKIP("a printer is installed here; the no-printer message cannot be checked");
+        QSKIP("a printer is installed here; printing without one cannot be checked");
+    // Without a print service both commands write a PDF file chosen in a save
+    // dialog and say where; a cancelled choice writes nothing and says
+    // nothing; a file that cannot be written is named in the one error.
+    const QStringList answers = {
+        dir.filePath("bez tiskárny"), dir.filePath("přímo.pdf"), {}, dir.filePath("není/tisk.pdf")};
+    QStringList offered;
+    int next = 0;
+    PrintTarget::SetFileAsker([&](QWidget*, const QString& suggested) {
+        offered << QFileInfo(suggested).fileName();
+        return answers.value(next++);
+    });
     ParcelFormFixture::Messages messages;
-    QVERIFY(!ReportPrinter::printDirect(doc, 1, nullptr));
+    QVERIFY(ReportPrinter::printWithDialog(doc, nullptr));
+    QVERIFY(ReportPrinter::printDirect(doc, 1, nullptr));
     QVERIFY(!ReportPrinter::printWithDialog(doc, nullptr));
-    QCOMPARE(messages, QStringList({"Není nainstalována žádná tiskárna.",
-                                    "Není nainstalována žádná tiskárna."}));
+    QVERIFY(!ReportPrinter::printDirect(doc, 1, nullptr));
+    PrintTarget::SetFileAsker(nullptr);
+    QCOMPARE(pdfPages(dir.filePath("bez tiskárny.pdf")), doc.pageCount());
+    QCOMPARE(pdfPages(dir.filePath("přímo.pdf")), doc.pageCount());
+    QCOMPARE(offered.size(), 4);
+    QVERIFY2(offered[0].endsWith(".pdf") && !offered[0].contains(' '), qPrintable(offered[0]));
+    QCOMPARE(messages, QStringList({"Není nainstalována žádná tiskárna a soubor PDF " +
+                                    QDir::toNativeSeparators(dir.filePath("není/tisk.pdf")) +
+                                    " nelze zapsat."}));
+    QStringList notices;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w);
+            box && box->objectName() == "FileWrittenNotice" && box->isVisible()) {
+            notices << box->text();
+            QVERIFY(box->findChild<QPushButton*>() != nullptr);
+            box->close();
+        }
+    // Every PDF written says where (the two above on the PDF printer too).
+    for (const QString file : {"tisk.pdf", "bez tiskárny.pdf", "přímo.pdf"})
+        QVERIFY2(notices.contains("Tisk byl uložen do souboru PDF:\n" +
+                                  QDir::toNativeSeparators(dir.filePath(file))),
+                 qPrintable(notices.join('|')));
+    QCOMPARE(notices.size(), 4);
 }
 
 QTEST_MAIN(TestReportPreview)

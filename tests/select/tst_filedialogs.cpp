@@ -4,6 +4,7 @@
 // existence and overwrite checks. The progress windows (bar, cancel with
 // confirmation, event pump) and the field choice (reordering by drop).
 #include "widgets/MessageDlg.h"
+#include "app/TOrvApplication.h"
 #include "app/core/TApp.h"
 #include "select/TCProcessDlg.h"
 #include "select/TFieldsDialog.h"
@@ -16,6 +17,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,6 +26,7 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 void touch(const QString& path)
@@ -55,6 +59,7 @@ private slots:
     void progressBar();
     void cancelAskedOnceAndNoContinues();
     void dropMovesSelectedItemOnly();
+    void czechLabelsAndColumns();
 
 private:
     void prepare(TOpenFileDialog& dlg, const QString& filter);
@@ -322,6 +327,38 @@ void TestFileDialogs::dropMovesSelectedItemOnly()
     dlg.DropOn(0);
     QCOMPARE(order(), QStringLiteral("EACDB"));
     QCOMPARE(list->currentItem()->text(), QStringLiteral("E"));
+}
+
+// Qt's own texts in Czech once the program's translations are installed; the
+// dialog's labels show their mnemonics (a buddy each); the detail columns fit
+// their content, dates included.
+void TestFileDialogs::czechLabelsAndColumns()
+{
+    QVERIFY(TOrvApplication::InstallQtTranslations(*qApp));
+    const QString date = QCoreApplication::translate("QFileSystemModel", "Date Modified");
+    QVERIFY2(date != "Date Modified", qPrintable(date));
+    TSaveFileDialog dlg(app());
+    for (const char* name : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+        QVERIFY2(dlg.findChild<QLabel*>(name)->buddy(), name);
+    touch(m_dir.filePath("sestava s dlouhým názvem.txt"));
+    dlg.setViewMode(QFileDialog::Detail);
+    dlg.resize(600, 400);
+    dlg.setDirectory(m_dir.path());
+    dlg.show();
+    auto* tree = dlg.findChild<QTreeView*>("treeView");
+    QTRY_COMPARE(tree->model()->headerData(3, Qt::Horizontal).toString(), date);
+    QTRY_VERIFY(tree->model()->rowCount(tree->rootIndex()) > 0);
+    // Size, type and date of every entry whole, and all four columns within
+    // the view (nothing cut off at its right).
+    QTest::qWait(50);
+    for (int r = 0; r < tree->model()->rowCount(tree->rootIndex()); ++r)
+        for (int column = 1; column <= 3; ++column) {
+            const QString text =
+                tree->model()->index(r, column, tree->rootIndex()).data().toString();
+            QVERIFY2(tree->columnWidth(column) > tree->fontMetrics().horizontalAdvance(text),
+                     qPrintable(text));
+        }
+    QVERIFY(tree->header()->length() <= tree->viewport()->width());
 }
 
 QTEST_MAIN(TestFileDialogs)

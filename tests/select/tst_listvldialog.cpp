@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QRadioButton>
 #include <QFocusEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QStyle>
 #include <QTest>
 
 #include <fcntl.h>
@@ -586,12 +588,21 @@ void TstListVlDialog::dialogRules()
     dlg->SearchBtnClick();
     QCOMPARE(dlg->ResultCount(), 0);
     QVERIFY(!ok->isEnabled());
+    QCOMPARE(child<QLabel>(*dlg, "LabelSkipped")->text(),
+             "Není zaškrtnut žádný okres, nic nebylo prohledáno.");
     // ALFA ticked again and BETA by hand: both searched, OK the default.
     dlg->SetTicked(0, true);
     dlg->SetTicked(rowOf(*dlg, "BETA"), true);
     dlg->SearchBtnClick();
     QCOMPARE(dlg->ResultCount(), plainScan(districts({"ALFA", "BETA"}), m_ident).size());
     QVERIFY(ok->isEnabled() && ok->isDefault() && !search->isDefault());
+    // The first row is current without a click: OK and "Výpis" act on it.
+    // No column title is cut.
+    auto* grid = child<QTableView>(*dlg, "Grid");
+    for (int column = 1; column < grid->model()->columnCount(); ++column)
+        QVERIFY(grid->columnWidth(column) >= grid->horizontalHeader()->sectionSizeHint(column));
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(grid->selectionModel()->selectedRows().size(), 1);
     // Another owner row clears the results.
     owners->setCurrentIndex(owners->model()->index(1, 0));
     QCOMPARE(dlg->ResultCount(), 0);
@@ -605,9 +616,26 @@ void TstListVlDialog::dialogRules()
     QFocusEvent leave(QEvent::FocusOut);
     QCoreApplication::sendEvent(key, &leave);
     QVERIFY(search->isDefault() && !ok->isDefault());
-    // A shown district is remembered for the next opening in this run.
-    emit aliases->itemActivated(aliases->item(rowOf(*dlg, "BETA")));
+    // The number column holds ten digits whole, also after the owner list
+    // was looked up again.
+    child<QPushButton>(*dlg, "HledatBtn")->click();
+    QVERIFY(owners->columnWidth(0) >
+            owners->fontMetrics().horizontalAdvance(QString(10, u'0')) + 8);
+    // A click on a check box only ticks; a single click on a row shows the
+    // district (and ticks it), which is remembered for the next opening.
+    const auto click = [&](const char* alias, bool onBox) {
+        const QRect r = aliases->visualItemRect(aliases->item(rowOf(*dlg, alias)));
+        const int box = aliases->style()->pixelMetric(QStyle::PM_IndicatorWidth);
+        QTest::mouseClick(aliases->viewport(), Qt::LeftButton, {},
+                          onBox ? QPoint(r.left() + box / 2 + 4, r.center().y()) : r.center());
+    };
+    click("GAMA", true);
+    QCOMPARE(aliases->item(rowOf(*dlg, "GAMA"))->checkState(), Qt::Checked);
+    QCOMPARE(dlg->ShownAlias(), QString("ALFA"));
+    aliases->item(rowOf(*dlg, "BETA"))->setCheckState(Qt::Unchecked);
+    click("BETA", false);
     QCOMPARE(dlg->ShownAlias(), QString("BETA"));
+    QCOMPARE(aliases->item(rowOf(*dlg, "BETA"))->checkState(), Qt::Checked);
     dlg.reset();
     QCOMPARE(dialog()->ShownAlias(), QString("BETA"));
     QVERIFY(m_messages.isEmpty());
@@ -686,6 +714,17 @@ void TstListVlDialog::districtWithoutOwners()
     emit aliases->itemActivated(aliases->item(0));
     QCOMPARE(dlg->ShownAlias(), QString("ALFA"));
     QVERIFY(child<QPushButton>(*dlg, "SearchBtn")->isEnabled());
+    // An owner without sheets: the search says so.
+    emit aliases->itemActivated(aliases->item(rowOf(*dlg, "OMEGA")));
+    dlg->SetTicked(0, false);
+    TListVlSearch::OpenOwners(dlg->TableOborg(), "OMEGA", false, "555", false);
+    auto* owners = child<QTableView>(*dlg, "DBGrid");
+    owners->setCurrentIndex(owners->model()->index(0, 0));
+    dlg->SearchBtnClick();
+    QCOMPARE(dlg->ResultCount(), 0);
+    QCOMPARE(child<QLabel>(*dlg, "LabelSkipped")->text(),
+             "Vlastník nemá v zaškrtnutých okresech žádný list vlastnictví.");
+    QVERIFY(m_messages.isEmpty());
 }
 
 void TstListVlDialog::tool_data()
