@@ -15,6 +15,8 @@ PACKAGES=(
     qt6-translations-l10n
     # tests: a virtual display, PDF to PNG, pxlib as an independent Paradox reader
     xvfb xauth poppler-utils pxlib-dev
+    # a paper size from the locale in the tests: localedef needs the locale sources
+    locales
     # benchmark: GDAL's VFK driver loads the same exchange file as the VFK import
     libgdal-dev
     # installation check and Debian package: validators of the launcher and the
