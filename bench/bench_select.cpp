@@ -16,6 +16,7 @@
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/DemoDistrictGenerator.h"
+#include "data/ParcelTable.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
@@ -64,11 +65,7 @@ struct Stopwatch
 
 void openParcels(Table& parcels, const QString& district)
 {
-    parcels.setDatabaseName(district);
-    parcels.setTableName(CadastralTables::PerAreaTable(CadastralTables::ParcelPrefix, "001"));
-    parcels.setReadOnly(true);
-    parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
-    parcels.open();
+    OpenParcelTable(parcels, district, QStringLiteral("001"));
 }
 
 // Every `step`-th distinct parcel of the area as parcel-number text.

@@ -11,6 +11,7 @@
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
 #include "db/Engine.h"
 #include "db/Query.h"
@@ -82,15 +83,8 @@ TDoplnDlg::TDoplnDlg(QWidget* owner, std::shared_ptr<IApp> app, const QString& a
         }
     });
 
-    for (Table* t : {m_tableDText, m_tableList}) {
-        t->setDatabaseName(m_app->WorkDbPath());
-        t->setReadOnly(true);
-        t->setIndexFieldNames("KOD");
-    }
-    m_tableDText->setTableName(CadastralTables::RecordKindTable);
-    m_tableList->setTableName(CadastralTables::DeedKindTable);
-    m_tableDText->open();
-    m_tableList->open();
+    OpenCodeTable(*m_tableDText, m_app->WorkDbPath(), CadastralTables::RecordKindTable, "KOD");
+    OpenCodeTable(*m_tableList, m_app->WorkDbPath(), CadastralTables::DeedKindTable, "KOD");
     m_queryVl->setDatabaseName(alias);
     m_queryVl->setSql(
         QStringList{Format(QStringLiteral("SELECT * FROM \"NYSVL%s.DB\""), m_suffix)} +

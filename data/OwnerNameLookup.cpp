@@ -1,6 +1,7 @@
 #include "data/OwnerNameLookup.h"
 
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "db/Table.h"
 
 OwnerNameLookup::OwnerNameLookup(const QString& database) : m_database(database) {}
@@ -15,11 +16,7 @@ QString OwnerNameLookup::Name(double ident, int uvchar)
         return *known;
     if (!m_owners) {
         auto owners = std::make_unique<Table>();
-        owners->setDatabaseName(m_database);
-        owners->setTableName(QString::fromLatin1(CadastralTables::OwnerTable));
-        owners->setReadOnly(true);
-        owners->setIndexFieldNames(QStringLiteral("IDENT;UVCHAR"));
-        owners->open();
+        OpenAreaTable(*owners, m_database, CadastralTables::OwnerTable, "IDENT;UVCHAR");
         m_owners = std::move(owners);
     }
     const QString name = Find(*m_owners, ident, uvchar);

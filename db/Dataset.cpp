@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "db/Engine.h"
 #include "db/FilterTranslator.h"
+#include "db/TableRowSql.h"
 #include "db/TableWriteGuard.h"
 #include "db/ValueConvert.h"
 
@@ -104,11 +105,9 @@ QString Dataset::viewSource(QVariantMap& params, bool& conditioned) const
 
 QString Dataset::viewSql(QVariantMap& params) const
 {
-    QStringList columns;
-    for (const FieldDef& f : m_dataFields)
-        columns.append(SqliteDatabase::quoteIdentifier(f.name));
     bool conditioned = false;
-    return QStringLiteral("SELECT ") + columns.join(u',') + viewSource(params, conditioned);
+    return QStringLiteral("SELECT ") + TableRowSql(m_sqlName, m_dataFields).columns() +
+           viewSource(params, conditioned);
 }
 
 void Dataset::rebuildView()
@@ -243,15 +242,9 @@ int Dataset::checkedIndex(const QString& name) const
 
 QVariantList Dataset::fetchRow(qint64 rowid) const
 {
-    if (!m_rowStatement.isValid()) {
-        QStringList columns;
-        for (const FieldDef& f : m_dataFields)
-            columns.append(SqliteDatabase::quoteIdentifier(f.name));
-        m_rowStatement = SqliteStatement(
-            Engine::instance().db().handle(),
-            QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?")
-                .arg(columns.join(u','), SqliteDatabase::quoteIdentifier(m_sqlName)));
-    }
+    if (!m_rowStatement.isValid())
+        m_rowStatement = SqliteStatement(Engine::instance().db().handle(),
+                                         TableRowSql(m_sqlName, m_dataFields).selectRow());
     QVariantList row;
     row.reserve(m_allFields.size());
     m_rowStatement.bindInt64(1, rowid);
@@ -477,26 +470,9 @@ void Dataset::post()
     if (m_state != State::Edit && m_state != State::Insert)
         return;
     checkRequired();
-    QStringList columns;
-    QStringList marks;
-    for (int i = 0; i < m_dataFields.size(); ++i) {
-        columns.append(SqliteDatabase::quoteIdentifier(m_dataFields[i].name));
-        marks.append(QStringLiteral("?%1").arg(i + 1));
-    }
-    const QString table = SqliteDatabase::quoteIdentifier(m_sqlName);
     const bool inserting = m_state == State::Insert;
-    QString sql;
-    if (inserting) {
-        sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(table, columns.join(u','), marks.join(u','));
-    } else {
-        QStringList sets;
-        for (int i = 0; i < columns.size(); ++i)
-            sets.append(columns[i] + u'=' + marks[i]);
-        // Joined, not formatted: a field name may hold "%1".
-        sql = QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + sets.join(u',') +
-              QStringLiteral(" WHERE rowid = ?") + QString::number(m_dataFields.size() + 1);
-    }
+    const TableRowSql rows(m_sqlName, m_dataFields);
+    const QString sql = inserting ? rows.insertRow() : rows.updateRow();
     Engine& engine = Engine::instance();
     qint64 rowid = m_editRowid;
     QList<LoadedTable*> changed;
@@ -558,15 +534,8 @@ qint64 Dataset::rowidSince(qint64 rowid, const QVariantList& original, quint64 l
         return rowid;
     // The table was read again from its file (another writer changed it):
     // the row is found again by its values as they were read.
-    QStringList conditions;
-    for (int i = 0; i < m_dataFields.size(); ++i)
-        conditions.append(SqliteDatabase::quoteIdentifier(m_dataFields[i].name) +
-                          QStringLiteral(" IS ?") + QString::number(i + 1));
     SqliteStatement find(Engine::instance().db().handle(),
-                         QStringLiteral("SELECT rowid FROM ") +
-                             SqliteDatabase::quoteIdentifier(m_sqlName) +
-                             QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")) +
-                             QStringLiteral(" LIMIT 1"));
+                         TableRowSql(m_sqlName, m_dataFields).findRow());
     find.bindAll(original);
     if (!find.step())
         failChangedMeanwhile();
@@ -608,9 +577,7 @@ void Dataset::deleteRecord()
         changed.append(m_table);
     runTracked(changed, [&] {
         const qint64 rowid = rowidSince(shown, original, loads);
-        engine.db().exec(QStringLiteral("DELETE FROM ") +
-                         SqliteDatabase::quoteIdentifier(m_sqlName) +
-                         QStringLiteral(" WHERE rowid = ") + QString::number(rowid));
+        engine.db().exec(TableRowSql(m_sqlName, m_dataFields).deleteRow(rowid));
     });
     const int position = m_pos;
     rebuildView();

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "db/DatasetRowCache.h"
+
 #include <QAbstractTableModel>
-#include <QPointer>
 
 class Dataset;
 
@@ -33,9 +34,6 @@ private:
     void reset();
     int fieldOfColumn(int column) const;
 
-    QPointer<Dataset> m_dataset;
+    DatasetRowCache m_rows;
     QList<Column> m_columns;
-    int m_rows = 0;
-    mutable int m_cachedRow = -1;
-    mutable QVariantList m_cachedValues;
 };

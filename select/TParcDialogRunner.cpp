@@ -3,6 +3,7 @@
 #include "widgets/DialogPos.h"
 #include "widgets/TWaitCursor.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "data/WorkTable.h"
 #include "select/TParcDialog.h"
 
@@ -32,14 +33,7 @@ TParcDialog& TParcDialogRunner::dialog(QWidget* owner, const std::shared_ptr<IAp
 namespace {
 void bindTables(TParcDialog& dlg, const TSelectionContext& ctx)
 {
-    Table& parcels = dlg.TablePa();
-    parcels.close();
-    parcels.setDatabaseName(ctx.KU.Alias);
-    parcels.setTableName(
-        CadastralTables::PerAreaTable(CadastralTables::ParcelPrefix, ctx.KU.Suffix));
-    parcels.setReadOnly(true);
-    parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
-    parcels.open();
+    OpenParcelTable(dlg.TablePa(), ctx.KU.Alias, ctx.KU.Suffix);
     OpenOrCreateWorkTable(dlg.TableParc(), ctx.WorkTable);
 }
 

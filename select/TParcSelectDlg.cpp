@@ -147,10 +147,7 @@ bool TParcSelectDlg::openCodeTable(const TConditionCodeTable& code)
     if (!m_app)
         return false;
     try {
-        m_tableValue.setDatabaseName(m_app->WorkDbPath());
-        m_tableValue.setTableName(QString::fromLatin1(code.table));
-        m_tableValue.setReadOnly(true);
-        m_tableValue.open();
+        OpenCodeTable(m_tableValue, m_app->WorkDbPath(), QString::fromLatin1(code.table));
         const QString display = QString::fromLatin1(code.displayField);
         for (m_tableValue.first(); !m_tableValue.eof(); m_tableValue.next())
             ui->DBLookupCB->addItem(m_tableValue.asString(display).trimmed(),

@@ -6,6 +6,7 @@
 #include "browse/core/PartFields.h"
 #include "browse/core/TPartExport.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "db/Engine.h"
 #include "db/Table.h"
 #include "db/TableWriteGuard.h"
@@ -106,11 +107,7 @@ int runExport(const QStringList& args)
     const QString codeDir = OrvPaths::codeTableDir(OrvPaths::executableDir());
     using namespace CadastralTables;
     Table parcels;
-    parcels.setDatabaseName(ku.Alias);
-    parcels.setTableName(PerAreaTable(ParcelPrefix, ku.Suffix));
-    parcels.setReadOnly(true);
-    parcels.setIndexFieldNames(ParcelIndexFields);
-    parcels.open();
+    OpenParcelTable(parcels, ku.Alias, ku.Suffix);
     Table work;
     work.setDatabaseName(workFile.absolutePath());
     work.setTableName(workFile.fileName());

@@ -6,6 +6,7 @@
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
+#include "data/ParcelTable.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "select/core/TConditionSelector.h"
@@ -276,12 +277,7 @@ bool parseArguments(const QStringList& args, SelectRun& run, QList<SelectStep>& 
 
 void openTables(SelectRun& run)
 {
-    run.parcels.setDatabaseName(run.database);
-    run.parcels.setTableName(
-        CadastralTables::PerAreaTable(CadastralTables::ParcelPrefix, run.suffix));
-    run.parcels.setReadOnly(true);
-    run.parcels.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
-    run.parcels.open();
+    OpenParcelTable(run.parcels, run.database, run.suffix);
     OpenOrCreateWorkTable(run.work, run.workPath);
     run.conditions = std::make_unique<TConditionSelector>(run.parcels, run.work, run.partsOnly);
     run.conditions->Start();

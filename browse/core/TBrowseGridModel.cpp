@@ -5,56 +5,44 @@
 #include <QBrush>
 
 TBrowseGridModel::TBrowseGridModel(Dataset* dataset, QList<Column> columns, QObject* parent)
-    : QAbstractTableModel(parent), m_dataset(dataset), m_columns(std::move(columns))
+    : QAbstractTableModel(parent), m_rows(dataset), m_columns(std::move(columns))
 {
     connect(dataset, &Dataset::viewChanged, this, &TBrowseGridModel::reset);
-    connect(dataset, &Dataset::currentChanged, this, [this] { m_cachedRow = -1; });
+    connect(dataset, &Dataset::currentChanged, this, [this] { m_rows.forget(); });
     reset();
 }
 
 int TBrowseGridModel::valueIndex(const QString& field) const
 {
-    return m_dataset && m_dataset->isActive() ? m_dataset->fieldIndex(field) : -1;
+    return m_rows.active() ? m_rows.dataset()->fieldIndex(field) : -1;
 }
 
 void TBrowseGridModel::repaintAll()
 {
-    m_cachedRow = -1;
-    if (m_rows > 0)
-        emit dataChanged(index(0, 0), index(m_rows - 1, int(m_columns.size()) - 1));
+    m_rows.forget();
+    if (m_rows.rows() > 0)
+        emit dataChanged(index(0, 0), index(m_rows.rows() - 1, int(m_columns.size()) - 1));
 }
 
 void TBrowseGridModel::reset()
 {
     beginResetModel();
-    m_cachedRow = -1;
-    m_cachedValues.clear();
-    const bool active = m_dataset && m_dataset->isActive();
-    m_rows = active ? m_dataset->recordCount() : 0;
+    m_rows.recount();
     m_fieldOf.clear();
     for (const Column& c : m_columns)
-        m_fieldOf.append(active ? m_dataset->fieldIndex(c.field) : -1);
-    m_markIndex = active && !m_markField.isEmpty() ? m_dataset->fieldIndex(m_markField) : -1;
+        m_fieldOf.append(valueIndex(c.field));
+    m_markIndex = m_markField.isEmpty() ? -1 : valueIndex(m_markField);
     endResetModel();
 }
 
 int TBrowseGridModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows.rows();
 }
 
 int TBrowseGridModel::columnCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : int(m_columns.size());
-}
-
-const QVariantList& TBrowseGridModel::valuesOf(int row) const
-{
-    if (row != m_cachedRow) {
-        m_cachedValues = m_dataset->rowValues(row);
-        m_cachedRow = row;
-    }
-    return m_cachedValues;
 }
 
 QString TBrowseGridModel::displayText(const QVariant& value)
@@ -71,7 +59,7 @@ QString TBrowseGridModel::displayText(const QVariant& value)
 
 QVariant TBrowseGridModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || !m_dataset || !m_dataset->isActive() || index.row() >= m_rows)
+    if (!index.isValid() || !m_rows.holds(index.row()))
         return {};
     const Column& column = m_columns.at(index.column());
     if (role == Qt::TextAlignmentRole)
@@ -79,11 +67,11 @@ QVariant TBrowseGridModel::data(const QModelIndex& index, int role) const
     if (role == Qt::CheckStateRole) {
         if (index.column() != 0 || m_markIndex < 0)
             return {};
-        return valuesOf(index.row()).value(m_markIndex).toBool() ? Qt::Checked : Qt::Unchecked;
+        return m_rows.values(index.row()).value(m_markIndex).toBool() ? Qt::Checked : Qt::Unchecked;
     }
     if (role != Qt::DisplayRole && role != Qt::ForegroundRole && role != Qt::BackgroundRole)
         return {};
-    const QVariantList& values = valuesOf(index.row());
+    const QVariantList& values = m_rows.values(index.row());
     if (role == Qt::DisplayRole) {
         const int field = m_fieldOf.at(index.column());
         return field >= 0 ? displayText(values.value(field)) : QString();

@@ -1,17 +1,17 @@
 #pragma once
 
 #include "browse/core/ParDilyRules.h"
+#include "db/DatasetRowCache.h"
 
 #include <QAbstractTableModel>
-#include <QPointer>
 #include <functional>
 
 class Dataset;
 
 // A read-only grid model over the rows in view of a dataset, with the
 // browser's columns (title, width in characters, alignment) and an optional
-// colouring of whole rows. The values of the last row asked for are kept, so
-// a painted row is read (and its calculated fields filled) only once.
+// colouring of whole rows. A painted row is read (and its calculated fields
+// filled) only once (DatasetRowCache).
 class TBrowseGridModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -51,16 +51,12 @@ public:
 
 private:
     void reset();
-    const QVariantList& valuesOf(int row) const;
     static QString displayText(const QVariant& value);
 
-    QPointer<Dataset> m_dataset;
+    DatasetRowCache m_rows;
     QList<Column> m_columns;
     QList<int> m_fieldOf;
     RowStyle m_style;
     QString m_markField;
     int m_markIndex = -1;
-    int m_rows = 0;
-    mutable int m_cachedRow = -1;
-    mutable QVariantList m_cachedValues;
 };

@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "db/Engine.h"
 #include "db/Query.h"
 #include "db/Table.h"
@@ -225,10 +226,7 @@ void TAreaStatistics::ReadLandKindNames()
 {
     m_kindNames.clear();
     Table pskup;
-    pskup.setDatabaseName(m_workDbPath + u'/');
-    pskup.setTableName(QString::fromLatin1(CadastralTables::LandKindTable));
-    pskup.setReadOnly(true);
-    pskup.open();
+    OpenCodeTable(pskup, m_workDbPath + u'/', CadastralTables::LandKindTable);
     for (pskup.first(); !pskup.eof(); pskup.next())
         m_kindNames.append(
             {int(pskup.asInteger(QStringLiteral("CIS"))), pskup.asString(QStringLiteral("TEXT"))});

@@ -1,6 +1,7 @@
 #include "output/core/TBonitaForm.h"
 
 #include "base/Format.h"
+#include "data/ParcelTable.h"
 
 namespace {
 constexpr double LineHeight = 16;
@@ -31,12 +32,9 @@ QString TBonitaForm::ParcelFilter(int parskup, int parcis, int parpod)
 
 void TBonitaForm::OpenRatings()
 {
-    TableBonity.setDatabaseName(m_ku.Alias);
-    TableBonity.setTableName(Format(QStringLiteral("NYSBO%s.DB"), m_ku.Suffix));
-    TableBonity.setReadOnly(true);
     // Ordered on the parcel so that the per-parcel filter finds its rows by key.
-    TableBonity.setIndexFieldNames(QStringLiteral("PARSKUP;PARCIS;PARPOD"));
-    TableBonity.open();
+    OpenAreaTable(TableBonity, m_ku.Alias, Format(QStringLiteral("NYSBO%s.DB"), m_ku.Suffix),
+                  QStringLiteral("PARSKUP;PARCIS;PARPOD"));
 }
 
 bool TBonitaForm::FilterRatings()

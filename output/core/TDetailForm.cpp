@@ -5,6 +5,7 @@
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
 #include "output/core/FormLookups.h"
+#include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
 #include "report/ReportLayouter.h"
 
@@ -74,38 +75,21 @@ QString TDetailForm::CisPopCaption(qint64 cpce, int parskup, int nemvyuz)
 void TDetailForm::OpenCodeTables()
 {
     const QString codeTables = m_app->WorkDbPath();
-    auto open = [&](Table& table, const char* name, const char* index) {
-        table.setDatabaseName(codeTables);
-        table.setTableName(QString::fromLatin1(name));
-        table.setReadOnly(true);
-        table.setIndexFieldNames(QString::fromLatin1(index));
-    };
-    open(TablePskup, CadastralTables::ParcelGroupTable, "CIS");
     TablePskup.setMasterSource(&TablePa, QStringLiteral("PARSKUP"));
-    TablePskup.open();
-    open(TableVyuz, CadastralTables::LandUseTable, "KOD");
-    TableVyuz.open();
-    open(TableCharakter, CadastralTables::OwnerCharacteristicTable, "CIS");
-    TableCharakter.open();
+    OpenCodeTable(TablePskup, codeTables, CadastralTables::ParcelGroupTable, "CIS");
+    OpenCodeTable(TableVyuz, codeTables, CadastralTables::LandUseTable, "KOD");
+    OpenCodeTable(TableCharakter, codeTables, CadastralTables::OwnerCharacteristicTable, "CIS");
 }
 
 void TDetailForm::OpenOwnerTables()
 {
-    TableOborg.setDatabaseName(m_ku.Alias);
-    TableOborg.setTableName(QString::fromLatin1(CadastralTables::OwnerTable));
-    TableOborg.setReadOnly(true);
-    TableOborg.setIndexFieldNames(QStringLiteral("IDENT;UVCHAR"));
-    TableOborg.open();
+    OpenAreaTable(TableOborg, m_ku.Alias, CadastralTables::OwnerTable, "IDENT;UVCHAR");
 
     const QString relations =
         CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, m_ku.Suffix);
     PrepareOwners(TableVl);
-    TableVl.setDatabaseName(m_ku.Alias);
-    TableVl.setTableName(relations);
-    TableVl.setReadOnly(true);
-    TableVl.setIndexName(QStringLiteral("ELLVCIS"));
     TableVl.setMasterSource(&TablePa, QStringLiteral("LVCIS"));
-    TableVl.open();
+    OpenAreaTable(TableVl, m_ku.Alias, relations, "ELLVCIS");
 
     PrepareOwners(QueryVl);
     QueryVl.setDatabaseName(m_ku.Alias);

@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "base/TextHelpers.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
 #include "output/core/FormLookups.h"
 #include "select/core/TSheetSelector.h"
@@ -108,31 +109,19 @@ QString TLCisForm::WorkDbTable(const char* table) const
 
 void TLCisForm::OpenCodeTable(Table& table, const char* name, const QString& index)
 {
-    table.setDatabaseName(m_app->WorkDbPath());
-    table.setTableName(QString::fromLatin1(name));
-    table.setReadOnly(true);
-    table.setIndexFieldNames(index);
     if (&table == &TableCharakter)
         table.setMasterSource(&TableVl, QStringLiteral("UVCHAR"));
-    table.open();
+    ::OpenCodeTable(table, m_app->WorkDbPath(), QString::fromLatin1(name), index);
 }
 
 void TLCisForm::OpenAreaTables()
 {
-    TableOborg.setDatabaseName(m_ku.Alias);
-    TableOborg.setTableName(QString::fromLatin1(CadastralTables::OwnerTable));
-    TableOborg.setReadOnly(true);
-    TableOborg.setIndexFieldNames(QStringLiteral("IDENT;UVCHAR"));
-    TableOborg.open();
-
-    TableVl.setDatabaseName(m_ku.Alias);
-    TableVl.setTableName(
-        CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, m_ku.Suffix));
-    TableVl.setReadOnly(true);
-    TableVl.setIndexFieldNames(QStringLiteral("ELLVCIS"));
+    OpenAreaTable(TableOborg, m_ku.Alias, CadastralTables::OwnerTable, "IDENT;UVCHAR");
     TableVl.setFilter(QStringLiteral("ELLVCIS = 0"));
     TableVl.setFiltered(true);
-    TableVl.open();
+    OpenAreaTable(TableVl, m_ku.Alias,
+                  CadastralTables::PerAreaTable(CadastralTables::RelationPrefix, m_ku.Suffix),
+                  "ELLVCIS");
 }
 
 void TLCisForm::SetSheet(int lvCis)

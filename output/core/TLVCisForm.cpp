@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "browse/core/LVSupplementText.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
 
 namespace {
@@ -24,11 +25,7 @@ TLVCisForm::TLVCisForm(std::shared_ptr<IApp> app, QWidget* owner, const TKUInfo&
                        const QString& workTable)
     : TLCisForm(std::move(app), owner, ku, workTable)
 {
-    TableList.setDatabaseName(m_app->WorkDbPath());
-    TableList.setTableName(QString::fromLatin1(CadastralTables::DeedKindTable));
-    TableList.setReadOnly(true);
-    TableList.setIndexFieldNames(QStringLiteral("KOD"));
-    TableList.open();
+    ::OpenCodeTable(TableList, m_app->WorkDbPath(), CadastralTables::DeedKindTable, "KOD");
     QueryTx.setDatabaseName(m_ku.Alias);
 
     m_sections.push_back({&QueryB, u'B', "B1  Jiná práva", nullptr});

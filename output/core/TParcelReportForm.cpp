@@ -3,6 +3,7 @@
 #include "base/Format.h"
 #include "app/core/TInstallInfo.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
 #include "output/core/FormPaper.h"
 
@@ -25,19 +26,11 @@ TParcelReportForm::TParcelReportForm(std::shared_ptr<IApp> app, QWidget* owner, 
 
     OpenWorkQuery(workTable, indexName, initialSql);
 
-    TableDruhP.setDatabaseName(m_app->WorkDbPath());
-    TableDruhP.setTableName(QString::fromLatin1(CadastralTables::LandKindTable));
-    TableDruhP.setReadOnly(true);
-    TableDruhP.setIndexFieldNames(QStringLiteral("CIS"));
     TableDruhP.setMasterSource(&TablePa, QStringLiteral("DRUHPOZ"));
-    TableDruhP.open();
+    OpenCodeTable(TableDruhP, m_app->WorkDbPath(), CadastralTables::LandKindTable, "CIS");
 
-    TablePa.setDatabaseName(ku.Alias);
-    TablePa.setTableName(CadastralTables::PerAreaTable(CadastralTables::ParcelPrefix, ku.Suffix));
-    TablePa.setReadOnly(true);
-    TablePa.setIndexFieldNames(QString::fromLatin1(CadastralTables::ParcelIndexFields));
     TablePa.setMasterSource(&QueryWork, parcelLinkFields);
-    TablePa.open();
+    OpenParcelTable(TablePa, ku.Alias, ku.Suffix);
 }
 
 TParcelReportForm::~TParcelReportForm()

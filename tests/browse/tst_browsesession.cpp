@@ -3,6 +3,9 @@
 
 #include "widgets/MessageDlg.h"
 #include "browse/core/TBrowseGridModel.h"
+#include "browse/core/TBrowseTables.h"
+#include "browse/core/TMarkSummary.h"
+#include "browse/core/TOwnText.h"
 #include "browse/TParDilyDbf.h"
 #include "import/VfkImporter.h"
 
@@ -138,6 +141,61 @@ private slots:
         QVERIFY(QFile::exists(copy + "/ORVTX001.DB"));
         for (auto it = before.cbegin(); it != before.cend(); ++it)
             QVERIFY2(after.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+    }
+
+    // The browser's tables and own texts without a window, over the controlled
+    // district: the land's sheet of a building apart, the code texts, marks
+    // written to the file, sorting, and an own text stored, kept and refused.
+    void tablesWithoutAWindow()
+    {
+        const QString ctl = m_root.filePath("ctl");
+        BrowseFixture::writeControlledDistrict(ctl);
+        BrowseFixture fx;
+        fx.setAliases({{"CTL", ctl}});
+        const QString work = fx.fillWorkTable("CTL", {"15/3", "16"});
+        TBrowseTables tables(work, fx.area("CTL"), m_root.filePath("demo-original/WorkDB"));
+        tables.OpenDetails(true);
+        tables.OpenParts();
+        Table& pa = tables.Parts();
+        QCOMPARE(pa.recordCount(), 3);
+        QVERIFY(pa.findKey({2, 15, 3, 1}));
+        const ParDilyRules::LandSheet land = tables.FindLandSheet(10);
+        QVERIFY(land.found);
+        QCOMPARE(land.lv, 25);
+        tables.ShowOwnersOf(land.lv);
+        QCOMPARE(tables.Owners().asInteger("IDENT"), 333);
+        const TBrowseTables::PartTexts texts = tables.CurrentPartTexts();
+        QVERIFY(!texts.landKind.isEmpty() && !texts.relation.isEmpty());
+        // NEMOCHR 302: the third protection moves up to the second line.
+        QVERIFY(!texts.protection[0].isEmpty() && !texts.protection[1].isEmpty());
+        QCOMPARE(texts.protection[2], QString());
+
+        TMarkSummary marks = TMarkSummary::Read(work);
+        QVERIFY(tables.SetMark(pa.recNo(), std::nullopt, marks));
+        QVERIFY(!tables.SetMark(pa.recNo(), false, marks));
+        QCOMPARE(marks.Text(), "Označeno: 2 z 3 dílů, výměra 0,0350 ha");
+        QCOMPARE(TMarkSummary::Read(work).Text(), marks.Text());
+        tables.MarkAll(true);
+        QCOMPARE(TMarkSummary::Read(work).Text(), "Označeno: 3 z 3 dílů, výměra 0,0850 ha");
+        QVERIFY(TestSupport::refusal([&] {
+                    tables.SortParts("MAPA", " Mapa ");
+                }).contains("\" Mapa \""));
+        tables.SortParts("VYMERA", "Výměra");
+        pa.first();
+        QCOMPARE(pa.asString("PARCISLO"), "16");
+
+        TOwnText text(tables.OwnTexts(), "CTL", "001");
+        QCOMPARE(text.Prepare(), QString());
+        const QVariantList key = {2, 15, 3, 2};
+        QCOMPARE(text.Load(key), QString());
+        text.Post("nezměněný text se neukládá");
+        text.MarkChanged();
+        text.Post("Poznámka\nřádek 2");
+        QCOMPARE(text.Load({2, 16, 0, 1}), QString());
+        QCOMPARE(text.Load(key), "Poznámka\nřádek 2");
+        text.MarkChanged();
+        QVERIFY(TestSupport::refusal([&] { text.Post("a\n★"); }).contains("na 2. řádku"));
+        QCOMPARE(text.Load(key), "Poznámka\nřádek 2");
     }
 };
 

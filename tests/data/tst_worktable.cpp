@@ -197,6 +197,11 @@ private slots:
     {
         QVERIFY_THROWS_EXCEPTION(ETalvekException, OpenParcelTable(m_area.path(), "002"));
         QVERIFY_THROWS_EXCEPTION(ETalvekException, OpenParcelTable("NEEXISTUJICI_ALIAS", "001"));
+        // An open table bound anew to a missing area is left closed.
+        Table parcels;
+        OpenParcelTable(parcels, m_area.path(), "001");
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, OpenParcelTable(parcels, m_area.path(), "002"));
+        QVERIFY(!parcels.isActive());
     }
 };
 
