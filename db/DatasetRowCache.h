@@ -1,9 +1,9 @@
 #pragma once
 
+#include "db/Dataset.h"
+
 #include <QPointer>
 #include <QVariantList>
-
-class Dataset;
 
 // The rows in view of a dataset as the item models over it read them: their
 // count, taken when the view changes, and the values of the one row asked for
