@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/TVersionInfo.h"
+#include "tools/ToolMasking.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -153,6 +154,11 @@ int ToolCommandRegistry::dispatch(QStringList args) const
                           .arg(command->name, repeated));
         print(stderr, QStringLiteral("použití: orv-tool %1\n").arg(command->usage));
         return ToolExit::Usage;
+    }
+    if (command->writesOwners) {
+        const int refused = toolApplyMasking(*command, args);
+        if (refused >= 0)
+            return refused;
     }
     return runCommand(*command, args);
 }
