@@ -6,6 +6,7 @@
 #include "base/ETalvekException.h"
 #include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
+#include "data/OwnerNameLookup.h"
 #include "data/ParcelNumber.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
@@ -143,15 +144,18 @@ SelectStep allStep()
 // fails the check before any step runs.
 // The key as the step's line prints it: birth numbers sought leave masked
 // like every other output.
-QString printedKey(int mode, const QString& key)
+QString printedKey(int mode, const QString& key, const QString& database)
 {
     if (mode != TSheetSearch::ByIdent || !BirthNumberMask::Enabled())
         return key;
+    OwnerNameLookup owners(database);
     QStringList numbers = key.split(QLatin1Char(','));
     for (QString& n : numbers) {
         bool ok = false;
         const double ident = n.trimmed().toDouble(&ok);
-        if (ok && BirthNumberMask::Hides(ident, BirthNumberMask::UnknownCharacteristic))
+        const int uvchar =
+            ok && owners.IsPerson(ident) ? 1 : BirthNumberMask::UnknownCharacteristic;
+        if (ok && BirthNumberMask::Hides(ident, uvchar))
             n = BirthNumberMask::MaskedText(ident);
     }
     return numbers.join(QLatin1Char(','));
@@ -175,7 +179,7 @@ SelectStep sheetStep(int mode, bool list, const QString& key)
                     .arg(run.registration && mode == TSheetSearch::BySheet
                              ? QStringLiteral("evidenční listy")
                              : QStringLiteral("listy"),
-                         printedKey(mode, key))
+                         printedKey(mode, key, run.database))
                     .arg(run.count());
             }};
 }
