@@ -3,8 +3,6 @@
 #include "ui_TParVystupDlg.h"
 
 #include "app/core/OutputMasking.h"
-#include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
 #include "base/ETalvekException.h"
 #include "output/core/OutputChoice.h"
 #include "select/TSaveFileDialog.h"
@@ -18,14 +16,6 @@ const QString PreviewKey = QStringLiteral("ParVystupDlg.Preview");
 const QString FileNameKey = QStringLiteral("ParVystupDlg.FileName");
 const QString BrowseTitle = QStringLiteral("Nalistování výstupní sestavy");
 const QString BrowseFilter = QStringLiteral("Text (*.txt)|*.txt|Všechny soubory (*.*)|*.*");
-
-// The registry holding the machine's setting: the application's own.
-std::shared_ptr<TRegistry> RegistryOf(const std::shared_ptr<IApp>& app)
-{
-    if (const auto own = std::dynamic_pointer_cast<TApp>(app))
-        return own->Registry();
-    return TRegistry::openDefault();
-}
 } // namespace
 
 TParVystupDlg::TParVystupDlg(std::shared_ptr<IApp> app, QWidget* owner)
@@ -89,7 +79,7 @@ void TParVystupDlg::Prepare(bool paging, int reportType, int linesPerPage)
 void TParVystupDlg::PrepareMasking()
 {
     // The machine's setting overrides the user's choice: ticked and greyed.
-    const bool forced = OutputMasking::MachineForces(*RegistryOf(m_app));
+    const bool forced = OutputMasking::MachineForces(*m_app);
     ui->SkrytRodnaCisla->setChecked(forced || OutputMasking::UserChoice(*m_app->Settings()));
     ui->SkrytRodnaCisla->setEnabled(!forced);
     ui->SkrytRodnaCisla->setToolTip(forced ? OutputMasking::ForcedReason() : QString());
@@ -100,7 +90,7 @@ void TParVystupDlg::StoreMasking()
     // A forced tick is not the user's choice: it is not stored.
     if (ui->SkrytRodnaCisla->isEnabled())
         OutputMasking::SetUserChoice(*m_app->Settings(), ui->SkrytRodnaCisla->isChecked());
-    OutputMasking::Apply(*RegistryOf(m_app), *m_app->Settings());
+    OutputMasking::Apply(*m_app);
 }
 
 bool TParVystupDlg::MaskBirthNumbers() const

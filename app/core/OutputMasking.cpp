@@ -1,6 +1,7 @@
 #include "app/core/OutputMasking.h"
 
 #include "app/core/ISettings.h"
+#include "app/core/TApp.h"
 #include "app/core/RegistryKeys.h"
 #include "app/core/TRegistry.h"
 #include "data/BirthNumberMask.h"
@@ -44,6 +45,25 @@ bool OutputMasking::Apply(TRegistry& registry, ISettings& settings)
     const bool on = MachineForces(registry) || UserChoice(settings);
     BirthNumberMask::SetEnabled(on);
     return on;
+}
+
+namespace {
+std::shared_ptr<TRegistry> RegistryOf(const IApp& app)
+{
+    if (const auto* own = dynamic_cast<const TApp*>(&app))
+        return own->Registry();
+    return TRegistry::openDefault();
+}
+} // namespace
+
+bool OutputMasking::MachineForces(const IApp& app)
+{
+    return MachineForces(*RegistryOf(app));
+}
+
+bool OutputMasking::Apply(const IApp& app)
+{
+    return Apply(*RegistryOf(app), *app.Settings());
 }
 
 QString OutputMasking::ForcedReason()

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class IApp;
 class ISettings;
 class TRegistry;
 
@@ -27,6 +28,10 @@ public:
     static void SetUserChoice(ISettings& settings, bool on);
     // Sets BirthNumberMask's switch from both and returns it.
     static bool Apply(TRegistry& registry, ISettings& settings);
+    // The same for the program's application object: its registry and
+    // settings (any other IApp: the default registry files).
+    static bool MachineForces(const IApp& app);
+    static bool Apply(const IApp& app);
     // Why the check box cannot be changed when the machine forces masking.
     static QString ForcedReason();
 };
