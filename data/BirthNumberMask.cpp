@@ -92,9 +92,13 @@ QString BirthNumberMask::MaskedText(double ident)
     // A nine-digit number valid only as one of before 1954 shows its own date.
     const bool old =
         n >= EightDigits && n < NineDigits && !IsTenDigitNumber(n) && IsNineDigitNumber(n);
-    const QString digits =
-        old ? QString::number(n) : QStringLiteral("%1").arg(n, 10, 10, QLatin1Char('0'));
-    return digits.left(6) + QStringLiteral("/****");
+    // The date part: the first six of nine digits, else of ten (zeros kept).
+    qint64 date = old ? n / 1000 : n / 10000;
+    QString text(11, QLatin1Char('*'));
+    text[6] = QLatin1Char('/');
+    for (int i = 5; i >= 0; --i, date /= 10)
+        text[i] = QLatin1Char(char('0' + date % 10));
+    return text;
 }
 
 bool BirthNumberMask::Enabled()
