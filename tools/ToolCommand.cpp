@@ -104,6 +104,13 @@ void ToolCommandRegistry::printHelp(FILE* out) const
                                   "         orv-tool help | --version\n\npříkazy:\n");
     for (const ToolCommand& c : sorted)
         text += QStringLiteral("  %1\n").arg(c.usage);
+    QStringList masking;
+    for (const ToolCommand& c : sorted)
+        if (c.writesOwners)
+            masking << c.name;
+    text += QStringLiteral("\n%1: --mask-birth-numbers skryje rodná čísla (výchozí "
+                           "ORV_MASK_BIRTH_NUMBERS=1), --no-mask-birth-numbers je ukáže\n")
+                .arg(masking.join(QStringLiteral(", ")));
     text += QStringLiteral("\nnávratový kód: 0 hotovo, 1 chybný vstup nebo data, "
                            "2 chybné použití\n");
     print(out, text);
