@@ -2,6 +2,7 @@
 #include "app/TMainOrvForm.h"
 #include "app/TOrvApplication.h"
 #include "base/OrvPaths.h"
+#include "app/core/OutputMasking.h"
 #include "app/core/TApp.h"
 #include "app/core/TCommandLine.h"
 #include "app/core/TSingleInstance.h"
@@ -85,6 +86,8 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION_STRING));
 
     const std::shared_ptr<TApp> app = TApp::create();
+    // Outputs mask birth numbers as the user or the machine chose.
+    OutputMasking::Apply(*app->Registry(), *app->Settings());
     TMainOrvForm form(app, app->Registry(), ProgramEntries());
     form.show();
     instance.Listen([&form] { BringToFront(form); });

@@ -1,5 +1,6 @@
 #include "browse/TParDilyExport.h"
 
+#include "app/core/OutputMasking.h"
 #include "db/AliasPaths.h"
 #include "db/Dataset.h"
 #include "db/Engine.h"
@@ -126,8 +127,18 @@ std::optional<QList<TPartExport::Item>> TParDilyExport::AskItems()
 
 QString TParDilyExport::AskFile()
 {
+    // The file leaves the office: the save dialog shows the masking choice
+    // of the output options, and a change there is the user's new choice.
+    bool mask = OutputMasking::UserChoice(*m_app->Settings());
+    const bool forced = OutputMasking::MachineForces(*m_app);
+    TSaveFileDialog::Options options{false, &mask, forced};
     const QString name = TSaveFileDialog::Run(
         m_app, QString::fromUtf8(FileFilter), QStringLiteral("Nalistování souboru"),
-        QDir(m_app->WorkPath()).path() + u'/', false, {false}, m_browser);
-    return name.isEmpty() ? QString() : ExpandAliasPath(name.trimmed());
+        QDir(m_app->WorkPath()).path() + u'/', false, options, m_browser);
+    if (name.isEmpty())
+        return QString();
+    if (!forced)
+        OutputMasking::SetUserChoice(*m_app->Settings(), mask);
+    OutputMasking::Apply(*m_app);
+    return ExpandAliasPath(name.trimmed());
 }

@@ -23,6 +23,10 @@ public:
     explicit OwnerNameLookup(const QString& database);
     ~OwnerNameLookup();
     QString Name(double ident, int uvchar);
+    // Whether the owner table lists `ident` under a person's characteristic
+    // (BirthNumberMask::IsPersonCharacteristic): for outputs whose rows do
+    // not carry the characteristic, such as the owners listing.
+    bool IsPerson(double ident);
 
     // The rule on an owner table ordered by IDENT;UVCHAR; "nenalezen" when
     // the table is not open.
@@ -30,7 +34,10 @@ public:
     static QString NotFound();
 
 private:
+    Table& Owners();
+
     QString m_database;
     std::unique_ptr<Table> m_owners;
     QHash<QPair<double, int>, QString> m_names;
+    QHash<double, bool> m_persons;
 };

@@ -2,6 +2,7 @@
 
 #include "ui_TParVystupDlg.h"
 
+#include "app/core/OutputMasking.h"
 #include "base/ETalvekException.h"
 #include "output/core/OutputChoice.h"
 #include "select/TSaveFileDialog.h"
@@ -55,6 +56,7 @@ void TParVystupDlg::StoreSettings()
     const bool preview = formsPage ? ui->Preview->isChecked() : ui->CheckBoxShell->isChecked();
     m_app->Settings()->SetValue(PreviewKey, preview ? 1 : 0);
     m_app->Settings()->SetValue(FileNameKey, ui->FileName->text());
+    StoreMasking();
     SaveDialogPos(*m_app, this);
 }
 
@@ -64,6 +66,7 @@ void TParVystupDlg::Prepare(bool paging, int reportType, int linesPerPage)
     ui->Preview->setChecked(m_app->Settings()->GetValue(PreviewKey, 0).toInt() == 1);
     ui->FileName->setText(m_app->Settings()->GetValue(FileNameKey, QString()).toString());
     ui->CheckBoxShell->setChecked(ui->Preview->isChecked());
+    PrepareMasking();
     const int type = qBound(0, reportType, 3);
     m_types->button(type)->setChecked(true);
     ui->Notebook1->setCurrentIndex(type / 2);
@@ -71,6 +74,28 @@ void TParVystupDlg::Prepare(bool paging, int reportType, int linesPerPage)
     ui->Strankovat->setChecked(paging);
     ui->EditMaxNumLn->setEnabled(ui->Strankovat->isChecked());
     ui->EditMaxNumLn->setText(QString::number(linesPerPage));
+}
+
+void TParVystupDlg::PrepareMasking()
+{
+    // The machine's setting overrides the user's choice: ticked and greyed.
+    const bool forced = OutputMasking::MachineForces(*m_app);
+    ui->SkrytRodnaCisla->setChecked(forced || OutputMasking::UserChoice(*m_app->Settings()));
+    ui->SkrytRodnaCisla->setEnabled(!forced);
+    ui->SkrytRodnaCisla->setToolTip(forced ? OutputMasking::ForcedReason() : QString());
+}
+
+void TParVystupDlg::StoreMasking()
+{
+    // A forced tick is not the user's choice: it is not stored.
+    if (ui->SkrytRodnaCisla->isEnabled())
+        OutputMasking::SetUserChoice(*m_app->Settings(), ui->SkrytRodnaCisla->isChecked());
+    OutputMasking::Apply(*m_app);
+}
+
+bool TParVystupDlg::MaskBirthNumbers() const
+{
+    return ui->SkrytRodnaCisla->isChecked();
 }
 
 int TParVystupDlg::Execute(bool paging, int reportType, int linesPerPage)

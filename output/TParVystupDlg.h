@@ -12,9 +12,11 @@ class TParVystupDlg;
 
 // "Typ výstupní sestavy": the choice between the short listing, the full
 // listing and the printed forms; for listings paging, lines per page and
-// output into a text file, for forms the form, preview and copies. It only
-// collects the choice; the caller reads it after OK. Closing (OK or Cancel)
-// stores the preview flag and the file name under "ParVystupDlg".
+// output into a text file, for forms the form, preview and copies; and
+// whether birth numbers leave masked. It only collects the choice; the caller
+// reads it after OK. Closing (OK or Cancel) stores the preview flag, the file
+// name and the masking choice under "ParVystupDlg" and sets the masking
+// switch (OutputMasking); a machine that forces masking greys the box out.
 class TParVystupDlg : public QDialog
 {
     Q_OBJECT
@@ -50,14 +52,17 @@ public:
     QString FileName() const;
     bool OpenInEditor() const; // the file-output "Náhled"
     QString FormText() const;
-    bool Preview() const; // the forms-page "Náhled"
-    int Copies() const;   // 1 when not a number
+    bool Preview() const;          // the forms-page "Náhled"
+    int Copies() const;            // 1 when not a number
+    bool MaskBirthNumbers() const; // "Skrýt rodná čísla"
 
 protected:
     void done(int result) override;
 
 private:
     void StoreSettings();
+    void PrepareMasking();
+    void StoreMasking();
 
     std::unique_ptr<Ui::TParVystupDlg> ui;
     std::shared_ptr<IApp> m_app;

@@ -5,7 +5,8 @@
 #   write-machine-config.sh BUILD_DIR   for a run from the build tree: writes
 #                                       BUILD_DIR/etc/machine.reg unless it exists
 #   write-machine-config.sh --into DIR  for an installation: writes DIR/machine.reg
-#                                       (a fresh "FirstRun" each time)
+#                                       (a fresh "FirstRun" each time), keeping an
+#                                       administrator's "Vystup.SkrytRodnaCisla"
 #
 # "Name" is $ORV_USER_NAME, else the user's full name from the passwd entry,
 # else the login name; "Company" is $ORV_COMPANY (may be empty).
@@ -43,6 +44,14 @@ quote() {
     printf '"%s"' "${s//\"/\\\"}"
 }
 
+# The administrator's choice to mask birth numbers for every user survives a
+# reinstallation: its line is copied as it stands (a value of the wrong type
+# masks too).
+kept=
+if [ -f "$file" ]; then
+    kept=$(tr -d '\r' <"$file" | grep -i '^"Vystup\.SkrytRodnaCisla"=' || true)
+fi
+
 mkdir -p "$dir"
 tmp=$(mktemp "$dir/.machine.reg.XXXXXX")
 {
@@ -51,6 +60,7 @@ tmp=$(mktemp "$dir/.machine.reg.XXXXXX")
     printf '"FirstRun"="1"\n'
     printf '"Name"=%s\n' "$(quote "$name")"
     printf '"Company"=%s\n' "$(quote "$company")"
+    [ -z "$kept" ] || printf '%s\n' "$kept"
 } >"$tmp"
 chmod 644 "$tmp"
 mv -f "$tmp" "$file"

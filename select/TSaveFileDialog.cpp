@@ -1,6 +1,10 @@
 #include "select/TSaveFileDialog.h"
 
+#include "app/core/OutputMasking.h"
+
+#include <QCheckBox>
 #include <QFileInfo>
+#include <QGridLayout>
 
 TSaveFileDialog::TSaveFileDialog(std::shared_ptr<IApp> app, QWidget* parent)
     : TOpenFileDialog(std::move(app), parent)
@@ -24,7 +28,25 @@ QString TSaveFileDialog::Run(std::shared_ptr<IApp> app, const QString& filter, c
             dialog.SetInitialDir(info.absolutePath());
         dialog.SetFileName(info.fileName());
     }
+    QCheckBox* mask = options.maskBirthNumbers ? dialog.AddMaskChoice(options) : nullptr;
     if (!dialog.Execute())
         return QString();
+    if (mask)
+        *options.maskBirthNumbers = mask->isChecked();
     return dialog.FileName();
+}
+
+QCheckBox* TSaveFileDialog::AddMaskChoice(const Options& options)
+{
+    auto* box = new QCheckBox(QStringLiteral("Skrýt rodná čísla"), this);
+    box->setObjectName(QStringLiteral("SkrytRodnaCisla"));
+    box->setChecked(*options.maskBirthNumbers || options.maskForced);
+    box->setEnabled(!options.maskForced);
+    if (options.maskForced)
+        box->setToolTip(OutputMasking::ForcedReason());
+    if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    else
+        layout()->addWidget(box);
+    return box;
 }

@@ -15,6 +15,10 @@ public:
     struct Options
     {
         bool overwritePrompt = true;
+        // When given, the dialog shows "Skrýt rodná čísla" ticked as it
+        // says and writes the choice back; `maskForced` greys it out.
+        bool* maskBirthNumbers = nullptr;
+        bool maskForced = false;
     };
     // Runs a save dialog: filter ("Description|*.ext|..."), title, initial
     // file name (its folder is the initial folder). The chosen name (alias
@@ -25,4 +29,7 @@ public:
 
 protected:
     bool IsSaveDialog() const override { return true; }
+
+private:
+    QCheckBox* AddMaskChoice(const Options& options);
 };

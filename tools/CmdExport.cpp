@@ -138,5 +138,8 @@ ToolCommandRegistrar reg{
      QString::fromUtf8(Synopsis) +
          QStringLiteral("   označené díly (s vlastníky) nebo položky pro dotace do tabulky, "
                         ".tsv = text schránky"),
-     &runExport}};
+     &runExport,
+     false,
+     {},
+     true}};
 } // namespace

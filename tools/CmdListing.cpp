@@ -191,5 +191,8 @@ ToolCommandRegistrar reg{
     {QStringLiteral("listing"),
      QString::fromUtf8(Synopsis) + QStringLiteral("   zkrácený nebo plný výpis označených dílů, "
                                                   "součty výměr, přehled vlastníků (UTF-8 text)"),
-     &runListing}};
+     &runListing,
+     false,
+     {},
+     true}};
 } // namespace

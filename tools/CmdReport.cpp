@@ -99,5 +99,8 @@ int runReport(const QStringList& args)
 ToolCommandRegistrar reg{
     {QStringLiteral("report"),
      QString::fromUtf8(Synopsis) + QStringLiteral("   formulář parcel do PDF (stránek vypíše)"),
-     &runReport, true}};
+     &runReport,
+     true,
+     {},
+     true}};
 } // namespace

@@ -4,7 +4,9 @@
 // gets exactly the rows the dialogs give. The steps run in the order given;
 // every step is checked before the first one changes the work table.
 #include "base/ETalvekException.h"
+#include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
+#include "data/OwnerNameLookup.h"
 #include "data/ParcelNumber.h"
 #include "data/ParcelTable.h"
 #include "data/WorkTable.h"
@@ -141,6 +143,25 @@ SelectStep allStep()
 // The parcels of sheets, or of the sheets of owners, as the sheet dialog
 // selects them: the key is read as the dialog reads it, so a bad number
 // fails the check before any step runs.
+// The key as the step's line prints it: birth numbers sought leave masked
+// like every other output.
+QString printedKey(int mode, const QString& key, const QString& database)
+{
+    if (mode != TSheetSearch::ByIdent || !BirthNumberMask::Enabled())
+        return key;
+    OwnerNameLookup owners(database);
+    QStringList numbers = key.split(QLatin1Char(','));
+    for (QString& n : numbers) {
+        bool ok = false;
+        const double ident = n.trimmed().toDouble(&ok);
+        const int uvchar =
+            ok && owners.IsPerson(ident) ? 1 : BirthNumberMask::UnknownCharacteristic;
+        if (ok && BirthNumberMask::Hides(ident, uvchar))
+            n = BirthNumberMask::MaskedText(ident);
+    }
+    return numbers.join(QLatin1Char(','));
+}
+
 SelectStep sheetStep(int mode, bool list, const QString& key)
 {
     auto search = std::make_shared<TSheetSearch>();
@@ -159,7 +180,7 @@ SelectStep sheetStep(int mode, bool list, const QString& key)
                     .arg(run.registration && mode == TSheetSearch::BySheet
                              ? QStringLiteral("evidenční listy")
                              : QStringLiteral("listy"),
-                         key)
+                         printedKey(mode, key, run.database))
                     .arg(run.count());
             }};
 }
@@ -316,4 +337,5 @@ static ToolCommandRegistrar reg{
      false,
      // The steps run in the order given, each as often as it is given.
      {"--parcels", "--houses", "--all", "--sheet", "--owner-ident", "--owner-ident-from",
-      "--owner-name"}}};
+      "--owner-name"},
+     true}};

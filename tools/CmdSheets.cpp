@@ -2,12 +2,15 @@
 // of the given districts, found by the same search as the dialog
 // "Vyhledání listů vlastnictví"; CSV with a header, one row per sheet.
 #include "base/ETalvekException.h"
+#include "data/BirthNumberMask.h"
+#include "data/OwnerNameLookup.h"
 #include "db/Query.h"
 #include "db/paradox/ParadoxCsv.h"
 #include "select/core/TListVlSearch.h"
 #include "tools/ToolCommand.h"
 
 #include <QMap>
+#include <QSet>
 #include <cstdio>
 
 namespace {
@@ -99,6 +102,34 @@ QMap<double, QString> findOwners(const SheetsArgs& args)
     return owners;
 }
 
+// The owners sought that a district lists under a person's characteristic;
+// asked only while masking is on.
+QSet<double> personsAmong(const QStringList& aliases, const QList<double>& idents)
+{
+    QSet<double> persons;
+    if (!BirthNumberMask::Enabled())
+        return persons;
+    for (const QString& alias : aliases) {
+        OwnerNameLookup owners(alias);
+        try {
+            for (const double ident : idents)
+                if (owners.IsPerson(ident))
+                    persons.insert(ident);
+        } catch (const ETalvekException&) {
+            // A district without a readable owner table was reported above.
+        }
+    }
+    return persons;
+}
+
+QString identCell(double ident, const QSet<double>& persons)
+{
+    if (!BirthNumberMask::Enabled())
+        return QString::fromLatin1(ParadoxCsv::formatDouble(ident));
+    return BirthNumberMask::Text(
+        ident, persons.contains(ident) ? 1 : BirthNumberMask::UnknownCharacteristic);
+}
+
 void printLine(const QStringList& cells)
 {
     QByteArray line;
@@ -123,11 +154,11 @@ int runSheets(const QStringList& argList)
     const QMap<double, QString> owners = findOwners(args);
     TListVlSearch::Result result;
     TListVlSearch::Run(args.aliases, owners.keys(), result);
+    const QSet<double> persons = personsAmong(args.aliases, owners.keys());
     printLine({"ident", "name", "sheet", "area", "katastr", "alias"});
     for (const TListVlHit& hit : result.hits)
-        printLine({QString::fromLatin1(ParadoxCsv::formatDouble(hit.ident)),
-                   owners.value(hit.ident), QString::number(hit.sheet), hit.area,
-                   hit.katastr.trimmed(), hit.alias});
+        printLine({identCell(hit.ident, persons), owners.value(hit.ident),
+                   QString::number(hit.sheet), hit.area, hit.katastr.trimmed(), hit.alias});
     if (result.skippedAreas > 0)
         std::fprintf(stderr,
                      "orv-tool: přeskočeno katastrálních území s chybějící nebo nečitelnou "
@@ -141,5 +172,6 @@ ToolCommandRegistrar reg{{QStringLiteral("sheets"),
                                                     "katastrálních územích okresů jako CSV"),
                           &runSheets,
                           false,
-                          {QStringLiteral("--alias")}}};
+                          {QStringLiteral("--alias")},
+                          true}};
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/TVersionInfo.h"
+#include "tools/ToolMasking.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -103,6 +104,13 @@ void ToolCommandRegistry::printHelp(FILE* out) const
                                   "         orv-tool help | --version\n\npříkazy:\n");
     for (const ToolCommand& c : sorted)
         text += QStringLiteral("  %1\n").arg(c.usage);
+    QStringList masking;
+    for (const ToolCommand& c : sorted)
+        if (c.writesOwners)
+            masking << c.name;
+    text += QStringLiteral("\n%1: --mask-birth-numbers skryje rodná čísla (výchozí "
+                           "ORV_MASK_BIRTH_NUMBERS=1), --no-mask-birth-numbers je ukáže\n")
+                .arg(masking.join(QStringLiteral(", ")));
     text += QStringLiteral("\nnávratový kód: 0 hotovo, 1 chybný vstup nebo data, "
                            "2 chybné použití\n");
     print(out, text);
@@ -153,6 +161,11 @@ int ToolCommandRegistry::dispatch(QStringList args) const
                           .arg(command->name, repeated));
         print(stderr, QStringLiteral("použití: orv-tool %1\n").arg(command->usage));
         return ToolExit::Usage;
+    }
+    if (command->writesOwners) {
+        const int refused = toolApplyMasking(*command, args);
+        if (refused >= 0)
+            return refused;
     }
     return runCommand(*command, args);
 }

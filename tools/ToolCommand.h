@@ -21,6 +21,9 @@ struct ToolCommand
     // districts of "sheets"). Any other option ("--out") given twice is a
     // usage error before the command runs, never "the last one wins".
     QStringList repeatable = {};
+    // Prints or writes owners: takes the options that hide birth numbers
+    // (ToolMasking).
+    bool writesOwners = false;
 };
 
 // The exit status of orv-tool, the same for every command (man orv-tool).

@@ -184,9 +184,28 @@ QList<TListingData::Holder> TListingData::HoldersOf(qint64 ellvcis)
 
 QString TListingData::OwnerName(double ident, int uvchar)
 {
+    return Owners().Name(ident, uvchar);
+}
+
+OwnerNameLookup& TListingData::Owners()
+{
     if (!m_owners)
         m_owners = std::make_unique<OwnerNameLookup>(m_ku.Alias);
-    return m_owners->Name(ident, uvchar);
+    return *m_owners;
+}
+
+QString TListingData::IdentText(double ident, int uvchar)
+{
+    // The owner table is asked only when the answer can change the text.
+    if (uvchar == BirthNumberMask::UnknownCharacteristic && BirthNumberMask::Enabled() &&
+        ident != 0 && Owners().IsPerson(ident))
+        uvchar = 1;
+    return BirthNumberMask::Text(ident, uvchar);
+}
+
+QVariant TListingData::IdentValue(double ident, int uvchar)
+{
+    return BirthNumberMask::Value(ident, uvchar);
 }
 
 // ---- code texts ----

@@ -3,6 +3,7 @@
 #include "app/core/TKUInfo.h"
 #include "browse/core/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
+#include "data/BirthNumberMask.h"
 #include "data/OwnerNameLookup.h"
 
 #include <QHash>
@@ -64,6 +65,11 @@ public:
     // NAZEV of the owner table by the rule the browser and the forms share
     // (see OwnerNameLookup).
     QString OwnerName(double ident, int uvchar);
+    // The IDENT as outputs print and export it (BirthNumberMask::Text and
+    // Value); without the row's characteristic the owner table tells
+    // whether the IDENT is a person's.
+    QString IdentText(double ident, int uvchar = BirthNumberMask::UnknownCharacteristic);
+    QVariant IdentValue(double ident, int uvchar);
 
     QString LandKindAbbrev(int druhpoz);
     QString LandKindText(int druhpoz);
@@ -94,6 +100,8 @@ public:
     QList<QPair<int, QString>> OlderRegisterOf(int parcis, int parpod);
 
 private:
+    OwnerNameLookup& Owners();
+
     struct Record
     {
         int doplpor = 0;

@@ -4,6 +4,7 @@
 #include "base/Format.h"
 #include "browse/core/PartFields.h"
 #include "browse/core/TListingData.h"
+#include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"
 #include "db/Dataset.h"
@@ -172,7 +173,11 @@ QList<ExportColumn> TPartExport::ColumnsOf(const QList<Item>& items) const
             columns.append({QStringLiteral("PODIL"), ExportColumn::Kind::Char, 10});
             break;
         case Source::OwnerIdent:
-            columns.append({QStringLiteral("ICO"), ExportColumn::Kind::Numeric, 11});
+            // "560312/****" is no number: with masking on the column holds text.
+            columns.append({QStringLiteral("ICO"),
+                            BirthNumberMask::Enabled() ? ExportColumn::Kind::Char
+                                                       : ExportColumn::Kind::Numeric,
+                            11});
             break;
         case Source::OwnerName:
             columns.append({QStringLiteral("VLASTNIK"), ExportColumn::Kind::Char, 60});
@@ -230,7 +235,7 @@ QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items)
                 if (items[i].source == Source::OwnerShare)
                     row[i] = NullIfEmpty(ShareText(h.podil));
                 else if (items[i].source == Source::OwnerIdent)
-                    row[i] = h.ident;
+                    row[i] = m_data->IdentValue(h.ident, h.uvchar);
                 else if (items[i].source == Source::OwnerName)
                     row[i] = m_data->OwnerName(h.ident, h.uvchar);
             }
@@ -317,7 +322,9 @@ QList<QVariantList> TPartExport::DotaceRows()
         const QList<TListingData::Holder> holders =
             m_data->HoldersOf(WholeNumber(v.at(lvcis).toDouble()));
         const QVariant ico =
-            holders.isEmpty() ? QVariant() : NullIfEmpty(TExportFile::Text(holders.first().ident));
+            holders.isEmpty()
+                ? QVariant()
+                : NullIfEmpty(m_data->IdentText(holders.first().ident, holders.first().uvchar));
         QVariant pcKn, pcPk, kultura;
         if (CadastralTables::IsCurrentCadastre(int(v.at(parskup).toLongLong()))) {
             pcKn = NullIfEmpty(number);

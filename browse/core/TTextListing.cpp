@@ -180,8 +180,8 @@ void TTextListing::WriteOwnershipSheetHeader()
     m_lines += 5;
     int order = 0;
     for (const TListingData::Holder& h : m_data.HoldersOf(lv)) {
-        const QString values =
-            Format(QStringLiteral("%2d %7s %11.0f  "), ++order, ShareText(h.podil), h.ident);
+        const QString values = Format(QStringLiteral("%2d %7s %11s  "), ++order, ShareText(h.podil),
+                                      m_data.IdentText(h.ident, h.uvchar));
         WriteParts({{values, false}, {SingleLine(m_data.OwnerName(h.ident, h.uvchar)), true}});
         ++m_lines;
     }
@@ -201,7 +201,8 @@ void TTextListing::WriteEvidenceListHeader()
     Write(QString());
     Write(LeftAligned(QStringLiteral("Uživatel "), 15) +
           (users.isEmpty() ? QString() : SingleLine(m_data.OwnerName(user.ident, user.uvchar))));
-    Write(QStringLiteral("Rodné č. (IČO) ") + Format(QStringLiteral("%11.0f"), user.ident));
+    Write(QStringLiteral("Rodné č. (IČO) ") +
+          Format(QStringLiteral("%11s"), m_data.IdentText(user.ident, user.uvchar)));
     Write(QStringLiteral("Sektor         ") + SingleLine(m_data.SectorText(user.sektor)));
     Write(QString());
     Write(Rule());
@@ -355,7 +356,7 @@ void TTextListing::WriteFirstUser(const TListingData::Part& part)
         Write(QString(20, u' ') + QStringLiteral("neevidován"));
     } else {
         const TListingData::Holder& u = users.first();
-        Write(Format(QStringLiteral("%18.0f  %s"), u.ident,
+        Write(Format(QStringLiteral("%18s  %s"), m_data.IdentText(u.ident, u.uvchar),
                      SingleLine(m_data.OwnerName(u.ident, u.uvchar))));
     }
     m_lines += 2;
@@ -390,7 +391,8 @@ void TTextListing::WriteOwnerList(int lv, bool registered)
     const QList<TListingData::Holder> owners =
         registered ? m_data.HoldersOf(lv) : QList<TListingData::Holder>();
     for (const TListingData::Holder& h : owners)
-        Write(Format(QStringLiteral("%5s  %11.0f  %s"), ShareText(h.podil), h.ident,
+        Write(Format(QStringLiteral("%5s  %11s  %s"), ShareText(h.podil),
+                     m_data.IdentText(h.ident, h.uvchar),
                      SingleLine(m_data.OwnerName(h.ident, h.uvchar))));
     if (owners.isEmpty())
         Write(QString(20, u' ') + QStringLiteral("neevidován"));
@@ -449,7 +451,8 @@ void TTextListing::WriteOwnersListing(const QList<OwnerRow>& owners)
     for (const OwnerRow& o : owners) {
         if (m_progress.step && m_progress.step())
             break;
-        Write(Format(QStringLiteral("%7d  %11.0f  %s"), o.ellvcis, o.ident, SingleLine(o.nazev)));
+        Write(Format(QStringLiteral("%7d  %11s  %s"), o.ellvcis, m_data.IdentText(o.ident),
+                     SingleLine(o.nazev)));
     }
     if (m_progress.finish)
         m_progress.finish();

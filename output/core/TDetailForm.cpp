@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/Format.h"
+#include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
 #include "output/core/FormLookups.h"
@@ -105,6 +106,7 @@ void TDetailForm::PrepareOwners(Dataset& owners)
     owners.addCalculatedField(FieldDef{QStringLiteral("Nazev"), FieldType::String, 60});
     owners.addCalculatedField(FieldDef{QStringLiteral("Charakter"), FieldType::String, 50});
     owners.addCalculatedField(FieldDef{QStringLiteral("PodilStr"), FieldType::String, 6});
+    owners.addCalculatedField(FieldDef{QStringLiteral("IdentStr"), FieldType::String, 11});
     owners.setCalcHandler([this](Dataset& ds) { VlCalcFields(ds); });
 }
 
@@ -117,6 +119,13 @@ void TDetailForm::VlCalcFields(Dataset& owners)
                               TableCharakter.findKey({uvchar})
                                   ? TableCharakter.asString(QStringLiteral("TEXT"))
                                   : QString());
+    // The IDENT as it leaves the program (a person's birth number masked).
+    if (BirthNumberMask::Enabled())
+        owners.setCalculatedValue(
+            QStringLiteral("IdentStr"),
+            owners.isNull(QStringLiteral("IDENT"))
+                ? QString()
+                : BirthNumberMask::Text(owners.asFloat(QStringLiteral("IDENT")), uvchar));
     owners.setCalculatedValue(QStringLiteral("PodilStr"),
                               ShareText(owners.asInteger(QStringLiteral("PODIL"))));
 }
@@ -299,7 +308,9 @@ ReportSection TDetailForm::OwnerSection(DatasetReportSource* source, const QStri
     const QString charakter = prefix + QStringLiteral("Charakter");
     line.add(ReportElement::memo(nazev, QRectF(30, 0, 330, LineHeight))).setBold().autoHeight =
         true;
-    line.add(value(prefix + QStringLiteral("IDENT"), 364, 0, 84, QStringLiteral("IDENT"), source));
+    line.add(value(
+        prefix + QStringLiteral("IDENT"), 364, 0, 84,
+        BirthNumberMask::Enabled() ? QStringLiteral("IdentStr") : QStringLiteral("IDENT"), source));
     line.add(ReportElement::dataField(prefix + QStringLiteral("UVCHAR"),
                                       QRectF(452, 0, 20, LineHeight), QStringLiteral("UVCHAR"),
                                       source));

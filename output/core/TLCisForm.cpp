@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "base/TextHelpers.h"
+#include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelTable.h"
 #include "data/ValueFormats.h"
@@ -213,6 +214,9 @@ ReportSection TLCisForm::OwnerSection()
                 .add(ReportElement::dataField(name, CellRect(c), QStringLiteral("TEXT"),
                                               &m_charakterSource, c.align))
                 .setWordWrap();
+        } else if (name == QLatin1String("IDENT") && BirthNumberMask::Enabled()) {
+            // Filled per row: a person's birth number leaves masked.
+            detail.add(ReportElement::label(name, CellRect(c), QString(), c.align)).setBold();
         } else {
             detail.add(ReportElement::dataField(name, CellRect(c), name, &m_vlSource, c.align))
                 .setBold(name == QLatin1String("IDENT"))
@@ -253,8 +257,13 @@ ReportSection TLCisForm::ParcelSection()
 
 bool TLCisForm::DSVlDataChange(ReportBand& band)
 {
-    band.element(QStringLiteral("Jmeno")).text = OwnerName(
-        TableVl.asFloat(QStringLiteral("IDENT")), int(TableVl.asInteger(QStringLiteral("UVCHAR"))));
+    const double ident = TableVl.asFloat(QStringLiteral("IDENT"));
+    const int uvchar = int(TableVl.asInteger(QStringLiteral("UVCHAR")));
+    band.element(QStringLiteral("Jmeno")).text = OwnerName(ident, uvchar);
+    if (BirthNumberMask::Enabled())
+        band.element(QStringLiteral("IDENT")).text = TableVl.isNull(QStringLiteral("IDENT"))
+                                                         ? QString()
+                                                         : BirthNumberMask::Text(ident, uvchar);
     band.element(QStringLiteral("Podil")).text =
         ShareText(TableVl.asInteger(QStringLiteral("PODIL")));
     return true;

@@ -292,6 +292,15 @@ void TestStartup::machineConfigScript()
     QVERIFY(!again.ValueExists(HKLM, RegistryKeys::Install, "FirstRun"));
     QCOMPARE(again.ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jan Novák"));
     QVERIFY(!run({}, "x"));
+    // An installation rewrites the file but keeps the administrator's masking.
+    const QString installed = m_dir->filePath("inst/machine.reg");
+    QVERIFY(run({"--into", m_dir->filePath("inst")}, "Jan Novák"));
+    TRegistry(m_dir->filePath("u.reg"), installed)
+        .WriteInteger(HKLM, RegistryKeys::Install, "Vystup.SkrytRodnaCisla", 1);
+    QVERIFY(run({"--into", m_dir->filePath("inst")}, "Jiný"));
+    TRegistry reinstalled(m_dir->filePath("u.reg"), installed);
+    QCOMPARE(reinstalled.ReadInteger(HKLM, RegistryKeys::Install, "Vystup.SkrytRodnaCisla"), 1);
+    QCOMPARE(reinstalled.ReadString(HKLM, RegistryKeys::Install, "Name"), QString("Jiný"));
 }
 
 // The real program started while another copy holds the lock ends at once,

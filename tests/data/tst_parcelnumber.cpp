@@ -1,7 +1,10 @@
 // Text forms of parcel numbers, house numbers, shares and deeds: the tricky
 // cases one by one, and applied to the real district of Saladín, where they
-// must agree with what the registry itself wrote.
+// must agree with what the registry itself wrote. Also the birth numbers
+// that outputs mask.
+#include "base/Format.h"
 #include "common/TestSupport.h"
+#include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelNumber.h"
 #include "data/ValueFormats.h"
@@ -167,6 +170,61 @@ private slots:
     // The parcel table of the real area: parcel and house numbers agree with
     // what the registry wrote (its packed references are followed by the
     // browser session over the same district).
+    // IDENT as stored (a number), the owner's characteristic, whether it is a
+    // valid birth number, and what an output prints with masking off and on.
+    void birthNumbersMasked_data()
+    {
+        QTest::addColumn<double>("ident");
+        QTest::addColumn<int>("uvchar");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<QString>("masked");
+        const auto row = [](const char* name, double ident, int uvchar, bool valid,
+                            const char* masked) {
+            QTest::newRow(name) << ident << uvchar << valid << QString(masked);
+        };
+        // Valid numbers are masked whatever the characteristic (3: a company).
+        row("man", 7501011001, 3, true, "750101/****");
+        row("woman, month +50", 7556151009, 0, true, "755615/****");
+        row("2001, leading zero lost", 103051234, 0, true, "010305/****");
+        row("2005, month +20, nine digits stored", 521011007, 0, true, "052101/****");
+        row("2010, woman, month +70", 1071011007, 0, true, "107101/****");
+        row("month +20 before 2004", 9521011005, 0, false, "9521011005");
+        row("remainder 10 and last digit 0", 8604120020, 0, true, "860412/****");
+        row("wrong check digit", 7501011002, 0, false, "7501011002");
+        row("February 31", 7502311003, 0, false, "7502311003");
+        row("nine digits before 1954, man", 530101123, 0, true, "530101/****");
+        row("nine digits before 1954, woman", 455612345, 0, true, "455612/****");
+        row("nine digits, month 13", 531301123, 0, false, "531301123");
+        row("IČO of eight digits", 25596641, 3, false, "25596641");
+        row("company with ten digits", 9999999999, 11, false, "9999999999");
+        // People (1, 2, 16) are masked whatever the check digit.
+        row("person, wrong check digit", 7501011002, 2, false, "750101/****");
+        row("spouses, husband", 7501011001, 1, true, "750101/****");
+        row("spouses, wife", 7561011007, 1, true, "756101/****");
+        row("spouses under foreign law", 6001011006, 16, false, "600101/****");
+        row("IDENT 0 of a person", 0, 2, false, "0");
+        row("import surrogate of a person", 100000000123.0, 2, false, "100000000123");
+        row("negative", -7501011001, 3, false, "-7501011001");
+        row("negative of a person", -5, 2, false, "******/****");
+        row("eleven digits of a person", 12345678901.0, 2, false, "******/****");
+    }
+    void birthNumbersMasked()
+    {
+        QFETCH(double, ident);
+        QFETCH(int, uvchar);
+        QFETCH(bool, valid);
+        QFETCH(QString, masked);
+        QCOMPARE(BirthNumberMask::IsBirthNumber(ident), valid);
+        const QString plain = Format("%.0f", ident);
+        BirthNumberMask::SetEnabled(false);
+        QCOMPARE(BirthNumberMask::Text(ident, uvchar), plain);
+        QCOMPARE(BirthNumberMask::Value(ident, uvchar), QVariant(ident));
+        BirthNumberMask::SetEnabled(true);
+        QCOMPARE(BirthNumberMask::Text(ident, uvchar), masked);
+        QCOMPARE(BirthNumberMask::Value(ident, uvchar), QVariant(masked));
+        BirthNumberMask::SetEnabled(false);
+    }
+
     void realDistrictAgrees()
     {
         const ParadoxReader pa(realTable(CadastralTables::ParcelPrefix));

@@ -1,9 +1,11 @@
-// The output options dialog: its state rules, stored settings and the report kind of a form.
+// The output options dialog: its state rules, stored settings, the report kind
+// of a form and the masking of birth numbers with the machine's setting over it.
 #include "app/core/TApp.h"
 #include "app/core/TRegistry.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
 #include "common/ParcelFormFixture.h"
+#include "data/BirthNumberMask.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -64,6 +66,8 @@ private slots:
     void formKinds();
     void controlStates_data();
     void controlStates();
+    void maskingChoice_data();
+    void maskingChoice();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -184,6 +188,58 @@ void TestParVystupDlg::controlStates()
     }
     QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.Preview", -1).toInt(), stored);
     QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.FileName", "").toString(), file);
+}
+
+void TestParVystupDlg::maskingChoice_data()
+{
+    QTest::addColumn<QString>("machine"); // the machine file's value, "" for none
+    QTest::addColumn<int>("stored");      // the user's stored choice
+    QTest::addColumn<bool>("click");      // the user clicks the box
+    QTest::addColumn<QString>("shown");   // after the click: ticked/unticked, enabled/greyed
+    QTest::addColumn<int>("storedAfter");
+    QTest::addColumn<bool>("masking"); // the switch after closing
+    QTest::newRow("never chosen") << "" << -1 << false << "- on" << 0 << false;
+    QTest::newRow("user ticks") << "" << 0 << true << "+ on" << 1 << true;
+    QTest::newRow("user unticks") << "" << 1 << true << "- on" << 0 << false;
+    QTest::newRow("machine off") << "dword:00000000" << 1 << false << "+ on" << 1 << true;
+    QTest::newRow("machine forces") << "dword:00000001" << 0 << false << "+ off" << 0 << true;
+    QTest::newRow("machine value of the wrong type")
+        << "\"ano\"" << 0 << false << "+ off" << 0 << true;
+}
+
+void TestParVystupDlg::maskingChoice()
+{
+    QFETCH(QString, machine);
+    QFETCH(int, stored);
+    QFETCH(bool, click);
+    QFETCH(QString, shown);
+    QFETCH(int, storedAfter);
+    QFETCH(bool, masking);
+    if (!machine.isEmpty()) {
+        QFile file(m_dir->filePath("machine.reg"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\VELDO\\ORV\\4.0]\n"
+                   "\"Vystup.SkrytRodnaCisla\"=" +
+                   machine.toUtf8() + "\n");
+    }
+    if (stored >= 0)
+        m_app->Settings()->SetValue("ParVystupDlg.SkrytRodnaCisla", stored);
+    BirthNumberMask::SetEnabled(!masking);
+    {
+        TParVystupDlg dialog(m_app);
+        dialog.Prepare(false, 0, 64);
+        QAbstractButton* box = button(dialog, "SkrytRodnaCisla");
+        if (click)
+            box->click();
+        QCOMPARE(
+            QString("%1 %2").arg(box->isChecked() ? "+" : "-", box->isEnabled() ? "on" : "off"),
+            shown);
+        QCOMPARE(box->toolTip().contains("správce"), !box->isEnabled());
+        QCOMPARE(dialog.MaskBirthNumbers(), box->isChecked());
+    }
+    QCOMPARE(m_app->Settings()->GetValue("ParVystupDlg.SkrytRodnaCisla", 0).toInt(), storedAfter);
+    QCOMPARE(BirthNumberMask::Enabled(), masking);
+    BirthNumberMask::SetEnabled(false);
 }
 
 QTEST_MAIN(TestParVystupDlg)

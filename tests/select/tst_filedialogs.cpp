@@ -56,6 +56,7 @@ private slots:
     void okPress_data();
     void okPress();
     void saveRunShowsOpenToWindow();
+    void saveRunShowsMaskChoice();
     void progressBar();
     void cancelAskedOnceAndNoContinues();
     void dropMovesSelectedItemOnly();
@@ -228,6 +229,35 @@ void TestFileDialogs::saveRunShowsOpenToWindow()
                                               QStringLiteral("Uložit"), QString(), false, {});
     QCOMPARE(name, QString());
     QVERIFY(shown);
+}
+
+// An export's save dialog shows "Skrýt rodná čísla" as chosen and hands the
+// user's change back; forced by the machine, ticked and greyed with the reason.
+void TestFileDialogs::saveRunShowsMaskChoice()
+{
+    for (const bool forced : {false, true}) {
+        bool mask = false;
+        QString state;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* box = modal->findChild<QCheckBox*>(QStringLiteral("SkrytRodnaCisla"));
+            if (!box)
+                return qobject_cast<QDialog*>(modal)->reject();
+            state =
+                QString("%1%2%3").arg(box->isChecked() ? "+" : "-", box->isEnabled() ? "on" : "off",
+                                      box->toolTip().isEmpty() ? "" : " why");
+            if (box->isEnabled())
+                box->click();
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            dialog->selectFile(m_dir.filePath("vystup.csv"));
+            qobject_cast<QDialog*>(modal)->accept();
+        });
+        const QString name = TSaveFileDialog::Run(app(), QStringLiteral("CSV (*.csv)|*.csv"),
+                                                  QStringLiteral("Uložit"), QString(), false,
+                                                  {false, &mask, forced});
+        QVERIFY2(!name.isEmpty(), qPrintable(state));
+        QCOMPARE(state, forced ? "+off why" : "-on");
+        QVERIFY(mask); // ticked by the click, or forced
+    }
 }
 
 // The bar shows the nearest whole percent (halves up), also of totals near

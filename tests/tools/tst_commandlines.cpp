@@ -1,12 +1,17 @@
 // The command lines of both programs as a user meets them: --help and
 // --version of orv without any display, and orv-tool's help, version, usage
 // errors and data errors with their exit codes (0 ok, 1 bad input or data,
-// 2 usage) and Czech texts on the right stream.
+// 2 usage) and Czech texts on the right stream; and the birth numbers every
+// output family masks on request or by the machine's setting.
+#include "browse/core/TExportFile.h"
 #include "common/TestSupport.h"
+#include "data/BirthNumberMask.h"
+#include "db/Table.h"
 
 #include <QDir>
 #include <QMap>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCommandLines : public QObject
@@ -17,9 +22,14 @@ private slots:
     void initTestCase();
     void exitCodeAndText_data();
     void exitCodeAndText();
+    void birthNumbersMasked_data();
+    void birthNumbersMasked();
+    void machineSettingForcesMasking();
 
 private:
     QMap<QString, QByteArray> snapshot() const;
+    QString outputText(const QStringList& args, const QString& out, const QProcessEnvironment& env,
+                       QString* errors = nullptr) const;
     QProcessEnvironment m_env;
     QTemporaryDir m_root; // D: a copy of the real district, W: its work table PRAC.DB
 };
@@ -191,6 +201,162 @@ void TestCommandLines::exitCodeAndText()
     if (exitCode != 0)
         QVERIFY2(out.isEmpty(), qPrintable(out));
     QVERIFY(snapshot() == before); // the district and its work table untouched
+}
+
+// Every value of a table as text, a row per line (the engine reads .db and .dbf).
+static QString tableText(const QString& path)
+{
+    Table table;
+    table.setDatabaseName(QFileInfo(path).path());
+    table.setTableName(QFileInfo(path).fileName());
+    table.setReadOnly(true);
+    table.open();
+    QString text;
+    table.forEachRow([&](const QVariantList& values) {
+        for (const QVariant& v : values)
+            text += TExportFile::Text(v) + '\t';
+        text += '\n';
+    });
+    return text;
+}
+
+// The district's IDENTs that the rule hides: whole and as masked.
+static QMap<QString, QString> hiddenIdents()
+{
+    QMap<QString, QString> idents;
+    Table owners;
+    owners.setDatabaseName(TestSupport::realDistrictDir());
+    owners.setTableName("NYSOBORG.DB");
+    owners.setReadOnly(true);
+    owners.open();
+    owners.forEachRow([&](const QVariantList& v) {
+        const double ident = v.value(owners.fieldIndex("IDENT")).toDouble();
+        if (BirthNumberMask::Hides(ident, v.value(owners.fieldIndex("UVCHAR")).toInt()))
+            idents.insert(QString::number(qint64(ident)), BirthNumberMask::MaskedText(ident));
+    });
+    return idents;
+}
+
+// Runs orv-tool with `args` ("D" the district, "O/" the output directory) and
+// returns what it wrote: stdout when `out` is "-", else the file `out` in O
+// (a PDF through pdftotext, a table through the engine).
+QString TestCommandLines::outputText(const QStringList& args, const QString& out,
+                                     const QProcessEnvironment& env, QString* errors) const
+{
+    QTemporaryDir dir;
+    QStringList list;
+    for (QString arg : args) {
+        if (arg == "D")
+            arg = m_root.filePath("D");
+        arg.replace("O/", dir.path() + '/');
+        list << arg;
+    }
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(TestSupport::orvToolPath(), list);
+    if (!process.waitForFinished(60000))
+        return "timeout";
+    if (errors)
+        *errors =
+            QString::fromUtf8(process.readAllStandardError()) + QString::number(process.exitCode());
+    if (out == "-")
+        return QString::fromUtf8(process.readAllStandardOutput());
+    const QString path = dir.filePath(out);
+    if (out.endsWith(".pdf")) {
+        QProcess pdf;
+        pdf.start("pdftotext", {path, "-"});
+        pdf.waitForFinished(60000);
+        return QString::fromUtf8(pdf.readAllStandardOutput());
+    }
+    if (!QFileInfo::exists(path))
+        return "missing " + path;
+    if (out.endsWith(".db") || out.endsWith(".dbf"))
+        return tableText(path);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : "";
+}
+
+void TestCommandLines::birthNumbersMasked_data()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<QString>("out");
+    const QString area = "--dir D --area 001 ", work = area + "--work W ";
+    QTest::newRow("detail form PDF") << "report " + work + "--kind 20 --pdf O/f.pdf"
+                                     << "f.pdf";
+    QTest::newRow("sheet statement PDF") << "report " + work + "--kind 3 --sheet 106 --pdf O/f.pdf"
+                                         << "f.pdf";
+    QTest::newRow("full listing") << "listing " + work + "--full --out O/l.txt"
+                                  << "l.txt";
+    QTest::newRow("owners listing") << "listing " + area + "--owners"
+                                    << "-";
+    for (const char* ext : {"db", "dbf", "csv", "tsv"})
+        QTest::newRow(qPrintable(QString("export .%1").arg(ext)))
+            << "export " + work + "--columns PARCISLO --owners --out O/e." + ext
+            << QString("e.") + ext;
+    QTest::newRow("subsidy items") << "export " + work + "--subsidy --out O/s.dbf"
+                                   << "s.dbf";
+    QTest::newRow("sheets") << "sheets --alias SALADIN --name A --substring"
+                            << "-";
+    QTest::newRow("select by owner") << "select " + area + "--work O/P.DB --owner-ident 7757149372"
+                                     << "-";
+}
+
+void TestCommandLines::birthNumbersMasked()
+{
+    QFETCH(QString, args);
+    QFETCH(QString, out);
+    QStringList list = args.split(' ');
+    list.replaceInStrings(QRegularExpression("^W$"), m_root.filePath("PRAC.DB"));
+    QTemporaryDir config;
+    QFile aliases(config.filePath("aliases.conf"));
+    QVERIFY(aliases.open(QIODevice::WriteOnly));
+    aliases.write("[SALADIN]\nDRIVER=STANDARD\nPATH=" + m_root.filePath("D").toUtf8() + "\n");
+    aliases.close();
+    QProcessEnvironment env = m_env;
+    env.insert("ORV_CONFIG_DIR", config.path());
+    const QString plain = outputText(list, out, env);
+    const QString masked = outputText(list + QStringList{"--mask-birth-numbers"}, out, env);
+    env.insert("ORV_MASK_BIRTH_NUMBERS", "1");
+    QCOMPARE(outputText(list, out, env), masked); // the environment's default
+    int shown = 0;
+    const QMap<QString, QString> idents = hiddenIdents();
+    for (auto it = idents.cbegin(); it != idents.cend(); ++it) {
+        QVERIFY2(!masked.contains(it.key()), qPrintable(it.key()));
+        if (plain.contains(it.key())) {
+            ++shown;
+            QVERIFY2(masked.contains(it.value()), qPrintable(it.value()));
+        }
+    }
+    QVERIFY2(shown > 0, qPrintable(plain.left(2000)));
+}
+
+void TestCommandLines::machineSettingForcesMasking()
+{
+    QTemporaryDir machine;
+    QProcessEnvironment env = m_env;
+    env.insert("ORV_MACHINE_CONFIG_DIR", machine.path());
+    const auto setting = [&](const QByteArray& value) {
+        QFile file(machine.filePath("machine.reg"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\VELDO\\ORV\\4.0]\n"
+                   "\"Vystup.SkrytRodnaCisla\"=" +
+                   value + "\n");
+    };
+    const QStringList owners = {"listing", "--dir", m_root.filePath("D"),
+                                "--area",  "001",   "--owners"};
+    const QString whole = "7757149372", hidden = "775714/****";
+    QString errors;
+    setting("dword:00000000");
+    QVERIFY(outputText(owners, "-", env).contains(whole));
+    setting("dword:00000001");
+    QVERIFY(outputText(owners, "-", env).contains(hidden));
+    QVERIFY(
+        outputText(owners + QStringList{"--no-mask-birth-numbers"}, "-", env, &errors).isEmpty());
+    QVERIFY2(errors.contains("nařídil správce") && errors.endsWith("2"), qPrintable(errors));
+    // A value of the wrong type masks too (failing open would leak), and says so.
+    setting("\"ano\"");
+    QVERIFY(outputText(owners, "-", env, &errors).contains(hidden));
+    QVERIFY2(errors.contains("nemá typ dword"), qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLines)
