@@ -196,6 +196,29 @@ bool VfkMapBuilder::hasMap(const VfkDataSet& data)
     return !data.block(S("HP")).rows.isEmpty();
 }
 
+VfkReader::Selection VfkMapBuilder::columnsRead()
+{
+    const QStringList point{"ID", "SOURADNICE_Y", "SOURADNICE_X"};
+    const QStringList label = point + QStringList{"TEXT", "VELIKOST", "UHEL"};
+    const QStringList line{"ID", "TYPPPD_KOD", "KATUZE_KOD"};
+    return {
+        {"KATUZE", {"KOD", "NAZEV"}},
+        {"PAR",
+         {"ID", "KATUZE_KOD", "KMENOVE_CISLO_PAR", "DRUH_CISLOVANI_PAR", "PAR_TYPE", "ZDPAZE_KOD",
+          "KATUZE_KOD_PUV", "PODDELENI_CISLA_PAR", "VYMERA_PARCELY", "DRUPOZ_KOD"}},
+        {"SOBR", point},
+        {"SPOL", point},
+        {"SBP", {"ID", "BP_ID", "PORADOVE_CISLO_BODU", "HP_ID", "DPM_ID", "ZVB_ID"}},
+        {"SBM", {"PORADOVE_CISLO_BODU", "SOURADNICE_Y", "SOURADNICE_X", "DPM_ID", "HBPEJ_ID"}},
+        {"HP", {"ID", "TYPPPD_KOD", "PAR_ID_1", "PAR_ID_2"}},
+        {"DPM", label + line},
+        {"ZVB", line},
+        {"HBPEJ", line},
+        {"OP", label + QStringList{"PAR_ID"}},
+        {"OBBP", label},
+        {"OBPEJ", label + QStringList{"KATUZE_KOD"}}};
+}
+
 void VfkMapBuilder::readCatalogue()
 {
     const VfkColumns c(m_data, S("KATUZE"));
