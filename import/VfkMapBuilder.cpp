@@ -155,16 +155,16 @@ bool isValid(const QList<MapPolygon>& parts)
     return valid;
 }
 
-// VFK text angles are in gons, turning clockwise; the map's in degrees
-// counter-clockwise.
+// VFK text angles are in gons, counter-clockwise as the map's degrees (a
+// parcel number lies along its parcel).
 double degreesOf(double gons)
 {
-    double degrees = std::fmod(-gons * 0.9, 360.0);
+    double degrees = std::fmod(gons * 0.9, 360.0);
     if (degrees <= -180)
         degrees += 360;
     if (degrees > 180)
         degrees -= 360;
-    return degrees == 0 ? 0 : degrees; // no -0
+    return degrees;
 }
 
 // GDAL prints its messages on stderr unless told otherwise; the builder

@@ -339,8 +339,12 @@ void TestMapStore::smallFilesPolygons()
     QTemporaryDir dir;
     const QString map = dir.filePath(QStringLiteral("mapa.vfk"));
     const QString descriptive = dir.filePath(QStringLiteral("popis.vfk"));
+    // A parcel-number label without its own text, turned by 300 gons.
+    const QByteArray label = "&BOP;ID N30;SOURADNICE_Y N10.2;SOURADNICE_X N10.2;TEXT T255;"
+                             "VELIKOST N10.2;UHEL N10.4;PAR_ID N30\n"
+                             "&DOP;1;700050.00;1100020.00;\"\";1.5;300;11\n";
     for (const auto& [path, bytes] :
-         {std::pair(map, smallMap().text()), std::pair(descriptive, DescriptiveFile)}) {
+         {std::pair(map, smallMap().text(label)), std::pair(descriptive, DescriptiveFile)}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
@@ -369,6 +373,10 @@ void TestMapStore::smallFilesPolygons()
     QCOMPARE(parcelOf(area, 2)->group, 1);
     QCOMPARE(parcelOf(area, 3)->subdivision, 1);
     QCOMPARE(area.boundaries.size(), 6);
+    QCOMPARE(area.labels.size(), 1);
+    const MapLabel& number = area.labels.first();
+    QCOMPARE(std::tuple(number.text, number.position, number.size, number.angle),
+             std::tuple(QStringLiteral("1"), QPointF(-700050, -1100020), 1.5, -90.0));
     const QString summary = VfkMapBuilder::summary(area);
     QVERIFY2(summary.contains(QStringLiteral("parcely s polygonem 3 z 4, bez polygonu 1 (4)")),
              qPrintable(summary));
