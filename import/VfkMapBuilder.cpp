@@ -73,6 +73,32 @@ qint64 follow(QPolygonF& ring, const Edge& edge, qint64 from)
     return edge.start;
 }
 
+// A chain that passes a point twice (two pieces meeting at a corner, a hole
+// touching the outer boundary) is cut there into simple rings, which the
+// containment test then tells apart.
+void addSimpleRings(const QPolygonF& ring, QList<QPolygonF>& rings)
+{
+    QPolygonF stack;
+    QHash<qint64, qsizetype> at; // point -> its place in the stack
+    for (const QPointF& p : ring) {
+        const qint64 key = keyOf(p);
+        const auto seen = at.constFind(key);
+        if (seen == at.cend()) {
+            at.insert(key, stack.size());
+            stack.append(p);
+            continue;
+        }
+        const qsizetype from = *seen;
+        if (stack.size() - from >= 3)
+            rings.append(stack.mid(from));
+        for (qsizetype i = from + 1; i < stack.size(); ++i)
+            at.remove(keyOf(stack[i]));
+        stack.resize(from + 1);
+    }
+    if (stack.size() >= 3)
+        rings.append(stack);
+}
+
 // Chains the lines into closed rings by their end points; nullopt when a
 // chain stays open (an end point that no other line of the parcel meets).
 std::optional<QList<QPolygonF>> closedRings(const QList<Edge>& edges)
@@ -104,10 +130,10 @@ std::optional<QList<QPolygonF>> closedRings(const QList<Edge>& edges)
             current = follow(ring, edges[next], current);
         }
         ring.removeLast(); // the first point again
-        if (ring.size() < 3)
-            return std::nullopt;
-        rings.append(ring);
+        addSimpleRings(ring, rings);
     }
+    if (rings.isEmpty())
+        return std::nullopt;
     return rings;
 }
 
