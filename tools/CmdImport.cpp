@@ -62,6 +62,9 @@ int runImport(const QStringList& args)
         std::printf("alias %s -> %s\n", qPrintable(alias),
                     qPrintable(QDir::toNativeSeparators(out)));
     }
+    if (!district.maps.isEmpty())
+        std::printf("mapy zapsány do %s\n",
+                    qPrintable(QDir::toNativeSeparators(OrvPaths::mapDir())));
     std::printf("okres zapsán do %s, číselníky v %s; %.1f s\n",
                 qPrintable(QDir::toNativeSeparators(out)),
                 qPrintable(QDir::toNativeSeparators(options.workDb)), timer.elapsed() / 1000.0);
