@@ -59,6 +59,14 @@ QString cacheDir()
     return xdgDir("XDG_CACHE_HOME", ".cache");
 }
 
+QString mapDir()
+{
+    const QString explicitDir = fromEnv("ORV_MAP_DIR");
+    if (!explicitDir.isEmpty())
+        return QDir::cleanPath(explicitDir);
+    return userDataDir() + QStringLiteral("/mapy");
+}
+
 QString executableDir()
 {
     if (!QCoreApplication::instance())

@@ -18,6 +18,10 @@ QString userDataDir();
 // $ORV_CACHE_DIR, else $XDG_CACHE_HOME/ORV, else ~/.cache/ORV: what ORV can
 // build again from the data at any time (the owner index of the districts).
 QString cacheDir();
+// $ORV_MAP_DIR, else $XDG_DATA_HOME/ORV/mapy, else ~/.local/share/ORV/mapy:
+// the map store, one GeoPackage per cadastral area. Never inside a district,
+// whose registry directories are only read.
+QString mapDir();
 // Directory of the running executable, without a trailing separator; empty
 // when there is no application object.
 QString executableDir();

@@ -1,0 +1,575 @@
+#include "map/core/MapStore.h"
+#include "base/ETalvekException.h"
+#include "base/OrvPaths.h"
+#include "db/TableWriteGuard.h"
+#include "map/core/MapSchema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cpl_error.h>
+#include <gdal.h>
+#include <ogr_api.h>
+#include <ogr_srs_api.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+QString native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// GDAL prints its errors on stderr by default; here they are collected and
+// told to the user once, in the message of the exception.
+class QuietGdal
+{
+public:
+    QuietGdal()
+    {
+        static const bool registered = [] {
+            GDALAllRegister();
+            return true;
+        }();
+        (void)registered;
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietGdal() { CPLPopErrorHandler(); }
+    QuietGdal(const QuietGdal&) = delete;
+    QuietGdal& operator=(const QuietGdal&) = delete;
+
+    static QString lastError()
+    {
+        const QString text = QString::fromUtf8(CPLGetLastErrorMsg()).trimmed();
+        return text.isEmpty() ? QStringLiteral("neznámá chyba knihovny GDAL") : text;
+    }
+};
+
+// Closes a dataset on every way out.
+struct DatasetCloser
+{
+    GDALDatasetH handle = nullptr;
+    ~DatasetCloser()
+    {
+        if (handle)
+            GDALClose(handle);
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Writing
+
+OGRSpatialReferenceH krovak()
+{
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, MapSchema::Epsg);
+    // x east, y north, as the coordinates are held; never the EPSG axis order.
+    OSRSetAxisMappingStrategy(srs, OAMS_TRADITIONAL_GIS_ORDER);
+    return srs;
+}
+
+class GpkgWriter
+{
+public:
+    GpkgWriter(GDALDatasetH dataset, const QString& path) : m_ds(dataset), m_path(path)
+    {
+        m_srs = krovak();
+    }
+    ~GpkgWriter() { OSRDestroySpatialReference(m_srs); }
+    GpkgWriter(const GpkgWriter&) = delete;
+    GpkgWriter& operator=(const GpkgWriter&) = delete;
+
+    void writeAll(const MapArea& area);
+
+private:
+    OGRLayerH layer(const char* name, OGRwkbGeometryType type,
+                    const QList<std::pair<const char*, OGRFieldType>>& fields);
+    void add(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry);
+    [[noreturn]] void fail() const;
+    void parcels(const QList<MapParcel>& parcels);
+    void lines(OGRLayerH layer, const QList<MapLine>& lines, const char* kindField);
+    void labels(OGRLayerH layer, const QList<MapLabel>& labels);
+    void metadata(const MapArea& area);
+
+    GDALDatasetH m_ds;
+    QString m_path;
+    OGRSpatialReferenceH m_srs = nullptr;
+};
+
+void GpkgWriter::fail() const
+{
+    throw ETalvekException(
+        QStringLiteral("Mapu %1 nelze zapsat: %2").arg(native(m_path), QuietGdal::lastError()));
+}
+
+OGRLayerH GpkgWriter::layer(const char* name, OGRwkbGeometryType type,
+                            const QList<std::pair<const char*, OGRFieldType>>& fields)
+{
+    const char* options[] = {"SPATIAL_INDEX=YES", nullptr};
+    OGRLayerH layer = GDALDatasetCreateLayer(m_ds, name, type == wkbNone ? nullptr : m_srs, type,
+                                             const_cast<char**>(options));
+    if (!layer)
+        fail();
+    for (const auto& [fieldName, fieldType] : fields) {
+        OGRFieldDefnH field = OGR_Fld_Create(fieldName, fieldType);
+        const OGRErr err = OGR_L_CreateField(layer, field, TRUE);
+        OGR_Fld_Destroy(field);
+        if (err != OGRERR_NONE)
+            fail();
+    }
+    return layer;
+}
+
+// Takes ownership of the feature and the geometry (nullptr: none).
+void GpkgWriter::add(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry)
+{
+    if (geometry)
+        OGR_F_SetGeometryDirectly(feature, geometry);
+    const OGRErr err = OGR_L_CreateFeature(layer, feature);
+    OGR_F_Destroy(feature);
+    if (err != OGRERR_NONE)
+        fail();
+}
+
+OGRGeometryH ringOf(const QPolygonF& points)
+{
+    OGRGeometryH ring = OGR_G_CreateGeometry(wkbLinearRing);
+    for (const QPointF& p : points)
+        OGR_G_AddPoint_2D(ring, p.x(), p.y());
+    OGR_G_CloseRings(ring);
+    return ring;
+}
+
+OGRGeometryH multiPolygonOf(const MapParcel& parcel)
+{
+    if (parcel.parts.isEmpty())
+        return nullptr;
+    OGRGeometryH multi = OGR_G_CreateGeometry(wkbMultiPolygon);
+    for (const MapPolygon& part : parcel.parts) {
+        OGRGeometryH polygon = OGR_G_CreateGeometry(wkbPolygon);
+        for (const QPolygonF& ring : part.rings)
+            OGR_G_AddGeometryDirectly(polygon, ringOf(ring));
+        OGR_G_AddGeometryDirectly(multi, polygon);
+    }
+    return multi;
+}
+
+OGRGeometryH lineOf(const QPolygonF& points)
+{
+    OGRGeometryH line = OGR_G_CreateGeometry(wkbLineString);
+    for (const QPointF& p : points)
+        OGR_G_AddPoint_2D(line, p.x(), p.y());
+    return line;
+}
+
+OGRGeometryH pointOf(QPointF p)
+{
+    OGRGeometryH point = OGR_G_CreateGeometry(wkbPoint);
+    OGR_G_SetPoint_2D(point, 0, p.x(), p.y());
+    return point;
+}
+
+void GpkgWriter::parcels(const QList<MapParcel>& parcels)
+{
+    using namespace MapSchema;
+    OGRLayerH l = layer(ParcelLayer, wkbMultiPolygon,
+                        {{ParcelGroup, OFTInteger},
+                         {ParcelStem, OFTInteger},
+                         {ParcelSubdivision, OFTInteger},
+                         {ParcelArea, OFTReal},
+                         {ParcelKindOfLand, OFTInteger}});
+    for (const MapParcel& parcel : parcels) {
+        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(l));
+        OGR_F_SetFieldInteger(f, 0, parcel.group);
+        OGR_F_SetFieldInteger(f, 1, parcel.stem);
+        OGR_F_SetFieldInteger(f, 2, parcel.subdivision);
+        OGR_F_SetFieldDouble(f, 3, parcel.officialArea);
+        OGR_F_SetFieldInteger(f, 4, parcel.kindOfLand);
+        add(l, f, multiPolygonOf(parcel));
+    }
+}
+
+void GpkgWriter::lines(OGRLayerH l, const QList<MapLine>& lines, const char* kindField)
+{
+    const int kind = OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(l), kindField);
+    for (const MapLine& line : lines) {
+        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(l));
+        OGR_F_SetFieldInteger(f, kind, line.kind);
+        add(l, f, lineOf(line.points));
+    }
+}
+
+void GpkgWriter::labels(OGRLayerH l, const QList<MapLabel>& labels)
+{
+    using namespace MapSchema;
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(l);
+    const int text = OGR_FD_GetFieldIndex(defn, LabelText),
+              size = OGR_FD_GetFieldIndex(defn, LabelSize),
+              angle = OGR_FD_GetFieldIndex(defn, LabelAngle),
+              kind = OGR_FD_GetFieldIndex(defn, LabelKind);
+    for (const MapLabel& label : labels) {
+        OGRFeatureH f = OGR_F_Create(defn);
+        OGR_F_SetFieldString(f, text, label.text.toUtf8().constData());
+        OGR_F_SetFieldDouble(f, size, label.size);
+        OGR_F_SetFieldDouble(f, angle, label.angle);
+        OGR_F_SetFieldInteger(f, kind, label.kind);
+        add(l, f, pointOf(label.position));
+    }
+}
+
+void GpkgWriter::metadata(const MapArea& area)
+{
+    using namespace MapSchema;
+    OGRLayerH l =
+        layer(MetadataTable, wkbNone, {{MetadataKey, OFTString}, {MetadataValue, OFTString}});
+    int withGeometry = 0;
+    for (const MapParcel& parcel : area.parcels)
+        withGeometry += parcel.parts.isEmpty() ? 0 : 1;
+    const QList<std::pair<const char*, QString>> rows{
+        {"kod", area.code},
+        {"nazev", area.name},
+        {"soubory", area.source.files.join(QLatin1Char('\n'))},
+        {"platnost", area.source.validity},
+        {"importovano", area.source.importedAt.toUTC().toString(Qt::ISODate)},
+        {"parcel", QString::number(area.parcels.size())},
+        {"parcel_s_geometrii", QString::number(withGeometry)},
+        {"hranic", QString::number(area.boundaries.size())},
+        {"popisu", QString::number(area.labels.size())}};
+    for (const auto& [key, value] : rows) {
+        OGRFeatureH f = OGR_F_Create(OGR_L_GetLayerDefn(l));
+        OGR_F_SetFieldString(f, 0, key);
+        OGR_F_SetFieldString(f, 1, value.toUtf8().constData());
+        add(l, f, nullptr);
+    }
+}
+
+void GpkgWriter::writeAll(const MapArea& area)
+{
+    using namespace MapSchema;
+    // One transaction: GeoPackage commits each feature on its own otherwise.
+    if (GDALDatasetStartTransaction(m_ds, FALSE) != OGRERR_NONE)
+        fail();
+    parcels(area.parcels);
+    lines(layer(BoundaryLayer, wkbLineString, {{BoundaryKind, OFTInteger}}), area.boundaries,
+          BoundaryKind);
+    labels(layer(LabelLayer, wkbPoint,
+                 {{LabelText, OFTString},
+                  {LabelSize, OFTReal},
+                  {LabelAngle, OFTReal},
+                  {LabelKind, OFTInteger}}),
+           area.labels);
+    OGRLayerH soil = layer(SoilLayer, wkbUnknown,
+                           {{LabelText, OFTString},
+                            {LabelSize, OFTReal},
+                            {LabelAngle, OFTReal},
+                            {LabelKind, OFTInteger}});
+    lines(soil, area.soilBoundaries, LabelKind);
+    labels(soil, area.soilLabels);
+    metadata(area);
+    if (GDALDatasetCommitTransaction(m_ds) != OGRERR_NONE)
+        fail();
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+class GpkgReader
+{
+public:
+    GpkgReader(GDALDatasetH dataset, const QString& path, const QString& code)
+        : m_ds(dataset), m_path(path), m_code(code)
+    {
+    }
+    MapArea readAll();
+
+private:
+    [[noreturn]] void foreign(const QString& why) const;
+    OGRLayerH layer(const char* name) const;
+    int field(OGRLayerH layer, const char* name) const;
+    void metadata(MapArea& area);
+    void parcels(MapArea& area);
+    void lines(OGRLayerH layer, const char* kindField, QList<MapLine>& out,
+               QList<MapLabel>* labelsToo);
+    void labels(OGRLayerH layer, QList<MapLabel>& out);
+
+    GDALDatasetH m_ds;
+    QString m_path, m_code;
+};
+
+void GpkgReader::foreign(const QString& why) const
+{
+    throw ETalvekException(QStringLiteral("Soubor %1 není mapa katastrálního území %2 uložená "
+                                          "programem ORV (%3); území se otevře bez mapy.")
+                               .arg(native(m_path), m_code, why));
+}
+
+OGRLayerH GpkgReader::layer(const char* name) const
+{
+    OGRLayerH l = GDALDatasetGetLayerByName(m_ds, name);
+    if (!l)
+        foreign(QStringLiteral("chybí vrstva %1").arg(QLatin1String(name)));
+    return l;
+}
+
+int GpkgReader::field(OGRLayerH l, const char* name) const
+{
+    const int index = OGR_FD_GetFieldIndex(OGR_L_GetLayerDefn(l), name);
+    if (index < 0)
+        foreign(QStringLiteral("vrstva %1 nemá pole %2")
+                    .arg(QString::fromUtf8(OGR_L_GetName(l)), QLatin1String(name)));
+    return index;
+}
+
+QString stringField(OGRFeatureH f, int index)
+{
+    return QString::fromUtf8(OGR_F_GetFieldAsString(f, index));
+}
+
+void GpkgReader::metadata(MapArea& area)
+{
+    using namespace MapSchema;
+    OGRLayerH l = layer(MetadataTable);
+    const int key = field(l, MetadataKey), value = field(l, MetadataValue);
+    QHash<QString, QString> values;
+    OGR_L_ResetReading(l);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(l)) {
+        values.insert(stringField(f, key), stringField(f, value));
+        OGR_F_Destroy(f);
+    }
+    if (values.value(QStringLiteral("kod")) != m_code)
+        foreign(QStringLiteral("v metadatech je kód území „%1“")
+                    .arg(values.value(QStringLiteral("kod"))));
+    area.code = m_code;
+    area.name = values.value(QStringLiteral("nazev"));
+    const QString files = values.value(QStringLiteral("soubory"));
+    area.source.files = files.isEmpty() ? QStringList() : files.split(QLatin1Char('\n'));
+    area.source.validity = values.value(QStringLiteral("platnost"));
+    area.source.importedAt =
+        QDateTime::fromString(values.value(QStringLiteral("importovano")), Qt::ISODate);
+}
+
+QPolygonF pointsOf(OGRGeometryH g, bool ring)
+{
+    const int n = OGR_G_GetPointCount(g);
+    QPolygonF points;
+    points.reserve(n);
+    for (int i = 0; i < n; ++i)
+        points.append(QPointF(OGR_G_GetX(g, i), OGR_G_GetY(g, i)));
+    if (ring && points.size() > 1 && points.first() == points.last())
+        points.removeLast();
+    return points;
+}
+
+MapPolygon polygonOf(OGRGeometryH polygon)
+{
+    MapPolygon part;
+    for (int r = 0; r < OGR_G_GetGeometryCount(polygon); ++r)
+        part.rings.append(pointsOf(OGR_G_GetGeometryRef(polygon, r), true));
+    return part;
+}
+
+void GpkgReader::parcels(MapArea& area)
+{
+    using namespace MapSchema;
+    OGRLayerH l = layer(ParcelLayer);
+    const int group = field(l, ParcelGroup), stem = field(l, ParcelStem),
+              sub = field(l, ParcelSubdivision), official = field(l, ParcelArea),
+              kind = field(l, ParcelKindOfLand);
+    OGR_L_ResetReading(l);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(l)) {
+        MapParcel parcel;
+        parcel.group = OGR_F_GetFieldAsInteger(f, group);
+        parcel.stem = OGR_F_GetFieldAsInteger(f, stem);
+        parcel.subdivision = OGR_F_GetFieldAsInteger(f, sub);
+        parcel.officialArea = OGR_F_GetFieldAsDouble(f, official);
+        parcel.kindOfLand = OGR_F_GetFieldAsInteger(f, kind);
+        OGRGeometryH g = OGR_F_GetGeometryRef(f);
+        const auto type = g ? wkbFlatten(OGR_G_GetGeometryType(g)) : wkbNone;
+        if (type == wkbPolygon)
+            parcel.parts.append(polygonOf(g));
+        else if (type == wkbMultiPolygon)
+            for (int p = 0; p < OGR_G_GetGeometryCount(g); ++p)
+                parcel.parts.append(polygonOf(OGR_G_GetGeometryRef(g, p)));
+        for (const MapPolygon& part : parcel.parts)
+            if (!part.rings.isEmpty())
+                parcel.bounds |= part.rings.first().boundingRect();
+        area.parcels.append(std::move(parcel));
+        OGR_F_Destroy(f);
+    }
+}
+
+QPointF pointAt(OGRGeometryH g)
+{
+    return QPointF(OGR_G_GetX(g, 0), OGR_G_GetY(g, 0));
+}
+
+MapLabel labelOf(OGRFeatureH f, OGRFeatureDefnH defn, OGRGeometryH g)
+{
+    using namespace MapSchema;
+    MapLabel label;
+    label.text = stringField(f, OGR_FD_GetFieldIndex(defn, LabelText));
+    label.size = OGR_F_GetFieldAsDouble(f, OGR_FD_GetFieldIndex(defn, LabelSize));
+    label.angle = OGR_F_GetFieldAsDouble(f, OGR_FD_GetFieldIndex(defn, LabelAngle));
+    label.kind = OGR_F_GetFieldAsInteger(f, OGR_FD_GetFieldIndex(defn, LabelKind));
+    label.position = pointAt(g);
+    return label;
+}
+
+// Lines of a layer; its points go to `labelsToo` (the mixed soil layer).
+void GpkgReader::lines(OGRLayerH l, const char* kindField, QList<MapLine>& out,
+                       QList<MapLabel>* labelsToo)
+{
+    const int kind = field(l, kindField);
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(l);
+    OGR_L_ResetReading(l);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(l)) {
+        OGRGeometryH g = OGR_F_GetGeometryRef(f);
+        const auto type = g ? wkbFlatten(OGR_G_GetGeometryType(g)) : wkbNone;
+        if (type == wkbLineString)
+            out.append({OGR_F_GetFieldAsInteger(f, kind), pointsOf(g, false)});
+        else if (type == wkbPoint && labelsToo)
+            labelsToo->append(labelOf(f, defn, g));
+        OGR_F_Destroy(f);
+    }
+}
+
+void GpkgReader::labels(OGRLayerH l, QList<MapLabel>& out)
+{
+    using namespace MapSchema;
+    for (const char* name : {LabelText, LabelSize, LabelAngle, LabelKind})
+        field(l, name);
+    OGRFeatureDefnH defn = OGR_L_GetLayerDefn(l);
+    OGR_L_ResetReading(l);
+    while (OGRFeatureH f = OGR_L_GetNextFeature(l)) {
+        OGRGeometryH g = OGR_F_GetGeometryRef(f);
+        if (g && wkbFlatten(OGR_G_GetGeometryType(g)) == wkbPoint)
+            out.append(labelOf(f, defn, g));
+        OGR_F_Destroy(f);
+    }
+}
+
+MapArea GpkgReader::readAll()
+{
+    using namespace MapSchema;
+    MapArea area;
+    metadata(area);
+    parcels(area);
+    lines(layer(BoundaryLayer), BoundaryKind, area.boundaries, nullptr);
+    labels(layer(LabelLayer), area.labels);
+    OGRLayerH soil = layer(SoilLayer);
+    for (const char* name : {LabelText, LabelSize, LabelAngle})
+        field(soil, name);
+    lines(soil, LabelKind, area.soilBoundaries, &area.soilLabels);
+    area.extent = MapStore::extentOf(area);
+    if (CPLGetLastErrorType() >= CE_Failure)
+        foreign(QuietGdal::lastError());
+    return area;
+}
+
+void removeFile(const QString& path)
+{
+    ::unlink(QFile::encodeName(path).constData());
+}
+
+} // namespace
+
+MapStore::MapStore(QString directory) : m_directory(QDir::cleanPath(std::move(directory))) {}
+
+MapStore::MapStore() : MapStore(OrvPaths::mapDir()) {}
+
+QRectF MapStore::extentOf(const MapArea& area)
+{
+    // A label is a point, an empty rectangle that a union of rectangles would
+    // skip: every corner and point goes into one polygon instead.
+    QPolygonF all;
+    for (const MapParcel& parcel : area.parcels)
+        if (!parcel.bounds.isNull())
+            all << parcel.bounds.topLeft() << parcel.bounds.bottomRight();
+    for (const auto* lines : {&area.boundaries, &area.soilBoundaries})
+        for (const MapLine& line : *lines)
+            all << line.points;
+    for (const auto* labels : {&area.labels, &area.soilLabels})
+        for (const MapLabel& label : *labels)
+            all << label.position;
+    return all.boundingRect();
+}
+
+bool MapStore::isAreaCode(const QString& code)
+{
+    static const QRegularExpression sixDigits(QStringLiteral("^[0-9]{6}$"));
+    return sixDigits.match(code).hasMatch();
+}
+
+QString MapStore::pathOf(const QString& code) const
+{
+    if (!isAreaCode(code))
+        throw ETalvekException(
+            QStringLiteral("„%1“ není kód katastrálního území (šest číslic).").arg(code));
+    return m_directory + QLatin1Char('/') + code + QLatin1String(MapSchema::FileSuffix);
+}
+
+bool MapStore::exists(const QString& code) const
+{
+    return isAreaCode(code) && QFileInfo(pathOf(code)).isFile();
+}
+
+void MapStore::write(const MapArea& area) const
+{
+    const QString path = pathOf(area.code);
+    TableWriteGuard::checkOutputFile(path);
+    if (!QDir().mkpath(m_directory))
+        throw ETalvekException(
+            QStringLiteral("Adresář map %1 nelze vytvořit.").arg(native(m_directory)));
+    const QString temp = path + QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
+    removeFile(temp);
+    QuietGdal quiet;
+    GDALDriverH driver = GDALGetDriverByName("GPKG");
+    try {
+        DatasetCloser ds{driver ? GDALCreate(driver, QFile::encodeName(temp).constData(), 0, 0, 0,
+                                             GDT_Unknown, nullptr)
+                                : nullptr};
+        if (!ds.handle)
+            throw ETalvekException(QStringLiteral("Mapu %1 nelze vytvořit: %2")
+                                       .arg(native(temp), QuietGdal::lastError()));
+        GpkgWriter(ds.handle, temp).writeAll(area);
+        GDALClose(ds.handle);
+        ds.handle = nullptr;
+        if (CPLGetLastErrorType() >= CE_Failure)
+            throw ETalvekException(QStringLiteral("Mapu %1 nelze zapsat: %2")
+                                       .arg(native(temp), QuietGdal::lastError()));
+    } catch (...) {
+        removeFile(temp);
+        throw;
+    }
+    if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        removeFile(temp);
+        throw ETalvekException(
+            QStringLiteral("Mapu %1 nelze uložit: %2").arg(native(path), reason));
+    }
+}
+
+MapArea MapStore::read(const QString& code) const
+{
+    const QString path = pathOf(code);
+    if (!QFileInfo(path).isFile())
+        throw ETalvekException(QStringLiteral("Mapa katastrálního území %1 není v adresáři map %2.")
+                                   .arg(code, native(m_directory)));
+    QuietGdal quiet;
+    const char* const drivers[] = {"GPKG", nullptr};
+    DatasetCloser ds{GDALOpenEx(QFile::encodeName(path).constData(),
+                                GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, nullptr, nullptr)};
+    if (!ds.handle)
+        throw ETalvekException(QStringLiteral("Mapu %1 nelze přečíst, soubor je poškozený nebo "
+                                              "nejde o GeoPackage (%2); území se otevře bez mapy.")
+                                   .arg(native(path), QuietGdal::lastError()));
+    return GpkgReader(ds.handle, path, code).readAll();
+}
