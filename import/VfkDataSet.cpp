@@ -14,6 +14,8 @@ void VfkDataSet::add(VfkFile&& file)
     m_paths.append(file.path);
     m_repaired += file.repairedTexts;
     m_warnings += file.warnings;
+    if (m_validity.isEmpty())
+        m_validity = file.header.value(QStringLiteral("PLATNOST"));
     if (file.header.value(QStringLiteral("OSOBDATA")).trimmed() == QLatin1String("0"))
         m_withoutPersonalData = true;
     for (auto it = file.blocks.begin(); it != file.blocks.end(); ++it) {

@@ -21,6 +21,8 @@ public:
     int parcelFile(int parRow) const { return m_parcelFiles.value(parRow); }
 
     const QStringList& paths() const { return m_paths; }
+    // The date of the data (&HPLATNOST) of the first file that gives one.
+    const QString& validity() const { return m_validity; }
     int repairedTexts() const { return m_repaired; }
     // What the reader changed in the files (characters replaced), in file order.
     const QStringList& readerWarnings() const { return m_warnings; }
@@ -40,6 +42,7 @@ private:
     QHash<QString, Merged> m_blocks;
     QList<int> m_parcelFiles;
     QStringList m_paths;
+    QString m_validity;
     QStringList m_warnings;
     int m_repaired = 0;
     bool m_withoutPersonalData = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/VfkSheetRecords.h"
+#include "map/core/MapArea.h"
 
 #include <QList>
 #include <QMap>
@@ -34,6 +35,8 @@ struct VfkDistrict
     QList<VfkArea> areas;
     // Code-table file name ("DRUHPOZ.DB") -> rows offered by the files.
     QMap<QString, QList<QVariantList>> codeRows;
+    // The maps of the areas whose files carry the map groups.
+    QList<MapArea> maps;
     QStringList warnings;
     int repairedTexts = 0;
 };

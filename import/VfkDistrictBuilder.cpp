@@ -319,6 +319,13 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
     }
 }
 
+int VfkDistrictBuilder::parcelGroup(const QString& type, bool building, qint64 zdpaze, bool former)
+{
+    if (type == QLatin1String("PZE"))
+        return zdpaze == 3 ? 3 : zdpaze == 6 ? (building ? 6 : 7) : (building ? 4 : 5);
+    return (building ? 1 : 2) + (former ? 7 : 0);
+}
+
 // Keys, packed numbers and sheets of every parcel, the lowest parcel under
 // each building and the parts whose building is written on another sheet.
 void VfkDistrictBuilder::indexParcels(VfkDistrict& district)
@@ -333,15 +340,9 @@ void VfkDistrictBuilder::indexParcels(VfkDistrict& district)
     QHash<QString, QHash<std::pair<qint64, int>, QStringList>> keysOfArea;
     for (int r = 0; r < c.rows(); ++r) {
         const bool building = c.integer(r, numbering, -LongMax, LongMax) == 1;
-        int parskup;
-        if (c.text(r, type) == QLatin1String("PZE")) {
-            const qint64 zdpaze = c.integer(r, zdpazeColumn, -LongMax, LongMax);
-            parskup = zdpaze == 3 ? 3 : zdpaze == 6 ? (building ? 6 : 7) : (building ? 4 : 5);
-        } else {
-            parskup = building ? 1 : 2;
-            if (!c.text(r, former).isEmpty())
-                parskup += 7;
-        }
+        const int parskup =
+            parcelGroup(c.text(r, type), building, c.integer(r, zdpazeColumn, -LongMax, LongMax),
+                        !c.text(r, former).isEmpty());
         // The packed parcel keeps seven digits of the stem and three of the
         // subdivision: a larger value would name another parcel.
         const ParcelKey key{parskup, int(c.integer(r, stem, 1, StemMax, -1)),

@@ -20,6 +20,9 @@ public:
     ~VfkDistrictBuilder();
     VfkDistrict build();
 
+    // PARSKUP of a PAR row from its PAR_TYPE, DRUH_CISLOVANI_PAR = 1 (a
+    // building parcel), ZDPAZE_KOD and whether KATUZE_KOD_PUV is set.
+    static int parcelGroup(const QString& type, bool building, qint64 zdpaze, bool former);
     // numerator * 100000 + denominator; 0 for a blank share. A share that
     // does not fit (numerator from 21474, denominator from 100000) becomes
     // the nearest fraction that does; `approximated` says so. -1 when no

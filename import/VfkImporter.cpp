@@ -2,6 +2,7 @@
 #include "base/CzechPlural.h"
 #include "base/ETalvekException.h"
 #include "base/ParallelJobs.h"
+#include "base/OrvPaths.h"
 #include "base/StagedDirectory.h"
 #include "data/CadastralTables.h"
 #include "data/DemoFields.h"
@@ -9,7 +10,9 @@
 #include "import/VfkCodeTables.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrictBuilder.h"
+#include "import/VfkMapBuilder.h"
 #include "import/VfkReader.h"
+#include "map/core/MapStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -153,7 +156,55 @@ VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& 
     cancelIfAsked(progress, 60, QStringLiteral("Převádím data okresu"));
     VfkDistrict district = VfkDistrictBuilder(data).build();
     district.warnings = data.readerWarnings() + district.warnings;
+    if (VfkMapBuilder::hasMap(data)) {
+        cancelIfAsked(progress, 70, QStringLiteral("Sestavuji mapu"));
+        VfkMapBuilder maps(data);
+        district.maps = maps.build();
+        district.warnings += maps.warnings();
+    }
     return district;
+}
+
+VfkImporter::Maps VfkImporter::readMaps(const QStringList& files)
+{
+    if (files.isEmpty())
+        throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
+    static const QSet<QString> mapBlocks{
+        QStringLiteral("KATUZE"), QStringLiteral("PAR"),  QStringLiteral("SOBR"),
+        QStringLiteral("SPOL"),   QStringLiteral("SBP"),  QStringLiteral("SBM"),
+        QStringLiteral("HP"),     QStringLiteral("DPM"),  QStringLiteral("ZVB"),
+        QStringLiteral("OP"),     QStringLiteral("OBBP"), QStringLiteral("HBPEJ"),
+        QStringLiteral("OBPEJ")};
+    VfkDataSet data;
+    for (const QString& file : files)
+        data.add(VfkReader::readFile(file, mapBlocks));
+    QStringList shown;
+    for (const QString& file : files)
+        shown.append(nativePath(file));
+    const QString named = shown.join(QStringLiteral(", "));
+    for (const char* block : {"PAR", "HP"})
+        if (data.block(QString::fromLatin1(block)).rows.isEmpty())
+            throw ETalvekException(
+                QStringLiteral("Soubory %1 nemají žádný řádek bloku %2 (%3); mapa potřebuje "
+                               "parcely i jejich hranice, zadejte i soubor s popisnými údaji "
+                               "území.")
+                    .arg(named, QString::fromLatin1(block),
+                         qstrcmp(block, "PAR") == 0 ? QStringLiteral("parcely")
+                                                    : QStringLiteral("hranice parcel")));
+    VfkMapBuilder builder(data);
+    Maps result{builder.build(), data.readerWarnings() + builder.warnings()};
+    if (result.maps.isEmpty())
+        throw ETalvekException(QStringLiteral("Hranice v souborech %1 nenáleží žádné parcele "
+                                              "souborů; mapa nevznikla.")
+                                   .arg(named));
+    return result;
+}
+
+void VfkImporter::writeMaps(const QList<MapArea>& maps, const QString& mapDir)
+{
+    const MapStore store(mapDir.isEmpty() ? OrvPaths::mapDir() : mapDir);
+    for (const MapArea& map : maps)
+        store.write(map);
 }
 
 void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
@@ -191,6 +242,12 @@ VfkDistrict VfkImporter::run()
     StagedDirectory staged(out);
     writeDistrict(district, staged.path());
     DistrictOrigin::MarkVfk(staged.path()); // today's code lists
+    // The maps before the district: a map that cannot be written stops the
+    // import, and a map without its district harms nothing.
+    if (!district.maps.isEmpty()) {
+        step(85, QStringLiteral("Zapisuji mapy"));
+        writeMaps(district.maps, m_mapDir);
+    }
     step(90, QStringLiteral("Zapisuji číselníky"));
     commit(district, staged);
     // Everything is written: a cancel now would report a failure that is none.
@@ -261,6 +318,8 @@ QStringList VfkImporter::summary(const VfkDistrict& district)
                 n(area.records.textCount(), "řádek textů", "řádky textů", "řádků textů"),
                 n(area.soil.size(), "bonita", "bonity", "bonit")}
                 .join(QStringLiteral(", ")));
+    for (const MapArea& map : district.maps)
+        lines.append(VfkMapBuilder::summary(map));
     lines.append(QStringLiteral("opravené dvojitě kódované texty: %1").arg(district.repairedTexts));
     for (const QString& warning : district.warnings)
         lines.append(QStringLiteral("upozornění: ") + warning);

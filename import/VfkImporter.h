@@ -28,6 +28,8 @@ public:
     using Progress = std::function<bool(int percent, const QString& step)>;
 
     VfkImporter(Options options, Progress progress = {});
+    // The map store the maps go to; OrvPaths::mapDir() unless set.
+    void setMapDir(const QString& dir) { m_mapDir = dir; }
     // Throws ETalvekException with a Czech message; a cancel throws too.
     VfkDistrict run();
 
@@ -35,6 +37,18 @@ public:
     static VfkDistrict readDistrict(const QStringList& files, const Progress& progress = {});
     // Writes the district's tables into an existing directory.
     static void writeDistrict(const VfkDistrict& district, const QString& dir);
+
+    // The maps of the areas in the files, without a district: the files must
+    // hold the parcels (PAR) that the boundaries (HP) name, in one file or
+    // across several. Reads only the blocks the map needs.
+    struct Maps
+    {
+        QList<MapArea> maps;
+        QStringList warnings;
+    };
+    static Maps readMaps(const QStringList& files);
+    // Writes each map into the store, replacing the area's older map.
+    static void writeMaps(const QList<MapArea>& maps, const QString& mapDir);
 
     // The summary lines the command line and the window print.
     static QStringList summary(const VfkDistrict& district);
@@ -45,4 +59,5 @@ private:
 
     Options m_options;
     Progress m_progress;
+    QString m_mapDir;
 };

@@ -133,7 +133,10 @@ enum class Encoding
 class Parser
 {
 public:
-    Parser(const QByteArray& bytes, const QString& path) : m_bytes(bytes), m_path(path) {}
+    Parser(const QByteArray& bytes, const QString& path, const QSet<QString>& onlyBlocks)
+        : m_bytes(bytes), m_path(path), m_onlyBlocks(onlyBlocks)
+    {
+    }
     VfkFile run();
 
 private:
@@ -150,6 +153,7 @@ private:
 
     const QByteArray& m_bytes;
     QString m_path;
+    const QSet<QString>& m_onlyBlocks;
     VfkFile m_file;
     Encoding m_encoding = Encoding::Iso88592;
     int m_line = 0;
@@ -366,6 +370,8 @@ void Parser::addRow(const QString& line)
     auto it = m_file.blocks.find(name);
     if (it == m_file.blocks.end() || it->columns.isEmpty())
         fail(QStringLiteral("řádek bloku %1 bez jeho definice &B.").arg(quoted(name)));
+    if (!m_onlyBlocks.isEmpty() && !m_onlyBlocks.contains(name))
+        return;
     QStringList values = split(line);
     if (values.size() != it->columns.size())
         fail(QStringLiteral("řádek bloku %1 má %2 polí, definice &B jich má %3.")
@@ -475,12 +481,13 @@ QString VfkReader::repairDoubleEncoding(const QString& text, bool* repaired)
     return once;
 }
 
-VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path)
+VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path,
+                         const QSet<QString>& onlyBlocks)
 {
-    return Parser(bytes, path).run();
+    return Parser(bytes, path, onlyBlocks).run();
 }
 
-VfkFile VfkReader::readFile(const QString& path)
+VfkFile VfkReader::readFile(const QString& path, const QSet<QString>& onlyBlocks)
 {
     QFile file;
     openRegular(file, path);
@@ -502,7 +509,7 @@ VfkFile VfkReader::readFile(const QString& path)
         throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
     bytes.resize(qsizetype(read));
-    return parse(bytes, path);
+    return parse(bytes, path, onlyBlocks);
 }
 
 QString VfkReader::districtName(const QString& path)

@@ -1,5 +1,5 @@
 // orv-tool cesty: where this copy of ORV finds its files (settings, machine
-// values, code tables, help, user data, cache), with a check of the read-only data
+// values, code tables, help, user data, cache, maps), with a check of the read-only data
 // an installation must bring: every code table of WorkDB opens as a Paradox
 // table and the help page is there. Tells a broken or moved installation
 // apart from a data problem.
@@ -43,6 +43,10 @@ int runCesty(const QStringList& args)
     printLine("instalační údaje", OrvPaths::machineConfigDir());
     printLine("uživatelská data", OrvPaths::userDataDir());
     printLine("mezipaměť", OrvPaths::cacheDir());
+    const QString maps = OrvPaths::mapDir();
+    printLine("mapy", maps,
+              QStringLiteral(" (map: %1)")
+                  .arg(QDir(maps).entryList({QStringLiteral("*.gpkg")}, QDir::Files).size()));
     printLine("nápověda", help);
     const int count = checkCodeTables(codeTables);
     printLine("číselníky", codeTables, QStringLiteral(" (tabulek: %1)").arg(count));
