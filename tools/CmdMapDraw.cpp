@@ -3,7 +3,7 @@
 // table, the marked parcels highlighted.
 #include "base/ETalvekException.h"
 #include "map/core/MapImageFile.h"
-#include "map/core/MapStore.h"
+#include "map/core/AreaMapLookup.h"
 #include "map/core/MarkedParcels.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
@@ -12,11 +12,13 @@
 #include <QRegularExpression>
 #include <cstdio>
 
-namespace {
-
-const char* const DrawSynopsis =
+// The synopsis and the run function of "map draw", a subverb of "map"
+// (tools/CmdMap.cpp).
+extern const char MapDrawSynopsis[] =
     "map draw (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA [--work SOUBOR.DB] "
     "--out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ]";
+
+namespace {
 
 // An image of 2000 × 1414 pixels (the proportions of A4), ground kept free
 // around the shown parcels in metres.
@@ -51,7 +53,7 @@ bool ParseSize(const QString& text, QSize& size)
 // Reads the arguments; returns the exit status of a usage error, or -1.
 int ParseDrawOptions(const QStringList& args, DrawOptions& o)
 {
-    const QString synopsis = QString::fromUtf8(DrawSynopsis);
+    const QString synopsis = QString::fromUtf8(MapDrawSynopsis);
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -92,19 +94,15 @@ QRectF MarkedExtent(const MapArea& map, const QSet<qint64>& marked, const QStrin
     return extent;
 }
 
+} // namespace
+
 int runMapDraw(const QStringList& args)
 {
     DrawOptions o;
     if (const int usage = ParseDrawOptions(args, o); usage >= 0)
         return usage;
     const TKUInfo ku = ToolAreaInfo(o.database, o.suffix);
-    const MapStore store;
-    if (!store.exists(ku.Kod))
-        throw ETalvekException(
-            QStringLiteral("Mapa katastrálního území %1 (%2) v úložišti map %3 není; načtěte ji "
-                           "příkazem orv-tool map import")
-                .arg(ku.Katastr, ku.Kod, QDir::toNativeSeparators(store.directory())));
-    const MapArea map = store.read(ku.Kod);
+    const MapArea map = ReadAreaMap(ku.Kod, ku.Katastr);
     MapPainter::Options options;
     options.title = QStringLiteral("%1 (%2)").arg(ku.Katastr, ku.Kod);
     QRectF ground = map.extent;
@@ -123,18 +121,3 @@ int runMapDraw(const QStringList& args)
                                        .arg(drawn.metresPerMm, 0, 'f', 2)));
     return ToolExit::Ok;
 }
-
-// The "map" command's subcommands.
-int runMap(const QStringList& args)
-{
-    if (!args.isEmpty() && args.first() == QLatin1String("draw"))
-        return runMapDraw(args.mid(1));
-    return toolUsageError(QString::fromUtf8(DrawSynopsis));
-}
-
-ToolCommandRegistrar reg{{QStringLiteral("map"),
-                          QString::fromUtf8(DrawSynopsis) +
-                              QStringLiteral("   mapa území (nebo okolí označených dílů) do "
-                                             "obrázku, označené parcely zvýrazněné"),
-                          &runMap, true}};
-} // namespace

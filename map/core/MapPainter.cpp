@@ -154,6 +154,16 @@ QString LengthText(double metres)
                           : QStringLiteral("%1 m").arg(metres);
 }
 
+// A white box behind the map's own texts, so that parcels do not show through.
+void PaintBacking(QPainter& painter, const QRectF& box)
+{
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 210));
+    painter.drawRect(box);
+    painter.restore();
+}
+
 // Bottom left: four alternating black and white fields and the length.
 void PaintScaleBar(QPainter& painter, const QRectF& rect, double unit, double scale,
                    const QFontMetricsF& metrics)
@@ -162,6 +172,9 @@ void PaintScaleBar(QPainter& painter, const QRectF& rect, double unit, double sc
     const double length = metres * scale;
     const double height = ScaleBarHeightMm * unit;
     const QPointF origin(rect.left() + 5 * unit, rect.bottom() - 5 * unit - height);
+    PaintBacking(painter, QRectF(origin.x() - unit, origin.y() - metrics.height() - 1.5 * unit,
+                                 length + 2 * unit + metrics.horizontalAdvance(LengthText(metres)),
+                                 height + metrics.height() + 2.5 * unit));
     painter.setPen(QPen(Qt::black, 0.15 * unit));
     for (int i = 0; i < 4; ++i) {
         painter.setBrush(i % 2 == 0 ? Qt::black : Qt::white);
@@ -186,6 +199,8 @@ void PaintNorthArrow(QPainter& painter, const QRectF& rect, double unit,
                     QPointF(tip.x(), tip.y() + size * 0.75)});
     QPolygonF right({tip, QPointF(tip.x() + size / 4, tip.y() + size),
                      QPointF(tip.x(), tip.y() + size * 0.75)});
+    PaintBacking(painter, QRectF(tip.x() - size / 4 - unit, tip.y() - metrics.height() - unit,
+                                 size / 2 + 2 * unit, size + metrics.height() + 2 * unit));
     painter.setPen(QPen(Qt::black, 0.15 * unit));
     painter.setBrush(Qt::black);
     painter.drawPolygon(left);
@@ -289,9 +304,13 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     for (const MapParcel* parcel : shown)
         drawn.numbers += PaintNumber(painter, metrics, *parcel, t) ? 1 : 0;
 
-    if (!options.title.isEmpty())
+    if (!options.title.isEmpty()) {
+        PaintBacking(painter, QRectF(rect.left() + 4 * unit, rect.top() + 4 * unit,
+                                     metrics.horizontalAdvance(options.title) + 2 * unit,
+                                     metrics.height() + 2 * unit));
         painter.drawText(QPointF(rect.left() + 5 * unit, rect.top() + 5 * unit + metrics.ascent()),
                          options.title);
+    }
     PaintScaleBar(painter, rect, unit, view.scale(), metrics);
     PaintNorthArrow(painter, rect, unit, metrics);
     painter.restore();

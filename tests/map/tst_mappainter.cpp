@@ -10,7 +10,10 @@
 #include "map/core/MapView.h"
 #include "map/core/MarkedParcels.h"
 
+#include "map/core/MapStore.h"
+
 #include <QImage>
+#include <QProcess>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -76,6 +79,8 @@ private slots:
     void imageFiles_data();
     void imageFiles();
     void markedFromWorkTable();
+    void toolDraws_data();
+    void toolDraws();
 };
 
 void TestMapPainter::viewFits_data()
@@ -265,6 +270,72 @@ void TestMapPainter::markedFromWorkTable()
              (QSet<qint64>{MapParcelCode(2, 5, 1), MapParcelCode(1, 8, 0)}));
     QVERIFY_THROWS_EXCEPTION(ETalvekException,
                              MarkedParcelCodes(dir.filePath(QStringLiteral("NENI.DB"))));
+}
+
+void TestMapPainter::toolDraws_data()
+{
+    // The Saladín district (area 001, code 789160) with the grid as its map;
+    // the work table marks stems 2 and 5 of group 2, or only parcels the
+    // map lacks.
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("whole area") << "--out mapa.png" << 0 << "parcel 9, označených 0";
+    QTest::newRow("marked parts, PDF")
+        << "--work PRAC.DB --out mapa.pdf --margin 0" << 0 << "označených 2";
+    QTest::newRow("size") << "--out mapa.svg --size 300x200" << 0 << "parcel 9";
+    QTest::newRow("nothing marked on the map")
+        << "--work JINA.DB --out mapa.png" << 1 << "není označen";
+    QTest::newRow("area without a map") << "--out mapa.png --area 002" << 1 << "katalogu";
+    QTest::newRow("bad size") << "--out mapa.png --size 300" << 2 << "--size";
+    QTest::newRow("bad extension") << "--out mapa.jpg" << 2 << "--out";
+    QTest::newRow("no output") << "" << 2 << "použití";
+}
+
+void TestMapPainter::toolDraws()
+{
+    QFETCH(QString, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    MapArea map = Grid();
+    map.code = QStringLiteral("789160");
+    MapStore(dir.filePath(QStringLiteral("mapy"))).write(map);
+    for (const auto& [name, stems] : {std::pair{QStringLiteral("PRAC.DB"), QList<int>{2, 5}},
+                                      std::pair{QStringLiteral("JINA.DB"), QList<int>{77}}}) {
+        Table work;
+        work.setDatabaseName(dir.path());
+        work.setTableName(name);
+        CreateWorkTable(work);
+        for (int stem : stems) {
+            work.append();
+            work.setValue(QStringLiteral("PARSKUP"), 2);
+            work.setValue(QStringLiteral("PARCIS"), stem);
+            work.setValue(QStringLiteral("PARPOD"), 0);
+            work.setValue(QStringLiteral("PARDIL"), 1);
+            work.setValue(QStringLiteral("PARCISLO"), QString::number(stem));
+            work.setValue(QStringLiteral("FLAG"), true);
+            work.post();
+        }
+    }
+    QStringList arguments = {QStringLiteral("map"), QStringLiteral("draw"), QStringLiteral("--dir"),
+                             QStringLiteral(ORV_SAMPLES_DIR "/real/SALADIN")};
+    if (!args.contains(QLatin1String("--area")))
+        arguments << QStringLiteral("--area") << QStringLiteral("001");
+    arguments += args.split(u' ', Qt::SkipEmptyParts);
+    QProcess tool;
+    tool.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORV_MAP_DIR"), dir.filePath(QStringLiteral("mapy")));
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(ORV_TOOL_PATH), arguments);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString output =
+        QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QVERIFY2(output.contains(said), qPrintable(output));
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QStringList written = QDir(dir.path()).entryList({QStringLiteral("mapa.*")});
+    QCOMPARE(written.size(), exitCode == 0 ? 1 : 0);
 }
 
 QTEST_MAIN(TestMapPainter)
