@@ -16,6 +16,7 @@
 #include "db/EngineAliases.h"
 #include "db/paradox/ParadoxFileSet.h"
 #include "map/core/MapArea.h"
+#include "map/core/MapStore.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPdfExporter.h"
 #include "select/core/TOwnerIndexDistrict.h"
@@ -554,6 +555,35 @@ private slots:
         QCOMPARE(QString::fromUtf8(file.readAll()), mine);
         QStringList names;
         QVERIFY(readDbfByHand(m_fx->path("d.dbf"), names).size() > 10);
+        // A GIS layer needs the area's map: refused without one, written with
+        // it, the parcels the map lacks counted.
+        const QString gpkg = m_fx->path("tool.gpkg");
+        qputenv("ORV_MAP_DIR", m_fx->path("mapy").toUtf8());
+        const QStringList gis =
+            ("export --alias DEMO --area 001 --work " + work + " --columns PARCISLO --out " + gpkg)
+                .split(' ');
+        for (const bool withMap : {false, true}) {
+            if (withMap) {
+                MapArea map = ControlledMap();
+                Query code; // the area's code as the tool finds it in the catalogue
+                code.setDatabaseName("DEMO");
+                code.setSql("SELECT IDENTCIS FROM NYSKATAL WHERE PORCIS = '001'");
+                code.open();
+                map.code = code.asString("IDENTCIS").trimmed();
+                MapStore(m_fx->path("mapy")).write(map);
+            }
+            QProcess tool;
+            tool.start(ORV_TOOL_PATH, gis);
+            QVERIFY(tool.waitForFinished(60000));
+            QVERIFY2(tool.exitCode() == (withMap ? 0 : 1), tool.readAllStandardError().constData());
+            QCOMPARE(QFile::exists(gpkg), withMap);
+        }
+        qunsetenv("ORV_MAP_DIR");
+        const int parts = TPartExport(form.TablePa(), m_fx->area("DEMO"), m_demo + "/WorkDB")
+                              .SelectedText(pick(form.TablePa(), {"Parcelní číslo"}), true)
+                              .count("\r\n");
+        names.clear();
+        QCOMPARE(readGisBack(gpkg, names).size(), parts);
     }
 
     // A spreadsheet takes a text led by =, +, @ or "-" and a letter for a
