@@ -147,11 +147,16 @@ void VfkImporter::step(int percent, const QString& what) const
 
 VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& progress)
 {
+    // Every descriptive block whole; of the map blocks only what the map reads.
+    VfkReader::Selection selection = VfkMapBuilder::columnsRead();
+    selection.remove(QStringLiteral("PAR"));
+    selection.remove(QStringLiteral("KATUZE"));
+    selection.insert(QStringLiteral("*"), {});
     VfkDataSet data;
     for (int i = 0; i < files.size(); ++i) {
         cancelIfAsked(progress, 5 + 50 * i / int(files.size()),
                       QStringLiteral("Čtu %1").arg(QFileInfo(files[i]).fileName()));
-        data.add(VfkReader::readFile(files[i]));
+        data.add(VfkReader::readFile(files[i], selection));
     }
     cancelIfAsked(progress, 60, QStringLiteral("Převádím data okresu"));
     VfkDistrict district = VfkDistrictBuilder(data).build();
@@ -169,15 +174,9 @@ VfkImporter::Maps VfkImporter::readMaps(const QStringList& files)
 {
     if (files.isEmpty())
         throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
-    static const QSet<QString> mapBlocks{
-        QStringLiteral("KATUZE"), QStringLiteral("PAR"),  QStringLiteral("SOBR"),
-        QStringLiteral("SPOL"),   QStringLiteral("SBP"),  QStringLiteral("SBM"),
-        QStringLiteral("HP"),     QStringLiteral("DPM"),  QStringLiteral("ZVB"),
-        QStringLiteral("OP"),     QStringLiteral("OBBP"), QStringLiteral("HBPEJ"),
-        QStringLiteral("OBPEJ")};
     VfkDataSet data;
     for (const QString& file : files)
-        data.add(VfkReader::readFile(file, mapBlocks));
+        data.add(VfkReader::readFile(file, VfkMapBuilder::columnsRead()));
     QStringList shown;
     for (const QString& file : files)
         shown.append(nativePath(file));

@@ -73,6 +73,32 @@ qint64 follow(QPolygonF& ring, const Edge& edge, qint64 from)
     return edge.start;
 }
 
+// A chain that passes a point twice (two pieces meeting at a corner, a hole
+// touching the outer boundary) is cut there into simple rings, which the
+// containment test then tells apart.
+void addSimpleRings(const QPolygonF& ring, QList<QPolygonF>& rings)
+{
+    QPolygonF stack;
+    QHash<qint64, qsizetype> at; // point -> its place in the stack
+    for (const QPointF& p : ring) {
+        const qint64 key = keyOf(p);
+        const auto seen = at.constFind(key);
+        if (seen == at.cend()) {
+            at.insert(key, stack.size());
+            stack.append(p);
+            continue;
+        }
+        const qsizetype from = *seen;
+        if (stack.size() - from >= 3)
+            rings.append(stack.mid(from));
+        for (qsizetype i = from + 1; i < stack.size(); ++i)
+            at.remove(keyOf(stack[i]));
+        stack.resize(from + 1);
+    }
+    if (stack.size() >= 3)
+        rings.append(stack);
+}
+
 // Chains the lines into closed rings by their end points; nullopt when a
 // chain stays open (an end point that no other line of the parcel meets).
 std::optional<QList<QPolygonF>> closedRings(const QList<Edge>& edges)
@@ -104,10 +130,10 @@ std::optional<QList<QPolygonF>> closedRings(const QList<Edge>& edges)
             current = follow(ring, edges[next], current);
         }
         ring.removeLast(); // the first point again
-        if (ring.size() < 3)
-            return std::nullopt;
-        rings.append(ring);
+        addSimpleRings(ring, rings);
     }
+    if (rings.isEmpty())
+        return std::nullopt;
     return rings;
 }
 
@@ -155,16 +181,16 @@ bool isValid(const QList<MapPolygon>& parts)
     return valid;
 }
 
-// VFK text angles are in gons, turning clockwise; the map's in degrees
-// counter-clockwise.
+// VFK text angles are in gons, counter-clockwise as the map's degrees (a
+// parcel number lies along its parcel).
 double degreesOf(double gons)
 {
-    double degrees = std::fmod(-gons * 0.9, 360.0);
+    double degrees = std::fmod(gons * 0.9, 360.0);
     if (degrees <= -180)
         degrees += 360;
     if (degrees > 180)
         degrees -= 360;
-    return degrees == 0 ? 0 : degrees; // no -0
+    return degrees;
 }
 
 // GDAL prints its messages on stderr unless told otherwise; the builder
@@ -194,6 +220,29 @@ VfkMapBuilder::VfkMapBuilder(const VfkDataSet& data) : m_data(data) {}
 bool VfkMapBuilder::hasMap(const VfkDataSet& data)
 {
     return !data.block(S("HP")).rows.isEmpty();
+}
+
+VfkReader::Selection VfkMapBuilder::columnsRead()
+{
+    const QStringList point{"ID", "SOURADNICE_Y", "SOURADNICE_X"};
+    const QStringList label = point + QStringList{"TEXT", "VELIKOST", "UHEL"};
+    const QStringList line{"ID", "TYPPPD_KOD", "KATUZE_KOD"};
+    return {
+        {"KATUZE", {"KOD", "NAZEV"}},
+        {"PAR",
+         {"ID", "KATUZE_KOD", "KMENOVE_CISLO_PAR", "DRUH_CISLOVANI_PAR", "PAR_TYPE", "ZDPAZE_KOD",
+          "KATUZE_KOD_PUV", "PODDELENI_CISLA_PAR", "VYMERA_PARCELY", "DRUPOZ_KOD"}},
+        {"SOBR", point},
+        {"SPOL", point},
+        {"SBP", {"ID", "BP_ID", "PORADOVE_CISLO_BODU", "HP_ID", "DPM_ID", "ZVB_ID"}},
+        {"SBM", {"PORADOVE_CISLO_BODU", "SOURADNICE_Y", "SOURADNICE_X", "DPM_ID", "HBPEJ_ID"}},
+        {"HP", {"ID", "TYPPPD_KOD", "PAR_ID_1", "PAR_ID_2"}},
+        {"DPM", label + line},
+        {"ZVB", line},
+        {"HBPEJ", line},
+        {"OP", label + QStringList{"PAR_ID"}},
+        {"OBBP", label},
+        {"OBPEJ", label + QStringList{"KATUZE_KOD"}}};
 }
 
 void VfkMapBuilder::readCatalogue()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/VfkDataSet.h"
+#include "import/VfkReader.h"
 #include "map/core/MapArea.h"
 
 #include <QMap>
@@ -38,6 +39,8 @@ public:
     explicit VfkMapBuilder(const VfkDataSet& data);
     // True when the files carry parcel boundaries (rows of HP).
     static bool hasMap(const VfkDataSet& data);
+    // The blocks and columns the builder reads, for VfkReader.
+    static VfkReader::Selection columnsRead();
     // One map per area whose parcels some boundary line names, by area code.
     QList<MapArea> build();
     const QStringList& warnings() const { return m_warnings; }

@@ -133,8 +133,8 @@ enum class Encoding
 class Parser
 {
 public:
-    Parser(const QByteArray& bytes, const QString& path, const QSet<QString>& onlyBlocks)
-        : m_bytes(bytes), m_path(path), m_onlyBlocks(onlyBlocks)
+    Parser(const QByteArray& bytes, const QString& path, const VfkReader::Selection& only)
+        : m_bytes(bytes), m_path(path), m_only(only)
     {
     }
     VfkFile run();
@@ -149,11 +149,17 @@ private:
     void header(const QString& line);
     void define(const QString& line);
     void addRow(const QString& line);
+    void select(VfkBlock& block);
+    bool skipped(QByteArrayView raw, qsizetype& pos);
     void checkNumbers(const VfkBlock& block, const QStringList& values) const;
 
     const QByteArray& m_bytes;
     QString m_path;
-    const QSet<QString>& m_onlyBlocks;
+    const VfkReader::Selection& m_only;
+    // Of a block whose columns are selected: the kept columns' positions in
+    // its rows and how many fields a row has.
+    QHash<QString, QList<int>> m_kept;
+    QHash<QString, int> m_fieldCount;
     VfkFile m_file;
     Encoding m_encoding = Encoding::Iso88592;
     int m_line = 0;
@@ -328,6 +334,7 @@ void Parser::define(const QString& line)
         block.columns.append(column.left(space));
         block.types.append(type[0]);
     }
+    select(block);
     // A repeated definition (several parts of one file) keeps the rows read so far.
     VfkBlock& existing = m_file.blocks[block.name];
     if (!existing.columns.isEmpty() && existing.columns != block.columns)
@@ -335,6 +342,49 @@ void Parser::define(const QString& line)
             QStringLiteral("blok %1 je definován znovu s jinými sloupci.").arg(quoted(block.name)));
     if (existing.columns.isEmpty())
         existing = std::move(block);
+}
+
+// Narrows a selected block to the columns asked for (in the file's order);
+// a column the file lacks stays missing, for the reader of the block to
+// refuse.
+void Parser::select(VfkBlock& block)
+{
+    const auto wanted = m_only.constFind(block.name);
+    if (wanted == m_only.cend() || wanted->isEmpty())
+        return;
+    QList<int> kept;
+    QStringList columns;
+    QString types;
+    for (int c = 0; c < block.columns.size(); ++c)
+        if (wanted->contains(block.columns[c])) {
+            kept.append(c);
+            columns.append(block.columns[c]);
+            types.append(block.types[c]);
+        }
+    m_fieldCount.insert(block.name, int(block.columns.size()));
+    m_kept.insert(block.name, kept);
+    block.columns = columns;
+    block.types = types;
+}
+
+// A row of a block outside the selection is passed over before it is
+// decoded, with the lines that continue it; `pos` moves past them.
+bool Parser::skipped(QByteArrayView raw, qsizetype& pos)
+{
+    if (m_only.isEmpty() || raw.size() < 3 || raw[1] != 'D')
+        return false;
+    const qsizetype semi = raw.indexOf(';');
+    const QString name = QString::fromLatin1(raw.sliced(2, (semi < 0 ? raw.size() : semi) - 2));
+    if (m_only.contains(name) || m_only.contains(QStringLiteral("*")) ||
+        !m_file.blocks.contains(name))
+        return false; // read, or refused as a row without its definition
+    const QByteArrayView continuation =
+        m_encoding == Encoding::Utf8 ? QByteArrayView("\xC2\xA4") : QByteArrayView("\xA4");
+    while (raw.endsWith(continuation) && pos < m_bytes.size()) {
+        ++m_line;
+        raw = nextLine(pos);
+    }
+    return true;
 }
 
 bool isNumber(const QString& text)
@@ -370,14 +420,20 @@ void Parser::addRow(const QString& line)
     auto it = m_file.blocks.find(name);
     if (it == m_file.blocks.end() || it->columns.isEmpty())
         fail(QStringLiteral("řádek bloku %1 bez jeho definice &B.").arg(quoted(name)));
-    if (!m_onlyBlocks.isEmpty() && !m_onlyBlocks.contains(name))
-        return;
     QStringList values = split(line);
-    if (values.size() != it->columns.size())
+    const int fields = m_fieldCount.value(name, int(it->columns.size()));
+    if (values.size() != fields)
         fail(QStringLiteral("řádek bloku %1 má %2 polí, definice &B jich má %3.")
                  .arg(quoted(name))
                  .arg(values.size())
-                 .arg(it->columns.size()));
+                 .arg(fields));
+    if (const auto kept = m_kept.constFind(name); kept != m_kept.cend()) {
+        QStringList selected;
+        selected.reserve(kept->size());
+        for (const int c : *kept)
+            selected.append(std::move(values[c]));
+        values = std::move(selected);
+    }
     checkNumbers(*it, values);
     for (int c = 0; c < values.size(); ++c) {
         if (it->types[c] != QLatin1Char('T') || values[c].isEmpty())
@@ -411,6 +467,8 @@ VfkFile Parser::run()
         const int startLine = m_line;
         const QByteArrayView raw = nextLine(pos);
         if (raw.isEmpty())
+            continue;
+        if (skipped(raw, pos))
             continue;
         checkBytes(raw, raw.size());
         if (raw.size() < 2 || raw[0] != '&')
@@ -481,13 +539,12 @@ QString VfkReader::repairDoubleEncoding(const QString& text, bool* repaired)
     return once;
 }
 
-VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path,
-                         const QSet<QString>& onlyBlocks)
+VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path, const Selection& only)
 {
-    return Parser(bytes, path, onlyBlocks).run();
+    return Parser(bytes, path, only).run();
 }
 
-VfkFile VfkReader::readFile(const QString& path, const QSet<QString>& onlyBlocks)
+VfkFile VfkReader::readFile(const QString& path, const Selection& only)
 {
     QFile file;
     openRegular(file, path);
@@ -509,7 +566,7 @@ VfkFile VfkReader::readFile(const QString& path, const QSet<QString>& onlyBlocks
         throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
                                    .arg(QDir::toNativeSeparators(path), file.errorString()));
     bytes.resize(qsizetype(read));
-    return parse(bytes, path, onlyBlocks);
+    return parse(bytes, path, only);
 }
 
 QString VfkReader::districtName(const QString& path)

@@ -3,7 +3,8 @@
 #include "import/VfkBlock.h"
 
 #include <QByteArray>
-#include <QSet>
+#include <QHash>
+#include <QStringList>
 
 // Reads one VFK exchange file (versions 5.x and 6.x) into memory: header,
 // block definitions and rows, in the code page the header names (ISO 8859-2,
@@ -14,11 +15,14 @@
 class VfkReader
 {
 public:
-    // With `onlyBlocks`, the rows of other blocks are skipped unread (their
-    // definitions are kept): a reader of the map needs a fraction of a file.
-    static VfkFile readFile(const QString& path, const QSet<QString>& onlyBlocks = {});
-    static VfkFile parse(const QByteArray& bytes, const QString& path,
-                         const QSet<QString>& onlyBlocks = {});
+    // Block name -> the columns to keep (empty: all). With a selection, the
+    // rows of other blocks are skipped unread (their definitions are kept)
+    // and a selected block holds only the named columns: the map needs a
+    // fraction of a file, and memory grows with every value kept.
+    // The key "*" keeps every block the selection does not name, whole.
+    using Selection = QHash<QString, QStringList>;
+    static VfkFile readFile(const QString& path, const Selection& only = {});
+    static VfkFile parse(const QByteArray& bytes, const QString& path, const Selection& only = {});
     // The text once more decoded from UTF-8 when it is UTF-8 read as ISO
     // 8859-2 ("SaladĂ­n" -> "Saladín"); the text itself otherwise.
     // The district name (OKRESY.NAZEV) a file carries, or "" without one;

@@ -16,6 +16,7 @@
 #include <ogr_srs_api.h>
 
 #include <cerrno>
+#include <future>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -281,6 +282,18 @@ void GpkgWriter::writeAll(const MapArea& area)
 // ---------------------------------------------------------------------------
 // Reading
 
+GDALDatasetH openMap(const QString& path)
+{
+    const char* const drivers[] = {"GPKG", nullptr};
+    GDALDatasetH ds = GDALOpenEx(QFile::encodeName(path).constData(),
+                                 GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, nullptr, nullptr);
+    if (!ds)
+        throw ETalvekException(QStringLiteral("Mapu %1 nelze přečíst, soubor je poškozený nebo "
+                                              "nejde o GeoPackage (%2); území se otevře bez mapy.")
+                                   .arg(native(path), QuietGdal::lastError()));
+    return ds;
+}
+
 class GpkgReader
 {
 public:
@@ -358,11 +371,11 @@ void GpkgReader::metadata(MapArea& area)
 
 QPolygonF pointsOf(OGRGeometryH g, bool ring)
 {
-    const int n = OGR_G_GetPointCount(g);
-    QPolygonF points;
-    points.reserve(n);
-    for (int i = 0; i < n; ++i)
-        points.append(QPointF(OGR_G_GetX(g, i), OGR_G_GetY(g, i)));
+    // QPointF holds x and y as two doubles: GDAL fills them in place.
+    QPolygonF points(OGR_G_GetPointCount(g));
+    if (!points.isEmpty())
+        OGR_G_GetPoints(g, &points.data()->rx(), sizeof(QPointF), &points.data()->ry(),
+                        sizeof(QPointF), nullptr, 0);
     if (ring && points.size() > 1 && points.first() == points.last())
         points.removeLast();
     return points;
@@ -461,13 +474,26 @@ MapArea GpkgReader::readAll()
     using namespace MapSchema;
     MapArea area;
     metadata(area);
+    layer(BoundaryLayer);
+    // The boundaries, the most features, come through a second handle on
+    // a second thread meanwhile (a dataset handle serves one thread).
+    auto boundaries = std::async(std::launch::async, [this] {
+        QuietGdal quiet;
+        DatasetCloser ds{openMap(m_path)};
+        GpkgReader other(ds.handle, m_path, m_code);
+        QList<MapLine> lines;
+        other.lines(other.layer(BoundaryLayer), BoundaryKind, lines, nullptr);
+        if (CPLGetLastErrorType() >= CE_Failure)
+            foreign(QuietGdal::lastError());
+        return lines;
+    });
     parcels(area);
-    lines(layer(BoundaryLayer), BoundaryKind, area.boundaries, nullptr);
     labels(layer(LabelLayer), area.labels);
     OGRLayerH soil = layer(SoilLayer);
     for (const char* name : {LabelText, LabelSize, LabelAngle})
         field(soil, name);
     lines(soil, LabelKind, area.soilBoundaries, &area.soilLabels);
+    area.boundaries = boundaries.get();
     area.extent = MapStore::extentOf(area);
     if (CPLGetLastErrorType() >= CE_Failure)
         foreign(QuietGdal::lastError());
@@ -564,12 +590,6 @@ MapArea MapStore::read(const QString& code) const
         throw ETalvekException(QStringLiteral("Mapa katastrálního území %1 není v adresáři map %2.")
                                    .arg(code, native(m_directory)));
     QuietGdal quiet;
-    const char* const drivers[] = {"GPKG", nullptr};
-    DatasetCloser ds{GDALOpenEx(QFile::encodeName(path).constData(),
-                                GDAL_OF_VECTOR | GDAL_OF_READONLY, drivers, nullptr, nullptr)};
-    if (!ds.handle)
-        throw ETalvekException(QStringLiteral("Mapu %1 nelze přečíst, soubor je poškozený nebo "
-                                              "nejde o GeoPackage (%2); území se otevře bez mapy.")
-                                   .arg(native(path), QuietGdal::lastError()));
+    DatasetCloser ds{openMap(path)};
     return GpkgReader(ds.handle, path, code).readAll();
 }

@@ -96,6 +96,7 @@ const QByteArray DescriptiveFile = R"(&HVERZE;"6.0"
 &DPAR;12;"PKN";600001;;1;2;;;13;400
 &DPAR;13;"PKN";600001;;2;3;;1;10;190
 &DPAR;14;"PKN";600001;;2;4;;;2;100
+&DPAR;15;"PKN";600001;;2;5;;;2;200
 &K
 )";
 
@@ -145,7 +146,8 @@ QList<QPointF> rect(double x0, double y0, double x1, double y1, bool closed = tr
 // Parcel 1 with a hole where parcel 2 lies (one closed line shared by both),
 // its outer ring in two lines; parcel 3 of two separate squares written with
 // their vertices out of order; parcel 4 whose boundary does not close; a
-// line naming a parcel that no file has.
+// line naming a parcel that no file has; parcel 5 of two squares meeting
+// at a corner.
 MapFile smallMap()
 {
     MapFile map;
@@ -156,6 +158,9 @@ MapFile smallMap()
     map.line(rect(200, 0, 210, 10), "13", "", true);
     map.line(rect(220, 0, 230, 10), "", "13");
     map.line(rect(300, 0, 310, 10, false), "14", "99");
+    // Two squares meeting at a corner, the corner inside both lines.
+    map.line({{400, 0}, {410, 0}, {410, 10}, {420, 10}}, "15", "");
+    map.line({{420, 10}, {420, 20}, {410, 20}, {410, 10}, {400, 10}, {400, 0}}, "15", "");
     return map;
 }
 
@@ -339,8 +344,12 @@ void TestMapStore::smallFilesPolygons()
     QTemporaryDir dir;
     const QString map = dir.filePath(QStringLiteral("mapa.vfk"));
     const QString descriptive = dir.filePath(QStringLiteral("popis.vfk"));
+    // A parcel-number label without its own text, turned by 300 gons.
+    const QByteArray label = "&BOP;ID N30;SOURADNICE_Y N10.2;SOURADNICE_X N10.2;TEXT T255;"
+                             "VELIKOST N10.2;UHEL N10.4;PAR_ID N30\n"
+                             "&DOP;1;700050.00;1100020.00;\"\";1.5;300;11\n";
     for (const auto& [path, bytes] :
-         {std::pair(map, smallMap().text()), std::pair(descriptive, DescriptiveFile)}) {
+         {std::pair(map, smallMap().text(label)), std::pair(descriptive, DescriptiveFile)}) {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
@@ -355,8 +364,9 @@ void TestMapStore::smallFilesPolygons()
         int stem, parts, holes;
         double area;
     };
-    for (const Expected& e : {Expected{1, 1, 1, 9600}, Expected{2, 1, 0, 400},
-                              Expected{3, 2, 0, 200}, Expected{4, 0, 0, 0}}) {
+    for (const Expected& e :
+         {Expected{1, 1, 1, 9600}, Expected{2, 1, 0, 400}, Expected{3, 2, 0, 200},
+          Expected{4, 0, 0, 0}, Expected{5, 2, 0, 200}}) {
         const MapParcel* parcel = parcelOf(area, e.stem);
         QVERIFY(parcel);
         QCOMPARE(parcel->parts.size(), e.parts);
@@ -368,9 +378,13 @@ void TestMapStore::smallFilesPolygons()
     QCOMPARE(parcelOf(area, 1)->group, 2);
     QCOMPARE(parcelOf(area, 2)->group, 1);
     QCOMPARE(parcelOf(area, 3)->subdivision, 1);
-    QCOMPARE(area.boundaries.size(), 6);
+    QCOMPARE(area.boundaries.size(), 8);
+    QCOMPARE(area.labels.size(), 1);
+    const MapLabel& number = area.labels.first();
+    QCOMPARE(std::tuple(number.text, number.position, number.size, number.angle),
+             std::tuple(QStringLiteral("1"), QPointF(-700050, -1100020), 1.5, -90.0));
     const QString summary = VfkMapBuilder::summary(area);
-    QVERIFY2(summary.contains(QStringLiteral("parcely s polygonem 3 z 4, bez polygonu 1 (4)")),
+    QVERIFY2(summary.contains(QStringLiteral("parcely s polygonem 4 z 5, bez polygonu 1 (4)")),
              qPrintable(summary));
     QVERIFY2(summary.contains(
                  QStringLiteral("největší rozdíl proti výměře 10,00 m² (5,26 %, parcela 3/1)")),
@@ -437,17 +451,17 @@ void TestMapStore::badMapInput_data()
     QTest::newRow("outside the Czech Republic")
         << QByteArray("&BSPOL;ID N30;SOURADNICE_Y N10.2;SOURADNICE_X N10.2\n"
                       "&DSPOL;9;100.00;1100000.00\n")
-        << 0 << false << "mapa.vfk, řádek 64: souřadnice Y 100.00, X 1100000.00 neleží";
+        << 0 << false << "mapa.vfk, řádek 86: souřadnice Y 100.00, X 1100000.00 neleží";
     QTest::newRow("coordinate not a number")
         << QByteArray("&BSPOL;ID N30;SOURADNICE_Y N10.2;SOURADNICE_X N10.2\n"
                       "&DSPOL;9;7OOOOO.00;1100000.00\n")
-        << 0 << false << "mapa.vfk, řádek 64: hodnota „7OOOOO.00“ sloupce SOURADNICE_Y";
+        << 0 << false << "mapa.vfk, řádek 86: hodnota „7OOOOO.00“ sloupce SOURADNICE_Y";
     QTest::newRow("area not in the catalogue")
         << QByteArray("&BOBPEJ;ID N30;SOURADNICE_Y N10.2;SOURADNICE_X N10.2;TEXT T255;"
                       "KATUZE_KOD N6\n&DOBPEJ;1;700010.00;1100010.00;\"83401\";999999\n")
-        << 0 << false << "mapa.vfk, řádek 64: katastrální území 999999 není v seznamu";
+        << 0 << false << "mapa.vfk, řádek 86: katastrální území 999999 není v seznamu";
     QTest::newRow("truncated block")
-        << QByteArray() << 60 << false << "mapa.vfk, řádek 59: řádek bloku HP má 3 polí";
+        << QByteArray() << 60 << false << "mapa.vfk, řádek 81: řádek bloku HP má 3 polí";
     QTest::newRow("map file alone") << QByteArray() << 0 << true << "nemají žádný řádek bloku PAR";
 }
 

@@ -101,6 +101,12 @@ void TestCommandLines::exitCodeAndText_data()
     row("dump without file", tool, "dump", 2, "použití: orv-tool dump SOUBOR.DB");
     row("sql wrong switch", tool, "sql --db x SELECT", 2, "použití: orv-tool sql (--alias");
     row("cesty with argument", tool, "cesty navíc", 2, "použití: orv-tool cesty");
+    const QString vfk = QStringLiteral(" " ORV_SAMPLES_DIR "/vfk/");
+    row("map without subverb", tool, "map", 2, "použití: orv-tool map import SOUBOR.vfk");
+    row("map import of the map file alone", tool, "map import" + vfk + "789160-mapa.vfk", 1,
+        "nemají žádný řádek bloku PAR (parcely)");
+    row("map import", tool, "map import" + vfk + "789160-mapa.vfk" + vfk + "789160.vfk", 0,
+        "mapa 789160 Saladín: parcely s polygonem 144 z 144;");
     row("select without steps", tool, "select --dir . --area 001 --work P.DB", 2,
         "použití: orv-tool select (--alias");
     const QString saladin = " --dir " ORV_SAMPLES_DIR "/real/SALADIN ";
