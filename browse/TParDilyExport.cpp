@@ -1,9 +1,11 @@
 #include "browse/TParDilyExport.h"
 
 #include "app/core/OutputMasking.h"
+#include "browse/core/TGisExportFile.h"
 #include "db/AliasPaths.h"
 #include "db/Dataset.h"
 #include "db/Engine.h"
+#include "map/core/AreaMapLookup.h"
 #include "select/TCProcessDlg.h"
 #include "select/TFieldsDialog.h"
 #include "select/TSaveFileDialog.h"
@@ -20,6 +22,7 @@
 namespace {
 
 const char* const FileFilter = "Tabulky (*.db;*.dbf;*.csv)|*.db;*.dbf;*.csv|"
+                               "Mapové vrstvy (*.gpkg;*.geojson)|*.gpkg;*.geojson|"
                                "Všechny soubory (*.*)|*.*";
 
 } // namespace
@@ -27,7 +30,7 @@ const char* const FileFilter = "Tabulky (*.db;*.dbf;*.csv)|*.db;*.dbf;*.csv|"
 TParDilyExport::TParDilyExport(QWidget* browser, std::shared_ptr<IApp> app, Dataset& work,
                                const TKUInfo& ku, const QString& workTablePath,
                                TCProcessDlg* progress)
-    : m_browser(browser), m_app(std::move(app)), m_work(work),
+    : m_browser(browser), m_app(std::move(app)), m_work(work), m_ku(ku),
       m_export(work, ku, m_app->WorkDbPath())
 {
     m_export.SetProtected(workTablePath,
@@ -97,11 +100,31 @@ void TParDilyExport::RunItem(int item)
             m_export.SelectedText(ticked, item == SelectedToClipboardDataOnly));
         return;
     }
+    if (TGisExportFile::IsGisPath(file)) {
+        ExportMap(ticked, file);
+        return;
+    }
     {
         TWaitCursor wait(*m_app);
         m_export.ExportSelected(ticked, file);
     }
     FileWrittenNotice::Show(m_browser, QStringLiteral("Export byl zapsán do souboru"), file);
+}
+
+void TParDilyExport::ExportMap(const QList<TPartExport::Item>& items, const QString& file)
+{
+    TPartExport::MapExport done;
+    {
+        TWaitCursor wait(*m_app);
+        done = m_export.ExportSelectedMap(items, file, ReadAreaMap(m_ku.Kod, m_ku.Katastr));
+    }
+    QString title = QStringLiteral("Export byl zapsán do souboru");
+    if (done.withoutGeometry > 0)
+        title = QStringLiteral("Export (řádků %1, z toho %2 bez polygonu parcely, která na mapě "
+                               "není) byl zapsán do souboru")
+                    .arg(done.rows)
+                    .arg(done.withoutGeometry);
+    FileWrittenNotice::Show(m_browser, title, file);
 }
 
 std::optional<QList<TPartExport::Item>> TParDilyExport::AskItems()

@@ -45,9 +45,13 @@ private:
     void RunItem(int item);
     std::optional<QList<TPartExport::Item>> AskItems();
     QString AskFile();
+    // The ticked items with their parcels' polygons into a GIS layer; the
+    // notice counts the rows whose parcel the area's map lacks.
+    void ExportMap(const QList<TPartExport::Item>& items, const QString& file);
 
     QWidget* m_browser;
     std::shared_ptr<IApp> m_app;
     Dataset& m_work;
+    TKUInfo m_ku;
     TPartExport m_export;
 };

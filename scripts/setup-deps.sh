@@ -8,6 +8,8 @@ PACKAGES=(
     g++ cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     # libraries
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+    # the map painter writes SVG through QSvgGenerator
+    qt6-svg-dev
     libxkbcommon-dev libsqlite3-dev libshp-dev
     # fonts with the metrics of Times New Roman and Courier New
     fonts-liberation

@@ -1,18 +1,22 @@
 // orv-tool export: the marked parts of a work table into a table (.db, .dbf,
-// .csv) or as the browser's clipboard text (.tsv), or the subsidy items, as
-// the browser's "&Export" writes them.
+// .csv), as the browser's clipboard text (.tsv) or with their parcels'
+// polygons as a GIS layer (.gpkg, .geojson), or the subsidy items, as the
+// browser's "&Export" writes them.
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
 #include "browse/core/PartFields.h"
+#include "browse/core/TGisExportFile.h"
 #include "browse/core/TPartExport.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelTable.h"
 #include "db/Engine.h"
 #include "db/Table.h"
 #include "db/TableWriteGuard.h"
+#include "map/core/AreaMapLookup.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -21,7 +25,7 @@ namespace {
 const char* const Synopsis =
     "export (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA --work SOUBOR.DB "
     "(--columns POLE,POLE,... [--owners] | --subsidy | --all-visible) [--data-only] "
-    "--out SOUBOR.db|.dbf|.csv|.tsv";
+    "--out SOUBOR.db|.dbf|.csv|.tsv|.gpkg|.geojson";
 
 struct Options
 {
@@ -68,7 +72,8 @@ bool ParseOptions(const QStringList& args, Options& o)
     const int kinds = int(!o.columns.isEmpty()) + int(o.subsidy) + int(o.allVisible);
     return !o.database.isEmpty() && !o.suffix.isEmpty() && !o.work.isEmpty() && !o.out.isEmpty() &&
            kinds == 1 && (!o.owners || !o.columns.isEmpty()) &&
-           (!o.dataOnly || IsTextTarget(o.out)) && (!o.subsidy || !IsTextTarget(o.out));
+           (!o.dataOnly || IsTextTarget(o.out)) && (!o.subsidy || !IsTextTarget(o.out)) &&
+           (!o.subsidy || !TGisExportFile::IsGisPath(o.out));
 }
 
 // The items named on the command line, in that order, then the owners.
@@ -92,6 +97,19 @@ QList<TPartExport::Item> ChosenItems(const Options& o, const Dataset& work)
             if (i.source != TPartExport::Source::Field)
                 chosen.append(i);
     return chosen;
+}
+
+// The marked parts with their parcels' polygons from the area's map.
+int ExportMap(TPartExport& exporter, const QList<TPartExport::Item>& items, const TKUInfo& ku,
+              const QString& out)
+{
+    const TPartExport::MapExport done =
+        exporter.ExportSelectedMap(items, out, ReadAreaMap(ku.Kod, ku.Katastr));
+    std::printf("%s\n", qPrintable(QStringLiteral("Zapsáno řádků: %1 do %2, bez geometrie: %3")
+                                       .arg(done.rows)
+                                       .arg(out)
+                                       .arg(done.withoutGeometry)));
+    return ToolExit::Ok;
 }
 
 int runExport(const QStringList& args)
@@ -122,6 +140,8 @@ int runExport(const QStringList& args)
     int rows = 0;
     if (o.subsidy) {
         rows = exporter.ExportDotace(o.out);
+    } else if (TGisExportFile::IsGisPath(o.out)) {
+        return ExportMap(exporter, ChosenItems(o, work), ku, o.out);
     } else if (IsTextTarget(o.out)) {
         const QString text = exporter.SelectedText(ChosenItems(o, work), o.dataOnly);
         TExportFile::WriteBytes(o.out, text.toUtf8());
@@ -137,7 +157,7 @@ ToolCommandRegistrar reg{
     {QStringLiteral("export"),
      QString::fromUtf8(Synopsis) +
          QStringLiteral("   označené díly (s vlastníky) nebo položky pro dotace do tabulky, "
-                        ".tsv = text schránky"),
+                        ".tsv = text schránky, .gpkg a .geojson s polygony parcel z mapy území"),
      &runExport,
      false,
      {},

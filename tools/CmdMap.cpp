@@ -12,6 +12,10 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
+// tools/CmdMapDraw.cpp
+extern const char MapDrawSynopsis[];
+int runMapDraw(const QStringList& args);
+
 namespace {
 
 const char ImportSynopsis[] = "map import SOUBOR.vfk [SOUBOR.vfk …]";
@@ -47,6 +51,7 @@ struct Subverb
 };
 const Subverb Subverbs[] = {
     {"import", ImportSynopsis, &runMapImport},
+    {"draw", MapDrawSynopsis, &runMapDraw},
 };
 
 int runMap(const QStringList& args)
@@ -65,5 +70,7 @@ int runMap(const QStringList& args)
 static ToolCommandRegistrar reg{
     {"map",
      "map import SOUBOR.vfk [SOUBOR.vfk …]   mapy katastrálních území ze souborů VFK do "
-     "adresáře map (okresy se nemění)",
-     &runMap}};
+     "adresáře map (okresy se nemění); map draw (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA "
+     "[--work SOUBOR.DB] --out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ]   mapa území "
+     "(nebo okolí označených dílů) do obrázku, označené parcely zvýrazněné",
+     &runMap, true}};

@@ -3,6 +3,7 @@
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "browse/core/PartFields.h"
+#include "browse/core/TGisExportFile.h"
 #include "browse/core/TListingData.h"
 #include "data/BirthNumberMask.h"
 #include "data/CadastralTables.h"
@@ -11,6 +12,8 @@
 #include "db/Query.h"
 #include "db/RegistryTableNames.h"
 #include "db/paradox/ParadoxTable.h"
+#include "map/core/MapArea.h"
+#include "map/core/MarkedParcels.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -203,7 +206,7 @@ QList<ExportColumn> TPartExport::DotaceColumns()
             {"PC_PK", K::Char, 12}, {"KULTURA", K::Char, 2}, {"VYMERA", K::Float, 0}};
 }
 
-QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items)
+QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items, QList<qint64>* keys)
 {
     QList<int> fieldIndex;
     bool owners = false;
@@ -212,6 +215,9 @@ QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items)
         owners = owners || item.source != Source::Field;
     }
     const int lvcis = FieldOf(m_work, QStringLiteral("LVCIS"));
+    const int group = keys ? FieldOf(m_work, QStringLiteral("PARSKUP")) : -1;
+    const int stem = keys ? FieldOf(m_work, QStringLiteral("PARCIS")) : -1;
+    const int subdivision = keys ? FieldOf(m_work, QStringLiteral("PARPOD")) : -1;
     ViewGuard guard(m_work, *m_data);
     m_work.setFiltered(false);
     m_work.setFilter(QString::fromLatin1(MarkedFilter));
@@ -228,6 +234,11 @@ QList<QVariantList> TPartExport::SelectedRows(const QList<Item>& items)
         const QList<TListingData::Holder> holders =
             owners ? m_data->HoldersOf(WholeNumber(values.at(lvcis).toDouble()))
                    : QList<TListingData::Holder>();
+        if (keys)
+            keys->insert(keys->size(), std::max<qsizetype>(holders.size(), 1),
+                         MapParcelCode(int(values.at(group).toLongLong()),
+                                       int(values.at(stem).toLongLong()),
+                                       int(values.at(subdivision).toLongLong())));
         if (holders.isEmpty())
             rows.append(row);
         for (const TListingData::Holder& h : holders) {
@@ -275,6 +286,28 @@ int TPartExport::ExportSelected(const QList<Item>& items, const QString& path)
     const QList<QVariantList> rows = SelectedRows(items);
     TExportFile::Write(path, columns, rows);
     return int(rows.size());
+}
+
+TPartExport::MapExport TPartExport::ExportSelectedMap(const QList<Item>& items, const QString& path,
+                                                      const MapArea& map)
+{
+    CheckTarget(path);
+    if (!TGisExportFile::IsGisPath(path))
+        TGisExportFile::Write(path, {}, {}, {}); // refused with the extension's message
+    QHash<qint64, const MapParcel*> byKey;
+    for (const MapParcel& parcel : map.parcels)
+        if (!parcel.parts.isEmpty())
+            byKey.insert(MapParcelCode(parcel), &parcel);
+    QList<qint64> keys;
+    const QList<QVariantList> rows = SelectedRows(items, &keys);
+    QList<const MapParcel*> parcels;
+    parcels.reserve(keys.size());
+    for (qint64 key : keys)
+        parcels.append(byKey.value(key));
+    MapExport result;
+    result.rows = int(rows.size());
+    result.withoutGeometry = TGisExportFile::Write(path, ColumnsOf(items), rows, parcels);
+    return result;
 }
 
 QString TPartExport::KindOfParcel(const QString& parcislo)

@@ -14,6 +14,7 @@
 #include <optional>
 
 class Dataset;
+struct MapArea;
 class TListingData;
 
 // Export of the marked parts of a work table, with or without the owners of
@@ -71,6 +72,14 @@ public:
     QString SelectedText(const QList<Item>& items, bool dataOnly);
     // The same rows into a new table at `path`; returns the rows written.
     int ExportSelected(const QList<Item>& items, const QString& path);
+    // The same rows into a GeoPackage or GeoJSON file (TGisExportFile), each
+    // with the polygon of its parcel from `map`.
+    struct MapExport
+    {
+        int rows = 0;
+        int withoutGeometry = 0; // rows whose parcel the map lacks
+    };
+    MapExport ExportSelectedMap(const QList<Item>& items, const QString& path, const MapArea& map);
     // The subsidy table (ICO, KATASTR, PC_KN, PC_PK, KULTURA, VYMERA) at
     // `path`; returns the records written.
     int ExportDotace(const QString& path);
@@ -80,7 +89,8 @@ public:
     static QList<ExportColumn> DotaceColumns();
 
 private:
-    QList<QVariantList> SelectedRows(const QList<Item>& items);
+    // With `keys`, the MapParcelCode of each row's parcel beside it.
+    QList<QVariantList> SelectedRows(const QList<Item>& items, QList<qint64>* keys = nullptr);
     QList<QVariantList> DotaceRows();
     void CheckTarget(const QString& path) const;
     QString KindOfParcel(const QString& parcislo);

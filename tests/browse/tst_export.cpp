@@ -9,11 +9,14 @@
 #include "browse/TParDilyDbf.h"
 #include "browse/TParDilyExport.h"
 #include "browse/core/TBrowseGridModel.h"
+#include "browse/core/TGisExportFile.h"
 #include "browse/core/TPartExport.h"
 #include "browse/core/TextReportFile.h"
 #include "app/core/RegHiveFile.h"
 #include "db/EngineAliases.h"
 #include "db/paradox/ParadoxFileSet.h"
+#include "map/core/MapArea.h"
+#include "map/core/MapStore.h"
 #include "report/ReportDocument.h"
 #include "report/ReportPdfExporter.h"
 #include "select/core/TOwnerIndexDistrict.h"
@@ -31,6 +34,10 @@ extern "C" {
 #include <paradox.h>
 }
 #include <shapefil.h>
+
+#include <gdal_priv.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
 
 namespace {
 
@@ -176,6 +183,61 @@ void addRows(std::initializer_list<const char*> columns, const QList<QStringList
         for (const QString& value : row.mid(1))
             data << value;
     }
+}
+
+// The controlled district's parcels on a map: -20 a 10 m square, 15/3 a
+// 20 × 25 m rectangle with a 5 × 4 m hole, 16 two separate 5 m squares, 3:40
+// a 30 m square; the placeholder 99 has no polygon. Areas in m².
+const QMap<QString, double> MapAreas = {{"-20", 100}, {"15/3", 480}, {"16", 50}, {"3:40", 900}};
+
+MapArea ControlledMap()
+{
+    auto ring = [](double x, double y, double w, double h) {
+        const double x0 = -750000 + x, y0 = -1050000 + y;
+        return QPolygonF({{x0, y0}, {x0 + w, y0}, {x0 + w, y0 + h}, {x0, y0 + h}});
+    };
+    auto parcel = [](int group, int stem, int sub, QList<MapPolygon> parts) {
+        MapParcel p{group, stem, sub, 0, 2, parts, {}};
+        for (const MapPolygon& part : parts)
+            p.bounds |= part.rings.first().boundingRect();
+        return p;
+    };
+    MapArea map;
+    map.parcels = {parcel(1, 20, 0, {{{ring(0, 0, 10, 10)}}}),
+                   parcel(2, 15, 3, {{{ring(100, 0, 20, 25), ring(105, 5, 5, 4)}}}),
+                   parcel(2, 16, 0, {{{ring(200, 0, 5, 5)}}, {{ring(300, 0, 5, 5)}}}),
+                   parcel(3, 40, 0, {{{ring(400, 0, 30, 30)}}})};
+    return map;
+}
+
+// A GIS file read back through OGR: the field names, and per feature its
+// PARCISLO and its area in m² in S-JTSK (-1 without geometry).
+QList<QPair<QString, double>> readGisBack(const QString& path, QStringList& names)
+{
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset> ds(
+        GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY));
+    if (!ds || ds->GetLayerCount() != 1)
+        return {};
+    OGRLayer* layer = ds->GetLayer(0);
+    OGRFeatureDefn* defn = layer->GetLayerDefn();
+    for (int i = 0; i < defn->GetFieldCount(); ++i)
+        names.append(QString::fromUtf8(defn->GetFieldDefn(i)->GetNameRef()));
+    OGRSpatialReference krovak;
+    krovak.importFromEPSG(5514);
+    krovak.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    QList<QPair<QString, double>> features;
+    for (auto& feature : *layer) {
+        double area = -1;
+        if (OGRGeometry* g = feature->GetGeometryRef(); g && !g->IsEmpty()) {
+            std::unique_ptr<OGRGeometry> copy(g->clone());
+            if (copy->transformTo(&krovak) != OGRERR_NONE)
+                return {};
+            area = copy->toMultiPolygon()->get_Area();
+        }
+        features.append({QString::fromUtf8(feature->GetFieldAsString("PARCISLO")), area});
+    }
+    return features;
 }
 
 } // namespace
@@ -493,6 +555,35 @@ private slots:
         QCOMPARE(QString::fromUtf8(file.readAll()), mine);
         QStringList names;
         QVERIFY(readDbfByHand(m_fx->path("d.dbf"), names).size() > 10);
+        // A GIS layer needs the area's map: refused without one, written with
+        // it, the parcels the map lacks counted.
+        const QString gpkg = m_fx->path("tool.gpkg");
+        qputenv("ORV_MAP_DIR", m_fx->path("mapy").toUtf8());
+        const QStringList gis =
+            ("export --alias DEMO --area 001 --work " + work + " --columns PARCISLO --out " + gpkg)
+                .split(' ');
+        for (const bool withMap : {false, true}) {
+            if (withMap) {
+                MapArea map = ControlledMap();
+                Query code; // the area's code as the tool finds it in the catalogue
+                code.setDatabaseName("DEMO");
+                code.setSql("SELECT IDENTCIS FROM NYSKATAL WHERE PORCIS = '001'");
+                code.open();
+                map.code = code.asString("IDENTCIS").trimmed();
+                MapStore(m_fx->path("mapy")).write(map);
+            }
+            QProcess tool;
+            tool.start(ORV_TOOL_PATH, gis);
+            QVERIFY(tool.waitForFinished(60000));
+            QVERIFY2(tool.exitCode() == (withMap ? 0 : 1), tool.readAllStandardError().constData());
+            QCOMPARE(QFile::exists(gpkg), withMap);
+        }
+        qunsetenv("ORV_MAP_DIR");
+        const int parts = TPartExport(form.TablePa(), m_fx->area("DEMO"), m_demo + "/WorkDB")
+                              .SelectedText(pick(form.TablePa(), {"Parcelní číslo"}), true)
+                              .count("\r\n");
+        names.clear();
+        QCOMPARE(readGisBack(gpkg, names).size(), parts);
     }
 
     // A spreadsheet takes a text led by =, +, @ or "-" and a letter for a
@@ -545,6 +636,8 @@ private slots:
                  {"db onto a code table", "export", "ochrnem2.db", table},
                  {"db through a link", "export", "link.db", link},
                  {"dbf through a link", "export", "link.dbf", link},
+                 {"GeoPackage through a link", "gis", "link.gpkg", link},
+                 {"GeoJSON through a link", "gis", "link.geojson", link},
                  {"clipboard file onto own texts", "clipboard", "ORVTX001.MB", table},
                  {"settings through a link", "settings", "link.reg", link},
                  {"aliases through a link", "aliases", "link.conf", link},
@@ -563,7 +656,7 @@ private slots:
         QVERIFY(texts.open(QIODevice::WriteOnly) && texts.write("texts") == 5);
         QVERIFY(settings.open(QIODevice::WriteOnly) && settings.write("REGEDIT4\r\n") == 10);
         texts.close(), settings.close();
-        for (const char* ext : {"pdf", "txt", "csv", "db", "dbf", "conf", "idx"})
+        for (const char* ext : {"pdf", "txt", "csv", "db", "dbf", "conf", "idx", "gpkg", "geojson"})
             QVERIFY(QFile::link(dir.filePath("NYSBO001.DB"), dir.filePath("link.") + ext));
         QVERIFY(QFile::link(dir.filePath("victim.reg"), dir.filePath("link.reg")));
         QVERIFY(QFile::link(dir.path(), dir.filePath("docs")));
@@ -587,6 +680,9 @@ private slots:
                 });
             } else if (writer == "export") {
                 TExportFile::Write(path, {{"A", ExportColumn::Kind::Char, 5}}, {{"x"}});
+            } else if (writer == "gis") {
+                TGisExportFile::Write(path, {{"A", ExportColumn::Kind::Char, 5}}, {{"x"}},
+                                      {nullptr});
             } else if (writer == "clipboard") {
                 TExportFile::WriteBytes(path, "x");
             } else if (writer == "settings") {
@@ -612,6 +708,48 @@ private slots:
                                 : message.contains(refusal) && message.contains(target),
                  qPrintable(message));
         QCOMPARE(snapshot(), before);
+    }
+
+    // The marked parts with their owners as GIS layers: one feature per row
+    // of the table export, the same field names, each parcel's polygon with
+    // its area kept (GeoJSON in WGS 84 read back into S-JTSK), and the
+    // placeholder without geometry counted.
+    void gisLayersReadBack_data()
+    {
+        QTest::addColumn<QString>("ext");
+        QTest::addColumn<QString>("srs");
+        QTest::newRow("GeoPackage") << "gpkg"
+                                    << "5514";
+        QTest::newRow("GeoJSON") << "geojson"
+                                 << "4326";
+    }
+    void gisLayersReadBack()
+    {
+        QFETCH(QString, ext);
+        QFETCH(QString, srs);
+        TParDilyDbf form(nullptr, m_fx->app(), m_work, m_fx->area("CTL"));
+        const QList<TPartExport::Item> items =
+            pick(form.TablePa(), {"Parcelní číslo", "Díl", "Výměra", "Vlastník"});
+        const QString path = m_fx->path("mapa." + ext);
+        const TPartExport::MapExport done =
+            exporter(form).ExportSelectedMap(items, path, ControlledMap());
+        QStringList names;
+        const QList<QPair<QString, double>> features = readGisBack(path, names);
+        QCOMPARE(names, (QStringList{"PARCISLO", "PARDIL", "VYMERA", "VLASTNIK"}));
+        // -20, 15/3 part 1 and 2 with two owners each, 16 with two, 99, 3:40.
+        QCOMPARE(done.rows, 9);
+        QCOMPARE(features.size(), 9);
+        QCOMPARE(done.withoutGeometry, 1);
+        QSet<QString> keys;
+        for (const auto& [number, area] : features) {
+            keys.insert(number);
+            QVERIFY2(std::abs(area - MapAreas.value(number, -1)) < 0.01,
+                     qPrintable(number + ": " + QString::number(area, 'f', 4)));
+        }
+        QCOMPARE(keys, (QSet<QString>{"-20", "15/3", "16", "99", "3:40"}));
+        std::unique_ptr<GDALDataset> ds(
+            GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
+        QCOMPARE(QString(ds->GetLayer(0)->GetSpatialRef()->GetAuthorityCode(nullptr)), srs);
     }
 
     void browserPopupToClipboard()

@@ -1,0 +1,342 @@
+// The map painter without a window: the view transform, colours by kind of
+// land, marked parcels, numbers only where they fit, nothing outside the
+// page, the image files, and the marked parcels read from a work table.
+#include "base/ETalvekException.h"
+#include "data/WorkTable.h"
+#include "db/Table.h"
+#include "map/core/MapArea.h"
+#include "map/core/MapImageFile.h"
+#include "map/core/MapPainter.h"
+#include "map/core/MapView.h"
+#include "map/core/MarkedParcels.h"
+
+#include "map/core/MapStore.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// A square parcel of `side` metres with its south-west corner at `corner`,
+// with an optional square hole in the middle a third of its side.
+MapParcel Square(int stem, int kind, QPointF corner, double side, bool hole = false)
+{
+    MapParcel p;
+    p.group = 2;
+    p.stem = stem;
+    p.kindOfLand = kind;
+    p.officialArea = side * side;
+    const QRectF r(corner, QSizeF(side, side));
+    MapPolygon poly;
+    poly.rings.append(QPolygonF({r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()}));
+    if (hole) {
+        const QRectF h(corner + QPointF(side / 3, side / 3), QSizeF(side / 3, side / 3));
+        poly.rings.append(QPolygonF({h.topLeft(), h.topRight(), h.bottomRight(), h.bottomLeft()}));
+    }
+    p.parts.append(poly);
+    p.bounds = r;
+    return p;
+}
+
+// Three by three parcels of 100 m in S-JTSK's signs, kinds 2, 5, 7, 10, 11,
+// 13, 14, 99 and a grassland parcel with a hole (stem 9).
+MapArea Grid()
+{
+    MapArea area;
+    area.code = QStringLiteral("999999");
+    const int kinds[] = {2, 5, 7, 10, 11, 13, 14, 99, 7};
+    for (int i = 0; i < 9; ++i)
+        area.parcels.append(Square(i + 1, kinds[i],
+                                   QPointF(-750000 + (i % 3) * 100, -1050000 + (i / 3) * 100), 100,
+                                   i == 8));
+    for (const MapParcel& p : area.parcels)
+        area.extent |= p.bounds;
+    return area;
+}
+
+// The pixel at a ground point, for a 600 px image showing the grid.
+QColor PixelAt(const QImage& image, const MapView& view, QPointF world)
+{
+    return image.pixelColor(view.toDevice(world).toPoint());
+}
+
+} // namespace
+
+class TestMapPainter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void viewFits_data();
+    void viewFits();
+    void colours_data();
+    void colours();
+    void nothingOutsideThePage();
+    void numbersWhereTheyFit();
+    void imageFiles_data();
+    void imageFiles();
+    void markedFromWorkTable();
+    void toolDraws_data();
+    void toolDraws();
+};
+
+void TestMapPainter::viewFits_data()
+{
+    QTest::addColumn<QRectF>("world");
+    QTest::addColumn<QRectF>("device");
+    QTest::addColumn<double>("margin");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("wide ground") << QRectF(-750000, -1050000, 400, 100) << QRectF(0, 0, 200, 200)
+                                 << 0.0 << 0.5;
+    QTest::newRow("high ground, margin")
+        << QRectF(-750000, -1050000, 100, 400) << QRectF(10, 20, 200, 200) << 20.0 << 0.4;
+    QTest::newRow("one point") << QRectF(-750000, -1050000, 0, 0) << QRectF(0, 0, 100, 50) << 5.0
+                               << 1.0;
+}
+
+void TestMapPainter::viewFits()
+{
+    QFETCH(QRectF, world);
+    QFETCH(QRectF, device);
+    QFETCH(double, margin);
+    QFETCH(double, scale);
+    const MapView view = MapView::fit(world, device, margin);
+    QCOMPARE(view.scale(), scale);
+    // North up, east right, centred, and the way back.
+    const QPointF nw = view.toDevice(world.topLeft() + QPointF(0, world.height()));
+    const QPointF se = view.toDevice(world.topLeft() + QPointF(world.width(), 0));
+    QVERIFY(nw.x() <= se.x() && nw.y() <= se.y());
+    const QRectF inner =
+        device.adjusted(margin, margin, -margin, -margin).adjusted(-1e-6, -1e-6, 1e-6, 1e-6);
+    QVERIFY(inner.contains(nw) && inner.contains(se));
+    QCOMPARE(QRectF(nw, se).center(), device.center());
+    const QPointF p(world.left() + 3.25, world.top() + 1.5);
+    QCOMPARE(view.toWorld(view.toDevice(p)), p);
+    QCOMPARE(view.transform().map(p), view.toDevice(p));
+}
+
+void TestMapPainter::colours_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("marked");
+    QTest::addColumn<QPointF>("offset"); // from the parcel's south-west corner
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("arable") << 0 << false << QPointF(20, 20) << MapPainter::kindColour(2);
+    QTest::newRow("garden") << 1 << false << QPointF(20, 20) << MapPainter::kindColour(5);
+    QTest::newRow("forest") << 3 << false << QPointF(20, 20) << MapPainter::kindColour(10);
+    QTest::newRow("water") << 4 << false << QPointF(20, 20) << MapPainter::kindColour(11);
+    QTest::newRow("building") << 5 << false << QPointF(20, 20) << MapPainter::kindColour(13);
+    QTest::newRow("unknown kind") << 7 << false << QPointF(20, 20) << QColor(Qt::white);
+    QTest::newRow("hole shows the page") << 8 << false << QPointF(50, 50) << QColor(Qt::white);
+    QTest::newRow("around the hole") << 8 << false << QPointF(15, 85) << MapPainter::kindColour(7);
+    QTest::newRow("marked forest") << 3 << true << QPointF(20, 20) << QColor();
+}
+
+void TestMapPainter::colours()
+{
+    QFETCH(int, index);
+    QFETCH(bool, marked);
+    QFETCH(QPointF, offset);
+    QFETCH(QColor, expected);
+    const MapArea area = Grid();
+    MapPainter::Options options;
+    if (marked)
+        options.marked.insert(MapParcelCode(area.parcels[index]));
+    QImage image(600, 600, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const MapPainter::Drawn drawn = MapPainter::paint(painter, image.rect(), area, options);
+    painter.end();
+    QCOMPARE(drawn.parcels, 9);
+    QCOMPARE(drawn.marked, marked ? 1 : 0);
+    const MapView view = MapView::fit(area.extent, image.rect(), options.marginMm * 96 / 25.4);
+    const QColor seen = PixelAt(image, view, area.parcels[index].bounds.topLeft() + offset);
+    if (!marked) {
+        QCOMPARE(seen, expected);
+        return;
+    }
+    // The highlight covers the kind's colour, pulling it towards its own.
+    const QColor kind = MapPainter::kindColour(area.parcels[index].kindOfLand);
+    const QColor mark = MapPainter::markedColour();
+    QVERIFY2(std::abs(seen.red() - mark.red()) < std::abs(kind.red() - mark.red()) / 2,
+             qPrintable(seen.name()));
+}
+
+void TestMapPainter::nothingOutsideThePage()
+{
+    // A page in the middle of a larger image, showing one cell of the grid:
+    // the others reach far beyond it.
+    const MapArea area = Grid();
+    QImage image(500, 500, QImage::Format_RGB32);
+    const QColor sentinel(1, 2, 3);
+    image.fill(sentinel);
+    const QRect page(100, 150, 300, 200);
+    MapPainter::Options options;
+    options.world = area.parcels[4].bounds.adjusted(40, 40, -40, -40);
+    options.marked.insert(MapParcelCode(area.parcels[4]));
+    options.title = QStringLiteral("Katastrální území");
+    QPainter painter(&image);
+    MapPainter::paint(painter, page, area, options);
+    painter.end();
+    int outside = 0;
+    int inside = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const bool changed = image.pixelColor(x, y) != sentinel;
+            (page.contains(x, y) ? inside : outside) += changed ? 1 : 0;
+        }
+    QCOMPARE(outside, 0);
+    QCOMPARE(inside, page.width() * page.height());
+}
+
+void TestMapPainter::numbersWhereTheyFit()
+{
+    // One 100 m square, and a 0.5 m one beside it whose number never fits.
+    MapArea area;
+    area.parcels.append(Square(15, 13, QPointF(-750000, -1050000), 100));
+    area.parcels.last().group = 1; // a building parcel: "-15"
+    area.parcels.append(Square(16, 7, QPointF(-749900, -1050000), 0.5));
+    area.extent = area.parcels[0].bounds | area.parcels[1].bounds;
+    for (auto [size, numbers] : {std::pair{600, 1}, std::pair{20, 0}}) {
+        QImage image(size, size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        const MapPainter::Drawn drawn = MapPainter::paint(painter, image.rect(), area, {});
+        QCOMPARE(drawn.numbers, numbers);
+    }
+}
+
+void TestMapPainter::imageFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("start");
+    QTest::newRow("png") << "mapa.png" << QByteArray("\x89PNG");
+    QTest::newRow("svg") << "mapa.SVG" << QByteArray("<?xml");
+    QTest::newRow("pdf") << "mapa.pdf" << QByteArray("%PDF");
+    QTest::newRow("other extension") << "mapa.jpg" << QByteArray();
+    QTest::newRow("link") << "odkaz.png" << QByteArray();
+}
+
+void TestMapPainter::imageFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, start);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    if (name.startsWith(QLatin1String("odkaz")))
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("jinam.png")), path));
+    const QSize size(320, 200);
+    if (start.isEmpty()) {
+        QVERIFY_THROWS_EXCEPTION(ETalvekException, MapImageFile::write(path, size, Grid(), {}));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("jinam.png"))));
+        return;
+    }
+    const MapPainter::Drawn drawn = MapImageFile::write(path, size, Grid(), {});
+    QCOMPARE(drawn.parcels, 9);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().startsWith(start));
+    if (name.endsWith(QLatin1String(".png")))
+        QCOMPARE(QImage(path).size(), size);
+}
+
+void TestMapPainter::markedFromWorkTable()
+{
+    // Parcel 5/1 has one of its two parts marked, parcel 7 none, building
+    // parcel 8 its only one: 5/1 and 8 are highlighted.
+    QTemporaryDir dir;
+    Table work;
+    work.setDatabaseName(dir.path());
+    work.setTableName(QString::fromLatin1(WorkTableFile));
+    CreateWorkTable(work);
+    const struct
+    {
+        int group, stem, subdivision, part;
+        bool flag;
+    } rows[] = {{2, 5, 1, 1, false}, {2, 5, 1, 2, true}, {2, 7, 0, 1, false}, {1, 8, 0, 1, true}};
+    for (const auto& r : rows) {
+        work.append();
+        work.setValue(QStringLiteral("PARSKUP"), r.group);
+        work.setValue(QStringLiteral("PARCIS"), r.stem);
+        work.setValue(QStringLiteral("PARPOD"), r.subdivision);
+        work.setValue(QStringLiteral("PARDIL"), r.part);
+        work.setValue(QStringLiteral("PARCISLO"), QString::number(r.stem));
+        work.setValue(QStringLiteral("FLAG"), r.flag);
+        work.post();
+    }
+    work.close();
+    QCOMPARE(MarkedParcelCodes(dir.filePath(QString::fromLatin1(WorkTableFile))),
+             (QSet<qint64>{MapParcelCode(2, 5, 1), MapParcelCode(1, 8, 0)}));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException,
+                             MarkedParcelCodes(dir.filePath(QStringLiteral("NENI.DB"))));
+}
+
+void TestMapPainter::toolDraws_data()
+{
+    // The Saladín district (area 001, code 789160) with the grid as its map;
+    // the work table marks stems 2 and 5 of group 2, or only parcels the
+    // map lacks.
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("whole area") << "--out mapa.png" << 0 << "parcel 9, označených 0";
+    QTest::newRow("marked parts, PDF")
+        << "--work PRAC.DB --out mapa.pdf --margin 0" << 0 << "označených 2";
+    QTest::newRow("size") << "--out mapa.svg --size 300x200" << 0 << "parcel 9";
+    QTest::newRow("nothing marked on the map")
+        << "--work JINA.DB --out mapa.png" << 1 << "není označen";
+    QTest::newRow("area without a map") << "--out mapa.png --area 002" << 1 << "katalogu";
+    QTest::newRow("bad size") << "--out mapa.png --size 300" << 2 << "--size";
+    QTest::newRow("bad extension") << "--out mapa.jpg" << 2 << "--out";
+    QTest::newRow("no output") << "" << 2 << "použití";
+}
+
+void TestMapPainter::toolDraws()
+{
+    QFETCH(QString, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+    QTemporaryDir dir;
+    MapArea map = Grid();
+    map.code = QStringLiteral("789160");
+    MapStore(dir.filePath(QStringLiteral("mapy"))).write(map);
+    for (const auto& [name, stems] : {std::pair{QStringLiteral("PRAC.DB"), QList<int>{2, 5}},
+                                      std::pair{QStringLiteral("JINA.DB"), QList<int>{77}}}) {
+        Table work;
+        work.setDatabaseName(dir.path());
+        work.setTableName(name);
+        CreateWorkTable(work);
+        for (int stem : stems) {
+            work.append();
+            work.setValue(QStringLiteral("PARSKUP"), 2);
+            work.setValue(QStringLiteral("PARCIS"), stem);
+            work.setValue(QStringLiteral("PARPOD"), 0);
+            work.setValue(QStringLiteral("PARDIL"), 1);
+            work.setValue(QStringLiteral("PARCISLO"), QString::number(stem));
+            work.setValue(QStringLiteral("FLAG"), true);
+            work.post();
+        }
+    }
+    QStringList arguments = {QStringLiteral("map"), QStringLiteral("draw"), QStringLiteral("--dir"),
+                             QStringLiteral(ORV_SAMPLES_DIR "/real/SALADIN")};
+    if (!args.contains(QLatin1String("--area")))
+        arguments << QStringLiteral("--area") << QStringLiteral("001");
+    arguments += args.split(u' ', Qt::SkipEmptyParts);
+    QProcess tool;
+    tool.setWorkingDirectory(dir.path());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ORV_MAP_DIR"), dir.filePath(QStringLiteral("mapy")));
+    tool.setProcessEnvironment(env);
+    tool.start(QStringLiteral(ORV_TOOL_PATH), arguments);
+    QVERIFY(tool.waitForFinished(60000));
+    const QString output =
+        QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+    QVERIFY2(output.contains(said), qPrintable(output));
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QStringList written = QDir(dir.path()).entryList({QStringLiteral("mapa.*")});
+    QCOMPARE(written.size(), exitCode == 0 ? 1 : 0);
+}
+
+QTEST_MAIN(TestMapPainter)
+#include "tst_mappainter.moc"
