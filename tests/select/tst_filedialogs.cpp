@@ -247,8 +247,11 @@ void TestFileDialogs::saveRunShowsMaskChoice()
                                       box->toolTip().isEmpty() ? "" : " why");
             if (box->isEnabled())
                 box->click();
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            dialog->selectFile(m_dir.filePath("vystup.csv"));
+            // Typed as a user would: QFileDialog::selectFile leaves a focused
+            // name field alone, and the field has the focus unless the box was
+            // clicked.
+            modal->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))
+                ->setText(m_dir.filePath("vystup.csv"));
             qobject_cast<QDialog*>(modal)->accept();
         });
         const QString name = TSaveFileDialog::Run(app(), QStringLiteral("CSV (*.csv)|*.csv"),
