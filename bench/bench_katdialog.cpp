@@ -5,7 +5,7 @@
 #include "BenchCity.h"
 #include "app/TKatDialog.h"
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "data/DemoDistrictGenerator.h"
 #include "db/DatasetModel.h"
 #include "db/Engine.h"

@@ -11,7 +11,7 @@
 #include "browse/core/TBrowseGridModel.h"
 #include "browse/core/TPartExport.h"
 #include "browse/core/TextReportFile.h"
-#include "app/core/RegHiveFile.h"
+#include "settings/RegHiveFile.h"
 #include "db/EngineAliases.h"
 #include "db/paradox/ParadoxFileSet.h"
 #include "report/ReportDocument.h"

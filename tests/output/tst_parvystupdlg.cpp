@@ -1,6 +1,6 @@
 // The output options dialog: its state rules, stored settings and the report kind of a form.
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
 #include "common/ParcelFormFixture.h"
