@@ -34,7 +34,7 @@ QString DistrictCatalogueCheck::check(const QString& directory)
             throw ETalvekException(QStringLiteral("Katalog okresu '%1' nemá položku %2")
                                        .arg(catalogue.filePath(), QLatin1String(field)));
     }
-    catalogue.setFilter(QStringLiteral("PORCIS = '000' and KATUZ = '00000'"));
+    catalogue.setFilter(DistrictCatalogue::districtRow());
     catalogue.setFiltered(true);
     return catalogue.isEmpty() ? QString() : catalogue.asString(QStringLiteral("NAZEV"));
 }
