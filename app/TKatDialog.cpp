@@ -72,8 +72,9 @@ TKatDialog::~TKatDialog()
 
 void TKatDialog::disconnectHandlers()
 {
-    // The grids, models and tables are destroyed after this part of the
-    // object: none of their last signals may reach the handlers any more.
+    // The grid helpers and their models go first; the widgets and tables are
+    // destroyed after this part of the object, and none of their last signals
+    // may reach the handlers any more.
     m_obceGrid.reset();
     m_katastryGrid.reset();
     m_nameEnter.reset();
