@@ -37,7 +37,6 @@ TMainOrvEntries ProgramEntries()
     FormPaper::SetPrinterPaper(&DefaultPrinterPaper);
     entries.OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     entries.CatalogueDialog = &TKatDialog::Execute;
-    entries.CatalogueLookup = &TKatDialog::Lookup;
     entries.ParcelSelection = TParcDialogRunner();
     entries.ParcelBrowser = [](QWidget* owner, int mode, const TSelectionContext& ctx) {
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
@@ -52,9 +51,6 @@ TMainOrvEntries ProgramEntries()
     entries.SheetSearch = [](QWidget* owner, const std::shared_ptr<IApp>& app,
                              const std::function<void(const TKUInfo&)>& addKU) {
         TListVlDialog::Entries search;
-        search.Lookup = [app](const QString& alias, const QString& suffix, TKUInfo& info) {
-            return TKatDialog::Lookup(app, alias, suffix, info);
-        };
         search.AddKU = addKU;
         const TParOborgDlg::Entries sheet = SheetDialogEntries();
         search.Browser = sheet.Browser;

@@ -3,34 +3,18 @@
 #include "widgets/DialogPos.h"
 #include "widgets/MessageDlg.h"
 #include "app/TAliasManagerDialog.h"
+#include "app/TSearchFieldEnter.h"
+#include "app/core/DistrictCatalogue.h"
 #include "base/ETalvekException.h"
 #include "widgets/TWaitCursor.h"
 #include "db/DatasetModel.h"
-#include "db/Engine.h"
 #include "db/Table.h"
 #include "ui_TKatDialog.h"
 
-#include <QCollator>
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
-
 namespace {
-const QString catalogueTable = QStringLiteral("NYSKATAL.DB");
 const QString captionBase = QStringLiteral("Volba katastrálního území v okrese ");
-const QString districtRow = QStringLiteral("PORCIS = '000' and KATUZ = '00000'");
-const QString municipalityRows = QStringLiteral("PORCIS = '000' and KATUZ > '00000'");
-const QString areaRows = QStringLiteral("PORCIS > '000'");
 // Width of the name column in characters.
 constexpr int nameDisplayWidth = 40;
-
-// An ordinal as an integer; text that is not a number counts as 0.
-int ordinalValue(const QString& text)
-{
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok);
-    return ok ? value : 0;
-}
 } // namespace
 
 TKatDialog::TKatDialog(QWidget* owner, std::shared_ptr<IApp> app, const QString& alias,
@@ -75,8 +59,8 @@ TKatDialog::TKatDialog(QWidget* owner, std::shared_ptr<IApp> app, const QString&
 TKatDialog::~TKatDialog()
 {
     disconnectHandlers();
-    // A dialog used only for a lookup was never placed on the screen: its
-    // position means nothing and would spoil the stored one.
+    // A dialog never shown (refused, or built by a test) was never placed on
+    // the screen: its position means nothing and would spoil the stored one.
     if (!m_shown)
         return;
     try {
@@ -88,43 +72,31 @@ TKatDialog::~TKatDialog()
 
 void TKatDialog::disconnectHandlers()
 {
-    // The grids, models and tables are destroyed after this part of the
-    // object: none of their last signals may reach the handlers any more.
-    for (QObject* sender :
-         {static_cast<QObject*>(m_queryObce), static_cast<QObject*>(m_queryKatastry),
-          static_cast<QObject*>(m_dsKatastry), static_cast<QObject*>(ui->Obce->selectionModel()),
-          static_cast<QObject*>(ui->Katastry->selectionModel())})
+    // The grid helpers and their models go first; the widgets and tables are
+    // destroyed after this part of the object, and none of their last signals
+    // may reach the handlers any more.
+    m_obceGrid.reset();
+    m_katastryGrid.reset();
+    m_nameEnter.reset();
+    m_numberEnter.reset();
+    for (QObject* sender : {m_queryObce, m_queryKatastry})
         sender->disconnect(this);
-    ui->EditKU->removeEventFilter(this);
-    ui->FKUvOkr->removeEventFilter(this);
 }
 
 void TKatDialog::setupTable(Table* table)
 {
-    table->setTableName(catalogueTable);
-    table->setReadOnly(true);
-    table->setIndexFieldNames(QStringLiteral("NAZEV"));
-    table->setFilter(areaRows);
+    DistrictCatalogue::bind(*table, QString());
+    table->setFilter(DistrictCatalogue::areaRows());
     table->setFiltered(true);
 }
 
 void TKatDialog::setupGrids()
 {
-    m_dsObce = new DatasetModel(m_queryObce, this);
-    m_dsKatastry = new DatasetModel(m_queryKatastry, this);
     const int nameWidth = fontMetrics().averageCharWidth() * nameDisplayWidth + 8;
-    for (auto [grid, model] :
-         {std::pair{ui->Obce, m_dsObce}, std::pair{ui->Katastry, m_dsKatastry}}) {
-        model->setColumns({{QStringLiteral("NAZEV"), QStringLiteral("NAZEV")}});
-        grid->setModel(model);
-        grid->verticalHeader()->hide();
-        grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-        grid->horizontalHeader()->setStretchLastSection(true);
-        grid->setMinimumWidth(nameWidth + grid->frameWidth() * 2 + 20);
-        grid->setColumnWidth(0, nameWidth);
-    }
-    ui->Obce->setMinimumHeight(fontMetrics().height() * 5);
-    ui->Katastry->setMinimumHeight(fontMetrics().height() * 10);
+    const auto guard = [this](const std::function<void()>& step) { runShowingErrors(step); };
+    m_obceGrid = std::make_unique<TCatalogueGrid>(ui->Obce, m_queryObce, nameWidth, 5, guard);
+    m_katastryGrid =
+        std::make_unique<TCatalogueGrid>(ui->Katastry, m_queryKatastry, nameWidth, 10, guard);
 }
 
 void TKatDialog::connectControls()
@@ -150,78 +122,36 @@ void TKatDialog::connectControls()
     }
 
     // Errors must not leave a signal of the dataset: they are shown here.
-    connect(m_queryObce, &Dataset::currentChanged, this, [this] {
-        syncGridToDataset(m_queryObce);
-        runShowingErrors([this] { DSObceDataChange(); });
-    });
-    connect(m_queryObce, &Dataset::viewChanged, this, [this] { syncGridToDataset(m_queryObce); });
-    connect(m_queryKatastry, &Dataset::currentChanged, this, [this] {
-        syncGridToDataset(m_queryKatastry);
-        runShowingErrors([this] { DSKatastryDataChange(); });
-    });
-    connect(m_dsKatastry, &QAbstractItemModel::modelAboutToBeReset, this,
-            [this] { m_syncing = true; });
-    connect(m_dsKatastry, &QAbstractItemModel::modelReset, this, [this] { katastryViewChanged(); });
+    connect(m_queryObce, &Dataset::currentChanged, this,
+            [this] { runShowingErrors([this] { DSObceDataChange(); }); });
+    connect(m_queryKatastry, &Dataset::currentChanged, this,
+            [this] { runShowingErrors([this] { DSKatastryDataChange(); }); });
 
-    connect(ui->Obce->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                runShowingErrors([&] { gridRowChanged(m_queryObce, current.row()); });
-            });
-    connect(ui->Katastry->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                runShowingErrors([&] { gridRowChanged(m_queryKatastry, current.row()); });
-            });
-    connect(ui->Katastry->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TKatDialog::katastrySelectionChanged);
-
-    ui->EditKU->installEventFilter(this);
-    ui->FKUvOkr->installEventFilter(this);
-}
-
-QStringList TKatDialog::DistrictAliases()
-{
-    const EngineAliases& aliases = Engine::instance().aliases();
-    QStringList names;
-    for (const QString& name : aliases.names()) {
-        if (aliases.driverName(name) == EngineAliases::standardDriver())
-            names.append(name);
-    }
-    return names;
+    m_nameEnter = std::make_unique<TSearchFieldEnter>(
+        ui->EditKU, ui->OKBtn, [this] { runShowingErrors([this] { EditKUKeyEnter(); }); });
+    m_numberEnter = std::make_unique<TSearchFieldEnter>(
+        ui->FKUvOkr, ui->OKBtn, [this] { runShowingErrors([this] { FKUvOkrKeyEnter(); }); });
 }
 
 void TKatDialog::fillAliases()
 {
-    QStringList names = DistrictAliases();
-    QCollator collator;
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
-        return collator.compare(a, b) < 0;
-    });
     ui->AliasCB->clear();
-    ui->AliasCB->addItems(names);
+    ui->AliasCB->addItems(DistrictCatalogue::districtAliasesInNameOrder());
 }
 
 void TKatDialog::readSettings(QString& alias, QString& rememberedArea)
 {
-    ISettings& settings = *m_app->Settings();
-    alias = settings.GetValue(QStringLiteral("KatDialog.Okres"), QString()).toString();
-    rememberedArea = settings.GetValue(QStringLiteral("KatDialog.Katastr"), QString()).toString();
-    ui->PodleKat->setChecked(
-        settings.GetValue(QStringLiteral("KatDialog.PodleKat"), true).toBool());
-}
-
-void TKatDialog::RememberDistrict(IApp& app, const QString& alias)
-{
-    app.Settings()->SetValue(QStringLiteral("KatDialog.Okres"), alias);
-    app.Settings()->SetValue(QStringLiteral("KatDialog.Katastr"), QString());
+    const DistrictCatalogue::Choice choice =
+        DistrictCatalogue::rememberedChoice(*m_app->Settings());
+    alias = choice.alias;
+    rememberedArea = choice.area;
+    ui->PodleKat->setChecked(choice.byArea);
 }
 
 void TKatDialog::StoreSettings() const
 {
-    ISettings& settings = *m_app->Settings();
-    settings.SetValue(QStringLiteral("KatDialog.Okres"), m_alias);
-    settings.SetValue(QStringLiteral("KatDialog.Katastr"), m_areaName);
-    settings.SetValue(QStringLiteral("KatDialog.PodleKat"), ui->PodleKat->isChecked());
+    DistrictCatalogue::rememberChoice(*m_app->Settings(),
+                                      {m_alias, m_areaName, ui->PodleKat->isChecked()});
 }
 
 void TKatDialog::selectAlias(const QString& alias, bool given)
@@ -258,8 +188,8 @@ void TKatDialog::loadCatalogue()
     const bool byArea = ui->PodleKat->isChecked();
     ui->EditKU->setEnabled(byArea);
     ui->FKUvOkr->setEnabled(byArea);
-    syncGridToDataset(m_queryObce);
-    syncGridToDataset(m_queryKatastry);
+    m_obceGrid->syncToTable();
+    m_katastryGrid->syncToTable();
     DSKatastryDataChange();
 }
 
@@ -281,15 +211,15 @@ void TKatDialog::openCatalogue()
 {
     m_queryObce->setDatabaseName(m_alias);
     m_queryKatastry->setDatabaseName(m_alias);
-    m_queryObce->setFilter(districtRow);
+    m_queryObce->setFilter(DistrictCatalogue::districtRow());
     m_queryObce->open();
     m_districtName = m_queryObce->asString(QStringLiteral("NAZEV"));
     setWindowTitle(captionBase + m_districtName);
     if (ui->PodleKat->isChecked()) {
         m_municipalityName.clear();
-        m_queryKatastry->setFilter(areaRows);
+        m_queryKatastry->setFilter(DistrictCatalogue::areaRows());
     } else {
-        m_queryObce->setFilter(municipalityRows);
+        m_queryObce->setFilter(DistrictCatalogue::municipalityRows());
         m_municipalityName = m_queryObce->asString(QStringLiteral("NAZEV"));
         filterAreasOfMunicipality();
     }
@@ -298,16 +228,13 @@ void TKatDialog::openCatalogue()
 
 void TKatDialog::filterAreasOfMunicipality()
 {
-    const QString prefix = m_queryObce->asString(QStringLiteral("KATUZ")).left(3);
     m_queryKatastry->setFilter(
-        QStringLiteral("KATUZ >= %1 and KATUZ <= %2")
-            .arg(quoted(prefix + QStringLiteral("01")), quoted(prefix + QStringLiteral("99"))));
+        DistrictCatalogue::areasOfMunicipality(m_queryObce->asString(QStringLiteral("KATUZ"))));
 }
 
 void TKatDialog::filterMunicipalityOfArea()
 {
-    m_queryObce->setFilter(QStringLiteral("KATUZ = %1")
-                               .arg(quoted(ui->EditKatuz->text().left(3) + QStringLiteral("00"))));
+    m_queryObce->setFilter(DistrictCatalogue::municipalityOfArea(ui->EditKatuz->text()));
     m_municipalityName = m_queryObce->asString(QStringLiteral("NAZEV"));
 }
 
@@ -368,20 +295,10 @@ void TKatDialog::DBNavigatorClick(NavigatorButton button)
     Table* table = navigatorTable();
     if (!table->isActive())
         return;
-    switch (button) {
-    case nbFirst:
-        table->first();
-        break;
-    case nbPrior:
-        table->prior();
-        break;
-    case nbNext:
-        table->next();
-        break;
-    case nbLast:
-        table->last();
-        break;
-    }
+    // In the order of NavigatorButton.
+    static void (Dataset::*const moves[])() = {&Dataset::first, &Dataset::prior, &Dataset::next,
+                                               &Dataset::last};
+    (table->*moves[button])();
     if (table == m_queryKatastry)
         DSKatastryDataChange();
     else
@@ -393,10 +310,7 @@ void TKatDialog::EditKUKeyEnter()
     if (!m_aliasLoaded)
         return;
     const QString typed = ui->EditKU->text();
-    // The typed text is data: quotes are doubled, and the one trailing "*"
-    // added here is the only wildcard (a "*" the user typed stays a character).
-    m_queryKatastry->setFilter(areaRows + QStringLiteral(" and NAZEV = ") +
-                               quoted(typed.toUpper() + u'*'));
+    m_queryKatastry->setFilter(DistrictCatalogue::areasNamed(typed));
     DSKatastryDataChange();
     if (m_queryKatastry->isEmpty())
         ui->EditKU->setText(typed);
@@ -414,13 +328,7 @@ bool TKatDialog::LocateByNumber(const QString& number)
     if (!m_aliasLoaded)
         return false;
     const QString typed = number;
-    // A trailing "*" would make "=" a prefix match; the range form compares
-    // the text exactly.
-    const QString value = quoted(number);
-    const QString condition = number.endsWith(u'*')
-                                  ? QStringLiteral("PORCIS >= %1 and PORCIS <= %1").arg(value)
-                                  : QStringLiteral("PORCIS = %1").arg(value);
-    m_queryKatastry->setFilter(areaRows + QStringLiteral(" and ") + condition);
+    m_queryKatastry->setFilter(DistrictCatalogue::areasNumbered(number));
     if (m_queryKatastry->isEmpty()) {
         ui->FKUvOkr->setText(typed);
         return false;
@@ -444,7 +352,8 @@ bool TKatDialog::FormCloseQuery(int result) const
 {
     if (result != QDialog::Accepted)
         return true;
-    return (m_multiSelect && !m_selectedAreas.isEmpty()) || !ui->FKUvOkr->text().isEmpty();
+    return (m_katastryGrid->multiSelect() && !m_katastryGrid->selectedAreas().isEmpty()) ||
+           !ui->FKUvOkr->text().isEmpty();
 }
 
 void TKatDialog::done(int result)
@@ -470,121 +379,20 @@ void TKatDialog::AliasBtnClick()
 
 void TKatDialog::SetMultiSelect(bool on)
 {
-    m_multiSelect = on;
-    m_selectedAreas.clear();
-    ui->Katastry->clearSelection();
-    ui->Katastry->setSelectionMode(on ? QAbstractItemView::ExtendedSelection
-                                      : QAbstractItemView::SingleSelection);
-    syncGridToDataset(m_queryKatastry);
-}
-
-QString TKatDialog::areaKeyAt(int row) const
-{
-    const QVariantList values = m_queryKatastry->rowValues(row);
-    return values.value(m_queryKatastry->fieldIndex(QStringLiteral("KATUZ"))).toString() + u'|' +
-           values.value(m_queryKatastry->fieldIndex(QStringLiteral("PORCIS"))).toString();
-}
-
-void TKatDialog::katastrySelectionChanged(const QItemSelection& selected,
-                                          const QItemSelection& deselected)
-{
-    if (m_syncing || !m_multiSelect || !m_queryKatastry->isActive())
-        return;
-    for (const QModelIndex& index : deselected.indexes())
-        m_selectedAreas.remove(areaKeyAt(index.row()));
-    for (const QModelIndex& index : selected.indexes())
-        m_selectedAreas.insert(areaKeyAt(index.row()));
-}
-
-void TKatDialog::katastryViewChanged()
-{
-    // The rows in view changed (a search or another municipality): the areas
-    // chosen before stay chosen where they are still shown.
-    m_syncing = true;
-    if (m_multiSelect && m_queryKatastry->isActive() && !m_selectedAreas.isEmpty()) {
-        QItemSelection selection;
-        for (int row = 0; row < m_dsKatastry->rowCount(); ++row) {
-            if (m_selectedAreas.contains(areaKeyAt(row)))
-                selection.select(m_dsKatastry->index(row, 0), m_dsKatastry->index(row, 0));
-        }
-        ui->Katastry->selectionModel()->select(selection, QItemSelectionModel::Select |
-                                                              QItemSelectionModel::Rows);
-    }
-    m_syncing = false;
-    syncGridToDataset(m_queryKatastry);
-}
-
-void TKatDialog::syncGridToDataset(Table* table)
-{
-    QTableView* grid = table == m_queryObce ? ui->Obce : ui->Katastry;
-    const QAbstractItemModel* model = grid->model();
-    if (!table->isActive() || table->isEmpty() || table->recNo() >= model->rowCount())
-        return;
-    const QModelIndex index = model->index(table->recNo(), 0);
-    const bool wasSyncing = m_syncing;
-    m_syncing = true;
-    const bool keepSelection = table == m_queryKatastry && m_multiSelect;
-    grid->selectionModel()->setCurrentIndex(
-        index, keepSelection ? QItemSelectionModel::NoUpdate
-                             : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    grid->scrollTo(index);
-    m_syncing = wasSyncing;
-}
-
-void TKatDialog::gridRowChanged(Table* table, int row)
-{
-    if (m_syncing || row < 0 || !table->isActive() || table->recNo() == row)
-        return;
-    table->setRecNo(row);
+    m_katastryGrid->setMultiSelect(on);
 }
 
 QList<int> TKatDialog::SelectedOrdinals()
 {
-    QList<int> ordinals;
-    if (!m_aliasLoaded || m_selectedAreas.isEmpty())
-        return ordinals;
-    // Every row of the catalogue in name order, the filter off.
-    Table all;
-    all.setDatabaseName(m_alias);
-    all.setTableName(catalogueTable);
-    all.setReadOnly(true);
-    all.setIndexFieldNames(QStringLiteral("NAZEV"));
-    all.open();
-    for (all.first(); !all.eof(); all.next()) {
-        const QString key =
-            all.asString(QStringLiteral("KATUZ")) + u'|' + all.asString(QStringLiteral("PORCIS"));
-        if (m_selectedAreas.contains(key))
-            ordinals.append(ordinalValue(all.asString(QStringLiteral("PORCIS"))));
-    }
-    return ordinals;
+    if (!m_aliasLoaded || m_katastryGrid->selectedAreas().isEmpty())
+        return {};
+    return DistrictCatalogue::ordinalsInNameOrder(m_alias, m_katastryGrid->selectedAreas());
 }
 
 TKUInfo TKatDialog::Result() const
 {
     return TKUInfo{m_alias,    m_districtName,      m_municipalityName,
                    m_areaName, ui->FKUvOkr->text(), ui->FKatJCSJ->text()};
-}
-
-bool TKatDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != ui->EditKU && watched != ui->FKUvOkr)
-        return QDialog::eventFilter(watched, event);
-    // While a search field has the focus, Enter searches instead of closing.
-    if (event->type() == QEvent::FocusIn)
-        ui->OKBtn->setDefault(false);
-    else if (event->type() == QEvent::FocusOut)
-        ui->OKBtn->setDefault(true);
-    else if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (watched == ui->EditKU)
-                runShowingErrors([this] { EditKUKeyEnter(); });
-            else
-                runShowingErrors([this] { FKUvOkrKeyEnter(); });
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TKatDialog::showEvent(QShowEvent* event)
@@ -603,21 +411,16 @@ void TKatDialog::runShowingErrors(const std::function<void()>& handler)
     }
 }
 
-QString TKatDialog::quoted(const QString& text)
-{
-    return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
 bool TKatDialog::Execute(QWidget* owner, const std::shared_ptr<IApp>& app, TKUInfo& info,
                          const std::shared_ptr<ICollection>& collection, bool& openIntoWindow)
 {
     openIntoWindow = false;
-    if (DistrictAliases().isEmpty()) {
+    if (DistrictCatalogue::districtAliases().isEmpty()) {
         // Say so, and let the user define a district without leaving ORV.
         ErrorBox(QStringLiteral("Není nadefinován žádný databázový alias"));
         TAliasManagerDialog manager(owner, app, QString());
         manager.exec();
-        if (DistrictAliases().isEmpty())
+        if (DistrictCatalogue::districtAliases().isEmpty())
             return false;
     }
     TKatDialog dialog(owner, app, QString(), LoadErrors::Show);
@@ -630,25 +433,8 @@ bool TKatDialog::Execute(QWidget* owner, const std::shared_ptr<IApp>& app, TKUIn
         for (int ordinal : ordinals)
             collection->Add(ordinal);
         if (ordinals.isEmpty())
-            collection->Add(ordinalValue(dialog.ui->FKUvOkr->text()));
+            collection->Add(DistrictCatalogue::ordinalValue(dialog.ui->FKUvOkr->text()));
     }
     dialog.StoreSettings();
-    return true;
-}
-
-bool TKatDialog::Lookup(const std::shared_ptr<IApp>& app, const QString& alias,
-                        const QString& suffix, TKUInfo& info)
-{
-    TKatDialog dialog(nullptr, app, alias);
-    if (!dialog.ui->PodleKat->isChecked()) {
-        dialog.ui->PodleKat->setChecked(true);
-        dialog.PodleKatClick();
-    }
-    if (!dialog.m_aliasLoaded || !dialog.LocateByNumber(suffix))
-        return false;
-    info.Okres = dialog.m_districtName;
-    info.Obec = dialog.m_municipalityName;
-    info.Katastr = dialog.m_areaName;
-    info.Kod = dialog.ui->FKatJCSJ->text();
     return true;
 }

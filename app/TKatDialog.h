@@ -1,16 +1,16 @@
 #pragma once
 
+#include "app/TCatalogueGrid.h"
 #include "app/core/IApp.h"
 #include "app/core/ICollection.h"
 #include "app/core/TKUInfo.h"
 
 #include <QDialog>
-#include <QSet>
 #include <memory>
 
 class DatasetModel;
-class QItemSelection;
 class Table;
+class TSearchFieldEnter;
 namespace Ui {
 class TKatDialog;
 }
@@ -19,11 +19,8 @@ class TKatDialog;
 // cadastral areas from the district's catalogue "NYSKATAL.DB". Two modes:
 // by cadastral area (all areas in one list, the upper grid shows the area's
 // municipality) and by municipality (pick a municipality, its areas are
-// listed below). Without being shown, the same class looks an area up by its
-// three-digit ordinal in a district (Lookup).
-//
-// Settings: "KatDialog.Okres" (last alias), "KatDialog.Katastr" (last area
-// name), "KatDialog.PodleKat" (mode); position under "KatDialog".
+// listed below). The catalogue's rows, filters and the remembered choice come
+// from DistrictCatalogue; the position is kept under "KatDialog".
 class TKatDialog : public QDialog
 {
     Q_OBJECT
@@ -58,21 +55,6 @@ public:
     // so and offers the alias manager. False when cancelled.
     static bool Execute(QWidget* owner, const std::shared_ptr<IApp>& app, TKUInfo& info,
                         const std::shared_ptr<ICollection>& collection, bool& openIntoWindow);
-    // The silent lookup of an area by its ordinal `suffix` in the district of
-    // `alias`: fills Okres, Obec, Katastr and Kod of `info` (Alias and Suffix
-    // are left alone) and returns true, or returns false and leaves `info`
-    // unchanged.
-    static bool Lookup(const std::shared_ptr<IApp>& app, const QString& alias,
-                       const QString& suffix, TKUInfo& info);
-
-    // Makes the next interactive run start on the district of `alias` (after
-    // an import has made it).
-    static void RememberDistrict(IApp& app, const QString& alias);
-
-    // The names of the engine's aliases whose driver is exactly "STANDARD",
-    // in the engine's order.
-    static QStringList DistrictAliases();
-
     // Handlers, named after their control and event.
     void AliasCBClick();
     void PodleKatClick();
@@ -99,14 +81,14 @@ public:
     const QString& AreaName() const { return m_areaName; }
     Table* QueryObce() const { return m_queryObce; }
     Table* QueryKatastry() const { return m_queryKatastry; }
-    DatasetModel* DSObce() const { return m_dsObce; }
-    DatasetModel* DSKatastry() const { return m_dsKatastry; }
+    DatasetModel* DSObce() const { return m_obceGrid->model(); }
+    DatasetModel* DSKatastry() const { return m_katastryGrid->model(); }
 
     // Multiple selection in the area grid (on only when a collection is
     // filled). The selection is kept by area across the filters, as the
     // areas chosen before a search stay chosen.
     void SetMultiSelect(bool on);
-    int SelectedAreaCount() const { return int(m_selectedAreas.size()); }
+    int SelectedAreaCount() const { return int(m_katastryGrid->selectedAreas().size()); }
     // Ordinals of the selected areas in catalogue (NAZEV) order; empty when
     // none is selected. Turns the area filter off, as the run has ended.
     QList<int> SelectedOrdinals();
@@ -116,7 +98,6 @@ public:
 
 protected:
     void done(int result) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -136,27 +117,21 @@ private:
     void clearAreaFields();
     void positionOnArea(const QString& name);
     void runShowingErrors(const std::function<void()>& handler);
-    void syncGridToDataset(Table* table);
-    void gridRowChanged(Table* table, int row);
-    void katastryViewChanged();
-    void katastrySelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    QString areaKeyAt(int row) const;
     Table* navigatorTable() const;
-    static QString quoted(const QString& text);
 
     std::unique_ptr<Ui::TKatDialog> ui;
     std::shared_ptr<IApp> m_app;
     Table* m_queryObce = nullptr;
     Table* m_queryKatastry = nullptr;
-    DatasetModel* m_dsObce = nullptr;
-    DatasetModel* m_dsKatastry = nullptr;
+    // Destroyed before the widgets they watch.
+    std::unique_ptr<TCatalogueGrid> m_obceGrid;
+    std::unique_ptr<TCatalogueGrid> m_katastryGrid;
+    std::unique_ptr<TSearchFieldEnter> m_nameEnter;   // EditKU
+    std::unique_ptr<TSearchFieldEnter> m_numberEnter; // FKUvOkr
     QString m_alias;
     bool m_aliasLoaded = false;
     QString m_districtName;
     QString m_municipalityName;
     QString m_areaName;
-    bool m_multiSelect = false;
-    QSet<QString> m_selectedAreas; // KATUZ + PORCIS of each selected area
-    bool m_syncing = false;
     bool m_shown = false;
 };

@@ -8,6 +8,7 @@
 #include "app/TFolderDialog.h"
 #include "app/TVfkImportDialog.h"
 #include "app/core/CoCollection.h"
+#include "app/core/DistrictCatalogue.h"
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
@@ -261,7 +262,7 @@ void TMainOrvForm::AddKU(const TKUInfo& info)
 
 void TMainOrvForm::KUOpenClick()
 {
-    if (!m_entries.CatalogueDialog || !m_entries.CatalogueLookup)
+    if (!m_entries.CatalogueDialog)
         return notAvailable(ui->KUOpen);
     runGuarded([this] {
         const std::shared_ptr<ICollection> ordinals = CoCollection::Create();
@@ -273,7 +274,7 @@ void TMainOrvForm::KUOpenClick()
             return AddKU(info);
         for (int i = 0; i < ordinals->Count(); ++i) {
             info.Suffix = threeDigits(ordinals->Item(i).toInt());
-            if (m_entries.CatalogueLookup(m_app, info.Alias, info.Suffix, info))
+            if (DistrictCatalogue::lookup(info.Alias, info.Suffix, info))
                 AddKU(info);
         }
     });

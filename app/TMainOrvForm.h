@@ -3,7 +3,7 @@
 #include "app/core/MainOrvEntries.h"
 #include "app/core/IApp.h"
 #include "app/core/TKUInfo.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "base/OrvPaths.h"
 
 #include <QList>

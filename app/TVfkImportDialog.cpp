@@ -1,6 +1,6 @@
 #include "app/TVfkImportDialog.h"
-#include "app/TKatDialog.h"
 #include "app/core/DistrictAliasEditor.h"
+#include "app/core/DistrictCatalogue.h"
 #include "app/core/IApp.h"
 #include "base/ETalvekException.h"
 #include "import/VfkImporter.h"
@@ -125,7 +125,7 @@ void TVfkImportDialog::ImportClick()
                 .run();
         if (!AliasName().isEmpty()) {
             DistrictAliasEditor().add(AliasName(), QDir::fromNativeSeparators(TargetDir()));
-            TKatDialog::RememberDistrict(*m_app, AliasName());
+            DistrictCatalogue::rememberDistrict(*m_app->Settings(), AliasName());
         }
         m_running = false;
         // The same summary as the command line's import: areas, counts,

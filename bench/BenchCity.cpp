@@ -2,7 +2,7 @@
 
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/WorkTable.h"
 #include "db/Engine.h"

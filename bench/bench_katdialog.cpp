@@ -4,8 +4,9 @@
 // into a temporary directory first, which takes a while).
 #include "BenchCity.h"
 #include "app/TKatDialog.h"
+#include "app/core/DistrictCatalogue.h"
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "data/DemoDistrictGenerator.h"
 #include "db/DatasetModel.h"
 #include "db/Engine.h"
@@ -76,9 +77,9 @@ int main(int argc, char** argv)
     TKUInfo info;
     int found = 0;
     for (int ordinal = 1; ordinal <= areas; ++ordinal)
-        found +=
-            TKatDialog::Lookup(app, QStringLiteral("DISTRICT"),
-                               QStringLiteral("%1").arg(ordinal, 3, 10, QLatin1Char('0')), info);
+        found += DistrictCatalogue::lookup(
+            QStringLiteral("DISTRICT"), QStringLiteral("%1").arg(ordinal, 3, 10, QLatin1Char('0')),
+            info);
     std::printf("lookup of all %d ordinals: %.1f ms (%.2f ms each), %d found\n", areas, msSince(t),
                 msSince(t) / std::max(areas, 1), found);
     return 0;

@@ -9,7 +9,7 @@
 #include "data/BirthNumberMask.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "browse/TListingPrinter.h"
 #include "browse/TVymeryDlg.h"
 #include "browse/core/TAreaSums.h"

@@ -8,7 +8,7 @@
 #include "widgets/MessageDlg.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
-#include "browse/core/LVSupplementText.h"
+#include "data/LVSupplementText.h"
 #include "browse/core/TBrowseGridModel.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelTable.h"

@@ -2,7 +2,7 @@
 
 #include "ui_TVymeryDlg.h"
 
-#include "browse/core/ListingText.h"
+#include "data/ListingText.h"
 #include "widgets/DialogPos.h"
 
 #include <QFontDatabase>

@@ -1,5 +1,6 @@
 #include "data/DemoAreaBuilder.h"
 
+#include "data/DemoAreaWriter.h"
 #include "data/CadastralTables.h"
 #include "data/DemoCodeTables.h"
 #include "data/DemoFields.h"
@@ -20,49 +21,12 @@ using namespace DemoFields;
 
 namespace {
 
-struct Record
-{
-    int doplpor = 0;
-    int doplkod = 0;
-    double udaj = 0;
-    int listdruh = 0;
-    double listcis = 0;
-    double doplvz = 0;
-    QStringList texts;
-};
-
-struct Sheet
-{
-    int number = 0;
-    QList<int> owners;
-    QList<qint64> shares;
-    QList<ParcelKey> parcels;
-    QList<Record> records;
-    int nextOrder = 1;
-};
-
-struct Part
-{
-    ParcelKey key;
-    int pardil = 0;
-    double vymera = 0;
-    int kvalita = 2;
-    int druhpoz = 2;
-    int nemochr = 0;
-    int nemvyuz = 0;
-    int bonita = 0;
-    qint64 cpce = 0;
-    int elcis = 0;
-    int lvcis = 0;
-    int vlvztah = 1;
-    QString mapa;
-    int typvl = 2;
-    int ppolvz = 0;
-};
-
-constexpr int municipalitySheet = 10001;
-constexpr int stateSheet = 10002;
-constexpr int firstRegistrationSheet = 20001;
+using Part = DemoAreaContent::Part;
+using Record = DemoAreaContent::Record;
+using Sheet = DemoAreaContent::Sheet;
+constexpr int municipalitySheet = DemoAreaContent::municipalitySheet;
+constexpr int stateSheet = DemoAreaContent::stateSheet;
+constexpr int firstRegistrationSheet = DemoAreaContent::firstRegistrationSheet;
 
 qint64 share(int numerator, int denominator)
 {
@@ -98,25 +62,17 @@ public:
     {
         makeSpecialSheets();
         const qint64 currentTarget = m_plan.parts - std::max<qint64>(1, m_plan.parts * 7 / 100);
-        while (qint64(m_parts.size()) < currentTarget)
+        while (qint64(m_area.parts.size()) < currentTarget)
             addCurrentStem();
-        while (qint64(m_parts.size()) < m_plan.parts)
+        while (qint64(m_area.parts.size()) < m_plan.parts)
             addOlderParcel();
-        for (Sheet& sheet : m_sheets)
+        for (Sheet& sheet : m_area.sheets)
             addSheetRecords(sheet);
     }
 
-    void write(const QString& dir, DemoDistrictGenerator::Summary& summary) const
+    void write(const QString& dir, DemoDistrictSummary& summary) const
     {
-        const QString suffix = AreaSuffix(m_plan.porcis);
-        writeParts(dir + QLatin1Char('/') + PerAreaTable(ParcelPrefix, suffix));
-        summary.ownershipRelations +=
-            writeRelations(dir + QLatin1Char('/') + PerAreaTable(RelationPrefix, suffix));
-        writeRecords(dir, suffix, summary);
-        summary.soilRecords += writeSoil(dir + QLatin1Char('/') + PerAreaTable(SoilPrefix, suffix));
-        writeUserTexts(dir + QLatin1Char('/') + PerAreaTable(UserTextPrefix, suffix));
-        summary.parcelParts += m_parts.size();
-        summary.sheets += m_sheets.size();
+        DemoAreaWriter(m_plan.porcis, m_pool, m_area).write(dir, summary);
     }
 
 private:
@@ -141,8 +97,8 @@ private:
 
     int addSheet(const Sheet& sheet)
     {
-        m_sheets.append(sheet);
-        return int(m_sheets.size() - 1);
+        m_area.sheets.append(sheet);
+        return int(m_area.sheets.size() - 1);
     }
 
     int newPrivateSheet()
@@ -212,7 +168,7 @@ private:
     void addCurrentParcel(const ParcelKey& key)
     {
         const int sheetIndex = sheetForNextParcel();
-        Sheet& sheet = m_sheets[sheetIndex];
+        Sheet& sheet = m_area.sheets[sheetIndex];
         sheet.parcels.append(key);
         const int partCount = m_random.percent(12) ? m_random.between(2, 3) : 1;
         Part base = key.parskup == 1 ? buildingPart(key) : landPart(key);
@@ -226,9 +182,9 @@ private:
             part.pardil = partCount == 1 ? 0 : dil;
             if (dil > 1)
                 makeSecondaryPart(part);
-            m_parts.append(part);
+            m_area.parts.append(part);
             if (part.bonita != 0)
-                m_soilParts.append(int(m_parts.size() - 1));
+                m_area.soilParts.append(int(m_area.parts.size() - 1));
             if (key.parcis < 10000 && key.parpod < 100)
                 m_olderTargets.append(key);
         }
@@ -336,8 +292,8 @@ private:
     void separateLandAndBuilding(Part& part, int buildingSheetIndex)
     {
         const int landSheetIndex = newPrivateSheet();
-        Sheet& landSheet = m_sheets[landSheetIndex];
-        Sheet& buildingSheet = m_sheets[buildingSheetIndex];
+        Sheet& landSheet = m_area.sheets[landSheetIndex];
+        Sheet& buildingSheet = m_area.sheets[buildingSheetIndex];
         part.vlvztah = RelationLandAndBuildingApart;
         const double packed = double(PackParcelReference(part.key));
         const int order = buildingSheet.nextOrder++;
@@ -369,16 +325,16 @@ private:
             part.cpce = OlderRegisterCpce(target.parcis, target.parpod);
         }
         if (group == 3) {
-            Sheet& sheet = m_sheets[registrationSheet()];
+            Sheet& sheet = m_area.sheets[registrationSheet()];
             part.elcis = sheet.number;
             part.typvl = m_pool.owners()[sheet.owners.first()].uvchar + 10;
         } else {
-            Sheet& sheet = m_sheets[sheetForNextParcel()];
+            Sheet& sheet = m_area.sheets[sheetForNextParcel()];
             sheet.parcels.append(key);
             part.lvcis = sheet.number;
             part.typvl = m_pool.owners()[sheet.owners.first()].uvchar;
         }
-        m_parts.append(part);
+        m_area.parts.append(part);
     }
 
     // -- supplementary records ---------------------------------------------
@@ -453,114 +409,6 @@ private:
             addRecord(sheet, deedRecord(3002));
     }
 
-    // -- output -------------------------------------------------------------
-    void writeParts(const QString& path) const
-    {
-        ParadoxWriter writer(path, parcelFields(), 4);
-        for (const Part& p : m_parts) {
-            writer.addRow({p.key.parskup, p.key.parcis, p.key.parpod, p.pardil, p.vymera, p.kvalita,
-                           p.druhpoz, p.nemochr, p.nemvyuz, p.bonita, double(p.cpce), p.elcis,
-                           p.lvcis, p.vlvztah, p.mapa, 0, p.typvl, p.ppolvz,
-                           FormatParcelNumber(p.key)});
-        }
-        writer.commit();
-    }
-
-    qint64 writeRelations(const QString& path) const
-    {
-        ParadoxWriter writer(path, relationFields(), 2);
-        for (const Sheet& sheet : m_sheets) {
-            if (sheet.parcels.isEmpty() && sheet.number < firstRegistrationSheet)
-                continue;
-            for (int i = 0; i < sheet.owners.size(); ++i) {
-                const DemoOwner& o = m_pool.owners()[sheet.owners[i]];
-                writer.addRow({double(sheet.number), i + 1, double(o.ident), o.uvchar,
-                               double(sheet.shares[i]), o.sector});
-            }
-        }
-        writer.commit();
-        return writer.rowCount();
-    }
-
-    void writeRecords(const QString& dir, const QString& suffix,
-                      DemoDistrictGenerator::Summary& summary) const
-    {
-        ParadoxWriter records(dir + QLatin1Char('/') + PerAreaTable(RecordPrefix, suffix),
-                              {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("DOPLKOD"),
-                               numberField("DOPLUDAJ"), shortField("LISTDRUH"),
-                               numberField("LISTCIS"), numberField("DOPLVZ"), shortField("DOPLZM")},
-                              3);
-        ParadoxWriter texts(dir + QLatin1Char('/') + PerAreaTable(RecordTextPrefix, suffix),
-                            {numberField("DLVCIS"), shortField("DOPLPOR"), shortField("RADEK"),
-                             alphaField("TEXT", 60)},
-                            3);
-        for (const Sheet& sheet : m_sheets) {
-            for (const Record& r : sheet.records) {
-                records.addRow({double(sheet.number), r.doplpor, r.doplkod, r.udaj, r.listdruh,
-                                r.listcis, r.doplvz, 0});
-                for (int line = 0; line < r.texts.size(); ++line)
-                    texts.addRow(
-                        {double(sheet.number), r.doplpor, line + 1, FitText(r.texts[line], 60)});
-            }
-        }
-        records.commit();
-        texts.commit();
-        summary.records += records.rowCount();
-        summary.recordTexts += texts.rowCount();
-    }
-
-    qint64 writeSoil(const QString& path) const
-    {
-        ParadoxWriter writer(path,
-                             {shortField("PARSKUP"), numberField("PARCIS"), shortField("PARPOD"),
-                              numberField("VYMERA"), alphaField("BONITA", 5),
-                              numberField("BPOLVZ")},
-                             0);
-        DemoRandom random(quint64(m_plan.porcis) * 7919);
-        for (int index : m_soilParts) {
-            const Part& p = m_parts[index];
-            const QString code = QStringLiteral("%1").arg(p.bonita, 5, 10, QLatin1Char('0'));
-            if (p.vymera >= 400 && random.percent(30)) {
-                const double first = std::round(p.vymera * random.between(20, 80) / 100.0);
-                const int other = random.between(1, 78) * 100 + p.bonita % 100;
-                writer.addRow({p.key.parskup, double(p.key.parcis), p.key.parpod, first, code,
-                               double(p.ppolvz)});
-                writer.addRow({p.key.parskup, double(p.key.parcis), p.key.parpod, p.vymera - first,
-                               QStringLiteral("%1").arg((p.bonita / 10000) * 10000 + other, 5, 10,
-                                                        QLatin1Char('0')),
-                               double(p.ppolvz)});
-            } else {
-                writer.addRow({p.key.parskup, double(p.key.parcis), p.key.parpod, p.vymera, code,
-                               double(p.ppolvz)});
-            }
-        }
-        writer.commit();
-        return writer.rowCount();
-    }
-
-    void writeUserTexts(const QString& path) const
-    {
-        static const char* const notes[] = {
-            "Ověřit hranici s vlastníkem sousední parcely.",
-            "Podle místního šetření je pozemek oplocen.",
-            "Žádost o rozdělení parcely podána na stavebním úřadě.\r\nČeká se na geometrický plán.",
-            "Stavba zakreslena, číslo popisné přiděleno obcí.",
-        };
-        ParadoxWriter writer(path,
-                             {shortField("PARSKUP"), longField("PARCIS"), shortField("PARPOD"),
-                              shortField("PARDIL"), alphaField("USERNAME", 20),
-                              field("TEXT", ParadoxFieldType::Memo, 30),
-                              alphaField("PARCISLO", 12)},
-                             5);
-        const qsizetype step = std::max<qsizetype>(1, m_parts.size() / 5);
-        for (qsizetype i = step / 2, n = 0; i < m_parts.size(); i += step, ++n) {
-            const Part& p = m_parts[i];
-            writer.addRow({p.key.parskup, p.key.parcis, p.key.parpod, p.pardil, QVariant(),
-                           QString::fromUtf8(notes[n % std::size(notes)]), QVariant()});
-        }
-        writer.commit();
-    }
-
     const DemoAreaPlan m_plan;
     const DemoOwnerPool& m_pool;
     DemoRandom m_random;
@@ -571,7 +419,7 @@ private:
     int m_partsOfMunicipality = 1;
     QList<int> m_cp;
     QList<int> m_ce;
-    QList<Sheet> m_sheets;
+    DemoAreaContent m_area;
     QHash<int, int> m_sheetIndex;
     int m_currentSheet = -1;
     int m_registrationSheet = -1;
@@ -580,8 +428,6 @@ private:
     int m_lastBuildingStem = 0;
     int m_lastLandStem = 0;
     int m_lastOlderStem[10] = {};
-    QList<Part> m_parts;
-    QList<int> m_soilParts;
     QList<ParcelKey> m_olderTargets;
 };
 
@@ -598,7 +444,7 @@ void DemoAreaBuilder::build()
     d->build();
 }
 
-void DemoAreaBuilder::write(const QString& directory, DemoDistrictGenerator::Summary& summary) const
+void DemoAreaBuilder::write(const QString& directory, DemoDistrictSummary& summary) const
 {
     d->write(directory, summary);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/DemoDistrictGenerator.h"
+#include "data/DemoDistrictSummary.h"
 
 #include <QString>
 
@@ -33,7 +33,7 @@ public:
     void build();
     // Writes NYSPA, NYSUV, NYSVL, NYSTX, NYSBO and ORVTX + suffix + ".DB" into
     // `directory` and adds their counts to `summary`.
-    void write(const QString& directory, DemoDistrictGenerator::Summary& summary) const;
+    void write(const QString& directory, DemoDistrictSummary& summary) const;
 
 private:
     class Impl;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/DemoDistrictSummary.h"
+
 #include <QString>
 
 // Writes a deterministic synthetic district in the layout ORV reads:
@@ -22,18 +24,8 @@ public:
         Size size = Size::Small;
         quint64 seed = 1;
     };
-    struct Summary
-    {
-        int municipalities = 0;
-        int areas = 0;
-        qint64 parcelParts = 0;
-        qint64 owners = 0;
-        qint64 ownershipRelations = 0;
-        qint64 sheets = 0;
-        qint64 records = 0;
-        qint64 recordTexts = 0;
-        qint64 soilRecords = 0;
-    };
+    // What was written, by kind of row.
+    using Summary = DemoDistrictSummary;
 
     explicit DemoDistrictGenerator(const Options& options);
 

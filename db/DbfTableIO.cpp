@@ -3,7 +3,6 @@
 #include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
-#include "db/TableFileIO.h"
 #include "db/ValueConvert.h"
 
 #include <QCoreApplication>
@@ -242,7 +241,7 @@ TableSchema DbfTableIO::load(const QString& path, SqliteDatabase& db, const QStr
         schema.fields.append(fieldFromDbf(h.get(), i));
 
     SqliteDatabase::Savepoint transaction(db);
-    db.exec(TableFileIO::createTableSql(sqlName, schema.fields));
+    db.exec(SqliteDatabase::createTableSql(sqlName, schema.fields));
     QStringList marks;
     for (int i = 0; i < columns; ++i)
         marks.append(QStringLiteral("?"));

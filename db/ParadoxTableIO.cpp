@@ -3,7 +3,6 @@
 #include "base/ETalvekException.h"
 #include "db/SqliteDatabase.h"
 #include "db/SqliteStatement.h"
-#include "db/TableFileIO.h"
 
 #include <QDebug>
 #include <QDir>
@@ -108,7 +107,7 @@ TableSchema ParadoxTableIO::load(const QString& path, SqliteDatabase& db, const 
         schema.fields.append(fieldDef(f));
 
     SqliteDatabase::Savepoint transaction(db);
-    db.exec(TableFileIO::createTableSql(sqlName, schema.fields));
+    db.exec(SqliteDatabase::createTableSql(sqlName, schema.fields));
     QStringList marks;
     for (int i = 0; i < schema.fields.size(); ++i)
         marks.append(QStringLiteral("?"));

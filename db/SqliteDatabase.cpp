@@ -205,3 +205,12 @@ void SqliteDatabase::Savepoint::commit()
     m_db.exec(QStringLiteral("RELEASE ") + m_name);
     m_done = true;
 }
+
+QString SqliteDatabase::createTableSql(const QString& sqlName, const QList<FieldDef>& fields)
+{
+    QStringList columns;
+    for (const FieldDef& f : fields)
+        columns.append(quoteIdentifier(f.name) + u' ' + FieldTypes::sqlDeclType(f.type));
+    return QStringLiteral("CREATE TABLE %1 (%2)")
+        .arg(quoteIdentifier(sqlName), columns.join(QStringLiteral(", ")));
+}

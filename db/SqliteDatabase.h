@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/FieldDef.h"
+
 #include <QString>
 
 struct sqlite3;
@@ -29,6 +31,8 @@ public:
     // The last error of a connection as a Czech message for the user.
     static QString errorMessage(sqlite3* db);
     static QString quoteIdentifier(const QString& name);
+    // "CREATE TABLE" of `sqlName` with a column of each field's declared type.
+    static QString createTableSql(const QString& sqlName, const QList<FieldDef>& fields);
 
     // A nested transaction: rolled back unless commit() was called.
     class Savepoint

@@ -28,7 +28,7 @@ void TableFileIO::createEmpty(const QString& path, const TableSchema& schema)
 {
     if (schema.dbf) {
         SqliteDatabase scratch;
-        scratch.exec(createTableSql(QStringLiteral("t"), schema.fields));
+        scratch.exec(SqliteDatabase::createTableSql(QStringLiteral("t"), schema.fields));
         DbfTableIO::save(path, schema, scratch, QStringLiteral("t"));
     } else {
         ParadoxWriter::writeTable(path, schema.paradoxFields, schema.keyFieldCount, {});
@@ -46,14 +46,4 @@ TableSchema TableFileIO::schemaFor(const QString& path, const QList<FieldDef>& f
         for (const FieldDef& f : fields)
             schema.paradoxFields.append(ParadoxTableIO::paradoxField(f));
     return schema;
-}
-
-QString TableFileIO::createTableSql(const QString& sqlName, const QList<FieldDef>& fields)
-{
-    QStringList columns;
-    for (const FieldDef& f : fields)
-        columns.append(SqliteDatabase::quoteIdentifier(f.name) + u' ' +
-                       FieldTypes::sqlDeclType(f.type));
-    return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(SqliteDatabase::quoteIdentifier(sqlName), columns.join(QStringLiteral(", ")));
 }

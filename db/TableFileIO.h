@@ -22,5 +22,4 @@ public:
     // Fills in the file-specific parts of a schema built from field definitions.
     static TableSchema schemaFor(const QString& path, const QList<FieldDef>& fields,
                                  int keyFieldCount);
-    static QString createTableSql(const QString& sqlName, const QList<FieldDef>& fields);
 };

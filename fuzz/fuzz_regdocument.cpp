@@ -1,6 +1,6 @@
 // Registry files come from disk and may be damaged or hand-edited: parsing
 // must never crash, and whatever parses must survive a write and re-read.
-#include "app/core/RegDocument.h"
+#include "settings/RegDocument.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -23,17 +23,6 @@ public:
     // PARSKUP of a PAR row from its PAR_TYPE, DRUH_CISLOVANI_PAR = 1 (a
     // building parcel), ZDPAZE_KOD and whether KATUZE_KOD_PUV is set.
     static int parcelGroup(const QString& type, bool building, qint64 zdpaze, bool former);
-    // numerator * 100000 + denominator; 0 for a blank share. A share that
-    // does not fit (numerator from 21474, denominator from 100000) becomes
-    // the nearest fraction that does; `approximated` says so. -1 when no
-    // fraction of the field comes near (above 21473, or beyond 2^53).
-    static qint64 packShare(qint64 numerator, qint64 denominator, bool* approximated = nullptr);
-    // NEMOCHR from the ZPOCHN.NEMOCHR values of a parcel's protections.
-    static int protectionCode(const QList<int>& values);
-    // NEMVYUZ of a built-up parcel: class of ZPVYBU_KOD plus the kind of number.
-    static int buildingUse(int zpvybu, int typbud, bool hasNumber);
-    // Legacy change-record item from a deed's text: "POLVZ:211986" -> 2186.
-    static qint64 legacyItem(const QString& text);
 
 private:
     void planAreas(VfkDistrict& district);

@@ -2,7 +2,7 @@
 #include "data/ParcelNumber.h"
 #include "base/ETalvekException.h"
 #include "import/VfkColumns.h"
-#include "import/VfkDistrictBuilder.h"
+#include "import/VfkValueCodes.h"
 #include "import/VfkOwnerRegistry.h"
 
 #include <QRegularExpression>
@@ -198,9 +198,9 @@ VfkRecordBuilder::Deed VfkRecordBuilder::deed(const QString& listinId) const
                               : 0;
         d.number = std::max<qint64>(d.number, 0);
     }
-    d.legacy = VfkDistrictBuilder::legacyItem(value(c.supplement));
+    d.legacy = VfkValueCodes::legacyItem(value(c.supplement));
     if (d.legacy == 0)
-        d.legacy = VfkDistrictBuilder::legacyItem(value(c.description));
+        d.legacy = VfkValueCodes::legacyItem(value(c.description));
     const QString popis = value(c.description).trimmed();
     if (!popis.isEmpty() && !isMasked(popis))
         d.lines += wrap(popis);

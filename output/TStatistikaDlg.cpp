@@ -1,7 +1,7 @@
 #include "output/TStatistikaDlg.h"
 
-#include "app/core/TRegistry.h"
-#include "app/core/TSettings.h"
+#include "settings/TRegistry.h"
+#include "settings/TSettings.h"
 #include "output/core/FormPaper.h"
 #include "output/core/TAreaStatistics.h"
 #include "output/core/TStatistikaReport.h"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/DistrictCatalogue.h"
 #include "app/core/MainOrvEntries.h"
 #include "db/Query.h"
 #include "select/core/TListVlSearch.h"
@@ -30,8 +31,10 @@ public:
     struct Entries
     {
         // The catalogue lookup: fills the area's names, false when the area
-        // is not in the catalogue of the alias.
-        std::function<bool(const QString& alias, const QString& suffix, TKUInfo& info)> Lookup;
+        // is not in the catalogue of the alias. The district catalogue's own
+        // unless replaced.
+        std::function<bool(const QString& alias, const QString& suffix, TKUInfo& info)> Lookup =
+            &DistrictCatalogue::lookup;
         // Adds the area to the main window's open areas and makes it current.
         std::function<void(const TKUInfo& info)> AddKU;
         // The parcel browser in parts view over the sheet; its modal result.

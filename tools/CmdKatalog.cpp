@@ -1,6 +1,7 @@
 // orv-tool katalog ALIAS|ADRESÁŘ: checks the district catalogue NYSKATAL.DB
 // (as the alias manager does before it binds an alias) and lists the
 // district, its municipalities and its cadastral areas in name order.
+#include "app/core/DistrictCatalogue.h"
 #include "app/core/DistrictCatalogueCheck.h"
 #include "db/Engine.h"
 #include "db/Table.h"
@@ -28,17 +29,14 @@ int runKatalog(const QStringList& args)
     const QString directory = Engine::instance().directoryOf(args.first());
     DistrictCatalogueCheck::check(directory);
     Table catalogue;
-    catalogue.setDatabaseName(directory + u'/');
-    catalogue.setTableName(DistrictCatalogueCheck::catalogueFileName());
-    catalogue.setReadOnly(true);
-    catalogue.setIndexFieldNames(QStringLiteral("NAZEV"));
-    catalogue.setFilter(QStringLiteral("PORCIS = '000'"));
+    DistrictCatalogue::bind(catalogue, directory + u'/');
+    catalogue.setFilter(DistrictCatalogue::districtRow());
     catalogue.setFiltered(true);
     catalogue.open();
     std::printf("druh\tPORCIS\tKATUZ\tIDENTCIS\tNAZEV\n");
-    printRows(catalogue, QStringLiteral("PORCIS = '000' and KATUZ = '00000'"), "okres");
-    printRows(catalogue, QStringLiteral("PORCIS = '000' and KATUZ > '00000'"), "obec");
-    printRows(catalogue, QStringLiteral("PORCIS > '000'"), "ku");
+    printRows(catalogue, DistrictCatalogue::districtRow(), "okres");
+    printRows(catalogue, DistrictCatalogue::municipalityRows(), "obec");
+    printRows(catalogue, DistrictCatalogue::areaRows(), "ku");
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 

@@ -2,9 +2,9 @@
 // parts of a work table, and the owners listing of the sheet dialog's owner
 // list, exactly as the program writes them into a file, to standard output
 // or into --out FILE.
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TKUInfo.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "base/ETalvekException.h"
 #include "base/Format.h"
 #include "base/OrvPaths.h"

@@ -1,4 +1,5 @@
 #include "app/core/DistrictCatalogueCheck.h"
+#include "app/core/DistrictCatalogue.h"
 
 #include "base/ETalvekException.h"
 #include "base/StagedDirectory.h"
@@ -19,12 +20,13 @@ QString DistrictCatalogueCheck::check(const QString& directory)
         throw ETalvekException(
             QStringLiteral("Adresář '%1' je rozpracovaný import okresu, ne adresář okresu")
                 .arg(QDir::toNativeSeparators(dir)));
-    if (ParadoxFiles::resolveCaseInsensitive(dir, catalogueFileName()).isEmpty())
-        throw ETalvekException(QStringLiteral("V adresáři '%1' není katalog okresu %2")
-                                   .arg(QDir::toNativeSeparators(dir), catalogueFileName()));
+    if (ParadoxFiles::resolveCaseInsensitive(dir, DistrictCatalogue::tableName()).isEmpty())
+        throw ETalvekException(
+            QStringLiteral("V adresáři '%1' není katalog okresu %2")
+                .arg(QDir::toNativeSeparators(dir), DistrictCatalogue::tableName()));
     Table catalogue;
     catalogue.setDatabaseName(dir + u'/');
-    catalogue.setTableName(catalogueFileName());
+    catalogue.setTableName(DistrictCatalogue::tableName());
     catalogue.setReadOnly(true);
     catalogue.open();
     for (const char* field : {"KATUZ", "IDENTCIS", "PORCIS", "NAZEV"}) {
@@ -32,7 +34,7 @@ QString DistrictCatalogueCheck::check(const QString& directory)
             throw ETalvekException(QStringLiteral("Katalog okresu '%1' nemá položku %2")
                                        .arg(catalogue.filePath(), QLatin1String(field)));
     }
-    catalogue.setFilter(QStringLiteral("PORCIS = '000' and KATUZ = '00000'"));
+    catalogue.setFilter(DistrictCatalogue::districtRow());
     catalogue.setFiltered(true);
     return catalogue.isEmpty() ? QString() : catalogue.asString(QStringLiteral("NAZEV"));
 }

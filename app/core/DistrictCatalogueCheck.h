@@ -8,8 +8,6 @@
 class DistrictCatalogueCheck
 {
 public:
-    static QString catalogueFileName() { return QStringLiteral("NYSKATAL.DB"); }
-
     // Returns the district name (NAZEV of the district row, possibly empty).
     // Throws ETalvekException with a Czech message when the directory is
     // missing, has no catalogue, or the catalogue can't be read (the engine's

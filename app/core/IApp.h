@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/core/IAliases.h"
-#include "app/core/ISettings.h"
+#include "settings/ISettings.h"
 
 #include <QString>
 #include <memory>

@@ -34,11 +34,6 @@ struct TMainOrvEntries
     std::function<bool(QWidget* owner, const std::shared_ptr<IApp>& app, TKUInfo& info,
                        const std::shared_ptr<ICollection>& ordinals, bool& openIntoWindow)>
         CatalogueDialog;
-    // Catalogue lookup, silent: fills Okres, Obec, Katastr and Kod of the area
-    // with the three-digit ordinal `suffix` under `alias`; false when not found.
-    std::function<bool(const std::shared_ptr<IApp>& app, const QString& alias,
-                       const QString& suffix, TKUInfo& info)>
-        CatalogueLookup;
     // The parcel-number dialog for selection types 0 (parcel number), 1 (house
     // number), 2 (all parcels, no dialog shown) and 3 (previous selection):
     // binds its tables, creates the work table when missing, runs. True when

@@ -1,7 +1,7 @@
 #include "app/core/StartupCheck.h"
 
 #include "base/OrvPaths.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TInstallInfo.h"
 #include "app/core/TOAlias.h"
 #include "base/ETalvekException.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/core/IApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 
 #include <QString>
 

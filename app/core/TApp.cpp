@@ -1,10 +1,10 @@
 #include "app/core/TApp.h"
 
 #include "base/OrvPaths.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TOAlias.h"
 #include "app/core/TOAliases.h"
-#include "app/core/TSettings.h"
+#include "settings/TSettings.h"
 #include "base/TextHelpers.h"
 
 #include <QCursor>

@@ -1,7 +1,7 @@
 #include "app/core/TOAliases.h"
 
 #include "base/ETalvekException.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TOAlias.h"
 
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/core/IAliases.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 
 #include <QStringList>
 #include <memory>

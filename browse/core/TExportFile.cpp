@@ -185,7 +185,7 @@ void TExportFile::WriteDBase(const QString& path, QList<ExportColumn> columns,
         fields.append(DbfField(c));
     SqliteDatabase scratch;
     const QString table = QStringLiteral("t");
-    scratch.exec(TableFileIO::createTableSql(table, fields));
+    scratch.exec(SqliteDatabase::createTableSql(table, fields));
     {
         SqliteDatabase::Savepoint transaction(scratch);
         QStringList marks;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/core/TKUInfo.h"
-#include "browse/core/LVSupplementText.h"
+#include "data/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
 #include "data/BirthNumberMask.h"
 #include "data/OwnerNameLookup.h"

@@ -1,8 +1,8 @@
 #include "browse/core/TTextListing.h"
 
 #include "base/Format.h"
-#include "browse/core/ListingText.h"
-#include "browse/core/LVSupplementText.h"
+#include "data/ListingText.h"
+#include "data/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
 #include "data/CadastralTables.h"
 #include "data/ValueFormats.h"

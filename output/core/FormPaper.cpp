@@ -1,6 +1,6 @@
 #include "output/core/FormPaper.h"
 
-#include "app/core/ISettings.h"
+#include "settings/ISettings.h"
 #include "report/ReportPaper.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/Format.h"
-#include "browse/core/LVSupplementText.h"
+#include "data/LVSupplementText.h"
 #include "data/CadastralTables.h"
 #include "data/ParcelTable.h"
 #include "data/ValueFormats.h"

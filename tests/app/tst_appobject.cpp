@@ -1,7 +1,7 @@
 // The application object with its settings, aliases and collection.
 #include "app/core/CoCollection.h"
 #include "base/ETalvekException.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TApp.h"
 #include "app/core/TOAlias.h"
 

@@ -1,6 +1,7 @@
 // The catalogue dialog: remembered choices, both modes, searches (typed text is
 // data), multiple selection, opening areas through the main window, broken
-// districts, the alias manager with the silent lookup, and orv-tool katalog.
+// districts, the alias manager with the silent lookup, orv-tool katalog, and
+// the district catalogue read without a window.
 #include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "widgets/MessageDlg.h"
@@ -10,6 +11,7 @@
 #include "app/ProgramEntries.h"
 #include "app/TMainOrvForm.h"
 #include "app/core/CoCollection.h"
+#include "app/core/DistrictCatalogue.h"
 #include "base/ETalvekException.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
@@ -103,6 +105,9 @@ private slots:
     void aliasManagerChecksAndKeepsOrder();
     void noAliasOffersManagerAndThenOpens();
     void toolChecksAndListsCatalogue();
+    void catalogueWithoutWindow_data();
+    void catalogueWithoutWindow();
+    void rememberedChoice();
 
 private:
     TKatDialog& dialog(const QString& alias = QString());
@@ -442,7 +447,7 @@ void TestKatDialog::aliasManagerChecksAndKeepsOrder()
 {
     TAliasManagerDialog manager(nullptr, m_app, "okres");
     QAbstractItemModelTester tester(manager.Model());
-    const auto names = [] { return TKatDialog::DistrictAliases().join(','); };
+    const auto names = [] { return DistrictCatalogue::districtAliases().join(','); };
     manager.AddAlias("DRUHÝ", m_districtDir + "/");
     QCOMPARE(names(), QString("REAL,okres,DRUHÝ"));
     QCOMPARE(manager.CurrentAlias(), QString("DRUHÝ"));
@@ -471,11 +476,11 @@ void TestKatDialog::aliasManagerChecksAndKeepsOrder()
     manager.RepointAlias("DRUHÝ", TestSupport::realDistrictDir());
     // The silent lookup follows the new directory; an unknown number or alias finds nothing.
     TKUInfo found;
-    QVERIFY(TKatDialog::Lookup(m_app, "DRUHÝ", "001", found));
+    QVERIFY(DistrictCatalogue::lookup("DRUHÝ", "001", found));
     QCOMPARE(found.Katastr + "|" + found.Obec + "|" + found.Okres,
              QString("SALADÍN|ZÁBLATÍ|PRACHATICE"));
-    QVERIFY(!TKatDialog::Lookup(m_app, "DRUHÝ", "002", found));
-    QVERIFY_THROWS_EXCEPTION(ETalvekException, TKatDialog::Lookup(m_app, "NIKDE", "001", found));
+    QVERIFY(!DistrictCatalogue::lookup("DRUHÝ", "002", found));
+    QVERIFY_THROWS_EXCEPTION(ETalvekException, DistrictCatalogue::lookup("NIKDE", "001", found));
     manager.RemoveAlias("UKÁZKA");
     QCOMPARE(names(), QString("REAL,DRUHÝ"));
     QCOMPARE(manager.Model()->rowCount(), 2);
@@ -540,6 +545,61 @@ void TestKatDialog::toolChecksAndListsCatalogue()
     QVERIFY2(first > 0 && first < last, qPrintable(out)); // in name order, not by number
     QVERIFY(run(m_damagedDir, out) != 0 && out.contains("NYSKATAL", Qt::CaseInsensitive));
     QVERIFY(run(m_brokenDir, out) != 0 && out.contains("není katalog okresu"));
+}
+
+void TestKatDialog::catalogueWithoutWindow_data()
+{
+    // "alias/ordinal"; an area found as "area|municipality|district|code",
+    // "" not found, "!" refused.
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("found");
+    const auto row = [](const char* name, const char* where, const char* found) {
+        QTest::newRow(name) << QString::fromUtf8(where) << QString::fromUtf8(found);
+    };
+    row("first", "okres/001", "O'HARA|ALFA|ZKUŠEBNÍ OKRES|600001");
+    row("last municipality", "okres/010", "ČERNÝ DŮL|ČERNÁ|ZKUŠEBNÍ OKRES|600008");
+    row("alias in any case", "OKRES/006", "BETA KONEC|BETA|ZKUŠEBNÍ OKRES|600006");
+    row("district row is no area", "okres/000", "");
+    row("star is a character", "okres/00*", "");
+    row("quote is data", "okres/0'1", "");
+    row("unknown alias", "NIKDE/001", "!");
+    row("damaged catalogue", "POSKOZENY/001", "!");
+}
+
+void TestKatDialog::catalogueWithoutWindow()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, found);
+    setAliases({{"okres", m_districtDir}, {"POSKOZENY", m_damagedDir}});
+    TKUInfo info{"A", "", "", "", "S", ""};
+    QString got;
+    try {
+        if (DistrictCatalogue::lookup(where.section('/', 0, 0), where.section('/', 1), info))
+            got = info.Katastr + "|" + info.Obec + "|" + info.Okres + "|" + info.Kod;
+    } catch (const ETalvekException&) {
+        got = "!";
+    }
+    QCOMPARE(got, found);
+    QCOMPARE(info.Alias + info.Suffix, QString("AS")); // never touched
+    if (found.isEmpty() || found == "!")
+        QCOMPARE(info.Katastr, QString());
+}
+
+void TestKatDialog::rememberedChoice()
+{
+    // The dialog's choice, then a district made by an import: it starts on
+    // that district's first area and keeps the mode.
+    ISettings& settings = *m_app->Settings();
+    DistrictCatalogue::rememberChoice(settings, {"REAL", "SALADÍN", false});
+    DistrictCatalogue::rememberDistrict(settings, "NOVÝ");
+    const DistrictCatalogue::Choice choice = DistrictCatalogue::rememberedChoice(settings);
+    QCOMPARE(choice.alias + "|" + choice.area, QString("NOVÝ|"));
+    QVERIFY(!choice.byArea);
+    QCOMPARE(DistrictCatalogue::ordinalsInNameOrder("okres",
+                                                    {DistrictCatalogue::areaKey("00101", "001"),
+                                                     DistrictCatalogue::areaKey("00201", "004"),
+                                                     DistrictCatalogue::areaKey("00101", "004")}),
+             QList<int>({4, 1})); // A* before O'HARA; a key of no row is ignored
 }
 
 QTEST_MAIN(TestKatDialog)

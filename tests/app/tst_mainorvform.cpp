@@ -7,7 +7,7 @@
 #include "app/TFolderBrowseWindow.h"
 #include "app/TMainOrvForm.h"
 #include "base/ETalvekException.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 

@@ -6,9 +6,9 @@
 #include "app/THelpWindow.h"
 #include "app/TVfkImportDialog.h"
 #include "app/core/DistrictAliasEditor.h"
-#include "app/core/ISettings.h"
+#include "settings/ISettings.h"
 #include "common/TestSupport.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 

@@ -2,7 +2,7 @@
 // command-line switches and the single-copy rule (also of the real program).
 #include "common/TestSupport.h"
 #include "db/AliasPaths.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 #include "app/core/TCommandLine.h"

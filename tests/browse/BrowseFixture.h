@@ -3,7 +3,7 @@
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
 #include "app/core/TKUInfo.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "data/DemoDistrictGenerator.h"
 #include "data/DemoFields.h"
 #include "data/ParcelTable.h"

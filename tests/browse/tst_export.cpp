@@ -12,7 +12,7 @@
 #include "browse/core/TGisExportFile.h"
 #include "browse/core/TPartExport.h"
 #include "browse/core/TextReportFile.h"
-#include "app/core/RegHiveFile.h"
+#include "settings/RegHiveFile.h"
 #include "db/EngineAliases.h"
 #include "db/paradox/ParadoxFileSet.h"
 #include "map/core/MapArea.h"

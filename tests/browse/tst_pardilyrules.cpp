@@ -1,4 +1,4 @@
-#include "browse/core/LVSupplementText.h"
+#include "data/LVSupplementText.h"
 #include "browse/core/ParDilyRules.h"
 #include "browse/core/TMarkSummary.h"
 #include "browse/TDoplnDlg.h"

@@ -7,7 +7,7 @@
 #include "base/ETalvekException.h"
 #include "browse/TListingPrinter.h"
 #include "report/ui/PrintTarget.h"
-#include "browse/core/ListingText.h"
+#include "data/ListingText.h"
 #include "browse/core/TAreaSums.h"
 #include "browse/core/TTextListing.h"
 #include "browse/core/TextReportFile.h"

@@ -7,7 +7,7 @@
 #include "data/DemoFields.h"
 #include "db/paradox/ParadoxTable.h"
 #include "import/VfkCodeTables.h"
-#include "import/VfkDistrictBuilder.h"
+#include "import/VfkValueCodes.h"
 #include "import/VfkImporter.h"
 #include "select/core/TOwnerSheetIndex.h"
 
@@ -405,7 +405,7 @@ void TestVfkImport::builderValues()
                                       {100000, 300000, 0},
                                       {50000, 99999, 0}}) {
         bool approximated = packed != 0;
-        const qint64 share = VfkDistrictBuilder::packShare(numerator, denominator, &approximated);
+        const qint64 share = VfkValueCodes::packShare(numerator, denominator, &approximated);
         QCOMPARE(approximated, packed == 0);
         QVERIFY(share <= std::numeric_limits<qint32>::max());
         const double exact = double(numerator) / double(denominator);
@@ -421,7 +421,7 @@ void TestVfkImport::builderValues()
                                               {"POLVZ:1000001990", 0}, // item too large
                                               {"POLVZ:999999999999999999991986", 0}};
     for (const auto& [text, item] : items)
-        QCOMPARE(VfkDistrictBuilder::legacyItem(text), item);
+        QCOMPARE(VfkValueCodes::legacyItem(text), item);
 }
 
 // An existing code table keeps its rows and its texts, gains the codes it

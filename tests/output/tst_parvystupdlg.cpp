@@ -1,7 +1,7 @@
 // The output options dialog: its state rules, stored settings, the report kind
 // of a form and the masking of birth numbers with the machine's setting over it.
 #include "app/core/TApp.h"
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 #include "output/TParVystupDlg.h"
 #include "output/core/OutputChoice.h"
 #include "common/ParcelFormFixture.h"

@@ -1,4 +1,4 @@
-#include "app/core/RegDocument.h"
+#include "settings/RegDocument.h"
 
 #include <QStringDecoder>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/ISettings.h"
-#include "app/core/TRegistry.h"
+#include "settings/ISettings.h"
+#include "settings/TRegistry.h"
 
 #include <QSet>
 #include <memory>

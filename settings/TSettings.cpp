@@ -1,7 +1,7 @@
-#include "app/core/TSettings.h"
+#include "settings/TSettings.h"
 
 #include "base/ETalvekException.h"
-#include "app/core/RegistryKeys.h"
+#include "settings/RegistryKeys.h"
 
 #include <QDir>
 #include <utility>

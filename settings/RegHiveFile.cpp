@@ -1,4 +1,4 @@
-#include "app/core/RegHiveFile.h"
+#include "settings/RegHiveFile.h"
 
 #include "base/ETalvekException.h"
 #include "db/TableWriteGuard.h"

@@ -1,7 +1,7 @@
 // The REGEDIT4 settings store: parsing, writing, typed reads, damaged files.
 #include "base/ETalvekException.h"
-#include "app/core/RegDocument.h"
-#include "app/core/TRegistry.h"
+#include "settings/RegDocument.h"
+#include "settings/TRegistry.h"
 
 #include <QDir>
 #include <QFile>

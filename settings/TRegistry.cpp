@@ -1,4 +1,4 @@
-#include "app/core/TRegistry.h"
+#include "settings/TRegistry.h"
 
 #include "base/ETalvekException.h"
 #include "base/OrvPaths.h"

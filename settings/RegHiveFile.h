@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/RegDocument.h"
+#include "settings/RegDocument.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "browse/core/LVSupplementText.h"
+#include "data/LVSupplementText.h"
 
 #include "base/Format.h"
-#include "browse/core/ListingText.h"
+#include "data/ListingText.h"
 #include "data/ParcelNumber.h"
 
 namespace LVSupplementText {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/RegValue.h"
+#include "settings/RegValue.h"
 
 #include <QHash>
 #include <QList>

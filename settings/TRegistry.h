@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/RegHiveFile.h"
-#include "app/core/RegValue.h"
+#include "settings/RegHiveFile.h"
+#include "settings/RegValue.h"
 
 #include <QStringList>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "browse/core/ListingText.h"
+#include "data/ListingText.h"
 
 #include "base/Format.h"
 

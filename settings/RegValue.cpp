@@ -1,4 +1,4 @@
-#include "app/core/RegValue.h"
+#include "settings/RegValue.h"
 
 RegValue RegValue::fromString(const QString& text)
 {
