@@ -163,9 +163,11 @@ int ToolCommandRegistry::dispatch(QStringList args) const
         return ToolExit::Usage;
     }
     if (command->writesOwners) {
-        const int refused = toolApplyMasking(*command, args);
-        if (refused >= 0)
-            return refused;
+        const QString refused = toolApplyMasking(args);
+        if (!refused.isEmpty()) {
+            print(stderr, QStringLiteral("orv-tool %1: %2\n").arg(command->name, refused));
+            return ToolExit::Usage;
+        }
     }
     return runCommand(*command, args);
 }

@@ -1,9 +1,9 @@
 #include "app/core/OutputMasking.h"
 
-#include "app/core/ISettings.h"
+#include "settings/ISettings.h"
 #include "app/core/TApp.h"
-#include "app/core/RegistryKeys.h"
-#include "app/core/TRegistry.h"
+#include "settings/RegistryKeys.h"
+#include "settings/TRegistry.h"
 #include "data/BirthNumberMask.h"
 
 #include <QDir>
