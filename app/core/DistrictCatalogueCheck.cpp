@@ -3,6 +3,7 @@
 
 #include "base/ETalvekException.h"
 #include "base/StagedDirectory.h"
+#include "data/ParcelTable.h"
 #include "db/Table.h"
 #include "db/paradox/ParadoxTable.h"
 
@@ -25,10 +26,7 @@ QString DistrictCatalogueCheck::check(const QString& directory)
             QStringLiteral("V adresáři '%1' není katalog okresu %2")
                 .arg(QDir::toNativeSeparators(dir), DistrictCatalogue::tableName()));
     Table catalogue;
-    catalogue.setDatabaseName(dir + u'/');
-    catalogue.setTableName(DistrictCatalogue::tableName());
-    catalogue.setReadOnly(true);
-    catalogue.open();
+    OpenAreaTable(catalogue, dir + u'/', DistrictCatalogue::tableName());
     for (const char* field : {"KATUZ", "IDENTCIS", "PORCIS", "NAZEV"}) {
         if (!catalogue.hasField(QLatin1String(field)))
             throw ETalvekException(QStringLiteral("Katalog okresu '%1' nemá položku %2")
