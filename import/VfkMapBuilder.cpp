@@ -3,13 +3,13 @@
 #include "data/ParcelNumber.h"
 #include "import/VfkColumns.h"
 #include "import/VfkDistrictBuilder.h"
+#include "map/core/MapRings.h"
 #include "map/core/MapSchema.h"
 #include "map/core/MapStore.h"
 
 #include <QLocale>
 
 #include <cpl_error.h>
-#include <ogr_api.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,8 +22,6 @@ const QString S(const char* text)
     return QString::fromLatin1(text);
 }
 
-using Edge = VfkMapBuilder::Edge;
-
 // The S-JTSK coordinates of the Czech Republic as the files write them
 // (both signs dropped): Y about 431,000 to 905,000 m (east to west), X about
 // 935,000 to 1,228,000 m (north to south); with a margin.
@@ -31,155 +29,6 @@ constexpr double MinY = 400'000, MaxY = 950'000, MinX = 900'000, MaxX = 1'260'00
 // Warnings name at most this many lines or parcels one by one.
 constexpr int MaxNamed = 10;
 constexpr qint64 OrderMax = 1'000'000'000;
-
-// A vertex by its position to the centimetre, the precision of the files:
-// the lines of one parcel meet where their end points are the same.
-qint64 keyOf(QPointF p)
-{
-    return (std::llround(-p.x() * 100) << 32) | (std::llround(-p.y() * 100) & 0xffffffff);
-}
-
-double signedArea(const QPolygonF& ring)
-{
-    double twice = 0;
-    for (qsizetype i = 0, n = ring.size(); i < n; ++i) {
-        const QPointF& a = ring[i];
-        const QPointF& b = ring[(i + 1) % n];
-        twice += a.x() * b.y() - b.x() * a.y();
-    }
-    return twice / 2;
-}
-
-// Whether `inner` lies inside `outer`: decided by a vertex of `inner` that is
-// not a vertex of `outer` (rings of one parcel may touch at a point).
-bool inside(const QPolygonF& inner, const QPolygonF& outer)
-{
-    for (const QPointF& p : inner)
-        if (!outer.contains(p))
-            return outer.containsPoint(p, Qt::OddEvenFill);
-    return false;
-}
-
-// Appends the edge's points after the shared end point `from`; returns the
-// key of the other end.
-qint64 follow(QPolygonF& ring, const Edge& edge, qint64 from)
-{
-    if (edge.start == from) {
-        ring.append(edge.points.mid(1));
-        return edge.end;
-    }
-    for (qsizetype i = edge.points.size() - 2; i >= 0; --i)
-        ring.append(edge.points[i]);
-    return edge.start;
-}
-
-// A chain that passes a point twice (two pieces meeting at a corner, a hole
-// touching the outer boundary) is cut there into simple rings, which the
-// containment test then tells apart.
-void addSimpleRings(const QPolygonF& ring, QList<QPolygonF>& rings)
-{
-    QPolygonF stack;
-    QHash<qint64, qsizetype> at; // point -> its place in the stack
-    for (const QPointF& p : ring) {
-        const qint64 key = keyOf(p);
-        const auto seen = at.constFind(key);
-        if (seen == at.cend()) {
-            at.insert(key, stack.size());
-            stack.append(p);
-            continue;
-        }
-        const qsizetype from = *seen;
-        if (stack.size() - from >= 3)
-            rings.append(stack.mid(from));
-        for (qsizetype i = from + 1; i < stack.size(); ++i)
-            at.remove(keyOf(stack[i]));
-        stack.resize(from + 1);
-    }
-    if (stack.size() >= 3)
-        rings.append(stack);
-}
-
-// Chains the lines into closed rings by their end points; nullopt when a
-// chain stays open (an end point that no other line of the parcel meets).
-std::optional<QList<QPolygonF>> closedRings(const QList<Edge>& edges)
-{
-    QMultiHash<qint64, int> at;
-    for (int i = 0; i < edges.size(); ++i) {
-        at.insert(edges[i].start, i);
-        at.insert(edges[i].end, i);
-    }
-    QList<bool> used(edges.size(), false);
-    QList<QPolygonF> rings;
-    for (int i = 0; i < edges.size(); ++i) {
-        if (used[i])
-            continue;
-        used[i] = true;
-        QPolygonF ring = edges[i].points;
-        const qint64 first = edges[i].start;
-        qint64 current = edges[i].end;
-        while (current != first) {
-            int next = -1;
-            for (auto it = at.constFind(current); it != at.cend() && it.key() == current; ++it)
-                if (!used[*it]) {
-                    next = *it;
-                    break;
-                }
-            if (next < 0)
-                return std::nullopt;
-            used[next] = true;
-            current = follow(ring, edges[next], current);
-        }
-        ring.removeLast(); // the first point again
-        addSimpleRings(ring, rings);
-    }
-    if (rings.isEmpty())
-        return std::nullopt;
-    return rings;
-}
-
-// Rings to polygons: a ring inside an odd number of others is a hole of the
-// smallest that holds it, any other ring the outer ring of a piece.
-QList<MapPolygon> classify(QList<QPolygonF> rings)
-{
-    std::sort(rings.begin(), rings.end(), [](const QPolygonF& a, const QPolygonF& b) {
-        return std::abs(signedArea(a)) > std::abs(signedArea(b));
-    });
-    QList<int> depth(rings.size(), 0), part(rings.size(), -1);
-    QList<MapPolygon> parts;
-    for (int i = 0; i < rings.size(); ++i) {
-        int parent = -1;
-        for (int j = i - 1; j >= 0 && parent < 0; --j)
-            if (inside(rings[i], rings[j]))
-                parent = j;
-        depth[i] = parent < 0 ? 0 : depth[parent] + 1;
-        if (depth[i] % 2 == 0) {
-            part[i] = int(parts.size());
-            parts.append({{rings[i]}});
-        } else {
-            parts[part[parent]].rings.append(rings[i]);
-        }
-    }
-    return parts;
-}
-
-bool isValid(const QList<MapPolygon>& parts)
-{
-    OGRGeometryH multi = OGR_G_CreateGeometry(wkbMultiPolygon);
-    for (const MapPolygon& part : parts) {
-        OGRGeometryH polygon = OGR_G_CreateGeometry(wkbPolygon);
-        for (const QPolygonF& ring : part.rings) {
-            OGRGeometryH r = OGR_G_CreateGeometry(wkbLinearRing);
-            for (const QPointF& p : ring)
-                OGR_G_AddPoint_2D(r, p.x(), p.y());
-            OGR_G_CloseRings(r);
-            OGR_G_AddGeometryDirectly(polygon, r);
-        }
-        OGR_G_AddGeometryDirectly(multi, polygon);
-    }
-    const bool valid = OGR_G_IsValid(multi);
-    OGR_G_DestroyGeometry(multi);
-    return valid;
-}
 
 // VFK text angles are in gons, counter-clockwise as the map's degrees (a
 // parcel number lies along its parcel).
@@ -377,7 +226,8 @@ void VfkMapBuilder::readBoundaries()
             continue;
         }
         const MapLine line{int(c.integer(r, kind, 0, 2147483647)), points};
-        const Edge edge{points, keyOf(points.first()), keyOf(points.last())};
+        const Edge edge{points, MapRings::pointKey(points.first()),
+                        MapRings::pointKey(points.last())};
         QSet<QString> areas;
         for (const int side : {side1, side2}) {
             const QString parcel = c.text(r, side);
@@ -409,13 +259,10 @@ void VfkMapBuilder::readBoundaries()
 // closed rings or no valid polygon gets none.
 bool VfkMapBuilder::buildPolygon(MapParcel& parcel, const QList<Edge>& edges) const
 {
-    const auto rings = closedRings(edges);
-    if (!rings)
+    auto parts = MapRings::polygons(edges);
+    if (!parts)
         return false;
-    QList<MapPolygon> parts = classify(*rings);
-    if (!isValid(parts))
-        return false;
-    parcel.parts = std::move(parts);
+    parcel.parts = std::move(*parts);
     for (const MapPolygon& part : parcel.parts)
         parcel.bounds |= part.rings.first().boundingRect();
     return true;
@@ -557,7 +404,7 @@ double VfkMapBuilder::polygonArea(const MapParcel& parcel)
     double area = 0;
     for (const MapPolygon& part : parcel.parts)
         for (int r = 0; r < part.rings.size(); ++r)
-            area += (r == 0 ? 1 : -1) * std::abs(signedArea(part.rings[r]));
+            area += (r == 0 ? 1 : -1) * std::abs(MapRings::signedArea(part.rings[r]));
     return area;
 }
 

@@ -3,6 +3,7 @@
 #include "import/VfkDataSet.h"
 #include "import/VfkReader.h"
 #include "map/core/MapArea.h"
+#include "map/core/MapRings.h"
 
 #include <QMap>
 #include <optional>
@@ -29,12 +30,7 @@ class VfkColumns;
 class VfkMapBuilder
 {
 public:
-    // A boundary line of a parcel and the keys of its end points.
-    struct Edge
-    {
-        QPolygonF points;
-        qint64 start = 0, end = 0;
-    };
+    using Edge = MapRings::Edge;
 
     explicit VfkMapBuilder(const VfkDataSet& data);
     // True when the files carry parcel boundaries (rows of HP).
