@@ -10,6 +10,8 @@
 #include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
+#include "map/TMapWindow.h"
+#include "map/core/MapStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -47,6 +49,7 @@ private slots:
     void selectionOpensBrowserOrForm();
     void cancelledSelectionKeepsPreviousSelectionState();
     void errorsAreShownAndStateKept();
+    void mapResultOpensTheMap();
     void helpHomePageAndQuit();
     void workDirectoryChange();
     void startupWarningAndSettingsProblems();
@@ -253,6 +256,46 @@ void TestMainOrvForm::cancelledSelectionKeepsPreviousSelectionState()
         m_form->SestavaClick(tag);
     QVERIFY(action("Sestava6")->isEnabled());
     QVERIFY(m_calls.isEmpty()); // neither browser nor form
+}
+
+// "Mapa" of the selection by conditions (result 6) opens the area's map
+// window instead of the browser, or says in Czech where to get a map; the
+// window closes with its area.
+void TestMainOrvForm::mapResultOpensTheMap()
+{
+    m_entries.ConditionsSelection = [](QWidget*, bool, const TSelectionContext&) { return 6; };
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    m_form->SestavaClick(5);
+    QCOMPARE(m_shown.size(), 1);
+    QVERIFY(m_shown[0].text.startsWith("Mapa katastrálního území Kladno (600016)"));
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+
+    MapArea map;
+    map.code = "600016";
+    map.name = "Kladno";
+    MapParcel parcel;
+    parcel.group = 2;
+    parcel.stem = 1;
+    const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
+    parcel.parts.append(MapPolygon{{ring}});
+    parcel.bounds = ring.boundingRect();
+    map.parcels.append(parcel);
+    map.extent = parcel.bounds;
+    MapStore(maps).write(map);
+    m_form->SestavaClick(5);
+    m_form->SestavaClick(4); // the same window again
+    const QList<TMapWindow*> windows = m_form->findChildren<TMapWindow*>();
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Kladno"));
+    QVERIFY(m_calls.isEmpty()); // no browser
+    QCOMPARE(m_shown.size(), 1);
+    action("KUClose")->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    qunsetenv("ORV_MAP_DIR");
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()
