@@ -390,8 +390,10 @@ void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
     if (m_outputType == 0) {
         if (!m_entries.OwnerSelection)
             return notAvailable(ui->Sestava2);
-        m_entries.OwnerSelection(this, ctx);
+        const int result = m_entries.OwnerSelection(this, ctx);
         ui->Sestava6->setEnabled(true);
+        if (result == MapResult)
+            openMap(ctx, true);
         return;
     }
     if (!m_entries.SheetForm)

@@ -46,7 +46,9 @@ struct TMainOrvEntries
     std::function<int(QWidget* owner, bool partsOnly, const TSelectionContext& ctx)>
         ConditionsSelection;
     // Selection by owner or ownership sheet (output type 0).
-    std::function<void(QWidget* owner, const TSelectionContext& ctx)> OwnerSelection;
+    // Returns the dialog's result, 6 when the parts found are to be shown on
+    // the map.
+    std::function<int(QWidget* owner, const TSelectionContext& ctx)> OwnerSelection;
     // Ownership-sheet form: 1 the simple form (TLCisForm), 2 the detailed one
     // (TLVCisForm).
     std::function<void(QWidget* owner, int outputType, const TSelectionContext& ctx)> SheetForm;

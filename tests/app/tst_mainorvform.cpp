@@ -71,6 +71,7 @@ private:
     QList<Shown> m_shown;
     int m_answer = mrYes;
     QStringList m_calls;
+    int m_ownerResult = 0;
 };
 
 void TestMainOrvForm::init()
@@ -97,7 +98,10 @@ void TestMainOrvForm::init()
         m_calls << QString("conditions %1").arg(partsOnly);
         return true;
     };
-    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) { m_calls << "owner"; };
+    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) {
+        m_calls << "owner";
+        return m_ownerResult;
+    };
     const auto log = [this](const char* what, int n) { m_calls << QString(what).arg(n); };
     m_entries.SheetForm = [=](QWidget*, int n, const Context&) { log("sheetform %1", n); };
     m_entries.ParcelBrowser = [=](QWidget*, int n, const Context&) { log("browser %1", n); };
@@ -258,9 +262,9 @@ void TestMainOrvForm::cancelledSelectionKeepsPreviousSelectionState()
     QVERIFY(m_calls.isEmpty()); // neither browser nor form
 }
 
-// "Mapa" of the selection by conditions (result 6) opens the area's map
-// window instead of the browser, or says in Czech where to get a map; the
-// window closes with its area.
+// "Mapa" of the selection by conditions or of the search by owner (result 6)
+// opens the area's map window instead of the browser, or says in Czech where
+// to get a map; the window closes with its area.
 void TestMainOrvForm::mapResultOpensTheMap()
 {
     m_entries.ConditionsSelection = [](QWidget*, bool, const TSelectionContext&) { return 6; };
@@ -292,6 +296,14 @@ void TestMainOrvForm::mapResultOpensTheMap()
     QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Kladno"));
     QVERIFY(m_calls.isEmpty()); // no browser
     QCOMPARE(m_shown.size(), 1);
+    // The same from the search by owner or sheet.
+    windows[0]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    m_ownerResult = 6;
+    m_form->SestavaClick(6);
+    QCOMPARE(m_calls, QStringList{"owner"});
+    QCOMPARE(m_form->findChildren<TMapWindow*>().size(), 1);
     action("KUClose")->trigger();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
