@@ -18,6 +18,8 @@
 #include "map/core/AreaMapLookup.h"
 #include "map/core/MapHitTest.h"
 #include "map/core/MapStore.h"
+#include "report/ui/PrintTarget.h"
+#include "widgets/MessageDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -193,6 +195,18 @@ int main(int argc, char** argv)
         salad.canvas()->renderNow();
         QApplication::processEvents();
         salad.grab().save(QString::fromLocal8Bit(argv[1]));
+        // The same view printed into a PDF beside the screenshot.
+        const QString pdf = QString::fromLocal8Bit(argv[1]) + QStringLiteral(".pdf");
+        PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return pdf; });
+        SetMessageDlgInterceptor([](const QString& text, TMsgDlgType, TMsgDlgButtons) {
+            std::printf("%s\n", qPrintable(text));
+            return 1;
+        });
+        QElapsedTimer t;
+        t.start();
+        salad.Print();
+        std::printf("printed %s in %.0f ms (%s)\n", qPrintable(pdf), msSince(t),
+                    PrintTarget::HasPrinter() ? "a printer exists" : "no printer");
     }
     return found > 0 ? 0 : 1;
 }

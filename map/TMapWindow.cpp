@@ -8,6 +8,8 @@
 #include "db/Table.h"
 #include "map/MapCanvas.h"
 #include "map/core/MapPicker.h"
+#include "map/core/MapSheet.h"
+#include "report/ui/PrintTarget.h"
 #include "map/core/MarkedParcels.h"
 #include "map/core/SurveyorCoordinates.h"
 #include "widgets/DialogPos.h"
@@ -18,6 +20,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -34,7 +38,9 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
 {
     setObjectName(QStringLiteral("TMapWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(Title(m_area.name.isEmpty() ? ku.Katastr : m_area.name));
+    if (m_area.name.isEmpty())
+        m_area.name = ku.Katastr;
+    setWindowTitle(Title(m_area.name));
     setCentralWidget(m_canvas);
     auto* dock = new QDockWidget(QStringLiteral("Parcela"), this);
     dock->setObjectName(QStringLiteral("ParcelaDock"));
@@ -105,6 +111,7 @@ void TMapWindow::buildActions()
     bar->addAction(QStringLiteral("Na výběr"), this, [this] { ZoomToMarked(); });
     bar->addAction(QStringLiteral("Přiblížit"), this, [this] { m_canvas->zoomBy(1.25); });
     bar->addAction(QStringLiteral("Oddálit"), this, [this] { m_canvas->zoomBy(0.8); });
+    bar->addAction(QStringLiteral("Tisk..."), QKeySequence::Print, this, [this] { Print(); });
 }
 
 void TMapWindow::showScale()
@@ -190,6 +197,29 @@ void TMapWindow::Pick(const QList<int>& indexes, bool add)
     if (!m_watcher.files().contains(m_workTablePath))
         m_watcher.addPath(m_workTablePath);
     reloadMarked();
+}
+
+void TMapWindow::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(m_canvas->width() > m_canvas->height() ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
+    if (!PrintTarget::Choose(printer, this, windowTitle(), PrintTarget::Mode::Dialog, 1))
+        return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ErrorBox(PrintTarget::StartFailedMessage(printer));
+        return;
+    }
+    MapPainter::Options options;
+    options.marked = m_marked;
+    options.world = m_canvas->view().visibleWorld();
+    MapSheet::Paint(painter,
+                    printer.pageRect(QPrinter::DevicePixel)
+                        .translated(-printer.pageRect(QPrinter::DevicePixel).topLeft()),
+                    m_area, options, QDate::currentDate());
+    painter.end();
+    PrintTarget::Finished(printer, this);
 }
 
 void TMapWindow::closeEvent(QCloseEvent* event)

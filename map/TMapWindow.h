@@ -41,6 +41,9 @@ public:
     // Writes the parcels at `indexes` into the work table (`add`) or takes
     // them out; shows a Czech message on failure.
     void Pick(const QList<int>& indexes, bool add);
+    // Prints the ground in view, fitted to the page, with the title block,
+    // to a printer or a PDF file through the report engine's print path.
+    void Print();
 
 signals:
     // A double click asks for the browser on this parcel.

@@ -10,6 +10,7 @@
 #include "map/core/MapArea.h"
 #include "map/core/MapHitTest.h"
 #include "map/core/MapPicker.h"
+#include "map/core/MapSheet.h"
 #include "select/core/TParcSelector.h"
 #include "map/core/SurveyorCoordinates.h"
 #include "map/core/MapImageFile.h"
@@ -86,6 +87,7 @@ private slots:
     void surveyorCoordinates_data();
     void surveyorCoordinates();
     void pickingWritesAsByNumber();
+    void printedSheet();
     void colours_data();
     void colours();
     void nothingOutsideThePage();
@@ -300,6 +302,35 @@ void TestMapPainter::pickingWritesAsByNumber()
             kept << row;
     QCOMPARE(left, kept);
     QCOMPARE(MapPicker::Remove({pointers.last()}, byMap, parcels), 0);
+}
+
+// A printed page: the map above the title block, which names the area and
+// the date and says the picture is for information only.
+void TestMapPainter::printedSheet()
+{
+    MapArea area = Grid();
+    area.name = QStringLiteral("Saladín");
+    const QStringList lines = MapSheet::TitleLines(area.name, QDate(2026, 12, 7));
+    QCOMPARE(lines, QStringList({"Katastrální území: Saladín", "Datum: 7. 12. 2026",
+                                 "Informativní zobrazení, nemá povahu veřejné listiny"}));
+    QImage page(800, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    MapPainter::Options options;
+    options.marked = {MapParcelCode(area.parcels[4])};
+    const MapPainter::Drawn drawn =
+        MapSheet::Paint(painter, QRectF(page.rect()), area, options, QDate(2026, 12, 7));
+    painter.end();
+    QCOMPARE(drawn.parcels, 9);
+    QCOMPARE(drawn.marked, 1);
+    // The title block's frame at the bottom, nothing of the map over it.
+    int frameRow = -1;
+    for (int y = page.height() - 1; y > page.height() / 2 && frameRow < 0; --y)
+        if (qGray(page.pixel(page.width() / 2, y)) < 100 && qGray(page.pixel(3, y)) < 100)
+            frameRow = y;
+    QVERIFY(frameRow > page.height() - 120);
+    for (int y = frameRow - 40; y < page.height() - 1; ++y)
+        QCOMPARE(page.pixel(page.width() - 3, y) == MapPainter::markedColour().rgb(), false);
 }
 
 void TestMapPainter::colours_data()
