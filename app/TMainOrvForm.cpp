@@ -13,6 +13,7 @@
 #include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
 #include "data/CadastralTables.h"
+#include "map/TMapImport.h"
 #include "map/TMapWindow.h"
 #include "map/core/AreaMapLookup.h"
 #include "ui_MainOrvForm.h"
@@ -21,6 +22,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMessageBox>
@@ -153,6 +155,7 @@ void TMainOrvForm::connectMenu()
 {
     connect(ui->KUOpen, &QAction::triggered, this, [this] { KUOpenClick(); });
     connect(ui->KUImportVfk, &QAction::triggered, this, [this] { KUImportVfkClick(); });
+    connect(ui->KUImportMapa, &QAction::triggered, this, [this] { importMapClick(); });
     connect(ui->KUMapa, &QAction::triggered, this, [this] {
         if (!m_kuList.isEmpty())
             runGuarded([this] { openMap({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
@@ -298,6 +301,17 @@ void TMainOrvForm::KUImportVfkClick()
     TVfkImportDialog dialog(this, m_app, OrvPaths::userDataDir());
     if (dialog.exec() == QDialog::Accepted)
         KUOpenClick();
+}
+
+void TMainOrvForm::importMapClick()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Importovat mapu VFK"), QString(),
+        QStringLiteral("Soubory VFK (*.vfk *.VFK);;Všechny soubory (*)"));
+    if (files.isEmpty())
+        return;
+    const TMapImport::Result result = TMapImport::Run(this, files);
+    result.written ? InfoBox(result.text) : ErrorBox(result.text);
 }
 
 void TMainOrvForm::KUCloseClick()

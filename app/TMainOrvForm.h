@@ -94,6 +94,8 @@ private:
     // when open. `toMarked` zooms it to the marked parts.
     void openMap(const TSelectionContext& ctx, bool toMarked);
     void closeMaps(const QString& areaCode);
+    // "Importovat mapu VFK...": the maps of chosen VFK files into the store.
+    void importMapClick();
     void openHelp();
     void openKUItem(int index);
 

@@ -10,6 +10,7 @@
 #include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
+#include "map/TMapImport.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 
@@ -50,6 +51,8 @@ private slots:
     void cancelledSelectionKeepsPreviousSelectionState();
     void errorsAreShownAndStateKept();
     void mapResultOpensTheMap();
+    void mapImport_data();
+    void mapImport();
     void helpHomePageAndQuit();
     void workDirectoryChange();
     void startupWarningAndSettingsProblems();
@@ -308,6 +311,33 @@ void TestMainOrvForm::mapResultOpensTheMap()
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
     qunsetenv("ORV_MAP_DIR");
+}
+
+// The map import behind its progress window: the sample area's map written
+// into the store, or a Czech message naming the file and nothing written.
+void TestMainOrvForm::mapImport_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("text");
+    const QString vfk = ORV_SAMPLES_DIR "/vfk/";
+    QTest::newRow("Saladín") << QStringList{vfk + "789160-mapa.vfk", vfk + "789160.vfk"} << true
+                             << "mapa 789160 Saladín";
+    QTest::newRow("missing") << QStringList{vfk + "chybi.vfk"} << false << "chybi.vfk";
+}
+
+void TestMainOrvForm::mapImport()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, written);
+    QFETCH(QString, text);
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    const TMapImport::Result result = TMapImport::Run(nullptr, files);
+    qunsetenv("ORV_MAP_DIR");
+    QCOMPARE(result.written, written);
+    QVERIFY2(result.text.contains(text), qPrintable(result.text));
+    QCOMPARE(MapStore(maps).exists("789160"), written);
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()
