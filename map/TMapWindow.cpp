@@ -81,14 +81,21 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
         const MapParcel& p = m_area.parcels[i];
         emit browseRequested(p.group, p.stem, p.subdivision);
     });
+    // The work table and its folder are watched: a table created or written
+    // by replacing it (which ends a file's watch) shows up as a change of
+    // the folder.
+    const QString folder = QFileInfo(m_workTablePath).absolutePath();
+    if (QFileInfo::exists(folder))
+        m_watcher.addPath(folder);
     if (QFileInfo::exists(m_workTablePath))
         m_watcher.addPath(m_workTablePath);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
-        // A file written by replacing it leaves the watch; watch it again.
-        if (!m_watcher.files().contains(path) && QFileInfo::exists(path))
-            m_watcher.addPath(path);
+    auto changed = [this] {
+        if (!m_watcher.files().contains(m_workTablePath) && QFileInfo::exists(m_workTablePath))
+            m_watcher.addPath(m_workTablePath);
         reloadMarked();
-    });
+    };
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
     reloadMarked();
     resize(1000, 700);
     if (m_app)

@@ -10,6 +10,8 @@
 #include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
+#include "data/WorkTable.h"
+#include "db/Table.h"
 #include "map/TMapImport.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
@@ -299,6 +301,23 @@ void TestMainOrvForm::mapResultOpensTheMap()
     QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Kladno"));
     QVERIFY(m_calls.isEmpty()); // no browser
     QCOMPARE(m_shown.size(), 1);
+    // Parcel 2/1 marked by another window: the map follows the work table.
+    QVERIFY(!windows[0]->ZoomToMarked());
+    try {
+        Table work;
+        OpenOrCreateWorkTable(work, m_dir->filePath("work/PRAC.DB"));
+        work.append();
+        work.setValue("PARSKUP", 2);
+        work.setValue("PARCIS", 1);
+        work.setValue("PARPOD", 0);
+        work.setValue("PARDIL", 1);
+        work.setValue("PARCISLO", "1");
+        work.setValue("FLAG", true);
+        work.post();
+    } catch (const ETalvekException& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QTRY_VERIFY(windows[0]->ZoomToMarked());
     // The same from the search by owner or sheet.
     windows[0]->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
