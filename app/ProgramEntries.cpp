@@ -43,7 +43,7 @@ TMainOrvEntries ProgramEntries()
     };
     entries.PrintReport = &PrintReportEntry;
     entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
-        TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
+        return TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
     };
     entries.SheetForm = &TLVCisDlg::Execute;
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;

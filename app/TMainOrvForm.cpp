@@ -13,18 +13,23 @@
 #include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
 #include "data/CadastralTables.h"
+#include "map/TMapImport.h"
+#include "map/TMapWindow.h"
+#include "map/core/AreaMapLookup.h"
 #include "ui_MainOrvForm.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <utility>
 
 namespace {
 TMainOrvForm* g_instance = nullptr;
@@ -35,6 +40,11 @@ constexpr int kLabelTop = 8;
 constexpr int kLabelStep = 24;
 
 const char* const kTag = "tag";
+
+// The dialogs' result asking for the map instead of the browser.
+constexpr int MapResult = 6;
+// The property of a map window naming its area's code.
+constexpr char MapAreaProperty[] = "orvAreaCode";
 
 QString workTablePath(const IApp& app)
 {
@@ -145,6 +155,11 @@ void TMainOrvForm::connectMenu()
 {
     connect(ui->KUOpen, &QAction::triggered, this, [this] { KUOpenClick(); });
     connect(ui->KUImportVfk, &QAction::triggered, this, [this] { KUImportVfkClick(); });
+    connect(ui->KUImportMapa, &QAction::triggered, this, [this] { importMapClick(); });
+    connect(ui->KUMapa, &QAction::triggered, this, [this] {
+        if (!m_kuList.isEmpty())
+            runGuarded([this] { openMap({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
+    });
     connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
     connect(ui->KUVyhledat, &QAction::triggered, this, [this] { KUVyhledatClick(); });
     for (QAction* a : {ui->Sestava0, ui->Sestava1, ui->Sestava2, ui->Sestava3, ui->Sestava4,
@@ -221,6 +236,7 @@ void TMainOrvForm::SelectKU(int i)
 void TMainOrvForm::ShowKU(bool open)
 {
     ui->KUClose->setEnabled(open);
+    ui->KUMapa->setEnabled(open);
     ui->Sestava->menuAction()->setEnabled(open);
     ui->OpenKU->menuAction()->setEnabled(open);
     ui->TiskStatistika->setEnabled(open);
@@ -287,6 +303,17 @@ void TMainOrvForm::KUImportVfkClick()
         KUOpenClick();
 }
 
+void TMainOrvForm::importMapClick()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, QStringLiteral("Importovat mapu VFK"), QString(),
+        QStringLiteral("Soubory VFK (*.vfk *.VFK);;Všechny soubory (*)"));
+    if (files.isEmpty())
+        return;
+    const TMapImport::Result result = TMapImport::Run(this, files);
+    result.written ? InfoBox(result.text) : ErrorBox(result.text);
+}
+
 void TMainOrvForm::KUCloseClick()
 {
     if (m_kuList.isEmpty())
@@ -294,6 +321,7 @@ void TMainOrvForm::KUCloseClick()
     int i = int(m_kuList.size()) - 1;
     while (i > 0 && m_kuList[i].Kod != CurrentKU().Kod)
         --i;
+    closeMaps(m_kuList[i].Kod);
     QAction* item = ui->OpenKU->actions().at(i);
     ui->OpenKU->removeAction(item);
     delete item;
@@ -341,6 +369,8 @@ void TMainOrvForm::SestavaClick(int tag)
         if (!selectionCompleted(tag, ctx))
             return;
         ui->Sestava6->setEnabled(true);
+        if (std::exchange(m_mapRequested, false))
+            return openMap(ctx, true);
         showSelection(ctx);
     });
 }
@@ -353,7 +383,9 @@ bool TMainOrvForm::selectionCompleted(int tag, const TSelectionContext& ctx)
             notAvailable(tag == 4 ? ui->Sestava4 : ui->Sestava3);
             return false;
         }
-        return m_entries.ConditionsSelection(this, m_partsOnly, ctx);
+        const int result = m_entries.ConditionsSelection(this, m_partsOnly, ctx);
+        m_mapRequested = result == MapResult;
+        return result == QDialog::Accepted || m_mapRequested;
     }
     m_partsOnly = false;
     if (!m_entries.ParcelSelection) {
@@ -372,14 +404,43 @@ void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
     if (m_outputType == 0) {
         if (!m_entries.OwnerSelection)
             return notAvailable(ui->Sestava2);
-        m_entries.OwnerSelection(this, ctx);
+        const int result = m_entries.OwnerSelection(this, ctx);
         ui->Sestava6->setEnabled(true);
+        if (result == MapResult)
+            openMap(ctx, true);
         return;
     }
     if (!m_entries.SheetForm)
         return notAvailable(ui->Sestava2);
     m_entries.SheetForm(this, m_outputType, ctx);
     ui->Sestava6->setEnabled(false);
+}
+
+void TMainOrvForm::openMap(const TSelectionContext& ctx, bool toMarked)
+{
+    TMapWindow* window = nullptr;
+    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
+        if (w->property(MapAreaProperty).toString() == ctx.KU.Kod)
+            window = w;
+    if (!window) {
+        // Without a map in the store this says where to get one.
+        window = new TMapWindow(ctx.App.get(), ctx.KU, ReadAreaMap(ctx.KU.Kod, ctx.KU.Katastr),
+                                ctx.WorkTable, this);
+        window->setWindowFlag(Qt::Window);
+        window->setProperty(MapAreaProperty, ctx.KU.Kod);
+    }
+    window->show();
+    if (toMarked)
+        window->ZoomToMarked();
+    window->raise();
+    window->activateWindow();
+}
+
+void TMainOrvForm::closeMaps(const QString& areaCode)
+{
+    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
+        if (w->property(MapAreaProperty).toString() == areaCode)
+            w->close();
 }
 
 void TMainOrvForm::showSelection(const TSelectionContext& ctx)

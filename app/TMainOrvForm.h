@@ -89,11 +89,20 @@ private:
     bool selectionCompleted(int tag, const TSelectionContext& ctx);
     void ownershipSheetSelection(const TSelectionContext& ctx);
     void showSelection(const TSelectionContext& ctx);
+    // The map window of the context's area (one per area, a window of its
+    // own owned by the main window) on the context's work table; raised
+    // when open. `toMarked` zooms it to the marked parts.
+    void openMap(const TSelectionContext& ctx, bool toMarked);
+    void closeMaps(const QString& areaCode);
+    // "Importovat mapu VFK...": the maps of chosen VFK files into the store.
+    void importMapClick();
     void openHelp();
     void openKUItem(int index);
 
     std::unique_ptr<Ui::TMainOrvForm> ui;
     std::shared_ptr<IApp> m_app;
+    // The selection dialog ended with "Mapa": show the map, not the browser.
+    bool m_mapRequested = false;
     std::shared_ptr<TRegistry> m_registry;
     TMainOrvEntries m_entries;
     TFolderDialog* m_folderDialog = nullptr;

@@ -17,6 +17,9 @@
 #include "output/PrintReport.h"
 #include "select/TCProcessDlg.h"
 #include "db/Table.h"
+#include "map/TMapWindow.h"
+#include "map/core/AreaMapLookup.h"
+#include "map/core/MapStore.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -62,6 +65,10 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     ui->OwnTextPrior->hide();
     ui->OwnTextNext->hide();
     ui->RGText->setChecked(true);
+    m_mapBtn = new QPushButton(QStringLiteral("&Mapa"), this);
+    m_mapBtn->setObjectName(QStringLiteral("MapaBtn"));
+    ui->ButtonLayout->insertWidget(ui->ButtonLayout->indexOf(ui->ExportBtn) + 1, m_mapBtn);
+    m_mapBtn->setVisible(MapStore().exists(m_ku.Kod));
     ui->Notebook->setCurrentIndex(PageText);
     // No button acts on Enter: Enter in a grid must never change the work
     // table (a dialog would otherwise make its first button the default).
@@ -177,6 +184,7 @@ void TParDilyDbf::connectControls()
         {ui->TiskBtn, &TParDilyDbf::TiskBtnClick},
         {ui->VymeryBtn, &TParDilyDbf::VymeryBtnClick},
         {ui->ExportBtn, &TParDilyDbf::ExportBtnClick},
+        {m_mapBtn, &TParDilyDbf::MapaBtnClick},
         {ui->CancelBtn, &TParDilyDbf::CancelBtnClick}};
     for (const auto& [button, handler] : buttons)
         connect(button, &QAbstractButton::clicked, this,
@@ -419,6 +427,19 @@ void TParDilyDbf::TiskBtnClick()
     QWidget* owner = parentWidget();
     reject();
     PrintReport(m_app, kind, m_listNumber, m_ku, m_workTablePath, indexName, copies, owner);
+}
+
+void TParDilyDbf::MapaBtnClick()
+{
+    if (!m_map) {
+        m_map = new TMapWindow(m_app.get(), m_ku, ReadAreaMap(m_ku.Kod, m_ku.Katastr),
+                               m_workTablePath, this);
+        m_map->setWindowFlag(Qt::Window);
+    }
+    m_map->show();
+    m_map->ZoomToMarked();
+    m_map->raise();
+    m_map->activateWindow();
 }
 
 void TParDilyDbf::VymeryBtnClick()

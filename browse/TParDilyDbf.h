@@ -6,10 +6,13 @@
 #include "browse/core/TOwnText.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <memory>
 
+class QPushButton;
 class TBrowseGridModel;
 class TCProcessDlg;
+class TMapWindow;
 class TParDilyDetails;
 class TPartsGrid;
 namespace Ui {
@@ -65,6 +68,9 @@ public:
     void VymeryBtnClick();
     // "&Export": the export popup below the button (TParDilyExport).
     void ExportBtnClick();
+    // "Mapa": the area's map, zoomed to the marked parts, as the browser's
+    // own window (usable beside the modal browser, closed with it).
+    void MapaBtnClick();
     // Stores the typed own text of the part shown; throws when the table
     // cannot hold it (the text stays in the editor).
     void PostOwnText();
@@ -100,6 +106,8 @@ private:
     std::shared_ptr<IApp> m_app;
     TKUInfo m_ku;
     QString m_workTablePath;
+    QPushButton* m_mapBtn = nullptr; // shown when the area has a map
+    QPointer<TMapWindow> m_map;
     int m_mode = 0;
     int m_listNumber = 0;
     bool m_markToggle = false;

@@ -1,5 +1,7 @@
 #include "select/TParOborgDlg.h"
 
+#include "map/core/MapStore.h"
+
 #include "ui_TParOborgDlg.h"
 
 #include "base/ETalvekException.h"
@@ -87,14 +89,15 @@ void TParOborgDlg::connectControls()
     connect(ui->DBGridOborg, &QTableView::doubleClicked, this, &TParOborgDlg::DBGridOborgDblClick);
 }
 
-void TParOborgDlg::Execute(QWidget* owner, const TSelectionContext& ctx, const Entries& entries)
+int TParOborgDlg::Execute(QWidget* owner, const TSelectionContext& ctx, const Entries& entries)
 {
     TParOborgDlg dlg(ctx, entries, owner);
     RestoreDialogPos(*ctx.App, &dlg);
-    dlg.ui->MapaBtn->hide();
+    dlg.ui->MapaBtn->setVisible(MapStore().exists(ctx.KU.Kod));
     dlg.OpenData();
-    dlg.exec();
+    const int result = dlg.exec();
     SaveDialogPos(*ctx.App, &dlg);
+    return result;
 }
 
 void TParOborgDlg::OpenData()

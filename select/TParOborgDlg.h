@@ -53,7 +53,9 @@ public:
 
     // The main window's entry: position restored, data opened, the full list
     // searched, shown modally, position saved.
-    static void Execute(QWidget* owner, const TSelectionContext& ctx, const Entries& entries);
+    // Runs the dialog; returns its result, ResultMap when the sheet's parts
+    // are to be shown on the map ("Mapa" shows when the area has a map).
+    static int Execute(QWidget* owner, const TSelectionContext& ctx, const Entries& entries);
 
     // Opens the area's ownership relations "NYSUV" + suffix and searches
     // with the typed key. Engine errors pass on.

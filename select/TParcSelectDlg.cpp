@@ -1,6 +1,7 @@
 #include "select/TParcSelectDlg.h"
 
 #include "base/ETalvekException.h"
+#include "map/core/MapStore.h"
 #include "data/ParcelTable.h"
 #include "data/WorkTable.h"
 #include "widgets/DialogPos.h"
@@ -57,6 +58,7 @@ TParcSelectDlg::TParcSelectDlg(Table& parcels, bool partsOnly, std::shared_ptr<I
     connect(ui->DeleteBtn, &QPushButton::clicked, this, [this] { DeleteBtnClick(); });
     connect(ui->ClearBtn, &QPushButton::clicked, this, [this] { ClearBtnClick(); });
     connect(ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->MapaBtn, &QPushButton::clicked, this, [this] { done(ResultMap); });
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->LBoxHistorie, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { Recall(ui->LBoxHistorie->row(item)); });
@@ -68,9 +70,11 @@ TParcSelectDlg::TParcSelectDlg(Table& parcels, bool partsOnly, std::shared_ptr<I
 TParcSelectDlg::~TParcSelectDlg() = default;
 
 int TParcSelectDlg::Execute(QWidget* owner, Table& parcels, bool partsOnly,
-                            const std::shared_ptr<IApp>& app, const QString& workPath)
+                            const std::shared_ptr<IApp>& app, const QString& workPath,
+                            bool mapButton)
 {
     TParcSelectDlg dlg(parcels, partsOnly, app, workPath, owner);
+    dlg.ui->MapaBtn->setVisible(mapButton);
     if (app)
         RestoreDialogPos(*app, &dlg);
     const int result = dlg.exec();
@@ -79,15 +83,16 @@ int TParcSelectDlg::Execute(QWidget* owner, Table& parcels, bool partsOnly,
     return result;
 }
 
-bool TParcSelectDlg::ConditionsSelection(QWidget* owner, bool partsOnly,
-                                         const TSelectionContext& ctx)
+int TParcSelectDlg::ConditionsSelection(QWidget* owner, bool partsOnly,
+                                        const TSelectionContext& ctx)
 {
     std::unique_ptr<Table> parcels;
     {
         TWaitCursor wait(*ctx.App);
         parcels = OpenParcelTable(ctx.KU.Alias, ctx.KU.Suffix);
     }
-    return Execute(owner, *parcels, partsOnly, ctx.App, ctx.WorkTable) == QDialog::Accepted;
+    return Execute(owner, *parcels, partsOnly, ctx.App, ctx.WorkTable,
+                   MapStore().exists(ctx.KU.Kod));
 }
 
 QComboBox* TParcSelectDlg::CBoxName() const

@@ -36,13 +36,18 @@ public:
                    const QString& workPath, QWidget* parent = nullptr);
     ~TParcSelectDlg() override;
 
+    // Modal result of "Mapa": the selection is to be shown on the map.
+    static constexpr int ResultMap = 6;
     // Creates the dialog, runs it modally at its stored position and
-    // returns the result (QDialog::Accepted for "Výpis").
+    // returns the result (QDialog::Accepted for "Výpis", ResultMap for
+    // "Mapa", which shows only with `mapButton`).
     static int Execute(QWidget* owner, Table& parcels, bool partsOnly,
-                       const std::shared_ptr<IApp>& app, const QString& workPath);
+                       const std::shared_ptr<IApp>& app, const QString& workPath,
+                       bool mapButton = false);
     // The main window's entry for menu tags 5 and 4: opens the area's parcel
-    // table, runs the dialog; true on "Výpis".
-    static bool ConditionsSelection(QWidget* owner, bool partsOnly, const TSelectionContext& ctx);
+    // table, runs the dialog with "Mapa" when the area has a map in the map
+    // store; returns the dialog's result.
+    static int ConditionsSelection(QWidget* owner, bool partsOnly, const TSelectionContext& ctx);
 
     TConditionSelector& Selector() { return *m_selector; }
     Table& TableParc() { return m_tableParc; }

@@ -40,11 +40,15 @@ struct TMainOrvEntries
     // the work table now holds a completed selection.
     std::function<bool(QWidget* owner, int selectionType, const TSelectionContext& ctx)>
         ParcelSelection;
-    // Selection by conditions over the area's parcel table; true on OK.
-    std::function<bool(QWidget* owner, bool partsOnly, const TSelectionContext& ctx)>
+    // Selection by conditions over the area's parcel table: the dialog's
+    // result, QDialog::Accepted (1) on OK, 6 when the selection is to be
+    // shown on the map, 0 when cancelled.
+    std::function<int(QWidget* owner, bool partsOnly, const TSelectionContext& ctx)>
         ConditionsSelection;
     // Selection by owner or ownership sheet (output type 0).
-    std::function<void(QWidget* owner, const TSelectionContext& ctx)> OwnerSelection;
+    // Returns the dialog's result, 6 when the parts found are to be shown on
+    // the map.
+    std::function<int(QWidget* owner, const TSelectionContext& ctx)> OwnerSelection;
     // Ownership-sheet form: 1 the simple form (TLCisForm), 2 the detailed one
     // (TLVCisForm).
     std::function<void(QWidget* owner, int outputType, const TSelectionContext& ctx)> SheetForm;

@@ -44,3 +44,32 @@ QTransform MapView::transform() const
     return QTransform(m_scale, 0, 0, -m_scale, c.x() - m_scale * m_worldCentre.x(),
                       c.y() + m_scale * m_worldCentre.y());
 }
+
+MapView MapView::zoomedAbout(const QPointF& devicePoint, double factor) const
+{
+    MapView view = *this;
+    if (!(factor > 0))
+        return view;
+    const QPointF anchor = toWorld(devicePoint);
+    view.m_scale = m_scale * factor;
+    // Keep `anchor` under `devicePoint`: centre = anchor − offset / new scale.
+    const QPointF offset = devicePoint - m_device.center();
+    view.m_worldCentre = {anchor.x() - offset.x() / view.m_scale,
+                          anchor.y() + offset.y() / view.m_scale};
+    return view;
+}
+
+MapView MapView::panned(const QPointF& deviceDelta) const
+{
+    MapView view = *this;
+    view.m_worldCentre = {m_worldCentre.x() - deviceDelta.x() / m_scale,
+                          m_worldCentre.y() + deviceDelta.y() / m_scale};
+    return view;
+}
+
+MapView MapView::resized(const QRectF& device) const
+{
+    MapView view = *this;
+    view.m_device = device;
+    return view;
+}

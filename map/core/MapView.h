@@ -28,6 +28,16 @@ public:
     QRectF visibleWorld() const { return toWorld(m_device); }
     const QRectF& device() const { return m_device; }
 
+    // The same view scaled by `factor` about `devicePoint`: the ground under
+    // that point stays under it (the cursor keeps its place on a wheel zoom).
+    MapView zoomedAbout(const QPointF& devicePoint, double factor) const;
+    // The same view with the picture moved by `deviceDelta` (a drag of the
+    // mouse by that many pixels moves the ground with it).
+    MapView panned(const QPointF& deviceDelta) const;
+    // The same ground centre and scale on another device rectangle (a window
+    // resized).
+    MapView resized(const QRectF& device) const;
+
 private:
     QRectF m_device;
     QPointF m_worldCentre;

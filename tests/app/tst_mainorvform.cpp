@@ -10,6 +10,11 @@
 #include "settings/RegistryKeys.h"
 #include "app/core/StartupCheck.h"
 #include "app/core/TApp.h"
+#include "data/WorkTable.h"
+#include "db/Table.h"
+#include "map/TMapImport.h"
+#include "map/TMapWindow.h"
+#include "map/core/MapStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -47,6 +52,9 @@ private slots:
     void selectionOpensBrowserOrForm();
     void cancelledSelectionKeepsPreviousSelectionState();
     void errorsAreShownAndStateKept();
+    void mapResultOpensTheMap();
+    void mapImport_data();
+    void mapImport();
     void helpHomePageAndQuit();
     void workDirectoryChange();
     void startupWarningAndSettingsProblems();
@@ -68,6 +76,7 @@ private:
     QList<Shown> m_shown;
     int m_answer = mrYes;
     QStringList m_calls;
+    int m_ownerResult = 0;
 };
 
 void TestMainOrvForm::init()
@@ -94,7 +103,10 @@ void TestMainOrvForm::init()
         m_calls << QString("conditions %1").arg(partsOnly);
         return true;
     };
-    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) { m_calls << "owner"; };
+    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) {
+        m_calls << "owner";
+        return m_ownerResult;
+    };
     const auto log = [this](const char* what, int n) { m_calls << QString(what).arg(n); };
     m_entries.SheetForm = [=](QWidget*, int n, const Context&) { log("sheetform %1", n); };
     m_entries.ParcelBrowser = [=](QWidget*, int n, const Context&) { log("browser %1", n); };
@@ -253,6 +265,98 @@ void TestMainOrvForm::cancelledSelectionKeepsPreviousSelectionState()
         m_form->SestavaClick(tag);
     QVERIFY(action("Sestava6")->isEnabled());
     QVERIFY(m_calls.isEmpty()); // neither browser nor form
+}
+
+// "Mapa" of the selection by conditions or of the search by owner (result 6)
+// opens the area's map window instead of the browser, or says in Czech where
+// to get a map; the window closes with its area.
+void TestMainOrvForm::mapResultOpensTheMap()
+{
+    m_entries.ConditionsSelection = [](QWidget*, bool, const TSelectionContext&) { return 6; };
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    m_form->SestavaClick(5);
+    QCOMPARE(m_shown.size(), 1);
+    QVERIFY(m_shown[0].text.startsWith("Mapa katastrálního území Kladno (600016)"));
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+
+    MapArea map;
+    map.code = "600016";
+    map.name = "Kladno";
+    MapParcel parcel;
+    parcel.group = 2;
+    parcel.stem = 1;
+    const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
+    parcel.parts.append(MapPolygon{{ring}});
+    parcel.bounds = ring.boundingRect();
+    map.parcels.append(parcel);
+    map.extent = parcel.bounds;
+    MapStore(maps).write(map);
+    m_form->SestavaClick(5);
+    m_form->SestavaClick(4); // the same window again
+    const QList<TMapWindow*> windows = m_form->findChildren<TMapWindow*>();
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Kladno"));
+    QVERIFY(m_calls.isEmpty()); // no browser
+    QCOMPARE(m_shown.size(), 1);
+    // Parcel 2/1 marked by another window: the map follows the work table.
+    QVERIFY(!windows[0]->ZoomToMarked());
+    try {
+        Table work;
+        OpenOrCreateWorkTable(work, m_dir->filePath("work/PRAC.DB"));
+        work.append();
+        work.setValue("PARSKUP", 2);
+        work.setValue("PARCIS", 1);
+        work.setValue("PARPOD", 0);
+        work.setValue("PARDIL", 1);
+        work.setValue("PARCISLO", "1");
+        work.setValue("FLAG", true);
+        work.post();
+    } catch (const ETalvekException& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QTRY_VERIFY(windows[0]->ZoomToMarked());
+    // The same from the search by owner or sheet.
+    windows[0]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    m_ownerResult = 6;
+    m_form->SestavaClick(6);
+    QCOMPARE(m_calls, QStringList{"owner"});
+    QCOMPARE(m_form->findChildren<TMapWindow*>().size(), 1);
+    action("KUClose")->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    qunsetenv("ORV_MAP_DIR");
+}
+
+// The map import behind its progress window: the sample area's map written
+// into the store, or a Czech message naming the file and nothing written.
+void TestMainOrvForm::mapImport_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("text");
+    const QString vfk = ORV_SAMPLES_DIR "/vfk/";
+    QTest::newRow("Saladín") << QStringList{vfk + "789160-mapa.vfk", vfk + "789160.vfk"} << true
+                             << "mapa 789160 Saladín";
+    QTest::newRow("missing") << QStringList{vfk + "chybi.vfk"} << false << "chybi.vfk";
+}
+
+void TestMainOrvForm::mapImport()
+{
+    QFETCH(QStringList, files);
+    QFETCH(bool, written);
+    QFETCH(QString, text);
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    const TMapImport::Result result = TMapImport::Run(nullptr, files);
+    qunsetenv("ORV_MAP_DIR");
+    QCOMPARE(result.written, written);
+    QVERIFY2(result.text.contains(text), qPrintable(result.text));
+    QCOMPARE(MapStore(maps).exists("789160"), written);
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()

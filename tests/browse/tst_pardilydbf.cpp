@@ -11,6 +11,8 @@
 #include "browse/TParDilyDbf.h"
 #include "browse/core/TMarkSummary.h"
 #include "db/Table.h"
+#include "map/TMapWindow.h"
+#include "map/core/MapStore.h"
 #include "output/core/FormLookups.h"
 #include "select/TCProcessDlg.h"
 #include "widgets/FirstSize.h"
@@ -559,6 +561,40 @@ private slots:
         m_form = std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), work, m_fx->area("REAL"));
         QCOMPARE(std::make_pair(m_form->size(), m_form->isMaximized()),
                  std::make_pair(size, maximized));
+    }
+
+    // "Mapa" (Alt+M) shows only when the area has a map, and opens it as the
+    // browser's own window, once.
+    void mapButtonWhenTheAreaHasAMap()
+    {
+        const QString mapDir = m_root.filePath("mapy");
+        qputenv("ORV_MAP_DIR", mapDir.toLocal8Bit());
+        auto button = [&] { return m_form->findChild<QPushButton*>("MapaBtn"); };
+        open(1);
+        QVERIFY(button() && button()->isHidden());
+        MapArea map;
+        map.code = "600001";
+        map.name = "Katastr CTL";
+        MapParcel parcel;
+        parcel.group = 2;
+        parcel.stem = 16;
+        const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
+        parcel.parts.append(MapPolygon{{ring}});
+        parcel.bounds = ring.boundingRect();
+        map.parcels.append(parcel);
+        map.extent = parcel.bounds;
+        MapStore(mapDir).write(map);
+        open(1);
+        m_form->show();
+        QVERIFY(!button()->isHidden());
+        QCOMPARE(button()->shortcut(), QKeySequence("Alt+M"));
+        button()->click();
+        button()->click();
+        const QList<TMapWindow*> maps = m_form->findChildren<TMapWindow*>();
+        QCOMPARE(maps.size(), 1);
+        QVERIFY(maps[0]->isVisible());
+        QCOMPARE(maps[0]->windowTitle(), QString("Mapa – Katastr CTL"));
+        qunsetenv("ORV_MAP_DIR");
     }
 
     // A damaged own-text table: the browser opens without texts and says why on

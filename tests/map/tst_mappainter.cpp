@@ -1,10 +1,18 @@
-// The map painter without a window: the view transform, colours by kind of
-// land, marked parcels, numbers only where they fit, nothing outside the
-// page, the image files, and the marked parcels read from a work table.
+// The map painter and the map window's core without a window: the view
+// transform (fit, zoom about a point, pan), colours by kind of land, marked
+// parcels, numbers only where they fit, nothing outside the page, the image
+// files, the marked parcels read from a work table, hit-testing, the
+// surveyors' coordinate text and picking into the work table.
 #include "base/ETalvekException.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
+#include "data/ParcelTable.h"
 #include "map/core/MapArea.h"
+#include "map/core/MapHitTest.h"
+#include "map/core/MapPicker.h"
+#include "map/core/MapSheet.h"
+#include "select/core/TParcSelector.h"
+#include "map/core/SurveyorCoordinates.h"
 #include "map/core/MapImageFile.h"
 #include "map/core/MapPainter.h"
 #include "map/core/MapView.h"
@@ -72,6 +80,14 @@ class TestMapPainter : public QObject
 private slots:
     void viewFits_data();
     void viewFits();
+    void viewZoomsAndPans_data();
+    void viewZoomsAndPans();
+    void hitTest_data();
+    void hitTest();
+    void surveyorCoordinates_data();
+    void surveyorCoordinates();
+    void pickingWritesAsByNumber();
+    void printedSheet();
     void colours_data();
     void colours();
     void nothingOutsideThePage();
@@ -116,6 +132,205 @@ void TestMapPainter::viewFits()
     const QPointF p(world.left() + 3.25, world.top() + 1.5);
     QCOMPARE(view.toWorld(view.toDevice(p)), p);
     QCOMPARE(view.transform().map(p), view.toDevice(p));
+}
+
+// A zoom keeps the ground under the anchor pixel, a pan moves the ground
+// with the mouse, a resize keeps centre and scale.
+void TestMapPainter::viewZoomsAndPans_data()
+{
+    QTest::addColumn<QPointF>("anchor");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<QPointF>("drag");
+    QTest::newRow("in at the centre") << QPointF(300, 200) << 2.0 << QPointF(0, 0);
+    QTest::newRow("in at a corner") << QPointF(10, 390) << 1.25 << QPointF(15, -7);
+    QTest::newRow("out off centre") << QPointF(550, 20) << 0.8 << QPointF(-120, 40);
+    QTest::newRow("no factor") << QPointF(100, 100) << 0.0 << QPointF(3, 4);
+}
+
+void TestMapPainter::viewZoomsAndPans()
+{
+    QFETCH(QPointF, anchor);
+    QFETCH(double, factor);
+    QFETCH(QPointF, drag);
+    const MapView view = MapView::fit(Grid().extent, QRectF(0, 0, 600, 400));
+    const MapView zoomed = view.zoomedAbout(anchor, factor);
+    QCOMPARE(zoomed.scale(), factor > 0 ? view.scale() * factor : view.scale());
+    QVERIFY((zoomed.toWorld(anchor) - view.toWorld(anchor)).manhattanLength() < 1e-6);
+    const MapView moved = zoomed.panned(drag);
+    QVERIFY((moved.toDevice(zoomed.toWorld(anchor)) - (anchor + drag)).manhattanLength() < 1e-6);
+    const QPointF p(-749950, -1049950);
+    QVERIFY((moved.transform().map(p) - moved.toDevice(p)).manhattanLength() < 1e-6);
+    const MapView bigger = moved.resized(QRectF(0, 0, 1000, 800));
+    QCOMPARE(bigger.scale(), moved.scale());
+    QVERIFY(
+        (bigger.toWorld(QPointF(500, 400)) - moved.toWorld(QPointF(300, 200))).manhattanLength() <
+        1e-6);
+}
+
+// Points and rectangles against the 3×3 grid, whose ninth parcel (stem 9)
+// has a hole of a third of its side in the middle.
+void TestMapPainter::hitTest_data()
+{
+    QTest::addColumn<QRectF>("rect"); // a point when empty
+    QTest::addColumn<QList<int>>("stems");
+    const QPointF o(-750000, -1050000);
+    QTest::newRow("point in a parcel") << QRectF(o + QPointF(150, 50), QSizeF()) << QList<int>{2};
+    QTest::newRow("point in the hole") << QRectF(o + QPointF(250, 250), QSizeF()) << QList<int>{};
+    QTest::newRow("point around the hole")
+        << QRectF(o + QPointF(210, 290), QSizeF()) << QList<int>{9};
+    QTest::newRow("point outside") << QRectF(o + QPointF(-5, 50), QSizeF()) << QList<int>{};
+    QTest::newRow("rect across three")
+        << QRectF(o + QPointF(50, 40), QSizeF(200, 20)) << QList<int>{1, 2, 3};
+    QTest::newRow("rect inside one")
+        << QRectF(o + QPointF(110, 110), QSizeF(10, 10)) << QList<int>{5};
+    QTest::newRow("rect inside the hole")
+        << QRectF(o + QPointF(240, 240), QSizeF(20, 20)) << QList<int>{};
+    QTest::newRow("rect around everything")
+        << QRectF(o + QPointF(-10, -10), QSizeF(400, 400)) << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9};
+    QTest::newRow("rect beside the map")
+        << QRectF(o + QPointF(310, 0), QSizeF(50, 50)) << QList<int>{};
+}
+
+void TestMapPainter::hitTest()
+{
+    QFETCH(QRectF, rect);
+    QFETCH(QList<int>, stems);
+    const MapArea area = Grid();
+    const MapHitTest hit(area);
+    QList<int> found;
+    if (rect.isEmpty()) {
+        const int i = hit.parcelAt(rect.topLeft());
+        if (i >= 0)
+            found << area.parcels[i].stem;
+    } else {
+        for (int i : hit.parcelsIn(rect))
+            found << area.parcels[i].stem;
+    }
+    QCOMPARE(found, stems);
+}
+
+void TestMapPainter::surveyorCoordinates_data()
+{
+    QTest::addColumn<QPointF>("world");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Czech point") << QPointF(-794768.46, -1156889.48)
+                                 << "Y = 794 768,46  X = 1 156 889,48";
+    QTest::newRow("rounded up") << QPointF(-999.996, -1000000.004)
+                                << "Y = 1 000,00  X = 1 000 000,00";
+    QTest::newRow("small") << QPointF(-5.5, -0.07) << "Y = 5,50  X = 0,07";
+    QTest::newRow("outside the system") << QPointF(12.3, 0) << "Y = -12,30  X = 0,00";
+}
+
+void TestMapPainter::surveyorCoordinates()
+{
+    QFETCH(QPointF, world);
+    QFETCH(QString, text);
+    QCOMPARE(SurveyorCoordinates(world), text);
+}
+
+// Picking parcels on the map writes the very rows that typing their numbers
+// in the parcel-number selection writes; taking one out removes all its
+// parts and leaves the rest.
+void TestMapPainter::pickingWritesAsByNumber()
+{
+    QTemporaryDir dir;
+    const QString source = QStringLiteral(ORV_SAMPLES_DIR "/real/SALADIN/NYSPA001.DB");
+    if (!QFile::exists(source))
+        QSKIP("the Saladin district is not in the samples");
+    QVERIFY(QFile::copy(source, dir.filePath("NYSPA001.DB")));
+    Table parcels;
+    OpenParcelTable(parcels, dir.path(), "001");
+    QList<MapParcel> picked;
+    auto take = [&] {
+        MapParcel p;
+        p.group = int(parcels.asInteger("PARSKUP"));
+        p.stem = int(parcels.asInteger("PARCIS"));
+        p.subdivision = int(parcels.asInteger("PARPOD"));
+        picked.append(p);
+    };
+    // The first subdivided parcel and the last one (Saladin's parcels are
+    // of one part each; the work-table tests cover parcels of several).
+    for (parcels.first(); !parcels.eof() && parcels.asInteger("PARPOD") == 0; parcels.next()) {
+    }
+    QVERIFY(!parcels.eof());
+    take();
+    parcels.last();
+    take();
+
+    auto rowsOf = [](Table& t) {
+        QStringList rows;
+        t.refresh();
+        for (t.first(); !t.eof(); t.next()) {
+            QStringList cells;
+            for (const FieldDef& f : WorkTableFields())
+                cells << t.asString(f.name);
+            rows << cells.join('|');
+        }
+        return rows;
+    };
+    QList<TParcGridRow> typed;
+    QList<const MapParcel*> pointers;
+    for (const MapParcel& p : picked) {
+        typed.append({QString::number(p.group), QString::number(p.stem),
+                      p.subdivision ? QString::number(p.subdivision) : QString()});
+        pointers << &p;
+    }
+    Table byNumber, byMap;
+    QDir(dir.path()).mkpath("A");
+    QDir(dir.path()).mkpath("B");
+    OpenOrCreateWorkTable(byNumber, dir.filePath("A/PRAC.DB"));
+    OpenOrCreateWorkTable(byMap, dir.filePath("B/PRAC.DB"));
+    TParcSelector::SelectParcels(typed, byNumber, parcels);
+    const int added = MapPicker::Add(pointers, byMap, parcels);
+    const QStringList expected = rowsOf(byNumber);
+    QCOMPARE(expected.size(), picked.size());
+    QCOMPARE(rowsOf(byMap), expected);
+    QCOMPARE(added, expected.size());
+    QCOMPARE(MapPicker::Add(pointers, byMap, parcels), 0);
+
+    // Taking the last (no subdivision) out leaves the others, marks intact.
+    const int removed = MapPicker::Remove({pointers.last()}, byMap, parcels);
+    const QStringList left = rowsOf(byMap);
+    QCOMPARE(removed, expected.size() - left.size());
+    QCOMPARE(removed, 1);
+    const MapParcel& out = picked.last();
+    const QString outKey =
+        QStringLiteral("%1|%2|%3|").arg(out.group).arg(out.stem).arg(out.subdivision);
+    QStringList kept;
+    for (const QString& row : expected)
+        if (!row.startsWith(outKey))
+            kept << row;
+    QCOMPARE(left, kept);
+    QCOMPARE(MapPicker::Remove({pointers.last()}, byMap, parcels), 0);
+}
+
+// A printed page: the map above the title block, which names the area and
+// the date and says the picture is for information only.
+void TestMapPainter::printedSheet()
+{
+    MapArea area = Grid();
+    area.name = QStringLiteral("Saladín");
+    const QStringList lines = MapSheet::TitleLines(area.name, QDate(2026, 12, 7));
+    QCOMPARE(lines, QStringList({"Katastrální území: Saladín", "Datum: 7. 12. 2026",
+                                 "Informativní zobrazení, nemá povahu veřejné listiny"}));
+    QImage page(800, 1100, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    MapPainter::Options options;
+    options.marked = {MapParcelCode(area.parcels[4])};
+    const MapPainter::Drawn drawn =
+        MapSheet::Paint(painter, QRectF(page.rect()), area, options, QDate(2026, 12, 7));
+    painter.end();
+    QCOMPARE(drawn.parcels, 9);
+    QCOMPARE(drawn.marked, 1);
+    // The title block's frame at the bottom, nothing of the map over it.
+    int frameRow = -1;
+    for (int y = page.height() - 1; y > page.height() / 2 && frameRow < 0; --y)
+        if (qGray(page.pixel(page.width() / 2, y)) < 100 && qGray(page.pixel(3, y)) < 100)
+            frameRow = y;
+    QVERIFY(frameRow > page.height() - 120);
+    for (int y = frameRow - 40; y < page.height() - 1; ++y)
+        QCOMPARE(page.pixel(page.width() - 3, y) == MapPainter::markedColour().rgb(), false);
 }
 
 void TestMapPainter::colours_data()

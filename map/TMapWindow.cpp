@@ -1,0 +1,237 @@
+#include "map/TMapWindow.h"
+
+#include "base/ETalvekException.h"
+#include "browse/core/TListingData.h"
+#include "data/ParcelNumber.h"
+#include "data/ParcelTable.h"
+#include "data/WorkTable.h"
+#include "db/Table.h"
+#include "map/MapCanvas.h"
+#include "map/core/MapPicker.h"
+#include "map/core/MapSheet.h"
+#include "report/ui/PrintTarget.h"
+#include "map/core/MarkedParcels.h"
+#include "map/core/SurveyorCoordinates.h"
+#include "widgets/DialogPos.h"
+#include "widgets/MessageDlg.h"
+
+#include <QCloseEvent>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+// Free space around the marked parcels when zooming to them, metres.
+constexpr double MarkedMarginMetres = 20;
+} // namespace
+
+TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString& workTablePath,
+                       QWidget* parent)
+    : QMainWindow(parent), m_app(app), m_ku(ku), m_area(std::move(area)),
+      m_workTablePath(workTablePath), m_canvas(new MapCanvas(this)), m_info(new QLabel(this)),
+      m_coordinates(new QLabel(this)), m_scale(new QLabel(this))
+{
+    setObjectName(QStringLiteral("TMapWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (m_area.name.isEmpty())
+        m_area.name = ku.Katastr;
+    setWindowTitle(Title(m_area.name));
+    setCentralWidget(m_canvas);
+    auto* dock = new QDockWidget(QStringLiteral("Parcela"), this);
+    dock->setObjectName(QStringLiteral("ParcelaDock"));
+    m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_info->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_info->setWordWrap(true);
+    m_info->setMinimumWidth(220);
+    m_info->setText(QStringLiteral("Klepnutím na parcelu zobrazíte její údaje.\n"
+                                   "Ctrl+klepnutí nebo tažení přidá do výběru, "
+                                   "Shift odebere."));
+    dock->setWidget(m_info);
+    addDockWidget(Qt::RightDockWidgetArea, dock);
+    statusBar()->addWidget(m_coordinates, 1);
+    statusBar()->addPermanentWidget(m_scale);
+    buildActions();
+    m_listing = std::make_unique<TListingData>(ku, app ? app->WorkDbPath() : QString());
+    // The ownership sheet of each parcel, read once: identify then costs no
+    // query of the parcel table.
+    try {
+        Table parcels;
+        OpenParcelTable(parcels, ku.Alias, ku.Suffix);
+        for (parcels.first(); !parcels.eof(); parcels.next())
+            m_sheetOf.insert(MapParcelCode(int(parcels.asInteger(QStringLiteral("PARSKUP"))),
+                                           int(parcels.asInteger(QStringLiteral("PARCIS"))),
+                                           int(parcels.asInteger(QStringLiteral("PARPOD")))),
+                             int(parcels.asInteger(QStringLiteral("LVCIS"))));
+    } catch (const ETalvekException&) {
+        // Without the parcel table the map still shows; identify lacks sheets.
+    }
+    m_canvas->setArea(&m_area);
+    connect(m_canvas, &MapCanvas::cursorMoved, this,
+            [this](const QPointF& w) { m_coordinates->setText(SurveyorCoordinates(w)); });
+    connect(m_canvas, &MapCanvas::viewChanged, this, &TMapWindow::showScale);
+    connect(m_canvas, &MapCanvas::parcelClicked, this,
+            [this](int i) { m_info->setText(Identify(i)); });
+    connect(m_canvas, &MapCanvas::parcelsPicked, this, &TMapWindow::Pick);
+    connect(m_canvas, &MapCanvas::parcelDoubleClicked, this, [this](int i) {
+        const MapParcel& p = m_area.parcels[i];
+        emit browseRequested(p.group, p.stem, p.subdivision);
+    });
+    // The work table and its folder are watched: a table created or written
+    // by replacing it (which ends a file's watch) shows up as a change of
+    // the folder.
+    const QString folder = QFileInfo(m_workTablePath).absolutePath();
+    if (QFileInfo::exists(folder))
+        m_watcher.addPath(folder);
+    if (QFileInfo::exists(m_workTablePath))
+        m_watcher.addPath(m_workTablePath);
+    auto changed = [this] {
+        if (!m_watcher.files().contains(m_workTablePath) && QFileInfo::exists(m_workTablePath))
+            m_watcher.addPath(m_workTablePath);
+        reloadMarked();
+    };
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, changed);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, changed);
+    reloadMarked();
+    resize(1000, 700);
+    if (m_app)
+        RestoreDialogPos(*m_app, this);
+}
+
+TMapWindow::~TMapWindow() = default;
+
+QString TMapWindow::Title(const QString& areaName)
+{
+    return QStringLiteral("Mapa – ") + areaName;
+}
+
+void TMapWindow::buildActions()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("Mapa"));
+    bar->setObjectName(QStringLiteral("MapaBar"));
+    bar->addAction(QStringLiteral("Celá oblast"), QKeySequence(Qt::Key_Home), this,
+                   [this] { m_canvas->showWorld(QRectF()); });
+    bar->addAction(QStringLiteral("Na výběr"), this, [this] { ZoomToMarked(); });
+    bar->addAction(QStringLiteral("Přiblížit"), this, [this] { m_canvas->zoomBy(1.25); });
+    bar->addAction(QStringLiteral("Oddálit"), this, [this] { m_canvas->zoomBy(0.8); });
+    bar->addAction(QStringLiteral("Tisk..."), QKeySequence::Print, this, [this] { Print(); });
+}
+
+void TMapWindow::showScale()
+{
+    // Device pixels per metre → the scale number at the screen's resolution.
+    const double metresPerPixel = 1 / m_canvas->view().scale();
+    const double scale = metresPerPixel * logicalDpiX() / 0.0254;
+    m_scale->setText(QStringLiteral("1 : ") + QLocale(QLocale::Czech).toString(qRound64(scale)));
+}
+
+void TMapWindow::reloadMarked()
+{
+    try {
+        m_marked = QFileInfo::exists(m_workTablePath) ? MarkedParcelCodes(m_workTablePath)
+                                                      : QSet<qint64>();
+    } catch (const ETalvekException&) {
+        // A work table being written by another window: the next change
+        // notification reads it again.
+        return;
+    }
+    m_canvas->setMarked(m_marked);
+}
+
+bool TMapWindow::ZoomToMarked()
+{
+    QRectF bounds;
+    for (const MapParcel& p : m_area.parcels)
+        if (!p.bounds.isNull() && m_marked.contains(MapParcelCode(p)))
+            bounds |= p.bounds;
+    if (bounds.isNull())
+        return false;
+    m_canvas->showWorld(bounds.adjusted(-MarkedMarginMetres, -MarkedMarginMetres,
+                                        MarkedMarginMetres, MarkedMarginMetres));
+    return true;
+}
+
+QString TMapWindow::Identify(int index)
+{
+    if (index < 0 || index >= m_area.parcels.size())
+        return QStringLiteral("Mimo parcely.");
+    const MapParcel& p = m_area.parcels[index];
+    const int sheet = m_sheetOf.value(MapParcelCode(p), 0);
+    QStringList lines;
+    lines << QStringLiteral("Parcela: %1").arg(FormatParcelNumber(p.group, p.stem, p.subdivision));
+    try {
+        lines << QStringLiteral("Druh pozemku: %1").arg(m_listing->LandKindText(p.kindOfLand));
+    } catch (const ETalvekException&) {
+        lines << QStringLiteral("Druh pozemku: %1").arg(p.kindOfLand);
+    }
+    lines << QStringLiteral("Výměra: %1 m²")
+                 .arg(QLocale(QLocale::Czech).toString(qRound64(p.officialArea)));
+    lines << QStringLiteral("List vlastnictví: %1")
+                 .arg(sheet > 0 ? QString::number(sheet) : QStringLiteral("-"));
+    if (sheet > 0) {
+        try {
+            for (const TListingData::Holder& h : m_listing->HoldersOf(sheet))
+                lines << QStringLiteral("  ") + m_listing->OwnerName(h.ident, h.uvchar);
+        } catch (const ETalvekException& e) {
+            lines << e.message();
+        }
+    }
+    lines << QString()
+          << (m_marked.contains(MapParcelCode(p)) ? QStringLiteral("Ve výběru.")
+                                                  : QStringLiteral("Není ve výběru."));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void TMapWindow::Pick(const QList<int>& indexes, bool add)
+{
+    QList<const MapParcel*> picked;
+    for (int i : indexes)
+        picked << &m_area.parcels[i];
+    try {
+        Table parcels;
+        OpenParcelTable(parcels, m_ku.Alias, m_ku.Suffix);
+        Table work;
+        OpenOrCreateWorkTable(work, m_workTablePath);
+        add ? MapPicker::Add(picked, work, parcels) : MapPicker::Remove(picked, work, parcels);
+    } catch (const ETalvekException& e) {
+        ErrorBox(e.message());
+        return;
+    }
+    if (!m_watcher.files().contains(m_workTablePath))
+        m_watcher.addPath(m_workTablePath);
+    reloadMarked();
+}
+
+void TMapWindow::Print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(m_canvas->width() > m_canvas->height() ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
+    if (!PrintTarget::Choose(printer, this, windowTitle(), PrintTarget::Mode::Dialog, 1))
+        return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        ErrorBox(PrintTarget::StartFailedMessage(printer));
+        return;
+    }
+    MapPainter::Options options;
+    options.marked = m_marked;
+    options.world = m_canvas->view().visibleWorld();
+    MapSheet::Paint(painter,
+                    printer.pageRect(QPrinter::DevicePixel)
+                        .translated(-printer.pageRect(QPrinter::DevicePixel).topLeft()),
+                    m_area, options, QDate::currentDate());
+    painter.end();
+    PrintTarget::Finished(printer, this);
+}
+
+void TMapWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_app)
+        SaveDialogPos(*m_app, this);
+    event->accept();
+}
