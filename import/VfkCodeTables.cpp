@@ -120,6 +120,7 @@ QStringList VfkCodeTables::merge(const Offered& offered)
 {
     QStringList warnings;
     m_tables.clear();
+    m_added.clear();
     for (const char* name : TableFiles) {
         const QString file = QString::fromLatin1(name);
         const QString existing = ParadoxFiles::resolveCaseInsensitive(m_directory, file);
@@ -154,8 +155,15 @@ QStringList VfkCodeTables::merge(const Offered& offered)
         if (exists) {
             for (const QVariantList& row : baseRows)
                 take(row, false);
+            QStringList added;
             for (const QVariantList& row : offered.value(file))
-                table.changed = take(row, true) || table.changed;
+                if (take(row, true)) {
+                    table.changed = true;
+                    added.append(row.value(0).toString());
+                }
+            if (!added.isEmpty())
+                m_added.append(QStringLiteral("Číselník %1: doplněny kódy %2")
+                                   .arg(file, added.join(QStringLiteral(", "))));
         } else {
             for (const QVariantList& row : offered.value(file))
                 take(row, true);

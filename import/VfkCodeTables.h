@@ -40,6 +40,9 @@ public:
     QStringList merge(const Offered& offered);
     // True when the last merge() changed any table.
     bool changed() const;
+    // The codes the last merge() added to tables that existed, one line per
+    // table ("Číselník DRUHPOZ.DB: doplněny kódy 98, 99"), for the summary.
+    QStringList addedCodes() const { return m_added; }
     // Writes the changed tables into a scratch directory inside the
     // directory; nothing is replaced yet.
     void prepare();
@@ -58,6 +61,7 @@ private:
         QList<QVariantList> rows;
         bool changed = false;
     };
+    QStringList m_added;
     // A prepared file and the file it replaces.
     struct Move
     {

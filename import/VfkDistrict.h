@@ -38,5 +38,7 @@ struct VfkDistrict
     // The maps of the areas whose files carry the map groups.
     QList<MapArea> maps;
     QStringList warnings;
+    // The codes the import added to code tables that existed (VfkCodeTables::addedCodes).
+    QStringList codeTablesAdded;
     int repairedTexts = 0;
 };

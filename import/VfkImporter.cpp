@@ -286,6 +286,7 @@ void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
             staged.revert();
             throw;
         }
+        district.codeTablesAdded = codeTables.addedCodes();
     } catch (...) {
         if (madeWorkDb)
             QDir().rmdir(workDb);
@@ -320,6 +321,7 @@ QStringList VfkImporter::summary(const VfkDistrict& district)
     for (const MapArea& map : district.maps)
         lines.append(VfkMapBuilder::summary(map));
     lines.append(QStringLiteral("opravené dvojitě kódované texty: %1").arg(district.repairedTexts));
+    lines += district.codeTablesAdded;
     for (const QString& warning : district.warnings)
         lines.append(QStringLiteral("upozornění: ") + warning);
     return lines;

@@ -438,6 +438,7 @@ void TestVfkImport::existingCodeTableKept()
         {{"CHARUV.DB", {{3, QStringLiteral("Česká republika")}, {9, QStringLiteral("obec")}}}});
     QCOMPARE(warnings.size(), 1);
     QVERIFY2(warnings[0].contains(QStringLiteral("CHARUV.DB: kód 3")), qPrintable(warnings[0]));
+    QCOMPARE(tables.addedCodes(), QStringList{"Číselník CHARUV.DB: doplněny kódy 9"});
     tables.write();
     QCOMPARE(dumpRows(tableRows(dir.path(), "CHARUV.DB")),
              QStringList({"3|Stát", "9|obec", "30|vlastní kód"}));
