@@ -2,7 +2,8 @@
 
 QString CzechPlural::Form(qint64 count, const QString& one, const QString& few, const QString& many)
 {
-    const qint64 n = count < 0 ? -(count + 1) + 1 : count; // no overflow at the minimum
+    // The magnitude in unsigned arithmetic: no overflow at the minimum.
+    const quint64 n = count < 0 ? 0 - quint64(count) : quint64(count);
     if (n == 1)
         return one;
     if (n >= 2 && n <= 4)

@@ -37,6 +37,7 @@ extern "C" {
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
+#include <ogr_api.h>
 #include <ogrsf_frmts.h>
 
 namespace {
@@ -233,7 +234,8 @@ QList<QPair<QString, double>> readGisBack(const QString& path, QStringList& name
             std::unique_ptr<OGRGeometry> copy(g->clone());
             if (copy->transformTo(&krovak) != OGRERR_NONE)
                 return {};
-            area = copy->toMultiPolygon()->get_Area();
+            // A one-piece parcel may read back as a polygon: the area of any surface.
+            area = OGR_G_Area(OGRGeometry::ToHandle(copy.get()));
         }
         features.append({QString::fromUtf8(feature->GetFieldAsString("PARCISLO")), area});
     }
