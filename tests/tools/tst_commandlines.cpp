@@ -262,20 +262,23 @@ QString TestCommandLines::outputText(const QStringList& args, const QString& out
     process.start(TestSupport::orvToolPath(), list);
     if (!process.waitForFinished(60000))
         return "timeout";
+    const QString said =
+        QString::fromUtf8(process.readAllStandardError()) + QString::number(process.exitCode());
     if (errors)
-        *errors =
-            QString::fromUtf8(process.readAllStandardError()) + QString::number(process.exitCode());
+        *errors = said;
     if (out == "-")
         return QString::fromUtf8(process.readAllStandardOutput());
     const QString path = dir.filePath(out);
     if (out.endsWith(".pdf")) {
+        if (!QFileInfo::exists(path))
+            return "missing " + path + ": " + said;
         QProcess pdf;
         pdf.start("pdftotext", {path, "-"});
         pdf.waitForFinished(60000);
         return QString::fromUtf8(pdf.readAllStandardOutput());
     }
     if (!QFileInfo::exists(path))
-        return "missing " + path;
+        return "missing " + path + ": " + said; // what the tool said, for a failure
     if (out.endsWith(".db") || out.endsWith(".dbf"))
         return tableText(path);
     QFile file(path);
