@@ -10,6 +10,7 @@
 //   - a screenshot of the window into the file given as the first argument.
 // Usage: bench_mapwindow [screenshot.png]
 #include "BenchCity.h"
+#include "BenchMapArea.h"
 #include "app/core/TKUInfo.h"
 #include "data/WorkTable.h"
 #include "db/Table.h"
@@ -32,60 +33,13 @@
 
 namespace {
 
-constexpr int Columns = 100;
-constexpr int Rows = 50;
-constexpr double CellWidth = 30;  // metres
-constexpr double CellHeight = 24; // metres
 constexpr int Rounds = 5;
-
-MapArea GeneratedArea()
-{
-    static const int kinds[] = {2, 5, 7, 10, 11, 13, 14, 3, 6, 13};
-    MapArea area;
-    area.code = QStringLiteral("999999");
-    area.name = QStringLiteral("Generované území");
-    for (int row = 0; row < Rows; ++row)
-        for (int col = 0; col < Columns; ++col) {
-            const double x0 = -750000 + col * CellWidth, y0 = -1050000 + row * CellHeight;
-            QPolygonF ring;
-            for (int k = 0; k < 16; ++k) {
-                // Around the cell's centre, 16 vertices wobbling by a metre.
-                const double a = 2 * M_PI * k / 16, w = std::sin(col * 7.0 + row * 3.0 + k);
-                ring << QPointF(x0 + CellWidth / 2 + std::cos(a) * (CellWidth / 2 + w - 1),
-                                y0 + CellHeight / 2 + std::sin(a) * (CellHeight / 2 + w - 1));
-            }
-            MapParcel p;
-            const int n = row * Columns + col;
-            p.kindOfLand = kinds[n % 10];
-            p.group = p.kindOfLand == 13 ? 1 : 2;
-            p.stem = n + 1;
-            p.officialArea = CellWidth * CellHeight;
-            p.parts.append(MapPolygon{{ring}});
-            p.bounds = ring.boundingRect();
-            area.labels.append({QString::number(p.stem), p.bounds.center(), 1.5, 0, 1});
-            area.parcels.append(p);
-        }
-    area.extent = MapStore::extentOf(area);
-    return area;
-}
 
 void Report(const char* what, QList<double> times)
 {
     std::sort(times.begin(), times.end());
     std::printf("%-46s best %7.2f ms, median %7.2f ms\n", what, times.first(),
                 times[times.size() / 2]);
-}
-
-void Measure(const char* what, const std::function<void()>& run)
-{
-    QList<double> times;
-    for (int i = 0; i < Rounds; ++i) {
-        QElapsedTimer t;
-        t.start();
-        run();
-        times.append(msSince(t));
-    }
-    Report(what, times);
 }
 
 } // namespace
@@ -98,8 +52,9 @@ int main(int argc, char** argv)
     const TKUInfo none{tmp.path(), {}, {}, QStringLiteral("Generované území"), "001", "999999"};
 
     // Opening: the window built, shown and its map drawn.
-    Measure("open the window with the map drawn", [&] {
-        auto* w = new TMapWindow(nullptr, none, GeneratedArea(), work);
+    BenchMeasure("open the window with the map drawn", [&] {
+        auto* w =
+            new TMapWindow(nullptr, none, BenchGeneratedMapArea(QStringLiteral("999999")), work);
         w->resize(1600, 1000);
         w->show();
         w->canvas()->renderNow();
@@ -107,7 +62,7 @@ int main(int argc, char** argv)
         w->close();
         QApplication::processEvents();
     });
-    MapArea area = GeneratedArea();
+    MapArea area = BenchGeneratedMapArea(QStringLiteral("999999"));
     TMapWindow window(nullptr, none, area, work);
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
@@ -121,27 +76,27 @@ int main(int argc, char** argv)
     // QWidget::render runs the paint event into an image: the cached image
     // moved or scaled, the sharp redraw being left to its timer.
     QImage frame(canvas->size(), QImage::Format_RGB32);
-    Measure("pan step from the cached image", [&] {
+    BenchMeasure("pan step from the cached image", [&] {
         QKeyEvent key(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
         QApplication::sendEvent(canvas, &key);
         canvas->render(&frame);
     });
     canvas->showWorld(QRectF());
     canvas->renderNow();
-    Measure("zoom step, scaled frame", [&] {
+    BenchMeasure("zoom step, scaled frame", [&] {
         canvas->zoomBy(1.25);
         canvas->render(&frame);
     });
     canvas->showWorld(QRectF());
     canvas->zoomBy(2);
     canvas->renderNow();
-    Measure("sharp redraw, zoomed in twice", [&] { canvas->renderNow(); });
+    BenchMeasure("sharp redraw, zoomed in twice", [&] { canvas->renderNow(); });
     canvas->showWorld(QRectF());
     canvas->renderNow();
-    Measure("sharp redraw, whole area", [&] { canvas->renderNow(); });
+    BenchMeasure("sharp redraw, whole area", [&] { canvas->renderNow(); });
     const MapHitTest hit(area);
     int found = 0;
-    Measure("identify (hit test + panel text) x100", [&] {
+    BenchMeasure("identify (hit test + panel text) x100", [&] {
         for (int i = 0; i < 100; ++i) {
             const QPointF p = canvas->view().toWorld(QPointF(16 * i, 10 * i));
             found += window.Identify(hit.parcelAt(p)).size() > 0;
