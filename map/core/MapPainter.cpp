@@ -2,6 +2,7 @@
 
 #include "data/ParcelNumber.h"
 #include "map/core/MapArea.h"
+#include "map/core/MapPrintPage.h"
 #include "map/core/MapView.h"
 #include "map/core/MarkedParcels.h"
 
@@ -31,6 +32,13 @@ enum Kind
 
 // Line widths and sizes in millimetres of paper.
 constexpr double BoundaryMm = 0.12;
+constexpr double AreaBoundaryMm = 0.4;
+constexpr double OtherLineMm = 0.1;
+constexpr double SoilLineMm = 0.25;
+// Soil-quality codes are written only this close in (ground metres per
+// millimetre of paper: 1:10 000 and larger scales); further out they would
+// cover the parcel numbers.
+constexpr double SoilLabelMaxMetresPerMm = 10;
 constexpr double MarkedOutlineMm = 0.6;
 constexpr double ScaleBarHeightMm = 1.5;
 constexpr double ArrowMm = 10;
@@ -213,15 +221,95 @@ void PaintNorthArrow(QPainter& painter, const QRectF& rect, double unit,
                      north);
 }
 
-void PaintLines(QPainter& painter, const QList<MapLine>& lines, const QTransform& t,
-                const QRectF& visible)
+// The pen of each line layer, in device units.
+QPen LinePen(MapPainter::Layer layer, double unit)
 {
-    for (const MapLine& line : lines)
-        if (line.points.boundingRect().intersects(visible))
+    QPen pen;
+    switch (layer) {
+    case MapPainter::AreaBoundaries:
+        pen = QPen(Qt::black, AreaBoundaryMm * unit);
+        break;
+    case MapPainter::OtherLines:
+        pen = QPen(QColor(0x70, 0x70, 0x70), OtherLineMm * unit);
+        break;
+    case MapPainter::SoilQuality:
+        pen = QPen(MapPainter::soilColour(), SoilLineMm * unit, Qt::DashLine);
+        break;
+    default:
+        pen = QPen(QColor(0x20, 0x20, 0x20), BoundaryMm * unit);
+        break;
+    }
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+// Draws the lines of the layers asked for, the area's boundaries last (on
+// top); returns how many were drawn.
+int PaintLines(QPainter& painter, const QList<MapLine>& lines, const QTransform& t,
+               const QRectF& visible, int layers, double unit)
+{
+    int drawn = 0;
+    for (MapPainter::Layer layer :
+         {MapPainter::OtherLines, MapPainter::ParcelBoundaries, MapPainter::AreaBoundaries}) {
+        if (!(layers & layer))
+            continue;
+        painter.setPen(LinePen(layer, unit));
+        for (const MapLine& line : lines)
+            if (MapPainter::lineLayer(line.kind) == layer &&
+                line.points.boundingRect().intersects(visible)) {
+                painter.drawPolyline(t.map(line.points));
+                ++drawn;
+            }
+    }
+    return drawn;
+}
+
+// The soil-quality boundaries, and their codes where the scale allows.
+void PaintSoil(QPainter& painter, const MapArea& area, const QTransform& t, const QRectF& visible,
+               double unit, double metresPerMm, const QFontMetricsF& metrics,
+               MapPainter::Drawn& drawn)
+{
+    painter.setPen(LinePen(MapPainter::SoilQuality, unit));
+    painter.setBrush(Qt::NoBrush);
+    for (const MapLine& line : area.soilBoundaries)
+        if (line.points.boundingRect().intersects(visible)) {
             painter.drawPolyline(t.map(line.points));
+            ++drawn.soilLines;
+        }
+    if (metresPerMm > SoilLabelMaxMetresPerMm)
+        return;
+    painter.setPen(MapPainter::soilColour());
+    for (const MapLabel& label : area.soilLabels)
+        if (visible.contains(label.position)) {
+            const QPointF at = t.map(label.position);
+            const double width = metrics.horizontalAdvance(label.text);
+            painter.drawText(QPointF(at.x() - width / 2, at.y() + metrics.ascent() / 2),
+                             label.text);
+            ++drawn.soilLabels;
+        }
+}
+
+// The view of the paint: `world` fitted into `rect`, or at a fixed scale the
+// ground the paper holds around the centre of `world`.
+MapView PaintView(const QRectF& world, const QRectF& rect, const MapPainter::Options& options,
+                  double unit)
+{
+    if (options.scale <= 0)
+        return MapView::fit(world, rect, options.marginMm * unit);
+    const QSizeF paperMm = rect.size() / unit;
+    return MapView::fit(MapPrintPage::Ground(paperMm, options.scale, world.center()), rect, 0);
 }
 
 } // namespace
+
+MapPainter::Layer MapPainter::lineLayer(int kind)
+{
+    if (kind >= 20500 && kind < 20700)
+        return AreaBoundaries;
+    if (kind == 21900)
+        return ParcelBoundaries;
+    return OtherLines;
+}
 
 QColor MapPainter::kindColour(int kindOfLand)
 {
@@ -259,7 +347,7 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     // Device units per millimetre of paper.
     const double unit = painter.device()->logicalDpiY() / 25.4;
     const QRectF world = options.world.isNull() ? area.extent : options.world;
-    const MapView view = MapView::fit(world, rect, options.marginMm * unit);
+    const MapView view = PaintView(world, rect, options, unit);
     const QTransform t = view.transform();
     const QRectF visible = view.toWorld(rect);
     drawn.metresPerMm = unit / view.scale();
@@ -275,15 +363,15 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     }
     drawn.parcels = int(shown.size());
 
-    QPen boundary(QColor(0x20, 0x20, 0x20), BoundaryMm * unit);
-    boundary.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(boundary);
     painter.setBrush(Qt::NoBrush);
-    if (!area.boundaries.isEmpty())
-        PaintLines(painter, area.boundaries, t, visible);
-    else
+    if (!area.boundaries.isEmpty()) {
+        drawn.lines = PaintLines(painter, area.boundaries, t, visible, options.layers, unit);
+    } else if (options.layers & ParcelBoundaries) {
+        // A map without boundary lines: the parcels' outlines stand for them.
+        painter.setPen(LinePen(ParcelBoundaries, unit));
         for (const MapParcel* parcel : shown)
             painter.drawPath(DevicePath(*parcel, t));
+    }
 
     QColor markedFill = markedColour();
     markedFill.setAlpha(MarkedAlpha);
@@ -299,6 +387,8 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
 
     painter.setFont(options.font);
     const QFontMetricsF metrics(options.font, painter.device());
+    if (options.layers & SoilQuality)
+        PaintSoil(painter, area, t, visible, unit, drawn.metresPerMm, metrics, drawn);
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     for (const MapParcel* parcel : shown)
