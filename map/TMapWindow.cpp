@@ -53,6 +53,7 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
     setCentralWidget(m_canvas);
     auto* dock = new QDockWidget(QStringLiteral("Parcela"), this);
     dock->setObjectName(QStringLiteral("ParcelaDock"));
+    m_info->setObjectName(QStringLiteral("ParcelInfo"));
     m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_info->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_info->setWordWrap(true);

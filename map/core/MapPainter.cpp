@@ -221,6 +221,16 @@ void PaintNorthArrow(QPainter& painter, const QRectF& rect, double unit,
                      north);
 }
 
+// Whether a line's bounds touch the ground in view. QRectF::intersects
+// takes a rectangle without height or width (a straight east-west or
+// north-south line) for empty and never intersecting.
+bool LineInView(const QPolygonF& points, const QRectF& visible)
+{
+    const QRectF b = points.boundingRect();
+    return b.left() <= visible.right() && b.right() >= visible.left() &&
+           b.top() <= visible.bottom() && b.bottom() >= visible.top();
+}
+
 // The pen of each line layer, in device units.
 QPen LinePen(MapPainter::Layer layer, double unit)
 {
@@ -255,8 +265,7 @@ int PaintLines(QPainter& painter, const QList<MapLine>& lines, const QTransform&
             continue;
         painter.setPen(LinePen(layer, unit));
         for (const MapLine& line : lines)
-            if (MapPainter::lineLayer(line.kind) == layer &&
-                line.points.boundingRect().intersects(visible)) {
+            if (MapPainter::lineLayer(line.kind) == layer && LineInView(line.points, visible)) {
                 painter.drawPolyline(t.map(line.points));
                 ++drawn;
             }
@@ -272,7 +281,7 @@ void PaintSoil(QPainter& painter, const MapArea& area, const QTransform& t, cons
     painter.setPen(LinePen(MapPainter::SoilQuality, unit));
     painter.setBrush(Qt::NoBrush);
     for (const MapLine& line : area.soilBoundaries)
-        if (line.points.boundingRect().intersects(visible)) {
+        if (LineInView(line.points, visible)) {
             painter.drawPolyline(t.map(line.points));
             ++drawn.soilLines;
         }

@@ -11,6 +11,7 @@
 #include "browse/TParDilyDbf.h"
 #include "browse/core/TMarkSummary.h"
 #include "db/Table.h"
+#include "map/MapCanvas.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 #include "output/core/FormLookups.h"
@@ -564,27 +565,38 @@ private slots:
     }
 
     // "Mapa" (Alt+M) shows only when the area has a map, and opens it as the
-    // browser's own window, once.
-    void mapButtonWhenTheAreaHasAMap()
+    // browser's own window, once. The map and the browser stay in step over
+    // the work table: a double click on the map makes the parcel's part
+    // current (or says in the map's panel that the work table lacks it), a
+    // pick re-reads the grid and the count of marks, a Ctrl+click beside
+    // every parcel writes nothing. A damaged map file is told once: the
+    // button then hides, for this browser and the next.
+    void mapAndBrowserInStep()
     {
         const QString mapDir = m_root.filePath("mapy");
         qputenv("ORV_MAP_DIR", mapDir.toLocal8Bit());
         auto button = [&] { return m_form->findChild<QPushButton*>("MapaBtn"); };
-        open(1);
+        open(1, {"16", "-20"});
         QVERIFY(button() && button()->isHidden());
         MapArea map;
         map.code = "600001";
         map.name = "Katastr CTL";
-        MapParcel parcel;
-        parcel.group = 2;
-        parcel.stem = 16;
-        const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
-        parcel.parts.append(MapPolygon{{ring}});
-        parcel.bounds = ring.boundingRect();
-        map.parcels.append(parcel);
-        map.extent = parcel.bounds;
+        // Parcels 16, 15/3 and -20 side by side, 100 m squares.
+        const QList<std::array<int, 3>> keys = {{2, 16, 0}, {2, 15, 3}, {1, 20, 0}};
+        for (int i = 0; i < keys.size(); ++i) {
+            MapParcel parcel;
+            parcel.group = keys[i][0];
+            parcel.stem = keys[i][1];
+            parcel.subdivision = keys[i][2];
+            const QRectF r(-750000 + 100 * i, -1050000, 100, 100);
+            const QPolygonF ring({r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()});
+            parcel.parts.append(MapPolygon{{ring}});
+            parcel.bounds = r;
+            map.parcels.append(parcel);
+            map.extent |= r;
+        }
         MapStore(mapDir).write(map);
-        open(1);
+        open(1, {"16", "-20"});
         m_form->show();
         QVERIFY(!button()->isHidden());
         QCOMPARE(button()->shortcut(), QKeySequence("Alt+M"));
@@ -592,8 +604,54 @@ private slots:
         button()->click();
         const QList<TMapWindow*> maps = m_form->findChildren<TMapWindow*>();
         QCOMPARE(maps.size(), 1);
-        QVERIFY(maps[0]->isVisible());
-        QCOMPARE(maps[0]->windowTitle(), QString("Mapa – Katastr CTL"));
+        TMapWindow* window = maps[0];
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Mapa – Katastr CTL"));
+        auto info = [&] { return window->findChild<QLabel*>("ParcelInfo")->text(); };
+        auto current = [&] { return m_form->TablePa().asString("PARCISLO"); };
+
+        go("-20");
+        emit window->canvas()->parcelDoubleClicked(0);
+        QCOMPARE(current(), QString("16"));
+        emit window->canvas()->parcelDoubleClicked(1);
+        QCOMPARE(current(), QString("16"));
+        QVERIFY2(info().startsWith("Parcela 15/3 není v pracovní tabulce"), qPrintable(info()));
+
+        QSignalSpy written(window, &TMapWindow::workTableWritten);
+        MapCanvas* canvas = window->canvas();
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
+        QCOMPARE(written.count(), 0);
+        const QString before = label("MarkSummary");
+        QCOMPARE(m_form->GridModel()->rowCount(), 2);
+        const QPoint middle = canvas->view().toDevice(QPointF(-749850, -1049950)).toPoint();
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::ControlModifier, middle);
+        QCOMPARE(written.count(), 1);
+        QCOMPARE(m_form->GridModel()->rowCount(), 4); // both parts of 15/3
+        QVERIFY(label("MarkSummary") != before);
+        QCOMPARE(label("MarkSummary"), TMarkSummary::Read(m_fx->workTablePath()).Text());
+        emit window->canvas()->parcelDoubleClicked(1);
+        QCOMPARE(current(), QString("15/3"));
+        QCOMPARE(child<QTableView>("DBGridPa")->currentIndex().row(), m_form->TablePa().recNo());
+        QVERIFY(m_messages.isEmpty());
+
+        // A damaged map file: one message, then no button.
+        m_form.reset();
+        QFile damaged(MapStore(mapDir).pathOf("600001"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(QByteArray("not a GeoPackage").repeated(100));
+        damaged.close();
+        open(1, {"16"});
+        QVERIFY(!button()->isHidden());
+        m_form->show();
+        button()->click();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].contains("600001.gpkg") && m_messages[0].contains("bez mapy"),
+                 qPrintable(m_messages[0]));
+        QVERIFY(button()->isHidden());
+        QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+        open(1, {"16"});
+        QVERIFY(button()->isHidden());
+        QCOMPARE(m_messages.size(), 1);
         qunsetenv("ORV_MAP_DIR");
     }
 
