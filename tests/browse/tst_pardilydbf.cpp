@@ -632,6 +632,15 @@ private slots:
         emit window->canvas()->parcelDoubleClicked(1);
         QCOMPARE(current(), QString("15/3"));
         QCOMPARE(child<QTableView>("DBGridPa")->currentIndex().row(), m_form->TablePa().recNo());
+        // From a map of the main window: a browser of its own on that part.
+        QString shown;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            shown = qobject_cast<TParDilyDbf*>(modal)->TablePa().asString("PARCISLO");
+            modal->close();
+        });
+        TParDilyDbf::ExecuteParDilyAt(nullptr, 1, m_fx->app(), m_fx->workTablePath(),
+                                      m_fx->area("CTL"), 2, 15, 3);
+        QCOMPARE(shown, QString("15/3"));
         QVERIFY(m_messages.isEmpty());
 
         // A damaged map file: one message, then no button.
