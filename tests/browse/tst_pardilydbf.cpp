@@ -19,6 +19,7 @@
 #include "widgets/FirstSize.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -641,6 +642,14 @@ private slots:
         TParDilyDbf::ExecuteParDilyAt(nullptr, 1, m_fx->app(), m_fx->workTablePath(),
                                       m_fx->area("CTL"), 2, 15, 3);
         QCOMPARE(shown, QString("15/3"));
+        // The soil-quality layer switched on stays on for the next map.
+        QVERIFY(!(window->Layers() & MapPainter::SoilQuality));
+        window->findChild<QAction*>("VrstvaBpej")->trigger();
+        QVERIFY(window->Layers() & MapPainter::SoilQuality);
+        open(1, {"16"});
+        m_form->show();
+        button()->click();
+        QVERIFY(m_form->findChild<TMapWindow*>()->Layers() & MapPainter::SoilQuality);
         QVERIFY(m_messages.isEmpty());
 
         // A damaged map file: one message, then no button.
