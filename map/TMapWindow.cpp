@@ -63,6 +63,13 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
                                    "Shift odebere."));
     dock->setWidget(m_info);
     addDockWidget(Qt::RightDockWidgetArea, dock);
+    // Widths for the longest texts, so that the status bar does not jump
+    // while the cursor moves or the scale changes.
+    const QFontMetrics metrics(m_scale->font());
+    m_coordinates->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("Y = 888 888,88  X = 1 888 888,88 ")));
+    m_scale->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("1 : 8 888 888 ")));
+    m_scale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusBar()->addWidget(m_coordinates, 1);
     statusBar()->addPermanentWidget(m_scale);
     if (m_app && m_app->Settings())

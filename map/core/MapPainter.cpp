@@ -43,6 +43,9 @@ constexpr double MarkedOutlineMm = 0.6;
 constexpr double ScaleBarHeightMm = 1.5;
 constexpr double ArrowMm = 10;
 constexpr int MarkedAlpha = 150;
+// Where a parcel number is tried, as fractions of the height of the parcel's
+// largest piece from its top.
+constexpr double NumberLines[] = {0.5, 0.35, 0.65, 0.2, 0.8};
 
 QPainterPath DevicePath(const MapParcel& parcel, const QTransform& t)
 {
@@ -77,13 +80,11 @@ bool InsidePart(const QPolygonF* rings, qsizetype count, const QPointF& p)
     return true;
 }
 
-// A point well inside a polygon with holes: the middle of the widest span of
-// the horizontal line through the middle of its bounds (a centroid can fall
-// outside an L-shaped parcel or into a hole).
-QPointF InteriorPoint(const QList<QPolygonF>& rings)
+// The middles of the spans inside a polygon with holes along the horizontal
+// line at `y`, the widest span first (a centroid can fall outside an
+// L-shaped parcel or into a hole).
+QList<QPointF> SpanMiddles(const QList<QPolygonF>& rings, double y)
 {
-    const QRectF box = rings.first().boundingRect();
-    const double y = box.center().y();
     QList<double> xs;
     for (const QPolygonF& ring : rings)
         for (qsizetype i = 0, n = ring.size(); i < n; ++i) {
@@ -93,14 +94,15 @@ QPointF InteriorPoint(const QList<QPolygonF>& rings)
                 xs.append(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
         }
     std::sort(xs.begin(), xs.end());
-    QPointF best = box.center();
-    double widest = -1;
+    QList<std::pair<double, QPointF>> spans;
     for (qsizetype i = 0; i + 1 < xs.size(); i += 2)
-        if (xs[i + 1] - xs[i] > widest) {
-            widest = xs[i + 1] - xs[i];
-            best = QPointF((xs[i] + xs[i + 1]) / 2, y);
-        }
-    return best;
+        spans.append({xs[i + 1] - xs[i], QPointF((xs[i] + xs[i + 1]) / 2, y)});
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<QPointF> middles;
+    for (const auto& span : spans)
+        middles.append(span.second);
+    return middles;
 }
 
 // The largest piece of a parcel, in device coordinates.
@@ -120,10 +122,21 @@ QList<QPolygonF> LargestPart(const MapParcel& parcel, const QTransform& t)
     return rings;
 }
 
+// Whether the text rectangle's corners lie inside the polygon.
+bool Fits(const QList<QPolygonF>& rings, const QRectF& textRect)
+{
+    for (const QPointF& corner :
+         {textRect.topLeft(), textRect.topRight(), textRect.bottomLeft(), textRect.bottomRight()})
+        if (!InsidePart(rings.constData(), rings.size(), corner))
+            return false;
+    return true;
+}
+
 // Writes the parcel's number at a point inside it when the whole text fits
-// inside the parcel; false when it does not fit at this scale.
+// inside the parcel and on the page (`page`: no number cut at the map's
+// edge); false when it does not fit at this scale.
 bool PaintNumber(QPainter& painter, const QFontMetricsF& metrics, const MapParcel& parcel,
-                 const QTransform& t)
+                 const QTransform& t, const QRectF& page)
 {
     const QRectF box = t.mapRect(parcel.bounds);
     if (box.height() < metrics.height() || box.width() < metrics.averageCharWidth() * 2)
@@ -135,15 +148,20 @@ bool PaintNumber(QPainter& painter, const QFontMetricsF& metrics, const MapParce
     const QList<QPolygonF> rings = LargestPart(parcel, t);
     if (rings.isEmpty())
         return false;
-    const QPointF at = InteriorPoint(rings);
-    const QRectF textRect(at.x() - width / 2, at.y() - metrics.height() / 2, width,
-                          metrics.height());
-    for (const QPointF& corner :
-         {textRect.topLeft(), textRect.topRight(), textRect.bottomLeft(), textRect.bottomRight()})
-        if (!InsidePart(rings.constData(), rings.size(), corner))
-            return false;
-    painter.drawText(QPointF(textRect.left(), textRect.top() + metrics.ascent()), text);
-    return true;
+    // Lines through the middle of the bounds first, then nearer the edges: a
+    // notch or a neighbour's enclave across the middle line still leaves
+    // room above or below it.
+    const QRectF partBox = rings.first().boundingRect();
+    for (double fraction : NumberLines)
+        for (const QPointF& at : SpanMiddles(rings, partBox.top() + partBox.height() * fraction)) {
+            const QRectF textRect(at.x() - width / 2, at.y() - metrics.height() / 2, width,
+                                  metrics.height());
+            if (!page.contains(textRect) || !Fits(rings, textRect))
+                continue;
+            painter.drawText(QPointF(textRect.left(), textRect.top() + metrics.ascent()), text);
+            return true;
+        }
+    return false;
 }
 
 // A length of 1, 2 or 5 times a power of ten metres, at most `maxMetres`.
@@ -401,7 +419,7 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     for (const MapParcel* parcel : shown)
-        drawn.numbers += PaintNumber(painter, metrics, *parcel, t) ? 1 : 0;
+        drawn.numbers += PaintNumber(painter, metrics, *parcel, t, rect) ? 1 : 0;
 
     if (!options.title.isEmpty()) {
         PaintBacking(painter, QRectF(rect.left() + 4 * unit, rect.top() + 4 * unit,

@@ -1,4 +1,13 @@
 #include "BrowseFixture.h"
+#include "app/ProgramEntries.h"
+#include "app/TMainOrvForm.h"
+#include "data/ParcelNumber.h"
+#include "map/core/AreaMapLookup.h"
+#include "map/core/MapHitTest.h"
+#include "map/core/MarkedParcels.h"
+#include "report/ui/PrintTarget.h"
+#include "select/TParcSelectDlg.h"
+#include "select/core/TConditionSelector.h"
 #include "app/core/ListingOptions.h"
 #include "common/TestSupport.h"
 #include "common/ModalHelpers.h"
@@ -21,13 +30,16 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTableView>
 #include <QWindow>
@@ -670,6 +682,160 @@ private slots:
         open(1, {"16"});
         QVERIFY(button()->isHidden());
         QCOMPARE(m_messages.size(), 1);
+        qunsetenv("ORV_MAP_DIR");
+    }
+
+    // The Saladín sample with its map from the VFK files, through the real
+    // windows: the selection by conditions (built-up land) ends with "Mapa"
+    // and the main window opens the map on it; a click identifies a parcel;
+    // the browser's own map picks three parcels with a Ctrl-dragged
+    // rectangle, and the browser shows them as the only marked parts; the
+    // view goes to a PDF file at 1:2000. With ORV_SHOTS_DIR set the windows
+    // are saved there as PNG files (run under Xvfb to look at them).
+    void walkThroughSaladinWithItsMap()
+    {
+        const QString vfk = QStringLiteral(ORV_SAMPLES_DIR "/vfk/");
+        if (!QFile::exists(vfk + "789160-mapa.vfk"))
+            QSKIP("the Saladín VFK files are not in the samples");
+        if (PrintTarget::HasPrinter())
+            QSKIP("a printer exists: printing would ask in the print dialog");
+        const QString shots = qEnvironmentVariable("ORV_SHOTS_DIR");
+        auto shot = [&](QWidget* w, const char* name) {
+            QApplication::processEvents(); // the layouts, as the user sees them
+            if (!shots.isEmpty())
+                QVERIFY(w->grab().save(shots + "/" + name + ".png"));
+        };
+        const QString mapDir = m_root.filePath("mapy-saladin");
+        qputenv("ORV_MAP_DIR", mapDir.toLocal8Bit());
+        QProcess tool;
+        tool.start(TestSupport::orvToolPath(),
+                   {"map", "import", vfk + "789160.vfk", vfk + "789160-mapa.vfk"});
+        QVERIFY(tool.waitForFinished(60000) && tool.exitCode() == 0);
+        realAreaCopy();
+        const TKUInfo saladin{"REAL", "Prachatice", "Záblatí", "Saladín", "001", "789160"};
+
+        // The selection by conditions, ended with "Mapa".
+        TMainOrvForm main(m_fx->app(), m_fx->registry(), ProgramEntries());
+        main.setAttribute(Qt::WA_DeleteOnClose, false);
+        main.AddKU(saladin);
+        main.show();
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* dlg = qobject_cast<TParcSelectDlg*>(modal);
+            dlg->CBoxName()->setCurrentIndex(dlg->Selector().FieldPosition("DRUHPOZ"));
+            dlg->CBoxRelace()->setCurrentText("=");
+            (dlg->Notebook()->currentIndex() == 0 ? dlg->DBLookupCB()->lineEdit() : dlg->Edit())
+                ->setText("13");
+            dlg->Button("AddBtn")->click();
+            QVERIFY(dlg->Button("MapaBtn")->isVisible());
+            shot(dlg, "1-vyber-podle-podminek");
+            dlg->Button("MapaBtn")->click();
+        });
+        main.SestavaClick(5);
+        QCOMPARE(main.findChildren<TMapWindow*>().size(), 1);
+        TMapWindow* fromSelection = main.findChildren<TMapWindow*>()[0];
+        fromSelection->resize(1200, 800);
+        QVERIFY(QTest::qWaitForWindowExposed(fromSelection));
+        const QSet<qint64> selected = ReadWorkTableParcels(m_fx->workTablePath()).all;
+        QVERIFY(!selected.isEmpty());
+
+        // Identify: a click on the largest parcel wholly in view.
+        const MapArea map = ReadAreaMap("789160", "Saladín");
+        MapCanvas* canvas = fromSelection->canvas();
+        canvas->renderNow();
+        const QRectF inView = canvas->view().visibleWorld();
+        int largest = -1;
+        for (int i : MapHitTest(map).parcelsIn(inView))
+            if (inView.contains(map.parcels[i].bounds) &&
+                (largest < 0 || map.parcels[i].officialArea > map.parcels[largest].officialArea))
+                largest = i;
+        QVERIFY(largest >= 0);
+        QPointF inside = map.parcels[largest].bounds.center();
+        for (double dy = 0; !MapHitTest::contains(map.parcels[largest], inside) && dy < 200;
+             dy += 2)
+            inside = map.parcels[largest].bounds.center() + QPointF(0, dy);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier,
+                          canvas->view().toDevice(inside).toPoint());
+        const QString identified = fromSelection->findChild<QLabel*>("ParcelInfo")->text();
+        QVERIFY2(identified.startsWith("Parcela: ") && identified.contains("Druh pozemku: "),
+                 qPrintable(identified));
+        canvas->renderNow();
+        shot(fromSelection, "2-mapa-z-vyberu-identifikace");
+        fromSelection->close();
+
+        // The browser over the selection, every mark cleared, and its map.
+        m_form =
+            std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), m_fx->workTablePath(), saladin);
+        m_form->SetupView(1, 0);
+        m_form->show();
+        child<QPushButton>("FlagBtn")->click(); // "Odznačit vše"
+        QVERIFY(label("MarkSummary").startsWith("Označeno: 0 z"));
+        child<QPushButton>("MapaBtn")->click();
+        TMapWindow* window = m_form->findChild<TMapWindow*>();
+        QVERIFY(window);
+        window->resize(1200, 800);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        // Three neighbouring parcels outside the selection, found by a
+        // square grown around each parcel until it touches three.
+        QRectF band;
+        QList<int> three;
+        for (int i = 0; i < map.parcels.size() && three.isEmpty(); ++i)
+            for (double r = 2; r < 60 && three.isEmpty(); r += 2) {
+                const QPointF c = map.parcels[i].bounds.center();
+                const QList<int> found =
+                    MapHitTest(map).parcelsIn(QRectF(c - QPointF(r, r), c + QPointF(r, r)));
+                if (found.size() > 3)
+                    break;
+                bool outside = found.size() == 3;
+                for (int f : found)
+                    outside = outside && !selected.contains(MapParcelCode(map.parcels[f]));
+                if (outside) {
+                    three = found;
+                    band = QRectF(c - QPointF(r, r), c + QPointF(r, r));
+                }
+            }
+        QCOMPARE(three.size(), 3);
+        canvas = window->canvas();
+        canvas->showWorld(band.adjusted(-60, -60, 60, 60));
+        canvas->renderNow();
+        const QPoint from = canvas->view().toDevice(band.topLeft()).toPoint();
+        const QPoint to = canvas->view().toDevice(band.bottomRight()).toPoint();
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::ControlModifier, from);
+        QTest::mouseMove(canvas, (from + to) / 2);
+        QTest::mouseMove(canvas, to);
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::ControlModifier, to);
+        QVERIFY2(label("MarkSummary").startsWith("Označeno: 3 z"),
+                 qPrintable(label("MarkSummary")));
+        QStringList marked;
+        Table& pa = m_form->TablePa();
+        for (int r = 0; r < pa.recordCount(); ++r)
+            if (pa.rowValues(r).value(pa.fieldIndex("FLAG")).toBool())
+                marked << pa.rowValues(r).value(pa.fieldIndex("PARCISLO")).toString();
+        QStringList expected;
+        for (int f : three)
+            expected << FormatParcelNumber(map.parcels[f].group, map.parcels[f].stem,
+                                           map.parcels[f].subdivision);
+        std::sort(marked.begin(), marked.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(marked, expected);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier,
+                          canvas->view().toDevice(band.center()).toPoint());
+        canvas->renderNow();
+        shot(window, "3-mapa-z-prohlizece-tri-vybrane");
+        const MapParcel& first = map.parcels[three.first()];
+        QVERIFY(m_form->ShowParcel(first.group, first.stem, first.subdivision));
+        shot(m_form.get(), "4-prohlizec-tri-oznacene");
+
+        // The view printed to PDF at 1:2000 on A4.
+        const QString pdf = shots.isEmpty() ? m_root.filePath("mapa.pdf") : shots + "/5-tisk.pdf";
+        QFile::remove(pdf);
+        PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return pdf; });
+        window->Print({"A4", true, 2000});
+        PrintTarget::SetFileAsker(nullptr);
+        QVERIFY(QFileInfo(pdf).size() > 1000);
+        if (auto* notice = window->findChild<QMessageBox*>("FileWrittenNotice"))
+            notice->close();
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+        m_form.reset();
         qunsetenv("ORV_MAP_DIR");
     }
 

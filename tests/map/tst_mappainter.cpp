@@ -316,6 +316,8 @@ void TestMapPainter::printedSheet()
     const QStringList lines = MapSheet::TitleLines(area.name, QDate(2026, 12, 7));
     QCOMPARE(lines, QStringList({"Katastrální území: Saladín", "Datum: 7. 12. 2026",
                                  "Informativní zobrazení, nemá povahu veřejné listiny"}));
+    QCOMPARE(MapSheet::TitleLines(area.name, QDate(2026, 12, 7), 2000).at(2),
+             QString("Měřítko: 1:2000"));
     QImage page(800, 1100, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
