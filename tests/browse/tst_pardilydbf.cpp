@@ -21,6 +21,7 @@
 #include "browse/core/TMarkSummary.h"
 #include "db/Table.h"
 #include "map/MapCanvas.h"
+#include "map/TMapPrintDlg.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 #include "output/core/FormLookups.h"
@@ -825,13 +826,32 @@ private slots:
         QVERIFY(m_form->ShowParcel(first.group, first.stem, first.subdivision));
         shot(m_form.get(), "4-prohlizec-tri-oznacene");
 
-        // The view printed to PDF at 1:2000 on A4.
-        const QString pdf = shots.isEmpty() ? m_root.filePath("mapa.pdf") : shots + "/5-tisk.pdf";
+        // The browser's marks reach the map: the current part unmarked in the
+        // grid and marked again.
+        QVERIFY(window->Identify(three.first()).endsWith("Ve výběru."));
+        m_form->DBGridPaDblClick(m_form->TablePa().recNo());
+        QTRY_VERIFY(window->Identify(three.first()).endsWith("Není ve výběru."));
+        m_form->DBGridPaDblClick(m_form->TablePa().recNo());
+        QTRY_VERIFY(window->Identify(three.first()).endsWith("Ve výběru."));
+
+        // The view printed to PDF through the print dialog: A4 landscape
+        // at 1:2000, remembered for the next print.
+        const QString pdf = shots.isEmpty() ? m_root.filePath("mapa.pdf") : shots + "/6-tisk.pdf";
         QFile::remove(pdf);
         PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return pdf; });
-        window->Print({"A4", true, 2000});
+        TestSupport::onNextModal([&](QWidget* modal) {
+            modal->findChild<QComboBox*>("PaperBox")->setCurrentText("A4");
+            modal->findChild<QComboBox*>("OrientationBox")->setCurrentText("Na šířku");
+            modal->findChild<QComboBox*>("ScaleBox")->setCurrentText("1:2000");
+            shot(modal, "5-tisk-dialog");
+            modal->findChild<QPushButton*>("OKBtn")->click();
+        });
+        window->Print();
         PrintTarget::SetFileAsker(nullptr);
-        QVERIFY(QFileInfo(pdf).size() > 1000);
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("/MediaBox [0 0 842.000000 595.000000]"));
+        QCOMPARE(TMapPrintDlg::Stored(m_fx->app().get()).scale, 2000);
         if (auto* notice = window->findChild<QMessageBox*>("FileWrittenNotice"))
             notice->close();
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
