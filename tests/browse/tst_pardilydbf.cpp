@@ -822,6 +822,10 @@ private slots:
                           canvas->view().toDevice(band.center()).toPoint());
         canvas->renderNow();
         shot(window, "3-mapa-z-prohlizece-tri-vybrane");
+        // The soil-quality layer on, for the screen and the print.
+        window->findChild<QAction*>("VrstvaBpej")->trigger();
+        canvas->renderNow();
+        shot(window, "3b-mapa-bpej");
         const MapParcel& first = map.parcels[three.first()];
         QVERIFY(m_form->ShowParcel(first.group, first.stem, first.subdivision));
         shot(m_form.get(), "4-prohlizec-tri-oznacene");
