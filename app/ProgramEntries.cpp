@@ -41,6 +41,11 @@ TMainOrvEntries ProgramEntries()
     entries.ParcelBrowser = [](QWidget* owner, int mode, const TSelectionContext& ctx) {
         TParDilyDbf::ExecuteParDily(owner, mode, 0, ctx.App, ctx.WorkTable, ctx.KU);
     };
+    entries.ParcelBrowserAt = [](QWidget* owner, int mode, const TSelectionContext& ctx, int group,
+                                 int stem, int subdivision) {
+        TParDilyDbf::ExecuteParDilyAt(owner, mode, ctx.App, ctx.WorkTable, ctx.KU, group, stem,
+                                      subdivision);
+    };
     entries.PrintReport = &PrintReportEntry;
     entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
         return TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());

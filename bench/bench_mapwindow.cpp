@@ -4,6 +4,8 @@
 //   - a pan step and a zoom step painted from the cached image;
 //   - the sharp redraw after them;
 //   - identifying the parcel under a point;
+//   - a rectangle pick of 500 parcels written to the work table (through a
+//     parcel table written for the generated parcels);
 // then the Saladín sample district (code 789160) with its map read from the
 // map store in $ORV_MAP_DIR ("orv-tool map import" writes it there):
 //   - a rectangle pick written to the work table (all parcels in view);
@@ -12,7 +14,10 @@
 #include "BenchCity.h"
 #include "BenchMapArea.h"
 #include "app/core/TKUInfo.h"
+#include "data/DemoFields.h"
+#include "data/ParcelNumber.h"
 #include "data/WorkTable.h"
+#include "db/paradox/ParadoxTable.h"
 #include "db/Table.h"
 #include "map/MapCanvas.h"
 #include "map/TMapWindow.h"
@@ -23,6 +28,8 @@
 #include "widgets/MessageDlg.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
@@ -30,6 +37,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <tuple>
 
 namespace {
 
@@ -40,6 +48,26 @@ void Report(const char* what, QList<double> times)
     std::sort(times.begin(), times.end());
     std::printf("%-46s best %7.2f ms, median %7.2f ms\n", what, times.first(),
                 times[times.size() / 2]);
+}
+
+// The parcel table NYSPA001.DB of the generated area in `dir`: one part per
+// parcel, in key order.
+void WriteParcelTable(const QString& dir, const MapArea& area)
+{
+    QList<const MapParcel*> parcels;
+    for (const MapParcel& p : area.parcels)
+        parcels << &p;
+    std::sort(parcels.begin(), parcels.end(), [](const MapParcel* a, const MapParcel* b) {
+        return std::tie(a->group, a->stem, a->subdivision) <
+               std::tie(b->group, b->stem, b->subdivision);
+    });
+    QList<QVariantList> rows;
+    for (const MapParcel* p : parcels)
+        rows.append(QVariantList{p->group, p->stem, p->subdivision, 1, p->officialArea, 0,
+                                 p->kindOfLand, 0, 0, 0, 0.0, 1, 1, 1, QStringLiteral("A1"), 0, 0,
+                                 0, FormatParcelNumber(p->group, p->stem, p->subdivision)});
+    ParadoxWriter::writeTable(dir + QStringLiteral("/NYSPA001.DB"), DemoFields::parcelFields(), 4,
+                              rows);
 }
 
 } // namespace
@@ -102,6 +130,32 @@ int main(int argc, char** argv)
             found += window.Identify(hit.parcelAt(p)).size() > 0;
         }
     });
+
+    // A rectangle of 25 × 20 grid cells (30 × 24 m), 2 m inside their outer
+    // edges so that the neighbours' boundaries, which bend by up to a metre,
+    // stay outside: the hit test and the work table written, each round
+    // into a new work table.
+    const QString generated = tmp.filePath(QStringLiteral("generated"));
+    QDir().mkpath(generated);
+    WriteParcelTable(generated, area);
+    const TKUInfo gen{generated, {}, {}, QStringLiteral("Generované území"), "001", "999999"};
+    const QString pickWork = tmp.filePath(QStringLiteral("PICK.DB"));
+    TMapWindow picker(nullptr, gen, area, pickWork);
+    picker.setAttribute(Qt::WA_DeleteOnClose, false);
+    const QRectF band(-750000 + 2, -1050000 + 2, 25 * 30 - 4, 20 * 24 - 4);
+    qsizetype pickedCount = 0;
+    BenchMeasure("rectangle pick of 500 parcels into the work table", [&] {
+        QFile::remove(pickWork);
+        const QList<int> picked = MapHitTest(area).parcelsIn(band);
+        pickedCount = picked.size();
+        picker.Pick(picked, true);
+    });
+    {
+        Table check;
+        OpenOrCreateWorkTable(check, pickWork);
+        std::printf("rectangle pick: %lld parcels, %d work rows, file of %lld bytes\n",
+                    qlonglong(pickedCount), check.recordCount(), QFileInfo(pickWork).size());
+    }
 
     // Saladín with its real map and parcel table.
     const QString saladin = QStringLiteral(ORV_SAMPLES_DIR "/real/SALADIN");

@@ -19,7 +19,6 @@
 #include "db/Table.h"
 #include "map/TMapWindow.h"
 #include "map/core/AreaMapLookup.h"
-#include "map/core/MapStore.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -68,7 +67,7 @@ TParDilyDbf::TParDilyDbf(QWidget* owner, std::shared_ptr<IApp> app, const QStrin
     m_mapBtn = new QPushButton(QStringLiteral("&Mapa"), this);
     m_mapBtn->setObjectName(QStringLiteral("MapaBtn"));
     ui->ButtonLayout->insertWidget(ui->ButtonLayout->indexOf(ui->ExportBtn) + 1, m_mapBtn);
-    m_mapBtn->setVisible(MapStore().exists(m_ku.Kod));
+    m_mapBtn->setVisible(AreaHasMap(m_ku.Kod));
     ui->Notebook->setCurrentIndex(PageText);
     // No button acts on Enter: Enter in a grid must never change the work
     // table (a dialog would otherwise make its first button the default).
@@ -129,6 +128,17 @@ int TParDilyDbf::ExecuteParDily(QWidget* owner, int mode, int listNumber,
 {
     TParDilyDbf form(owner, app, workTablePath, ku);
     form.SetupView(mode, listNumber);
+    form.exec();
+    return QDialog::Rejected;
+}
+
+int TParDilyDbf::ExecuteParDilyAt(QWidget* owner, int mode, const std::shared_ptr<IApp>& app,
+                                  const QString& workTablePath, const TKUInfo& ku, int group,
+                                  int stem, int subdivision)
+{
+    TParDilyDbf form(owner, app, workTablePath, ku);
+    form.SetupView(mode, 0);
+    form.ShowParcel(group, stem, subdivision);
     form.exec();
     return QDialog::Rejected;
 }
@@ -432,14 +442,48 @@ void TParDilyDbf::TiskBtnClick()
 void TParDilyDbf::MapaBtnClick()
 {
     if (!m_map) {
-        m_map = new TMapWindow(m_app.get(), m_ku, ReadAreaMap(m_ku.Kod, m_ku.Katastr),
-                               m_workTablePath, this);
+        MapArea area;
+        try {
+            area = ReadAreaMap(m_ku.Kod, m_ku.Katastr);
+        } catch (const ETalvekException&) {
+            // A damaged map is told once; the browser goes on without it.
+            m_mapBtn->setVisible(AreaHasMap(m_ku.Kod));
+            throw;
+        }
+        m_map = new TMapWindow(m_app.get(), m_ku, std::move(area), m_workTablePath, this);
         m_map->setWindowFlag(Qt::Window);
+        connect(m_map, &TMapWindow::workTableWritten, this,
+                [this] { runGuarded([this] { WorkTableChanged(); }); });
+        connect(m_map, &TMapWindow::browseRequested, this, [this](int group, int stem, int sub) {
+            if (!ShowParcel(group, stem, sub)) {
+                m_map->ShowNote(TMapWindow::NotInWorkTableNote(group, stem, sub));
+                return;
+            }
+            raise();
+            activateWindow();
+        });
     }
     m_map->show();
     m_map->ZoomToMarked();
     m_map->raise();
     m_map->activateWindow();
+}
+
+bool TParDilyDbf::ShowParcel(int group, int stem, int subdivision)
+{
+    if (!m_tables->LocateParcel(group, stem, subdivision))
+        return false;
+    m_grid->SyncToDataset();
+    return true;
+}
+
+void TParDilyDbf::WorkTableChanged()
+{
+    if (!TablePa().isActive())
+        return;
+    TablePa().refresh();
+    m_grid->ReadMarks(m_workTablePath);
+    DSPaDataChange();
 }
 
 void TParDilyDbf::VymeryBtnClick()

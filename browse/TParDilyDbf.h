@@ -49,6 +49,12 @@ public:
     static int ExecuteParDily(QWidget* owner, int mode, int listNumber,
                               const std::shared_ptr<IApp>& app, const QString& workTablePath,
                               const TKUInfo& ku);
+    // The same, opened on the first part of parcel (group, stem,
+    // subdivision), as a double click on the map asks for; a parcel the
+    // work table lacks leaves the first part current.
+    static int ExecuteParDilyAt(QWidget* owner, int mode, const std::shared_ptr<IApp>& app,
+                                const QString& workTablePath, const TKUInfo& ku, int group,
+                                int stem, int subdivision);
     // The view mode and the caption that goes with it.
     void SetupView(int mode, int listNumber);
 
@@ -71,6 +77,12 @@ public:
     // "Mapa": the area's map, zoomed to the marked parts, as the browser's
     // own window (usable beside the modal browser, closed with it).
     void MapaBtnClick();
+    // Makes the first part of the parcel current (a double click on the
+    // browser's map); false when the work table has no part of it.
+    bool ShowParcel(int group, int stem, int subdivision);
+    // Reads the work table again after another window wrote it (a pick on
+    // the map): the grid, the marks and their count, the current part kept.
+    void WorkTableChanged();
     // Stores the typed own text of the part shown; throws when the table
     // cannot hold it (the text stays in the editor).
     void PostOwnText();

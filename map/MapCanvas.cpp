@@ -47,6 +47,13 @@ void MapCanvas::setMarked(const QSet<qint64>& marked)
     update();
 }
 
+void MapCanvas::setLayers(int layers)
+{
+    m_layers = layers;
+    m_cacheValid = false;
+    update();
+}
+
 void MapCanvas::showWorld(const QRectF& world)
 {
     const QRectF target = world.isNull() && m_area ? m_area->extent : world;
@@ -82,6 +89,7 @@ void MapCanvas::drawCache()
     options.marked = m_marked;
     options.world = m_view.visibleWorld();
     options.marginMm = 0;
+    options.layers = m_layers;
     MapPainter::paint(painter, QRectF(rect()), *m_area, options);
 }
 

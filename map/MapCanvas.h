@@ -29,6 +29,8 @@ public:
 
     void setArea(const MapArea* area);
     void setMarked(const QSet<qint64>& marked);
+    // The layers drawn (MapPainter::Layer values).
+    void setLayers(int layers);
     const MapView& view() const { return m_view; }
     // Shows `world` (EPSG:5514 metres) whole; a null rectangle: the area.
     void showWorld(const QRectF& world);
@@ -64,6 +66,7 @@ private:
 
     const MapArea* m_area = nullptr;
     QSet<qint64> m_marked;
+    int m_layers = MapPainter::DefaultLayers;
     MapView m_view;
     QImage m_cache;
     MapView m_cacheView; // the view the cache shows

@@ -8,10 +8,12 @@
 #include "db/Table.h"
 #include "map/MapCanvas.h"
 #include "map/core/MapPicker.h"
+#include "map/core/MapPrintPage.h"
 #include "map/core/MapSheet.h"
-#include "report/ui/PrintTarget.h"
 #include "map/core/MarkedParcels.h"
 #include "map/core/SurveyorCoordinates.h"
+#include "report/ui/PrintTarget.h"
+#include "settings/ISettings.h"
 #include "widgets/DialogPos.h"
 #include "widgets/MessageDlg.h"
 
@@ -20,6 +22,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPrinter>
 #include <QStatusBar>
@@ -28,13 +32,18 @@
 namespace {
 // Free space around the marked parcels when zooming to them, metres.
 constexpr double MarkedMarginMetres = 20;
+// The user's layers, a combination of MapPainter::Layer values.
+const QString LayersKey = QStringLiteral("Mapa.Vrstvy");
+// The printed page's margin, millimetres.
+constexpr double PageMarginMm = 10;
 } // namespace
 
 TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString& workTablePath,
                        QWidget* parent)
     : QMainWindow(parent), m_app(app), m_ku(ku), m_area(std::move(area)),
-      m_workTablePath(workTablePath), m_canvas(new MapCanvas(this)), m_info(new QLabel(this)),
-      m_coordinates(new QLabel(this)), m_scale(new QLabel(this))
+      m_workTablePath(workTablePath), m_layers(MapPainter::DefaultLayers),
+      m_printChoice(TMapPrintDlg::Stored(app)), m_canvas(new MapCanvas(this)),
+      m_info(new QLabel(this)), m_coordinates(new QLabel(this)), m_scale(new QLabel(this))
 {
     setObjectName(QStringLiteral("TMapWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -44,6 +53,7 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
     setCentralWidget(m_canvas);
     auto* dock = new QDockWidget(QStringLiteral("Parcela"), this);
     dock->setObjectName(QStringLiteral("ParcelaDock"));
+    m_info->setObjectName(QStringLiteral("ParcelInfo"));
     m_info->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_info->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     m_info->setWordWrap(true);
@@ -53,8 +63,17 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
                                    "Shift odebere."));
     dock->setWidget(m_info);
     addDockWidget(Qt::RightDockWidgetArea, dock);
+    // Widths for the longest texts, so that the status bar does not jump
+    // while the cursor moves or the scale changes.
+    const QFontMetrics metrics(m_scale->font());
+    m_coordinates->setMinimumWidth(
+        metrics.horizontalAdvance(QStringLiteral("Y = 888 888,88  X = 1 888 888,88 ")));
+    m_scale->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("1 : 8 888 888 ")));
+    m_scale->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     statusBar()->addWidget(m_coordinates, 1);
     statusBar()->addPermanentWidget(m_scale);
+    if (m_app && m_app->Settings())
+        m_layers = m_app->Settings()->GetValue(LayersKey, m_layers).toInt();
     buildActions();
     m_listing = std::make_unique<TListingData>(ku, app ? app->WorkDbPath() : QString());
     // The ownership sheet of each parcel, read once: identify then costs no
@@ -70,6 +89,7 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
     } catch (const ETalvekException&) {
         // Without the parcel table the map still shows; identify lacks sheets.
     }
+    m_canvas->setLayers(m_layers);
     m_canvas->setArea(&m_area);
     connect(m_canvas, &MapCanvas::cursorMoved, this,
             [this](const QPointF& w) { m_coordinates->setText(SurveyorCoordinates(w)); });
@@ -77,10 +97,7 @@ TMapWindow::TMapWindow(IApp* app, const TKUInfo& ku, MapArea area, const QString
     connect(m_canvas, &MapCanvas::parcelClicked, this,
             [this](int i) { m_info->setText(Identify(i)); });
     connect(m_canvas, &MapCanvas::parcelsPicked, this, &TMapWindow::Pick);
-    connect(m_canvas, &MapCanvas::parcelDoubleClicked, this, [this](int i) {
-        const MapParcel& p = m_area.parcels[i];
-        emit browseRequested(p.group, p.stem, p.subdivision);
-    });
+    connect(m_canvas, &MapCanvas::parcelDoubleClicked, this, &TMapWindow::requestBrowser);
     // The work table and its folder are watched: a table created or written
     // by replacing it (which ends a file's watch) shows up as a change of
     // the folder.
@@ -119,6 +136,76 @@ void TMapWindow::buildActions()
     bar->addAction(QStringLiteral("Přiblížit"), this, [this] { m_canvas->zoomBy(1.25); });
     bar->addAction(QStringLiteral("Oddálit"), this, [this] { m_canvas->zoomBy(0.8); });
     bar->addAction(QStringLiteral("Tisk..."), QKeySequence::Print, this, [this] { Print(); });
+    buildLayerActions();
+}
+
+void TMapWindow::buildLayerActions()
+{
+    // The layers in a menu of their own, the soil-quality layer also on the
+    // toolbar; each switch redraws at once and is kept for the next window.
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("&Vrstvy"));
+    const struct
+    {
+        MapPainter::Layer layer;
+        const char* caption;
+        const char* name;
+    } layers[] = {
+        {MapPainter::SoilQuality, "&BPEJ (bonitované půdně ekologické jednotky)", "VrstvaBpej"},
+        {MapPainter::ParcelBoundaries, "Hranice &parcel", "VrstvaHranice"},
+        {MapPainter::AreaBoundaries, "Hranice &katastrálního území", "VrstvaHraniceKu"},
+        {MapPainter::OtherLines, "&Ostatní linie mapy", "VrstvaLinie"}};
+    for (const auto& l : layers) {
+        QAction* action = menu->addAction(QString::fromUtf8(l.caption));
+        action->setObjectName(QString::fromLatin1(l.name));
+        action->setCheckable(true);
+        action->setChecked(m_layers & l.layer);
+        action->setData(int(l.layer));
+        const MapPainter::Layer layer = l.layer;
+        connect(action, &QAction::toggled, this, [this, layer](bool on) {
+            SetLayers(on ? (m_layers | layer) : (m_layers & ~layer));
+        });
+        if (layer == MapPainter::SoilQuality) {
+            action->setIconText(QStringLiteral("BPEJ"));
+            findChild<QToolBar*>(QStringLiteral("MapaBar"))->addAction(action);
+        }
+    }
+}
+
+void TMapWindow::SetLayers(int layers)
+{
+    if (layers == m_layers)
+        return;
+    m_layers = layers;
+    for (QAction* action : findChildren<QAction*>())
+        if (action->objectName().startsWith(QLatin1String("Vrstva"))) {
+            const QSignalBlocker block(action);
+            action->setChecked(m_layers & action->data().toInt());
+        }
+    m_canvas->setLayers(m_layers);
+    if (m_app && m_app->Settings())
+        m_app->Settings()->SetValue(LayersKey, m_layers);
+}
+
+void TMapWindow::ShowNote(const QString& text)
+{
+    m_info->setText(text);
+}
+
+QString TMapWindow::NotInWorkTableNote(int group, int stem, int subdivision)
+{
+    return QStringLiteral("Parcela %1 není v pracovní tabulce, prohlížeč ji proto nemůže ukázat. "
+                          "Přidejte ji do výběru (Ctrl+klepnutí).")
+        .arg(FormatParcelNumber(group, stem, subdivision));
+}
+
+void TMapWindow::requestBrowser(int index)
+{
+    const MapParcel& p = m_area.parcels[index];
+    if (!m_inWork.contains(MapParcelCode(p))) {
+        ShowNote(NotInWorkTableNote(p.group, p.stem, p.subdivision));
+        return;
+    }
+    emit browseRequested(p.group, p.stem, p.subdivision);
 }
 
 void TMapWindow::showScale()
@@ -132,8 +219,11 @@ void TMapWindow::showScale()
 void TMapWindow::reloadMarked()
 {
     try {
-        m_marked = QFileInfo::exists(m_workTablePath) ? MarkedParcelCodes(m_workTablePath)
-                                                      : QSet<qint64>();
+        WorkTableParcels parcels;
+        if (QFileInfo::exists(m_workTablePath))
+            parcels = ReadWorkTableParcels(m_workTablePath);
+        m_marked = parcels.marked;
+        m_inWork = parcels.all;
     } catch (const ETalvekException&) {
         // A work table being written by another window: the next change
         // notification reads it again.
@@ -188,6 +278,8 @@ QString TMapWindow::Identify(int index)
 
 void TMapWindow::Pick(const QList<int>& indexes, bool add)
 {
+    if (indexes.isEmpty())
+        return;
     QList<const MapParcel*> picked;
     for (int i : indexes)
         picked << &m_area.parcels[i];
@@ -204,13 +296,23 @@ void TMapWindow::Pick(const QList<int>& indexes, bool add)
     if (!m_watcher.files().contains(m_workTablePath))
         m_watcher.addPath(m_workTablePath);
     reloadMarked();
+    emit workTableWritten();
 }
 
 void TMapWindow::Print()
 {
+    if (TMapPrintDlg::Execute(this, m_app, m_printChoice))
+        Print(m_printChoice);
+}
+
+void TMapWindow::Print(const TMapPrintDlg::Choice& choice)
+{
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(m_canvas->width() > m_canvas->height() ? QPageLayout::Landscape
-                                                                      : QPageLayout::Portrait);
+    printer.setPageLayout(
+        QPageLayout(MapPrintPage::Paper(choice.paper).value_or(QPageSize(QPageSize::A4)),
+                    choice.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                    QMarginsF(PageMarginMm, PageMarginMm, PageMarginMm, PageMarginMm),
+                    QPageLayout::Millimeter));
     if (!PrintTarget::Choose(printer, this, windowTitle(), PrintTarget::Mode::Dialog, 1))
         return;
     QPainter painter;
@@ -221,10 +323,11 @@ void TMapWindow::Print()
     MapPainter::Options options;
     options.marked = m_marked;
     options.world = m_canvas->view().visibleWorld();
-    MapSheet::Paint(painter,
-                    printer.pageRect(QPrinter::DevicePixel)
-                        .translated(-printer.pageRect(QPrinter::DevicePixel).topLeft()),
-                    m_area, options, QDate::currentDate());
+    options.layers = m_layers;
+    options.scale = choice.scale;
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    MapSheet::Paint(painter, page.translated(-page.topLeft()), m_area, options,
+                    QDate::currentDate());
     painter.end();
     PrintTarget::Finished(printer, this);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/TKUInfo.h"
+#include "map/TMapPrintDlg.h"
 #include "map/core/MapArea.h"
 
 #include <QFileSystemWatcher>
@@ -11,6 +12,7 @@
 
 class IApp;
 class MapCanvas;
+class QAction;
 class QLabel;
 class TListingData;
 
@@ -41,19 +43,37 @@ public:
     // Writes the parcels at `indexes` into the work table (`add`) or takes
     // them out; shows a Czech message on failure.
     void Pick(const QList<int>& indexes, bool add);
-    // Prints the ground in view, fitted to the page, with the title block,
-    // to a printer or a PDF file through the report engine's print path.
+    // "Tisk...": paper and scale in the print dialog, then the printer or a
+    // PDF file through the report engine's print path.
     void Print();
+    // Prints the view on the paper and at the scale chosen, with the title
+    // block and the layers shown: fitted to the page, or at a fixed scale
+    // one page centred on the view's centre.
+    void Print(const TMapPrintDlg::Choice& choice);
+    // The layers shown (MapPainter::Layer values); kept per user.
+    int Layers() const { return m_layers; }
+    void SetLayers(int layers);
+    // Shows `text` in the parcel panel.
+    void ShowNote(const QString& text);
+    // The panel's note for a parcel that the browser cannot show because the
+    // work table lacks it.
+    static QString NotInWorkTableNote(int group, int stem, int subdivision);
 
 signals:
-    // A double click asks for the browser on this parcel.
+    // A double click asks for the browser on this parcel; sent only for a
+    // parcel with a part in the work table (the panel says so otherwise).
     void browseRequested(int group, int stem, int subdivision);
+    // The window wrote the work table (a pick): a browser over the same
+    // table reads it again.
+    void workTableWritten();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildActions();
+    void buildLayerActions();
+    void requestBrowser(int index);
     void reloadMarked();
     void showScale();
 
@@ -62,6 +82,9 @@ private:
     MapArea m_area;
     QString m_workTablePath;
     QSet<qint64> m_marked;
+    QSet<qint64> m_inWork; // parcels with any part in the work table
+    int m_layers;
+    TMapPrintDlg::Choice m_printChoice;
     QHash<qint64, int> m_sheetOf; // parcel code → LVCIS
     std::unique_ptr<TListingData> m_listing;
     MapCanvas* m_canvas;

@@ -1,6 +1,6 @@
 #include "select/TParOborgDlg.h"
 
-#include "map/core/MapStore.h"
+#include "map/core/AreaMapLookup.h"
 
 #include "ui_TParOborgDlg.h"
 
@@ -93,7 +93,7 @@ int TParOborgDlg::Execute(QWidget* owner, const TSelectionContext& ctx, const En
 {
     TParOborgDlg dlg(ctx, entries, owner);
     RestoreDialogPos(*ctx.App, &dlg);
-    dlg.ui->MapaBtn->setVisible(MapStore().exists(ctx.KU.Kod));
+    dlg.ui->MapaBtn->setVisible(AreaHasMap(ctx.KU.Kod));
     dlg.OpenData();
     const int result = dlg.exec();
     SaveDialogPos(*ctx.App, &dlg);

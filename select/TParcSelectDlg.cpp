@@ -1,7 +1,7 @@
 #include "select/TParcSelectDlg.h"
 
 #include "base/ETalvekException.h"
-#include "map/core/MapStore.h"
+#include "map/core/AreaMapLookup.h"
 #include "data/ParcelTable.h"
 #include "data/WorkTable.h"
 #include "widgets/DialogPos.h"
@@ -91,8 +91,7 @@ int TParcSelectDlg::ConditionsSelection(QWidget* owner, bool partsOnly,
         TWaitCursor wait(*ctx.App);
         parcels = OpenParcelTable(ctx.KU.Alias, ctx.KU.Suffix);
     }
-    return Execute(owner, *parcels, partsOnly, ctx.App, ctx.WorkTable,
-                   MapStore().exists(ctx.KU.Kod));
+    return Execute(owner, *parcels, partsOnly, ctx.App, ctx.WorkTable, AreaHasMap(ctx.KU.Kod));
 }
 
 QComboBox* TParcSelectDlg::CBoxName() const

@@ -71,6 +71,8 @@ static ToolCommandRegistrar reg{
     {"map",
      "map import SOUBOR.vfk [SOUBOR.vfk …]   mapy katastrálních území ze souborů VFK do "
      "adresáře map (okresy se nemění); map draw (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA "
-     "[--work SOUBOR.DB] --out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ]   mapa území "
+     "[--work SOUBOR.DB] --out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ] [--paper "
+     "A4|A3|…] "
+     "[--scale 1000|2000|5000]   mapa území "
      "(nebo okolí označených dílů) do obrázku, označené parcely zvýrazněné",
      &runMap, true}};

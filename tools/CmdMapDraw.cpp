@@ -4,6 +4,7 @@
 #include "base/ETalvekException.h"
 #include "map/core/MapImageFile.h"
 #include "map/core/AreaMapLookup.h"
+#include "map/core/MapPrintPage.h"
 #include "map/core/MarkedParcels.h"
 #include "tools/ToolArea.h"
 #include "tools/ToolCommand.h"
@@ -16,7 +17,8 @@
 // (tools/CmdMap.cpp).
 extern const char MapDrawSynopsis[] =
     "map draw (--alias NÁZEV | --dir ADRESÁŘ) --area PŘÍPONA [--work SOUBOR.DB] "
-    "--out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ]";
+    "--out SOUBOR.png|.svg|.pdf [--size ŠxV] [--margin METRŮ] [--paper A4|A3|A5|Letter|Legal] "
+    "[--scale 1000|2000|5000]";
 
 namespace {
 
@@ -35,6 +37,8 @@ struct DrawOptions
     QString out;
     QSize size = DefaultSize;
     double margin = DefaultMargin;
+    QPageSize paper = QPageSize(QPageSize::A4); // of a PDF
+    int scale = 0;                              // a fixed scale's denominator; 0 fits
 };
 
 bool ParseSize(const QString& text, QSize& size)
@@ -67,6 +71,16 @@ int ParseDrawOptions(const QStringList& args, DrawOptions& o)
         } else if (a == "--size" && hasValue) {
             if (!ParseSize(args[++i], o.size))
                 return toolBadValue(a, args[i], synopsis);
+        } else if (a == "--paper" && hasValue) {
+            const std::optional<QPageSize> paper = MapPrintPage::Paper(args[++i]);
+            if (!paper)
+                return toolBadValue(a, args[i], synopsis);
+            o.paper = *paper;
+        } else if (a == "--scale" && hasValue) {
+            const std::optional<int> scale = MapPrintPage::ParseScale(args[++i]);
+            if (!scale)
+                return toolBadValue(a, args[i], synopsis);
+            o.scale = *scale;
         } else if (a == "--margin" && hasValue) {
             if (!toolWholeNumber(args[++i], 0, MaxMargin, margin))
                 return toolBadValue(a, args[i], synopsis);
@@ -111,7 +125,8 @@ int runMapDraw(const QStringList& args)
         ground = MarkedExtent(map, options.marked, o.work);
     }
     options.world = ground.adjusted(-o.margin, -o.margin, o.margin, o.margin);
-    const MapPainter::Drawn drawn = MapImageFile::write(o.out, o.size, map, options);
+    options.scale = o.scale;
+    const MapPainter::Drawn drawn = MapImageFile::write(o.out, o.size, map, options, o.paper);
     std::printf("%s\n", qPrintable(QStringLiteral("Mapa zapsána do %1: parcel %2, označených %3, "
                                                   "čísel parcel %4, 1 mm = %5 m")
                                        .arg(o.out)

@@ -58,6 +58,11 @@ struct TMainOrvEntries
         SheetSearch;
     // Parcel browser over the work table: mode 1 parcel parts, 0 parcels.
     std::function<void(QWidget* owner, int mode, const TSelectionContext& ctx)> ParcelBrowser;
+    // The same browser opened on the first part of parcel (group, stem,
+    // subdivision): a double click on a map window of the main window.
+    std::function<void(QWidget* owner, int mode, const TSelectionContext& ctx, int group, int stem,
+                       int subdivision)>
+        ParcelBrowserAt;
     // Printed form of the given kind (1 simple, 2 detailed) in the preview.
     std::function<void(QWidget* owner, int kind, const TSelectionContext& ctx)> PrintReport;
     // Overall statistics of an area.

@@ -152,6 +152,24 @@ QVariantList TBrowseTables::CurrentPartKey() const
             m_pa->asInteger("PARDIL")};
 }
 
+bool TBrowseTables::LocateParcel(int group, int stem, int subdivision)
+{
+    if (!m_pa->isActive())
+        return false;
+    // A scan in the order shown: the parts may be sorted by any column.
+    const int g = m_pa->fieldIndex(QStringLiteral("PARSKUP"));
+    const int s = m_pa->fieldIndex(QStringLiteral("PARCIS"));
+    const int p = m_pa->fieldIndex(QStringLiteral("PARPOD"));
+    for (int row = 0, n = m_pa->recordCount(); row < n; ++row) {
+        const QVariantList v = m_pa->rowValues(row);
+        if (v.at(g).toInt() == group && v.at(s).toInt() == stem && v.at(p).toInt() == subdivision) {
+            m_pa->setRecNo(row);
+            return true;
+        }
+    }
+    return false;
+}
+
 QString TBrowseTables::codeText(Table& table, qint64 code)
 {
     if (!table.isActive() || !table.findKey({code}))

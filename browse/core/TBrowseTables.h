@@ -67,6 +67,10 @@ public:
     // The key of the current part (PARSKUP, PARCIS, PARPOD, PARDIL); empty
     // when no part is shown.
     QVariantList CurrentPartKey() const;
+    // Makes the first part of parcel (group, stem, subdivision) in the
+    // current order the current one; false, moving nowhere, when the work
+    // table has no part of it.
+    bool LocateParcel(int group, int stem, int subdivision);
     PartTexts CurrentPartTexts();
     // The characteristic of the current owner and the sector of the current
     // user; empty without one.

@@ -53,15 +53,14 @@ MapPainter::Drawn PaintSvg(QSaveFile& file, const QSize& size, const MapArea& ar
 }
 
 MapPainter::Drawn PaintPdf(QSaveFile& file, const QSize& size, const MapArea& area,
-                           const MapPainter::Options& options)
+                           const MapPainter::Options& options, const QPageSize& paper)
 {
     QPdfWriter pdf(&file);
     pdf.setResolution(PdfResolution);
     pdf.setTitle(options.title);
-    pdf.setPageLayout(
-        QPageLayout(QPageSize(QPageSize::A4),
-                    size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait,
-                    QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+    pdf.setPageLayout(QPageLayout(
+        paper, size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
     QPainter painter(&pdf);
     const MapPainter::Drawn drawn = MapPainter::paint(
         painter, QRectF(QPointF(0, 0), QSizeF(pdf.width(), pdf.height())), area, options);
@@ -79,7 +78,7 @@ bool MapImageFile::isImagePath(const QString& path)
 }
 
 MapPainter::Drawn MapImageFile::write(const QString& path, const QSize& size, const MapArea& area,
-                                      const MapPainter::Options& options)
+                                      const MapPainter::Options& options, const QPageSize& paper)
 {
     const QString native = QDir::toNativeSeparators(path);
     if (!isImagePath(path))
@@ -99,7 +98,7 @@ MapPainter::Drawn MapImageFile::write(const QString& path, const QSize& size, co
         else if (suffix == QLatin1String("svg"))
             drawn = PaintSvg(file, size, area, options);
         else
-            drawn = PaintPdf(file, size, area, options);
+            drawn = PaintPdf(file, size, area, options, paper);
     } catch (const ETalvekException& e) {
         throw ETalvekException(
             QStringLiteral("Soubor \"%1\" nebyl zapsán: %2").arg(native, e.message()));

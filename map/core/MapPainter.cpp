@@ -2,6 +2,7 @@
 
 #include "data/ParcelNumber.h"
 #include "map/core/MapArea.h"
+#include "map/core/MapPrintPage.h"
 #include "map/core/MapView.h"
 #include "map/core/MarkedParcels.h"
 
@@ -31,10 +32,20 @@ enum Kind
 
 // Line widths and sizes in millimetres of paper.
 constexpr double BoundaryMm = 0.12;
+constexpr double AreaBoundaryMm = 0.4;
+constexpr double OtherLineMm = 0.1;
+constexpr double SoilLineMm = 0.25;
+// Soil-quality codes are written only this close in (ground metres per
+// millimetre of paper: 1:10 000 and larger scales); further out they would
+// cover the parcel numbers.
+constexpr double SoilLabelMaxMetresPerMm = 10;
 constexpr double MarkedOutlineMm = 0.6;
 constexpr double ScaleBarHeightMm = 1.5;
 constexpr double ArrowMm = 10;
 constexpr int MarkedAlpha = 150;
+// Where a parcel number is tried, as fractions of the height of the parcel's
+// largest piece from its top.
+constexpr double NumberLines[] = {0.5, 0.35, 0.65, 0.2, 0.8};
 
 QPainterPath DevicePath(const MapParcel& parcel, const QTransform& t)
 {
@@ -69,13 +80,11 @@ bool InsidePart(const QPolygonF* rings, qsizetype count, const QPointF& p)
     return true;
 }
 
-// A point well inside a polygon with holes: the middle of the widest span of
-// the horizontal line through the middle of its bounds (a centroid can fall
-// outside an L-shaped parcel or into a hole).
-QPointF InteriorPoint(const QList<QPolygonF>& rings)
+// The middles of the spans inside a polygon with holes along the horizontal
+// line at `y`, the widest span first (a centroid can fall outside an
+// L-shaped parcel or into a hole).
+QList<QPointF> SpanMiddles(const QList<QPolygonF>& rings, double y)
 {
-    const QRectF box = rings.first().boundingRect();
-    const double y = box.center().y();
     QList<double> xs;
     for (const QPolygonF& ring : rings)
         for (qsizetype i = 0, n = ring.size(); i < n; ++i) {
@@ -85,14 +94,15 @@ QPointF InteriorPoint(const QList<QPolygonF>& rings)
                 xs.append(a.x() + (y - a.y()) * (b.x() - a.x()) / (b.y() - a.y()));
         }
     std::sort(xs.begin(), xs.end());
-    QPointF best = box.center();
-    double widest = -1;
+    QList<std::pair<double, QPointF>> spans;
     for (qsizetype i = 0; i + 1 < xs.size(); i += 2)
-        if (xs[i + 1] - xs[i] > widest) {
-            widest = xs[i + 1] - xs[i];
-            best = QPointF((xs[i] + xs[i + 1]) / 2, y);
-        }
-    return best;
+        spans.append({xs[i + 1] - xs[i], QPointF((xs[i] + xs[i + 1]) / 2, y)});
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<QPointF> middles;
+    for (const auto& span : spans)
+        middles.append(span.second);
+    return middles;
 }
 
 // The largest piece of a parcel, in device coordinates.
@@ -112,10 +122,21 @@ QList<QPolygonF> LargestPart(const MapParcel& parcel, const QTransform& t)
     return rings;
 }
 
+// Whether the text rectangle's corners lie inside the polygon.
+bool Fits(const QList<QPolygonF>& rings, const QRectF& textRect)
+{
+    for (const QPointF& corner :
+         {textRect.topLeft(), textRect.topRight(), textRect.bottomLeft(), textRect.bottomRight()})
+        if (!InsidePart(rings.constData(), rings.size(), corner))
+            return false;
+    return true;
+}
+
 // Writes the parcel's number at a point inside it when the whole text fits
-// inside the parcel; false when it does not fit at this scale.
+// inside the parcel and on the page (`page`: no number cut at the map's
+// edge); false when it does not fit at this scale.
 bool PaintNumber(QPainter& painter, const QFontMetricsF& metrics, const MapParcel& parcel,
-                 const QTransform& t)
+                 const QTransform& t, const QRectF& page)
 {
     const QRectF box = t.mapRect(parcel.bounds);
     if (box.height() < metrics.height() || box.width() < metrics.averageCharWidth() * 2)
@@ -127,15 +148,20 @@ bool PaintNumber(QPainter& painter, const QFontMetricsF& metrics, const MapParce
     const QList<QPolygonF> rings = LargestPart(parcel, t);
     if (rings.isEmpty())
         return false;
-    const QPointF at = InteriorPoint(rings);
-    const QRectF textRect(at.x() - width / 2, at.y() - metrics.height() / 2, width,
-                          metrics.height());
-    for (const QPointF& corner :
-         {textRect.topLeft(), textRect.topRight(), textRect.bottomLeft(), textRect.bottomRight()})
-        if (!InsidePart(rings.constData(), rings.size(), corner))
-            return false;
-    painter.drawText(QPointF(textRect.left(), textRect.top() + metrics.ascent()), text);
-    return true;
+    // Lines through the middle of the bounds first, then nearer the edges: a
+    // notch or a neighbour's enclave across the middle line still leaves
+    // room above or below it.
+    const QRectF partBox = rings.first().boundingRect();
+    for (double fraction : NumberLines)
+        for (const QPointF& at : SpanMiddles(rings, partBox.top() + partBox.height() * fraction)) {
+            const QRectF textRect(at.x() - width / 2, at.y() - metrics.height() / 2, width,
+                                  metrics.height());
+            if (!page.contains(textRect) || !Fits(rings, textRect))
+                continue;
+            painter.drawText(QPointF(textRect.left(), textRect.top() + metrics.ascent()), text);
+            return true;
+        }
+    return false;
 }
 
 // A length of 1, 2 or 5 times a power of ten metres, at most `maxMetres`.
@@ -213,15 +239,104 @@ void PaintNorthArrow(QPainter& painter, const QRectF& rect, double unit,
                      north);
 }
 
-void PaintLines(QPainter& painter, const QList<MapLine>& lines, const QTransform& t,
-                const QRectF& visible)
+// Whether a line's bounds touch the ground in view. QRectF::intersects
+// takes a rectangle without height or width (a straight east-west or
+// north-south line) for empty and never intersecting.
+bool LineInView(const QPolygonF& points, const QRectF& visible)
 {
-    for (const MapLine& line : lines)
-        if (line.points.boundingRect().intersects(visible))
+    const QRectF b = points.boundingRect();
+    return b.left() <= visible.right() && b.right() >= visible.left() &&
+           b.top() <= visible.bottom() && b.bottom() >= visible.top();
+}
+
+// The pen of each line layer, in device units.
+QPen LinePen(MapPainter::Layer layer, double unit)
+{
+    QPen pen;
+    switch (layer) {
+    case MapPainter::AreaBoundaries:
+        pen = QPen(Qt::black, AreaBoundaryMm * unit);
+        break;
+    case MapPainter::OtherLines:
+        pen = QPen(QColor(0x70, 0x70, 0x70), OtherLineMm * unit);
+        break;
+    case MapPainter::SoilQuality:
+        pen = QPen(MapPainter::soilColour(), SoilLineMm * unit, Qt::DashLine);
+        break;
+    default:
+        pen = QPen(QColor(0x20, 0x20, 0x20), BoundaryMm * unit);
+        break;
+    }
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+// Draws the lines of the layers asked for, the area's boundaries last (on
+// top); returns how many were drawn.
+int PaintLines(QPainter& painter, const QList<MapLine>& lines, const QTransform& t,
+               const QRectF& visible, int layers, double unit)
+{
+    int drawn = 0;
+    for (MapPainter::Layer layer :
+         {MapPainter::OtherLines, MapPainter::ParcelBoundaries, MapPainter::AreaBoundaries}) {
+        if (!(layers & layer))
+            continue;
+        painter.setPen(LinePen(layer, unit));
+        for (const MapLine& line : lines)
+            if (MapPainter::lineLayer(line.kind) == layer && LineInView(line.points, visible)) {
+                painter.drawPolyline(t.map(line.points));
+                ++drawn;
+            }
+    }
+    return drawn;
+}
+
+// The soil-quality boundaries, and their codes where the scale allows.
+void PaintSoil(QPainter& painter, const MapArea& area, const QTransform& t, const QRectF& visible,
+               double unit, double metresPerMm, const QFontMetricsF& metrics,
+               MapPainter::Drawn& drawn)
+{
+    painter.setPen(LinePen(MapPainter::SoilQuality, unit));
+    painter.setBrush(Qt::NoBrush);
+    for (const MapLine& line : area.soilBoundaries)
+        if (LineInView(line.points, visible)) {
             painter.drawPolyline(t.map(line.points));
+            ++drawn.soilLines;
+        }
+    if (metresPerMm > SoilLabelMaxMetresPerMm)
+        return;
+    painter.setPen(MapPainter::soilColour());
+    for (const MapLabel& label : area.soilLabels)
+        if (visible.contains(label.position)) {
+            const QPointF at = t.map(label.position);
+            const double width = metrics.horizontalAdvance(label.text);
+            painter.drawText(QPointF(at.x() - width / 2, at.y() + metrics.ascent() / 2),
+                             label.text);
+            ++drawn.soilLabels;
+        }
+}
+
+// The view of the paint: `world` fitted into `rect`, or at a fixed scale the
+// ground the paper holds around the centre of `world`.
+MapView PaintView(const QRectF& world, const QRectF& rect, const MapPainter::Options& options,
+                  double unit)
+{
+    if (options.scale <= 0)
+        return MapView::fit(world, rect, options.marginMm * unit);
+    const QSizeF paperMm = rect.size() / unit;
+    return MapView::fit(MapPrintPage::Ground(paperMm, options.scale, world.center()), rect, 0);
 }
 
 } // namespace
+
+MapPainter::Layer MapPainter::lineLayer(int kind)
+{
+    if (kind >= 20500 && kind < 20700)
+        return AreaBoundaries;
+    if (kind == 21900)
+        return ParcelBoundaries;
+    return OtherLines;
+}
 
 QColor MapPainter::kindColour(int kindOfLand)
 {
@@ -259,7 +374,7 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     // Device units per millimetre of paper.
     const double unit = painter.device()->logicalDpiY() / 25.4;
     const QRectF world = options.world.isNull() ? area.extent : options.world;
-    const MapView view = MapView::fit(world, rect, options.marginMm * unit);
+    const MapView view = PaintView(world, rect, options, unit);
     const QTransform t = view.transform();
     const QRectF visible = view.toWorld(rect);
     drawn.metresPerMm = unit / view.scale();
@@ -275,15 +390,15 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
     }
     drawn.parcels = int(shown.size());
 
-    QPen boundary(QColor(0x20, 0x20, 0x20), BoundaryMm * unit);
-    boundary.setJoinStyle(Qt::RoundJoin);
-    painter.setPen(boundary);
     painter.setBrush(Qt::NoBrush);
-    if (!area.boundaries.isEmpty())
-        PaintLines(painter, area.boundaries, t, visible);
-    else
+    if (!area.boundaries.isEmpty()) {
+        drawn.lines = PaintLines(painter, area.boundaries, t, visible, options.layers, unit);
+    } else if (options.layers & ParcelBoundaries) {
+        // A map without boundary lines: the parcels' outlines stand for them.
+        painter.setPen(LinePen(ParcelBoundaries, unit));
         for (const MapParcel* parcel : shown)
             painter.drawPath(DevicePath(*parcel, t));
+    }
 
     QColor markedFill = markedColour();
     markedFill.setAlpha(MarkedAlpha);
@@ -299,10 +414,12 @@ MapPainter::Drawn MapPainter::paint(QPainter& painter, const QRectF& rect, const
 
     painter.setFont(options.font);
     const QFontMetricsF metrics(options.font, painter.device());
+    if (options.layers & SoilQuality)
+        PaintSoil(painter, area, t, visible, unit, drawn.metresPerMm, metrics, drawn);
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     for (const MapParcel* parcel : shown)
-        drawn.numbers += PaintNumber(painter, metrics, *parcel, t) ? 1 : 0;
+        drawn.numbers += PaintNumber(painter, metrics, *parcel, t, rect) ? 1 : 0;
 
     if (!options.title.isEmpty()) {
         PaintBacking(painter, QRectF(rect.left() + 4 * unit, rect.top() + 4 * unit,

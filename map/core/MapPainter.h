@@ -17,6 +17,19 @@ class QPainter;
 class MapPainter
 {
 public:
+    // Layers that can be switched on and off. The lines of the map fall into
+    // three groups by their kind (TYPPPD_KOD, see lineLayer); the
+    // soil-quality layer (BPEJ: its boundaries and codes) is off unless asked
+    // for.
+    enum Layer
+    {
+        ParcelBoundaries = 0x1,
+        AreaBoundaries = 0x2,
+        OtherLines = 0x4,
+        SoilQuality = 0x8,
+    };
+    static constexpr int DefaultLayers = ParcelBoundaries | AreaBoundaries | OtherLines;
+
     struct Options
     {
         // Parcels to highlight, by MapParcelCode.
@@ -29,13 +42,22 @@ public:
         QFont font = QFont(QStringLiteral("Liberation Sans"), 7);
         // Shown in the top left corner (the area's name); empty: none.
         QString title;
+        // The layers drawn, a combination of Layer values.
+        int layers = DefaultLayers;
+        // A fixed scale, its denominator (1000 for 1:1000): the ground shown
+        // is centred on the centre of `world` and as large as the paper
+        // allows at that scale. 0: `world` is fitted to the paper.
+        int scale = 0;
     };
     // What one paint call drew.
     struct Drawn
     {
-        int parcels = 0; // parcels at least partly in view
-        int marked = 0;  // of them highlighted
-        int numbers = 0; // parcel numbers written
+        int parcels = 0;    // parcels at least partly in view
+        int marked = 0;     // of them highlighted
+        int numbers = 0;    // parcel numbers written
+        int lines = 0;      // map lines drawn (boundaries and others)
+        int soilLines = 0;  // soil-quality boundaries drawn
+        int soilLabels = 0; // soil-quality codes written
         double metresPerMm = 0;
     };
 
@@ -48,4 +70,11 @@ public:
     // water, built-up land, other land; white for an unknown kind.
     static QColor kindColour(int kindOfLand);
     static QColor markedColour() { return QColor(0xD0, 0x00, 0xB0); }
+    static QColor soilColour() { return QColor(0x9A, 0x5B, 0x13); }
+    // The layer of a map line by its kind: the boundaries of the cadastral
+    // area (205xx and 206xx: along the area's edge, towards the neighbouring
+    // areas), the boundaries between parcels (21900), and the other lines of
+    // the map drawing (boundaries of kinds of land inside a parcel, balks,
+    // protected areas and zones, easements).
+    static Layer lineLayer(int kind);
 };

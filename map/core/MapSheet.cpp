@@ -1,6 +1,7 @@
 #include "map/core/MapSheet.h"
 
 #include "map/core/MapArea.h"
+#include "map/core/MapPrintPage.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -11,11 +12,14 @@ constexpr double TitlePoints = 9;
 constexpr double TitlePadding = 0.5;
 } // namespace
 
-QStringList MapSheet::TitleLines(const QString& areaName, const QDate& date)
+QStringList MapSheet::TitleLines(const QString& areaName, const QDate& date, int scale)
 {
-    return {QStringLiteral("Katastrální území: ") + areaName,
-            QStringLiteral("Datum: ") + date.toString(QStringLiteral("d. M. yyyy")),
-            QStringLiteral("Informativní zobrazení, nemá povahu veřejné listiny")};
+    QStringList lines{QStringLiteral("Katastrální území: ") + areaName,
+                      QStringLiteral("Datum: ") + date.toString(QStringLiteral("d. M. yyyy"))};
+    if (scale > 0)
+        lines << QStringLiteral("Měřítko: ") + MapPrintPage::ScaleText(scale);
+    lines << QStringLiteral("Informativní zobrazení, nemá povahu veřejné listiny");
+    return lines;
 }
 
 MapPainter::Drawn MapSheet::Paint(QPainter& painter, const QRectF& page, const MapArea& area,
@@ -26,7 +30,7 @@ MapPainter::Drawn MapSheet::Paint(QPainter& painter, const QRectF& page, const M
     font.setPointSizeF(TitlePoints);
     painter.setFont(font);
     const QFontMetricsF metrics(font, painter.device());
-    const QStringList lines = TitleLines(area.name, date);
+    const QStringList lines = TitleLines(area.name, date, options.scale);
     const double line = metrics.height();
     const double blockHeight = line * (lines.size() + 2 * TitlePadding);
     const QRectF block(page.left(), page.bottom() - blockHeight, page.width(), blockHeight);

@@ -15,8 +15,9 @@ struct MapArea;
 class MapSheet
 {
 public:
-    // The title block's lines, top to bottom.
-    static QStringList TitleLines(const QString& areaName, const QDate& date);
+    // The title block's lines, top to bottom; a fixed scale (its
+    // denominator, 0 for none) is named after the date.
+    static QStringList TitleLines(const QString& areaName, const QDate& date, int scale = 0);
     // Paints on `page` (device coordinates of the painter); `options.world`
     // is the ground to show (null: the whole area). Returns what the map
     // painter drew.

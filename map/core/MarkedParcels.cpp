@@ -19,6 +19,11 @@ qint64 MapParcelCode(const MapParcel& parcel)
 
 QSet<qint64> MarkedParcelCodes(const QString& workTablePath)
 {
+    return ReadWorkTableParcels(workTablePath).marked;
+}
+
+WorkTableParcels ReadWorkTableParcels(const QString& workTablePath)
+{
     const QFileInfo file(workTablePath);
     Table work;
     work.setDatabaseName(file.absolutePath());
@@ -33,12 +38,15 @@ QSet<qint64> MarkedParcelCodes(const QString& workTablePath)
         throw ETalvekException(QStringLiteral("Tabulka %1 není pracovní tabulka: chybí PARSKUP, "
                                               "PARCIS, PARPOD nebo FLAG")
                                    .arg(QDir::toNativeSeparators(workTablePath)));
-    QSet<qint64> codes;
+    WorkTableParcels parcels;
     for (int r = 0; r < work.recordCount(); ++r) {
         const QVariantList v = work.rowValues(r);
+        const qint64 code =
+            MapParcelCode(int(v.at(group).toLongLong()), int(v.at(stem).toLongLong()),
+                          int(v.at(subdivision).toLongLong()));
+        parcels.all.insert(code);
         if (v.at(flag).toBool())
-            codes.insert(MapParcelCode(int(v.at(group).toLongLong()), int(v.at(stem).toLongLong()),
-                                       int(v.at(subdivision).toLongLong())));
+            parcels.marked.insert(code);
     }
-    return codes;
+    return parcels;
 }

@@ -15,3 +15,12 @@ qint64 MapParcelCode(const MapParcel& parcel);
 // table at `workTablePath` ("…/PRAC.DB"). Throws ETalvekException when the
 // table cannot be read.
 QSet<qint64> MarkedParcelCodes(const QString& workTablePath);
+
+// The parcels of the work table: every one with a part in it, and those
+// with a marked part. Throws as MarkedParcelCodes does.
+struct WorkTableParcels
+{
+    QSet<qint64> all;
+    QSet<qint64> marked;
+};
+WorkTableParcels ReadWorkTableParcels(const QString& workTablePath);

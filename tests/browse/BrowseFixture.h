@@ -151,6 +151,7 @@ public:
     }
 
     std::shared_ptr<TApp> app() const { return m_app; }
+    std::shared_ptr<TRegistry> registry() const { return m_registry; }
     TKUInfo area(const QString& alias) const
     {
         return {alias, "Okres", "Obec", "Katastr " + alias, "001", "600001"};

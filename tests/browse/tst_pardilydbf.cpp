@@ -1,4 +1,13 @@
 #include "BrowseFixture.h"
+#include "app/ProgramEntries.h"
+#include "app/TMainOrvForm.h"
+#include "data/ParcelNumber.h"
+#include "map/core/AreaMapLookup.h"
+#include "map/core/MapHitTest.h"
+#include "map/core/MarkedParcels.h"
+#include "report/ui/PrintTarget.h"
+#include "select/TParcSelectDlg.h"
+#include "select/core/TConditionSelector.h"
 #include "app/core/ListingOptions.h"
 #include "common/TestSupport.h"
 #include "common/ModalHelpers.h"
@@ -11,6 +20,8 @@
 #include "browse/TParDilyDbf.h"
 #include "browse/core/TMarkSummary.h"
 #include "db/Table.h"
+#include "map/MapCanvas.h"
+#include "map/TMapPrintDlg.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 #include "output/core/FormLookups.h"
@@ -18,14 +29,18 @@
 #include "widgets/FirstSize.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QStyle>
 #include <QTableView>
 #include <QWindow>
@@ -564,27 +579,38 @@ private slots:
     }
 
     // "Mapa" (Alt+M) shows only when the area has a map, and opens it as the
-    // browser's own window, once.
-    void mapButtonWhenTheAreaHasAMap()
+    // browser's own window, once. The map and the browser stay in step over
+    // the work table: a double click on the map makes the parcel's part
+    // current (or says in the map's panel that the work table lacks it), a
+    // pick re-reads the grid and the count of marks, a Ctrl+click beside
+    // every parcel writes nothing. A damaged map file is told once: the
+    // button then hides, for this browser and the next.
+    void mapAndBrowserInStep()
     {
         const QString mapDir = m_root.filePath("mapy");
         qputenv("ORV_MAP_DIR", mapDir.toLocal8Bit());
         auto button = [&] { return m_form->findChild<QPushButton*>("MapaBtn"); };
-        open(1);
+        open(1, {"16", "-20"});
         QVERIFY(button() && button()->isHidden());
         MapArea map;
         map.code = "600001";
         map.name = "Katastr CTL";
-        MapParcel parcel;
-        parcel.group = 2;
-        parcel.stem = 16;
-        const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
-        parcel.parts.append(MapPolygon{{ring}});
-        parcel.bounds = ring.boundingRect();
-        map.parcels.append(parcel);
-        map.extent = parcel.bounds;
+        // Parcels 16, 15/3 and -20 side by side, 100 m squares.
+        const QList<std::array<int, 3>> keys = {{2, 16, 0}, {2, 15, 3}, {1, 20, 0}};
+        for (int i = 0; i < keys.size(); ++i) {
+            MapParcel parcel;
+            parcel.group = keys[i][0];
+            parcel.stem = keys[i][1];
+            parcel.subdivision = keys[i][2];
+            const QRectF r(-750000 + 100 * i, -1050000, 100, 100);
+            const QPolygonF ring({r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()});
+            parcel.parts.append(MapPolygon{{ring}});
+            parcel.bounds = r;
+            map.parcels.append(parcel);
+            map.extent |= r;
+        }
         MapStore(mapDir).write(map);
-        open(1);
+        open(1, {"16", "-20"});
         m_form->show();
         QVERIFY(!button()->isHidden());
         QCOMPARE(button()->shortcut(), QKeySequence("Alt+M"));
@@ -592,8 +618,248 @@ private slots:
         button()->click();
         const QList<TMapWindow*> maps = m_form->findChildren<TMapWindow*>();
         QCOMPARE(maps.size(), 1);
-        QVERIFY(maps[0]->isVisible());
-        QCOMPARE(maps[0]->windowTitle(), QString("Mapa – Katastr CTL"));
+        TMapWindow* window = maps[0];
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Mapa – Katastr CTL"));
+        auto info = [&] { return window->findChild<QLabel*>("ParcelInfo")->text(); };
+        auto current = [&] { return m_form->TablePa().asString("PARCISLO"); };
+
+        go("-20");
+        emit window->canvas()->parcelDoubleClicked(0);
+        QCOMPARE(current(), QString("16"));
+        emit window->canvas()->parcelDoubleClicked(1);
+        QCOMPARE(current(), QString("16"));
+        QVERIFY2(info().startsWith("Parcela 15/3 není v pracovní tabulce"), qPrintable(info()));
+
+        QSignalSpy written(window, &TMapWindow::workTableWritten);
+        MapCanvas* canvas = window->canvas();
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::ControlModifier, QPoint(2, 2));
+        QCOMPARE(written.count(), 0);
+        const QString before = label("MarkSummary");
+        QCOMPARE(m_form->GridModel()->rowCount(), 2);
+        const QPoint middle = canvas->view().toDevice(QPointF(-749850, -1049950)).toPoint();
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::ControlModifier, middle);
+        QCOMPARE(written.count(), 1);
+        QCOMPARE(m_form->GridModel()->rowCount(), 4); // both parts of 15/3
+        QVERIFY(label("MarkSummary") != before);
+        QCOMPARE(label("MarkSummary"), TMarkSummary::Read(m_fx->workTablePath()).Text());
+        emit window->canvas()->parcelDoubleClicked(1);
+        QCOMPARE(current(), QString("15/3"));
+        QCOMPARE(child<QTableView>("DBGridPa")->currentIndex().row(), m_form->TablePa().recNo());
+        // From a map of the main window: a browser of its own on that part.
+        QString shown;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            shown = qobject_cast<TParDilyDbf*>(modal)->TablePa().asString("PARCISLO");
+            modal->close();
+        });
+        TParDilyDbf::ExecuteParDilyAt(nullptr, 1, m_fx->app(), m_fx->workTablePath(),
+                                      m_fx->area("CTL"), 2, 15, 3);
+        QCOMPARE(shown, QString("15/3"));
+        // The soil-quality layer switched on stays on for the next map.
+        QVERIFY(!(window->Layers() & MapPainter::SoilQuality));
+        window->findChild<QAction*>("VrstvaBpej")->trigger();
+        QVERIFY(window->Layers() & MapPainter::SoilQuality);
+        open(1, {"16"});
+        m_form->show();
+        button()->click();
+        QVERIFY(m_form->findChild<TMapWindow*>()->Layers() & MapPainter::SoilQuality);
+        QVERIFY(m_messages.isEmpty());
+
+        // A damaged map file: one message, then no button.
+        m_form.reset();
+        QFile damaged(MapStore(mapDir).pathOf("600001"));
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.write(QByteArray("not a GeoPackage").repeated(100));
+        damaged.close();
+        open(1, {"16"});
+        QVERIFY(!button()->isHidden());
+        m_form->show();
+        button()->click();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].contains("600001.gpkg") && m_messages[0].contains("bez mapy"),
+                 qPrintable(m_messages[0]));
+        QVERIFY(button()->isHidden());
+        QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+        open(1, {"16"});
+        QVERIFY(button()->isHidden());
+        QCOMPARE(m_messages.size(), 1);
+        qunsetenv("ORV_MAP_DIR");
+    }
+
+    // The Saladín sample with its map from the VFK files, through the real
+    // windows: the selection by conditions (built-up land) ends with "Mapa"
+    // and the main window opens the map on it; a click identifies a parcel;
+    // the browser's own map picks three parcels with a Ctrl-dragged
+    // rectangle, and the browser shows them as the only marked parts; the
+    // view goes to a PDF file at 1:2000. With ORV_SHOTS_DIR set the windows
+    // are saved there as PNG files (run under Xvfb to look at them).
+    void walkThroughSaladinWithItsMap()
+    {
+        const QString vfk = QStringLiteral(ORV_SAMPLES_DIR "/vfk/");
+        if (!QFile::exists(vfk + "789160-mapa.vfk"))
+            QSKIP("the Saladín VFK files are not in the samples");
+        if (PrintTarget::HasPrinter())
+            QSKIP("a printer exists: printing would ask in the print dialog");
+        const QString shots = qEnvironmentVariable("ORV_SHOTS_DIR");
+        auto shot = [&](QWidget* w, const char* name) {
+            QApplication::processEvents(); // the layouts, as the user sees them
+            if (!shots.isEmpty())
+                QVERIFY(w->grab().save(shots + "/" + name + ".png"));
+        };
+        const QString mapDir = m_root.filePath("mapy-saladin");
+        qputenv("ORV_MAP_DIR", mapDir.toLocal8Bit());
+        QProcess tool;
+        tool.start(TestSupport::orvToolPath(),
+                   {"map", "import", vfk + "789160.vfk", vfk + "789160-mapa.vfk"});
+        QVERIFY(tool.waitForFinished(60000) && tool.exitCode() == 0);
+        realAreaCopy();
+        const TKUInfo saladin{"REAL", "Prachatice", "Záblatí", "Saladín", "001", "789160"};
+
+        // The selection by conditions, ended with "Mapa".
+        TMainOrvForm main(m_fx->app(), m_fx->registry(), ProgramEntries());
+        main.setAttribute(Qt::WA_DeleteOnClose, false);
+        main.AddKU(saladin);
+        main.show();
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* dlg = qobject_cast<TParcSelectDlg*>(modal);
+            dlg->CBoxName()->setCurrentIndex(dlg->Selector().FieldPosition("DRUHPOZ"));
+            dlg->CBoxRelace()->setCurrentText("=");
+            (dlg->Notebook()->currentIndex() == 0 ? dlg->DBLookupCB()->lineEdit() : dlg->Edit())
+                ->setText("13");
+            dlg->Button("AddBtn")->click();
+            QVERIFY(dlg->Button("MapaBtn")->isVisible());
+            shot(dlg, "1-vyber-podle-podminek");
+            dlg->Button("MapaBtn")->click();
+        });
+        main.SestavaClick(5);
+        QCOMPARE(main.findChildren<TMapWindow*>().size(), 1);
+        TMapWindow* fromSelection = main.findChildren<TMapWindow*>()[0];
+        fromSelection->resize(1200, 800);
+        QVERIFY(QTest::qWaitForWindowExposed(fromSelection));
+        const QSet<qint64> selected = ReadWorkTableParcels(m_fx->workTablePath()).all;
+        QVERIFY(!selected.isEmpty());
+
+        // Identify: a click on the largest parcel wholly in view.
+        const MapArea map = ReadAreaMap("789160", "Saladín");
+        MapCanvas* canvas = fromSelection->canvas();
+        canvas->renderNow();
+        const QRectF inView = canvas->view().visibleWorld();
+        int largest = -1;
+        for (int i : MapHitTest(map).parcelsIn(inView))
+            if (inView.contains(map.parcels[i].bounds) &&
+                (largest < 0 || map.parcels[i].officialArea > map.parcels[largest].officialArea))
+                largest = i;
+        QVERIFY(largest >= 0);
+        QPointF inside = map.parcels[largest].bounds.center();
+        for (double dy = 0; !MapHitTest::contains(map.parcels[largest], inside) && dy < 200;
+             dy += 2)
+            inside = map.parcels[largest].bounds.center() + QPointF(0, dy);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier,
+                          canvas->view().toDevice(inside).toPoint());
+        const QString identified = fromSelection->findChild<QLabel*>("ParcelInfo")->text();
+        QVERIFY2(identified.startsWith("Parcela: ") && identified.contains("Druh pozemku: "),
+                 qPrintable(identified));
+        canvas->renderNow();
+        shot(fromSelection, "2-mapa-z-vyberu-identifikace");
+        fromSelection->close();
+
+        // The browser over the selection, every mark cleared, and its map.
+        m_form =
+            std::make_unique<TParDilyDbf>(nullptr, m_fx->app(), m_fx->workTablePath(), saladin);
+        m_form->SetupView(1, 0);
+        m_form->show();
+        child<QPushButton>("FlagBtn")->click(); // "Odznačit vše"
+        QVERIFY(label("MarkSummary").startsWith("Označeno: 0 z"));
+        child<QPushButton>("MapaBtn")->click();
+        TMapWindow* window = m_form->findChild<TMapWindow*>();
+        QVERIFY(window);
+        window->resize(1200, 800);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        // Three neighbouring parcels outside the selection, found by a
+        // square grown around each parcel until it touches three.
+        QRectF band;
+        QList<int> three;
+        for (int i = 0; i < map.parcels.size() && three.isEmpty(); ++i)
+            for (double r = 2; r < 60 && three.isEmpty(); r += 2) {
+                const QPointF c = map.parcels[i].bounds.center();
+                const QList<int> found =
+                    MapHitTest(map).parcelsIn(QRectF(c - QPointF(r, r), c + QPointF(r, r)));
+                if (found.size() > 3)
+                    break;
+                bool outside = found.size() == 3;
+                for (int f : found)
+                    outside = outside && !selected.contains(MapParcelCode(map.parcels[f]));
+                if (outside) {
+                    three = found;
+                    band = QRectF(c - QPointF(r, r), c + QPointF(r, r));
+                }
+            }
+        QCOMPARE(three.size(), 3);
+        canvas = window->canvas();
+        canvas->showWorld(band.adjusted(-60, -60, 60, 60));
+        canvas->renderNow();
+        const QPoint from = canvas->view().toDevice(band.topLeft()).toPoint();
+        const QPoint to = canvas->view().toDevice(band.bottomRight()).toPoint();
+        QTest::mousePress(canvas, Qt::LeftButton, Qt::ControlModifier, from);
+        QTest::mouseMove(canvas, (from + to) / 2);
+        QTest::mouseMove(canvas, to);
+        QTest::mouseRelease(canvas, Qt::LeftButton, Qt::ControlModifier, to);
+        QVERIFY2(label("MarkSummary").startsWith("Označeno: 3 z"),
+                 qPrintable(label("MarkSummary")));
+        QStringList marked;
+        Table& pa = m_form->TablePa();
+        for (int r = 0; r < pa.recordCount(); ++r)
+            if (pa.rowValues(r).value(pa.fieldIndex("FLAG")).toBool())
+                marked << pa.rowValues(r).value(pa.fieldIndex("PARCISLO")).toString();
+        QStringList expected;
+        for (int f : three)
+            expected << FormatParcelNumber(map.parcels[f].group, map.parcels[f].stem,
+                                           map.parcels[f].subdivision);
+        std::sort(marked.begin(), marked.end());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(marked, expected);
+        QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier,
+                          canvas->view().toDevice(band.center()).toPoint());
+        canvas->renderNow();
+        shot(window, "3-mapa-z-prohlizece-tri-vybrane");
+        // The soil-quality layer on, for the screen and the print.
+        window->findChild<QAction*>("VrstvaBpej")->trigger();
+        canvas->renderNow();
+        shot(window, "3b-mapa-bpej");
+        const MapParcel& first = map.parcels[three.first()];
+        QVERIFY(m_form->ShowParcel(first.group, first.stem, first.subdivision));
+        shot(m_form.get(), "4-prohlizec-tri-oznacene");
+
+        // The browser's marks reach the map: the current part unmarked in the
+        // grid and marked again.
+        QVERIFY(window->Identify(three.first()).endsWith("Ve výběru."));
+        m_form->DBGridPaDblClick(m_form->TablePa().recNo());
+        QTRY_VERIFY(window->Identify(three.first()).endsWith("Není ve výběru."));
+        m_form->DBGridPaDblClick(m_form->TablePa().recNo());
+        QTRY_VERIFY(window->Identify(three.first()).endsWith("Ve výběru."));
+
+        // The view printed to PDF through the print dialog: A4 landscape
+        // at 1:2000, remembered for the next print.
+        const QString pdf = shots.isEmpty() ? m_root.filePath("mapa.pdf") : shots + "/6-tisk.pdf";
+        QFile::remove(pdf);
+        PrintTarget::SetFileAsker([&](QWidget*, const QString&) { return pdf; });
+        TestSupport::onNextModal([&](QWidget* modal) {
+            modal->findChild<QComboBox*>("PaperBox")->setCurrentText("A4");
+            modal->findChild<QComboBox*>("OrientationBox")->setCurrentText("Na šířku");
+            modal->findChild<QComboBox*>("ScaleBox")->setCurrentText("1:2000");
+            shot(modal, "5-tisk-dialog");
+            modal->findChild<QPushButton*>("OKBtn")->click();
+        });
+        window->Print();
+        PrintTarget::SetFileAsker(nullptr);
+        QFile written(pdf);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().contains("/MediaBox [0 0 842.000000 595.000000]"));
+        QCOMPARE(TMapPrintDlg::Stored(m_fx->app().get()).scale, 2000);
+        if (auto* notice = window->findChild<QMessageBox*>("FileWrittenNotice"))
+            notice->close();
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join('\n')));
+        m_form.reset();
         qunsetenv("ORV_MAP_DIR");
     }
 

@@ -88,6 +88,8 @@ private slots:
     void surveyorCoordinates();
     void pickingWritesAsByNumber();
     void printedSheet();
+    void layersAndScale_data();
+    void layersAndScale();
     void colours_data();
     void colours();
     void nothingOutsideThePage();
@@ -313,6 +315,8 @@ void TestMapPainter::printedSheet()
     const QStringList lines = MapSheet::TitleLines(area.name, QDate(2026, 12, 7));
     QCOMPARE(lines, QStringList({"Katastrální území: Saladín", "Datum: 7. 12. 2026",
                                  "Informativní zobrazení, nemá povahu veřejné listiny"}));
+    QCOMPARE(MapSheet::TitleLines(area.name, QDate(2026, 12, 7), 2000).at(2),
+             QString("Měřítko: 1:2000"));
     QImage page(800, 1100, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
@@ -377,6 +381,69 @@ void TestMapPainter::colours()
     const QColor mark = MapPainter::markedColour();
     QVERIFY2(std::abs(seen.red() - mark.red()) < std::abs(kind.red() - mark.red()) / 2,
              qPrintable(seen.name()));
+}
+
+// The layers switched on and off and the fixed scales, on a page of A4 at
+// 300 dpi as a printer gives it: the map lines by their kind, the
+// soil-quality boundaries and codes, and the ground per millimetre of paper.
+void TestMapPainter::layersAndScale_data()
+{
+    QTest::addColumn<int>("layers");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("soilLines");
+    QTest::addColumn<int>("soilLabels");
+    QTest::addColumn<double>("metresPerMm"); // 0: not checked (fitted)
+    const int all = MapPainter::DefaultLayers;
+    QTest::newRow("default: no soil quality") << all << 0 << 3 << 0 << 0 << 0.0;
+    QTest::newRow("soil quality on") << (all | MapPainter::SoilQuality) << 0 << 3 << 1 << 1 << 0.0;
+    QTest::newRow("area boundary only")
+        << int(MapPainter::AreaBoundaries) << 0 << 1 << 0 << 0 << 0.0;
+    QTest::newRow("parcel and other lines")
+        << (MapPainter::ParcelBoundaries | MapPainter::OtherLines) << 0 << 2 << 0 << 0 << 0.0;
+    // 1:1000: a millimetre of paper is a metre, the 190 mm wide map 190 m.
+    QTest::newRow("1:1000") << all << 1000 << 3 << 0 << 0 << 1.0;
+    QTest::newRow("1:2000, soil quality")
+        << (all | MapPainter::SoilQuality) << 2000 << 3 << 1 << 1 << 2.0;
+    // At 1:5000 the ground is wider than the grid: every parcel shows.
+    QTest::newRow("1:5000") << all << 5000 << 3 << 0 << 0 << 5.0;
+}
+
+void TestMapPainter::layersAndScale()
+{
+    QFETCH(int, layers);
+    QFETCH(int, scale);
+    QFETCH(int, lines);
+    QFETCH(int, soilLines);
+    QFETCH(int, soilLabels);
+    QFETCH(double, metresPerMm);
+    MapArea area = Grid();
+    area.name = QStringLiteral("Saladín");
+    const QPointF sw(-750000, -1050000);
+    for (int kind : {21900, 20500, 22300}) // a parcel boundary, the area's, a protected zone
+        area.boundaries.append({kind, QPolygonF({sw + QPointF(0, 100), sw + QPointF(300, 100)})});
+    area.soilBoundaries.append({1040, QPolygonF({sw + QPointF(0, 150), sw + QPointF(300, 150)})});
+    area.soilLabels.append({QStringLiteral("83401"), sw + QPointF(150, 160), 2, 0, 4});
+    // A4 at 300 dpi, 10 mm margins, as QPrinter::HighResolution gives it.
+    constexpr int DotsPerMetre = 11811;
+    QImage page(int(190 * 11.811), int(277 * 11.811), QImage::Format_RGB32);
+    page.setDotsPerMeterX(DotsPerMetre);
+    page.setDotsPerMeterY(DotsPerMetre);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    MapPainter::Options options;
+    options.layers = layers;
+    options.scale = scale;
+    const MapPainter::Drawn drawn =
+        MapSheet::Paint(painter, QRectF(page.rect()), area, options, QDate(2026, 12, 7));
+    painter.end();
+    QCOMPARE(drawn.lines, lines);
+    QCOMPARE(drawn.soilLines, soilLines);
+    QCOMPARE(drawn.soilLabels, soilLabels);
+    QCOMPARE(drawn.parcels, 9);
+    if (metresPerMm > 0)
+        QVERIFY2(qAbs(drawn.metresPerMm - metresPerMm) < 1e-9,
+                 qPrintable(QString::number(drawn.metresPerMm)));
 }
 
 void TestMapPainter::nothingOutsideThePage()
@@ -503,6 +570,10 @@ void TestMapPainter::toolDraws_data()
         << "--work JINA.DB --out mapa.png" << 1 << "není označen";
     QTest::newRow("area without a map") << "--out mapa.png --area 002" << 1 << "katalogu";
     QTest::newRow("bad size") << "--out mapa.png --size 300" << 2 << "--size";
+    QTest::newRow("A3 at 1:2000") << "--out mapa.pdf --paper A3 --scale 1:2000" << 0
+                                  << "1 mm = 2.00 m";
+    QTest::newRow("scale not offered") << "--out mapa.pdf --scale 1500" << 2 << "--scale";
+    QTest::newRow("unknown paper") << "--out mapa.pdf --paper B7" << 2 << "--paper";
     QTest::newRow("bad extension") << "--out mapa.jpg" << 2 << "--out";
     QTest::newRow("no output") << "" << 2 << "použití";
 }
