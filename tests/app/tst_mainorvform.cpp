@@ -103,8 +103,8 @@ void TestMainOrvForm::init()
         m_calls << QString("conditions %1").arg(partsOnly);
         return true;
     };
-    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) {
-        m_calls << "owner";
+    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&, bool toMap) {
+        m_calls << (toMap ? "owner to map" : "owner");
         return m_ownerResult;
     };
     const auto log = [this](const char* what, int n) { m_calls << QString(what).arg(n); };
