@@ -438,8 +438,13 @@ void TMainOrvForm::openMap(const TSelectionContext& ctx, bool toMarked)
         window->setProperty(MapAreaProperty, ctx.KU.Kod);
     }
     window->show();
-    if (toMarked)
+    if (toMarked) {
+        // An open window learns of the selection just written through its
+        // watch on the work table, delivered by the event loop: let it
+        // through before zooming, or the zoom goes to the old marks.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         window->ZoomToMarked();
+    }
     window->raise();
     window->activateWindow();
 }

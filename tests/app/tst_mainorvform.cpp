@@ -14,6 +14,7 @@
 #include "db/Table.h"
 #include "map/TMapImport.h"
 #include "map/TMapImportDialog.h"
+#include "map/MapCanvas.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 
@@ -376,6 +377,32 @@ void TestMainOrvForm::mapOutputAndWithoutAMap()
                      "parcel 3 600016 , owner to map, search 1"));
     QCOMPARE(m_form->findChildren<TMapWindow*>().size(), 1);
     QVERIFY(m_form->findChildren<TMapWindow*>()[0]->isVisible());
+    // A selection just written is what the open window zooms to.
+    TMapWindow* window = m_form->findChildren<TMapWindow*>()[0];
+    action("KUMapa")->trigger(); // the whole area
+    const double whole = window->canvas()->view().scale();
+    m_entries.ParcelSelection = [this](QWidget*, int, const TSelectionContext& ctx) {
+        Table work;
+        OpenOrCreateWorkTable(work, ctx.WorkTable);
+        work.append();
+        for (const auto& [field, value] : QList<QPair<QString, QVariant>>{{"PARSKUP", 2},
+                                                                          {"PARCIS", 1},
+                                                                          {"PARPOD", 0},
+                                                                          {"PARDIL", 1},
+                                                                          {"PARCISLO", "1"},
+                                                                          {"FLAG", true}})
+            work.setValue(field, value);
+        work.post();
+        return true;
+    };
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    action("KUMapa")->trigger();
+    window = m_form->findChildren<TMapWindow*>()[0];
+    QCOMPARE(window->canvas()->view().scale(), whole);
+    action("Tisk3")->trigger();
+    action("Sestava0")->trigger();
+    QVERIFY(window->canvas()->view().scale() != whole);
     // The sheet search's map result opens the map of the area it made current.
     m_form->findChildren<TMapWindow*>()[0]->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
