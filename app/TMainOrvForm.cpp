@@ -348,7 +348,7 @@ void TMainOrvForm::KUVyhledatClick()
             this, m_app, [this](const TKUInfo& info) { AddKU(info); }, m_outputType == OutputMap);
         // The sheet listed went into the work table of the area made current.
         if (result == MapResult && !m_kuList.isEmpty())
-            openMap({m_app, CurrentKU(), workTablePath(*m_app)}, true);
+            showMapOf({m_app, CurrentKU(), workTablePath(*m_app)});
     });
 }
 
@@ -375,9 +375,10 @@ void TMainOrvForm::SestavaClick(int tag)
         if (!selectionCompleted(tag, ctx))
             return;
         ui->Sestava6->setEnabled(true);
-        if (std::exchange(m_mapRequested, false))
-            return openMap(ctx, true);
-        if (m_outputType == OutputMap && showMapOf(ctx))
+        // "Mapa" of the dialog or the output type: the map, or where to get
+        // one and the listing.
+        const bool map = std::exchange(m_mapRequested, false) || m_outputType == OutputMap;
+        if (map && showMapOf(ctx))
             return;
         showSelection(ctx);
     });
@@ -415,7 +416,7 @@ void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
         const int result = m_entries.OwnerSelection(this, ctx, m_outputType == OutputMap);
         ui->Sestava6->setEnabled(true);
         if (result == MapResult)
-            openMap(ctx, true);
+            showMapOf(ctx);
         return;
     }
     if (!m_entries.SheetForm)

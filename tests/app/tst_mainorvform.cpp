@@ -286,8 +286,10 @@ void TestMainOrvForm::mapResultOpensTheMap()
     qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
     m_form->SestavaClick(5);
     QCOMPARE(m_shown.size(), 1);
-    QVERIFY(m_shown[0].text.startsWith("Mapa katastrálního území Kladno (600016)"));
+    QVERIFY(m_shown[0].text.startsWith("Katastrální území Kladno (600016) nemá mapu."));
     QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    QCOMPARE(m_calls, QStringList{"browser 0"}); // the selection is not lost
+    m_calls.clear();
 
     TestSupport::writeOneParcelMap(maps, "600016", "Kladno");
     m_form->SestavaClick(5);
