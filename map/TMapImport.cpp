@@ -97,7 +97,10 @@ TMapImport::Result TMapImport::run()
         progress.exec();
     m_progress = nullptr;
     if (!finished || shared->cancelled)
-        return {false, QStringLiteral("Import mapy byl přerušen; úložiště map se nezměnilo."), {}};
+        return {false,
+                QStringLiteral("Import mapy byl přerušen; úložiště map se nezměnilo."),
+                {},
+                true};
     if (!shared->error.isEmpty())
         return {false, shared->error, {}};
     return write();

@@ -21,9 +21,10 @@ class TMapImport : public QObject
 public:
     struct Result
     {
-        bool written = false; // false: cancelled or failed
-        QString text;         // the summary lines, or the Czech error
-        QStringList codes;    // the areas whose maps were written
+        bool written = false;   // false: cancelled or failed
+        QString text;           // the summary lines, or the Czech error
+        QStringList codes;      // the areas whose maps were written
+        bool cancelled = false; // "Storno": nothing written, nothing wrong
     };
     // `areas`: the national codes of the areas whose maps are wanted; empty
     // writes the map of every area in the files.

@@ -130,7 +130,7 @@ void TMapImportDialog::ImportClick()
             codes << m_areas[row].Kod;
     const TMapImport::Result result = TMapImport::Run(this, files, codes);
     if (!result.written)
-        return ErrorBox(result.text);
+        return result.cancelled ? InfoBox(result.text) : ErrorBox(result.text);
     m_written += result.codes;
     showAreas();
     InfoBox(result.text);

@@ -452,6 +452,7 @@ void TestMainOrvForm::mapImport()
     const TMapImport::Result result = import.run();
     qunsetenv("ORV_MAP_DIR");
     QCOMPARE(result.written, written);
+    QVERIFY(!result.cancelled);
     QVERIFY2(result.text.contains(text), qPrintable(result.text));
     QCOMPARE(MapStore(maps).exists("789160"), written);
     QCOMPARE(result.codes, written ? QStringList{"789160"} : QStringList());
@@ -484,7 +485,7 @@ void TestMainOrvForm::mapImportCancelled()
     const TMapImport::Result result = import.run();
     qunsetenv("ORV_MAP_DIR");
     QVERIFY(progressShown);
-    QVERIFY(!result.written && result.codes.isEmpty());
+    QVERIFY(!result.written && result.codes.isEmpty() && result.cancelled);
     QCOMPARE(result.text, QString("Import mapy byl přerušen; úložiště map se nezměnilo."));
     QFile after(MapStore(maps).pathOf("789160"));
     QVERIFY(after.open(QIODevice::ReadOnly));
@@ -534,6 +535,10 @@ void TestMainOrvForm::mapImportDialogReopensOpenMaps()
     QCOMPARE(windows.size(), 1);
     QVERIFY(windows[0]->isVisible());
     QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Saladín"));
+    // Quitting closes the map windows with the program.
+    m_form->show();
+    QVERIFY(m_form->close());
+    QVERIFY(!windows[0]->isVisible());
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()
