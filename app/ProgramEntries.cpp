@@ -1,6 +1,7 @@
 #include "app/ProgramEntries.h"
 
 #include "app/TKatDialog.h"
+#include "app/TMainOrvForm.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "browse/TParDilyPrint.h"
@@ -13,13 +14,20 @@
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
+#include "map/core/MapStore.h"
+#include "widgets/MessageDlg.h"
 
 #include <QDesktopServices>
 
-TParOborgDlg::Entries SheetDialogEntries()
+TParOborgDlg::Entries SheetDialogEntries(bool toMap)
 {
     TParOborgDlg::Entries entries;
-    entries.Browser = [](QWidget* owner, int sheet, const TSelectionContext& ctx) {
+    entries.Browser = [toMap](QWidget* owner, int sheet, const TSelectionContext& ctx) {
+        if (toMap) {
+            if (MapStore().exists(ctx.KU.Kod))
+                return int(TParOborgDlg::ResultMap);
+            InfoBox(TMainOrvForm::NoMapText(ctx.KU));
+        }
         return TParDilyDbf::ExecuteParDily(owner, 1, sheet, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.Supplement = [](QWidget*, int sheet, const TSelectionContext& ctx) {
@@ -47,20 +55,20 @@ TMainOrvEntries ProgramEntries()
                                       subdivision);
     };
     entries.PrintReport = &PrintReportEntry;
-    entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx) {
-        return TParOborgDlg::Execute(owner, ctx, SheetDialogEntries());
+    entries.OwnerSelection = [](QWidget* owner, const TSelectionContext& ctx, bool toMap) {
+        return TParOborgDlg::Execute(owner, ctx, SheetDialogEntries(toMap));
     };
     entries.SheetForm = &TLVCisDlg::Execute;
     entries.ConditionsSelection = &TParcSelectDlg::ConditionsSelection;
     entries.Statistics = &TStatistikaDlg::Execute;
     entries.SheetSearch = [](QWidget* owner, const std::shared_ptr<IApp>& app,
-                             const std::function<void(const TKUInfo&)>& addKU) {
+                             const std::function<void(const TKUInfo&)>& addKU, bool toMap) {
         TListVlDialog::Entries search;
         search.AddKU = addKU;
-        const TParOborgDlg::Entries sheet = SheetDialogEntries();
+        const TParOborgDlg::Entries sheet = SheetDialogEntries(toMap);
         search.Browser = sheet.Browser;
         search.SheetPrint = sheet.SheetPrint;
-        TListVlDialog::Execute(owner, app, search);
+        return TListVlDialog::Execute(owner, app, search);
     };
     return entries;
 }

@@ -13,16 +13,17 @@
 #include "base/OrvPaths.h"
 #include "app/core/StartupCheck.h"
 #include "data/CadastralTables.h"
-#include "map/TMapImport.h"
+#include "map/TMapImportDialog.h"
 #include "map/TMapWindow.h"
 #include "map/core/AreaMapLookup.h"
+#include "map/core/MapStore.h"
 #include "ui_MainOrvForm.h"
 
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
+#include <algorithm>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMessageBox>
@@ -92,7 +93,7 @@ TMainOrvForm::TMainOrvForm(std::shared_ptr<IApp> app, std::shared_ptr<TRegistry>
     setupSize();
 
     m_outputGroup = new QActionGroup(this);
-    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2, ui->Tisk3})
         m_outputGroup->addAction(a);
     m_openKUGroup = new QActionGroup(this);
     ui->OpenKU->menuAction()->setEnabled(false);
@@ -123,10 +124,10 @@ TMainOrvForm* TMainOrvForm::Instance()
 
 void TMainOrvForm::setupTags()
 {
-    const QList<QPair<QAction*, int>> tags{{ui->Sestava0, 0}, {ui->Sestava1, 1}, {ui->Sestava2, 6},
-                                           {ui->Sestava3, 5}, {ui->Sestava4, 4}, {ui->Sestava5, 2},
-                                           {ui->Sestava6, 3}, {ui->Tisk0, 0},    {ui->Tisk1, 1},
-                                           {ui->Tisk2, 2}};
+    const QList<QPair<QAction*, int>> tags{
+        {ui->Sestava0, 0}, {ui->Sestava1, 1}, {ui->Sestava2, 6},     {ui->Sestava3, 5},
+        {ui->Sestava4, 4}, {ui->Sestava5, 2}, {ui->Sestava6, 3},     {ui->Tisk0, 0},
+        {ui->Tisk1, 1},    {ui->Tisk2, 2},    {ui->Tisk3, OutputMap}};
     for (const auto& [action, tag] : tags)
         action->setProperty(kTag, tag);
 }
@@ -157,8 +158,11 @@ void TMainOrvForm::connectMenu()
     connect(ui->KUImportVfk, &QAction::triggered, this, [this] { KUImportVfkClick(); });
     connect(ui->KUImportMapa, &QAction::triggered, this, [this] { importMapClick(); });
     connect(ui->KUMapa, &QAction::triggered, this, [this] {
-        if (!m_kuList.isEmpty())
-            runGuarded([this] { openMap({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
+        if (m_kuList.isEmpty())
+            return;
+        if (!MapStore().exists(CurrentKU().Kod))
+            return InfoBox(NoMapText(CurrentKU()));
+        runGuarded([this] { openMap({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
     });
     connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
     connect(ui->KUVyhledat, &QAction::triggered, this, [this] { KUVyhledatClick(); });
@@ -166,7 +170,7 @@ void TMainOrvForm::connectMenu()
                        ui->Sestava5, ui->Sestava6}) {
         connect(a, &QAction::triggered, this, [this, a] { SestavaClick(tagOf(a)); });
     }
-    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2, ui->Tisk3})
         connect(a, &QAction::triggered, this, [this, a] { TiskClick(tagOf(a)); });
     connect(ui->TiskStatistika, &QAction::triggered, this, [this] { TiskStatistikaClick(); });
     for (QAction* a : {ui->Help, ui->InforVeldo, ui->InforOrv})
@@ -305,13 +309,11 @@ void TMainOrvForm::KUImportVfkClick()
 
 void TMainOrvForm::importMapClick()
 {
-    const QStringList files = QFileDialog::getOpenFileNames(
-        this, QStringLiteral("Importovat mapu VFK"), QString(),
-        QStringLiteral("Soubory VFK (*.vfk *.VFK);;Všechny soubory (*)"));
-    if (files.isEmpty())
-        return;
-    const TMapImport::Result result = TMapImport::Run(this, files);
-    result.written ? InfoBox(result.text) : ErrorBox(result.text);
+    TMapImportDialog dialog(m_kuList, this);
+    dialog.exec();
+    // The selection dialogs ask the store each time they open, so their
+    // "Mapa" buttons show from now on; open map windows take the new map.
+    reloadMaps(dialog.WrittenCodes());
 }
 
 void TMainOrvForm::KUCloseClick()
@@ -342,7 +344,11 @@ void TMainOrvForm::KUVyhledatClick()
     if (!m_entries.SheetSearch)
         return notAvailable(ui->KUVyhledat);
     runGuarded([this] {
-        m_entries.SheetSearch(this, m_app, [this](const TKUInfo& info) { AddKU(info); });
+        const int result = m_entries.SheetSearch(
+            this, m_app, [this](const TKUInfo& info) { AddKU(info); }, m_outputType == OutputMap);
+        // The sheet listed went into the work table of the area made current.
+        if (result == MapResult && !m_kuList.isEmpty())
+            showMapOf({m_app, CurrentKU(), workTablePath(*m_app)});
     });
 }
 
@@ -369,8 +375,11 @@ void TMainOrvForm::SestavaClick(int tag)
         if (!selectionCompleted(tag, ctx))
             return;
         ui->Sestava6->setEnabled(true);
-        if (std::exchange(m_mapRequested, false))
-            return openMap(ctx, true);
+        // "Mapa" of the dialog or the output type: the map, or where to get
+        // one and the listing.
+        const bool map = std::exchange(m_mapRequested, false) || m_outputType == OutputMap;
+        if (map && showMapOf(ctx))
+            return;
         showSelection(ctx);
     });
 }
@@ -401,13 +410,13 @@ bool TMainOrvForm::selectionCompleted(int tag, const TSelectionContext& ctx)
 void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
 {
     m_partsOnly = true;
-    if (m_outputType == 0) {
+    if (m_outputType == OutputListing || m_outputType == OutputMap) {
         if (!m_entries.OwnerSelection)
             return notAvailable(ui->Sestava2);
-        const int result = m_entries.OwnerSelection(this, ctx);
+        const int result = m_entries.OwnerSelection(this, ctx, m_outputType == OutputMap);
         ui->Sestava6->setEnabled(true);
         if (result == MapResult)
-            openMap(ctx, true);
+            showMapOf(ctx);
         return;
     }
     if (!m_entries.SheetForm)
@@ -430,22 +439,69 @@ void TMainOrvForm::openMap(const TSelectionContext& ctx, bool toMarked)
         window->setProperty(MapAreaProperty, ctx.KU.Kod);
     }
     window->show();
-    if (toMarked)
+    if (toMarked) {
+        // An open window learns of the selection just written through its
+        // watch on the work table, delivered by the event loop: let it
+        // through before zooming, or the zoom goes to the old marks.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         window->ZoomToMarked();
+    }
     window->raise();
     window->activateWindow();
 }
 
+bool TMainOrvForm::showMapOf(const TSelectionContext& ctx)
+{
+    if (!MapStore().exists(ctx.KU.Kod)) {
+        InfoBox(NoMapText(ctx.KU));
+        return false;
+    }
+    openMap(ctx, true);
+    return true;
+}
+
+QString TMainOrvForm::NoMapText(const TKUInfo& area)
+{
+    // The captions of the area menu and of its map import, as the menu shows them.
+    return QStringLiteral("Katastrální území %1 (%2) nemá mapu. Mapu naimportujete příkazem "
+                          "„Katastr.území → Importovat mapu VFK...“ ze souboru VFK území, který "
+                          "mapu obsahuje (s hranicemi parcel).")
+        .arg(area.Katastr, area.Kod);
+}
+
 void TMainOrvForm::closeMaps(const QString& areaCode)
 {
-    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
-        if (w->property(MapAreaProperty).toString() == areaCode)
+    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly)) {
+        if (w->property(MapAreaProperty).toString() == areaCode) {
+            // Deleted later: not to be found again by openMap meanwhile.
+            w->setProperty(MapAreaProperty, QString());
             w->close();
+        }
+    }
+}
+
+void TMainOrvForm::reloadMaps(const QStringList& areaCodes)
+{
+    for (const QString& code : areaCodes) {
+        const auto open = std::find_if(m_kuList.begin(), m_kuList.end(),
+                                       [&](const TKUInfo& ku) { return ku.Kod == code; });
+        const QList<TMapWindow*> windows = findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly);
+        const bool shown = std::any_of(windows.begin(), windows.end(), [&](TMapWindow* w) {
+            return w->property(MapAreaProperty).toString() == code && w->isVisible();
+        });
+        if (open == m_kuList.end() || !shown)
+            continue;
+        // The window stores its place on closing, and the new one takes it.
+        closeMaps(code);
+        const TKUInfo ku = *open;
+        runGuarded([&] { openMap({m_app, ku, workTablePath(*m_app)}, false); });
+    }
 }
 
 void TMainOrvForm::showSelection(const TSelectionContext& ctx)
 {
-    if (m_outputType == 0) {
+    // Without a map the map output falls back on the listing.
+    if (m_outputType == OutputListing || m_outputType == OutputMap) {
         if (!m_entries.ParcelBrowser)
             return notAvailable(ui->Tisk0);
         m_entries.ParcelBrowser(this, m_partsOnly ? 1 : 0, ctx);
@@ -459,8 +515,10 @@ void TMainOrvForm::showSelection(const TSelectionContext& ctx)
 void TMainOrvForm::TiskClick(int tag)
 {
     m_outputType = tag;
-    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2})
+    for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2, ui->Tisk3})
         a->setChecked(tagOf(a) == m_outputType);
+    if (m_outputType == OutputMap && !m_kuList.isEmpty() && !MapStore().exists(CurrentKU().Kod))
+        InfoBox(NoMapText(CurrentKU()));
 }
 
 void TMainOrvForm::TiskStatistikaClick()
@@ -542,8 +600,10 @@ bool TMainOrvForm::FormCloseQuery()
 
 void TMainOrvForm::closeEvent(QCloseEvent* event)
 {
-    if (FormCloseQuery())
-        event->accept();
-    else
-        event->ignore();
+    if (!FormCloseQuery())
+        return event->ignore();
+    // The map windows go with the program, each storing its place.
+    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
+        w->close();
+    event->accept();
 }

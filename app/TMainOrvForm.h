@@ -56,6 +56,20 @@ public:
     const std::shared_ptr<IApp>& App() const { return m_app; }
     TFolderDialog* FolderDialog() const { return m_folderDialog; }
 
+    // The output types of "Typ výstupu" (the numbers callers and forms rely
+    // on): the listing in the browser, the simple and the detailed form,
+    // and the map of the selection.
+    enum Output
+    {
+        OutputListing = 0,
+        OutputSimpleForm = 1,
+        OutputDetailedForm = 2,
+        OutputMap = 3
+    };
+    // What the map commands say for an area without a map: where to get one
+    // (the menu command of the map import, under its menu's caption).
+    static QString NoMapText(const TKUInfo& area);
+
     // Where the help is looked for: "help/index.html" beside the program,
     // then in the installed data directory.
     static QString HelpFile(const QString& executableDir);
@@ -93,8 +107,14 @@ private:
     // own owned by the main window) on the context's work table; raised
     // when open. `toMarked` zooms it to the marked parts.
     void openMap(const TSelectionContext& ctx, bool toMarked);
+    // The map of the context's area zoomed to the selection, or, without a
+    // map in the store, a word where to get one and false.
+    bool showMapOf(const TSelectionContext& ctx);
     void closeMaps(const QString& areaCode);
-    // "Importovat mapu VFK...": the maps of chosen VFK files into the store.
+    // Open map windows of these areas reopened on their new maps.
+    void reloadMaps(const QStringList& areaCodes);
+    // "Importovat mapu VFK...": for the open areas, the maps of chosen VFK
+    // files into the store.
     void importMapClick();
     void openHelp();
     void openKUItem(int index);

@@ -170,13 +170,16 @@ VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& 
     return district;
 }
 
-VfkImporter::Maps VfkImporter::readMaps(const QStringList& files)
+VfkImporter::Maps VfkImporter::readMaps(const QStringList& files, const Progress& progress)
 {
     if (files.isEmpty())
         throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
     VfkDataSet data;
-    for (const QString& file : files)
-        data.add(VfkReader::readFile(file, VfkMapBuilder::columnsRead()));
+    for (int i = 0; i < files.size(); ++i) {
+        cancelIfAsked(progress, 80 * i / int(files.size()),
+                      QStringLiteral("Čtu %1").arg(QFileInfo(files[i]).fileName()));
+        data.add(VfkReader::readFile(files[i], VfkMapBuilder::columnsRead()));
+    }
     QStringList shown;
     for (const QString& file : files)
         shown.append(nativePath(file));
@@ -190,6 +193,7 @@ VfkImporter::Maps VfkImporter::readMaps(const QStringList& files)
                     .arg(named, QString::fromLatin1(block),
                          qstrcmp(block, "PAR") == 0 ? QStringLiteral("parcely")
                                                     : QStringLiteral("hranice parcel")));
+    cancelIfAsked(progress, 80, QStringLiteral("Sestavuji mapu"));
     VfkMapBuilder builder(data);
     Maps result{builder.build(), data.readerWarnings() + builder.warnings()};
     if (result.maps.isEmpty())

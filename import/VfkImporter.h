@@ -46,7 +46,8 @@ public:
         QList<MapArea> maps;
         QStringList warnings;
     };
-    static Maps readMaps(const QStringList& files);
+    // `progress` as for the district; returning false cancels (throws).
+    static Maps readMaps(const QStringList& files, const Progress& progress = {});
     // Writes each map into the store, replacing the area's older map.
     static void writeMaps(const QList<MapArea>& maps, const QString& mapDir);
 

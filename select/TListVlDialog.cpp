@@ -66,13 +66,13 @@ TListVlDialog::TListVlDialog(std::shared_ptr<IApp> app, Entries entries, QWidget
 
 TListVlDialog::~TListVlDialog() = default;
 
-void TListVlDialog::Execute(QWidget* owner, const std::shared_ptr<IApp>& app,
-                            const Entries& entries)
+int TListVlDialog::Execute(QWidget* owner, const std::shared_ptr<IApp>& app, const Entries& entries)
 {
     TListVlDialog dlg(app, entries, owner);
     RestoreDialogPos(*app, &dlg);
-    dlg.exec();
+    const int result = dlg.exec();
     SaveDialogPos(*app, &dlg);
+    return result;
 }
 
 void TListVlDialog::ForgetLastAlias()

@@ -43,7 +43,7 @@ public:
         // button says that it is not available.
         std::function<void(QWidget* owner, int sheet, const TSelectionContext& ctx)> SheetPrint;
     };
-    // Modal result handed on from the browser ("Mapa").
+    // Modal result handed on from the browser entry ("Mapa").
     static constexpr int ResultMap = 6;
 
     // Fills the district list (raising "Není nadefinován žádný databázový
@@ -52,7 +52,10 @@ public:
     ~TListVlDialog() override;
 
     // The main window's entry: position restored, shown modally, saved.
-    static void Execute(QWidget* owner, const std::shared_ptr<IApp>& app, const Entries& entries);
+    // Returns the dialog's result: ResultMap when a sheet's parts, listed
+    // into the work table of the area made current, are to be shown on
+    // the map.
+    static int Execute(QWidget* owner, const std::shared_ptr<IApp>& app, const Entries& entries);
 
     // Handlers, named after their control and event.
     void ShowDistrict(int row);

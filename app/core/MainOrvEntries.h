@@ -45,16 +45,20 @@ struct TMainOrvEntries
     // shown on the map, 0 when cancelled.
     std::function<int(QWidget* owner, bool partsOnly, const TSelectionContext& ctx)>
         ConditionsSelection;
-    // Selection by owner or ownership sheet (output type 0).
+    // Selection by owner or ownership sheet (output types 0 and 3).
     // Returns the dialog's result, 6 when the parts found are to be shown on
-    // the map.
-    std::function<int(QWidget* owner, const TSelectionContext& ctx)> OwnerSelection;
+    // the map. `toMap` (output type "Mapa"): the listing ends the dialog
+    // with 6 instead of opening the browser, when the area has a map.
+    std::function<int(QWidget* owner, const TSelectionContext& ctx, bool toMap)> OwnerSelection;
     // Ownership-sheet form: 1 the simple form (TLCisForm), 2 the detailed one
     // (TLVCisForm).
     std::function<void(QWidget* owner, int outputType, const TSelectionContext& ctx)> SheetForm;
-    // Ownership-sheet search across districts; `addKU` opens an area found.
-    std::function<void(QWidget* owner, const std::shared_ptr<IApp>& app,
-                       const std::function<void(const TKUInfo&)>& addKU)>
+    // Ownership-sheet search across districts; `addKU` opens an area found
+    // (and makes it current). Returns the dialog's result, 6 when the
+    // sheet's parts, now in the work table, are to be shown on the map of
+    // the current area; `toMap` as for OwnerSelection.
+    std::function<int(QWidget* owner, const std::shared_ptr<IApp>& app,
+                      const std::function<void(const TKUInfo&)>& addKU, bool toMap)>
         SheetSearch;
     // Parcel browser over the work table: mode 1 parcel parts, 0 parcels.
     std::function<void(QWidget* owner, int mode, const TSelectionContext& ctx)> ParcelBrowser;

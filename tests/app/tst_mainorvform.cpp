@@ -13,10 +13,14 @@
 #include "data/WorkTable.h"
 #include "db/Table.h"
 #include "map/TMapImport.h"
+#include "map/TMapImportDialog.h"
+#include "map/MapCanvas.h"
 #include "map/TMapWindow.h"
 #include "map/core/MapStore.h"
 
 #include <QApplication>
+#include <QListWidget>
+#include <QProgressDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -53,8 +57,11 @@ private slots:
     void cancelledSelectionKeepsPreviousSelectionState();
     void errorsAreShownAndStateKept();
     void mapResultOpensTheMap();
+    void mapOutputAndWithoutAMap();
     void mapImport_data();
     void mapImport();
+    void mapImportCancelled();
+    void mapImportDialogReopensOpenMaps();
     void helpHomePageAndQuit();
     void workDirectoryChange();
     void startupWarningAndSettingsProblems();
@@ -103,8 +110,8 @@ void TestMainOrvForm::init()
         m_calls << QString("conditions %1").arg(partsOnly);
         return true;
     };
-    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&) {
-        m_calls << "owner";
+    m_entries.OwnerSelection = [this](QWidget*, const TSelectionContext&, bool toMap) {
+        m_calls << (toMap ? "owner to map" : "owner");
         return m_ownerResult;
     };
     const auto log = [this](const char* what, int n) { m_calls << QString(what).arg(n); };
@@ -279,21 +286,12 @@ void TestMainOrvForm::mapResultOpensTheMap()
     qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
     m_form->SestavaClick(5);
     QCOMPARE(m_shown.size(), 1);
-    QVERIFY(m_shown[0].text.startsWith("Mapa katastrálního území Kladno (600016)"));
+    QVERIFY(m_shown[0].text.startsWith("Katastrální území Kladno (600016) nemá mapu."));
     QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+    QCOMPARE(m_calls, QStringList{"browser 0"}); // the selection is not lost
+    m_calls.clear();
 
-    MapArea map;
-    map.code = "600016";
-    map.name = "Kladno";
-    MapParcel parcel;
-    parcel.group = 2;
-    parcel.stem = 1;
-    const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
-    parcel.parts.append(MapPolygon{{ring}});
-    parcel.bounds = ring.boundingRect();
-    map.parcels.append(parcel);
-    map.extent = parcel.bounds;
-    MapStore(maps).write(map);
+    TestSupport::writeOneParcelMap(maps, "600016", "Kladno");
     m_form->SestavaClick(5);
     m_form->SestavaClick(4); // the same window again
     const QList<TMapWindow*> windows = m_form->findChildren<TMapWindow*>();
@@ -332,31 +330,215 @@ void TestMainOrvForm::mapResultOpensTheMap()
     qunsetenv("ORV_MAP_DIR");
 }
 
+// "Typ výstupu" → "Mapa": a completed selection of any kind opens the map
+// instead of the browser; the search by sheet ends with the map. Without a
+// map the output type, the menu command and the selection say where to get
+// one (the captions as the menu shows them) and the listing shows instead.
+void TestMainOrvForm::mapOutputAndWithoutAMap()
+{
+    int searchResult = 0;
+    m_entries.SheetSearch = [&](QWidget*, const std::shared_ptr<IApp>&,
+                                const std::function<void(const TKUInfo&)>& addKU, bool toMap) {
+        m_calls << QString("search %1").arg(toMap);
+        addKU(area("600016", "Kladno"));
+        return searchResult;
+    };
+    makeForm();
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    m_form->AddKU(area("600016", "Kladno"));
+    QString menuPath = menu("KU")->title() + " → " + action("KUImportMapa")->text();
+    menuPath.remove('&');
+    const QString noMap = "Katastrální území Kladno (600016) nemá mapu. Mapu naimportujete "
+                          "příkazem „" +
+                          menuPath +
+                          "“ ze souboru VFK území, který mapu obsahuje (s hranicemi "
+                          "parcel).";
+    QCOMPARE(TMainOrvForm::NoMapText(m_form->CurrentKU()), noMap);
+    action("Tisk3")->trigger();
+    QCOMPARE(m_form->OutputType(), int(TMainOrvForm::OutputMap));
+    QVERIFY(action("Tisk3")->isChecked() && !action("Tisk0")->isChecked());
+    action("KUMapa")->trigger();
+    action("Sestava0")->trigger();
+    QCOMPARE(m_calls.join(", "),
+             QString("parcel 0 600016 %1, browser 0").arg(m_dir->filePath("work") + "/PRAC.DB"));
+    QCOMPARE(m_shown.size(), 3);
+    for (const Shown& shown : m_shown)
+        QCOMPARE(shown.text, noMap);
+    QVERIFY(m_form->findChildren<TMapWindow*>().isEmpty());
+
+    // With a map: every selection kind opens the one window of the area.
+    TestSupport::writeOneParcelMap(maps, "600016", "Kladno");
+    m_calls.clear();
+    for (const char* item : {"Sestava0", "Sestava3", "Sestava4", "Sestava5", "Sestava6"})
+        action(item)->trigger();
+    action("Sestava2")->trigger();
+    action("KUVyhledat")->trigger();
+    QCOMPARE(m_calls.join(", ").remove(m_dir->filePath("work") + "/PRAC.DB"),
+             QString("parcel 0 600016 , conditions 0, conditions 1, parcel 2 600016 , "
+                     "parcel 3 600016 , owner to map, search 1"));
+    QCOMPARE(m_form->findChildren<TMapWindow*>().size(), 1);
+    QVERIFY(m_form->findChildren<TMapWindow*>()[0]->isVisible());
+    // A selection just written is what the open window zooms to.
+    TMapWindow* window = m_form->findChildren<TMapWindow*>()[0];
+    action("KUMapa")->trigger(); // the whole area
+    const double whole = window->canvas()->view().scale();
+    m_entries.ParcelSelection = [this](QWidget*, int, const TSelectionContext& ctx) {
+        Table work;
+        OpenOrCreateWorkTable(work, ctx.WorkTable);
+        work.append();
+        for (const auto& [field, value] : QList<QPair<QString, QVariant>>{{"PARSKUP", 2},
+                                                                          {"PARCIS", 1},
+                                                                          {"PARPOD", 0},
+                                                                          {"PARDIL", 1},
+                                                                          {"PARCISLO", "1"},
+                                                                          {"FLAG", true}})
+            work.setValue(field, value);
+        work.post();
+        return true;
+    };
+    makeForm();
+    m_form->AddKU(area("600016", "Kladno"));
+    action("KUMapa")->trigger();
+    window = m_form->findChildren<TMapWindow*>()[0];
+    QCOMPARE(window->canvas()->view().scale(), whole);
+    action("Tisk3")->trigger();
+    action("Sestava0")->trigger();
+    QVERIFY(window->canvas()->view().scale() != whole);
+    // The sheet search's map result opens the map of the area it made current.
+    m_form->findChildren<TMapWindow*>()[0]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    action("Tisk0")->trigger();
+    searchResult = 6;
+    action("KUVyhledat")->trigger();
+    QCOMPARE(m_calls.last(), QString("search 0"));
+    QCOMPARE(m_form->findChildren<TMapWindow*>().size(), 1);
+    QCOMPARE(m_shown.size(), 3);
+    qunsetenv("ORV_MAP_DIR");
+}
+
 // The map import behind its progress window: the sample area's map written
-// into the store, or a Czech message naming the file and nothing written.
+// into the store (only the areas asked for), or a Czech message naming the
+// file or the area and nothing written.
 void TestMainOrvForm::mapImport_data()
 {
     QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("areas");
     QTest::addColumn<bool>("written");
     QTest::addColumn<QString>("text");
     const QString vfk = ORV_SAMPLES_DIR "/vfk/";
-    QTest::newRow("Saladín") << QStringList{vfk + "789160-mapa.vfk", vfk + "789160.vfk"} << true
-                             << "mapa 789160 Saladín";
-    QTest::newRow("missing") << QStringList{vfk + "chybi.vfk"} << false << "chybi.vfk";
+    const QStringList both{vfk + "789160-mapa.vfk", vfk + "789160.vfk"};
+    QTest::newRow("Saladín") << both << QStringList() << true << "mapa 789160 Saladín";
+    QTest::newRow("Saladín asked for, another not in the files")
+        << both << QStringList{"789160", "600016"} << true
+        << "upozornění: soubory nemají mapu území 600016";
+    QTest::newRow("only another area asked for")
+        << both << QStringList{"600016"} << false << "nemají mapu zvoleného území (600016)";
+    QTest::newRow("missing") << QStringList{vfk + "chybi.vfk"} << QStringList() << false
+                             << "chybi.vfk";
 }
 
 void TestMainOrvForm::mapImport()
 {
     QFETCH(QStringList, files);
+    QFETCH(QStringList, areas);
     QFETCH(bool, written);
     QFETCH(QString, text);
     const QString maps = m_dir->filePath("mapy");
     qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
-    const TMapImport::Result result = TMapImport::Run(nullptr, files);
+    QList<int> steps;
+    TMapImport import(nullptr, files, areas);
+    connect(&import, &TMapImport::stepped, this, [&](int percent) { steps << percent; });
+    const TMapImport::Result result = import.run();
     qunsetenv("ORV_MAP_DIR");
     QCOMPARE(result.written, written);
+    QVERIFY(!result.cancelled);
     QVERIFY2(result.text.contains(text), qPrintable(result.text));
     QCOMPARE(MapStore(maps).exists("789160"), written);
+    QCOMPARE(result.codes, written ? QStringList{"789160"} : QStringList());
+    if (written) // a step per file, then the map built
+        QCOMPARE(steps, (QList<int>{0, 40, 80}));
+}
+
+// "Storno" at the first step: the read stops, nothing is written, and an
+// older map of the area stays as it was.
+void TestMainOrvForm::mapImportCancelled()
+{
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    TestSupport::writeOneParcelMap(maps, "789160", "Stará");
+    const QByteArray before = [&] {
+        QFile file(MapStore(maps).pathOf("789160"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    const QString vfk = ORV_SAMPLES_DIR "/vfk/";
+    TMapImport import(nullptr, {vfk + "789160-mapa.vfk", vfk + "789160.vfk"});
+    bool progressShown = false;
+    connect(&import, &TMapImport::stepped, this, [&] {
+        const auto windows = QApplication::topLevelWidgets();
+        progressShown = std::any_of(windows.begin(), windows.end(), [](QWidget* w) {
+            return qobject_cast<QProgressDialog*>(w) && w->isVisible() &&
+                   static_cast<QProgressDialog*>(w)->windowTitle() == "Import mapy VFK";
+        });
+        import.cancel();
+    });
+    const TMapImport::Result result = import.run();
+    qunsetenv("ORV_MAP_DIR");
+    QVERIFY(progressShown);
+    QVERIFY(!result.written && result.codes.isEmpty() && result.cancelled);
+    QCOMPARE(result.text, QString("Import mapy byl přerušen; úložiště map se nezměnilo."));
+    QFile after(MapStore(maps).pathOf("789160"));
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QVERIFY(!before.isEmpty() && after.readAll() == before);
+}
+
+// "Importovat mapu VFK..." offers the open areas with their map state (one
+// without a map ticked), imports the chosen files, and the open map window
+// of the area is reopened on the new map.
+void TestMainOrvForm::mapImportDialogReopensOpenMaps()
+{
+    makeForm();
+    const QString maps = m_dir->filePath("mapy");
+    qputenv("ORV_MAP_DIR", maps.toLocal8Bit());
+    TestSupport::writeOneParcelMap(maps, "789160", "Stará");
+    m_form->AddKU(area("600016", "Kladno"));
+    m_form->AddKU(area("789160", "Saladín", "002"));
+    action("KUMapa")->trigger();
+    QPointer<TMapWindow> old = m_form->findChild<TMapWindow*>();
+    QVERIFY(old && old->windowTitle() == "Mapa – Stará");
+    QStringList lines;
+    QList<bool> ticked;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<TMapImportDialog*>(modal);
+        QVERIFY(dialog);
+        for (int row = 0; row < dialog->AreaList()->count(); ++row) {
+            lines << dialog->AreaList()->item(row)->text();
+            ticked << (dialog->AreaList()->item(row)->checkState() == Qt::Checked);
+        }
+        const QString vfk = ORV_SAMPLES_DIR "/vfk/";
+        dialog->AddFiles({vfk + "789160-mapa.vfk", vfk + "789160.vfk"});
+        dialog->SetTicked(0, false);
+        dialog->SetTicked(1, true);
+        dialog->ImportClick();
+        lines << dialog->AreaList()->item(1)->text();
+    });
+    action("KUImportMapa")->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qunsetenv("ORV_MAP_DIR");
+    QCOMPARE(lines, (QStringList{"Kladno (600016) – bez mapy", "Saladín (789160) – má mapu",
+                                 "Saladín (789160) – má mapu"}));
+    QCOMPARE(ticked, (QList<bool>{true, false}));
+    QCOMPARE(m_shown.size(), 1);
+    QVERIFY2(m_shown[0].text.contains("mapa 789160 Saladín"), qPrintable(m_shown[0].text));
+    QVERIFY(!old);
+    const QList<TMapWindow*> windows = m_form->findChildren<TMapWindow*>();
+    QCOMPARE(windows.size(), 1);
+    QVERIFY(windows[0]->isVisible());
+    QCOMPARE(windows[0]->windowTitle(), QString("Mapa – Saladín"));
+    // Quitting closes the map windows with the program.
+    m_form->show();
+    QVERIFY(m_form->close());
+    QVERIFY(!windows[0]->isVisible());
 }
 
 void TestMainOrvForm::errorsAreShownAndStateKept()

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "base/ETalvekException.h"
+#include "map/core/MapStore.h"
 
 namespace TestSupport {
 QString samplesDir()
@@ -31,5 +32,20 @@ QString refusal(const std::function<void()>& action)
         return e.message();
     }
     return QString();
+}
+void writeOneParcelMap(const QString& dir, const QString& code, const QString& name)
+{
+    MapArea map;
+    map.code = code;
+    map.name = name;
+    MapParcel parcel;
+    parcel.group = 2;
+    parcel.stem = 1;
+    const QPolygonF ring({{-750000, -1050000}, {-749900, -1050000}, {-749900, -1049900}});
+    parcel.parts.append(MapPolygon{{ring}});
+    parcel.bounds = ring.boundingRect();
+    map.parcels.append(parcel);
+    map.extent = parcel.bounds;
+    MapStore(dir).write(map);
 }
 } // namespace TestSupport

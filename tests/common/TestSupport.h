@@ -14,4 +14,7 @@ QString orvToolPath();
 // The Czech message of the ETalvekException that `action` throws, or an empty
 // string when it throws none.
 QString refusal(const std::function<void()>& action);
+// Writes into the map store in `dir` the map of area `code` named `name`
+// with one triangular parcel 2/1 (near Y 750 000, X 1 050 000).
+void writeOneParcelMap(const QString& dir, const QString& code, const QString& name);
 } // namespace TestSupport

@@ -31,6 +31,7 @@
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -143,7 +144,7 @@ private slots:
     void districtWithoutOwners();
     void tool_data();
     void tool();
-    void sheetPrint();
+    void sheetPrint(); // and the listing ending with the map
 
 private:
     QString dir(const QString& alias) const { return m_fixture->path(alias); }
@@ -805,6 +806,33 @@ void TstListVlDialog::sheetPrint()
                              dlg.ResultModel()->item(0, 1)->text() + "\n"));
     QCOMPARE(int(listing.count("  Údaje o ")),
              int(ParadoxReader(m_fixture->workDir() + "/PRAC.DB").header().recordCount));
+
+    // With the output type "Mapa" the listing of a sheet whose area has a
+    // map ends the dialog with 6: the main window opens that area's map on
+    // the sheet's parts, now in the work table.
+    QTemporaryDir maps;
+    qputenv("ORV_MAP_DIR", maps.path().toLocal8Bit());
+    TestSupport::writeOneParcelMap(maps.path(), "600016", "KÚ");
+    entries.Lookup = [](const QString&, const QString&, TKUInfo& info) {
+        info.Kod = "600016";
+        return true;
+    };
+    QList<TKUInfo> added;
+    entries.AddKU = [&](const TKUInfo& info) { added << info; };
+    entries.Browser = SheetDialogEntries(true).Browser;
+    TListVlDialog toMap(m_fixture->app(), entries);
+    TListVlSearch::OpenOwners(toMap.TableOborg(), "ALFA", false, QString::number(qint64(m_ident)),
+                              false);
+    auto* mapOwners = child<QTableView>(toMap, "DBGrid");
+    mapOwners->setCurrentIndex(mapOwners->model()->index(0, 0));
+    toMap.SearchBtnClick();
+    child<QTableView>(toMap, "Grid")->setCurrentIndex(toMap.ResultModel()->index(0, 1));
+    toMap.ListingClick(false);
+    qunsetenv("ORV_MAP_DIR");
+    QCOMPARE(toMap.result(), int(TListVlDialog::ResultMap));
+    QVERIFY(m_messages.isEmpty());
+    QCOMPARE(added.size(), 1);
+    QCOMPARE(added[0].Kod, QString("600016"));
 }
 
 QTEST_MAIN(TstListVlDialog)

@@ -337,6 +337,26 @@ void TestParcSelectDlg::lookupRecallClearAndCancel()
     QVERIFY(!work().isEmpty());
     QVERIFY(history().isEmpty());
 
+    // "Mapa" shows only when the area has a map in the store; it ends the
+    // dialog with 6 for the main window to open the map.
+    QTemporaryDir maps;
+    qputenv("ORV_MAP_DIR", maps.path().toLocal8Bit());
+    const TSelectionContext mapped{
+        m_app, {m_demo, "Okres", "Obec", "Území", "001", "600016"}, m_work};
+    for (const bool withMap : {false, true}) {
+        if (withMap)
+            TestSupport::writeOneParcelMap(maps.path(), "600016", "Území");
+        bool shown = !withMap;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* d = qobject_cast<TParcSelectDlg*>(modal);
+            shown = d->Button("MapaBtn")->isVisible() && d->Button("MapaBtn")->isEnabled();
+            d->Button(withMap ? "MapaBtn" : "CancelBtn")->click();
+        });
+        QCOMPARE(TParcSelectDlg::ConditionsSelection(nullptr, false, mapped), withMap ? 6 : 0);
+        QCOMPARE(shown, withMap);
+    }
+    qunsetenv("ORV_MAP_DIR");
+
     // Without the code tables the value is typed.
     TParcSelectDlg plain(*pa, false, std::make_shared<TCodeTableApp>("/nowhere"), m_work);
     plain.CBoxName()->setCurrentIndex(6);

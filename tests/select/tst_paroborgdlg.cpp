@@ -6,6 +6,7 @@
 // rules; and, end to end, every ownership sheet of the real district selected
 // through orv-tool against the parcel file read directly.
 #include "app/ProgramEntries.h"
+#include "app/TMainOrvForm.h"
 #include "browse/BrowseFixture.h"
 #include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -120,6 +122,7 @@ private slots:
     void listing_data();
     void listing();
     void controlRules();
+    void mapButtonAndMapOutput();
     void sheetsThroughTool();
 
 private:
@@ -369,6 +372,51 @@ void TstParOborgDlg::controlRules()
     m_browserResult = 0;
     QCOMPARE(m_browserSheets, QList{15});
     QCOMPARE(dlg->result(), int(TParOborgDlg::ResultMap));
+}
+
+// "Mapa" shows only when the area has a map and ends the dialog with 6 after
+// listing the sheet into the work table; with the output type "Mapa" the
+// listing's browser entry does the same, or without a map says where to get
+// one and opens the browser.
+void TstParOborgDlg::mapButtonAndMapOutput()
+{
+    QTemporaryDir maps;
+    qputenv("ORV_MAP_DIR", maps.path().toLocal8Bit());
+    const TSelectionContext ctx{m_fixture->app(), m_fixture->area("SHEETS"),
+                                m_fixture->workDir() + "/PRAC.DB"};
+    for (const bool withMap : {false, true}) {
+        if (withMap)
+            TestSupport::writeOneParcelMap(maps.path(), ctx.KU.Kod, "Katastr SHEETS");
+        bool shown = !withMap;
+        TestSupport::onNextModal([&](QWidget* modal) {
+            auto* button = modal->findChild<QPushButton*>("MapaBtn");
+            shown = button->isVisible();
+            if (!withMap)
+                return static_cast<QDialog*>(modal)->reject();
+            setSearch(*static_cast<TParOborgDlg*>(modal), 0, 0, "12", false, false);
+            button->click();
+        });
+        m_messages.clear();
+        const int result = TParOborgDlg::Execute(nullptr, ctx, SheetDialogEntries());
+        QCOMPARE(shown, withMap);
+        QCOMPARE(result, withMap ? int(TParOborgDlg::ResultMap) : int(QDialog::Rejected));
+        QVERIFY(m_messages.isEmpty());
+    }
+    QCOMPARE(workParts(ctx.WorkTable), (QStringList{"-10/1", "11/1", "50/1", "50/2"}));
+    const auto toMap = SheetDialogEntries(true).Browser;
+    QCOMPARE(toMap(nullptr, 12, ctx), int(TParOborgDlg::ResultMap));
+    QVERIFY(m_messages.isEmpty());
+    TKUInfo noMap = ctx.KU;
+    noMap.Kod = "600002";
+    bool browser = false;
+    TestSupport::onNextModal([&](QWidget* modal) {
+        browser = modal->inherits("TParDilyDbf");
+        static_cast<QDialog*>(modal)->reject();
+    });
+    QCOMPARE(toMap(nullptr, 12, {ctx.App, noMap, ctx.WorkTable}), int(QDialog::Rejected));
+    QVERIFY(browser);
+    QCOMPARE(m_messages, QStringList{TMainOrvForm::NoMapText(noMap)});
+    qunsetenv("ORV_MAP_DIR");
 }
 
 // Every sheet of the real district (0: the parts on none). Expected: the
