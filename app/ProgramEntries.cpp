@@ -14,7 +14,7 @@
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
-#include "map/core/MapStore.h"
+#include "map/core/AreaMapLookup.h"
 #include "widgets/MessageDlg.h"
 
 #include <QDesktopServices>
@@ -24,7 +24,7 @@ TParOborgDlg::Entries SheetDialogEntries(bool toMap)
     TParOborgDlg::Entries entries;
     entries.Browser = [toMap](QWidget* owner, int sheet, const TSelectionContext& ctx) {
         if (toMap) {
-            if (MapStore().exists(ctx.KU.Kod))
+            if (AreaHasMap(ctx.KU.Kod))
                 return int(TParOborgDlg::ResultMap);
             InfoBox(TMainOrvForm::NoMapText(ctx.KU));
         }

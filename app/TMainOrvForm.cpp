@@ -437,22 +437,28 @@ void TMainOrvForm::openMap(const TSelectionContext& ctx, bool toMarked)
                                 ctx.WorkTable, this);
         window->setWindowFlag(Qt::Window);
         window->setProperty(MapAreaProperty, ctx.KU.Kod);
+        // A double click on a part shows it in the browser over the work table.
+        connect(window, &TMapWindow::browseRequested, this,
+                [this, ctx](int group, int stem, int subdivision) {
+                    if (!m_entries.ParcelBrowserAt)
+                        return;
+                    runGuarded([&] {
+                        m_entries.ParcelBrowserAt(this, m_partsOnly ? 1 : 0, ctx, group, stem,
+                                                  subdivision);
+                    });
+                });
     }
     window->show();
-    if (toMarked) {
-        // An open window learns of the selection just written through its
-        // watch on the work table, delivered by the event loop: let it
-        // through before zooming, or the zoom goes to the old marks.
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (toMarked)
         window->ZoomToMarked();
-    }
     window->raise();
     window->activateWindow();
 }
 
 bool TMainOrvForm::showMapOf(const TSelectionContext& ctx)
 {
-    if (!MapStore().exists(ctx.KU.Kod)) {
+    // A map found damaged this session is not offered again.
+    if (!AreaHasMap(ctx.KU.Kod)) {
         InfoBox(NoMapText(ctx.KU));
         return false;
     }
@@ -517,7 +523,7 @@ void TMainOrvForm::TiskClick(int tag)
     m_outputType = tag;
     for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2, ui->Tisk3})
         a->setChecked(tagOf(a) == m_outputType);
-    if (m_outputType == OutputMap && !m_kuList.isEmpty() && !MapStore().exists(CurrentKU().Kod))
+    if (m_outputType == OutputMap && !m_kuList.isEmpty() && !AreaHasMap(CurrentKU().Kod))
         InfoBox(NoMapText(CurrentKU()));
 }
 

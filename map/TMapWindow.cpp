@@ -234,6 +234,9 @@ void TMapWindow::reloadMarked()
 
 bool TMapWindow::ZoomToMarked()
 {
+    // The work table may have been written a moment ago, before the watch
+    // on it reported the change: read the marks now.
+    reloadMarked();
     QRectF bounds;
     for (const MapParcel& p : m_area.parcels)
         if (!p.bounds.isNull() && m_marked.contains(MapParcelCode(p)))

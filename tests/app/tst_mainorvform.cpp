@@ -397,6 +397,11 @@ void TestMainOrvForm::mapOutputAndWithoutAMap()
         work.post();
         return true;
     };
+    m_entries.ParcelBrowserAt = [this](QWidget*, int mode, const Context& ctx, int g, int s,
+                                       int d) {
+        m_calls
+            << QString("browser at %1 %2 %3/%4/%5").arg(mode).arg(ctx.KU.Kod).arg(g).arg(s).arg(d);
+    };
     makeForm();
     m_form->AddKU(area("600016", "Kladno"));
     action("KUMapa")->trigger();
@@ -405,6 +410,9 @@ void TestMainOrvForm::mapOutputAndWithoutAMap()
     action("Tisk3")->trigger();
     action("Sestava0")->trigger();
     QVERIFY(window->canvas()->view().scale() != whole);
+    // A double click on the map shows that part in the browser.
+    emit window->browseRequested(2, 1, 0);
+    QCOMPARE(m_calls.last(), QString("browser at 0 600016 2/1/0"));
     // The sheet search's map result opens the map of the area it made current.
     m_form->findChildren<TMapWindow*>()[0]->close();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
