@@ -46,6 +46,46 @@ VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data)
 
 VfkDistrictBuilder::~VfkDistrictBuilder() = default;
 
+VfkReader::Selection VfkDistrictBuilder::columnsRead()
+{
+    const QStringList codeList{"KOD", "NAZEV", "ZKRATKA"};
+    return {
+        {"KATUZE", {"KOD", "OBCE_KOD", "NAZEV"}},
+        {"OBCE", {"KOD", "OKRESY_KOD", "NAZEV"}},
+        {"OKRESY", {"KOD", "NAZEV"}},
+        {"PAR",
+         {"ID", "KATUZE_KOD", "TEL_ID", "KMENOVE_CISLO_PAR", "DRUH_CISLOVANI_PAR", "PAR_TYPE",
+          "ZDPAZE_KOD", "KATUZE_KOD_PUV", "PODDELENI_CISLA_PAR", "DIL_PARCELY", "BUD_ID",
+          "ZPVYPA_KOD", "MAPLIS_KOD", "RIZENI_ID_VZNIKU", "VYMERA_PARCELY", "ZPURVY_KOD",
+          "DRUPOZ_KOD"}},
+        {"TEL", {"ID", "KATUZE_KOD", "CISLO_TEL"}},
+        {"BUD", {"ID", "TEL_ID", "CAOBCE_KOD", "TYPBUD_KOD", "CISLO_DOMOVNI", "ZPVYBU_KOD"}},
+        {"JED", {"ID", "TEL_ID", "BUD_ID"}},
+        {"VLA", {"ID", "TEL_ID", "OPSUB_ID", "TYPRAV_KOD", "PODIL_CITATEL", "PODIL_JMENOVATEL"}},
+        {"OPSUB",
+         {"ID", "OPSUB_TYPE", "CHAROS_KOD", "ICO", "NAZEV", "RODNE_CISLO", "PRIJMENI", "JMENO",
+          "TITUL_PRED_JMENEM", "TITUL_ZA_JMENEM", "ID_JE_1_PARTNER_BSM", "ID_JE_2_PARTNER_BSM",
+          "NAZEV_ULICE", "CAST_OBCE", "CISLO_DOMOVNI", "CISLO_ORIENTACNI", "OBEC"}},
+        {"JPV",
+         {"ID", "TYPRAV_KOD", "POPIS_PRAVNIHO_VZTAHU", "TEL_ID", "PAR_ID_K", "BUD_ID_K", "JED_ID_K",
+          "OPSUB_ID_K", "PAR_ID_PRO", "BUD_ID_PRO", "JED_ID_PRO", "OPSUB_ID_PRO"}},
+        {"RL", {"ID", "JPV_ID", "LISTIN_ID", "OPSUB_ID", "PAR_ID", "BUD_ID", "JED_ID"}},
+        {"LISTIN",
+         {"ID", "TYPLIST_KOD", "PORADOVE_CISLO_ZHOTOVITELE", "ROK_ZHOTOVITELE", "RIZENI_ID",
+          "DOPLNENI_ZHOTOVITELE", "POPIS", "DATUM_VYHOTOVENI", "DATUM_PRAV_MOCI"}},
+        {"RIZENI", {"ID", "PORADOVE_CISLO", "ROK"}},
+        {"RZO", {"ID", "PAR_ID", "ZPOCHR_KOD"}},
+        {"BDP", {}},
+        {"MAPLIS", {"ID", "OZNACENI_MAPOVEHO_LISTU"}},
+        {"ZPOCHN", {"KOD", "NEMOCHR"}},
+        {"TYPRAV", {"KOD", "SEKCE", "NAZEV"}},
+        {"ZPURVY", codeList},
+        {"CHAROS", codeList},
+        {"DRUPOZ", codeList},
+        {"TYPLIS", codeList},
+        {"ZPVYPO", codeList}};
+}
+
 // ---------------------------------------------------------------------------
 
 void VfkDistrictBuilder::planAreas(VfkDistrict& district)
@@ -92,8 +132,8 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     for (const auto& [key, code] : order) {
         // The area's name and municipality come from its KATUZE row; without
         // one the catalogue cannot place the area.
-        const QStringList* row = m_data.find(S("KATUZE"), code);
-        if (!row)
+        const int row = katuzeBlock.find(code);
+        if (row < 0)
             par.refuse(firstRow.value(code),
                        QStringLiteral("katastrální území %1 má parcely, ale soubory nemají jeho "
                                       "řádek &DKATUZE (název a obec území).")
@@ -101,7 +141,7 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
         VfkArea area;
         area.code = code;
         area.suffix = CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
-        area.name = vfkValue(*row, name);
+        area.name = katuzeBlock.text(row, name);
         m_areaOfCode.insert(code, int(district.areas.size()));
         district.areas.append(area);
     }
@@ -120,16 +160,16 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
     }
     const VfkColumns obceBlock(m_data, S("OBCE"));
     const int okresyKod = obceBlock.optional("OKRESY_KOD"), obceName = obceBlock.optional("NAZEV");
-    auto municipalityRow = [&](const QString& code) { return m_data.find(S("OBCE"), code); };
     const QString firstMunicipality = municipalityOf.value(district.areas.first().code);
-    const QStringList* first = municipalityRow(firstMunicipality);
-    district.code = first ? vfkValue(*first, okresyKod) : QString();
-    const QStringList* okres = m_data.find(S("OKRESY"), district.code);
-    district.name = okres ? vfkValue(*okres, m_data.block(S("OKRESY")).column(S("NAZEV")))
-                          : QStringLiteral("Okres %1").arg(district.code);
+    const int first = obceBlock.find(firstMunicipality);
+    district.code = obceBlock.text(first, okresyKod);
+    const VfkColumns okresy(m_data, S("OKRESY"));
+    const int okres = okresy.find(district.code);
+    district.name = okres >= 0 ? okresy.text(okres, okresy.optional("NAZEV"))
+                               : QStringLiteral("Okres %1").arg(district.code);
     auto upper30 = [](const QString& name) { return name.toUpper().left(30); };
-    if (first)
-        obceBlock.integer(obceBlock.indexOf(first), okresyKod, 0, 999999); // IDENTCIS: 6 digits
+    if (first >= 0)
+        obceBlock.integer(first, okresyKod, 0, 999999); // IDENTCIS: 6 digits
     district.catalogue.append(
         {S("00000"), QStringLiteral("%1").arg(district.code.toInt(), 6, 10, QLatin1Char('0')),
          S("000"), upper30(district.name)});
@@ -148,10 +188,10 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
         const QString prefix =
             QStringLiteral("%1").arg(prefixOf.size() + 1, 3, 10, QLatin1Char('0'));
         prefixOf.insert(code, prefix);
-        const QStringList* row = municipalityRow(code);
-        const QString name = row ? vfkValue(*row, obceName) : code;
+        const int row = obceBlock.find(code);
+        const QString name = row >= 0 ? obceBlock.text(row, obceName) : code;
         district.catalogue.append({prefix + S("00"), code, S("000"), upper30(name)});
-        const QString okresOf = row ? vfkValue(*row, okresyKod) : QString();
+        const QString okresOf = obceBlock.text(row, okresyKod);
         if (okresOf != district.code)
             district.warnings.append(
                 QStringLiteral("Obec %1 (%2) patří do jiného okresu (%3) než okres %4; její "
@@ -448,8 +488,8 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
         VfkArea& area = district.areas[m_areaOfCode.value(c.text(r, katuze))];
         const QString id = c.text(r, idColumn);
         const ParcelKey key = UnpackParcelReference(double(m_index.packedParcel.value(id)));
-        const QStringList* building = m_data.find(S("BUD"), c.text(r, budColumn));
-        const int br = building ? b.indexOf(building) : -1;
+        const int br = b.find(c.text(r, budColumn));
+        const bool building = br >= 0;
         const qint64 typbud = building ? b.integer(br, typbudColumn, -LongMax, LongMax) : 0;
         const qint64 cislo = building ? b.integer(br, cisloColumn, 0, HouseNumberMax, -1) : -1;
         qint64 cpce = 0;
@@ -462,13 +502,12 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
         const bool apart = split.contains(id);
         const QString sheet =
             apart ? m_index.buildingSheet.value(c.text(r, budColumn)) : c.text(r, telColumn);
-        const QStringList* map = m_data.find(S("MAPLIS"), c.text(r, maplisColumn));
-        const QStringList* proceeding = m_data.find(S("RIZENI"), c.text(r, origin));
+        const int map = maplis.find(c.text(r, maplisColumn));
+        const int pr = rizeni.find(c.text(r, origin));
         qint64 ppolvz = 0;
-        if (proceeding) {
+        if (pr >= 0) {
             // Only a number of 1 to 99999 with its year fits; without a year
             // the item would read as one of 2000.
-            const int pr = rizeni.indexOf(proceeding);
             const qint64 n = rizeni.integer(pr, rizeniNumber, -ExactMax, ExactMax);
             const int year = yearOf(rizeni.text(pr, rizeniYear));
             if (n > 0 && n <= 99999 && year > 0)
@@ -480,8 +519,8 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
              int(c.integer(r, kind, 0, ShortMax)),
              VfkValueCodes::protectionCode(protection.value(id)), nemvyuz, soil.value(id).second,
              double(cpce), 0, m_index.sheetNumber.value(sheet), apart ? 5 : 1,
-             map ? vfkValue(*map, mapName).left(5) : QString(), 0,
-             m_firstOwnerCharacteristic.value(sheet), int(ppolvz), FormatParcelNumber(key)});
+             maplis.text(map, mapName).left(5), 0, m_firstOwnerCharacteristic.value(sheet),
+             int(ppolvz), FormatParcelNumber(key)});
     }
 }
 
@@ -490,15 +529,15 @@ void VfkDistrictBuilder::buildSoil(VfkDistrict& district)
     const VfkColumns d(m_data, S("BDP"));
     const int parcel = d.required("PAR_ID"), code = d.required("BPEJ_KOD"),
               vymera = d.optional("VYMERA");
-    const VfkBlock& par = m_data.block(S("PAR"));
-    const int katuze = par.column(S("KATUZE_KOD"));
+    const VfkColumns par(m_data, S("PAR"));
+    const int katuze = par.required("KATUZE_KOD");
     QHash<int, std::vector<std::tuple<qint64, QString, double>>> rowsOfArea;
     for (int r = 0; r < d.rows(); ++r) {
         const QString parId = d.text(r, parcel);
-        const QStringList* parRow = m_data.find(S("PAR"), parId);
-        if (!parRow)
+        const int parRow = par.find(parId);
+        if (parRow < 0)
             continue;
-        const int area = m_areaOfCode.value(vfkValue(*parRow, katuze));
+        const int area = m_areaOfCode.value(par.text(parRow, katuze));
         rowsOfArea[area].emplace_back(m_index.packedParcel.value(parId), d.text(r, code),
                                       d.real(r, vymera, AreaMax));
     }

@@ -3,6 +3,7 @@
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrict.h"
 #include "import/VfkIndex.h"
+#include "import/VfkReader.h"
 
 class VfkOwnerRegistry;
 
@@ -19,6 +20,14 @@ public:
     explicit VfkDistrictBuilder(const VfkDataSet& data);
     ~VfkDistrictBuilder();
     VfkDistrict build();
+
+    // The blocks and columns the mapping reads (the district's tables, the
+    // sheets' records, the owners and the code lists), for VfkReader: every
+    // column a builder looks up is here, and a lookup of a column the reader
+    // left out stops the program (VfkColumns), so the list cannot fall
+    // behind the code. A block without ID or KOD is read whole: its repeated
+    // rows are told apart by all their values.
+    static VfkReader::Selection columnsRead();
 
     // PARSKUP of a PAR row from its PAR_TYPE, DRUH_CISLOVANI_PAR = 1 (a
     // building parcel), ZDPAZE_KOD and whether KATUZE_KOD_PUV is set.

@@ -133,6 +133,26 @@ void checkTarget(const QString& out, const QString& workDb)
                 .arg(nativePath(workDb), nativePath(out)));
 }
 
+// What the district and its maps read: the union of both builders' lists
+// (an empty list is a block read whole).
+VfkReader::Selection columnsRead()
+{
+    VfkReader::Selection selection = VfkDistrictBuilder::columnsRead();
+    const VfkReader::Selection map = VfkMapBuilder::columnsRead();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const auto known = selection.find(it.key());
+        if (known == selection.end())
+            selection.insert(it.key(), it.value());
+        else if (known->isEmpty() || it->isEmpty())
+            known->clear();
+        else
+            for (const QString& column : it.value())
+                if (!known->contains(column))
+                    known->append(column);
+    }
+    return selection;
+}
+
 } // namespace
 
 VfkImporter::VfkImporter(Options options, Progress progress)
@@ -147,11 +167,7 @@ void VfkImporter::step(int percent, const QString& what) const
 
 VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& progress)
 {
-    // Every descriptive block whole; of the map blocks only what the map reads.
-    VfkReader::Selection selection = VfkMapBuilder::columnsRead();
-    selection.remove(QStringLiteral("PAR"));
-    selection.remove(QStringLiteral("KATUZE"));
-    selection.insert(QStringLiteral("*"), {});
+    const VfkReader::Selection selection = columnsRead();
     VfkDataSet data;
     for (int i = 0; i < files.size(); ++i) {
         cancelIfAsked(progress, 5 + 50 * i / int(files.size()),
