@@ -39,8 +39,9 @@ int yearOf(const QString& date)
 
 } // namespace
 
-VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data)
-    : m_data(data), m_owners(std::make_unique<VfkOwnerRegistry>(data))
+VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data, Plan* plan)
+    : m_data(data), m_plan(plan),
+      m_owners(std::make_unique<VfkOwnerRegistry>(data, plan ? &plan->surrogates : nullptr))
 {
 }
 
@@ -122,6 +123,10 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     std::vector<std::pair<std::pair<int, int>, QString>> order;
     for (const auto& [code, key] : firstFile)
         order.push_back({key, code});
+    // Built by a plan, the areas keep the suffixes the scan of every file gave.
+    if (m_plan)
+        for (auto& [key, code] : order)
+            key = {m_plan->suffixOfArea.value(code).toInt(), 0};
     std::sort(order.begin(), order.end());
     if (order.size() > 999) // the tables' suffixes have three digits
         throw ETalvekException(QStringLiteral("Soubory VFK mají %1 katastrálních území; okres jich "
@@ -140,11 +145,34 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
                            .arg(code));
         VfkArea area;
         area.code = code;
-        area.suffix = CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
+        area.suffix = m_plan ? m_plan->suffixOfArea.value(code)
+                             : CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
         area.name = katuzeBlock.text(row, name);
         m_areaOfCode.insert(code, int(district.areas.size()));
         district.areas.append(area);
     }
+}
+
+VfkReader::Selection VfkDistrictBuilder::catalogueColumns()
+{
+    const VfkReader::Selection all = columnsRead();
+    return {{"KATUZE", all.value("KATUZE")},
+            {"OBCE", all.value("OBCE")},
+            {"OKRESY", all.value("OKRESY")},
+            {"PAR", {"KATUZE_KOD"}},
+            {"BUD", {"CAOBCE_KOD"}}};
+}
+
+VfkDistrict VfkDistrictBuilder::buildCatalogue(Plan& plan)
+{
+    VfkDistrict district;
+    planAreas(district);
+    buildCatalogue(district);
+    houseNumberParts();
+    for (const VfkArea& area : std::as_const(district.areas))
+        plan.suffixOfArea.insert(area.code, area.suffix);
+    plan.houseNumberPart = m_houseNumberPart;
+    return district;
 }
 
 void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
@@ -215,6 +243,26 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
     }
 }
 
+// The parts of municipality of all buildings, numbered in code order (the
+// first digit group of CPCE).
+void VfkDistrictBuilder::houseNumberParts()
+{
+    if (m_plan) {
+        m_houseNumberPart = m_plan->houseNumberPart;
+        return;
+    }
+    const VfkColumns bud(m_data, S("BUD"));
+    const int caobce = bud.optional("CAOBCE_KOD");
+    std::map<int, QString> parts;
+    for (int r = 0; r < bud.rows(); ++r) {
+        const QString part = bud.text(r, caobce);
+        if (!part.isEmpty())
+            parts.emplace(int(bud.integer(r, caobce, 0, 999999)), part);
+    }
+    for (const auto& [numeric, code] : parts)
+        m_houseNumberPart.insert(code, int(m_houseNumberPart.size()) + 1);
+}
+
 void VfkDistrictBuilder::indexSheetsAndBuildings()
 {
     const VfkColumns tel(m_data, S("TEL"));
@@ -239,15 +287,11 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
     }
     const VfkColumns bud(m_data, S("BUD"));
     const int budId = bud.required("ID"), budTel = bud.required("TEL_ID"),
-              caobce = bud.optional("CAOBCE_KOD"), typbudColumn = bud.optional("TYPBUD_KOD"),
+              typbudColumn = bud.optional("TYPBUD_KOD"),
               cisloColumn = bud.optional("CISLO_DOMOVNI");
-    std::map<int, QString> parts;
     for (int r = 0; r < bud.rows(); ++r) {
         const QString id = bud.text(r, budId);
         m_index.buildingSheet.insert(id, bud.text(r, budTel));
-        const QString part = bud.text(r, caobce);
-        if (!part.isEmpty())
-            parts.emplace(int(bud.integer(r, caobce, 0, 999999)), part);
         const qint64 typbud = bud.integer(r, typbudColumn, -LongMax, LongMax);
         const qint64 cislo = bud.integer(r, cisloColumn, 0, HouseNumberMax, -1);
         m_index.buildingLabel.insert(
@@ -256,8 +300,6 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
                     : (typbud == 1 ? QStringLiteral("č.p. %1") : QStringLiteral("č.e. %1"))
                           .arg(bud.text(r, cisloColumn)));
     }
-    for (const auto& [numeric, code] : parts)
-        m_houseNumberPart.insert(code, int(m_houseNumberPart.size()) + 1);
     const VfkColumns jed(m_data, S("JED"));
     const int jedId = jed.required("ID"), jedTel = jed.required("TEL_ID"),
               jedBud = jed.required("BUD_ID");
@@ -620,7 +662,9 @@ VfkDistrict VfkDistrictBuilder::build()
     VfkDistrict district;
     district.repairedTexts = m_data.repairedTexts();
     planAreas(district);
-    buildCatalogue(district);
+    if (!m_plan)
+        buildCatalogue(district);
+    houseNumberParts();
     indexSheetsAndBuildings();
     indexParcels(district);
     buildOwners(district);
@@ -631,5 +675,9 @@ VfkDistrict VfkDistrictBuilder::build()
         return area ? &area->records : nullptr;
     });
     buildCodeRows(district);
+    for (VfkArea& area : district.areas) {
+        area.parcelCount = area.parcels.size();
+        area.soilCount = area.soil.size();
+    }
     return district;
 }

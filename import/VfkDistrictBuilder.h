@@ -3,9 +3,8 @@
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrict.h"
 #include "import/VfkIndex.h"
+#include "import/VfkOwnerRegistry.h"
 #include "import/VfkReader.h"
-
-class VfkOwnerRegistry;
 
 // Maps the merged blocks of an import onto the district's tables: the
 // catalogue, the parcel parts, owners and their relations, the soil-quality
@@ -17,9 +16,27 @@ class VfkOwnerRegistry;
 class VfkDistrictBuilder
 {
 public:
-    explicit VfkDistrictBuilder(const VfkDataSet& data);
+    // What the areas of one import share when its files are built one group
+    // at a time (VfkImportPlan sets it from a scan of every file): without
+    // it, the data set is the whole import.
+    struct Plan
+    {
+        QHash<QString, QString> suffixOfArea; // KATUZE.KOD -> table suffix, every area
+        QHash<QString, int> houseNumberPart;  // CAOBCE_KOD -> ordinal, over every file
+        VfkOwnerRegistry::Surrogates surrogates;
+    };
+
+    explicit VfkDistrictBuilder(const VfkDataSet& data, Plan* plan = nullptr);
     ~VfkDistrictBuilder();
+    // The district's tables from the data set: with a plan, only the areas
+    // of the data set's files, without the catalogue (the plan's part).
     VfkDistrict build();
+    // What a scan of every file gives (PAR, KATUZE, OBCE, OKRESY, BUD): the
+    // areas with their suffixes and names, the catalogue and the district,
+    // and the plan the groups are built by.
+    VfkDistrict buildCatalogue(Plan& plan);
+    // What buildCatalogue needs read of each file.
+    static VfkReader::Selection catalogueColumns();
 
     // The blocks and columns the mapping reads (the district's tables, the
     // sheets' records, the owners and the code lists), for VfkReader: every
@@ -36,6 +53,7 @@ public:
 private:
     void planAreas(VfkDistrict& district);
     void buildCatalogue(VfkDistrict& district);
+    void houseNumberParts();
     void indexSheetsAndBuildings();
     void indexParcels(VfkDistrict& district);
     void buildOwners(VfkDistrict& district);
@@ -47,6 +65,7 @@ private:
     VfkArea* areaOfSheet(VfkDistrict& district, const QString& telId);
 
     const VfkDataSet& m_data;
+    Plan* m_plan;
     VfkIndex m_index;
     std::unique_ptr<VfkOwnerRegistry> m_owners;
     QHash<QString, int> m_areaOfCode;               // KATUZE.KOD -> index in district.areas

@@ -41,7 +41,8 @@ QString withoutParenthesis(const QString& text)
 
 } // namespace
 
-VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data) : m_opsub(data, QStringLiteral("OPSUB"))
+VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data, Surrogates* shared)
+    : m_opsub(data, QStringLiteral("OPSUB"))
 {
     const VfkColumns charos(data, QStringLiteral("CHAROS"));
     const int kod = charos.optional("KOD");
@@ -51,7 +52,6 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data) : m_opsub(data, QStri
 
     // Surrogates collide only by chance; the next free value keeps them unique
     // (in the file's order, so one import gives the same values every time).
-    QSet<qint64> taken;
     const VfkColumns& opsub = m_opsub;
     // Every column of the owners is looked up once.
     m_c = {opsub.required("ID"),
@@ -71,16 +71,24 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data) : m_opsub(data, QStri
            opsub.optional("CISLO_DOMOVNI"),
            opsub.optional("CISLO_ORIENTACNI"),
            opsub.optional("OBEC")};
+    Surrogates own;
+    Surrogates& surrogates = shared ? *shared : own;
     for (int r = 0; r < opsub.rows(); ++r) {
         VfkOwner owner = build(opsub, r);
+        const QString id = opsub.text(r, m_c.id);
         if (owner.ident >= double(SurrogateBase)) {
-            auto ident = qint64(owner.ident);
-            while (taken.contains(ident))
-                ++ident;
-            taken.insert(ident);
+            const auto given = surrogates.ofId.constFind(id);
+            auto ident = given != surrogates.ofId.cend() ? *given : qint64(owner.ident);
+            if (given == surrogates.ofId.cend()) {
+                while (surrogates.taken.contains(ident))
+                    ++ident;
+                surrogates.taken.insert(ident);
+                if (shared)
+                    surrogates.ofId.insert(id, ident);
+            }
             owner.ident = double(ident);
         }
-        m_owners.insert(opsub.text(r, m_c.id), owner);
+        m_owners.insert(id, owner);
     }
 }
 

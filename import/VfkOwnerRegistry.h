@@ -20,7 +20,15 @@ struct VfkOwner
 class VfkOwnerRegistry
 {
 public:
-    explicit VfkOwnerRegistry(const VfkDataSet& data);
+    // The surrogates given so far: an ID keeps its surrogate in every area,
+    // and a value taken by one ID is not given to another.
+    struct Surrogates
+    {
+        QHash<QString, qint64> ofId;
+        QSet<qint64> taken;
+    };
+    // `shared` holds the surrogates of areas built before, or nullptr.
+    explicit VfkOwnerRegistry(const VfkDataSet& data, Surrogates* shared = nullptr);
 
     // The owner with this OPSUB ID (a blank owner when the file lacks it).
     const VfkOwner& owner(const QString& opsubId) const;
