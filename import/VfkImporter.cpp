@@ -310,6 +310,9 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
     }
     std::sort(district.areas.begin(), district.areas.end(),
               [](const VfkArea& a, const VfkArea& b) { return a.suffix < b.suffix; });
+    // The maps by area code, as one map builder over every file gives them.
+    std::sort(district.maps.begin(), district.maps.end(),
+              [](const MapArea& a, const MapArea& b) { return a.code < b.code; });
     for (const auto& [key, name] : owners)
         district.owners.append({key.first, key.second, name});
     district.warnings = readerWarnings + catalogueWarnings + builderWarnings + mapWarnings;
