@@ -384,12 +384,28 @@ VfkDistrict VfkImporter::run()
     const QString out = QDir::cleanPath(QFileInfo(m_options.outDir).absoluteFilePath());
     checkTarget(out, m_options.workDb);
     const QString parent = QFileInfo(out).absolutePath();
+    // The directories made on the way to the target, deepest first: a
+    // failure removes them again (while empty), as it removes the tables.
+    QStringList made;
+    for (QString dir = parent; !QFileInfo::exists(dir); dir = QFileInfo(dir).absolutePath())
+        made.append(dir);
     if (!QDir().mkpath(parent))
         throw ETalvekException(
             QStringLiteral("Adresář %1 nelze vytvořit.").arg(nativePath(parent)));
+    try {
+        return runInto(out);
+    } catch (...) {
+        for (const QString& dir : std::as_const(made))
+            QDir().rmdir(dir);
+        throw;
+    }
+}
+
+VfkDistrict VfkImporter::runInto(const QString& out)
+{
     // What an import killed earlier left behind; only directories whose
     // process is gone.
-    StagedDirectory::removeAbandoned(parent);
+    StagedDirectory::removeAbandoned(QFileInfo(out).absolutePath());
 
     // Each area's tables are written as soon as its files are built, and its
     // rows freed; a failure or a cancel later removes the whole directory.
