@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 
 namespace {
@@ -60,8 +61,12 @@ void VfkRowFingerprints::add(const VfkDataSet& data, const QList<int>& files,
                          block.columns.value(keyColumn), QString::fromUtf8(key)));
         }
     }
-    const auto middle = std::ptrdiff_t(m_entries.size());
-    m_entries.insert(m_entries.end(), added.cbegin(), added.cend());
-    std::sort(m_entries.begin() + middle, m_entries.end());
-    std::inplace_merge(m_entries.begin(), m_entries.begin() + middle, m_entries.end());
+    // Merged into a vector of the exact size: a growing vector would hold
+    // up to twice the entries.
+    std::sort(added.begin(), added.end());
+    std::vector<Entry> merged;
+    merged.reserve(m_entries.size() + added.size());
+    std::merge(m_entries.cbegin(), m_entries.cend(), added.cbegin(), added.cend(),
+               std::back_inserter(merged));
+    m_entries.swap(merged);
 }
