@@ -407,6 +407,10 @@ void Parser::define(const QString& line)
 void Parser::select(VfkBlock& block)
 {
     const auto wanted = m_only.constFind(block.name);
+    // A block the selection skips keeps its definition, but every column
+    // counts as unread: a lookup in it is a mistake of the selection.
+    if (wanted == m_only.cend() && !m_only.isEmpty() && !m_only.contains(QStringLiteral("*")))
+        block.unread = block.columns;
     if (wanted == m_only.cend() || wanted->isEmpty())
         return;
     QList<int> kept;
