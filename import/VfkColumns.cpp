@@ -11,13 +11,17 @@ VfkColumns::VfkColumns(const VfkDataSet& data, const QString& blockName)
 
 // A column that the reader's selection left out is a mistake of the
 // selection (its list lacks a column the mapping reads), never of the file:
-// reading it as blank would give wrong tables without a word.
+// reading it as blank would give wrong tables without a word, so the import
+// stops (and writes nothing) instead; the import tests run every lookup.
 int VfkColumns::optional(const char* name) const
 {
     const QString column = QString::fromLatin1(name);
     if (m_block.unread.contains(column))
-        qFatal("VFK import: column %s of block %s is read but was not selected", name,
-               qPrintable(m_block.name));
+        throw ETalvekException(
+            QStringLiteral("Vnitřní chyba importu: sloupec %1 bloku %2 se nenačetl, přestože ho "
+                           "převod potřebuje. Import nic nezapsal; oznamte to prosím autorům "
+                           "programu.")
+                .arg(column, m_block.name));
     return m_block.column(column);
 }
 
