@@ -22,9 +22,9 @@ Engine& Engine::instance()
 EngineAliases& Engine::aliases()
 {
     const QString file = EngineAliases::defaultFilePath();
-    const QFileInfo info(file);
-    const qint64 stamp = info.exists() ? info.lastModified().toMSecsSinceEpoch() ^ info.size() : -1;
-    if (file != m_aliases.filePath() || stamp != m_aliasesStamp) {
+    FileStamp stamp; // size -1 while the file does not exist
+    FileStamp::Read(file, stamp);
+    if (file != m_aliases.filePath() || !m_aliasesStamp || !(stamp == *m_aliasesStamp)) {
         m_aliases = EngineAliases(file);
         m_aliases.load();
         m_aliasesStamp = stamp;
@@ -87,35 +87,20 @@ QString Engine::tablePath(const QString& directory, const QString& fileName, boo
     return QDir(canonicalDir).filePath(name);
 }
 
-bool Engine::stampOf(const QString& path, qint64& size, qint64& mtimeNs, quint64& inode)
-{
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    size = st.st_size;
-    mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    inode = st.st_ino;
-    return true;
-}
-
 void Engine::updateStamp(LoadedTable& table)
 {
-    stampOf(table.path, table.size, table.mtimeNs, table.inode);
+    FileStamp::Read(table.path, table.stamp);
 }
 
 LoadedTable& Engine::table(const QString& path)
 {
-    qint64 size = 0;
-    qint64 mtime = 0;
-    quint64 inode = 0;
-    if (!stampOf(path, size, mtime, inode))
+    FileStamp now;
+    if (!FileStamp::Read(path, now))
         throw ETalvekException(QStringLiteral("Tabulka '%1' neexistuje").arg(path));
     auto it = m_tables.find(path);
     if (it != m_tables.end()) {
         LoadedTable& t = *it->second;
-        if (t.size >= 0 && t.size == size && t.mtimeNs == mtime && t.inode == inode)
+        if (t.stamp.size >= 0 && t.stamp == now)
             return t;
         return load(path, &t);
     }
@@ -136,13 +121,11 @@ LoadedTable& Engine::load(const QString& path, LoadedTable* previous)
     Q_UNUSED(previous);
     m_db.exec(QStringLiteral("DROP TABLE IF EXISTS ") + SqliteDatabase::quoteIdentifier(t.sqlName));
     t.sqlIndexes.clear();
-    t.size = -1; // not loaded until the load below succeeds
+    t.stamp.size = -1; // not loaded until the load below succeeds
     ++t.generation;
     ++t.loads;
-    qint64 size = 0;
-    qint64 mtime = 0;
-    quint64 inode = 0;
-    stampOf(path, size, mtime, inode);
+    FileStamp stamp;
+    FileStamp::Read(path, stamp);
     t.schema = TableFileIO::load(path, m_db, t.sqlName);
     createKeyIndex(t);
     QList<IndexDef> kept;
@@ -154,9 +137,7 @@ LoadedTable& Engine::load(const QString& path, LoadedTable* previous)
             kept.append(index);
     }
     t.secondaryIndexes = kept;
-    t.size = size;
-    t.mtimeNs = mtime;
-    t.inode = inode;
+    t.stamp = stamp;
     return t;
 }
 
@@ -167,7 +148,7 @@ void Engine::forget(LoadedTable& t)
     t.secondaryIndexes.clear();
     t.primaryIndexName.clear();
     t.schema = TableSchema();
-    t.size = -1;
+    t.stamp.size = -1;
     ++t.generation;
 }
 
@@ -307,11 +288,8 @@ void Engine::addIndex(LoadedTable& table, const IndexDef& index)
 
 bool Engine::changedOnDisk(const LoadedTable& table)
 {
-    qint64 size = 0;
-    qint64 mtime = 0;
-    quint64 inode = 0;
-    return stampOf(table.path, size, mtime, inode) &&
-           (size != table.size || mtime != table.mtimeNs || inode != table.inode);
+    FileStamp now;
+    return FileStamp::Read(table.path, now) && !(now == table.stamp);
 }
 
 void Engine::runChange(const QList<LoadedTable*>& changed, const std::function<void()>& change)

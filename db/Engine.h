@@ -7,11 +7,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 // The database engine of the process: one in-memory SQLite database holding
 // every table file used so far, keyed by its canonical path. A table is read
-// from its file once and read again only when the file's size, modification
-// time or inode changed. Changes the program makes are written back to the
+// from its file once and read again only when its FileStamp changed (size,
+// modification or status change time, inode). Changes the program makes are written back to the
 // file (atomically) before the call that made them returns.
 class Engine
 {
@@ -63,12 +64,11 @@ private:
     void createKeyIndex(LoadedTable& table);
     void forget(LoadedTable& table);
     static bool changedOnDisk(const LoadedTable& table);
-    static bool stampOf(const QString& path, qint64& size, qint64& mtimeNs, quint64& inode);
     void updateStamp(LoadedTable& table);
 
     SqliteDatabase m_db;
     std::map<QString, std::unique_ptr<LoadedTable>> m_tables;
     int m_counter = 0;
     EngineAliases m_aliases;
-    qint64 m_aliasesStamp = -2;
+    std::optional<FileStamp> m_aliasesStamp; // of the aliases file last read
 };

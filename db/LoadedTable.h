@@ -1,19 +1,19 @@
 #pragma once
 
+#include "db/FileStamp.h"
 #include "db/TableSchema.h"
 
 #include <QSet>
 
-// A table file held in the engine's SQLite database. The file's identity
-// (size, modification time, inode) tells when it changed on disk.
+// A table file held in the engine's SQLite database. The file's stamp
+// (size, modification and status change times, inode) tells when it changed
+// on disk; size -1: not loaded.
 struct LoadedTable
 {
     QString path;    // directory canonical, file name as on disk
     QString sqlName; // table name in SQLite
     TableSchema schema;
-    qint64 size = -1;
-    qint64 mtimeNs = 0;
-    quint64 inode = 0;
+    FileStamp stamp;
     quint64 generation = 0; // grows with every reload and change
     quint64 loads = 0;      // grows with every (re)load: SQLite row ids change
     bool uniqueKey = false; // the primary key is enforced by a unique index

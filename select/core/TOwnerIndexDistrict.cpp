@@ -144,27 +144,11 @@ TOwnerIndexDistrict::~TOwnerIndexDistrict()
         ::close(m_directoryFd);
 }
 
-namespace {
-// The stamp of `path` (relative to the open directory, when there is one)
-// when it is of the file type `type` (S_IFREG, S_IFDIR).
-bool statOf(int directoryFd, const char* path, TOwnerIndexDistrict::Stamp& stamp, mode_t type)
-{
-    struct stat st
-    {
-    };
-    const int failed = directoryFd >= 0 ? ::fstatat(directoryFd, path, &st, 0) : ::stat(path, &st);
-    if (failed != 0)
-        return false;
-    stamp = {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-             qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec, quint64(st.st_ino)};
-    return (st.st_mode & S_IFMT) == type;
-}
-} // namespace
-
 void TOwnerIndexDistrict::openDirectory()
 {
     Stamp now;
-    const bool exists = statOf(-1, QFile::encodeName(m_directory).constData(), now, S_IFDIR);
+    const bool exists =
+        FileStamp::Read(QFile::encodeName(m_directory).constData(), now, -1, S_IFDIR);
     if (m_directoryFd >= 0 && exists && now.inode == m_directoryStamp.inode)
         return;
     if (m_directoryFd >= 0)
@@ -178,9 +162,9 @@ void TOwnerIndexDistrict::openDirectory()
 bool TOwnerIndexDistrict::stampOf(const QByteArray& fileName, Stamp& stamp) const
 {
     if (m_directoryFd >= 0)
-        return statOf(m_directoryFd, fileName.constData(), stamp, S_IFREG);
+        return FileStamp::Read(fileName.constData(), stamp, m_directoryFd, S_IFREG);
     const QByteArray path = QFile::encodeName(m_directory + QLatin1Char('/')) + fileName;
-    return statOf(-1, path.constData(), stamp, S_IFREG);
+    return FileStamp::Read(path.constData(), stamp, -1, S_IFREG);
 }
 
 // The table file of the area as it is now: the name found last time, the

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/FileStamp.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -19,14 +21,7 @@
 class TOwnerIndexDistrict
 {
 public:
-    struct Stamp
-    {
-        qint64 size = -1;
-        qint64 mtimeNs = 0;
-        qint64 ctimeNs = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp&) const = default;
-    };
+    using Stamp = FileStamp;
     struct Pair
     {
         double ident = 0;

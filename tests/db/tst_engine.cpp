@@ -19,6 +19,9 @@
 
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 // Tables, lookups, ranges, links, filters, edits and batch moves on the real
 // district sample and on work tables created in a temporary directory.
 class TestEngine : public QObject
@@ -310,6 +313,22 @@ void TestEngine::changedFileIsReloaded()
     count->close();
     count->open();
     QCOMPARE(count->asInteger("COUNT(*)"), 3);
+    // Rewritten in place to the same size with its old modification time
+    // put back (a copy keeping times): the status change time tells.
+    ParadoxWriter::writeTable(dir.filePath("OTHER.DB"), fields, 1, {{4}, {5}, {6}});
+    struct stat before = {};
+    QCOMPARE(::stat(QFile::encodeName(dir.filePath("CODES.DB")).constData(), &before), 0);
+    QFile other(dir.filePath("OTHER.DB")), codes(dir.filePath("CODES.DB"));
+    QVERIFY(other.open(QIODevice::ReadOnly) && codes.open(QIODevice::ReadWrite));
+    const QByteArray bytes = other.readAll();
+    QCOMPARE(bytes.size(), codes.size());
+    codes.write(bytes);
+    codes.close();
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(codes.fileName()).constData(), times, 0), 0);
+    const auto sum = query(dir.path(), "SELECT SUM(KOD) FROM \"CODES.DB\"");
+    sum->open();
+    QCOMPARE(sum->asInteger("SUM(KOD)"), 15);
 }
 
 void TestEngine::aliasesAndMissingThings()
