@@ -2,6 +2,7 @@
 
 #include "base/ETalvekException.h"
 #include "data/CadastralTables.h"
+#include "data/ParcelNumber.h"
 #include "data/WorkTable.h"
 #include "db/Query.h"
 #include "db/Table.h"
@@ -144,6 +145,10 @@ QString TConditionSelector::ConditionText(const TCondition& c) const
 QVariant TConditionSelector::boundValue(const TCondition& c) const
 {
     const QString v = c.value.trimmed();
+    // The parcel number is stored as printed ("-38"); the registry's "st. 38"
+    // names the same building parcel.
+    if (m_fields[c.position].name.compare(QLatin1String("PARCISLO"), Qt::CaseInsensitive) == 0)
+        return JoinBuildingParcelMarks(v);
     if (FieldTypes::isText(m_fields[c.position].type))
         return v;
     return qint64(v.toInt());

@@ -8,6 +8,7 @@
 #include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
 #include "data/DemoDistrictGenerator.h"
+#include "data/ParcelNumber.h"
 #include "data/WorkTable.h"
 #include "db/paradox/ParadoxTable.h"
 #include "select/TParcSelectDlg.h"
@@ -86,10 +87,11 @@ struct Model
     {
         const QVariant v = p.value(s.field);
         const bool text = s.field == "PARCISLO" || s.field == "MAPA";
+        const QString value = s.field == "PARCISLO" ? JoinBuildingParcelMarks(s.value) : s.value;
         const double d = v.toDouble() - s.value.toDouble();
         if (s.field == "CPCE" && s.op == "=")
             return v.isValid() && d >= 0 && d <= 290000 && qRound64(d) % 10000 == 0;
-        const int cmp = text ? QString::compare(v.toString(), s.value) : d < 0 ? -1 : d > 0;
+        const int cmp = text ? QString::compare(v.toString(), value) : d < 0 ? -1 : d > 0;
         // Each operator holds the signs of the comparisons it accepts ("<>": < or >).
         return v.isValid() && s.op.contains(cmp < 0 ? u'<' : cmp > 0 ? u'>' : u'=');
     }
@@ -220,6 +222,8 @@ void TestParcSelectDlg::steps_data()
     row("house number >, no third line", false, true, false, {"+CPCE>20000"});
     row("parcel number text, quote inert", false, false, true,
         {"-PARCISLO=-4/1", "-PARCISLO=1' OR '1'='1"});
+    row("building parcel written st.", true, false, false,
+        {"+PARCISLO=st. 5/1", "+PARCISLO=st.13"});
     row("take out nothing", false, false, true, {"-MAPA=ZZZ", "-DRUHPOZ=13"});
     row("real district", true, true, true, {"-VYMERA<1000", "+LVCIS=1", "-DRUHPOZ<>2"});
 }
