@@ -9,6 +9,18 @@ VfkColumns::VfkColumns(const VfkDataSet& data, const QString& blockName)
 {
 }
 
+// A column that the reader's selection left out is a mistake of the
+// selection (its list lacks a column the mapping reads), never of the file:
+// reading it as blank would give wrong tables without a word.
+int VfkColumns::optional(const char* name) const
+{
+    const QString column = QString::fromLatin1(name);
+    if (m_block.unread.contains(column))
+        qFatal("VFK import: column %s of block %s is read but was not selected", name,
+               qPrintable(m_block.name));
+    return m_block.column(column);
+}
+
 int VfkColumns::required(const char* name) const
 {
     const int column = optional(name);

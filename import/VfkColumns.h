@@ -13,17 +13,21 @@ public:
 
     const VfkBlock& block() const { return m_block; }
     int rows() const { return int(m_block.rows.size()); }
-    // The index of the row (a pointer from VfkDataSet::find into this block).
-    int indexOf(const QStringList* row) const { return int(row - m_block.rows.constData()); }
+    // The row with this ID / KOD, or -1.
+    int find(const QString& id) const { return m_data.find(m_block.name, id); }
 
     // A column the mapping cannot do without: a block that has rows but not
     // this column is refused. A block that no file has reads as empty.
     int required(const char* name) const;
     // A column whose blank value is valid: -1 when the block lacks it, so
     // that every row reads blank there.
-    int optional(const char* name) const { return m_block.column(QString::fromLatin1(name)); }
+    int optional(const char* name) const;
 
-    QString text(int row, int column) const { return vfkValue(m_block.rows[row], column); }
+    // "" for row or column -1.
+    QString text(int row, int column) const
+    {
+        return row < 0 ? QString() : m_block.value(row, column);
+    }
     // A whole number within [min, max]; `blank` for a blank value or a
     // missing column. Anything else (a fraction, out of range) is refused.
     qint64 integer(int row, int column, qint64 min, qint64 max, qint64 blank = 0) const;

@@ -2,12 +2,13 @@
 
 #include "import/VfkBlock.h"
 
-#include <QSet>
+#include <QMultiHash>
 
 // The blocks of all files of one import merged: a row that several files
 // repeat (same ID, or KOD for code lists, or the same values where a block
-// has neither) is kept once, in the order first seen. Rows are looked up by
-// their ID / KOD.
+// has neither) is kept once, in the order first seen. Two files that give
+// one ID different values are refused: the import cannot tell which is
+// right. Rows are looked up by their ID / KOD.
 class VfkDataSet
 {
 public:
@@ -15,8 +16,8 @@ public:
 
     // The block, empty (no columns, no rows) when no file has it.
     const VfkBlock& block(const QString& name) const;
-    // The row of the block with this ID / KOD, or nullptr.
-    const QStringList* find(const QString& blockName, const QString& id) const;
+    // The row of the block with this ID / KOD, or -1.
+    int find(const QString& blockName, const QString& id) const;
     // Index of the file (order given) that first brought the PAR row.
     int parcelFile(int parRow) const { return m_parcelFiles.value(parRow); }
 
@@ -30,14 +31,19 @@ public:
     bool withoutPersonalData() const { return m_withoutPersonalData; }
 
 private:
+    // Row keys: an ID that is a plain number (no sign, no leading zero) is
+    // kept as the number, any other as text.
     struct Merged
     {
         VfkBlock block;
         int keyColumn = -1;
-        QHash<QString, int> rowOfKey;
-        QSet<QString> seenRows; // blocks without ID / KOD
+        QHash<qint64, int> rowOfNumber;
+        QHash<QString, int> rowOfText;
+        QMultiHash<size_t, int> rowsOfHash; // blocks without ID / KOD: rows by their values' hash
     };
     void merge(Merged& target, VfkBlock&& source, int fileIndex);
+    bool isRepeat(Merged& target, int fileIndex);
+    static int rowOfKey(const Merged& target, QByteArrayView key);
 
     QHash<QString, Merged> m_blocks;
     QList<int> m_parcelFiles;
@@ -47,9 +53,3 @@ private:
     int m_repaired = 0;
     bool m_withoutPersonalData = false;
 };
-
-// The value of a column (index from VfkBlock::column) in a row, "" for -1.
-inline QString vfkValue(const QStringList& row, int column)
-{
-    return column < 0 || column >= row.size() ? QString() : row[column];
-}

@@ -22,6 +22,20 @@ struct VfkArea
     QList<QVariantList> soil;      // NYSBO
     int sheets = 0;
     int owners = 0; // distinct owners on the area's sheets
+    // Rows of NYSPA and NYSBO, kept when the rows are released.
+    qsizetype parcelCount = 0;
+    qsizetype soilCount = 0;
+
+    // Frees the rows once they are written; the counts stay for the summary.
+    void release()
+    {
+        parcelCount = parcels.size();
+        soilCount = soil.size();
+        QList<QVariantList>().swap(parcels);
+        QList<QVariantList>().swap(relations);
+        QList<QVariantList>().swap(soil);
+        records.release();
+    }
 };
 
 // What an import writes: the district's tables and the rows the code tables

@@ -39,12 +39,53 @@ int yearOf(const QString& date)
 
 } // namespace
 
-VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data)
-    : m_data(data), m_owners(std::make_unique<VfkOwnerRegistry>(data))
+VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data, Plan* plan)
+    : m_data(data), m_plan(plan),
+      m_owners(std::make_unique<VfkOwnerRegistry>(data, plan ? &plan->surrogates : nullptr))
 {
 }
 
 VfkDistrictBuilder::~VfkDistrictBuilder() = default;
+
+VfkReader::Selection VfkDistrictBuilder::columnsRead()
+{
+    const QStringList codeList{"KOD", "NAZEV", "ZKRATKA"};
+    return {
+        {"KATUZE", {"KOD", "OBCE_KOD", "NAZEV"}},
+        {"OBCE", {"KOD", "OKRESY_KOD", "NAZEV"}},
+        {"OKRESY", {"KOD", "NAZEV"}},
+        {"PAR",
+         {"ID", "KATUZE_KOD", "TEL_ID", "KMENOVE_CISLO_PAR", "DRUH_CISLOVANI_PAR", "PAR_TYPE",
+          "ZDPAZE_KOD", "KATUZE_KOD_PUV", "PODDELENI_CISLA_PAR", "DIL_PARCELY", "BUD_ID",
+          "ZPVYPA_KOD", "MAPLIS_KOD", "RIZENI_ID_VZNIKU", "VYMERA_PARCELY", "ZPURVY_KOD",
+          "DRUPOZ_KOD"}},
+        {"TEL", {"ID", "KATUZE_KOD", "CISLO_TEL"}},
+        {"BUD", {"ID", "TEL_ID", "CAOBCE_KOD", "TYPBUD_KOD", "CISLO_DOMOVNI", "ZPVYBU_KOD"}},
+        {"JED", {"ID", "TEL_ID", "BUD_ID"}},
+        {"VLA", {"ID", "TEL_ID", "OPSUB_ID", "TYPRAV_KOD", "PODIL_CITATEL", "PODIL_JMENOVATEL"}},
+        {"OPSUB",
+         {"ID", "OPSUB_TYPE", "CHAROS_KOD", "ICO", "NAZEV", "RODNE_CISLO", "PRIJMENI", "JMENO",
+          "TITUL_PRED_JMENEM", "TITUL_ZA_JMENEM", "ID_JE_1_PARTNER_BSM", "ID_JE_2_PARTNER_BSM",
+          "NAZEV_ULICE", "CAST_OBCE", "CISLO_DOMOVNI", "CISLO_ORIENTACNI", "OBEC"}},
+        {"JPV",
+         {"ID", "TYPRAV_KOD", "POPIS_PRAVNIHO_VZTAHU", "TEL_ID", "PAR_ID_K", "BUD_ID_K", "JED_ID_K",
+          "OPSUB_ID_K", "PAR_ID_PRO", "BUD_ID_PRO", "JED_ID_PRO", "OPSUB_ID_PRO"}},
+        {"RL", {"ID", "JPV_ID", "LISTIN_ID", "OPSUB_ID", "PAR_ID", "BUD_ID", "JED_ID"}},
+        {"LISTIN",
+         {"ID", "TYPLIST_KOD", "PORADOVE_CISLO_ZHOTOVITELE", "ROK_ZHOTOVITELE", "RIZENI_ID",
+          "DOPLNENI_ZHOTOVITELE", "POPIS", "DATUM_VYHOTOVENI", "DATUM_PRAV_MOCI"}},
+        {"RIZENI", {"ID", "PORADOVE_CISLO", "ROK"}},
+        {"RZO", {"ID", "PAR_ID", "ZPOCHR_KOD"}},
+        {"BDP", {}},
+        {"MAPLIS", {"ID", "OZNACENI_MAPOVEHO_LISTU"}},
+        {"ZPOCHN", {"KOD", "NEMOCHR"}},
+        {"TYPRAV", {"KOD", "SEKCE", "NAZEV"}},
+        {"ZPURVY", codeList},
+        {"CHAROS", codeList},
+        {"DRUPOZ", codeList},
+        {"TYPLIS", codeList},
+        {"ZPVYPO", codeList}};
+}
 
 // ---------------------------------------------------------------------------
 
@@ -82,6 +123,10 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     std::vector<std::pair<std::pair<int, int>, QString>> order;
     for (const auto& [code, key] : firstFile)
         order.push_back({key, code});
+    // Built by a plan, the areas keep the suffixes the scan of every file gave.
+    if (m_plan)
+        for (auto& [key, code] : order)
+            key = {m_plan->suffixOfArea.value(code).toInt(), 0};
     std::sort(order.begin(), order.end());
     if (order.size() > 999) // the tables' suffixes have three digits
         throw ETalvekException(QStringLiteral("Soubory VFK mají %1 katastrálních území; okres jich "
@@ -92,19 +137,42 @@ void VfkDistrictBuilder::planAreas(VfkDistrict& district)
     for (const auto& [key, code] : order) {
         // The area's name and municipality come from its KATUZE row; without
         // one the catalogue cannot place the area.
-        const QStringList* row = m_data.find(S("KATUZE"), code);
-        if (!row)
+        const int row = katuzeBlock.find(code);
+        if (row < 0)
             par.refuse(firstRow.value(code),
                        QStringLiteral("katastrální území %1 má parcely, ale soubory nemají jeho "
                                       "řádek &DKATUZE (název a obec území).")
                            .arg(code));
         VfkArea area;
         area.code = code;
-        area.suffix = CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
-        area.name = vfkValue(*row, name);
+        area.suffix = m_plan ? m_plan->suffixOfArea.value(code)
+                             : CadastralTables::AreaSuffix(int(district.areas.size()) + 1);
+        area.name = katuzeBlock.text(row, name);
         m_areaOfCode.insert(code, int(district.areas.size()));
         district.areas.append(area);
     }
+}
+
+VfkReader::Selection VfkDistrictBuilder::catalogueColumns()
+{
+    const VfkReader::Selection all = columnsRead();
+    return {{"KATUZE", all.value("KATUZE")},
+            {"OBCE", all.value("OBCE")},
+            {"OKRESY", all.value("OKRESY")},
+            {"PAR", {"KATUZE_KOD"}},
+            {"BUD", {"CAOBCE_KOD"}}};
+}
+
+VfkDistrict VfkDistrictBuilder::buildCatalogue(Plan& plan)
+{
+    VfkDistrict district;
+    planAreas(district);
+    buildCatalogue(district);
+    houseNumberParts();
+    for (const VfkArea& area : std::as_const(district.areas))
+        plan.suffixOfArea.insert(area.code, area.suffix);
+    plan.houseNumberPart = m_houseNumberPart;
+    return district;
 }
 
 void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
@@ -120,16 +188,16 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
     }
     const VfkColumns obceBlock(m_data, S("OBCE"));
     const int okresyKod = obceBlock.optional("OKRESY_KOD"), obceName = obceBlock.optional("NAZEV");
-    auto municipalityRow = [&](const QString& code) { return m_data.find(S("OBCE"), code); };
     const QString firstMunicipality = municipalityOf.value(district.areas.first().code);
-    const QStringList* first = municipalityRow(firstMunicipality);
-    district.code = first ? vfkValue(*first, okresyKod) : QString();
-    const QStringList* okres = m_data.find(S("OKRESY"), district.code);
-    district.name = okres ? vfkValue(*okres, m_data.block(S("OKRESY")).column(S("NAZEV")))
-                          : QStringLiteral("Okres %1").arg(district.code);
+    const int first = obceBlock.find(firstMunicipality);
+    district.code = obceBlock.text(first, okresyKod);
+    const VfkColumns okresy(m_data, S("OKRESY"));
+    const int okres = okresy.find(district.code);
+    district.name = okres >= 0 ? okresy.text(okres, okresy.optional("NAZEV"))
+                               : QStringLiteral("Okres %1").arg(district.code);
     auto upper30 = [](const QString& name) { return name.toUpper().left(30); };
-    if (first)
-        obceBlock.integer(obceBlock.indexOf(first), okresyKod, 0, 999999); // IDENTCIS: 6 digits
+    if (first >= 0)
+        obceBlock.integer(first, okresyKod, 0, 999999); // IDENTCIS: 6 digits
     district.catalogue.append(
         {S("00000"), QStringLiteral("%1").arg(district.code.toInt(), 6, 10, QLatin1Char('0')),
          S("000"), upper30(district.name)});
@@ -148,10 +216,10 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
         const QString prefix =
             QStringLiteral("%1").arg(prefixOf.size() + 1, 3, 10, QLatin1Char('0'));
         prefixOf.insert(code, prefix);
-        const QStringList* row = municipalityRow(code);
-        const QString name = row ? vfkValue(*row, obceName) : code;
+        const int row = obceBlock.find(code);
+        const QString name = row >= 0 ? obceBlock.text(row, obceName) : code;
         district.catalogue.append({prefix + S("00"), code, S("000"), upper30(name)});
-        const QString okresOf = row ? vfkValue(*row, okresyKod) : QString();
+        const QString okresOf = obceBlock.text(row, okresyKod);
         if (okresOf != district.code)
             district.warnings.append(
                 QStringLiteral("Obec %1 (%2) patří do jiného okresu (%3) než okres %4; její "
@@ -173,6 +241,26 @@ void VfkDistrictBuilder::buildCatalogue(VfkDistrict& district)
                                        QStringLiteral("%1").arg(ordinal, 2, 10, QLatin1Char('0')),
                                    area.code, area.suffix, upper30(area.name)});
     }
+}
+
+// The parts of municipality of all buildings, numbered in code order (the
+// first digit group of CPCE).
+void VfkDistrictBuilder::houseNumberParts()
+{
+    if (m_plan) {
+        m_houseNumberPart = m_plan->houseNumberPart;
+        return;
+    }
+    const VfkColumns bud(m_data, S("BUD"));
+    const int caobce = bud.optional("CAOBCE_KOD");
+    std::map<int, QString> parts;
+    for (int r = 0; r < bud.rows(); ++r) {
+        const QString part = bud.text(r, caobce);
+        if (!part.isEmpty())
+            parts.emplace(int(bud.integer(r, caobce, 0, 999999)), part);
+    }
+    for (const auto& [numeric, code] : parts)
+        m_houseNumberPart.insert(code, int(m_houseNumberPart.size()) + 1);
 }
 
 void VfkDistrictBuilder::indexSheetsAndBuildings()
@@ -199,15 +287,11 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
     }
     const VfkColumns bud(m_data, S("BUD"));
     const int budId = bud.required("ID"), budTel = bud.required("TEL_ID"),
-              caobce = bud.optional("CAOBCE_KOD"), typbudColumn = bud.optional("TYPBUD_KOD"),
+              typbudColumn = bud.optional("TYPBUD_KOD"),
               cisloColumn = bud.optional("CISLO_DOMOVNI");
-    std::map<int, QString> parts;
     for (int r = 0; r < bud.rows(); ++r) {
         const QString id = bud.text(r, budId);
         m_index.buildingSheet.insert(id, bud.text(r, budTel));
-        const QString part = bud.text(r, caobce);
-        if (!part.isEmpty())
-            parts.emplace(int(bud.integer(r, caobce, 0, 999999)), part);
         const qint64 typbud = bud.integer(r, typbudColumn, -LongMax, LongMax);
         const qint64 cislo = bud.integer(r, cisloColumn, 0, HouseNumberMax, -1);
         m_index.buildingLabel.insert(
@@ -216,8 +300,6 @@ void VfkDistrictBuilder::indexSheetsAndBuildings()
                     : (typbud == 1 ? QStringLiteral("č.p. %1") : QStringLiteral("č.e. %1"))
                           .arg(bud.text(r, cisloColumn)));
     }
-    for (const auto& [numeric, code] : parts)
-        m_houseNumberPart.insert(code, int(m_houseNumberPart.size()) + 1);
     const VfkColumns jed(m_data, S("JED"));
     const int jedId = jed.required("ID"), jedTel = jed.required("TEL_ID"),
               jedBud = jed.required("BUD_ID");
@@ -448,8 +530,8 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
         VfkArea& area = district.areas[m_areaOfCode.value(c.text(r, katuze))];
         const QString id = c.text(r, idColumn);
         const ParcelKey key = UnpackParcelReference(double(m_index.packedParcel.value(id)));
-        const QStringList* building = m_data.find(S("BUD"), c.text(r, budColumn));
-        const int br = building ? b.indexOf(building) : -1;
+        const int br = b.find(c.text(r, budColumn));
+        const bool building = br >= 0;
         const qint64 typbud = building ? b.integer(br, typbudColumn, -LongMax, LongMax) : 0;
         const qint64 cislo = building ? b.integer(br, cisloColumn, 0, HouseNumberMax, -1) : -1;
         qint64 cpce = 0;
@@ -462,13 +544,12 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
         const bool apart = split.contains(id);
         const QString sheet =
             apart ? m_index.buildingSheet.value(c.text(r, budColumn)) : c.text(r, telColumn);
-        const QStringList* map = m_data.find(S("MAPLIS"), c.text(r, maplisColumn));
-        const QStringList* proceeding = m_data.find(S("RIZENI"), c.text(r, origin));
+        const int map = maplis.find(c.text(r, maplisColumn));
+        const int pr = rizeni.find(c.text(r, origin));
         qint64 ppolvz = 0;
-        if (proceeding) {
+        if (pr >= 0) {
             // Only a number of 1 to 99999 with its year fits; without a year
             // the item would read as one of 2000.
-            const int pr = rizeni.indexOf(proceeding);
             const qint64 n = rizeni.integer(pr, rizeniNumber, -ExactMax, ExactMax);
             const int year = yearOf(rizeni.text(pr, rizeniYear));
             if (n > 0 && n <= 99999 && year > 0)
@@ -480,8 +561,8 @@ void VfkDistrictBuilder::buildParcels(VfkDistrict& district)
              int(c.integer(r, kind, 0, ShortMax)),
              VfkValueCodes::protectionCode(protection.value(id)), nemvyuz, soil.value(id).second,
              double(cpce), 0, m_index.sheetNumber.value(sheet), apart ? 5 : 1,
-             map ? vfkValue(*map, mapName).left(5) : QString(), 0,
-             m_firstOwnerCharacteristic.value(sheet), int(ppolvz), FormatParcelNumber(key)});
+             maplis.text(map, mapName).left(5), 0, m_firstOwnerCharacteristic.value(sheet),
+             int(ppolvz), FormatParcelNumber(key)});
     }
 }
 
@@ -490,15 +571,15 @@ void VfkDistrictBuilder::buildSoil(VfkDistrict& district)
     const VfkColumns d(m_data, S("BDP"));
     const int parcel = d.required("PAR_ID"), code = d.required("BPEJ_KOD"),
               vymera = d.optional("VYMERA");
-    const VfkBlock& par = m_data.block(S("PAR"));
-    const int katuze = par.column(S("KATUZE_KOD"));
+    const VfkColumns par(m_data, S("PAR"));
+    const int katuze = par.required("KATUZE_KOD");
     QHash<int, std::vector<std::tuple<qint64, QString, double>>> rowsOfArea;
     for (int r = 0; r < d.rows(); ++r) {
         const QString parId = d.text(r, parcel);
-        const QStringList* parRow = m_data.find(S("PAR"), parId);
-        if (!parRow)
+        const int parRow = par.find(parId);
+        if (parRow < 0)
             continue;
-        const int area = m_areaOfCode.value(vfkValue(*parRow, katuze));
+        const int area = m_areaOfCode.value(par.text(parRow, katuze));
         rowsOfArea[area].emplace_back(m_index.packedParcel.value(parId), d.text(r, code),
                                       d.real(r, vymera, AreaMax));
     }
@@ -581,7 +662,9 @@ VfkDistrict VfkDistrictBuilder::build()
     VfkDistrict district;
     district.repairedTexts = m_data.repairedTexts();
     planAreas(district);
-    buildCatalogue(district);
+    if (!m_plan)
+        buildCatalogue(district);
+    houseNumberParts();
     indexSheetsAndBuildings();
     indexParcels(district);
     buildOwners(district);
@@ -592,5 +675,9 @@ VfkDistrict VfkDistrictBuilder::build()
         return area ? &area->records : nullptr;
     });
     buildCodeRows(district);
+    for (VfkArea& area : district.areas) {
+        area.parcelCount = area.parcels.size();
+        area.soilCount = area.soil.size();
+    }
     return district;
 }

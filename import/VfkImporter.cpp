@@ -10,6 +10,7 @@
 #include "import/VfkCodeTables.h"
 #include "import/VfkDataSet.h"
 #include "import/VfkDistrictBuilder.h"
+#include "import/VfkImportPlan.h"
 #include "import/VfkMapBuilder.h"
 #include "import/VfkReader.h"
 #include "map/core/MapStore.h"
@@ -133,6 +134,26 @@ void checkTarget(const QString& out, const QString& workDb)
                 .arg(nativePath(workDb), nativePath(out)));
 }
 
+// What the district and its maps read: the union of both builders' lists
+// (an empty list is a block read whole).
+VfkReader::Selection columnsRead()
+{
+    VfkReader::Selection selection = VfkDistrictBuilder::columnsRead();
+    const VfkReader::Selection map = VfkMapBuilder::columnsRead();
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const auto known = selection.find(it.key());
+        if (known == selection.end())
+            selection.insert(it.key(), it.value());
+        else if (known->isEmpty() || it->isEmpty())
+            known->clear();
+        else
+            for (const QString& column : it.value())
+                if (!known->contains(column))
+                    known->append(column);
+    }
+    return selection;
+}
+
 } // namespace
 
 VfkImporter::VfkImporter(Options options, Progress progress)
@@ -147,26 +168,122 @@ void VfkImporter::step(int percent, const QString& what) const
 
 VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& progress)
 {
-    // Every descriptive block whole; of the map blocks only what the map reads.
-    VfkReader::Selection selection = VfkMapBuilder::columnsRead();
-    selection.remove(QStringLiteral("PAR"));
-    selection.remove(QStringLiteral("KATUZE"));
-    selection.insert(QStringLiteral("*"), {});
-    VfkDataSet data;
-    for (int i = 0; i < files.size(); ++i) {
-        cancelIfAsked(progress, 5 + 50 * i / int(files.size()),
-                      QStringLiteral("Čtu %1").arg(QFileInfo(files[i]).fileName()));
-        data.add(VfkReader::readFile(files[i], selection));
+    return buildDistrict(files, progress, {});
+}
+
+namespace {
+
+// Percent of the whole import for a place in the files: the scan takes
+// 0-20 %, reading and building the groups 20-90 %, each by the bytes passed.
+class ImportProgress
+{
+public:
+    ImportProgress(const QStringList& files, const VfkImporter::Progress& progress)
+        : m_files(files), m_progress(progress)
+    {
+        for (const QString& file : files) {
+            m_before.append(m_total);
+            m_total += std::max<qint64>(1, QFileInfo(file).size());
+        }
     }
-    cancelIfAsked(progress, 60, QStringLiteral("Převádím data okresu"));
-    VfkDistrict district = VfkDistrictBuilder(data).build();
-    district.warnings = data.readerWarnings() + district.warnings;
-    if (VfkMapBuilder::hasMap(data)) {
-        cancelIfAsked(progress, 70, QStringLiteral("Sestavuji mapu"));
-        VfkMapBuilder maps(data);
-        district.maps = maps.build();
-        district.warnings += maps.warnings();
+    // `what` with the file's place: "Čtu soubor 3 z 20: name".
+    void file(int from, int span, const char* what, int index, qint64 bytes) const
+    {
+        const double done = double(m_before.value(index) + bytes) / double(m_total);
+        cancelIfAsked(m_progress, from + int(span * std::min(1.0, done)),
+                      QStringLiteral("%1 soubor %2 z %3: %4")
+                          .arg(QString::fromUtf8(what))
+                          .arg(index + 1)
+                          .arg(m_files.size())
+                          .arg(QFileInfo(m_files[index]).fileName()));
     }
+    // "Území 5 z 20: Saladín – zapisuji tabulky".
+    void area(int percent, int index, int count, const QString& name, const char* what) const
+    {
+        cancelIfAsked(m_progress, percent,
+                      QStringLiteral("Území %1 z %2: %3 – %4")
+                          .arg(index)
+                          .arg(count)
+                          .arg(name, QString::fromUtf8(what)));
+    }
+    qint64 before(int index) const { return m_before.value(index); }
+    qint64 total() const { return m_total; }
+
+private:
+    const QStringList& m_files;
+    const VfkImporter::Progress& m_progress;
+    QList<qint64> m_before;
+    qint64 m_total = 0;
+};
+
+// The rows of the code tables that the groups offer, each code once.
+void addCodeRows(QMap<QString, QList<QVariantList>>& to,
+                 const QMap<QString, QList<QVariantList>>& from,
+                 QHash<QString, QSet<qint64>>& offered)
+{
+    for (auto it = from.cbegin(); it != from.cend(); ++it) {
+        QSet<qint64>& codes = offered[it.key()];
+        for (const QVariantList& row : it.value())
+            if (!codes.contains(row.value(0).toLongLong())) {
+                codes.insert(row.value(0).toLongLong());
+                to[it.key()].append(row);
+            }
+    }
+}
+
+} // namespace
+
+VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress& progress,
+                                       const AreaSink& written)
+{
+    const ImportProgress shown(files, progress);
+    VfkImportPlan plan(
+        files, [&](int file, qint64 bytes) { shown.file(0, 20, "Prohlížím", file, bytes); });
+    VfkDistrict district = plan.district();
+    const QStringList catalogueWarnings = district.warnings;
+    const int areaCount = int(district.areas.size());
+    district.areas.clear();
+    district.warnings.clear();
+    QStringList readerWarnings, builderWarnings, mapWarnings;
+    std::map<std::pair<double, int>, QString> owners;
+    QHash<QString, QSet<qint64>> offered;
+    const VfkReader::Selection selection = columnsRead();
+    for (const QList<int>& group : plan.groups()) {
+        VfkDataSet data;
+        for (const int f : group)
+            data.add(VfkReader::readFile(
+                files[f], selection, [&](qint64 bytes) { shown.file(20, 55, "Čtu", f, bytes); }));
+        const int percent =
+            20 +
+            int(70 * double(shown.before(group.last()) + QFileInfo(files[group.last()]).size()) /
+                double(shown.total()));
+        VfkDistrict part = VfkDistrictBuilder(data, &plan.builderPlan()).build();
+        readerWarnings += data.readerWarnings();
+        builderWarnings += part.warnings;
+        district.repairedTexts += part.repairedTexts;
+        if (VfkMapBuilder::hasMap(data)) {
+            VfkMapBuilder maps(data);
+            district.maps += maps.build();
+            mapWarnings += maps.warnings();
+        }
+        for (const QVariantList& owner : std::as_const(part.owners))
+            owners.emplace(std::pair{owner[0].toDouble(), owner[1].toInt()}, owner[2].toString());
+        addCodeRows(district.codeRows, part.codeRows, offered);
+        for (VfkArea& area : part.areas) {
+            if (written) {
+                shown.area(percent, int(district.areas.size()) + 1, areaCount, area.name,
+                           "zapisuji tabulky");
+                written(area);
+                area.release();
+            }
+            district.areas.append(std::move(area));
+        }
+    }
+    std::sort(district.areas.begin(), district.areas.end(),
+              [](const VfkArea& a, const VfkArea& b) { return a.suffix < b.suffix; });
+    for (const auto& [key, name] : owners)
+        district.owners.append({key.first, key.second, name});
+    district.warnings = readerWarnings + catalogueWarnings + builderWarnings + mapWarnings;
     return district;
 }
 
@@ -208,6 +325,15 @@ void VfkImporter::writeMaps(const QList<MapArea>& maps, const QString& mapDir)
 
 void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
 {
+    writeDistrictTables(district, dir);
+    Jobs jobs;
+    for (const VfkArea& area : district.areas)
+        addAreaTables(jobs, area, dir);
+    runAll(jobs);
+}
+
+void VfkImporter::writeDistrictTables(const VfkDistrict& district, const QString& dir)
+{
     Jobs jobs;
     addTable(jobs, dir + QLatin1Char('/') + QLatin1String(CatalogueTable),
              {alphaField("KATUZ", 5), alphaField("IDENTCIS", 6), alphaField("PORCIS", 3),
@@ -216,8 +342,6 @@ void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
     addTable(jobs, dir + QLatin1Char('/') + QLatin1String(OwnerTable),
              {numberField("IDENT"), shortField("UVCHAR"), alphaField("NAZEV", 60)}, 2,
              district.owners);
-    for (const VfkArea& area : district.areas)
-        addAreaTables(jobs, area, dir);
     runAll(jobs);
 }
 
@@ -227,8 +351,6 @@ VfkDistrict VfkImporter::run()
         throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
     const QString out = QDir::cleanPath(QFileInfo(m_options.outDir).absoluteFilePath());
     checkTarget(out, m_options.workDb);
-    VfkDistrict district = readDistrict(m_options.files, m_progress);
-
     const QString parent = QFileInfo(out).absolutePath();
     if (!QDir().mkpath(parent))
         throw ETalvekException(
@@ -237,17 +359,24 @@ VfkDistrict VfkImporter::run()
     // process is gone.
     StagedDirectory::removeAbandoned(parent);
 
-    step(75, QStringLiteral("Zapisuji tabulky okresu"));
+    // Each area's tables are written as soon as its files are built, and its
+    // rows freed; a failure or a cancel later removes the whole directory.
     StagedDirectory staged(out);
-    writeDistrict(district, staged.path());
+    VfkDistrict district = buildDistrict(m_options.files, m_progress, [&](const VfkArea& area) {
+        Jobs jobs;
+        addAreaTables(jobs, area, staged.path());
+        runAll(jobs);
+    });
+    step(90, QStringLiteral("Zapisuji tabulky okresu"));
+    writeDistrictTables(district, staged.path());
     DistrictOrigin::MarkVfk(staged.path()); // today's code lists
     // The maps before the district: a map that cannot be written stops the
     // import, and a map without its district harms nothing.
     if (!district.maps.isEmpty()) {
-        step(85, QStringLiteral("Zapisuji mapy"));
+        step(92, QStringLiteral("Zapisuji mapy"));
         writeMaps(district.maps, m_mapDir);
     }
-    step(90, QStringLiteral("Zapisuji číselníky"));
+    step(95, QStringLiteral("Zapisuji číselníky"));
     commit(district, staged);
     // Everything is written: a cancel now would report a failure that is none.
     if (m_progress)
@@ -311,12 +440,12 @@ QStringList VfkImporter::summary(const VfkDistrict& district)
         lines.append(
             QStringLiteral("  %1 %2 (%3): ").arg(area.suffix, area.name, area.code) +
             QStringList{
-                n(area.parcels.size(), "díl parcel", "díly parcel", "dílů parcel"),
+                n(area.parcelCount, "díl parcel", "díly parcel", "dílů parcel"),
                 n(area.sheets, "list vlastnictví", "listy vlastnictví", "listů vlastnictví"),
                 n(area.owners, "vlastník", "vlastníci", "vlastníků"),
                 n(area.records.recordCount(), "doplněk", "doplňky", "doplňků"),
                 n(area.records.textCount(), "řádek textů", "řádky textů", "řádků textů"),
-                n(area.soil.size(), "bonita", "bonity", "bonit")}
+                n(area.soilCount, "bonita", "bonity", "bonit")}
                 .join(QStringLiteral(", ")));
     for (const MapArea& map : district.maps)
         lines.append(VfkMapBuilder::summary(map));

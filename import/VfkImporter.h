@@ -9,8 +9,9 @@
 class StagedDirectory;
 
 // Turns one or more VFK files into a district directory and brings the code
-// tables up to date. Everything is read and mapped before anything is
-// written; the tables go into a temporary directory beside the target
+// tables up to date. The files are read one group of areas at a time
+// (VfkImportPlan) and each area's tables written before the next group is
+// read; the tables go into a temporary directory beside the target
 // ("NAME.import-<pid>") that is renamed at the end together with the code
 // tables' replacement, so a failure or a cancel leaves neither a directory
 // nor a changed code table behind.
@@ -31,6 +32,8 @@ public:
     // The map store the maps go to; OrvPaths::mapDir() unless set.
     void setMapDir(const QString& dir) { m_mapDir = dir; }
     // Throws ETalvekException with a Czech message; a cancel throws too.
+    // The areas it returns have their rows written and freed: only their
+    // counts (parcelCount, soilCount, records' counts) remain.
     VfkDistrict run();
 
     // Reads and maps the files without writing anything.
@@ -54,6 +57,16 @@ public:
     static QStringList summary(const VfkDistrict& district);
 
 private:
+    // Called with each area once its group of files is built, before the
+    // next group is read.
+    using AreaSink = std::function<void(const VfkArea& area)>;
+    // Reads and builds the files group by group (VfkImportPlan); with
+    // `written`, each area's rows are passed to it and then freed (the
+    // counts stay for the summary).
+    static VfkDistrict buildDistrict(const QStringList& files, const Progress& progress,
+                                     const AreaSink& written);
+    // The catalogue and the owners.
+    static void writeDistrictTables(const VfkDistrict& district, const QString& dir);
     void step(int percent, const QString& what) const;
     void commit(VfkDistrict& district, StagedDirectory& staged) const;
 

@@ -41,19 +41,18 @@ QString withoutParenthesis(const QString& text)
 
 } // namespace
 
-VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
-    : m_data(data), m_block(data.block(QStringLiteral("OPSUB")))
+VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data, Surrogates* shared)
+    : m_opsub(data, QStringLiteral("OPSUB"))
 {
-    const VfkBlock& charos = data.block(QStringLiteral("CHAROS"));
-    const int kod = charos.column(QStringLiteral("KOD"));
-    const int nazev = charos.column(QStringLiteral("NAZEV"));
-    for (const QStringList& row : charos.rows)
-        m_charosNames.insert(vfkValue(row, kod).toInt(), vfkValue(row, nazev));
+    const VfkColumns charos(data, QStringLiteral("CHAROS"));
+    const int kod = charos.optional("KOD");
+    const int nazev = charos.optional("NAZEV");
+    for (int r = 0; r < charos.rows(); ++r)
+        m_charosNames.insert(charos.text(r, kod).toInt(), charos.text(r, nazev));
 
     // Surrogates collide only by chance; the next free value keeps them unique
     // (in the file's order, so one import gives the same values every time).
-    QSet<qint64> taken;
-    const VfkColumns opsub(data, QStringLiteral("OPSUB"));
+    const VfkColumns& opsub = m_opsub;
     // Every column of the owners is looked up once.
     m_c = {opsub.required("ID"),
            opsub.optional("OPSUB_TYPE"),
@@ -72,16 +71,24 @@ VfkOwnerRegistry::VfkOwnerRegistry(const VfkDataSet& data)
            opsub.optional("CISLO_DOMOVNI"),
            opsub.optional("CISLO_ORIENTACNI"),
            opsub.optional("OBEC")};
+    Surrogates own;
+    Surrogates& surrogates = shared ? *shared : own;
     for (int r = 0; r < opsub.rows(); ++r) {
         VfkOwner owner = build(opsub, r);
+        const QString id = opsub.text(r, m_c.id);
         if (owner.ident >= double(SurrogateBase)) {
-            auto ident = qint64(owner.ident);
-            while (taken.contains(ident))
-                ++ident;
-            taken.insert(ident);
+            const auto given = surrogates.ofId.constFind(id);
+            auto ident = given != surrogates.ofId.cend() ? *given : qint64(owner.ident);
+            if (given == surrogates.ofId.cend()) {
+                while (surrogates.taken.contains(ident))
+                    ++ident;
+                surrogates.taken.insert(ident);
+                if (shared)
+                    surrogates.ofId.insert(id, ident);
+            }
             owner.ident = double(ident);
         }
-        m_owners.insert(opsub.text(r, m_c.id), owner);
+        m_owners.insert(id, owner);
     }
 }
 
@@ -109,20 +116,20 @@ int VfkOwnerRegistry::sectorOf(const QString& kind, int charos)
     return municipal.contains(charos) ? 2 : 3;
 }
 
-QString VfkOwnerRegistry::personName(const QStringList& row) const
+QString VfkOwnerRegistry::personName(int row) const
 {
     QStringList parts;
     for (const int column : {m_c.surname, m_c.firstName, m_c.titleBefore, m_c.titleAfter}) {
-        const QString part = vfkValue(row, column).trimmed();
+        const QString part = m_opsub.text(row, column).trimmed();
         if (!part.isEmpty())
             parts.append(part);
     }
     return parts.join(QLatin1Char(' '));
 }
 
-QString VfkOwnerRegistry::address(const QStringList& row) const
+QString VfkOwnerRegistry::address(int row) const
 {
-    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    auto value = [&](int column) { return m_opsub.text(row, column).trimmed(); };
     QString street = value(m_c.street);
     if (street.isEmpty())
         street = value(m_c.townPart);
@@ -155,8 +162,7 @@ QString VfkOwnerRegistry::unnamed(const QString& kind, int charos, double ico) c
 
 VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
 {
-    const QStringList& row = opsub.block().rows[r];
-    auto value = [&](int column) { return vfkValue(row, column).trimmed(); };
+    auto value = [&](int column) { return opsub.text(r, column).trimmed(); };
     const QString kind = value(m_c.type);
     VfkOwner owner;
     // UVCHAR is a Short.
@@ -164,35 +170,33 @@ VfkOwner VfkOwnerRegistry::build(const VfkColumns& opsub, int r) const
         int(opsub.integer(r, m_c.charos, 0, 32767, kind == QLatin1String("BSM") ? 1 : 2));
     owner.sector = sectorOf(kind, owner.uvchar);
     const bool organisation = kind == QLatin1String("OPO");
-    const QStringList* partner = kind == QLatin1String("BSM")
-                                     ? m_data.find(QStringLiteral("OPSUB"), value(m_c.partner1))
-                                     : nullptr;
-    const QStringList& person = partner ? *partner : row;
+    const int partner = kind == QLatin1String("BSM") ? opsub.find(value(m_c.partner1)) : -1;
+    const int person = partner >= 0 ? partner : r;
     owner.ident =
-        organisation ? digitsOf(value(m_c.ico)) : digitsOf(vfkValue(person, m_c.birthNumber));
+        organisation ? digitsOf(value(m_c.ico)) : digitsOf(opsub.text(person, m_c.birthNumber));
     QString named;
     if (organisation)
         named = value(m_c.name);
-    else if (partner) {
-        const QStringList* second = m_data.find(QStringLiteral("OPSUB"), value(m_c.partner2));
-        const QString first = personName(*partner);
+    else if (partner >= 0) {
+        const int second = opsub.find(value(m_c.partner2));
+        const QString first = personName(partner);
         if (!first.isEmpty())
             named = QStringLiteral("SJM ") + first +
-                    (second ? QStringLiteral(" A ") + personName(*second) : QString());
+                    (second >= 0 ? QStringLiteral(" A ") + personName(second) : QString());
     } else
-        named = personName(row);
+        named = personName(r);
     const QString place = address(person);
     if (!named.isEmpty())
         owner.name = upperCut(place.isEmpty() ? named : named + QStringLiteral(", ") + place);
     else
         owner.name = unnamed(kind, owner.uvchar, owner.ident);
     if (owner.ident < 0)
-        opsub.refuse(
-            r,
-            QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
-                .arg((organisation ? value(m_c.ico) : vfkValue(person, m_c.birthNumber)).left(40)));
+        opsub.refuse(r,
+                     QStringLiteral("rodné číslo nebo IČO „%1“ má příliš mnoho číslic.")
+                         .arg((organisation ? value(m_c.ico) : opsub.text(person, m_c.birthNumber))
+                                  .left(40)));
     if (owner.ident <= 0)
-        owner.ident = double(surrogateIdent(vfkValue(person, m_c.id)));
+        owner.ident = double(surrogateIdent(opsub.text(person, m_c.id)));
     return owner;
 }
 
@@ -205,15 +209,15 @@ const VfkOwner& VfkOwnerRegistry::owner(const QString& opsubId) const
 
 QString VfkOwnerRegistry::displayName(const QString& opsubId) const
 {
-    const QStringList* row = m_data.find(QStringLiteral("OPSUB"), opsubId);
-    if (!row)
+    const int row = m_opsub.find(opsubId);
+    if (row < 0)
         return QString();
-    auto value = [&](int column) { return vfkValue(*row, column).trimmed(); };
+    auto value = [&](int column) { return m_opsub.text(row, column).trimmed(); };
     const QString kind = value(m_c.type);
     if (kind == QLatin1String("OPO") && !value(m_c.name).isEmpty())
         return value(m_c.name);
-    if (kind == QLatin1String("OFO") && !personName(*row).isEmpty())
-        return personName(*row);
+    if (kind == QLatin1String("OFO") && !personName(row).isEmpty())
+        return personName(row);
     if (kind == QLatin1String("OPO"))
         return withoutParenthesis(m_charosNames.value(value(m_c.charos).toInt()));
     return owner(opsubId).name;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/VfkColumns.h"
 #include "import/VfkDataSet.h"
 
 // The owners (OPSUB) of an import as the owner table keys them: IDENT is the
@@ -16,12 +17,18 @@ struct VfkOwner
     QString name;   // NAZEV, upper case, at most 60 characters
 };
 
-class VfkColumns;
-
 class VfkOwnerRegistry
 {
 public:
-    explicit VfkOwnerRegistry(const VfkDataSet& data);
+    // The surrogates given so far: an ID keeps its surrogate in every area,
+    // and a value taken by one ID is not given to another.
+    struct Surrogates
+    {
+        QHash<QString, qint64> ofId;
+        QSet<qint64> taken;
+    };
+    // `shared` holds the surrogates of areas built before, or nullptr.
+    explicit VfkOwnerRegistry(const VfkDataSet& data, Surrogates* shared = nullptr);
 
     // The owner with this OPSUB ID (a blank owner when the file lacks it).
     const VfkOwner& owner(const QString& opsubId) const;
@@ -33,8 +40,8 @@ public:
 
 private:
     VfkOwner build(const VfkColumns& opsub, int row) const;
-    QString personName(const QStringList& row) const;
-    QString address(const QStringList& row) const;
+    QString personName(int row) const;
+    QString address(int row) const;
     QString unnamed(const QString& kind, int charos, double ico) const;
 
     // Indexes of the OPSUB columns read (-1: the block lacks it).
@@ -44,8 +51,7 @@ private:
             partner1, partner2, street, townPart, houseNumber, streetNumber, town;
     };
 
-    const VfkDataSet& m_data;
-    const VfkBlock& m_block;
+    const VfkColumns m_opsub;
     Columns m_c{};
     QHash<QString, VfkOwner> m_owners;
     QHash<QString, QString> m_display;

@@ -130,11 +130,22 @@ enum class Encoding
     Utf8
 };
 
+// Lines are read in chunks of this size: the file is never held whole.
+constexpr qsizetype ChunkBytes = 4 << 20;
+// The progress is reported after every so many lines: often enough that a
+// cancel takes effect at once, seldom enough to cost nothing.
+constexpr int ProgressLines = 4096;
+
 class Parser
 {
 public:
     Parser(const QByteArray& bytes, const QString& path, const VfkReader::Selection& only)
-        : m_bytes(bytes), m_path(path), m_only(only)
+        : m_buffer(bytes), m_path(path), m_only(only), m_atEof(true)
+    {
+    }
+    Parser(QIODevice* device, const QString& path, const VfkReader::Selection& only,
+           const VfkReader::Progress& progress)
+        : m_device(device), m_path(path), m_only(only), m_progress(progress)
     {
     }
     VfkFile run();
@@ -144,18 +155,26 @@ private:
     void checkBytes(QByteArrayView raw, qsizetype recordBytes) const;
     QString decode(QByteArrayView raw) const;
     void fitText(QString& value);
-    QByteArrayView nextLine(qsizetype& pos) const;
+    bool atEnd();
+    bool refill();
+    QByteArrayView nextLine();
     QStringList split(const QString& line) const;
     void header(const QString& line);
     void define(const QString& line);
     void addRow(const QString& line);
     void select(VfkBlock& block);
-    bool skipped(QByteArrayView raw, qsizetype& pos);
+    bool skipped(QByteArrayView raw);
     void checkNumbers(const VfkBlock& block, const QStringList& values) const;
 
-    const QByteArray& m_bytes;
+    // The lines not yet read: the whole input, or a chunk of the device's.
+    QIODevice* m_device = nullptr;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qint64 m_consumed = 0; // bytes of the device before m_buffer
     QString m_path;
     const VfkReader::Selection& m_only;
+    VfkReader::Progress m_progress;
+    bool m_atEof = false;
     // Of a block whose columns are selected: the kept columns' positions in
     // its rows and how many fields a row has.
     QHash<QString, QList<int>> m_kept;
@@ -217,14 +236,52 @@ void Parser::fitText(QString& value)
                 .arg(quoted(original), quoted(value))));
 }
 
-// The line from `pos` without its end of line; moves `pos` past it.
-QByteArrayView Parser::nextLine(qsizetype& pos) const
+// Reads the next chunk of the device after what is left of the buffer;
+// false at the end of the input.
+bool Parser::refill()
 {
-    qsizetype eol = m_bytes.indexOf('\n', pos);
-    if (eol < 0)
-        eol = m_bytes.size();
-    QByteArrayView line(m_bytes.constData() + pos, eol - pos);
-    pos = eol + 1;
+    if (m_atEof)
+        return false;
+    m_consumed += m_pos;
+    m_buffer.remove(0, m_pos);
+    m_pos = 0;
+    const qsizetype kept = m_buffer.size();
+    m_buffer.resize(kept + ChunkBytes);
+    const qint64 read = m_device->read(m_buffer.data() + kept, ChunkBytes);
+    if (read < 0)
+        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
+                                   .arg(QDir::toNativeSeparators(m_path), m_device->errorString()));
+    m_buffer.resize(kept + qsizetype(read));
+    if (read == 0)
+        m_atEof = true;
+    return read > 0;
+}
+
+bool Parser::atEnd()
+{
+    while (m_pos >= m_buffer.size())
+        if (!refill())
+            return true;
+    return false;
+}
+
+// The next line without its end of line, valid until the next call. A line
+// without an end within MaxRecordBytes is refused before more is read.
+QByteArrayView Parser::nextLine()
+{
+    qsizetype eol = m_buffer.indexOf('\n', m_pos);
+    while (eol < 0) {
+        if (m_buffer.size() - m_pos > MaxRecordBytes + 1)
+            fail(QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá."));
+        const qsizetype searched = m_buffer.size() - m_pos;
+        if (!refill()) {
+            eol = m_buffer.size();
+            break;
+        }
+        eol = m_buffer.indexOf('\n', m_pos + searched);
+    }
+    QByteArrayView line(m_buffer.constData() + m_pos, eol - m_pos);
+    m_pos = eol + 1;
     if (line.endsWith('\r'))
         line.chop(1);
     return line;
@@ -360,6 +417,8 @@ void Parser::select(VfkBlock& block)
             kept.append(c);
             columns.append(block.columns[c]);
             types.append(block.types[c]);
+        } else {
+            block.unread.append(block.columns[c]);
         }
     m_fieldCount.insert(block.name, int(block.columns.size()));
     m_kept.insert(block.name, kept);
@@ -368,8 +427,8 @@ void Parser::select(VfkBlock& block)
 }
 
 // A row of a block outside the selection is passed over before it is
-// decoded, with the lines that continue it; `pos` moves past them.
-bool Parser::skipped(QByteArrayView raw, qsizetype& pos)
+// decoded, with the lines that continue it.
+bool Parser::skipped(QByteArrayView raw)
 {
     if (m_only.isEmpty() || raw.size() < 3 || raw[1] != 'D')
         return false;
@@ -380,9 +439,9 @@ bool Parser::skipped(QByteArrayView raw, qsizetype& pos)
         return false; // read, or refused as a row without its definition
     const QByteArrayView continuation =
         m_encoding == Encoding::Utf8 ? QByteArrayView("\xC2\xA4") : QByteArrayView("\xA4");
-    while (raw.endsWith(continuation) && pos < m_bytes.size()) {
+    while (raw.endsWith(continuation) && !atEnd()) {
         ++m_line;
-        raw = nextLine(pos);
+        raw = nextLine();
     }
     return true;
 }
@@ -446,7 +505,7 @@ void Parser::addRow(const QString& line)
         }
         fitText(values[c]);
     }
-    it->rows.append(std::move(values));
+    it->rows.append(values);
     it->origins.append({0, m_line});
 }
 
@@ -454,39 +513,42 @@ VfkFile Parser::run()
 {
     m_file.path = m_path;
     const QChar continuation(0x00A4); // '¤'
-    qsizetype pos = 0;
     // A byte-order mark says UTF-8 until the header names the code page.
-    if (m_bytes.startsWith(Utf8Bom)) {
-        pos = Utf8Bom.size();
+    if (!atEnd() && m_buffer.size() < Utf8Bom.size())
+        refill();
+    if (m_buffer.startsWith(Utf8Bom)) {
+        m_pos = Utf8Bom.size();
         m_encoding = Encoding::Utf8;
     }
-    const qsizetype size = m_bytes.size();
     bool ended = false;
-    while (pos < size && !ended) {
+    while (!ended && !atEnd()) {
         ++m_line;
+        if (m_progress && m_line % ProgressLines == 0)
+            m_progress(m_consumed + m_pos);
         const int startLine = m_line;
-        const QByteArrayView raw = nextLine(pos);
+        const QByteArrayView raw = nextLine();
         if (raw.isEmpty())
             continue;
-        if (skipped(raw, pos))
+        if (skipped(raw))
             continue;
         checkBytes(raw, raw.size());
         if (raw.size() < 2 || raw[0] != '&')
             fail(QStringLiteral("nejde o soubor VFK: řádek nezačíná &H, &B, &D ani &K."));
+        const char kind = raw[1];
         QString line = decode(raw);
         // A value continued on the next line: join with a line break.
         qsizetype recordBytes = raw.size();
-        while (line.endsWith(continuation) && pos < size) {
+        while (line.endsWith(continuation) && !atEnd()) {
             line.chop(1);
             ++m_line;
-            const QByteArrayView next = nextLine(pos);
+            const QByteArrayView next = nextLine();
             recordBytes += next.size();
             checkBytes(next, recordBytes);
             line += QLatin1Char('\n') + decode(next);
         }
         const int lastLine = m_line;
         m_line = startLine;
-        switch (raw[1]) {
+        switch (kind) {
         case 'H':
             header(line);
             break;
@@ -544,29 +606,12 @@ VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path, const Sel
     return Parser(bytes, path, only).run();
 }
 
-VfkFile VfkReader::readFile(const QString& path, const Selection& only)
+VfkFile VfkReader::readFile(const QString& path, const Selection& only, const Progress& progress)
 {
     QFile file;
     openRegular(file, path);
-    // One buffer of the file's size, read in place; but a file whose first
-    // line has no end within the limit is refused before the rest is read.
-    const qint64 size = file.size();
-    QByteArray bytes(qsizetype(std::min<qint64>(size, MaxRecordBytes + Utf8Bom.size() + 2)),
-                     Qt::Uninitialized);
-    qint64 read = file.read(bytes.data(), bytes.size());
-    if (read >= 0 && read < size && !QByteArrayView(bytes.constData(), read).contains('\n'))
-        throw ETalvekException(lineError(
-            path, 1, QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá.")));
-    if (read >= 0 && read < size) {
-        bytes.resize(qsizetype(size));
-        const qint64 rest = file.read(bytes.data() + read, size - read);
-        read = rest < 0 ? rest : read + rest;
-    }
-    if (read < 0)
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
-                                   .arg(QDir::toNativeSeparators(path), file.errorString()));
-    bytes.resize(qsizetype(read));
-    return parse(bytes, path, only);
+    // Read chunk by chunk: memory holds what is kept of the file, not the file.
+    return Parser(&file, path, only, progress).run();
 }
 
 QString VfkReader::districtName(const QString& path)
@@ -590,9 +635,8 @@ QString VfkReader::districtName(const QString& path)
     try {
         const VfkFile vfk = parse(kept, path);
         const VfkBlock block = vfk.blocks.value(QStringLiteral("OKRESY"));
-        return block.rows.isEmpty()
-                   ? QString()
-                   : block.rows.first().value(block.column(QStringLiteral("NAZEV")));
+        return block.rows.isEmpty() ? QString()
+                                    : block.value(0, block.column(QStringLiteral("NAZEV")));
     } catch (const ETalvekException&) {
         return QString();
     }

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QStringList>
 
+#include <functional>
+
 // Reads one VFK exchange file (versions 5.x and 6.x) into memory: header,
 // block definitions and rows, in the code page the header names (ISO 8859-2,
 // Windows-1250 or UTF-8). Values continued with '¤' are joined with a line
@@ -21,7 +23,11 @@ public:
     // fraction of a file, and memory grows with every value kept.
     // The key "*" keeps every block the selection does not name, whole.
     using Selection = QHash<QString, QStringList>;
-    static VfkFile readFile(const QString& path, const Selection& only = {});
+    // Called every few thousand lines with the bytes read so far; it may
+    // throw to stop the reading (a cancel).
+    using Progress = std::function<void(qint64 bytesRead)>;
+    static VfkFile readFile(const QString& path, const Selection& only = {},
+                            const Progress& progress = {});
     static VfkFile parse(const QByteArray& bytes, const QString& path, const Selection& only = {});
     // The text once more decoded from UTF-8 when it is UTF-8 read as ISO
     // 8859-2 ("SaladĂ­n" -> "Saladín"); the text itself otherwise.

@@ -54,9 +54,10 @@ qint64 deedNumber(const QString& number, const QString& year)
 
 VfkRecordBuilder::VfkRecordBuilder(const VfkDataSet& data, const VfkIndex& index,
                                    const VfkOwnerRegistry& owners)
-    : m_data(data), m_index(index), m_owners(owners), m_listin(data, S("LISTIN"))
+    : m_data(data), m_index(index), m_owners(owners), m_listin(data, S("LISTIN")),
+      m_rizeni(data, S("RIZENI"))
 {
-    const VfkColumns rizeni(data, S("RIZENI"));
+    const VfkColumns& rizeni = m_rizeni;
     m_deedColumns = {
         m_listin.optional("TYPLIST_KOD"),          m_listin.optional("PORADOVE_CISLO_ZHOTOVITELE"),
         m_listin.optional("ROK_ZHOTOVITELE"),      m_listin.optional("RIZENI_ID"),
@@ -169,12 +170,12 @@ void VfkRecordBuilder::addSplitParts()
 }
 
 // The person or the parcel on one side of a right, as its text line names it.
-QString VfkRecordBuilder::rightParty(const QStringList& row, int person, int parcel) const
+QString VfkRecordBuilder::rightParty(const VfkColumns& jpv, int row, int person, int parcel) const
 {
-    const QString opsub = vfkValue(row, person);
+    const QString opsub = jpv.text(row, person);
     if (!opsub.isEmpty())
         return m_owners.displayName(opsub);
-    const QString parId = vfkValue(row, parcel);
+    const QString parId = jpv.text(row, parcel);
     if (!parId.isEmpty() && m_index.parcelLabel.contains(parId))
         return QStringLiteral("parc. č. ") + m_index.parcelLabel.value(parId);
     return QString();
@@ -183,19 +184,18 @@ QString VfkRecordBuilder::rightParty(const QStringList& row, int person, int par
 VfkRecordBuilder::Deed VfkRecordBuilder::deed(const QString& listinId) const
 {
     Deed d;
-    const QStringList* row = m_data.find(S("LISTIN"), listinId);
-    if (!row)
+    const int r = m_listin.find(listinId);
+    if (r < 0)
         return d;
-    const int r = m_listin.indexOf(row);
     const DeedColumns& c = m_deedColumns;
     auto value = [&](int column) { return m_listin.text(r, column); };
     d.kind = int(m_listin.integer(r, c.kind, 0, 32767)); // LISTDRUH is a Short
     d.number = deedNumber(value(c.number), value(c.year));
     if (d.number < 0) {
-        const QStringList* proceeding = m_data.find(S("RIZENI"), value(c.proceeding));
-        d.number = proceeding ? deedNumber(vfkValue(*proceeding, c.proceedingNumber),
-                                           vfkValue(*proceeding, c.proceedingYear))
-                              : 0;
+        const int proceeding = m_rizeni.find(value(c.proceeding));
+        d.number = proceeding >= 0 ? deedNumber(m_rizeni.text(proceeding, c.proceedingNumber),
+                                                m_rizeni.text(proceeding, c.proceedingYear))
+                                   : 0;
         d.number = std::max<qint64>(d.number, 0);
     }
     d.legacy = VfkValueCodes::legacyItem(value(c.supplement));
@@ -237,16 +237,16 @@ void VfkRecordBuilder::addRights()
             firstDeed.insert(right, rl.text(r, rlDeed));
     }
     for (int r = 0; r < jpv.rows(); ++r) {
-        const QStringList& row = jpv.block().rows[r];
-        const QString kodText = vfkValue(row, typrav).trimmed();
+        auto value = [&](int column) { return jpv.text(r, column); };
+        const QString kodText = value(typrav).trimmed();
         const auto [section, name] = kinds.value(kodText);
         // 2000 + code must fit DOPLKOD (Short).
         const int code = int(jpv.integer(r, typrav, 0, 30767));
-        const Deed first = deed(firstDeed.value(vfkValue(row, id)));
+        const Deed first = deed(firstDeed.value(value(id)));
         QStringList common;
         if (name.size() > 40) // longer than the code text prints
             common += wrap(name);
-        const QString popis = vfkValue(row, popisColumn).trimmed();
+        const QString popis = value(popisColumn).trimmed();
         if (!popis.isEmpty() && !isMasked(popis))
             common += wrap(popis);
         auto record = [&](int group, int recordCode, qint64 udaj, const QString& recordSection,
@@ -265,33 +265,30 @@ void VfkRecordBuilder::addRights()
             return addRecord(std::move(rec));
         };
         // The burdened side.
-        const QString parcelK = vfkValue(row, parK), buildingK = vfkValue(row, budK),
-                      unitK = vfkValue(row, jedK);
+        const QString parcelK = value(parK), buildingK = value(budK), unitK = value(jedK);
         QStringList burdened = sheetsOf(parcelK, buildingK, unitK);
-        if (burdened.isEmpty() && !vfkValue(row, tel).isEmpty())
-            burdened.append(vfkValue(row, tel));
+        if (burdened.isEmpty() && !value(tel).isEmpty())
+            burdened.append(value(tel));
         if (burdened.isEmpty())
-            burdened = personSheetsOfFile(vfkValue(row, opsubK), jpv.block().origins.value(r).file);
+            burdened = personSheetsOfFile(value(opsubK), jpv.block().origins.value(r).file);
         const QString burdenSection =
             section == QLatin1String("B") || section == QLatin1String("C") ? section : S("D");
         if (!burdened.isEmpty()) {
             const int placed =
                 record(3, 1000 + code, parcelOf(parcelK, buildingK, unitK), burdenSection,
-                       rightParty(row, opsubP, parP), "Oprávnění pro: ");
+                       rightParty(jpv, r, opsubP, parP), "Oprávnění pro: ");
             for (const QString& sheet : std::as_const(burdened))
                 place(sheet, placed);
         }
         // The benefiting side, where it is a property.
-        const QString parcelP = vfkValue(row, parP), buildingP = vfkValue(row, budP),
-                      unitP = vfkValue(row, jedP);
+        const QString parcelP = value(parP), buildingP = value(budP), unitP = value(jedP);
         const QStringList benefiting = sheetsOf(parcelP, buildingP, unitP);
         if (!benefiting.isEmpty())
             place(benefiting.first(),
                   record(2, 2000 + code, parcelOf(parcelP, buildingP, unitP), S("B"),
-                         rightParty(row, opsubK, parK), "Povinnost pro: "));
+                         rightParty(jpv, r, opsubK, parK), "Povinnost pro: "));
         // The burdened list may be a person's shared list: no copy of it.
-        m_rightSheets.insert(vfkValue(row, id),
-                             benefiting.isEmpty() ? burdened : burdened + benefiting);
+        m_rightSheets.insert(value(id), benefiting.isEmpty() ? burdened : burdened + benefiting);
     }
 }
 
@@ -318,7 +315,7 @@ void VfkRecordBuilder::addDeeds()
         qint64 parcel;
     };
     for (const QString& listin : std::as_const(deedOrder)) {
-        if (!m_data.find(QStringLiteral("LISTIN"), listin))
+        if (m_listin.find(listin) < 0)
             continue;             // a deed the files do not carry cannot be described
         QHash<QString, int> slot; // TEL.ID -> index in offers
         QList<std::pair<QString, Offer>> offers;

@@ -52,7 +52,7 @@ private:
     void addRights();
     void addDeeds();
     Deed deed(const QString& listinId) const;
-    QString rightParty(const QStringList& row, int person, int parcel) const;
+    QString rightParty(const VfkColumns& jpv, int row, int person, int parcel) const;
     qint64 parcelOf(const QString& parId, const QString& budId, const QString& jedId) const;
     QStringList sheetsOf(const QString& parId, const QString& budId, const QString& jedId) const;
     QStringList personSheetsOfFile(const QString& opsubId, int file);
@@ -68,6 +68,7 @@ private:
             description, drawnUp, inForce;
     };
     const VfkColumns m_listin;
+    const VfkColumns m_rizeni;
     DeedColumns m_deedColumns{};
     QList<Record> m_records;
     QHash<QString, std::vector<int>> m_onSheet; // TEL.ID -> records in the order placed

@@ -20,6 +20,12 @@ bool VfkSheetRecords::place(int sheetNumber, int entry)
     return true;
 }
 
+void VfkSheetRecords::release()
+{
+    QList<Entry>().swap(m_entries);
+    std::vector<Placement>().swap(m_placements);
+}
+
 // Calls f(sheet, position, entry) in placement order.
 template <typename F> void VfkSheetRecords::forEachPlacement(F&& f) const
 {

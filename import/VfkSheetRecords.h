@@ -35,6 +35,9 @@ public:
     // Returns false when the sheet has no position left.
     bool place(int sheetNumber, int entry);
 
+    // Frees the records once written; the counts stay for the summary.
+    void release();
+
     qint64 recordCount() const { return m_records; }
     qint64 textCount() const { return m_texts; }
     using RowSink = std::function<void(const QVariantList&)>;
