@@ -336,6 +336,48 @@ Measured importRun(const QString& tool, const QStringList& files, const QString&
     return m;
 }
 
+// The window's Storno takes effect at the import's next report: the longest
+// interval between two reports is the longest a cancel waits. Measured with
+// the import built into this program, in a forked child.
+Measured reportsRun(const QStringList& files, const QString& workdir)
+{
+    const QString run = workdir + "/run";
+    QDir(run).removeRecursively();
+    QDir().mkpath(run);
+    Measured m;
+    for (const QString& file : files)
+        m.inputBytes += QFileInfo(file).size();
+    m.run = ChildProcess::fork([&] {
+        QElapsedTimer since;
+        since.start();
+        qint64 longest = 0;
+        int reports = 0;
+        QString before = QStringLiteral("(start)"), after;
+        auto progress = [&](int, const QString& step) {
+            const qint64 gap = since.restart();
+            if (gap > longest)
+                longest = gap, after = before;
+            before = step;
+            ++reports;
+            return true;
+        };
+        VfkImporter importer({files, run + "/district", run + "/WorkDB"}, progress);
+        importer.setMapDir(run + "/maps");
+        importer.run();
+        QFile out(run + "/reports.txt");
+        out.open(QIODevice::WriteOnly);
+        out.write(QStringLiteral("%1 reports, longest interval %2 ms after \"%3\"")
+                      .arg(reports)
+                      .arg(longest)
+                      .arg(after)
+                      .toUtf8());
+        return 0;
+    });
+    m.note = m.run.ok() ? firstLine(run + "/reports.txt") : m.run.failure();
+    QDir(run).removeRecursively();
+    return m;
+}
+
 Measured gdalRun(const QString& file, const QString& workdir)
 {
     const QString run = workdir + "/run";
@@ -398,6 +440,9 @@ int measureAreaFiles(const QStringList& args, int count)
                         all.run.seconds / (count * one[t].run.seconds), count,
                         all.run.peakMegabytes / one[t].run.peakMegabytes);
     }
+    const QStringList some = files.mid(0, 3);
+    std::printf("this program's import, reporting as to the window (forked child)\n");
+    printRow("cancel", int(some.size()), "import", reportsRun(some, workdir));
     const Measured gdal = gdalRun(files.first(), workdir);
     std::printf("GDAL's VFK driver (forked child)\n");
     printRow("gdal", 1, "load", gdal);
