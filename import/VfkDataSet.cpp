@@ -142,6 +142,12 @@ const VfkBlock& VfkDataSet::block(const QString& name) const
     return it == m_blocks.constEnd() ? emptyBlock() : it->block;
 }
 
+int VfkDataSet::keyColumn(const QString& name) const
+{
+    const auto it = m_blocks.constFind(name);
+    return it == m_blocks.constEnd() ? -1 : it->keyColumn;
+}
+
 int VfkDataSet::find(const QString& blockName, const QString& id) const
 {
     const auto it = m_blocks.constFind(blockName);

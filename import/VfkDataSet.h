@@ -16,6 +16,9 @@ public:
 
     // The block, empty (no columns, no rows) when no file has it.
     const VfkBlock& block(const QString& name) const;
+    QStringList blockNames() const { return m_blocks.keys(); }
+    // The block's ID (else KOD) column, -1 when it has neither.
+    int keyColumn(const QString& name) const;
     // The row of the block with this ID / KOD, or -1.
     int find(const QString& blockName, const QString& id) const;
     // Index of the file (order given) that first brought the PAR row.

@@ -40,8 +40,7 @@ int yearOf(const QString& date)
 } // namespace
 
 VfkDistrictBuilder::VfkDistrictBuilder(const VfkDataSet& data, Plan* plan)
-    : m_data(data), m_plan(plan),
-      m_owners(std::make_unique<VfkOwnerRegistry>(data, plan ? &plan->surrogates : nullptr))
+    : m_data(data), m_plan(plan)
 {
 }
 
@@ -661,6 +660,7 @@ VfkDistrict VfkDistrictBuilder::build()
 {
     VfkDistrict district;
     district.repairedTexts = m_data.repairedTexts();
+    m_owners = std::make_unique<VfkOwnerRegistry>(m_data, m_plan ? &m_plan->surrogates : nullptr);
     planAreas(district);
     if (!m_plan)
         buildCatalogue(district);

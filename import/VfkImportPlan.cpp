@@ -84,4 +84,14 @@ void VfkImportPlan::group(const QList<QSet<QString>>& areasOfFile)
             m_groups[*it].append(i);
         }
     }
+    for (const QList<int>& files : std::as_const(m_groups)) {
+        QSet<QString> codes;
+        for (const int i : files)
+            codes.unite(areasOfFile[i]);
+        QStringList names;
+        for (const VfkArea& area : m_district.areas)
+            if (unplaced || codes.contains(area.code))
+                names.append(area.name);
+        m_groupAreas.append(names);
+    }
 }

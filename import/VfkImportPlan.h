@@ -25,6 +25,8 @@ public:
 
     // File indexes per group, groups in the order of their first file.
     const QList<QList<int>>& groups() const { return m_groups; }
+    // The names of the areas (with parcels) of each group, in suffix order.
+    const QList<QStringList>& groupAreas() const { return m_groupAreas; }
     // The district without its areas' rows: catalogue, code, name, the areas
     // (code, name, suffix) and the catalogue's warnings.
     const VfkDistrict& district() const { return m_district; }
@@ -34,6 +36,7 @@ private:
     void group(const QList<QSet<QString>>& areasOfFile);
 
     QList<QList<int>> m_groups;
+    QList<QStringList> m_groupAreas;
     VfkDistrict m_district;
     VfkDistrictBuilder::Plan m_plan;
 };

@@ -13,13 +13,18 @@
 #include "import/VfkImportPlan.h"
 #include "import/VfkMapBuilder.h"
 #include "import/VfkReader.h"
+#include "import/VfkRowFingerprints.h"
 #include "map/core/MapStore.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -190,31 +195,58 @@ public:
     void file(int from, int span, const char* what, int index, qint64 bytes) const
     {
         const double done = double(m_before.value(index) + bytes) / double(m_total);
-        cancelIfAsked(m_progress, from + int(span * std::min(1.0, done)),
-                      QStringLiteral("%1 soubor %2 z %3: %4")
-                          .arg(QString::fromUtf8(what))
-                          .arg(index + 1)
-                          .arg(m_files.size())
-                          .arg(QFileInfo(m_files[index]).fileName()));
+        report(from + int(span * std::min(1.0, done)),
+               QStringLiteral("%1 soubor %2 z %3: %4")
+                   .arg(QString::fromUtf8(what))
+                   .arg(index + 1)
+                   .arg(m_files.size())
+                   .arg(QFileInfo(m_files[index]).fileName()));
     }
-    // "Území 5 z 20: Saladín – zapisuji tabulky".
-    void area(int percent, int index, int count, const QString& name, const char* what) const
+    // "Území 5 z 20: Saladín – zapisuji tabulky"; several areas read together
+    // are named together.
+    void areas(int percent, int first, int count, const QStringList& names, const char* what) const
     {
-        cancelIfAsked(m_progress, percent,
-                      QStringLiteral("Území %1 z %2: %3 – %4")
-                          .arg(index)
-                          .arg(count)
-                          .arg(name, QString::fromUtf8(what)));
+        const int last = first + std::max<int>(1, int(names.size())) - 1;
+        report(percent, QStringLiteral("Území %1 z %2: %3 – %4")
+                            .arg(last == first ? QString::number(first)
+                                               : QStringLiteral("%1–%2").arg(first).arg(last))
+                            .arg(count)
+                            .arg(names.join(QStringLiteral(", ")), QString::fromUtf8(what)));
     }
     qint64 before(int index) const { return m_before.value(index); }
     qint64 total() const { return m_total; }
 
 private:
+    // A new step is shown at once; the same step's percent at most every
+    // 50 ms (the reader reports a few hundred times a second), which still
+    // lets a cancel stop the import well within a second.
+    void report(int percent, const QString& what) const
+    {
+        if (what == m_lastStep && m_shown.isValid() && m_shown.elapsed() < 50)
+            return;
+        m_lastStep = what;
+        m_shown.start();
+        cancelIfAsked(m_progress, percent, what);
+    }
+
     const QStringList& m_files;
     const VfkImporter::Progress& m_progress;
     QList<qint64> m_before;
     qint64 m_total = 0;
+    mutable QString m_lastStep;
+    mutable QElapsedTimer m_shown;
 };
+
+// The group's data is freed, but the allocator keeps most of it for the
+// process (and the next group's data lands elsewhere, between what stays):
+// handing it back keeps the process's memory at one group's, not growing
+// with every group.
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 // The rows of the code tables that the groups offer, each code once.
 void addCodeRows(QMap<QString, QList<QVariantList>>& to,
@@ -248,20 +280,31 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
     std::map<std::pair<double, int>, QString> owners;
     QHash<QString, QSet<qint64>> offered;
     const VfkReader::Selection selection = columnsRead();
-    for (const QList<int>& group : plan.groups()) {
+    VfkRowFingerprints fingerprints;
+    for (int g = 0; g < plan.groups().size(); ++g) {
+        const QList<int>& group = plan.groups()[g];
+        const QStringList& names = plan.groupAreas()[g];
         VfkDataSet data;
-        for (const int f : group)
+        for (const int f : group) {
+            shown.file(20, 70, "Čtu", f, 0);
             data.add(VfkReader::readFile(
-                files[f], selection, [&](qint64 bytes) { shown.file(20, 55, "Čtu", f, bytes); }));
+                files[f], selection, [&](qint64 bytes) { shown.file(20, 70, "Čtu", f, bytes); }));
+        }
         const int percent =
             20 +
             int(70 * double(shown.before(group.last()) + QFileInfo(files[group.last()]).size()) /
                 double(shown.total()));
+        // Rows repeated by files of other groups must agree with this group's.
+        if (plan.groups().size() > 1)
+            fingerprints.add(data, group, files);
+        const int first = int(district.areas.size()) + 1;
+        shown.areas(percent, first, areaCount, names, "převádím data");
         VfkDistrict part = VfkDistrictBuilder(data, &plan.builderPlan()).build();
         readerWarnings += data.readerWarnings();
         builderWarnings += part.warnings;
         district.repairedTexts += part.repairedTexts;
         if (VfkMapBuilder::hasMap(data)) {
+            shown.areas(percent, first, areaCount, names, "sestavuji mapu");
             VfkMapBuilder maps(data);
             district.maps += maps.build();
             mapWarnings += maps.warnings();
@@ -271,16 +314,20 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
         addCodeRows(district.codeRows, part.codeRows, offered);
         for (VfkArea& area : part.areas) {
             if (written) {
-                shown.area(percent, int(district.areas.size()) + 1, areaCount, area.name,
-                           "zapisuji tabulky");
+                shown.areas(percent, int(district.areas.size()) + 1, areaCount, {area.name},
+                            "zapisuji tabulky");
                 written(area);
                 area.release();
             }
             district.areas.append(std::move(area));
         }
+        releaseFreedMemory();
     }
     std::sort(district.areas.begin(), district.areas.end(),
               [](const VfkArea& a, const VfkArea& b) { return a.suffix < b.suffix; });
+    // The maps by area code, as one map builder over every file gives them.
+    std::sort(district.maps.begin(), district.maps.end(),
+              [](const MapArea& a, const MapArea& b) { return a.code < b.code; });
     for (const auto& [key, name] : owners)
         district.owners.append({key.first, key.second, name});
     district.warnings = readerWarnings + catalogueWarnings + builderWarnings + mapWarnings;
@@ -352,12 +399,28 @@ VfkDistrict VfkImporter::run()
     const QString out = QDir::cleanPath(QFileInfo(m_options.outDir).absoluteFilePath());
     checkTarget(out, m_options.workDb);
     const QString parent = QFileInfo(out).absolutePath();
+    // The directories made on the way to the target, deepest first: a
+    // failure removes them again (while empty), as it removes the tables.
+    QStringList made;
+    for (QString dir = parent; !QFileInfo::exists(dir); dir = QFileInfo(dir).absolutePath())
+        made.append(dir);
     if (!QDir().mkpath(parent))
         throw ETalvekException(
             QStringLiteral("Adresář %1 nelze vytvořit.").arg(nativePath(parent)));
+    try {
+        return runInto(out);
+    } catch (...) {
+        for (const QString& dir : std::as_const(made))
+            QDir().rmdir(dir);
+        throw;
+    }
+}
+
+VfkDistrict VfkImporter::runInto(const QString& out)
+{
     // What an import killed earlier left behind; only directories whose
     // process is gone.
-    StagedDirectory::removeAbandoned(parent);
+    StagedDirectory::removeAbandoned(QFileInfo(out).absolutePath());
 
     // Each area's tables are written as soon as its files are built, and its
     // rows freed; a failure or a cancel later removes the whole directory.

@@ -67,6 +67,8 @@ private:
                                      const AreaSink& written);
     // The catalogue and the owners.
     static void writeDistrictTables(const VfkDistrict& district, const QString& dir);
+    // run() once the target's parent exists.
+    VfkDistrict runInto(const QString& out);
     void step(int percent, const QString& what) const;
     void commit(VfkDistrict& district, StagedDirectory& staged) const;
 

@@ -183,6 +183,9 @@ private:
     Encoding m_encoding = Encoding::Iso88592;
     int m_line = 0;
     int m_fitted = 0; // texts with characters replaced for code page 1250
+    // The block of the last row line seen and whether its rows are skipped.
+    QByteArray m_lastName;
+    bool m_lastSkipped = false;
 };
 
 void Parser::fail(const QString& what) const
@@ -376,6 +379,7 @@ void Parser::header(const QString& line)
 
 void Parser::define(const QString& line)
 {
+    m_lastName.clear(); // whether a block's rows are skipped depends on its definition
     const qsizetype semi = line.indexOf(QLatin1Char(';'));
     if (semi < 3)
         fail(QStringLiteral("definice bloku &B nemá sloupce."));
@@ -407,6 +411,10 @@ void Parser::define(const QString& line)
 void Parser::select(VfkBlock& block)
 {
     const auto wanted = m_only.constFind(block.name);
+    // A block the selection skips keeps its definition, but every column
+    // counts as unread: a lookup in it is a mistake of the selection.
+    if (wanted == m_only.cend() && !m_only.isEmpty() && !m_only.contains(QStringLiteral("*")))
+        block.unread = block.columns;
     if (wanted == m_only.cend() || wanted->isEmpty())
         return;
     QList<int> kept;
@@ -433,9 +441,16 @@ bool Parser::skipped(QByteArrayView raw)
     if (m_only.isEmpty() || raw.size() < 3 || raw[1] != 'D')
         return false;
     const qsizetype semi = raw.indexOf(';');
-    const QString name = QString::fromLatin1(raw.sliced(2, (semi < 0 ? raw.size() : semi) - 2));
-    if (m_only.contains(name) || m_only.contains(QStringLiteral("*")) ||
-        !m_file.blocks.contains(name))
+    const QByteArrayView name = raw.sliced(2, (semi < 0 ? raw.size() : semi) - 2);
+    // Rows of one block follow one another: the answer for the last name
+    // read is kept (most lines of a file are rows that are skipped).
+    if (name != m_lastName) {
+        const QString block = QString::fromLatin1(name);
+        m_lastName = name.toByteArray();
+        m_lastSkipped = !m_only.contains(block) && !m_only.contains(QStringLiteral("*")) &&
+                        m_file.blocks.contains(block);
+    }
+    if (!m_lastSkipped)
         return false; // read, or refused as a row without its definition
     const QByteArrayView continuation =
         m_encoding == Encoding::Utf8 ? QByteArrayView("\xC2\xA4") : QByteArrayView("\xA4");

@@ -144,6 +144,10 @@ private slots:
     void deedNumberNeedsItsYear_data();
     void deedNumberNeedsItsYear();
     void rightAgainstPersonOnItsAreaOnly();
+    // Several areas' files in one run: built area by area, rows compared across files.
+    void threeAreasInOneRun();
+    void differingRowsRefused_data();
+    void differingRowsRefused();
 };
 
 void TestVfkImport::parcelRules_data()
@@ -920,6 +924,147 @@ void TestVfkImport::rightAgainstPersonOnItsAreaOnly()
     QCOMPARE(dumpRows(district.areas[0].records.records(), {0, 1, 2}),
              QStringList({"10|1|1131", "20|1|1131"}));
     QCOMPARE(district.areas[1].records.recordCount(), 0);
+}
+
+// ---- Several areas' files in one run ----
+
+namespace {
+bool isReference(const QByteArray& column)
+{
+    return column == "ID" || column.startsWith("ID_") || column.contains("_ID");
+}
+
+// The sample as the file of another area, as the benchmark makes its copies:
+// area code `code` (a KATUZE row of its own), every identifier with `tag`
+// appended.
+QByteArray sampleAsArea(const QByteArray& code, const QByteArray& tag)
+{
+    QHash<QByteArray, QList<QByteArray>> columns;
+    QByteArray out;
+    for (QByteArray line : fileBytes(TestSupport::samplesDir() + "/vfk/789160.vfk").split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const qsizetype semi = line.indexOf(';');
+        const QByteArray name = line.mid(2, semi - 2);
+        QList<QByteArray> fields = line.mid(semi + 1).split(';');
+        if (line.startsWith("&B") || (line.startsWith("&H") && line.contains(" N"))) {
+            for (QByteArray& field : fields)
+                field = field.left(field.indexOf(' '));
+            columns.insert(name, fields);
+        } else if (name == "KATUZE" && line.startsWith("&D") && fields.value(0) == "789160") {
+            out += line + '\n';
+            fields[0] = code;
+        } else if (line.startsWith("&D")) {
+            const QList<QByteArray> names = columns.value(name);
+            for (int i = 0; i < fields.size() && i < names.size(); ++i) {
+                QByteArray& f = fields[i];
+                if (isReference(names[i]) && !f.isEmpty() && f != "\"\"")
+                    f = f.endsWith('"') ? f.chopped(1) + tag + '"' : f + tag;
+                else if (names[i] == "KATUZE_KOD" && f == "789160")
+                    f = code;
+            }
+        }
+        if (line.startsWith("&D"))
+            line = "&D" + name + ';' + fields.join(';');
+        if (!line.isEmpty())
+            out += line + '\n';
+    }
+    return out;
+}
+} // namespace
+
+// Three areas' files imported in one run give each area the tables its file
+// gives alone, the owners of all three, progress per file and per area; a
+// cancel in the middle of the set leaves nothing behind.
+void TestVfkImport::threeAreasInOneRun()
+{
+    QTemporaryDir dir;
+    QStringList files;
+    for (const char* tag : {"1", "2", "3"})
+        files.append(writeFile(dir, QStringLiteral("area%1.vfk").arg(tag),
+                               sampleAsArea("78910" + QByteArray(tag), tag)));
+    QStringList steps;
+    const auto record = [&](int, const QString& step) {
+        steps.append(step);
+        return true;
+    };
+    VfkDistrict together;
+    QCOMPARE(importError(files, dir.filePath("ALL"), dir.filePath("W"), record, &together), "");
+    QCOMPARE(together.areas.size(), 3);
+    QVERIFY2(steps.contains("Čtu soubor 2 z 3: area2.vfk"), qPrintable(steps.join('\n')));
+    QVERIFY2(steps.contains("Území 3 z 3: Saladín – zapisuji tabulky"),
+             qPrintable(steps.join('\n')));
+    QSet<QString> owners;
+    for (int i = 0; i < 3; ++i) {
+        const QString alone = dir.filePath(QStringLiteral("ONE%1").arg(i));
+        QCOMPARE(importError({files[i]}, alone, dir.filePath("W")), "");
+        for (const QString prefix : {"NYSPA", "NYSUV", "NYSVL", "NYSTX", "NYSBO"})
+            QCOMPARE(dumpRows(tableRows(dir.filePath("ALL"),
+                                        prefix + QStringLiteral("00%1.DB").arg(i + 1))),
+                     dumpRows(tableRows(alone, prefix + "001.DB")));
+        QVERIFY(dumpRows(tableRows(dir.filePath("ALL"), "NYSKATAL.DB"), {1, 2, 3})
+                    .contains(QStringLiteral("78910%1|00%1|SALADÍN").arg(i + 1)));
+        for (const QString& owner : dumpRows(tableRows(alone, "NYSOBORG.DB")))
+            owners.insert(owner);
+    }
+    QStringList all = owners.values(),
+                written = dumpRows(tableRows(dir.filePath("ALL"), "NYSOBORG.DB"));
+    all.sort();
+    written.sort();
+    QCOMPARE(written, all);
+
+    for (const QString stopAt :
+         {"Čtu soubor 2 z 3: area2.vfk", "Území 2 z 3: Saladín – převádím data"}) {
+        const QString error = importError(files, dir.filePath("new/CANCELLED"), dir.filePath("NEW"),
+                                          [&](int, const QString& step) { return step != stopAt; });
+        QCOMPARE(error, "Import byl zrušen.");
+        QVERIFY(!QFileInfo::exists(dir.filePath("new")));
+        QVERIFY(!QFileInfo::exists(dir.filePath("NEW")));
+    }
+}
+
+// Files that give one ID (KOD of a code list) different values are refused
+// naming both files and the block, whether they are read together (one area)
+// or area by area; identical repeated rows and a second file of one area
+// with other blocks are fine.
+void TestVfkImport::differingRowsRefused_data()
+{
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QString>("error"); // "" when accepted
+    const QByteArray owner = "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";\"\";;\"\"\n";
+    const QByteArray named =
+        "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"Jan\";\"Novák\";\"\";\"\";\"\";;\"\"\n";
+    const QString refused = "Soubory %1 a %2 obsahují různé řádky bloku %3 se stejným %4";
+    QTest::newRow("same owner, other area") << Land3 + owner + "&DZPOCHN;1;\"a\";100\n"
+                                            << "";
+    QTest::newRow("other blocks, same area") << QByteArray("&DRZO;1;1;1\n") << "";
+    QTest::newRow("owner differs, other area")
+        << Land3 + named << refused.arg("a.vfk", "b.vfk", "OPSUB", "ID x");
+    QTest::newRow("owner differs, same area")
+        << Land1 + named << refused.arg("a.vfk", "b.vfk", "OPSUB", "ID x");
+    QTest::newRow("code differs, other area") << Land3 + "&DZPOCHN;1;\"a\";200\n"
+                                              << refused.arg("a.vfk", "b.vfk", "ZPOCHN", "KOD 1");
+}
+
+void TestVfkImport::differingRowsRefused()
+{
+    QFETCH(QByteArray, second);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    const QString a =
+        writeFile(dir, "a.vfk",
+                  vfkFile("UTF-8", Land1 + "&DOPSUB;\"x\";\"OFO\";;;\"\";\"\";\"\";\"\";\"\";\"\";"
+                                           "\"\";;\"\"\n&DZPOCHN;1;\"a\";100\n"));
+    const QString b = writeFile(dir, "b.vfk", vfkFile("UTF-8", second));
+    QString message;
+    try {
+        VfkImporter::readDistrict({a, b});
+    } catch (const ETalvekException& e) {
+        message = e.message();
+    }
+    error.replace("a.vfk", QDir::toNativeSeparators(a))
+        .replace("b.vfk", QDir::toNativeSeparators(b));
+    QVERIFY2(error.isEmpty() ? message.isEmpty() : message.startsWith(error), qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestVfkImport)
