@@ -338,7 +338,7 @@ Measured importRun(const QString& tool, const QStringList& files, const QString&
 
 // The window's Storno takes effect at the import's next report: the longest
 // interval between two reports is the longest a cancel waits. Measured with
-// the import built into this program, in a forked child.
+// the import built into this program over all the files, in a forked child.
 Measured reportsRun(const QStringList& files, const QString& workdir)
 {
     const QString run = workdir + "/run";
@@ -440,9 +440,8 @@ int measureAreaFiles(const QStringList& args, int count)
                         all.run.seconds / (count * one[t].run.seconds), count,
                         all.run.peakMegabytes / one[t].run.peakMegabytes);
     }
-    const QStringList some = files.mid(0, 3);
     std::printf("this program's import, reporting as to the window (forked child)\n");
-    printRow("cancel", int(some.size()), "import", reportsRun(some, workdir));
+    printRow("cancel", count, "import", reportsRun(files, workdir));
     const Measured gdal = gdalRun(files.first(), workdir);
     std::printf("GDAL's VFK driver (forked child)\n");
     printRow("gdal", 1, "load", gdal);
