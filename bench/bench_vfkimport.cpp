@@ -13,7 +13,11 @@
 // child process of its own, its peak memory taken from the kernel: the
 // import (`orv-tool import`, from --tool PATH, repeatable, default the
 // orv-tool built beside this program) of one file and of all N files in one
-// run, and GDAL's load of one file. Every run's output is deleted after it.
+// run (with its time against N x one file), the longest interval between
+// the reports of this program's own import of the N files (the longest a
+// Storno in the window waits), and GDAL's load of one file. Rows: input MB,
+// seconds, peak MB, peak bytes per input byte. Every run's output is deleted
+// after it.
 #include "ChildProcess.h"
 #include "common/VfkAreaFiles.h"
 #include "import/VfkImporter.h"
