@@ -181,7 +181,8 @@ void TVfkImportDialog::ImportClick()
     } catch (const ETalvekException& e) {
         error = e.message();
     } catch (const std::exception& e) {
-        // Out of memory above all: the import wrote nothing, the program goes on.
+        // Out of memory above all: what the import staged is removed as on any
+        // failure, and the program goes on.
         error = QStringLiteral("Import se nezdařil: %1").arg(QString::fromLocal8Bit(e.what()));
     }
     const bool cancelled = m_cancelled;
