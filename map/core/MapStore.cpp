@@ -297,6 +297,15 @@ void GpkgWriter::writeAll(const MapArea& area)
     askToGoOn();
     if (GDALDatasetCommitTransaction(m_ds) != OGRERR_NONE)
         fail();
+    // The spatial indexes are built once the features are in, at the close
+    // unless asked for earlier: layer by layer here, with a question
+    // between (the boundaries' index alone takes about half a second for a
+    // large area).
+    for (int i = 0; i < GDALDatasetGetLayerCount(m_ds); ++i) {
+        if (OGR_L_SyncToDisk(GDALDatasetGetLayer(m_ds, i)) != OGRERR_NONE)
+            fail();
+        askToGoOn();
+    }
 }
 
 // ---------------------------------------------------------------------------
