@@ -347,7 +347,8 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
             if (VfkMapBuilder::hasMap(data)) {
                 shown.areas(percent, first, areaCount, names, "sestavuji mapu");
                 VfkMapBuilder builder(data);
-                maps = builder.build();
+                maps = builder.build(
+                    [&] { shown.areas(percent, first, areaCount, names, "sestavuji mapu"); });
                 mapWarnings += builder.warnings();
             }
         } // the group's blocks are freed before its tables and maps are written
