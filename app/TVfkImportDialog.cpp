@@ -8,10 +8,12 @@
 #include "ui_TVfkImportDialog.h"
 #include "widgets/MessageDlg.h"
 
-#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <exception>
+#include <thread>
 
 TVfkImportDialog::TVfkImportDialog(QWidget* owner, std::shared_ptr<IApp> app, QString dataDir)
     : QDialog(owner), ui(std::make_unique<Ui::TVfkImportDialog>()), m_app(std::move(app)),
@@ -84,18 +86,65 @@ void TVfkImportDialog::BrowseClick()
 
 void TVfkImportDialog::CancelClick()
 {
-    if (m_running)
-        m_cancelled = true;
-    else
-        reject();
+    reject();
 }
 
-bool TVfkImportDialog::progress(int percent, const QString& step)
+void TVfkImportDialog::reject()
 {
-    ui->Progress->setValue(percent);
+    if (!m_running) {
+        QDialog::reject();
+        return;
+    }
+    m_cancelled = true;
+    ui->Step->setText(QStringLiteral("Ruším import…"));
+}
+
+// The step first: the bar's change then finds the label current.
+void TVfkImportDialog::showProgress(int percent, const QString& step)
+{
+    if (m_cancelled)
+        return;
     ui->Step->setText(step);
-    QCoreApplication::processEvents();
-    return !m_cancelled;
+    ui->Progress->setValue(percent);
+}
+
+void TVfkImportDialog::setEditable(bool editable)
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->Files), static_cast<QWidget*>(ui->AddBtn),
+                       static_cast<QWidget*>(ui->RemoveBtn), static_cast<QWidget*>(ui->Target),
+                       static_cast<QWidget*>(ui->BrowseBtn), static_cast<QWidget*>(ui->AliasName),
+                       static_cast<QWidget*>(ui->ImportBtn)})
+        w->setEnabled(editable);
+}
+
+VfkDistrict TVfkImportDialog::runImport(const QStringList& files)
+{
+    const VfkImporter::Options options{files, QDir::fromNativeSeparators(TargetDir()),
+                                       m_app->WorkDbPath()};
+    VfkDistrict district;
+    std::exception_ptr failure;
+    QEventLoop loop;
+    // The worker's reports reach the dialog through this thread's event
+    // queue, in order, and the end after them: every report is shown before
+    // the loop ends. The answer to a report is whether to go on.
+    std::thread worker([&] {
+        try {
+            district = VfkImporter(options, [this](int percent, const QString& step) {
+                           QMetaObject::invokeMethod(
+                               this, [this, percent, step] { showProgress(percent, step); },
+                               Qt::QueuedConnection);
+                           return !m_cancelled;
+                       }).run();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (failure)
+        std::rethrow_exception(failure);
+    return district;
 }
 
 void TVfkImportDialog::ImportClick()
@@ -103,6 +152,7 @@ void TVfkImportDialog::ImportClick()
     QStringList files;
     for (int i = 0; i < ui->Files->count(); ++i)
         files.append(ui->Files->item(i)->text());
+    QString error;
     try {
         if (files.isEmpty())
             throw ETalvekException(QStringLiteral("Přidejte aspoň jeden soubor VFK."));
@@ -112,17 +162,8 @@ void TVfkImportDialog::ImportClick()
             DistrictAliasEditor().checkNew(AliasName());
         m_running = true;
         m_cancelled = false;
-        for (QWidget* w :
-             {static_cast<QWidget*>(ui->Files), static_cast<QWidget*>(ui->AddBtn),
-              static_cast<QWidget*>(ui->RemoveBtn), static_cast<QWidget*>(ui->Target),
-              static_cast<QWidget*>(ui->BrowseBtn), static_cast<QWidget*>(ui->AliasName),
-              static_cast<QWidget*>(ui->ImportBtn)})
-            w->setEnabled(false);
-        const VfkDistrict district =
-            VfkImporter(
-                {files, QDir::fromNativeSeparators(TargetDir()), m_app->WorkDbPath()},
-                [this](int percent, const QString& step) { return progress(percent, step); })
-                .run();
+        setEditable(false);
+        const VfkDistrict district = runImport(files);
         if (!AliasName().isEmpty()) {
             DistrictAliasEditor().add(AliasName(), QDir::fromNativeSeparators(TargetDir()));
             DistrictCatalogue::rememberDistrict(*m_app->Settings(), AliasName());
@@ -136,15 +177,20 @@ void TVfkImportDialog::ImportClick()
             lines << QStringLiteral("Alias %1").arg(AliasName());
         InfoBox(lines.join(QLatin1Char('\n')));
         accept();
+        return;
     } catch (const ETalvekException& e) {
-        const bool cancelled = m_cancelled;
-        m_running = false;
-        m_cancelled = false;
-        for (QWidget* w : findChildren<QWidget*>())
-            w->setEnabled(true);
-        ui->Progress->setValue(0);
-        ui->Step->setText(cancelled ? QStringLiteral("Import byl zrušen.") : QString());
-        if (!cancelled)
-            ErrorBox(e.message());
+        error = e.message();
+    } catch (const std::exception& e) {
+        // Out of memory above all: what the import staged is removed as on any
+        // failure, and the program goes on.
+        error = QStringLiteral("Import se nezdařil: %1").arg(QString::fromLocal8Bit(e.what()));
     }
+    const bool cancelled = m_cancelled;
+    m_running = false;
+    m_cancelled = false;
+    setEditable(true);
+    ui->Progress->setValue(0);
+    ui->Step->setText(cancelled ? QStringLiteral("Import byl zrušen.") : QString());
+    if (!cancelled)
+        ErrorBox(error);
 }

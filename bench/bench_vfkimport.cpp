@@ -6,15 +6,32 @@
 // that burden only that person, so that N x N records are written; prints
 // the records, seconds, and per record the time and the peak memory.
 // --person-only stops after that row.
+//
+// --files N instead measures N files of about 100 MB each (--copies per
+// file), each a cadastral area of its own with its map, generated once into
+// --workdir DIR (default: the temporary directory) and reused. Each run is a
+// child process of its own, its peak memory taken from the kernel: the
+// import (`orv-tool import`, from --tool PATH, repeatable, default the
+// orv-tool built beside this program) of one file and of all N files in one
+// run (with its time against N x one file), the longest interval between
+// the reports of this program's own import of the N files (the longest a
+// Storno in the window waits), and GDAL's load of one file. Rows: input MB,
+// seconds, peak MB, peak bytes per input byte. Every run's output is deleted
+// after it.
+#include "ChildProcess.h"
+#include "common/VfkAreaFiles.h"
 #include "import/VfkImporter.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -187,6 +204,259 @@ void compare(const QString& label, const QString& file, const QString& dir)
     std::fflush(stdout);
 }
 
+// ---- --files N: area files, each run in a child process ----
+
+QString argValue(const QStringList& args, const QString& name, const QString& fallback)
+{
+    const qsizetype i = args.indexOf(name);
+    return i > 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+}
+
+QStringList argValues(const QStringList& args, const QString& name)
+{
+    QStringList values;
+    for (qsizetype i = 1; i + 1 < args.size(); ++i)
+        if (args[i] == name)
+            values.append(args[++i]);
+    return values;
+}
+
+QString firstLine(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readLine()).trimmed()
+                                          : QString();
+}
+
+// The machine's state beside the figures: load and free memory.
+void printMachine(const char* when)
+{
+    QFile mem("/proc/meminfo");
+    mem.open(QIODevice::ReadOnly);
+    qint64 total = 0, available = 0;
+    for (const QByteArray& line : mem.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.value(0) == "MemTotal:")
+            total = parts.value(1).toLongLong();
+        else if (parts.value(0) == "MemAvailable:")
+            available = parts.value(1).toLongLong();
+    }
+    std::printf("%s: load %s, memory %.1f GB of %.1f GB available\n", when,
+                qPrintable(firstLine("/proc/loadavg")), double(available) / 1048576.0,
+                double(total) / 1048576.0);
+    std::fflush(stdout);
+}
+
+// Copies per file for about 100 MB: the size of one copy and of two.
+int copiesFor100MB(const QString& samples, const QString& dir)
+{
+    const qint64 one = VfkAreaFiles::write(samples, dir + "/probe.vfk", 1, 1);
+    const qint64 two = VfkAreaFiles::write(samples, dir + "/probe.vfk", 1, 2);
+    QFile::remove(dir + "/probe.vfk");
+    if (one <= 0 || two <= one)
+        qFatal("cannot write the area files into %s", qPrintable(dir));
+    const qint64 perCopy = two - one;
+    return int(std::clamp<qint64>((100'000'000 - (one - perCopy)) / perCopy, 1, 99));
+}
+
+// The area files 1..count, generated when missing (a file is complete once
+// it has its name: it is written under NAME.part and renamed).
+QStringList areaFiles(const QString& samples, const QString& workdir, int count, int copies)
+{
+    const QString dir = QStringLiteral("%1/vfk-areas-%2-copies").arg(workdir).arg(copies);
+    QDir().mkpath(dir);
+    QStringList files;
+    for (int i = 1; i <= count; ++i) {
+        const QString path = QStringLiteral("%1/area-%2.vfk").arg(dir).arg(i, 2, 10, QChar('0'));
+        if (!QFileInfo::exists(path)) {
+            QElapsedTimer timer;
+            timer.start();
+            if (VfkAreaFiles::write(samples, path, i, copies) < 0)
+                qFatal("cannot write %s", qPrintable(path));
+            std::printf("generated %s (area %s, %.1f MB) in %.1f s\n", qPrintable(path),
+                        qPrintable(VfkAreaFiles::areaCode(i)), double(QFileInfo(path).size()) / 1e6,
+                        double(timer.elapsed()) / 1e3);
+            std::fflush(stdout);
+        }
+        files.append(path);
+    }
+    return files;
+}
+
+struct Measured
+{
+    ChildProcess run;
+    qint64 inputBytes = 0;
+    QString note; // areas and maps the import reported, or why it failed
+};
+
+void printRow(const char* label, int files, const char* what, const Measured& m)
+{
+    const QString perByte =
+        m.inputBytes > 0
+            ? QString::asprintf("%5.2f", m.run.peakMegabytes * 1048576.0 / double(m.inputBytes))
+            : QStringLiteral("    -");
+    std::printf("  %-5s %2d file%s %8.1f MB  %-6s %8.2f s  peak %7.0f MB  %s bytes/byte  %s\n",
+                label, files, files == 1 ? " " : "s", double(m.inputBytes) / 1e6, what,
+                m.run.seconds, m.run.peakMegabytes, qPrintable(perByte), qPrintable(m.note));
+    std::fflush(stdout);
+}
+
+// The import's summary names the areas ("okres X (C): 20 katastrálních
+// území, ...") and one line per map ("mapa ..."); both must match the files.
+QString importNote(const QString& output, int files)
+{
+    QFile file(output);
+    file.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(file.readAll());
+    const QRegularExpressionMatch areas =
+        QRegularExpression(QStringLiteral("^okres .*\\): (\\d+) katastr"),
+                           QRegularExpression::MultilineOption)
+            .match(text);
+    const int imported = areas.hasMatch() ? areas.captured(1).toInt() : 0;
+    const qsizetype maps = text.count(QRegularExpression(QStringLiteral("(?m)^\\s*mapa ")));
+    QString note = QStringLiteral("%1 areas, %2 maps").arg(imported).arg(maps);
+    if (imported != files || maps != files)
+        note += QStringLiteral(" (EXPECTED %1 EACH)").arg(files);
+    return note;
+}
+
+Measured importRun(const QString& tool, const QStringList& files, const QString& workdir)
+{
+    const QString run = workdir + "/run";
+    QDir(run).removeRecursively();
+    QDir().mkpath(run);
+    Measured m;
+    for (const QString& file : files)
+        m.inputBytes += QFileInfo(file).size();
+    m.run = ChildProcess::exec(
+        tool,
+        QStringList{"import"} + files << "--out" << run + "/district"
+                                      << "--workdb" << run + "/WorkDB",
+        {"ORV_MAP_DIR=" + run + "/maps", "ORV_CONFIG_DIR=" + run + "/config"}, run + "/output.txt");
+    m.note = m.run.ok() ? importNote(run + "/output.txt", int(files.size()))
+                        : m.run.failure() + ": " + firstLine(run + "/output.txt");
+    QDir(run).removeRecursively();
+    return m;
+}
+
+// The window's Storno takes effect at the import's next report: the longest
+// interval between two reports is the longest a cancel waits. Measured with
+// the import built into this program over all the files, in a forked child.
+Measured reportsRun(const QStringList& files, const QString& workdir)
+{
+    const QString run = workdir + "/run";
+    QDir(run).removeRecursively();
+    QDir().mkpath(run);
+    Measured m;
+    for (const QString& file : files)
+        m.inputBytes += QFileInfo(file).size();
+    m.run = ChildProcess::fork([&] {
+        QElapsedTimer since;
+        since.start();
+        qint64 longest = 0;
+        int reports = 0;
+        QString before = QStringLiteral("(start)"), after;
+        auto progress = [&](int, const QString& step) {
+            const qint64 gap = since.restart();
+            if (gap > longest)
+                longest = gap, after = before;
+            before = step;
+            ++reports;
+            return true;
+        };
+        VfkImporter importer({files, run + "/district", run + "/WorkDB"}, progress);
+        importer.setMapDir(run + "/maps");
+        importer.run();
+        QFile out(run + "/reports.txt");
+        out.open(QIODevice::WriteOnly);
+        out.write(QStringLiteral("%1 reports, longest interval %2 ms after \"%3\"")
+                      .arg(reports)
+                      .arg(longest)
+                      .arg(after)
+                      .toUtf8());
+        return 0;
+    });
+    m.note = m.run.ok() ? firstLine(run + "/reports.txt") : m.run.failure();
+    QDir(run).removeRecursively();
+    return m;
+}
+
+Measured gdalRun(const QString& file, const QString& workdir)
+{
+    const QString run = workdir + "/run";
+    QDir(run).removeRecursively();
+    QDir().mkpath(run);
+    Measured m;
+    m.inputBytes = QFileInfo(file).size();
+    m.run = ChildProcess::fork([&] {
+        qint64 features = 0;
+        gdalSeconds(file, run, &features);
+        QFile out(run + "/features.txt");
+        out.open(QIODevice::WriteOnly);
+        out.write(QByteArray::number(features));
+        return 0;
+    });
+    m.note = m.run.ok() ? firstLine(run + "/features.txt") + " features" : m.run.failure();
+    QDir(run).removeRecursively();
+    return m;
+}
+
+int measureAreaFiles(const QStringList& args, int count)
+{
+    const QString samples = QStringLiteral(ORV_SAMPLES_DIR);
+    const QString workdir =
+        QDir(argValue(args, "--workdir", QDir::tempPath() + "/orv-bench-vfk")).absolutePath();
+    QDir().mkpath(workdir);
+    QStringList tools = argValues(args, "--tool");
+    if (tools.isEmpty())
+        tools.append(QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../orv-tool"));
+    for (QString& tool : tools) {
+        tool = QFileInfo(tool).absoluteFilePath();
+        if (!QFileInfo(tool).isExecutable())
+            qFatal("%s is not an executable orv-tool (--tool PATH)", qPrintable(tool));
+    }
+    const int copies = args.contains("--copies") ? argValue(args, "--copies", {}).toInt()
+                                                 : copiesFor100MB(samples, workdir);
+    const QStringList files = areaFiles(samples, workdir, count, copies);
+    printMachine("before");
+    std::printf("%d area files of %d copies each in %s; peak = the child's ru_maxrss\n", count,
+                copies, qPrintable(QFileInfo(files.first()).absolutePath()));
+    QList<Measured> one;
+    for (const QString& tool : tools) {
+        std::printf("%s\n", qPrintable(tool));
+        const Measured floor = [&] {
+            Measured m;
+            m.run = ChildProcess::exec(tool, {"--version"}, {}, "/dev/null");
+            m.note = m.run.ok() ? QStringLiteral("orv-tool --version") : m.run.failure();
+            return m;
+        }();
+        printRow("floor", 0, "start", floor);
+        one.append(importRun(tool, {files.first()}, workdir));
+        printRow("one", 1, "import", one.last());
+    }
+    for (qsizetype t = 0; t < tools.size(); ++t) {
+        const Measured all = importRun(tools[t], files, workdir);
+        std::printf("%s\n", qPrintable(tools[t]));
+        printRow("all", count, "import", all);
+        if (all.run.ok() && one[t].run.ok())
+            std::printf("        linearity: time %.3f x (%d x one file), peak %.2f x one file\n",
+                        all.run.seconds / (count * one[t].run.seconds), count,
+                        all.run.peakMegabytes / one[t].run.peakMegabytes);
+    }
+    std::printf("this program's import, reporting as to the window (forked child)\n");
+    printRow("cancel", count, "import", reportsRun(files, workdir));
+    const Measured gdal = gdalRun(files.first(), workdir);
+    std::printf("GDAL's VFK driver (forked child)\n");
+    printRow("gdal", 1, "load", gdal);
+    for (qsizetype t = 0; t < tools.size(); ++t)
+        if (gdal.run.ok() && one[t].run.ok())
+            std::printf("  GDAL load / import of one file: %.2f (%s)\n",
+                        gdal.run.seconds / one[t].run.seconds, qPrintable(tools[t]));
+    printMachine("after");
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -197,6 +467,10 @@ int main(int argc, char** argv)
     CPLPushErrorHandler(CPLQuietErrorHandler);
     int copies = 85;
     const QStringList args = app.arguments();
+    // The area files alone: the runs in this process before them would
+    // raise its peak, which the kernel carries into every child's.
+    if (args.contains("--files"))
+        return measureAreaFiles(args, std::clamp(argValue(args, "--files", "1").toInt(), 1, 99));
     if (const qsizetype i = args.indexOf("--copies"); i > 0 && i + 1 < args.size())
         copies = args[i + 1].toInt();
     int sheets = 2000;

@@ -49,8 +49,12 @@ struct VfkDistrict
     QList<VfkArea> areas;
     // Code-table file name ("DRUHPOZ.DB") -> rows offered by the files.
     QMap<QString, QList<QVariantList>> codeRows;
-    // The maps of the areas whose files carry the map groups.
+    // The maps of the areas whose files carry the map groups, when the
+    // district is only read (an import writes each map once it is built).
     QList<MapArea> maps;
+    // Area code -> the summary line of its map (VfkMapBuilder::summary), for
+    // every map built, read or written.
+    QMap<QString, QString> mapSummaries;
     QStringList warnings;
     // The codes the import added to code tables that existed (VfkCodeTables::addedCodes).
     QStringList codeTablesAdded;

@@ -6,14 +6,10 @@
 
 namespace {
 
-// The blocks whose rows name the area they belong to: parcels, and the map
-// points of a map file that has no parcels of its own.
-const char* const AreaBlocks[] = {"PAR", "SOBR", "SPOL"};
-
-QSet<QString> areasOf(const VfkFile& file)
+QSet<QString> areasOf(const VfkFile& file, std::initializer_list<const char*> blocks)
 {
     QSet<QString> areas;
-    for (const char* name : AreaBlocks) {
+    for (const char* name : blocks) {
         const VfkBlock block = file.blocks.value(QString::fromLatin1(name));
         const int column = block.column(QStringLiteral("KATUZE_KOD"));
         for (qsizetype r = 0; column >= 0 && r < block.rows.size(); ++r)
@@ -21,6 +17,17 @@ QSet<QString> areasOf(const VfkFile& file)
     }
     areas.remove(QString());
     return areas;
+}
+
+// The areas a file belongs to: those of its parcels. A file of an area
+// carries the map points of its neighbours' boundaries too (with the
+// neighbour's code): those do not tie it to the neighbour's files, or every
+// file of a district would be one group. A map file without parcels
+// belongs to the areas of its points.
+QSet<QString> areasOf(const VfkFile& file)
+{
+    const QSet<QString> parcels = areasOf(file, {"PAR"});
+    return parcels.isEmpty() ? areasOf(file, {"SOBR", "SPOL"}) : parcels;
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 // rows and the buildings' parts of municipality (a few bytes per parcel).
 // From them come the district's catalogue, each area's table suffix and the
 // groups of files that are read and built together: the files that share an
-// area (a descriptive file and its map, a file of several areas), each group
+// area (a descriptive file and its map, a file of several areas; the points
+// of a neighbour's boundary in a file with parcels do not count), each group
 // read, built and written before the next, so that memory holds one group's
 // data, not the district's.
 class VfkImportPlan

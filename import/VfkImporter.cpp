@@ -159,6 +159,45 @@ VfkReader::Selection columnsRead()
     return selection;
 }
 
+// Maps written into the store under temporary names, renamed over the
+// areas' files only by commit(); whatever is not committed is removed when
+// this goes away (a failure or a cancel of the import).
+class StagedMaps
+{
+public:
+    explicit StagedMaps(const QString& mapDir)
+        : m_store(mapDir.isEmpty() ? OrvPaths::mapDir() : mapDir)
+    {
+    }
+    ~StagedMaps()
+    {
+        for (const QString& code : std::as_const(m_codes))
+            m_store.discardStaged(code);
+    }
+    StagedMaps(const StagedMaps&) = delete;
+    StagedMaps& operator=(const StagedMaps&) = delete;
+
+    void add(const MapArea& map, const MapStore::Progress& progress = {})
+    {
+        // Listed first: a write that fails half-way leaves its file too.
+        m_codes.append(map.code);
+        m_store.stage(map, progress);
+    }
+    // A rename within one directory hardly fails; when one does, the maps
+    // renamed before it stay and the rest are removed.
+    void commit()
+    {
+        while (!m_codes.isEmpty()) {
+            m_store.commitStaged(m_codes.first());
+            m_codes.removeFirst();
+        }
+    }
+
+private:
+    MapStore m_store;
+    QStringList m_codes;
+};
+
 } // namespace
 
 VfkImporter::VfkImporter(Options options, Progress progress)
@@ -173,7 +212,7 @@ void VfkImporter::step(int percent, const QString& what) const
 
 VfkDistrict VfkImporter::readDistrict(const QStringList& files, const Progress& progress)
 {
-    return buildDistrict(files, progress, {});
+    return buildDistrict(files, progress, Sinks());
 }
 
 namespace {
@@ -266,7 +305,7 @@ void addCodeRows(QMap<QString, QList<QVariantList>>& to,
 } // namespace
 
 VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress& progress,
-                                       const AreaSink& written)
+                                       const Sinks& written)
 {
     const ImportProgress shown(files, progress);
     VfkImportPlan plan(
@@ -284,39 +323,65 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
     for (int g = 0; g < plan.groups().size(); ++g) {
         const QList<int>& group = plan.groups()[g];
         const QStringList& names = plan.groupAreas()[g];
-        VfkDataSet data;
-        for (const int f : group) {
-            shown.file(20, 70, "Čtu", f, 0);
-            data.add(VfkReader::readFile(
-                files[f], selection, [&](qint64 bytes) { shown.file(20, 70, "Čtu", f, bytes); }));
-        }
         const int percent =
             20 +
             int(70 * double(shown.before(group.last()) + QFileInfo(files[group.last()]).size()) /
                 double(shown.total()));
-        // Rows repeated by files of other groups must agree with this group's.
-        if (plan.groups().size() > 1)
-            fingerprints.add(data, group, files);
         const int first = int(district.areas.size()) + 1;
-        shown.areas(percent, first, areaCount, names, "převádím data");
-        VfkDistrict part = VfkDistrictBuilder(data, &plan.builderPlan()).build();
-        readerWarnings += data.readerWarnings();
+        VfkDistrict part;
+        QList<MapArea> maps;
+        {
+            VfkDataSet data;
+            for (const int f : group) {
+                shown.file(20, 70, "Čtu", f, 0);
+                data.add(VfkReader::readFile(files[f], selection, [&](qint64 bytes) {
+                    shown.file(20, 70, "Čtu", f, bytes);
+                }));
+            }
+            // Rows repeated by files of other groups must agree with this group's.
+            if (plan.groups().size() > 1)
+                fingerprints.add(data, group, files);
+            shown.areas(percent, first, areaCount, names, "převádím data");
+            part = VfkDistrictBuilder(data, &plan.builderPlan()).build();
+            readerWarnings += data.readerWarnings();
+            if (VfkMapBuilder::hasMap(data)) {
+                shown.areas(percent, first, areaCount, names, "sestavuji mapu");
+                VfkMapBuilder builder(data);
+                maps = builder.build(
+                    [&] { shown.areas(percent, first, areaCount, names, "sestavuji mapu"); });
+                mapWarnings += builder.warnings();
+            }
+        } // the group's blocks are freed before its tables and maps are written
         builderWarnings += part.warnings;
         district.repairedTexts += part.repairedTexts;
-        if (VfkMapBuilder::hasMap(data)) {
-            shown.areas(percent, first, areaCount, names, "sestavuji mapu");
-            VfkMapBuilder maps(data);
-            district.maps += maps.build();
-            mapWarnings += maps.warnings();
-        }
         for (const QVariantList& owner : std::as_const(part.owners))
             owners.emplace(std::pair{owner[0].toDouble(), owner[1].toInt()}, owner[2].toString());
         addCodeRows(district.codeRows, part.codeRows, offered);
+        for (MapArea& map : maps) {
+            district.mapSummaries.insert(map.code, VfkMapBuilder::summary(map));
+            if (!written.map) {
+                district.maps.append(std::move(map));
+                continue;
+            }
+            // The map's area by its number among all areas.
+            int number = first;
+            for (int i = 0; i < part.areas.size(); ++i)
+                if (part.areas[i].code == map.code)
+                    number = first + i;
+            const auto writing = [&] {
+                shown.areas(percent, number, areaCount, {map.name}, "zapisuji mapu");
+                return true;
+            };
+            writing();
+            written.map(map, writing);
+            map = MapArea();
+        }
+        maps.clear();
         for (VfkArea& area : part.areas) {
-            if (written) {
+            if (written.area) {
                 shown.areas(percent, int(district.areas.size()) + 1, areaCount, {area.name},
                             "zapisuji tabulky");
-                written(area);
+                written.area(area);
                 area.release();
             }
             district.areas.append(std::move(area));
@@ -325,7 +390,8 @@ VfkDistrict VfkImporter::buildDistrict(const QStringList& files, const Progress&
     }
     std::sort(district.areas.begin(), district.areas.end(),
               [](const VfkArea& a, const VfkArea& b) { return a.suffix < b.suffix; });
-    // The maps by area code, as one map builder over every file gives them.
+    // The maps by area code, as one map builder over every file gives them
+    // (the summary lines are already).
     std::sort(district.maps.begin(), district.maps.end(),
               [](const MapArea& a, const MapArea& b) { return a.code < b.code; });
     for (const auto& [key, name] : owners)
@@ -369,9 +435,10 @@ VfkImporter::Maps VfkImporter::readMaps(const QStringList& files, const Progress
 
 void VfkImporter::writeMaps(const QList<MapArea>& maps, const QString& mapDir)
 {
-    const MapStore store(mapDir.isEmpty() ? OrvPaths::mapDir() : mapDir);
+    StagedMaps staged(mapDir);
     for (const MapArea& map : maps)
-        store.write(map);
+        staged.add(map);
+    staged.commit();
 }
 
 void VfkImporter::writeDistrict(const VfkDistrict& district, const QString& dir)
@@ -428,23 +495,25 @@ VfkDistrict VfkImporter::runInto(const QString& out)
 
     // Each area's tables are written as soon as its files are built, and its
     // rows freed; a failure or a cancel later removes the whole directory.
+    // Each map likewise goes into the store under a temporary name at once;
+    // a failure or a cancel removes them.
     StagedDirectory staged(out);
-    VfkDistrict district = buildDistrict(m_options.files, m_progress, [&](const VfkArea& area) {
+    StagedMaps maps(m_mapDir);
+    Sinks sinks;
+    sinks.area = [&](const VfkArea& area) {
         Jobs jobs;
         addAreaTables(jobs, area, staged.path());
         runAll(jobs);
-    });
+    };
+    sinks.map = [&](const MapArea& map, const MapStore::Progress& progress) {
+        maps.add(map, progress);
+    };
+    VfkDistrict district = buildDistrict(m_options.files, m_progress, sinks);
     step(90, QStringLiteral("Zapisuji tabulky okresu"));
     writeDistrictTables(district, staged.path());
     DistrictOrigin::MarkVfk(staged.path()); // today's code lists
-    // The maps before the district: a map that cannot be written stops the
-    // import, and a map without its district harms nothing.
-    if (!district.maps.isEmpty()) {
-        step(92, QStringLiteral("Zapisuji mapy"));
-        writeMaps(district.maps, m_mapDir);
-    }
     step(95, QStringLiteral("Zapisuji číselníky"));
-    commit(district, staged);
+    commit(district, staged, [&] { maps.commit(); });
     // Everything is written: a cancel now would report a failure that is none.
     if (m_progress)
         m_progress(100, QStringLiteral("Hotovo"));
@@ -456,12 +525,14 @@ VfkDistrict VfkImporter::runInto(const QString& out)
 // directory is taken back. Either both change or neither does. Code tables
 // that already hold every code are only read (no lock, no write: the
 // directory may be read-only).
-void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
+void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged,
+                         const std::function<void()>& commitMaps) const
 {
     const QString& workDb = m_options.workDb;
     VfkCodeTables codeTables(workDb);
     QStringList warnings = codeTables.merge(district.codeRows);
     if (!codeTables.changed()) {
+        commitMaps();
         staged.commit();
         district.warnings += warnings;
         return;
@@ -475,6 +546,7 @@ void VfkImporter::commit(VfkDistrict& district, StagedDirectory& staged) const
         // Read again under the lock: another import may have added codes.
         warnings = codeTables.merge(district.codeRows);
         codeTables.prepare();
+        commitMaps();
         staged.commit();
         try {
             codeTables.commit();
@@ -514,8 +586,8 @@ QStringList VfkImporter::summary(const VfkDistrict& district)
                 n(area.records.textCount(), "řádek textů", "řádky textů", "řádků textů"),
                 n(area.soilCount, "bonita", "bonity", "bonit")}
                 .join(QStringLiteral(", ")));
-    for (const MapArea& map : district.maps)
-        lines.append(VfkMapBuilder::summary(map));
+    for (const QString& line : district.mapSummaries)
+        lines.append(line);
     lines.append(QStringLiteral("opravené dvojitě kódované texty: %1").arg(district.repairedTexts));
     lines += district.codeTablesAdded;
     for (const QString& warning : district.warnings)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "import/VfkDistrict.h"
+#include "map/core/MapStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,11 +11,12 @@ class StagedDirectory;
 
 // Turns one or more VFK files into a district directory and brings the code
 // tables up to date. The files are read one group of areas at a time
-// (VfkImportPlan) and each area's tables written before the next group is
-// read; the tables go into a temporary directory beside the target
-// ("NAME.import-<pid>") that is renamed at the end together with the code
-// tables' replacement, so a failure or a cancel leaves neither a directory
-// nor a changed code table behind.
+// (VfkImportPlan) and each area's tables and map written before the next
+// group is read; the tables go into a temporary directory beside the target
+// ("NAME.import-<pid>"), the maps into the map store under temporary names,
+// and all are renamed at the end together with the code tables'
+// replacement, so a failure or a cancel leaves neither a directory, nor a
+// new map, nor a changed code table behind.
 class VfkImporter
 {
 public:
@@ -51,27 +53,37 @@ public:
     };
     // `progress` as for the district; returning false cancels (throws).
     static Maps readMaps(const QStringList& files, const Progress& progress = {});
-    // Writes each map into the store, replacing the area's older map.
+    // Writes each map into the store, replacing the area's older map; all of
+    // them or, on a failure, none.
     static void writeMaps(const QList<MapArea>& maps, const QString& mapDir);
 
     // The summary lines the command line and the window print.
     static QStringList summary(const VfkDistrict& district);
 
 private:
-    // Called with each area once its group of files is built, before the
-    // next group is read.
-    using AreaSink = std::function<void(const VfkArea& area)>;
+    // Called with each area, and each map with what to call while it is
+    // written, once its group of files is built, before the next group is
+    // read.
+    struct Sinks
+    {
+        std::function<void(const VfkArea& area)> area;
+        std::function<void(const MapArea& map, const MapStore::Progress& progress)> map;
+    };
     // Reads and builds the files group by group (VfkImportPlan); with
-    // `written`, each area's rows are passed to it and then freed (the
-    // counts stay for the summary).
+    // sinks, each area's rows and each map are passed to them and then freed
+    // (the counts and the map's summary line stay for the summary); without,
+    // the maps are kept in the district.
     static VfkDistrict buildDistrict(const QStringList& files, const Progress& progress,
-                                     const AreaSink& written);
+                                     const Sinks& written);
     // The catalogue and the owners.
     static void writeDistrictTables(const VfkDistrict& district, const QString& dir);
     // run() once the target's parent exists.
     VfkDistrict runInto(const QString& out);
     void step(int percent, const QString& what) const;
-    void commit(VfkDistrict& district, StagedDirectory& staged) const;
+    // `commitMaps` renames the staged maps, just before the district's
+    // directory is renamed (a map without its district harms nothing).
+    void commit(VfkDistrict& district, StagedDirectory& staged,
+                const std::function<void()>& commitMaps) const;
 
     Options m_options;
     Progress m_progress;

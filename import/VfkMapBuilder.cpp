@@ -366,28 +366,39 @@ void VfkMapBuilder::readLines(const char* block, bool soil)
     }
 }
 
-QList<MapArea> VfkMapBuilder::build()
+QList<MapArea> VfkMapBuilder::build(const std::function<void()>& between)
 {
+    const auto reached = [&] {
+        if (between)
+            between();
+    };
     QuietGdalErrors quiet;
     readCatalogue();
     readParcels();
+    reached();
     readPoints("SOBR");
     readPoints("SPOL"); // points that SOBR lacks
+    reached();
     readVertices();
+    reached();
     readBoundaries();
+    reached();
     if (m_unknownParcels > MaxNamed || m_brokenLines > MaxNamed)
         m_warnings.append(QStringLiteral("dalších %1 odkazů hranic na neznámé parcely a %2 hranic "
                                          "bez lomových bodů.")
                               .arg(std::max(0, m_unknownParcels - MaxNamed))
                               .arg(std::max(0, m_brokenLines - MaxNamed)));
     buildPolygons();
+    reached();
     readLines("DPM", false);
     readLines("ZVB", false);
     readLines("HBPEJ", true);
+    reached();
     readLabels("OP", MapSchema::ParcelNumberLabel);
     readLabels("DPM", MapSchema::MapTextLabel);
     readLabels("OBBP", MapSchema::BuildingTextLabel);
     readLabels("OBPEJ", MapSchema::SoilLabel);
+    reached();
     QList<MapArea> maps;
     const MapSource source{m_data.paths(), m_data.validity(), QDateTime::currentDateTimeUtc()};
     for (auto it = m_areas.begin(); it != m_areas.end(); ++it)

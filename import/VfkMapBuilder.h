@@ -6,6 +6,7 @@
 #include "map/core/MapRings.h"
 
 #include <QMap>
+#include <functional>
 #include <optional>
 
 class VfkColumns;
@@ -38,7 +39,10 @@ public:
     // The blocks and columns the builder reads, for VfkReader.
     static VfkReader::Selection columnsRead();
     // One map per area whose parcels some boundary line names, by area code.
-    QList<MapArea> build();
+    // `between` is called between the build's stages (a few hundred
+    // milliseconds apart for a large area), to report progress; it may
+    // throw (a cancel).
+    QList<MapArea> build(const std::function<void()>& between = {});
     const QStringList& warnings() const { return m_warnings; }
 
     // The summary line of an area's map: parcels with a polygon of all,

@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <algorithm>
-#include <iterator>
 #include <numeric>
 
 namespace {
@@ -23,10 +22,11 @@ constexpr quint64 FileMask = (1ULL << FileBits) - 1;
 
 } // namespace
 
-void VfkRowFingerprints::add(const VfkDataSet& data, const QList<int>& files,
-                             const QStringList& paths)
+// Calls `f(name, block, keyColumn, row, entry)` for every row with a key
+// of the group's data set.
+template <typename F>
+void VfkRowFingerprints::forEachKeyedRow(const VfkDataSet& data, const QList<int>& files, F&& f)
 {
-    std::vector<Entry> added;
     for (const QString& name : data.blockNames()) {
         const VfkBlock& block = data.block(name);
         const int keyColumn = data.keyColumn(name);
@@ -40,33 +40,79 @@ void VfkRowFingerprints::add(const VfkDataSet& data, const QList<int>& files,
         std::sort(order.begin(), order.end(),
                   [&](int a, int b) { return block.columns[a] < block.columns[b]; });
         for (qsizetype r = 0; r < block.rows.size(); ++r) {
-            const QByteArrayView key = block.rows.bytes(r, keyColumn);
             const quint64 file = quint64(files.value(block.origins[r].file)) & FileMask;
             quint64 values = 14695981039346656037ULL;
             for (const int c : std::as_const(order))
                 values = fnv(block.rows.bytes(r, c), fnv(QByteArrayView("\x1F", 1), values));
-            const Entry entry{fnv(key, blockHash), (values & ~FileMask) | file};
-            const auto earlier = std::lower_bound(m_entries.cbegin(), m_entries.cend(), entry);
-            if (earlier == m_entries.cend() || earlier->key != entry.key) {
-                added.push_back(entry);
-                continue;
-            }
-            if ((earlier->values & ~FileMask) == (entry.values & ~FileMask))
-                continue;
-            throw ETalvekException(
-                QStringLiteral("Soubory %1 a %2 obsahují různé řádky bloku %3 se stejným %4 %5; "
-                               "import nepozná, který platí.")
-                    .arg(QDir::toNativeSeparators(paths.value(int(earlier->values & FileMask))),
-                         QDir::toNativeSeparators(paths.value(int(file))), name,
-                         block.columns.value(keyColumn), QString::fromUtf8(key)));
+            f(name, block, keyColumn, r,
+              Entry{fnv(block.rows.bytes(r, keyColumn), blockHash), (values & ~FileMask) | file});
         }
     }
-    // Merged into a vector of the exact size: a growing vector would hold
-    // up to twice the entries.
+}
+
+void VfkRowFingerprints::refuse(const VfkDataSet& data, const QList<int>& files,
+                                const QStringList& paths, const Entry& earlier, const Entry& row)
+{
+    forEachKeyedRow(
+        data, files,
+        [&](const QString& name, const VfkBlock& block, int keyColumn, qsizetype r,
+            const Entry& entry) {
+            if (entry.key != row.key || entry.values != row.values)
+                return;
+            throw ETalvekException(
+                QStringLiteral("Soubory %1 a %2 obsahují různé řádky bloku %3 se "
+                               "stejným %4 %5; import nepozná, který platí.")
+                    .arg(QDir::toNativeSeparators(paths.value(int(earlier.values & FileMask))),
+                         QDir::toNativeSeparators(paths.value(int(row.values & FileMask))), name,
+                         block.columns.value(keyColumn),
+                         QString::fromUtf8(block.rows.bytes(r, keyColumn))));
+        });
+    // Not reached: the row is in the data set its entry came from.
+    throw ETalvekException(
+        QStringLiteral("Soubory %1 a %2 obsahují různé řádky se stejným klíčem; import nepozná, "
+                       "který platí.")
+            .arg(QDir::toNativeSeparators(paths.value(int(earlier.values & FileMask))),
+                 QDir::toNativeSeparators(paths.value(int(row.values & FileMask)))));
+}
+
+void VfkRowFingerprints::add(const VfkDataSet& data, const QList<int>& files,
+                             const QStringList& paths)
+{
+    std::vector<Entry> added;
+    qsizetype keyed = 0;
+    for (const QString& name : data.blockNames())
+        keyed += data.keyColumn(name) < 0 ? 0 : data.block(name).rows.size();
+    added.reserve(size_t(keyed));
+    forEachKeyedRow(data, files,
+                    [&](const QString&, const VfkBlock&, int, qsizetype, const Entry& entry) {
+                        added.push_back(entry);
+                    });
+    // Rows repeated within the group agree already (VfkDataSet).
     std::sort(added.begin(), added.end());
-    std::vector<Entry> merged;
-    merged.reserve(m_entries.size() + added.size());
-    std::merge(m_entries.cbegin(), m_entries.cend(), added.cbegin(), added.cend(),
-               std::back_inserter(merged));
-    m_entries.swap(merged);
+    added.erase(std::unique(added.begin(), added.end(),
+                            [](const Entry& a, const Entry& b) { return a.key == b.key; }),
+                added.end());
+    // Each earlier group against this one in a single pass over both (both
+    // are sorted): a binary search per row and group would cost a cache
+    // miss per step.
+    std::vector<bool> known(added.size());
+    for (const std::vector<Entry>& group : m_groups) {
+        auto earlier = group.cbegin();
+        for (size_t i = 0; i < added.size() && earlier != group.cend(); ++i) {
+            while (earlier != group.cend() && earlier->key < added[i].key)
+                ++earlier;
+            if (earlier == group.cend() || earlier->key != added[i].key)
+                continue;
+            if ((earlier->values & ~FileMask) != (added[i].values & ~FileMask))
+                refuse(data, files, paths, *earlier, added[i]);
+            known[i] = true;
+        }
+    }
+    size_t kept = 0;
+    for (size_t i = 0; i < added.size(); ++i)
+        if (!known[i])
+            added[kept++] = added[i];
+    added.resize(kept);
+    added.shrink_to_fit();
+    m_groups.push_back(std::move(added));
 }

@@ -62,7 +62,7 @@ int runImport(const QStringList& args)
         std::printf("alias %s -> %s\n", qPrintable(alias),
                     qPrintable(QDir::toNativeSeparators(out)));
     }
-    if (!district.maps.isEmpty())
+    if (!district.mapSummaries.isEmpty())
         std::printf("mapy zapsány do %s\n",
                     qPrintable(QDir::toNativeSeparators(OrvPaths::mapDir())));
     std::printf("okres zapsán do %s, číselníky v %s; %.1f s\n",

@@ -80,7 +80,8 @@ OGRSpatialReferenceH krovak()
 class GpkgWriter
 {
 public:
-    GpkgWriter(GDALDatasetH dataset, const QString& path) : m_ds(dataset), m_path(path)
+    GpkgWriter(GDALDatasetH dataset, const QString& path, const MapStore::Progress& progress)
+        : m_ds(dataset), m_path(path), m_progress(progress)
     {
         m_srs = krovak();
     }
@@ -95,6 +96,7 @@ private:
                     const QList<std::pair<const char*, OGRFieldType>>& fields);
     void add(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry);
     [[noreturn]] void fail() const;
+    void askToGoOn() const;
     void parcels(const QList<MapParcel>& parcels);
     void lines(OGRLayerH layer, const QList<MapLine>& lines, const char* kindField);
     void labels(OGRLayerH layer, const QList<MapLabel>& labels);
@@ -102,8 +104,20 @@ private:
 
     GDALDatasetH m_ds;
     QString m_path;
+    const MapStore::Progress& m_progress;
     OGRSpatialReferenceH m_srs = nullptr;
+    int m_added = 0;
 };
+
+// Some ten thousand features a second go in: asking every 2000 lets a
+// cancel act well within a second.
+constexpr int FeaturesBetweenQuestions = 2000;
+
+void GpkgWriter::askToGoOn() const
+{
+    if (m_progress && !m_progress())
+        throw ETalvekException(QStringLiteral("Import byl zrušen."));
+}
 
 void GpkgWriter::fail() const
 {
@@ -138,6 +152,8 @@ void GpkgWriter::add(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry
     OGR_F_Destroy(feature);
     if (err != OGRERR_NONE)
         fail();
+    if (++m_added % FeaturesBetweenQuestions == 0)
+        askToGoOn();
 }
 
 OGRGeometryH ringOf(const QPolygonF& points)
@@ -259,14 +275,17 @@ void GpkgWriter::writeAll(const MapArea& area)
     if (GDALDatasetStartTransaction(m_ds, FALSE) != OGRERR_NONE)
         fail();
     parcels(area.parcels);
+    askToGoOn();
     lines(layer(BoundaryLayer, wkbLineString, {{BoundaryKind, OFTInteger}}), area.boundaries,
           BoundaryKind);
+    askToGoOn();
     labels(layer(LabelLayer, wkbPoint,
                  {{LabelText, OFTString},
                   {LabelSize, OFTReal},
                   {LabelAngle, OFTReal},
                   {LabelKind, OFTInteger}}),
            area.labels);
+    askToGoOn();
     OGRLayerH soil = layer(SoilLayer, wkbUnknown,
                            {{LabelText, OFTString},
                             {LabelSize, OFTReal},
@@ -275,8 +294,18 @@ void GpkgWriter::writeAll(const MapArea& area)
     lines(soil, area.soilBoundaries, LabelKind);
     labels(soil, area.soilLabels);
     metadata(area);
+    askToGoOn();
     if (GDALDatasetCommitTransaction(m_ds) != OGRERR_NONE)
         fail();
+    // The spatial indexes are built once the features are in, at the close
+    // unless asked for earlier: layer by layer here, with a question
+    // between (the boundaries' index alone takes about half a second for a
+    // large area).
+    for (int i = 0; i < GDALDatasetGetLayerCount(m_ds); ++i) {
+        if (OGR_L_SyncToDisk(GDALDatasetGetLayer(m_ds, i)) != OGRERR_NONE)
+            fail();
+        askToGoOn();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -547,14 +576,25 @@ bool MapStore::exists(const QString& code) const
     return isAreaCode(code) && QFileInfo(pathOf(code)).isFile();
 }
 
-void MapStore::write(const MapArea& area) const
+QString MapStore::stagedPathOf(const QString& code) const
+{
+    return pathOf(code) + QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
+}
+
+void MapStore::write(const MapArea& area, const Progress& progress) const
+{
+    stage(area, progress);
+    commitStaged(area.code);
+}
+
+QString MapStore::stage(const MapArea& area, const Progress& progress) const
 {
     const QString path = pathOf(area.code);
     TableWriteGuard::checkOutputFile(path);
     if (!QDir().mkpath(m_directory))
         throw ETalvekException(
             QStringLiteral("Adresář map %1 nelze vytvořit.").arg(native(m_directory)));
-    const QString temp = path + QStringLiteral(".tmp-%1").arg(QCoreApplication::applicationPid());
+    const QString temp = stagedPathOf(area.code);
     removeFile(temp);
     QuietGdal quiet;
     GDALDriverH driver = GDALGetDriverByName("GPKG");
@@ -565,7 +605,7 @@ void MapStore::write(const MapArea& area) const
         if (!ds.handle)
             throw ETalvekException(QStringLiteral("Mapu %1 nelze vytvořit: %2")
                                        .arg(native(temp), QuietGdal::lastError()));
-        GpkgWriter(ds.handle, temp).writeAll(area);
+        GpkgWriter(ds.handle, temp, progress).writeAll(area);
         GDALClose(ds.handle);
         ds.handle = nullptr;
         if (CPLGetLastErrorType() >= CE_Failure)
@@ -575,12 +615,23 @@ void MapStore::write(const MapArea& area) const
         removeFile(temp);
         throw;
     }
+    return temp;
+}
+
+void MapStore::commitStaged(const QString& code) const
+{
+    const QString path = pathOf(code), temp = stagedPathOf(code);
     if (::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) != 0) {
         const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         removeFile(temp);
         throw ETalvekException(
             QStringLiteral("Mapu %1 nelze uložit: %2").arg(native(path), reason));
     }
+}
+
+void MapStore::discardStaged(const QString& code) const
+{
+    removeFile(stagedPathOf(code));
 }
 
 MapArea MapStore::read(const QString& code) const

@@ -3,6 +3,7 @@
 #include "map/core/MapArea.h"
 
 #include <QString>
+#include <functional>
 
 // The map store: one GeoPackage per cadastral area, named by the area's
 // national code ("789160.gpkg"), in the map directory (OrvPaths::mapDir()).
@@ -23,8 +24,20 @@ public:
     QString pathOf(const QString& code) const;
     bool exists(const QString& code) const;
 
+    // Called while a map is written, every few thousand features and between
+    // layers; returning false stops the write ("Import byl zrušen."). It may
+    // also throw: the file being written is removed either way.
+    using Progress = std::function<bool()>;
+
     // Writes the area's map (area.code names the file), replacing any older one.
-    void write(const MapArea& area) const;
+    void write(const MapArea& area, const Progress& progress = {}) const;
+    // The same in two steps, for a caller that replaces several maps at once:
+    // stage() writes the map beside the area's file under a temporary name
+    // (returned) and leaves the area's file as it is; commitStaged() renames
+    // it over the area's file, discardStaged() removes it.
+    QString stage(const MapArea& area, const Progress& progress = {}) const;
+    void commitStaged(const QString& code) const;
+    void discardStaged(const QString& code) const;
     // The area's map. A missing, damaged or foreign file throws; the caller
     // reports it once and opens the area without a map.
     MapArea read(const QString& code) const;
@@ -35,5 +48,7 @@ public:
     static bool isAreaCode(const QString& code);
 
 private:
+    QString stagedPathOf(const QString& code) const;
+
     QString m_directory;
 };

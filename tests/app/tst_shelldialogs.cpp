@@ -8,11 +8,15 @@
 #include "app/core/DistrictAliasEditor.h"
 #include "settings/ISettings.h"
 #include "common/TestSupport.h"
+#include "common/VfkAreaFiles.h"
 #include "settings/RegistryKeys.h"
 #include "app/core/TApp.h"
 #include "app/core/TInstallInfo.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -156,44 +160,93 @@ void TestShellDialogs::aboutBoxLabelsAndPosition()
     QCOMPARE(again.UserNameText(), QString());
 }
 
-// The import dialog: the target and the alias suggested from the district,
-// "Storno" during the import leaves nothing, a finished import binds the
-// alias and makes the catalogue start on it.
+// The import dialog over a set of area files: the target and the alias
+// suggested from the district; "Storno" pressed once the first step shows
+// stops the import within a second, the dialog answering all the while, and
+// leaves nothing (no district, no staged directory, no code tables); a
+// finished import shows each file's and each area's step, ends with the command line's
+// summary, binds the alias and makes the catalogue start on it.
 void TestShellDialogs::vfkImportCancelledAndDone()
 {
     const QString workDb = m_dir->filePath("WorkDB");
     qputenv("ORV_WORKDB", workDb.toUtf8());
     qputenv("ORV_CONFIG_DIR", m_dir->filePath("config").toUtf8());
+    qputenv("ORV_MAP_DIR", m_dir->filePath("maps").toUtf8());
     const QString data = m_dir->filePath("data");
     const QString vfk = TestSupport::samplesDir() + "/vfk/789160.vfk";
+    // Three areas of about 19 MB each: building one takes a good part of a
+    // second, during which the import does not report.
+    QStringList files;
+    for (int i = 1; i <= 3; ++i) {
+        files << m_dir->filePath(QString("area-%1.vfk").arg(i));
+        QVERIFY(VfkAreaFiles::write(TestSupport::samplesDir(), files.last(), i, 8) > 0);
+    }
     TVfkImportDialog dialog(nullptr, m_app, data);
-    dialog.AddFiles({vfk});
+    dialog.AddFiles(files);
     QCOMPARE(dialog.TargetDir(), QDir::toNativeSeparators(data + "/PRACHATICE"));
     QCOMPARE(dialog.AliasName(), QString("PRACHATICE"));
 
-    QTimer::singleShot(0, dialog.findChild<QPushButton*>("CancelBtn"), &QPushButton::click);
+    auto* step = dialog.findChild<QLabel*>("Step");
+    auto* progress = dialog.findChild<QProgressBar*>("Progress");
+    QElapsedTimer sinceTick, sinceCancel;
+    qint64 longestGap = 0;
+    bool cancel = true;
+    QTimer ticks; // the dialog's events as the clerk would feel them
+    connect(&ticks, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+        if (cancel && !sinceCancel.isValid() && !step->text().isEmpty()) {
+            sinceCancel.start();
+            dialog.findChild<QPushButton*>("CancelBtn")->click();
+        }
+    });
+    ticks.start(10);
+    sinceTick.start();
     dialog.ImportClick();
+    QVERIFY(sinceCancel.isValid());
+    QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(QString::number(sinceCancel.elapsed())));
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QVERIFY(QDir(data).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
-    QVERIFY(!QFileInfo::exists(workDb + "/CHARUV.DB"));
-    QCOMPARE(dialog.findChild<QLabel*>("Step")->text(), QString("Import byl zrušen."));
+    const auto everything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden;
+    QVERIFY(QDir(data).entryList(everything).isEmpty());
+    QVERIFY(!QFileInfo::exists(workDb));
+    QVERIFY(QDir(m_dir->filePath("maps")).entryList(everything).isEmpty());
+    QCOMPARE(step->text(), QString("Import byl zrušen."));
+    QVERIFY(dialog.findChild<QPushButton*>("ImportBtn")->isEnabled());
 
-    // A finished import ends with the command line's summary and the target.
+    // A finished import: the dialog answers throughout, shows each file's
+    // and each area's step, and ends with the command line's summary.
+    cancel = false;
+    QStringList steps;
+    connect(progress, &QProgressBar::valueChanged, [&] { steps << step->text(); });
     QStringList shown;
     SetMessageDlgInterceptor([&shown](const QString& text, TMsgDlgType kind, TMsgDlgButtons) {
         shown << QString::number(kind) + ":" + text;
         return int(mrOk);
     });
+    longestGap = 0;
+    sinceTick.restart();
     dialog.ImportClick();
+    ticks.stop();
     SetMessageDlgInterceptor({});
+    QVERIFY2(longestGap < 250, qPrintable(QString::number(longestGap)));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith(QString::number(mtInformation) + ":okres ") &&
-                 shown[0].contains("(789160)") &&
                  shown[0].contains("Okres zapsán do " + QDir::toNativeSeparators(data) +
                                    "/PRACHATICE\nAlias PRACHATICE."),
              qPrintable(shown[0]));
+    steps.removeDuplicates();
+    for (int i = 1; i <= 3; ++i) {
+        QVERIFY2(
+            shown[0].contains(QString("Saladín %1 (%2)").arg(i).arg(VfkAreaFiles::areaCode(i))),
+            qPrintable(shown[0]));
+        QVERIFY2(!steps.filter(QString("area-%1.vfk").arg(i)).isEmpty(),
+                 qPrintable(steps.join('|')));
+    }
+    // The areas of one group are reported together ("Území 1–3 z 3: ...")
+    // or one by one at one share done; the bar's changes catch the first.
+    QVERIFY2(!steps.filter(QRegularExpression("^Území \\S+ z 3: .*Saladín \\d")).isEmpty(),
+             qPrintable(steps.join('|')));
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
-    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA001.DB") &&
+    QVERIFY(QFileInfo::exists(data + "/PRACHATICE/NYSPA003.DB") &&
             QFileInfo::exists(workDb + "/CHARUV.DB"));
     bool bound = false;
     for (const DistrictAliasEditor::District& d : DistrictAliasEditor().districts())
@@ -216,6 +269,7 @@ void TestShellDialogs::vfkImportCancelledAndDone()
     QVERIFY(!QFileInfo::exists(data + "/PRACHATICE2"));
     qunsetenv("ORV_WORKDB");
     qunsetenv("ORV_CONFIG_DIR");
+    qunsetenv("ORV_MAP_DIR");
 }
 
 // The help in the program's own window: the page's text inside, and the same

@@ -9,6 +9,8 @@
 #include "import/VfkCodeTables.h"
 #include "import/VfkValueCodes.h"
 #include "import/VfkImporter.h"
+#include "common/VfkAreaFiles.h"
+#include "map/core/MapStore.h"
 #include "select/core/TOwnerSheetIndex.h"
 
 #include <QElapsedTimer>
@@ -148,6 +150,8 @@ private slots:
     void threeAreasInOneRun();
     void differingRowsRefused_data();
     void differingRowsRefused();
+    void mapsAllOrNothing_data();
+    void mapsAllOrNothing();
 };
 
 void TestVfkImport::parcelRules_data()
@@ -1065,6 +1069,80 @@ void TestVfkImport::differingRowsRefused()
     error.replace("a.vfk", QDir::toNativeSeparators(a))
         .replace("b.vfk", QDir::toNativeSeparators(b));
     QVERIFY2(error.isEmpty() ? message.isEmpty() : message.startsWith(error), qPrintable(message));
+}
+
+// Two areas' files with their maps: each map goes into the store only with
+// the district; a file that fails or a cancel after the first area's map is
+// written leaves the store byte for byte as it was, temporary files gone.
+void TestVfkImport::mapsAllOrNothing_data()
+{
+    QTest::addColumn<bool>("badSecond"); // the second file ends with a broken PAR row
+    QTest::addColumn<QString>("stopAt"); // the step that cancels
+    QTest::addColumn<QString>("error");  // "" when imported
+    QTest::newRow("both written") << false << ""
+                                  << "";
+    QTest::newRow("second file fails") << true << ""
+                                       << "KMENOVE_CISLO_PAR";
+    QTest::newRow("cancel at the second map") << false << "Území 2 z 2: Saladín 2 – zapisuji mapu"
+                                              << "Import byl zrušen.";
+}
+
+void TestVfkImport::mapsAllOrNothing()
+{
+    QFETCH(bool, badSecond);
+    QFETCH(QString, stopAt);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QStringList files;
+    for (int i : {1, 2}) {
+        files.append(dir.filePath(QStringLiteral("area-%1.vfk").arg(i)));
+        QVERIFY(VfkAreaFiles::write(TestSupport::samplesDir(), files.last(), i, 1) > 0);
+    }
+    if (badSecond) { // a parcel stem of -5, which only building the area refuses
+        QList<QByteArray> lines = fileBytes(files[1]).split('\n');
+        for (QByteArray& line : lines)
+            if (line.startsWith("&DPAR;")) {
+                QList<QByteArray> fields = line.split(';');
+                fields[13] = "-5"; // KMENOVE_CISLO_PAR after the block's name
+                line = fields.join(';');
+                break;
+            }
+        writeFile(dir, "area-2.vfk", lines.join('\n'));
+    }
+    const QString mapDir = dir.filePath("mapy");
+    TestSupport::writeOneParcelMap(mapDir, VfkAreaFiles::areaCode(2), "Stará");
+    const auto store = [&] {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : entries(mapDir))
+            files.insert(name, fileBytes(mapDir + '/' + name));
+        return files;
+    };
+    const QMap<QString, QByteArray> before = store();
+    QStringList steps;
+    VfkImporter importer({files, dir.filePath("D"), dir.filePath("W")}, [&](int, const QString& s) {
+        steps.append(s);
+        return s != stopAt;
+    });
+    importer.setMapDir(mapDir);
+    QString message;
+    try {
+        const QStringList summary = VfkImporter::summary(importer.run());
+        QCOMPARE(summary.filter("  mapa 79000").size(), 2);
+    } catch (const ETalvekException& e) {
+        message = e.message();
+    }
+    QVERIFY2(error.isEmpty() ? message.isEmpty() : message.contains(error), qPrintable(message));
+    // The first area's map is written (staged) before the second file is read.
+    QVERIFY2(steps.contains("Území 1 z 2: Saladín 1 – zapisuji mapu"),
+             qPrintable(steps.join('\n')));
+    if (!error.isEmpty()) {
+        QCOMPARE(store(), before);
+        QVERIFY(!QFileInfo::exists(dir.filePath("D")));
+        return;
+    }
+    const MapStore maps(mapDir);
+    QCOMPARE(entries(mapDir), QStringList({"790001.gpkg", "790002.gpkg"}));
+    QCOMPARE(maps.read(VfkAreaFiles::areaCode(2)).name, QString("Saladín 2"));
 }
 
 QTEST_GUILESS_MAIN(TestVfkImport)

@@ -285,6 +285,18 @@ void TestMapStore::roundTripAndReplace()
     QCOMPARE(store.read(area.code).parcels.size(), 1);
     QCOMPARE(QDir(store.directory()).entryList(QDir::Files), QStringList{"789160.gpkg"});
 
+    // A write asks between layers whether to go on; a cancel keeps the
+    // older map and leaves no temporary file.
+    int asked = 0;
+    store.write(area, [&] { return ++asked > 0; });
+    QVERIFY2(asked >= 4, qPrintable(QString::number(asked)));
+    const QByteArray whole = fileBytes(store.pathOf(area.code));
+    asked = 0;
+    QCOMPARE(TestSupport::refusal([&] { store.write(smaller, [&] { return ++asked < 2; }); }),
+             QStringLiteral("Import byl zrušen."));
+    QCOMPARE(fileBytes(store.pathOf(area.code)), whole);
+    QCOMPARE(QDir(store.directory()).entryList(QDir::Files), QStringList{"789160.gpkg"});
+
     // A final name that is a link is refused and its target stays as it was.
     QFile::remove(store.pathOf(area.code));
     const QString target = dir.filePath(QStringLiteral("target.txt"));
