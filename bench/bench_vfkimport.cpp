@@ -323,7 +323,7 @@ QString importNote(const QString& output, int files)
 
 Measured importRun(const QString& tool, const QStringList& files, const QString& workdir)
 {
-    const QString run = workdir + "/run";
+    const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
     QDir(run).removeRecursively();
     QDir().mkpath(run);
     Measured m;
@@ -340,17 +340,30 @@ Measured importRun(const QString& tool, const QStringList& files, const QString&
     return m;
 }
 
+// A forked child starts with this process's pages: its peak includes them.
+QString forkedFrom()
+{
+    QFile status("/proc/self/status");
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return QStringLiteral(" (this process at the fork: %1 MB)")
+                .arg(line.mid(6).trimmed().split(' ').value(0).toLongLong() / 1024);
+    return {};
+}
+
 // The window's Storno takes effect at the import's next report: the longest
 // interval between two reports is the longest a cancel waits. Measured with
 // the import built into this program over all the files, in a forked child.
 Measured reportsRun(const QStringList& files, const QString& workdir)
 {
-    const QString run = workdir + "/run";
+    const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
     QDir(run).removeRecursively();
     QDir().mkpath(run);
     Measured m;
     for (const QString& file : files)
         m.inputBytes += QFileInfo(file).size();
+    const QString parent = forkedFrom();
     m.run = ChildProcess::fork([&] {
         QElapsedTimer since;
         since.start();
@@ -377,18 +390,19 @@ Measured reportsRun(const QStringList& files, const QString& workdir)
                       .toUtf8());
         return 0;
     });
-    m.note = m.run.ok() ? firstLine(run + "/reports.txt") : m.run.failure();
+    m.note = (m.run.ok() ? firstLine(run + "/reports.txt") : m.run.failure()) + parent;
     QDir(run).removeRecursively();
     return m;
 }
 
 Measured gdalRun(const QString& file, const QString& workdir)
 {
-    const QString run = workdir + "/run";
+    const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
     QDir(run).removeRecursively();
     QDir().mkpath(run);
     Measured m;
     m.inputBytes = QFileInfo(file).size();
+    const QString parent = forkedFrom();
     m.run = ChildProcess::fork([&] {
         qint64 features = 0;
         gdalSeconds(file, run, &features);
@@ -397,7 +411,8 @@ Measured gdalRun(const QString& file, const QString& workdir)
         out.write(QByteArray::number(features));
         return 0;
     });
-    m.note = m.run.ok() ? firstLine(run + "/features.txt") + " features" : m.run.failure();
+    m.note =
+        (m.run.ok() ? firstLine(run + "/features.txt") + " features" : m.run.failure()) + parent;
     QDir(run).removeRecursively();
     return m;
 }
