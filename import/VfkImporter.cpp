@@ -404,11 +404,14 @@ VfkImporter::Maps VfkImporter::readMaps(const QStringList& files, const Progress
 {
     if (files.isEmpty())
         throw ETalvekException(QStringLiteral("Není zadán žádný soubor VFK."));
+    // Reported while each file is read, so that a cancel stops a large file
+    // within a second rather than after it.
+    const ImportProgress reading(files, progress);
     VfkDataSet data;
     for (int i = 0; i < files.size(); ++i) {
-        cancelIfAsked(progress, 80 * i / int(files.size()),
-                      QStringLiteral("Čtu %1").arg(QFileInfo(files[i]).fileName()));
-        data.add(VfkReader::readFile(files[i], VfkMapBuilder::columnsRead()));
+        reading.file(0, 80, "Čtu", i, 0);
+        data.add(VfkReader::readFile(files[i], VfkMapBuilder::columnsRead(),
+                                     [&](qint64 bytes) { reading.file(0, 80, "Čtu", i, bytes); }));
     }
     QStringList shown;
     for (const QString& file : files)

@@ -464,8 +464,11 @@ void TestMainOrvForm::mapImport()
     QVERIFY2(result.text.contains(text), qPrintable(result.text));
     QCOMPARE(MapStore(maps).exists("789160"), written);
     QCOMPARE(result.codes, written ? QStringList{"789160"} : QStringList());
-    if (written) // a step per file, then the map built
-        QCOMPARE(steps, (QList<int>{0, 40, 80}));
+    if (written) { // steps through each file's reading, then the map built
+        QCOMPARE(steps.first(), 0);
+        QCOMPARE(steps.last(), 80);
+        QVERIFY(std::is_sorted(steps.begin(), steps.end()));
+    }
 }
 
 // "Storno" at the first step: the read stops, nothing is written, and an
