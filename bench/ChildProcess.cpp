@@ -84,12 +84,7 @@ ChildProcess ChildProcess::exec(const QString& program, const QStringList& argum
         envp.push_back(e.data());
     envp.push_back(nullptr);
     const QByteArray out = QFile::encodeName(outputFile);
-    std::fflush(nullptr);
-    const double started = now();
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return {};
-    if (pid == 0) {
+    return fork([&] {
         const int fd = ::open(out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             ::dup2(fd, 1);
@@ -97,9 +92,8 @@ ChildProcess ChildProcess::exec(const QString& program, const QStringList& argum
             ::close(fd);
         }
         ::execve(argv[0], argv.data(), envp.data());
-        ::_exit(127);
-    }
-    return waitFor(pid, started);
+        return 127;
+    });
 }
 
 ChildProcess ChildProcess::fork(const std::function<int()>& work)

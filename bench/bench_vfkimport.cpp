@@ -321,14 +321,29 @@ QString importNote(const QString& output, int files)
     return note;
 }
 
-Measured importRun(const QString& tool, const QStringList& files, const QString& workdir)
+// An empty directory of this benchmark process under `workdir`: two runs
+// sharing the generated files never delete each other's output.
+QString freshRunDir(const QString& workdir)
 {
     const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
     QDir(run).removeRecursively();
     QDir().mkpath(run);
-    Measured m;
+    return run;
+}
+
+qint64 totalBytes(const QStringList& files)
+{
+    qint64 bytes = 0;
     for (const QString& file : files)
-        m.inputBytes += QFileInfo(file).size();
+        bytes += QFileInfo(file).size();
+    return bytes;
+}
+
+Measured importRun(const QString& tool, const QStringList& files, const QString& workdir)
+{
+    const QString run = freshRunDir(workdir);
+    Measured m;
+    m.inputBytes = totalBytes(files);
     m.run = ChildProcess::exec(
         tool,
         QStringList{"import"} + files << "--out" << run + "/district"
@@ -357,12 +372,9 @@ QString forkedFrom()
 // the import built into this program over all the files, in a forked child.
 Measured reportsRun(const QStringList& files, const QString& workdir)
 {
-    const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
-    QDir(run).removeRecursively();
-    QDir().mkpath(run);
+    const QString run = freshRunDir(workdir);
     Measured m;
-    for (const QString& file : files)
-        m.inputBytes += QFileInfo(file).size();
+    m.inputBytes = totalBytes(files);
     const QString parent = forkedFrom();
     m.run = ChildProcess::fork([&] {
         QElapsedTimer since;
@@ -397,9 +409,7 @@ Measured reportsRun(const QStringList& files, const QString& workdir)
 
 Measured gdalRun(const QString& file, const QString& workdir)
 {
-    const QString run = workdir + "/run-" + QString::number(QCoreApplication::applicationPid());
-    QDir(run).removeRecursively();
-    QDir().mkpath(run);
+    const QString run = freshRunDir(workdir);
     Measured m;
     m.inputBytes = QFileInfo(file).size();
     const QString parent = forkedFrom();
