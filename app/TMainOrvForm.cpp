@@ -5,6 +5,7 @@
 #include "widgets/MessageDlg.h"
 #include "widgets/ScreenScale.h"
 #include "app/TAboutBox.h"
+#include "app/TAreaMapWindows.h"
 #include "app/TFolderDialog.h"
 #include "app/TVfkImportDialog.h"
 #include "app/core/CoCollection.h"
@@ -14,7 +15,6 @@
 #include "app/core/StartupCheck.h"
 #include "data/CadastralTables.h"
 #include "map/TMapImportDialog.h"
-#include "map/TMapWindow.h"
 #include "map/core/AreaMapLookup.h"
 #include "map/core/MapStore.h"
 #include "ui_MainOrvForm.h"
@@ -44,8 +44,6 @@ const char* const kTag = "tag";
 
 // The dialogs' result asking for the map instead of the browser.
 constexpr int MapResult = 6;
-// The property of a map window naming its area's code.
-constexpr char MapAreaProperty[] = "orvAreaCode";
 
 QString workTablePath(const IApp& app)
 {
@@ -103,6 +101,9 @@ TMainOrvForm::TMainOrvForm(std::shared_ptr<IApp> app, std::shared_ptr<TRegistry>
     m_folderDialog->SetTitle(QStringLiteral("Vyhledání adresáře"));
     m_folderDialog->SetText(QStringLiteral("Zadejte adresář pro alias"));
 
+    m_maps = new TAreaMapWindows(
+        this, [this](const std::function<void()>& command) { runGuarded(command); });
+    connect(m_maps, &TAreaMapWindows::browseRequested, this, &TMainOrvForm::browseAt);
     connectMenu();
     SetMessageDlgHelpHandler([this](int) { openHelp(); });
     g_instance = this;
@@ -162,7 +163,7 @@ void TMainOrvForm::connectMenu()
             return;
         if (!MapStore().exists(CurrentKU().Kod))
             return InfoBox(NoMapText(CurrentKU()));
-        runGuarded([this] { openMap({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
+        runGuarded([this] { m_maps->Open({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
     });
     connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
     connect(ui->KUVyhledat, &QAction::triggered, this, [this] { KUVyhledatClick(); });
@@ -313,7 +314,7 @@ void TMainOrvForm::importMapClick()
     dialog.exec();
     // The selection dialogs ask the store each time they open, so their
     // "Mapa" buttons show from now on; open map windows take the new map.
-    reloadMaps(dialog.WrittenCodes());
+    m_maps->Reload(openAreasOf(dialog.WrittenCodes()));
 }
 
 void TMainOrvForm::KUCloseClick()
@@ -323,7 +324,7 @@ void TMainOrvForm::KUCloseClick()
     int i = int(m_kuList.size()) - 1;
     while (i > 0 && m_kuList[i].Kod != CurrentKU().Kod)
         --i;
-    closeMaps(m_kuList[i].Kod);
+    m_maps->CloseArea(m_kuList[i].Kod);
     QAction* item = ui->OpenKU->actions().at(i);
     ui->OpenKU->removeAction(item);
     delete item;
@@ -348,7 +349,7 @@ void TMainOrvForm::KUVyhledatClick()
             this, m_app, [this](const TKUInfo& info) { AddKU(info); }, m_outputType == OutputMap);
         // The sheet listed went into the work table of the area made current.
         if (result == MapResult && !m_kuList.isEmpty())
-            showMapOf({m_app, CurrentKU(), workTablePath(*m_app)});
+            m_maps->ShowOf({m_app, CurrentKU(), workTablePath(*m_app)});
     });
 }
 
@@ -378,7 +379,7 @@ void TMainOrvForm::SestavaClick(int tag)
         // "Mapa" of the dialog or the output type: the map, or where to get
         // one and the listing.
         const bool map = std::exchange(m_mapRequested, false) || m_outputType == OutputMap;
-        if (map && showMapOf(ctx))
+        if (map && m_maps->ShowOf(ctx))
             return;
         showSelection(ctx);
     });
@@ -416,7 +417,7 @@ void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
         const int result = m_entries.OwnerSelection(this, ctx, m_outputType == OutputMap);
         ui->Sestava6->setEnabled(true);
         if (result == MapResult)
-            showMapOf(ctx);
+            m_maps->ShowOf(ctx);
         return;
     }
     if (!m_entries.SheetForm)
@@ -425,83 +426,31 @@ void TMainOrvForm::ownershipSheetSelection(const TSelectionContext& ctx)
     ui->Sestava6->setEnabled(false);
 }
 
-void TMainOrvForm::openMap(const TSelectionContext& ctx, bool toMarked)
+void TMainOrvForm::browseAt(const TSelectionContext& ctx, int group, int stem, int subdivision)
 {
-    TMapWindow* window = nullptr;
-    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
-        if (w->property(MapAreaProperty).toString() == ctx.KU.Kod)
-            window = w;
-    if (!window) {
-        // Without a map in the store this says where to get one.
-        window = new TMapWindow(ctx.App.get(), ctx.KU, ReadAreaMap(ctx.KU.Kod, ctx.KU.Katastr),
-                                ctx.WorkTable, this);
-        window->setWindowFlag(Qt::Window);
-        window->setProperty(MapAreaProperty, ctx.KU.Kod);
-        // A double click on a part shows it in the browser over the work table.
-        connect(window, &TMapWindow::browseRequested, this,
-                [this, ctx](int group, int stem, int subdivision) {
-                    if (!m_entries.ParcelBrowserAt)
-                        return;
-                    runGuarded([&] {
-                        m_entries.ParcelBrowserAt(this, m_partsOnly ? 1 : 0, ctx, group, stem,
-                                                  subdivision);
-                    });
-                });
-    }
-    window->show();
-    if (toMarked)
-        window->ZoomToMarked();
-    window->raise();
-    window->activateWindow();
-}
-
-bool TMainOrvForm::showMapOf(const TSelectionContext& ctx)
-{
-    // A map found damaged this session is not offered again.
-    if (!AreaHasMap(ctx.KU.Kod)) {
-        InfoBox(NoMapText(ctx.KU));
-        return false;
-    }
-    openMap(ctx, true);
-    return true;
+    // A double click on a part shows it in the browser over the work table.
+    if (!m_entries.ParcelBrowserAt)
+        return;
+    runGuarded([&] {
+        m_entries.ParcelBrowserAt(this, m_partsOnly ? 1 : 0, ctx, group, stem, subdivision);
+    });
 }
 
 QString TMainOrvForm::NoMapText(const TKUInfo& area)
 {
-    // The captions of the area menu and of its map import, as the menu shows them.
-    return QStringLiteral("Katastrální území %1 (%2) nemá mapu. Mapu naimportujete příkazem "
-                          "„Katastr.území → Importovat mapu VFK...“ ze souboru VFK území, který "
-                          "mapu obsahuje (s hranicemi parcel).")
-        .arg(area.Katastr, area.Kod);
+    return TAreaMapWindows::NoMapText(area);
 }
 
-void TMainOrvForm::closeMaps(const QString& areaCode)
+QList<TSelectionContext> TMainOrvForm::openAreasOf(const QStringList& areaCodes) const
 {
-    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly)) {
-        if (w->property(MapAreaProperty).toString() == areaCode) {
-            // Deleted later: not to be found again by openMap meanwhile.
-            w->setProperty(MapAreaProperty, QString());
-            w->close();
-        }
-    }
-}
-
-void TMainOrvForm::reloadMaps(const QStringList& areaCodes)
-{
+    QList<TSelectionContext> areas;
     for (const QString& code : areaCodes) {
         const auto open = std::find_if(m_kuList.begin(), m_kuList.end(),
                                        [&](const TKUInfo& ku) { return ku.Kod == code; });
-        const QList<TMapWindow*> windows = findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly);
-        const bool shown = std::any_of(windows.begin(), windows.end(), [&](TMapWindow* w) {
-            return w->property(MapAreaProperty).toString() == code && w->isVisible();
-        });
-        if (open == m_kuList.end() || !shown)
-            continue;
-        // The window stores its place on closing, and the new one takes it.
-        closeMaps(code);
-        const TKUInfo ku = *open;
-        runGuarded([&] { openMap({m_app, ku, workTablePath(*m_app)}, false); });
+        if (open != m_kuList.end())
+            areas.append({m_app, *open, workTablePath(*m_app)});
     }
+    return areas;
 }
 
 void TMainOrvForm::showSelection(const TSelectionContext& ctx)
@@ -609,7 +558,6 @@ void TMainOrvForm::closeEvent(QCloseEvent* event)
     if (!FormCloseQuery())
         return event->ignore();
     // The map windows go with the program, each storing its place.
-    for (TMapWindow* w : findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly))
-        w->close();
+    m_maps->CloseAll();
     event->accept();
 }

@@ -16,6 +16,7 @@
 class QAction;
 class QActionGroup;
 class QMenu;
+class TAreaMapWindows;
 class TFolderDialog;
 namespace Ui {
 class TMainOrvForm;
@@ -103,16 +104,10 @@ private:
     bool selectionCompleted(int tag, const TSelectionContext& ctx);
     void ownershipSheetSelection(const TSelectionContext& ctx);
     void showSelection(const TSelectionContext& ctx);
-    // The map window of the context's area (one per area, a window of its
-    // own owned by the main window) on the context's work table; raised
-    // when open. `toMarked` zooms it to the marked parts.
-    void openMap(const TSelectionContext& ctx, bool toMarked);
-    // The map of the context's area zoomed to the selection, or, without a
-    // map in the store, a word where to get one and false.
-    bool showMapOf(const TSelectionContext& ctx);
-    void closeMaps(const QString& areaCode);
-    // Open map windows of these areas reopened on their new maps.
-    void reloadMaps(const QStringList& areaCodes);
+    // Shows a part of the context's area in the browser over its work table.
+    void browseAt(const TSelectionContext& ctx, int group, int stem, int subdivision);
+    // The open areas of these codes, in their order, over the work table.
+    QList<TSelectionContext> openAreasOf(const QStringList& areaCodes) const;
     // "Importovat mapu VFK...": for the open areas, the maps of chosen VFK
     // files into the store.
     void importMapClick();
@@ -134,4 +129,6 @@ private:
     bool m_partsOnly = false;
     QSize m_designSize;
     QPointer<class THelpWindow> m_help;
+    // The map windows of the open areas.
+    TAreaMapWindows* m_maps = nullptr;
 };

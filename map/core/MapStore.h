@@ -7,10 +7,10 @@
 
 // The map store: one GeoPackage per cadastral area, named by the area's
 // national code ("789160.gpkg"), in the map directory (OrvPaths::mapDir()).
-// Written and read through GDAL's OGR API in the layout of MapSchema. A
-// write replaces the area's file atomically (a new file renamed over the
-// old one), so a reader never sees half a map and a failed write leaves the
-// old map as it was. Errors throw ETalvekException with a Czech message
+// Written here and read by MapStoreReader through GDAL's OGR API in the
+// layout of MapSchema. A write replaces the area's file atomically (a new
+// file renamed over the old one), so a reader never sees half a map and a
+// failed write leaves the old map as it was. Errors throw ETalvekException with a Czech message
 // naming the file.
 class MapStore
 {
