@@ -7,8 +7,9 @@
 #include "import/VfkReader.h"
 
 // Maps the merged blocks of an import onto the district's tables: the
-// catalogue, the parcel parts, owners and their relations, the soil-quality
-// records and (through VfkRecordBuilder) the supplementary records, plus the
+// catalogue, owners and their relations, (through VfkParcelBuilder) the
+// parcel parts and soil-quality records and (through VfkRecordBuilder) the
+// supplementary records, plus the
 // rows the code tables gain from the files' code lists. Refuses (throws
 // ETalvekException) data that cannot make a district: no parcels, duplicate
 // parcel keys or sheet numbers in one area, a block without a column the
@@ -46,21 +47,12 @@ public:
     // rows are told apart by all their values.
     static VfkReader::Selection columnsRead();
 
-    // PARSKUP of a PAR row from its PAR_TYPE, DRUH_CISLOVANI_PAR = 1 (a
-    // building parcel), ZDPAZE_KOD and whether KATUZE_KOD_PUV is set.
-    static int parcelGroup(const QString& type, bool building, qint64 zdpaze, bool former);
-
 private:
     void planAreas(VfkDistrict& district);
     void buildCatalogue(VfkDistrict& district);
     void houseNumberParts();
     void indexSheetsAndBuildings();
-    void indexParcels(VfkDistrict& district);
     void buildOwners(VfkDistrict& district);
-    void buildParcels(VfkDistrict& district);
-    QHash<QString, QList<int>> protections() const;
-    QHash<QString, std::pair<double, int>> largestSoilParts() const;
-    void buildSoil(VfkDistrict& district);
     void buildCodeRows(VfkDistrict& district);
     VfkArea* areaOfSheet(VfkDistrict& district, const QString& telId);
 

@@ -2,7 +2,7 @@
 #include "base/ETalvekException.h"
 #include "data/ParcelNumber.h"
 #include "import/VfkColumns.h"
-#include "import/VfkDistrictBuilder.h"
+#include "import/VfkParcelBuilder.h"
 #include "map/core/MapRings.h"
 #include "map/core/MapSchema.h"
 #include "map/core/MapStore.h"
@@ -120,9 +120,9 @@ void VfkMapBuilder::readParcels()
         map.code = code;
         map.name = m_catalogue.value(code);
         MapParcel parcel;
-        parcel.group = VfkDistrictBuilder::parcelGroup(
-            c.text(r, type), c.integer(r, numbering, 0, 9) == 1, c.integer(r, zdpaze, 0, 9),
-            !c.text(r, former).isEmpty());
+        parcel.group =
+            VfkParcelBuilder::parcelGroup(c.text(r, type), c.integer(r, numbering, 0, 9) == 1,
+                                          c.integer(r, zdpaze, 0, 9), !c.text(r, former).isEmpty());
         parcel.stem = int(c.integer(r, stem, 1, 9'999'999));
         parcel.subdivision = int(c.integer(r, sub, 0, 999));
         parcel.officialArea = c.real(r, area, 1e15);

@@ -1,32 +1,23 @@
 #include "import/VfkReader.h"
 #include "base/ETalvekException.h"
 #include "db/paradox/CodePage.h"
+#include "import/VfkLineSource.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
 // ISO 8859-2: the code page of the older exchange files.
 constexpr int Iso88592 = 28592;
-// One row of a VFK file is a few hundred bytes, a long deed description a few
-// kilobytes; a line (with its continuations) beyond 1 MB is no VFK row and is
-// refused before it is split into fields.
-constexpr qsizetype MaxRecordBytes = 1 << 20;
 // Messages quote at most this many characters of the offending text.
 constexpr qsizetype MaxQuoted = 80;
 // Replaced characters are named one text at a time up to this count per file,
 // then only counted.
 constexpr int MaxCharacterWarnings = 20;
-const QByteArray Utf8Bom("\xEF\xBB\xBF");
 
 // The text as a message quotes it: at most MaxQuoted characters.
 QString quoted(QStringView text)
@@ -37,54 +28,6 @@ QString quoted(QStringView text)
     if (text[n - 1].isHighSurrogate())
         --n;
     return text.left(n).toString() + QChar(0x2026);
-}
-
-QString lineError(const QString& path, int line, const QString& what)
-{
-    return QStringLiteral("Soubor %1, řádek %2: %3")
-        .arg(QDir::toNativeSeparators(path))
-        .arg(line)
-        .arg(what);
-}
-
-// What a path is when it is not a regular file, in a message.
-QString kindOf(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return QStringLiteral("adresář");
-    if (S_ISFIFO(mode))
-        return QStringLiteral("roura");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("soket");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("zařízení");
-    return QStringLiteral("zvláštní soubor");
-}
-
-// Opens `path` for reading only when it is a regular file: a device such as
-// /dev/zero never ends and a FIFO blocks the open until someone writes to it,
-// so the open does not wait (O_NONBLOCK) and the kind is checked on the open
-// file itself.
-void openRegular(QFile& file, const QString& path)
-{
-    const QString shown = QDir::toNativeSeparators(path);
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze otevřít: %2")
-                                   .arg(shown, QString::fromLocal8Bit(std::strerror(errno))));
-    struct stat st = {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        throw ETalvekException(
-            QStringLiteral("%1 není obyčejný soubor, ale %2; import čte jen soubory VFK.")
-                .arg(shown, kindOf(st.st_mode)));
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw ETalvekException(
-            QStringLiteral("Soubor %1 nelze otevřít: %2").arg(shown, file.errorString()));
-    }
 }
 
 // The nearest text code page 1250 holds for a character it lacks: the letter
@@ -130,8 +73,6 @@ enum class Encoding
     Utf8
 };
 
-// Lines are read in chunks of this size: the file is never held whole.
-constexpr qsizetype ChunkBytes = 4 << 20;
 // The progress is reported after every so many lines: often enough that a
 // cancel takes effect at once, seldom enough to cost nothing.
 constexpr int ProgressLines = 4096;
@@ -140,12 +81,12 @@ class Parser
 {
 public:
     Parser(const QByteArray& bytes, const QString& path, const VfkReader::Selection& only)
-        : m_buffer(bytes), m_path(path), m_only(only), m_atEof(true)
+        : m_lines(bytes, path), m_path(path), m_only(only)
     {
     }
     Parser(QIODevice* device, const QString& path, const VfkReader::Selection& only,
            const VfkReader::Progress& progress)
-        : m_device(device), m_path(path), m_only(only), m_progress(progress)
+        : m_lines(device, path), m_path(path), m_only(only), m_progress(progress)
     {
     }
     VfkFile run();
@@ -155,9 +96,6 @@ private:
     void checkBytes(QByteArrayView raw, qsizetype recordBytes) const;
     QString decode(QByteArrayView raw) const;
     void fitText(QString& value);
-    bool atEnd();
-    bool refill();
-    QByteArrayView nextLine();
     QStringList split(const QString& line) const;
     void header(const QString& line);
     void define(const QString& line);
@@ -166,15 +104,10 @@ private:
     bool skipped(QByteArrayView raw);
     void checkNumbers(const VfkBlock& block, const QStringList& values) const;
 
-    // The lines not yet read: the whole input, or a chunk of the device's.
-    QIODevice* m_device = nullptr;
-    QByteArray m_buffer;
-    qsizetype m_pos = 0;
-    qint64 m_consumed = 0; // bytes of the device before m_buffer
+    VfkLineSource m_lines;
     QString m_path;
     const VfkReader::Selection& m_only;
     VfkReader::Progress m_progress;
-    bool m_atEof = false;
     // Of a block whose columns are selected: the kept columns' positions in
     // its rows and how many fields a row has.
     QHash<QString, QList<int>> m_kept;
@@ -190,14 +123,14 @@ private:
 
 void Parser::fail(const QString& what) const
 {
-    throw ETalvekException(lineError(m_path, m_line, what));
+    throw ETalvekException(VfkLineSource::lineError(m_path, m_line, what));
 }
 
 // A line and the record it belongs to (with its continuations) stay within
-// MaxRecordBytes; a NUL byte would cut the text where the tables store it.
+// VfkLineSource::MaxRecordBytes; a NUL byte would cut the text where the tables store it.
 void Parser::checkBytes(QByteArrayView raw, qsizetype recordBytes) const
 {
-    if (raw.size() > MaxRecordBytes || recordBytes > MaxRecordBytes)
+    if (raw.size() > VfkLineSource::MaxRecordBytes || recordBytes > VfkLineSource::MaxRecordBytes)
         fail(QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá."));
     const qsizetype nul = raw.indexOf('\0');
     if (nul >= 0)
@@ -233,61 +166,10 @@ void Parser::fitText(QString& value)
     if (!fitCp1250(value))
         return;
     if (++m_fitted <= MaxCharacterWarnings)
-        m_file.warnings.append(lineError(
+        m_file.warnings.append(VfkLineSource::lineError(
             m_path, m_line,
             QStringLiteral("text „%1“ má znaky mimo kódovou stránku 1250, zapsán jako „%2“.")
                 .arg(quoted(original), quoted(value))));
-}
-
-// Reads the next chunk of the device after what is left of the buffer;
-// false at the end of the input.
-bool Parser::refill()
-{
-    if (m_atEof)
-        return false;
-    m_consumed += m_pos;
-    m_buffer.remove(0, m_pos);
-    m_pos = 0;
-    const qsizetype kept = m_buffer.size();
-    m_buffer.resize(kept + ChunkBytes);
-    const qint64 read = m_device->read(m_buffer.data() + kept, ChunkBytes);
-    if (read < 0)
-        throw ETalvekException(QStringLiteral("Soubor %1 nelze přečíst: %2")
-                                   .arg(QDir::toNativeSeparators(m_path), m_device->errorString()));
-    m_buffer.resize(kept + qsizetype(read));
-    if (read == 0)
-        m_atEof = true;
-    return read > 0;
-}
-
-bool Parser::atEnd()
-{
-    while (m_pos >= m_buffer.size())
-        if (!refill())
-            return true;
-    return false;
-}
-
-// The next line without its end of line, valid until the next call. A line
-// without an end within MaxRecordBytes is refused before more is read.
-QByteArrayView Parser::nextLine()
-{
-    qsizetype eol = m_buffer.indexOf('\n', m_pos);
-    while (eol < 0) {
-        if (m_buffer.size() - m_pos > MaxRecordBytes + 1)
-            fail(QStringLiteral("řádek je delší než 1 MB; takový řádek soubor VFK nemá."));
-        const qsizetype searched = m_buffer.size() - m_pos;
-        if (!refill()) {
-            eol = m_buffer.size();
-            break;
-        }
-        eol = m_buffer.indexOf('\n', m_pos + searched);
-    }
-    QByteArrayView line(m_buffer.constData() + m_pos, eol - m_pos);
-    m_pos = eol + 1;
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return line;
 }
 
 // Fields are separated by ';'; a text in double quotes ends at a quote that
@@ -454,9 +336,9 @@ bool Parser::skipped(QByteArrayView raw)
         return false; // read, or refused as a row without its definition
     const QByteArrayView continuation =
         m_encoding == Encoding::Utf8 ? QByteArrayView("\xC2\xA4") : QByteArrayView("\xA4");
-    while (raw.endsWith(continuation) && !atEnd()) {
+    while (raw.endsWith(continuation) && !m_lines.atEnd()) {
         ++m_line;
-        raw = nextLine();
+        raw = m_lines.nextLine(m_line);
     }
     return true;
 }
@@ -529,19 +411,15 @@ VfkFile Parser::run()
     m_file.path = m_path;
     const QChar continuation(0x00A4); // '¤'
     // A byte-order mark says UTF-8 until the header names the code page.
-    if (!atEnd() && m_buffer.size() < Utf8Bom.size())
-        refill();
-    if (m_buffer.startsWith(Utf8Bom)) {
-        m_pos = Utf8Bom.size();
+    if (m_lines.skipByteOrderMark())
         m_encoding = Encoding::Utf8;
-    }
     bool ended = false;
-    while (!ended && !atEnd()) {
+    while (!ended && !m_lines.atEnd()) {
         ++m_line;
         if (m_progress && m_line % ProgressLines == 0)
-            m_progress(m_consumed + m_pos);
+            m_progress(m_lines.bytesRead());
         const int startLine = m_line;
-        const QByteArrayView raw = nextLine();
+        const QByteArrayView raw = m_lines.nextLine(m_line);
         if (raw.isEmpty())
             continue;
         if (skipped(raw))
@@ -553,10 +431,10 @@ VfkFile Parser::run()
         QString line = decode(raw);
         // A value continued on the next line: join with a line break.
         qsizetype recordBytes = raw.size();
-        while (line.endsWith(continuation) && !atEnd()) {
+        while (line.endsWith(continuation) && !m_lines.atEnd()) {
             line.chop(1);
             ++m_line;
-            const QByteArrayView next = nextLine();
+            const QByteArrayView next = m_lines.nextLine(m_line);
             recordBytes += next.size();
             checkBytes(next, recordBytes);
             line += QLatin1Char('\n') + decode(next);
@@ -624,7 +502,7 @@ VfkFile VfkReader::parse(const QByteArray& bytes, const QString& path, const Sel
 VfkFile VfkReader::readFile(const QString& path, const Selection& only, const Progress& progress)
 {
     QFile file;
-    openRegular(file, path);
+    VfkLineSource::openRegular(file, path);
     // Read chunk by chunk: memory holds what is kept of the file, not the file.
     return Parser(&file, path, only, progress).run();
 }
@@ -634,13 +512,13 @@ QString VfkReader::districtName(const QString& path)
     // The header and the small code lists are enough: keep only their lines.
     QFile file;
     try {
-        openRegular(file, path);
+        VfkLineSource::openRegular(file, path);
     } catch (const ETalvekException&) {
         return QString();
     }
     QByteArray kept;
     while (!file.atEnd()) {
-        const QByteArray line = file.readLine(MaxRecordBytes);
+        const QByteArray line = file.readLine(VfkLineSource::MaxRecordBytes);
         if (line.startsWith("&H") || line.startsWith("&BOKRESY;") || line.startsWith("&DOKRESY;"))
             kept += line;
         if (line.startsWith("&DOKRESY;"))
