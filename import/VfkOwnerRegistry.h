@@ -3,6 +3,8 @@
 #include "import/VfkColumns.h"
 #include "import/VfkDataSet.h"
 
+#include <QSet>
+
 // The owners (OPSUB) of an import as the owner table keys them: IDENT is the
 // birth number or IČO; without personal data it is a surrogate derived from
 // the OPSUB ID, 100 000 000 000 and above, which no birth number (at most 10
