@@ -1,7 +1,6 @@
 #include "app/ProgramEntries.h"
 
 #include "app/TKatDialog.h"
-#include "app/TMainOrvForm.h"
 #include "browse/TDoplnDlg.h"
 #include "browse/TParDilyDbf.h"
 #include "browse/TParDilyPrint.h"
@@ -14,7 +13,7 @@
 #include "select/TParOborgDlg.h"
 #include "select/TParcDialogRunner.h"
 #include "select/TParcSelectDlg.h"
-#include "map/core/AreaMapLookup.h"
+#include "app/TAreaMapWindows.h"
 #include "widgets/MessageDlg.h"
 
 #include <QDesktopServices>
@@ -23,11 +22,8 @@ TParOborgDlg::Entries SheetDialogEntries(bool toMap)
 {
     TParOborgDlg::Entries entries;
     entries.Browser = [toMap](QWidget* owner, int sheet, const TSelectionContext& ctx) {
-        if (toMap) {
-            if (AreaHasMap(ctx.KU.Kod))
-                return int(TParOborgDlg::ResultMap);
-            InfoBox(TMainOrvForm::NoMapText(ctx.KU));
-        }
+        if (toMap && TAreaMapWindows::HasMapOrTell(ctx.KU))
+            return int(TParOborgDlg::ResultMap);
         return TParDilyDbf::ExecuteParDily(owner, 1, sheet, ctx.App, ctx.WorkTable, ctx.KU);
     };
     entries.Supplement = [](QWidget*, int sheet, const TSelectionContext& ctx) {

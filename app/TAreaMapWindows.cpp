@@ -26,6 +26,14 @@ QString TAreaMapWindows::NoMapText(const TKUInfo& area)
         .arg(area.Katastr, area.Kod);
 }
 
+bool TAreaMapWindows::HasMapOrTell(const TKUInfo& area)
+{
+    if (AreaHasMap(area.Kod))
+        return true;
+    InfoBox(NoMapText(area));
+    return false;
+}
+
 QList<TMapWindow*> TAreaMapWindows::windows() const
 {
     return m_owner->findChildren<TMapWindow*>(Qt::FindDirectChildrenOnly);
@@ -57,11 +65,8 @@ void TAreaMapWindows::Open(const TSelectionContext& ctx, bool toMarked)
 
 bool TAreaMapWindows::ShowOf(const TSelectionContext& ctx)
 {
-    // A map found damaged this session is not offered again.
-    if (!AreaHasMap(ctx.KU.Kod)) {
-        InfoBox(NoMapText(ctx.KU));
+    if (!HasMapOrTell(ctx.KU))
         return false;
-    }
     Open(ctx, true);
     return true;
 }

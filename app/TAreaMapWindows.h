@@ -27,6 +27,9 @@ public:
     // What the map commands say for an area without a map: where to get one
     // (the menu command of the map import, under its menu's caption).
     static QString NoMapText(const TKUInfo& area);
+    // Whether the area has a readable map; without one says NoMapText. A map
+    // found damaged this session counts as none (it was reported once).
+    static bool HasMapOrTell(const TKUInfo& area);
 
     // The map window of the context's area on the context's work table,
     // opened or raised; `toMarked` zooms it to the marked parts.

@@ -15,7 +15,6 @@
 #include "app/core/StartupCheck.h"
 #include "data/CadastralTables.h"
 #include "map/TMapImportDialog.h"
-#include "map/core/AreaMapLookup.h"
 #include "map/core/MapStore.h"
 #include "ui_MainOrvForm.h"
 
@@ -162,7 +161,7 @@ void TMainOrvForm::connectMenu()
         if (m_kuList.isEmpty())
             return;
         if (!MapStore().exists(CurrentKU().Kod))
-            return InfoBox(NoMapText(CurrentKU()));
+            return InfoBox(TAreaMapWindows::NoMapText(CurrentKU()));
         runGuarded([this] { m_maps->Open({m_app, CurrentKU(), workTablePath(*m_app)}, false); });
     });
     connect(ui->KUClose, &QAction::triggered, this, [this] { KUCloseClick(); });
@@ -436,11 +435,6 @@ void TMainOrvForm::browseAt(const TSelectionContext& ctx, int group, int stem, i
     });
 }
 
-QString TMainOrvForm::NoMapText(const TKUInfo& area)
-{
-    return TAreaMapWindows::NoMapText(area);
-}
-
 QList<TSelectionContext> TMainOrvForm::openAreasOf(const QStringList& areaCodes) const
 {
     QList<TSelectionContext> areas;
@@ -472,8 +466,8 @@ void TMainOrvForm::TiskClick(int tag)
     m_outputType = tag;
     for (QAction* a : {ui->Tisk0, ui->Tisk1, ui->Tisk2, ui->Tisk3})
         a->setChecked(tagOf(a) == m_outputType);
-    if (m_outputType == OutputMap && !m_kuList.isEmpty() && !AreaHasMap(CurrentKU().Kod))
-        InfoBox(NoMapText(CurrentKU()));
+    if (m_outputType == OutputMap && !m_kuList.isEmpty())
+        TAreaMapWindows::HasMapOrTell(CurrentKU());
 }
 
 void TMainOrvForm::TiskStatistikaClick()

@@ -67,10 +67,6 @@ public:
         OutputDetailedForm = 2,
         OutputMap = 3
     };
-    // What the map commands say for an area without a map: where to get one
-    // (the menu command of the map import, under its menu's caption).
-    static QString NoMapText(const TKUInfo& area);
-
     // Where the help is looked for: "help/index.html" beside the program,
     // then in the installed data directory.
     static QString HelpFile(const QString& executableDir);

@@ -5,6 +5,7 @@
 #include "common/TestSupport.h"
 #include "widgets/MessageDlg.h"
 #include "app/TFolderBrowseWindow.h"
+#include "app/TAreaMapWindows.h"
 #include "app/TMainOrvForm.h"
 #include "base/ETalvekException.h"
 #include "settings/RegistryKeys.h"
@@ -354,7 +355,7 @@ void TestMainOrvForm::mapOutputAndWithoutAMap()
                           menuPath +
                           "“ ze souboru VFK území, který mapu obsahuje (s hranicemi "
                           "parcel).";
-    QCOMPARE(TMainOrvForm::NoMapText(m_form->CurrentKU()), noMap);
+    QCOMPARE(TAreaMapWindows::NoMapText(m_form->CurrentKU()), noMap);
     action("Tisk3")->trigger();
     QCOMPARE(m_form->OutputType(), int(TMainOrvForm::OutputMap));
     QVERIFY(action("Tisk3")->isChecked() && !action("Tisk0")->isChecked());

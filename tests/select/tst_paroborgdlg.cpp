@@ -6,7 +6,7 @@
 // rules; and, end to end, every ownership sheet of the real district selected
 // through orv-tool against the parcel file read directly.
 #include "app/ProgramEntries.h"
-#include "app/TMainOrvForm.h"
+#include "app/TAreaMapWindows.h"
 #include "browse/BrowseFixture.h"
 #include "common/ModalHelpers.h"
 #include "common/TestSupport.h"
@@ -415,7 +415,7 @@ void TstParOborgDlg::mapButtonAndMapOutput()
     });
     QCOMPARE(toMap(nullptr, 12, {ctx.App, noMap, ctx.WorkTable}), int(QDialog::Rejected));
     QVERIFY(browser);
-    QCOMPARE(m_messages, QStringList{TMainOrvForm::NoMapText(noMap)});
+    QCOMPARE(m_messages, QStringList{TAreaMapWindows::NoMapText(noMap)});
     qunsetenv("ORV_MAP_DIR");
 }
 
